@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs every package the program, its tests and its tools need, from Debian 12's
+# archive. Does no apt work at all when everything is already there.
+set -euo pipefail
+
+packages=(
+    cmake g++ make pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-multimedia-dev
+    libqt6sql6-sqlite qt6-qpa-plugins libgl-dev
+    gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
+    fonts-liberation fonts-comic-neue fontconfig
+    xvfb xauth imagemagick sqlite3 python3
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the program in build/ and starts it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake --build build -j"$(nproc)"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display found: starting the program on a virtual display (xvfb-run)."
+    exec xvfb-run -a ./build/talvo-rula
+fi
+exec ./build/talvo-rula

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "AppWindow.h"
+
+AppWindow::AppWindow(ProgramState& state, WindowSet& windows, Frame frame, bool contextHelp)
+    : QWidget(nullptr), m_state(state), m_windows(windows), m_frame(frame)
+{
+    Qt::WindowFlags flags = Qt::Window;
+    if (frame != Frame::Sizable) {
+        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+        // Windows that can be the only one visible stay reachable from the task bar;
+        // the small dialogs are tied to the dialog role instead.
+        if (frame == Frame::FixedDialog)
+            flags |= Qt::Dialog;
+    }
+    if (contextHelp)
+        flags |= Qt::WindowContextHelpButtonHint;
+    setWindowFlags(flags);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+void AppWindow::showWindow()
+{
+    if (m_frame == Frame::FixedMaximised)
+        showMaximized();
+    else
+        show();
+    raise();
+    activateWindow();
+}
+
+void AppWindow::setClientArea(int width, int height, Units units)
+{
+    setClientSize(this, width, height, units);
+    if (m_frame == Frame::FixedDialog)
+        setFixedSize(size());
+}

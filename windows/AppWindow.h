@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "Layout.h"
+
+#include <QWidget>
+
+struct ProgramState;
+class WindowSet;
+
+// The frame styles the program's windows use.
+enum class Frame
+{
+    Sizable,        // ordinary resizable frame
+    FixedDialog,    // fixed border, no minimise or maximise button
+    FixedMaximised, // fixed border, opens maximised, stays on the task bar
+};
+
+// Base of every window: a top-level, modeless widget that is hidden, never destroyed,
+// when dismissed, so it keeps its controls' state for the rest of the run.
+class AppWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    AppWindow(ProgramState& state, WindowSet& windows, Frame frame, bool contextHelp);
+
+    // Shows the window modeless (maximised for FixedMaximised) and brings it to the front.
+    virtual void showWindow();
+
+protected:
+    // Sizes the client area; fixed-border dialogs cannot be resized by the assessor.
+    void setClientArea(int width, int height, Units units);
+
+    ProgramState& m_state;
+    WindowSet& m_windows;
+
+private:
+    Frame m_frame;
+};

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// Modal message boxes: text, one OK button, no icon, the program's title unless one is given.
+// Tests replace the handler to record what would be shown without blocking.
+class MessageService
+{
+public:
+    using Handler = std::function<void(const QString& text, const QString& title)>;
+
+    static void show(const QString& text, const QString& title = QStringLiteral("Project1"));
+    static void setHandler(Handler handler);
+    static void resetHandler();
+};
+
+// Ends the program at once: every window closes, nothing is asked, nothing more runs.
+// Tests replace the handler; callers must return straight after end(), since a test's
+// handler does return.
+class ProgramEnd
+{
+public:
+    using Handler = std::function<void()>;
+
+    static void end();
+    static void setHandler(Handler handler);
+    static void resetHandler();
+};
