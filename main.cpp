@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "CautionStatement.h"
+#include "ProgramState.h"
+#include "WindowSet.h"
+
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QLabel placeholder(QStringLiteral("TALVO RULA v2: the windows are being built."));
-    placeholder.show();
+    ProgramState state;
+    WindowSet windows(state);
+    windows.window<CautionStatement>().showWindow();
     return app.exec();
 }

@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "AppWindow.h"
+
+// The "RULA Overview" window.
+class RULAOverview : public AppWindow
+{
+    Q_OBJECT
+public:
+    RULAOverview(ProgramState& state, WindowSet& windows);
+};
