@@ -4,6 +4,7 @@
 #include "FileLists.h"
 #include "OverwriteFile.h"
 #include "ProgramState.h"
+#include "RULAAction.h"
 #include "SaveResults.h"
 #include "SaveWindow.h"
 #include "Services.h"
@@ -135,6 +136,23 @@ private slots:
         QCOMPARE(control<QPushButton>(&overwrite, "Command5")->geometry(), QRect(216, 224, 121, 49));
         QCOMPARE(control<QPushButton>(&overwrite, "Command3")->nextInFocusChain()->objectName(),
                  QStringLiteral("Command5"));
+    }
+
+    void theActionLevelsSaveShowsTheOneSaveWindow()
+    {
+        employeeName()->setText(QStringLiteral("Smith"));
+        RULAAction& action = m_windows->window<RULAAction>();
+        auto* button = control<QPushButton>(&action, "Command7");
+        QCOMPARE(button->text(), QStringLiteral("&Save"));
+        QTest::mouseClick(button, Qt::LeftButton);
+        control<QLineEdit>(&saveWindow(), "Text1")->setText(QStringLiteral("Changed"));
+        QTest::mouseClick(button, Qt::LeftButton);
+        int saves = 0;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            saves += window->objectName() == QStringLiteral("Save");
+        QCOMPARE(saves, 1);
+        QVERIFY(saveWindow().isVisible());
+        QCOMPARE(control<QLineEdit>(&saveWindow(), "Text1")->text(), QStringLiteral("Changed"));
     }
 
     void nameComesFromEmployeeDetailsAndExitKeepsIt()
@@ -426,12 +444,7 @@ private:
     QLineEdit* employeeName()
     {
         QWidget& details = m_windows->window<EmployeeDetails>();
-        auto* box = details.findChild<QLineEdit*>(QStringLiteral("Text1"));
-        if (!box) { // SCAFFOLD until the employee details window has its controls
-            box = new QLineEdit(&details);
-            box->setObjectName(QStringLiteral("Text1"));
-        }
-        return box;
+        return control<QLineEdit>(&details, "Text1");
     }
 
     SaveWindow& saveWindow()
