@@ -1,13 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Save and Overwrite File windows, driven by their controls, saving into real folders.
+#include "CautionStatement.h"
 #include "EmployeeDetails.h"
 #include "FileLists.h"
+#include "FinalResults.h"
+#include "MainWindow.h"
+#include "OptionPanel.h"
 #include "OverwriteFile.h"
+#include "PictureControl.h"
 #include "ProgramState.h"
 #include "RULAAction.h"
 #include "SaveResults.h"
 #include "SaveWindow.h"
 #include "Services.h"
+#include "TabbedPanel.h"
 #include "WindowSet.h"
 
 #include <QDir>
@@ -426,6 +432,72 @@ private slots:
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral(" RULA Analysis.txt"))));
     }
 
+    // The whole road of one assessment, by clicks and typing only, down to the saved file,
+    // which must equal the one written by hand from the rules byte for byte.
+    void wholeRoadSavesTheExpectedFile()
+    {
+        QTemporaryDir dir;
+        CautionStatement& caution = m_windows->window<CautionStatement>();
+        caution.showWindow();
+        click(caution, "Command1"); // Accept
+        EmployeeDetails& details = m_windows->window<EmployeeDetails>();
+        QVERIFY(details.isVisible());
+        QTest::keyClicks(control<QLineEdit>(&details, "Text1"), QStringLiteral("O'Brien"));
+        QTest::keyClicks(control<QLineEdit>(&details, "Text2"), QStringLiteral("E-042"));
+        QTest::keyClicks(control<QLineEdit>(&details, "Text3"), QStringLiteral("Bay \"7\", Line 2"));
+        click(details, "Command1"); // &Continue
+
+        MainWindow& main = m_windows->window<MainWindow>();
+        QVERIFY(main.isVisible());
+        // Right arm: upper 3 + shoulder raised = 4 (abduction clicked on and off again),
+        // lower 2 + midline = 3, wrist 2, twist 2, static use, force 2: A 5, C 8.
+        // Left arm: upper 2 - supported = 1, lower 1, wrist 1 + away from midline = 2,
+        // twist 1, no static use, force 0: A 2, C 2.
+        // Neck 3 + twisting = 4, trunk 2 + side-bending = 3, legs 2: B 7; muscle 1,
+        // force 1: D 9. Grand scores: left C 2 / D 7+ = 5, right C 8+ / D 7+ = 7.
+        for (const char* frame :
+             {"Frame4",  "Frame6",  "Frame7",  "Frame7",  "Frame11", "Frame16", "Frame18", "Frame20", "Frame19",
+              "Frame24", "Frame28", "Frame29", "Frame32", "Frame33", "Frame55", "Frame61", "Frame58", "Frame64",
+              "Frame66", "Frame35", "Frame38", "Frame39", "Frame43", "Frame45", "Frame50"})
+            clickOption(main, frame);
+        click(main, "Command2"); // View &Results
+        QVERIFY2(m_messages.empty(), m_messages.empty() ? "" : qPrintable(m_messages[0].text));
+        QVERIFY(main.isHidden());
+        QVERIFY(caution.isVisible());
+
+        click(caution, "Command1"); // Accept, now to the results
+        FinalResults& results = m_windows->window<FinalResults>();
+        QVERIFY(results.isVisible());
+        click(results, "Command2"); // &Action Level >>
+        RULAAction& action = m_windows->window<RULAAction>();
+        QVERIFY(action.isVisible());
+        click(action, "Command7"); // &Save
+
+        SaveWindow& save = saveWindow();
+        QVERIFY(save.isVisible());
+        QCOMPARE(control<QLineEdit>(&save, "Text1")->text(), QStringLiteral("O'Brien"));
+        QVERIFY(control<FolderList>(&save, "Dir1")->setPath(dir.path()));
+        QTest::keyClick(control<QLineEdit>(&save, "Text1"), Qt::Key_Return);
+
+        QCOMPARE(m_messages.size(), std::size_t(1));
+        QCOMPARE(m_messages[0].text, QStringLiteral("File Saved"));
+        QCOMPARE(m_ends, 1);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
+                 (QStringList{"O'Brien RULA Analysis.mdb", "O'Brien RULA Analysis.txt"}));
+        const QByteArray expected = readAll(QStringLiteral(TALVO_TEST_DATA "/savewin_road_expected.txt"));
+        const QByteArray written = readAll(dir.filePath(QStringLiteral("O'Brien RULA Analysis.txt")));
+        QCOMPARE(expected.count("\r\n"), 184);
+        if (written != expected) {
+            const QList<QByteArray> want = expected.split('\n');
+            const QList<QByteArray> got = written.split('\n');
+            for (int i = 0; i < std::min(want.size(), got.size()); ++i)
+                QCOMPARE(QString::number(i + 1) + QLatin1Char(' ') + QString::fromLatin1(got[i]),
+                         QString::number(i + 1) + QLatin1Char(' ') + QString::fromLatin1(want[i]));
+            QCOMPARE(got.size(), want.size());
+        }
+        QCOMPARE(written, expected);
+    }
+
     // With TALVO_SCREENSHOT_DIR set, pictures of both windows as the assessor sees them.
     void screenshots()
     {
@@ -445,6 +517,27 @@ private:
     {
         QWidget& details = m_windows->window<EmployeeDetails>();
         return control<QLineEdit>(&details, "Text1");
+    }
+
+    static void click(QWidget& window, const char* button)
+    {
+        QTest::mouseClick(control<QPushButton>(&window, button), Qt::LeftButton);
+    }
+
+    // Brings the option's tab to the front by its header, then clicks the option's picture.
+    static void clickOption(MainWindow& main, const char* frame)
+    {
+        auto* panel = control<OptionPanel>(&main, frame);
+        TabbedPanel* tabs = main.tabs();
+        int tab = 0;
+        while (tab < tabs->count() && !tabs->page(tab)->isAncestorOf(panel))
+            ++tab;
+        QWidget* headers = control<QWidget>(tabs, "SSTab1Headers");
+        QTest::mouseClick(headers, Qt::LeftButton, {}, headers->mapFrom(tabs, tabs->headerRect(tab).center()));
+        QCOMPARE(tabs->currentIndex(), tab);
+        auto* picture = panel->findChild<PictureControl*>();
+        QVERIFY(picture && picture->isVisible());
+        QTest::mouseClick(picture, Qt::LeftButton);
     }
 
     SaveWindow& saveWindow()
