@@ -3,6 +3,4 @@
 
 #include <QtGlobal>
 
-void initTalvoResources()
-{
-}
+void initTalvoResources() {}

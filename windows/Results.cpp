@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Results.h"
 
-void PublishResults(ProgramState&, WindowSet&)
-{
-}
+void PublishResults(ProgramState&, WindowSet&) {}
 
-void ShowActionLevels(ProgramState&, WindowSet&)
-{
-}
+void ShowActionLevels(ProgramState&, WindowSet&) {}
