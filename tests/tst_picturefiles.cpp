@@ -202,6 +202,7 @@ private slots:
     void keyboardOrder();
     void clickChoosesTheFileForBothWindows();
     void openShowsThePictureBesideTheTabs();
+    void mainButtonsOpenThePictureWindows();
     void doubleClickOpens();
     void exitPaintsButShowsNothing();
     void nothingChosenDoesNothing();
@@ -452,6 +453,19 @@ void TestPictureFiles::openShowsThePictureBesideTheTabs()
     QVERIFY(program.messages.empty());
 }
 
+void TestPictureFiles::mainButtonsOpenThePictureWindows()
+{
+    Program program;
+    MainWindow& main = program.windows->window<MainWindow>();
+    main.showWindow();
+    press(main, "Command3");
+    QVERIFY(program.windows->window<OpenPictureFile>().isVisible());
+    press(main, "Command1");
+    QVERIFY(program.windows->window<OpenExtraPics>().isVisible());
+    QVERIFY(main.isVisible());
+    QVERIFY(program.messages.empty());
+}
+
 void TestPictureFiles::doubleClickOpens()
 {
     Program program;
@@ -606,8 +620,7 @@ void TestPictureFiles::extraPicsWindow()
     press(extra, "Command1");
     QVERIFY(!extra.isVisible());
     // Shown again from the main window: the same picture, still there.
-    program.state.ExtraPictureCount = 1;
-    extra.showWindow(); // PICWIN-LATER: through Main
+    press(program.windows->window<MainWindow>(), "Command4");
     QVERIFY(extra.isVisible());
     QVERIFY(look(program.extraBox(1), Green).solid);
     QCOMPARE(look(program.extraBox(1), Green).rect, QRect(0, 106, 229, 153));
@@ -781,6 +794,9 @@ void TestPictureFiles::screenshots()
     QVERIFY(clickFile(window, "bench.jpg"));
     QVERIFY(window.grab().save(QDir(target).filePath("open-picture-file.png")));
     press(window, "cmdOpen");
+    // The offscreen screen is smaller than the main window's designed client area.
+    main.setWindowState(Qt::WindowNoState);
+    main.resize(1018, 711);
     QVERIFY(main.grab().save(QDir(target).filePath("main-with-picture.png")));
 
     auto& extra = program.openAt<OpenExtraPics>(m_folder);
@@ -790,6 +806,8 @@ void TestPictureFiles::screenshots()
         press(extra, "cmdOpen");
     }
     ExtraPics& pictures = program.windows->window<ExtraPics>();
+    pictures.setWindowState(Qt::WindowNoState);
+    pictures.resize(1018, 735);
     QVERIFY(pictures.grab().save(QDir(target).filePath("extra-pics.png")));
     QVERIFY(program.messages.empty());
 }
