@@ -62,10 +62,11 @@ int main(int argc, char* argv[])
     const double created = static_cast<double>(timer.nsecsElapsed()) / 1e6;
     main.showWindow();
     QApplication::processEvents();
+    const double painted = static_cast<double>(timer.nsecsElapsed()) / 1e6;
     const QPixmap first = main.grab(QRect(0, 0, 1018, 711));
     const double shown = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-    std::printf("Main first show (create %.1f ms + show, process events, grab): %.1f ms  [target < 80 ms]\n", created,
-                shown);
+    std::printf("Main first show: %.1f ms (create %.1f ms, show and paint %.1f ms, grab %.1f ms)  [target < 80 ms]\n",
+                shown, created, painted - created, shown - painted);
 
     // One click on a picture until the group's score box has repainted. The window paints
     // through the backing store as on screen; the box's repaint is forced the way the event
@@ -91,13 +92,21 @@ int main(int argc, char* argv[])
         std::printf("Click: the score box never repainted\n");
         return 1;
     }
-    std::printf("Picture click to score box repainted: median %.3f ms, worst %.3f ms over %zu clicks  [target < 1 "
-                "ms]\n",
-                median(clicks), *std::max_element(clicks.begin(), clicks.end()), clicks.size());
+    std::vector<double> sorted = clicks;
+    std::sort(sorted.begin(), sorted.end());
+    const auto worst = std::max_element(clicks.begin(), clicks.end());
+    std::printf("Picture click to score box repainted: first %.3f ms, median %.3f ms, 95th percentile %.3f ms, worst "
+                "%.3f ms (click %d) over %zu clicks  [target < 1 ms]\n",
+                clicks.front(), median(clicks), sorted[sorted.size() * 95 / 100], *worst,
+                static_cast<int>(worst - clicks.begin()) + 1, clicks.size());
 
     if (!screenshotDir.isEmpty()) {
         QDir().mkpath(screenshotDir);
-        // A fresh look for the pictures: state with a few choices on several tabs.
+        // A few choices on tab 7 as well, so that its pictures show the selection frame.
+        main.tabs()->setCurrentIndex(6);
+        QApplication::processEvents();
+        for (const char* image : {"Image47", "Image44", "Image40", "Image36"})
+            QTest::mouseClick(main.findChild<PictureControl*>(QLatin1String(image)), Qt::LeftButton);
         for (int tab = 0; tab < main.tabs()->count(); ++tab) {
             main.tabs()->setCurrentIndex(tab);
             QApplication::processEvents();

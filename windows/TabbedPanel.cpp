@@ -43,7 +43,7 @@ protected:
             const bool current = i == m_panel->currentIndex();
             QRect r = m_panel->headerRect(i);
             painter.fillRect(r.adjusted(1, 1, -1, 0),
-                             current ? pal.color(QPalette::Window) : pal.color(QPalette::Button).darker(106));
+                             current ? pal.color(QPalette::Window) : pal.color(QPalette::Button).darker(112));
             painter.setPen(light);
             painter.drawLine(r.left(), r.bottom(), r.left(), r.top() + 2);
             painter.drawLine(r.left() + 2, r.top(), r.right() - 2, r.top());
@@ -53,6 +53,8 @@ protected:
             painter.drawPoint(r.right() - 1, r.top() + 1);
             painter.setPen(dark);
             painter.drawLine(r.right() - 1, r.top() + 2, r.right() - 1, r.bottom());
+            if (current) // the tab in front is marked along its top edge
+                painter.fillRect(QRect(r.left() + 2, r.top() + 1, r.width() - 4, 2), pal.color(QPalette::Highlight));
             painter.setPen(pal.color(QPalette::WindowText));
             painter.setFont(font());
             const QRect textRect = r.adjusted(4, 1, -4, 0);
