@@ -119,7 +119,9 @@ bool entryExists(const QString& path, bool* isPlainFile)
     return exists;
 }
 
-QString writeNewFile(const QString& folder, const QString& suffix, const QByteArray& bytes, QString* path)
+namespace {
+
+QString makeNewFile(const QString& folder, const QString& suffix, const QByteArray& bytes, bool sync, QString* path)
 {
     QString name;
     int fd = -1;
@@ -144,7 +146,7 @@ QString writeNewFile(const QString& folder, const QString& suffix, const QByteAr
         else if (n == 0)
             error = systemError(EIO);
     }
-    if (error.isEmpty())
+    if (error.isEmpty() && sync)
         error = syncDescriptor(fd);
     const QString closeError = closeChecked(fd);
     if (error.isEmpty())
@@ -155,6 +157,18 @@ QString writeNewFile(const QString& folder, const QString& suffix, const QByteAr
     }
     *path = name;
     return {};
+}
+
+} // namespace
+
+QString writeNewFile(const QString& folder, const QString& suffix, const QByteArray& bytes, QString* path)
+{
+    return makeNewFile(folder, suffix, bytes, true, path);
+}
+
+QString createNewFile(const QString& folder, const QString& suffix, QString* path)
+{
+    return makeNewFile(folder, suffix, {}, false, path);
 }
 
 QString syncFile(const QString& path)

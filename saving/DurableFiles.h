@@ -17,6 +17,10 @@ namespace DurableFiles {
 // file gets in that folder. On failure nothing is left behind; on success `*path` names it.
 QString writeNewFile(const QString& folder, const QString& suffix, const QByteArray& bytes, QString* path);
 
+// Creates a new, empty hidden file with a unique name in `folder`, as writeNewFile does,
+// for a writer that opens it by name; nothing is synced yet (see syncFile).
+QString createNewFile(const QString& folder, const QString& suffix, QString* path);
+
 // Syncs an existing file's contents to disk.
 QString syncFile(const QString& path);
 

@@ -128,7 +128,7 @@ SaveOutcome SaveResults(const rula::AssessmentState& state, SaveTable& table, co
 
     // The database, likewise: created empty, filled by the engine, closed, synced.
     QString databaseTemporary;
-    error = DurableFiles::writeNewFile(folder, QStringLiteral(".mdb"), {}, &databaseTemporary);
+    error = DurableFiles::createNewFile(folder, QStringLiteral(".mdb"), &databaseTemporary);
     if (!error.isEmpty()) {
         removeTemporaries({textTemporary});
         return failed(QStringLiteral("Could not create the database file \"%1\": %2").arg(databasePath, error));
