@@ -168,6 +168,9 @@ private slots:
         save.showWindow();
         QLineEdit* name = control<QLineEdit>(&save, "Text1");
         QCOMPARE(name->text(), QStringLiteral("O'Brien's"));
+        QApplication::setActiveWindow(&save);
+        QVERIFY(QTest::qWaitForWindowActive(&save));
+        QCOMPARE(QApplication::focusWidget(), name);
 
         // "&Exit" hides and keeps what the assessor typed; the next showing is the same window.
         name->setText(QStringLiteral("Typed"));
@@ -238,6 +241,9 @@ private slots:
         QVERIFY(overwrite.isVisible());
         QVERIFY(save.isVisible());
         QCOMPARE(control<QLineEdit>(&save, "Text1")->text(), QString());
+        QApplication::setActiveWindow(&overwrite);
+        QVERIFY(QTest::qWaitForWindowActive(&overwrite));
+        QCOMPARE(QApplication::focusWidget(), control<QPushButton>(&overwrite, "Command3"));
         QCOMPARE(m_state->SaveFileName, QStringLiteral("Smith RULA Analysis"));
         QVERIFY(m_messages.empty());
         QCOMPARE(m_ends, 0);
@@ -254,6 +260,31 @@ private slots:
         const QByteArray database = readAll(dir.filePath(QStringLiteral("Smith RULA Analysis.mdb")));
         QVERIFY(database != "old mdb" && database != "<missing>" && !database.isEmpty());
         QCOMPARE(readAll(dir.filePath(QStringLiteral("smith RULA Analysis.txt"))), QByteArray("other"));
+    }
+
+    void keyboardAloneChoosesAFolderAndSaves()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("reports")));
+        SaveWindow& save = openSaveIn(dir.path(), QStringLiteral("Smith"));
+        QApplication::setActiveWindow(&save);
+        QVERIFY(QTest::qWaitForWindowActive(&save));
+        auto* name = control<QLineEdit>(&save, "Text1");
+        name->setFocus();
+        QTest::keyClick(name, Qt::Key_Backtab); // back round to the folder list
+        auto* folders = control<FolderList>(&save, "Dir1");
+        QCOMPARE(QApplication::focusWidget(), folders);
+        QTest::keyClick(folders, Qt::Key_Down);
+        QTest::keyClick(folders, Qt::Key_Return);
+        QCOMPARE(folders->path(), QDir::cleanPath(dir.filePath(QStringLiteral("reports"))));
+        QTest::keyClick(folders, Qt::Key_Tab); // on round to the name box
+        QCOMPARE(QApplication::focusWidget(), name);
+        name->selectAll();
+        QTest::keyClicks(name, QStringLiteral("Jones"));
+        QTest::keyClick(name, Qt::Key_Return);
+        QCOMPARE(m_ends, 1);
+        QCOMPARE(QDir(folders->path()).entryList(QDir::Files, QDir::Name),
+                 (QStringList{"Jones RULA Analysis.mdb", "Jones RULA Analysis.txt"}));
     }
 
     void newFilenameThenSaveUnderAnotherName()

@@ -56,6 +56,7 @@ SaveWindow::SaveWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     connect(m_name, &QLineEdit::returnPressed, this, &SaveWindow::save);
     connect(control<QPushButton>(this, "Command1"), &QPushButton::clicked, this, &SaveWindow::save);
     connect(control<QPushButton>(this, "Command2"), &QPushButton::clicked, this, &SaveWindow::exit);
+    m_name->setFocus(); // first in the keyboard order
     load();
 }
 
