@@ -9,9 +9,9 @@ namespace rula {
 // An action level of the RULA method with its three fixed texts.
 struct ActionLevel
 {
-    int level;                      // 1 to 4
-    std::string_view caption;       // "Action Level 1": shown and saved
-    std::string_view longText;      // shown in the action levels window
+    int level;                       // 1 to 4
+    std::string_view caption;        // "Action Level 1": shown and saved
+    std::string_view longText;       // shown in the action levels window
     std::string_view Recommendation; // saved beside the caption
 };
 

@@ -117,10 +117,9 @@ constexpr std::array<GroupRow, GroupCount> GroupRows{{
     {G::Neck, "Neck", "Neck", "NeckScore", "the Neck", 7},
     {G::Trunk, "Trunk", "Trunk", "TrunkScore", "the Trunk", 7},
     {G::Legs, "Legs", "Legs", "LegScore", "the Legs", 7},
-    {G::MuscleRightUpper, "Muscle Right Upper", "MuscleRightUpper", "UpperRightScore",
-     "Muscle Use Upper Body (Right)", 8},
-    {G::MuscleLeftUpper, "Muscle Left Upper", "MuscleLeftUpper", "UpperLeftScore", "Muscle Use Upper Body (Left)",
+    {G::MuscleRightUpper, "Muscle Right Upper", "MuscleRightUpper", "UpperRightScore", "Muscle Use Upper Body (Right)",
      8},
+    {G::MuscleLeftUpper, "Muscle Left Upper", "MuscleLeftUpper", "UpperLeftScore", "Muscle Use Upper Body (Left)", 8},
     {G::MuscleLower, "Muscle Lower", "MuscleLower", "LowerScore", "Muscle Use Lower Body", 8},
     {G::ForceRightUpper, "Force Right Upper", "ForceRightUpper", "Label48", "Force Upper Body (Right)", 9},
     {G::ForceLeftUpper, "Force Left Upper", "ForceLeftUpper", "Label46", "Force Upper Body (Left)", 9},
@@ -153,8 +152,8 @@ std::array<GroupInfo, GroupCount> buildGroups()
                 ++count;
             }
         }
-        result[i] = GroupInfo{row.group, row.key, row.scoreVariable, row.scoreLabel, messages.text[i],
-                              row.tab,   first,   count};
+        result[i] =
+            GroupInfo{row.group, row.key, row.scoreVariable, row.scoreLabel, messages.text[i], row.tab, first, count};
     }
     return result;
 }

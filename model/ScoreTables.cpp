@@ -19,9 +19,8 @@ constexpr std::uint8_t TableA[6][3][8] = {
 
 // [neck 1-6][trunk 1-6 * 2 + legs 1-2]
 constexpr std::uint8_t TableB[6][12] = {
-    {1, 3, 2, 3, 3, 4, 5, 5, 6, 6, 7, 7}, {2, 3, 2, 3, 4, 5, 5, 5, 6, 7, 7, 7},
-    {3, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 7}, {5, 5, 5, 6, 6, 7, 7, 7, 7, 7, 8, 8},
-    {7, 7, 7, 7, 7, 8, 8, 8, 8, 8, 8, 8}, {8, 8, 8, 8, 8, 8, 8, 9, 9, 9, 9, 9},
+    {1, 3, 2, 3, 3, 4, 5, 5, 6, 6, 7, 7}, {2, 3, 2, 3, 4, 5, 5, 5, 6, 7, 7, 7}, {3, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 7},
+    {5, 5, 5, 6, 6, 7, 7, 7, 7, 7, 8, 8}, {7, 7, 7, 7, 7, 8, 8, 8, 8, 8, 8, 8}, {8, 8, 8, 8, 8, 8, 8, 9, 9, 9, 9, 9},
 };
 
 // [score C 1-8+][score D 1-7+]
@@ -77,8 +76,7 @@ void ComputeScores(const AssessmentState& state, ResultScores& results)
     computeSide(s(Group::UpperLeft), s(Group::LowerLeft), s(Group::WristLeft), s(Group::WristTwistLeft),
                 s(Group::MuscleLeftUpper), s(Group::ForceLeftUpper), results.PostureScoreALeft, results.ScoreCLeft);
     computeSide(s(Group::UpperRight), s(Group::LowerRight), s(Group::WristRight), s(Group::WristTwistRight),
-                s(Group::MuscleRightUpper), s(Group::ForceRightUpper), results.PostureScoreARight,
-                results.ScoreCRight);
+                s(Group::MuscleRightUpper), s(Group::ForceRightUpper), results.PostureScoreARight, results.ScoreCRight);
     assignIfFound(results.PostureScoreB, lookupTableB(s(Group::Neck), s(Group::Trunk), s(Group::Legs)));
     results.ScoreD = static_cast<std::int16_t>(results.PostureScoreB + s(Group::ForceLower) + s(Group::MuscleLower));
     assignIfFound(results.GrandScoreLeft, lookupTableC(results.ScoreCLeft, results.ScoreD));

@@ -94,8 +94,7 @@ void SaveTable::WriteLabels()
 void SaveTable::WriteOptionRows(const rula::AssessmentState& state)
 {
     for (int option = 0; option < rula::OptionCount; ++option)
-        m_values[FirstOptionRow + option] =
-            state.isSelected(option) ? QStringLiteral("True") : QStringLiteral("False");
+        m_values[FirstOptionRow + option] = state.isSelected(option) ? QStringLiteral("True") : QStringLiteral("False");
 }
 
 QString cellText(const SaveCell& cell)

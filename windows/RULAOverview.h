@@ -3,7 +3,8 @@
 
 #include "AppWindow.h"
 
-// The "RULA Overview" window.
+// The "RULA Overview" window: one fixed picture introducing the method, and "&Exit",
+// which only hides the window.
 class RULAOverview : public AppWindow
 {
     Q_OBJECT
