@@ -5,8 +5,11 @@
 
 #include <QFile>
 #include <QHash>
+#include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
+
+#include <memory>
 
 namespace {
 
@@ -15,23 +18,63 @@ QString resourcePath(const QString& art)
     return QStringLiteral(":/pictures/%1.svg").arg(art);
 }
 
+// One parsed renderer per picture, kept for the whole run (null for a missing picture).
 QSvgRenderer* renderer(const QString& art)
 {
-    static QHash<QString, QSvgRenderer*> renderers;
+    static QHash<QString, std::shared_ptr<QSvgRenderer>> renderers;
     auto found = renderers.constFind(art);
     if (found != renderers.constEnd())
-        return found.value();
+        return found.value().get();
     initTalvoResources();
-    QSvgRenderer* loaded = nullptr;
-    if (QFile::exists(resourcePath(art))) {
-        loaded = new QSvgRenderer(resourcePath(art));
-        if (!loaded->isValid()) {
-            delete loaded;
-            loaded = nullptr;
-        }
+    std::shared_ptr<QSvgRenderer> loaded;
+    if (!art.isEmpty() && QFile::exists(resourcePath(art))) {
+        loaded = std::make_shared<QSvgRenderer>(resourcePath(art));
+        if (!loaded->isValid() || loaded->defaultSize().isEmpty())
+            loaded.reset();
     }
     renderers.insert(art, loaded);
-    return loaded;
+    return loaded.get();
+}
+
+// A rectangle of the picture's own coordinates, in pixels of an image of `size`.
+QRectF toImage(const QSvgRenderer& svg, const QRectF& rect, QSize size)
+{
+    const QRectF view = svg.viewBoxF();
+    const double sx = size.width() / view.width();
+    const double sy = size.height() / view.height();
+    return QRectF((rect.x() - view.x()) * sx, (rect.y() - view.y()) * sy, rect.width() * sx, rect.height() * sy);
+}
+
+QImage render(QSvgRenderer& svg, QSize size, bool mirrored)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QString drawing = QStringLiteral("drawing");
+    if (!mirrored || !svg.elementExists(drawing)) {
+        svg.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+        painter.end();
+        return mirrored ? image.mirrored(true, false) : image;
+    }
+    // A drawing with labels: the drawing is flipped, while each label and the circled score
+    // (the "upright-N" groups) moves to its mirrored place but still reads left to right.
+    svg.render(&painter, drawing, toImage(svg, svg.boundsOnElement(drawing), size));
+    painter.end();
+    image = image.mirrored(true, false);
+    painter.begin(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (int i = 1;; ++i) {
+        const QString id = QStringLiteral("upright-%1").arg(i);
+        if (!svg.elementExists(id))
+            break;
+        QRectF place = toImage(svg, svg.boundsOnElement(id), size);
+        place.moveLeft(size.width() - place.right());
+        svg.render(&painter, id, place);
+    }
+    painter.end();
+    return image;
 }
 
 } // namespace
@@ -39,25 +82,15 @@ QSvgRenderer* renderer(const QString& art)
 QPixmap PictureLibrary::picture(const QString& art, QSize size, bool mirrored)
 {
     static QHash<QString, QPixmap> cache;
-    const QString key = QStringLiteral("%1/%2x%3/%4").arg(art).arg(size.width()).arg(size.height()).arg(mirrored);
+    const QString key =
+        QStringLiteral("%1/%2x%3/%4").arg(art).arg(size.width()).arg(size.height()).arg(mirrored ? 1 : 0);
     auto found = cache.constFind(key);
     if (found != cache.constEnd())
         return found.value();
 
     QPixmap pixmap;
-    if (QSvgRenderer* svg = renderer(art); svg && !size.isEmpty()) {
-        QImage image(size, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        if (mirrored) {
-            painter.translate(size.width(), 0);
-            painter.scale(-1, 1);
-        }
-        svg->render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
-        painter.end();
-        pixmap = QPixmap::fromImage(image);
-    }
+    if (QSvgRenderer* svg = renderer(art); svg && !size.isEmpty())
+        pixmap = QPixmap::fromImage(render(*svg, size, mirrored));
     cache.insert(key, pixmap);
     return pixmap;
 }

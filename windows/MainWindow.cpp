@@ -1,8 +1,184 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "MainWindow.h"
 
+#include "AssessmentState.h"
+#include "MainLayout.h"
+#include "OptionPanel.h"
+#include "PictureControl.h"
+#include "ProgramState.h"
+#include "Results.h"
+#include "ScoreTables.h"
+#include "Services.h"
+#include "TabbedPanel.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyleOptionButton>
+
+namespace {
+
+// A push button whose caption wraps at word boundaries onto further lines, centred, when it
+// is wider than the button ("Load E&xtra Pictures" takes two lines). The access key works as
+// on any push button.
+class CaptionButton : public QPushButton
+{
+public:
+    CaptionButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        option.text.clear();
+        style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
+        QRect textRect = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).adjusted(2, 0, -2, 0);
+        if (isDown())
+            textRect.translate(1, 1);
+        style()->drawItemText(&painter, textRect, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, palette(),
+                              isEnabled(), text(), QPalette::ButtonText);
+    }
+};
+
+QString fromView(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+}
+
+} // namespace
+
 MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(state, windows, Frame::FixedMaximised, true)
 {
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("RULA"));
+    setClientArea(mainlayout::ClientWidth, mainlayout::ClientHeight, Units::Pixels);
+
+    for (const ControlSpec& row : mainlayout::leftColumn()) {
+        if (QByteArray(row.name).startsWith("Command"))
+            placeControl(new CaptionButton(QString::fromUtf8(row.text), this), row, Units::Pixels);
+    }
+
+    // ---- Workplace picture box `Picture1` --------------------------------------------------
+    // A plain placeholder until the workplace picture's box class takes its place here.
+    // Hidden until a picture is loaded.
+    auto* picture1 = new QWidget(this);
+    placeControl(picture1, mainlayout::leftColumnRow("Picture1"), Units::Pixels);
+    picture1->hide();
+    // ------------------------------------------------------------------------------------------
+
+    m_tabs = new TabbedPanel(this, mainlayout::tabCaptions(), mainlayout::TabsPerRow);
+    placeControl(m_tabs, mainlayout::leftColumnRow("SSTab1"), Units::Pixels);
+    buildTabs();
+    applyTabOrder(this);
+
+    connect(control<QPushButton>(this, "Command3"), &QPushButton::clicked, this, &MainWindow::loadPicture);
+    connect(control<QPushButton>(this, "Command5"), &QPushButton::clicked, this, &MainWindow::playVideo);
+    connect(control<QPushButton>(this, "Command1"), &QPushButton::clicked, this, &MainWindow::loadExtraPictures);
+    connect(control<QPushButton>(this, "Command2"), &QPushButton::clicked, this, &MainWindow::viewResults);
+    connect(control<QPushButton>(this, "Command4"), &QPushButton::clicked, this, &MainWindow::viewExtraPictures);
+    connect(control<QPushButton>(this, "Command8"), &QPushButton::clicked, this, &MainWindow::exitProgram);
+    connect(control<QPushButton>(this, "Command6"), &QPushButton::clicked, this, &MainWindow::showOverview);
+}
+
+void MainWindow::buildTabs()
+{
+    // Labels first: the option panels stand above them where they touch.
+    for (int tab = 1; tab <= mainlayout::TabCount; ++tab)
+        buildControls(m_tabs->page(tab - 1), mainlayout::tabControls(tab), Units::Pixels);
+
+    const auto& options = rula::options();
+    for (int i = 0; i < rula::OptionCount; ++i) {
+        const rula::OptionInfo& option = options[static_cast<std::size_t>(i)];
+        const mainlayout::PanelPlace* place = mainlayout::panelPlace(option.panel);
+        if (!place) {
+            qFatal("The main window's layout has no place for panel %s", fromView(option.panel).toLatin1().constData());
+        }
+        const int tab = rula::groupInfo(option.group).tab;
+        auto* panel = new OptionPanel(m_tabs->page(tab - 1), fromView(option.picture), fromView(option.art),
+                                      option.mirrored, QRect(place->px, place->py, place->pw, place->ph));
+        panel->setObjectName(fromView(option.panel));
+        panel->setGeometry(place->x, place->y, place->w, place->h);
+        panel->setSelected(m_state.assessment.isSelected(i));
+        panel->picture()->setProperty("helpTopic", mainlayout::tabHelpTopic(tab));
+        connect(panel->picture(), &PictureControl::clicked, this, [this, i] { pictureClicked(i); });
+        m_panels[static_cast<std::size_t>(i)] = panel;
+    }
+
+    for (const rula::GroupInfo& group : rula::groups()) {
+        const QByteArray name = fromView(group.scoreLabel).toLatin1();
+        m_scoreBoxes[static_cast<std::size_t>(group.group)] = control<QLabel>(this, name.constData());
+    }
+
+    // The score boxes are empty until the first click; drawing their digits once now loads
+    // their font, so that the first click costs no more than any other.
+    QImage scratch(8, 8, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&scratch);
+    painter.setFont(m_scoreBoxes[0]->font());
+    painter.drawText(0, 8, QStringLiteral("-0123456789"));
+}
+
+void MainWindow::pictureClicked(int optionIndex)
+{
+    m_state.assessment.SelectOption(optionIndex);
+    showGroup(rula::options()[static_cast<std::size_t>(optionIndex)].group);
+}
+
+void MainWindow::showGroup(rula::Group group)
+{
+    const rula::GroupInfo& info = rula::groupInfo(group);
+    for (int i = info.firstOption; i < info.firstOption + info.optionCount; ++i)
+        m_panels[static_cast<std::size_t>(i)]->setSelected(m_state.assessment.isSelected(i));
+    m_scoreBoxes[static_cast<std::size_t>(group)]->setText(
+        QString::fromStdString(rula::scoreText(m_state.assessment.score(group))));
+}
+
+void MainWindow::loadPicture()
+{
+    // Shows the Open Picture File window (OpenPictureFile).
+}
+
+void MainWindow::playVideo()
+{
+    // Starts the external media player.
+}
+
+void MainWindow::loadExtraPictures()
+{
+    // Shows the Open Extra Pictures window (OpenExtraPics).
+}
+
+void MainWindow::viewResults()
+{
+    const std::vector<std::string> missing = rula::CheckCompleteness(m_state.assessment);
+    if (!missing.empty()) {
+        for (const std::string& message : missing)
+            MessageService::show(QString::fromStdString(message));
+        return;
+    }
+    rula::ComputeScores(m_state.assessment, m_state.results);
+    PublishResults(m_state, m_windows);
+}
+
+void MainWindow::viewExtraPictures()
+{
+    if (m_state.ExtraPictureCount == 0) {
+        MessageService::show(QStringLiteral("You have not loaded any extra pictures yet. Please load extra "
+                                            "pictures before viewing them"),
+                             QStringLiteral("Error"));
+        return;
+    }
+    // Shows the extra pictures window (ExtraPics).
+}
+
+void MainWindow::exitProgram()
+{
+    ProgramEnd::end();
+}
+
+void MainWindow::showOverview()
+{
+    // Shows the RULA overview window (RULAOverview).
 }

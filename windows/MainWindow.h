@@ -2,11 +2,42 @@
 #pragma once
 
 #include "AppWindow.h"
+#include "OptionCatalogue.h"
 
-// The "RULA" window.
+#include <array>
+
+class OptionPanel;
+class QLabel;
+class TabbedPanel;
+
+// The "RULA" window: the command buttons and the workplace picture box on the left, the
+// nine tabs of option panels and score boxes on the right. The panels and score boxes show
+// the program's assessment; a click on an option's picture runs SelectOption on it.
 class MainWindow : public AppWindow
 {
     Q_OBJECT
 public:
     MainWindow(ProgramState& state, WindowSet& windows);
+
+    TabbedPanel* tabs() const { return m_tabs; }
+    OptionPanel* panel(int optionIndex) const { return m_panels.at(static_cast<std::size_t>(optionIndex)); }
+
+public slots:
+    void loadPicture();
+    void playVideo();
+    void loadExtraPictures();
+    void viewResults();
+    void viewExtraPictures();
+    void exitProgram();
+    void showOverview();
+
+private:
+    void buildTabs();
+    void pictureClicked(int optionIndex);
+    // Shows the group's selected flags in its panels and its score in its score box.
+    void showGroup(rula::Group group);
+
+    TabbedPanel* m_tabs = nullptr;
+    std::array<OptionPanel*, rula::OptionCount> m_panels{};
+    std::array<QLabel*, rula::GroupCount> m_scoreBoxes{};
 };

@@ -1,0 +1,681 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""Draws the program's pictures as SVG files in resources/pictures.
+
+    python3 scripts/draw_pictures.py
+
+The posture drawings, the text cards, the RULA overview page and the score sheet are
+all generated here; the SVG files are committed, so the build does not need Python.
+The SVG is kept to what Qt's renderer (SVG Tiny 1.2) draws: plain shapes with
+presentation attributes, hatching as explicit lines, one text element per line.
+"""
+
+import math
+import os
+import sys
+
+OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources", "pictures")
+
+# Advance widths (1/1000 em) of the printable ASCII characters, 32 to 126, of the fonts the
+# program's font names resolve to: "Comic Sans MS" -> Comic Neue, "Arial" -> Liberation Sans,
+# "Times New Roman" -> Liberation Serif (metric-compatible with the named fonts).
+WIDTHS = {
+    "comic": [334,245,275,740,602,720,644,196,346,346,394,444,164,402,153,436,609,396,523,506,484,542,542,473,515,531,181,199,511,462,541,501,832,581,620,614,629,603,577,716,723,392,457,560,500,838,658,643,560,708,596,552,522,691,536,867,685,594,582,318,549,318,504,494,181,516,535,482,530,501,279,530,536,227,236,484,219,827,553,529,531,520,397,416,286,511,418,598,473,447,434,373,197,373,615],
+    "comic_bold": [356,261,325,711,602,681,625,206,357,357,379,440,191,409,181,438,572,393,498,493,469,531,523,450,512,523,207,223,543,465,543,499,849,552,611,601,623,593,581,706,714,405,471,563,513,806,652,638,553,695,583,546,524,669,538,847,707,582,575,335,571,335,526,516,205,508,525,470,522,491,321,548,528,243,261,487,236,796,543,517,521,511,403,425,328,518,425,620,490,458,429,382,219,382,606],
+    "sans": [278,278,355,556,556,889,667,191,333,333,389,584,278,333,278,278,556,556,556,556,556,556,556,556,556,556,278,278,584,584,584,556,1015,667,667,722,722,667,611,778,722,278,500,667,556,833,722,778,667,778,722,667,611,722,667,944,667,667,611,278,278,278,469,556,333,556,556,500,556,556,278,556,556,222,222,500,222,833,556,556,556,556,333,500,278,556,500,722,500,500,500,334,260,334,584],
+    "sans_bold": [278,333,474,556,556,889,722,238,333,333,389,584,278,333,278,278,556,556,556,556,556,556,556,556,556,556,333,333,584,584,584,611,975,722,722,722,722,667,611,778,722,278,556,722,611,833,722,778,667,778,722,667,611,722,667,944,667,667,611,333,278,333,584,556,333,556,611,556,611,556,333,611,611,278,278,556,278,889,611,611,611,611,389,556,333,611,556,778,556,556,500,389,280,389,584],
+    "serif": [250,333,408,500,500,833,778,180,333,333,500,564,250,333,250,278,500,500,500,500,500,500,500,500,500,500,278,278,564,564,564,444,921,722,667,667,722,611,556,722,722,333,389,722,611,889,722,722,556,722,667,556,611,722,722,944,722,722,611,333,278,333,469,500,333,444,500,444,500,444,333,500,500,278,278,500,278,778,500,500,500,500,333,389,278,500,500,722,500,500,444,480,200,480,541],
+    "serif_bold": [250,333,555,500,500,1000,833,278,333,333,500,570,250,333,250,278,500,500,500,500,500,500,500,500,500,500,333,333,570,570,570,500,930,722,667,722,722,667,611,778,778,389,500,778,667,944,722,778,611,778,722,556,667,722,722,1000,722,722,667,333,278,333,581,500,333,500,556,444,556,444,333,500,556,278,333,556,278,833,556,500,556,556,444,389,333,556,500,722,500,500,444,394,220,394,520],
+}
+
+FONTS = {
+    "comic": ("Comic Sans MS", "normal"),
+    "comic_bold": ("Comic Sans MS", "bold"),
+    "sans": ("Arial", "normal"),
+    "sans_bold": ("Arial", "bold"),
+    "serif": ("Times New Roman", "normal"),
+    "serif_bold": ("Times New Roman", "bold"),
+}
+
+BLACK = "#000000"
+BODY = "#a6a6a6"     # the figure's grey
+BODY_DARK = "#7a7a7a"
+WEDGE = "#e2e2e2"    # ground of a hatched wedge
+HATCH = "#6e6e6e"
+GHOST = "#d2d2d2"
+
+
+def text_width(s, font, size):
+    table = WIDTHS[font]
+    return sum(table[ord(c) - 32] if 32 <= ord(c) < 127 else 600 for c in s) * size / 1000.0
+
+
+def esc(s):
+    return s.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;").replace('"', "&quot;")
+
+
+def f(v):
+    """A coordinate, written short."""
+    r = round(v, 1)
+    return str(int(r)) if r == int(r) else str(r)
+
+
+class Svg:
+    def __init__(self, width, height, ground="#ffffff"):
+        self.width = width
+        self.height = height
+        self.items = []
+        self.upright = []    # groups that stay readable when the picture is shown mirrored
+        self.current = self.items
+        self.rect(0, 0, width, height, fill=ground, stroke="none")
+
+    def add(self, item):
+        self.current.append(item)
+
+    def begin_upright(self):
+        """Starts a group (a label, the circled score) that a mirrored picture shows moved
+        to the mirrored place but not itself mirrored, so that it still reads left to right."""
+        self.upright.append([])
+        self.current = self.upright[-1]
+
+    def end_upright(self):
+        self.current = self.items
+
+    def line(self, x1, y1, x2, y2, stroke=BLACK, width=2, dash=None, cap="round", ident=None):
+        extra = ' stroke-dasharray="%s"' % dash if dash else ""
+        extra += ' id="%s"' % ident if ident else ""
+        self.add('<line x1="%s" y1="%s" x2="%s" y2="%s" stroke="%s" stroke-width="%s" stroke-linecap="%s"%s/>'
+                 % (f(x1), f(y1), f(x2), f(y2), stroke, f(width), cap, extra))
+
+    def rect(self, x, y, w, h, fill="none", stroke=BLACK, width=2, rx=0, ident=None):
+        extra = ' rx="%s" ry="%s"' % (f(rx), f(rx)) if rx else ""
+        extra += ' id="%s"' % ident if ident else ""
+        stroke_attr = ' stroke="%s" stroke-width="%s"' % (stroke, f(width)) if stroke != "none" else ""
+        self.add('<rect x="%s" y="%s" width="%s" height="%s" fill="%s"%s%s/>'
+                 % (f(x), f(y), f(w), f(h), fill, stroke_attr, extra))
+
+    def circle(self, cx, cy, r, fill="none", stroke=BLACK, width=2):
+        stroke_attr = ' stroke="%s" stroke-width="%s"' % (stroke, f(width)) if stroke != "none" else ""
+        self.add('<circle cx="%s" cy="%s" r="%s" fill="%s"%s/>' % (f(cx), f(cy), f(r), fill, stroke_attr))
+
+    def ellipse(self, cx, cy, rx, ry, fill="none", stroke=BLACK, width=2):
+        self.add('<ellipse cx="%s" cy="%s" rx="%s" ry="%s" fill="%s" stroke="%s" stroke-width="%s"/>'
+                 % (f(cx), f(cy), f(rx), f(ry), fill, stroke, f(width)))
+
+    def polygon(self, points, fill="none", stroke=BLACK, width=2, join="round", ident=None):
+        pts = " ".join("%s,%s" % (f(x), f(y)) for x, y in points)
+        stroke_attr = (' stroke="%s" stroke-width="%s" stroke-linejoin="%s"' % (stroke, f(width), join)
+                       if stroke != "none" else "")
+        extra = ' id="%s"' % ident if ident else ""
+        self.add('<polygon points="%s" fill="%s"%s%s/>' % (pts, fill, stroke_attr, extra))
+
+    def polyline(self, points, stroke=BLACK, width=2, dash=None):
+        pts = " ".join("%s,%s" % (f(x), f(y)) for x, y in points)
+        extra = ' stroke-dasharray="%s"' % dash if dash else ""
+        self.add('<polyline points="%s" fill="none" stroke="%s" stroke-width="%s" stroke-linejoin="round" '
+                 'stroke-linecap="round"%s/>' % (pts, stroke, f(width), extra))
+
+    def path(self, d, fill="none", stroke=BLACK, width=2):
+        stroke_attr = (' stroke="%s" stroke-width="%s" stroke-linejoin="round" stroke-linecap="round"'
+                       % (stroke, f(width)) if stroke != "none" else "")
+        self.add('<path d="%s" fill="%s"%s/>' % (d, fill, stroke_attr))
+
+    def text(self, x, y, s, font="sans", size=20, anchor="start", fill=BLACK, ident=None, preserve=False,
+             yscale=1.0):
+        family, weight = FONTS[font]
+        extra = ' text-anchor="%s"' % anchor if anchor != "start" else ""
+        extra += ' font-weight="bold"' if weight == "bold" else ""
+        extra += ' id="%s"' % ident if ident else ""
+        extra += ' xml:space="preserve"' if preserve else ""
+        if yscale != 1.0:
+            # Text drawn squeezed vertically, so that it looks even once the picture is stretched.
+            extra += ' transform="matrix(1 0 0 %s 0 %s)"' % (round(yscale, 4), f(y - y * yscale))
+        self.add('<text x="%s" y="%s" font-family="%s" font-size="%s" fill="%s"%s>%s</text>'
+                 % (f(x), f(y), family, f(size), fill, extra, esc(s)))
+
+    def save(self, name):
+        if self.upright:
+            # The drawing and its upright groups are separate elements, so that a mirrored
+            # picture can flip the one and move the others (see PictureLibrary).
+            parts = ['<g id="drawing">'] + self.items + ["</g>"]
+            for i, group in enumerate(self.upright):
+                parts += ['<g id="upright-%d">' % (i + 1)] + group + ["</g>"]
+            body = "\n".join(parts)
+        else:
+            body = "\n".join(self.items)
+        svg = ('<?xml version="1.0" encoding="UTF-8"?>\n'
+               '<svg xmlns="http://www.w3.org/2000/svg" version="1.2" baseProfile="tiny" '
+               'width="%d" height="%d" viewBox="0 0 %d %d">\n%s\n</svg>\n'
+               % (self.width, self.height, self.width, self.height, body))
+        os.makedirs(OUT, exist_ok=True)
+        with open(os.path.join(OUT, name + ".svg"), "w", encoding="utf-8", newline="\n") as out:
+            out.write(svg)
+
+
+# ---------------------------------------------------------------- geometry helpers
+
+def direction(phi):
+    """Unit vector at screen angle phi (degrees): 0 points right (forward), 90 down."""
+    a = math.radians(phi)
+    return math.cos(a), math.sin(a)
+
+
+def along(p, length, phi):
+    dx, dy = direction(phi)
+    return p[0] + dx * length, p[1] + dy * length
+
+
+def from_down(theta):
+    """Screen angle of a direction `theta` degrees forward of straight down (arm flexion)."""
+    return 90.0 - theta
+
+
+def from_up(theta):
+    """Screen angle of a direction `theta` degrees forward of straight up (trunk, neck flexion)."""
+    return -90.0 + theta
+
+
+def sector(c, r, phi1, phi2):
+    """The outline of a circular sector from phi1 to phi2 (at most 180 degrees apart)."""
+    lo, hi = min(phi1, phi2), max(phi1, phi2)
+    steps = max(2, int(math.ceil((hi - lo) / 4.0)))
+    pts = [c]
+    for i in range(steps + 1):
+        pts.append(along(c, r, lo + (hi - lo) * i / steps))
+    return pts
+
+
+def hatch_lines(poly, spacing, angle=45.0):
+    """Segments of parallel lines at `angle`, `spacing` apart, inside the convex polygon."""
+    ux, uy = direction(angle)
+    nx, ny = -uy, ux
+    ds = [nx * x + ny * y for x, y in poly]
+    segments = []
+    d = math.floor(min(ds) / spacing) * spacing + spacing / 2
+    while d < max(ds):
+        hits = []
+        for i in range(len(poly)):
+            a, b = poly[i], poly[(i + 1) % len(poly)]
+            da, db = nx * a[0] + ny * a[1], nx * b[0] + ny * b[1]
+            if (da - d) * (db - d) <= 0 and da != db:
+                s = (d - da) / (db - da)
+                hits.append((a[0] + (b[0] - a[0]) * s, a[1] + (b[1] - a[1]) * s))
+        if len(hits) >= 2:
+            hits.sort(key=lambda p: p[0] * ux + p[1] * uy)
+            p, q = hits[0], hits[-1]
+            if math.hypot(q[0] - p[0], q[1] - p[1]) > 1.0:
+                segments.append((p, q))
+        d += spacing
+    return segments
+
+
+def wedge(svg, c, r, phi1, phi2, spacing=13, hatch_width=2.5, outline=3):
+    """A posture band: a sector shaded with explicit hatch lines."""
+    poly = sector(c, r, phi1, phi2)
+    svg.polygon(poly, fill=WEDGE, stroke="none")
+    for p, q in hatch_lines(poly, spacing):
+        svg.line(p[0], p[1], q[0], q[1], stroke=HATCH, width=hatch_width, cap="butt")
+    svg.polygon(poly, fill="none", stroke=BLACK, width=outline)
+
+
+def degree_text(svg, x, y, s, size, font="sans_bold", anchor="start", fill=BLACK):
+    """Writes `s` with each degree sign as a raised small 0. Returns the width."""
+    small = size * 0.55
+    parts = []
+    buf = ""
+    for ch in s:
+        if ch == "\u00b0":
+            if buf:
+                parts.append((buf, False))
+                buf = ""
+            parts.append(("0", True))
+        else:
+            buf += ch
+    if buf:
+        parts.append((buf, False))
+    widths = [text_width(t, font, small if raised else size) + (size * 0.04 if raised else 0)
+              for t, raised in parts]
+    total = sum(widths)
+    svg.begin_upright()
+    if anchor == "middle":
+        x -= total / 2
+    elif anchor == "end":
+        x -= total
+    for (t, raised), w in zip(parts, widths):
+        if raised:
+            svg.text(x + size * 0.02, y - size * 0.42, t, font=font, size=small, fill=fill)
+        else:
+            svg.text(x, y, t, font=font, size=size, fill=fill, preserve=True)
+        x += w
+    svg.end_upright()
+    return total
+
+
+def score_badge(svg, n, cx=44, cy=44, r=34, size=46):
+    """The band's score: a circled numeral in the top-left corner."""
+    svg.begin_upright()
+    svg.circle(cx, cy, r, fill="#ffffff", stroke=BLACK, width=5)
+    svg.text(cx, cy + size * 0.36, str(n), font="sans_bold", size=size, anchor="middle")
+    svg.end_upright()
+
+
+def limb(svg, p, q, width, fill=BODY, outline=3):
+    """A limb or body segment: a rounded grey bar with a black outline."""
+    svg.line(p[0], p[1], q[0], q[1], stroke=BLACK, width=width + 2 * outline)
+    svg.line(p[0], p[1], q[0], q[1], stroke=fill, width=width)
+
+
+def head(svg, c, r, facing_phi, outline=3, fill=BODY):
+    """A head in profile: a circle with a nose pointing towards `facing_phi`, and an eye."""
+    nose_base1 = along(c, r * 0.92, facing_phi - 28)
+    nose_base2 = along(c, r * 0.92, facing_phi + 10)
+    tip = along(c, r * 1.28, facing_phi + 4)
+    svg.polygon([nose_base1, tip, nose_base2], fill=fill, stroke=BLACK, width=outline)
+    svg.circle(c[0], c[1], r, fill=fill, stroke=BLACK, width=outline)
+    # Cover the nose's base so it joins the head.
+    svg.polygon([along(c, r * 0.86, facing_phi - 24), along(c, r * 1.12, facing_phi + 4),
+                 along(c, r * 0.86, facing_phi + 8)], fill=fill, stroke="none")
+    eye = along(c, r * 0.55, facing_phi - 30)
+    svg.circle(eye[0], eye[1], r * 0.11, fill=BLACK, stroke="none")
+
+
+def hand_side(svg, wrist, phi, length, width, outline=3):
+    """A hand seen from the side: palm and closed fingers as one rounded bar, thumb on top."""
+    knuckles = along(wrist, length * 0.55, phi)
+    tips = along(wrist, length, phi)
+    limb(svg, wrist, knuckles, width, outline=outline)
+    limb(svg, knuckles, tips, width * 0.72, outline=outline)
+    thumb_base = along(wrist, length * 0.22, phi)
+    thumb_base = along(thumb_base, width * 0.35, phi - 90)
+    thumb_tip = along(thumb_base, length * 0.36, phi - 32)
+    limb(svg, thumb_base, thumb_tip, width * 0.4, outline=outline)
+    svg.line(wrist[0], wrist[1], knuckles[0], knuckles[1], stroke=BODY, width=width * 0.9)
+
+
+# ---------------------------------------------------------------- figures
+
+def standing_figure(svg, hip, trunk_theta, arm_theta, fore_theta, scale=1.0, legs=True, arm=True,
+                    neck_theta=None, trunk_len=125, fore_ghost=None):
+    """A figure in profile facing right. Angles in degrees: the trunk and neck from the
+    upward vertical, the upper arm and forearm from the downward vertical (forward positive).
+    Returns the shoulder point."""
+    s = scale
+    phi_trunk = from_up(trunk_theta)
+    shoulder = along(hip, trunk_len * s, phi_trunk)
+    neck_phi = from_up(trunk_theta if neck_theta is None else neck_theta)
+    neck_top = along(shoulder, 30 * s, neck_phi)
+    head_c = along(neck_top, 26 * s, neck_phi)
+    if legs:
+        knee = (hip[0] + 4 * s, hip[1] + 62 * s)
+        ankle = (hip[0], hip[1] + 122 * s)
+        toe = (ankle[0] + 30 * s, ankle[1])
+        limb(svg, hip, knee, 30 * s)
+        limb(svg, knee, ankle, 24 * s)
+        limb(svg, ankle, toe, 14 * s)
+        limb(svg, hip, knee, 30 * s)
+    limb(svg, neck_top, shoulder, 18 * s)
+    limb(svg, hip, shoulder, 46 * s)
+    head(svg, head_c, 30 * s, neck_phi + 90)
+    if arm:
+        if fore_ghost is not None:
+            pass
+        elbow = along(shoulder, 80 * s, from_down(arm_theta))
+        wrist = along(elbow, 70 * s, from_down(fore_theta))
+        limb(svg, shoulder, elbow, 22 * s)
+        limb(svg, elbow, wrist, 18 * s)
+        fist = along(wrist, 8 * s, from_down(fore_theta))
+        svg.circle(fist[0], fist[1], 12 * s, fill=BODY, stroke=BLACK, width=3)
+        limb(svg, shoulder, along(shoulder, 8 * s, from_down(arm_theta)), 22 * s)
+    return shoulder
+
+
+# ---------------------------------------------------------------- posture drawings
+
+DRAWING = (350, 400)
+
+
+def upper_arm(name, score, band, arm_theta, fore_theta, labels):
+    svg = Svg(*DRAWING)
+    hip = (150, 292)
+    shoulder = (hip[0], hip[1] - 125)
+    r = 128
+    for lo, hi in band:
+        wedge(svg, shoulder, r, from_down(lo), from_down(hi))
+    standing_figure(svg, hip, 0, arm_theta, fore_theta)
+    for x, y, s, anchor in labels:
+        degree_text(svg, x, y, s, 40, anchor=anchor)
+    score_badge(svg, score)
+    svg.save(name)
+
+
+def lower_arm(name, score, bands, fore_theta, labels, ghost_theta=None):
+    svg = Svg(*DRAWING)
+    shoulder = (118, 132)
+    elbow = (118, 246)
+    hip = (104, 352)
+    r = 150
+    # Upper body cut at the hip: trunk, neck and head.
+    limb(svg, (hip[0], hip[1] + 40), (hip[0] + 2, 122), 60)
+    neck_top = (116, 92)
+    limb(svg, neck_top, (110, 118), 22)
+    head(svg, (120, 62), 34, 0)
+    for lo, hi in bands:
+        wedge(svg, elbow, r, from_down(lo), from_down(hi))
+    if ghost_theta is not None:
+        wrist = along(elbow, 112, from_down(ghost_theta))
+        limb(svg, elbow, wrist, 24, fill=GHOST, outline=2)
+    limb(svg, shoulder, elbow, 28)
+    wrist = along(elbow, 112, from_down(fore_theta))
+    limb(svg, elbow, wrist, 24)
+    fist = along(wrist, 10, from_down(fore_theta))
+    svg.circle(fist[0], fist[1], 16, fill=BODY, stroke=BLACK, width=3)
+    limb(svg, shoulder, (shoulder[0], shoulder[1] + 10), 28)
+    for x, y, s, anchor in labels:
+        degree_text(svg, x, y, s, 40, anchor=anchor)
+    score_badge(svg, score)
+    svg.save(name)
+
+
+def wrist(name, score, bands, hand_theta, labels, dashed=False):
+    svg = Svg(*DRAWING)
+    w = (168, 232)
+    r = 168
+    if dashed:
+        svg.line(w[0], w[1], 345, w[1], stroke=BLACK, width=4, dash="16,10", cap="butt")
+    for lo, hi in bands:
+        wedge(svg, w, r, -lo, -hi)
+    limb(svg, (-20, w[1] + 6), w, 50)
+    hand_side(svg, w, -hand_theta, 150, 44)
+    for x, y, s, anchor in labels:
+        degree_text(svg, x, y, s, 44, anchor=anchor)
+    score_badge(svg, score)
+    svg.save(name)
+
+
+def neck(name, score, band, head_theta, label, label_x=None, dashed=True):
+    svg = Svg(*DRAWING)
+    pivot = (172, 300)
+    r = 205
+    if dashed:
+        svg.line(pivot[0], pivot[1], pivot[0], pivot[1] - r - 10, stroke=BLACK, width=4, dash="14,9", cap="butt")
+    if band:
+        wedge(svg, pivot, r, from_up(band[0]), from_up(band[1]), spacing=15, hatch_width=3, outline=4)
+    # Shoulders and upper back, then neck and head tilted by head_theta.
+    limb(svg, (pivot[0] - 10, 420), (pivot[0] - 6, pivot[1] + 24), 110, outline=4)
+    phi = from_up(head_theta)
+    neck_top = along(pivot, 62, phi)
+    limb(svg, pivot, neck_top, 40, outline=4)
+    head(svg, along(neck_top, 38, phi), 48, phi + 90, outline=4)
+    degree_text(svg, label_x if label_x is not None else 184, 68, label, 50)
+    score_badge(svg, score, r=36, size=52)
+    svg.save(name)
+
+
+def trunk(name, score, band, trunk_theta, label, label_x=186):
+    svg = Svg(*DRAWING)
+    hip = (140, 262)
+    r = 175
+    if band is None:
+        svg.line(hip[0], hip[1], hip[0], hip[1] - r - 20, stroke=BLACK, width=4, dash="14,9", cap="butt")
+    else:
+        svg.line(hip[0], hip[1], hip[0], hip[1] - r - 8, stroke=BLACK, width=3, dash="12,8", cap="butt")
+        wedge(svg, hip, r, from_up(band[0]), from_up(band[1]), spacing=15, hatch_width=3, outline=4)
+    s = 1.08
+    shoulder = standing_figure(svg, hip, trunk_theta, 0, 0, scale=s, arm=False, trunk_len=118)
+    elbow = (shoulder[0], shoulder[1] + 80 * s)
+    hand = (shoulder[0] + 6, elbow[1] + 66 * s)
+    limb(svg, shoulder, elbow, 22 * s)
+    limb(svg, elbow, hand, 18 * s)
+    svg.circle(hand[0], hand[1] + 6, 12 * s, fill=BODY, stroke=BLACK, width=3)
+    limb(svg, shoulder, (shoulder[0], shoulder[1] + 8), 22 * s)
+    degree_text(svg, label_x, 64, label, 50)
+    score_badge(svg, score, r=36, size=52)
+    svg.save(name)
+
+
+def caption(svg, text, top, bottom, font="sans_bold", margin=10, gap=1.12):
+    """A caption under a drawing: wrapped and sized to fill the space from top to bottom."""
+    size = 60.0
+    while True:
+        lines = wrap([(w, font, size) for w in text.split(" ")], svg.width - 2 * margin)
+        if all(line_width(l) <= svg.width - 2 * margin for l in lines) and len(lines) * size * gap <= bottom - top:
+            break
+        size -= 0.5
+    y = top + (bottom - top - len(lines) * size * gap) / 2 + size * 0.9
+    for i, line in enumerate(lines):
+        svg.text(svg.width / 2, y, " ".join(t[0] for t in line), font=font, size=size, anchor="middle",
+                 ident="caption%d" % (i + 1))
+        y += size * gap
+    return size
+
+
+def lower_arm_midline():
+    svg = Svg(*DRAWING)
+    cx = 175
+    # Zones out to the sides, hatched, marked +1.
+    for x0, x1 in ((14, 96), (254, 336)):
+        poly = [(x0, 40), (x1, 40), (x1, 196), (x0, 196)]
+        svg.polygon(poly, fill=WEDGE, stroke="none")
+        for p, q in hatch_lines(poly, 14):
+            svg.line(p[0], p[1], q[0], q[1], stroke=HATCH, width=2.5, cap="butt")
+        svg.polygon(poly, fill="none", stroke=BLACK, width=3)
+    svg.line(cx, 22, cx, 262, stroke=BLACK, width=3.5, dash="14,9", cap="butt")
+    # Worker from above: shoulders, head, arms reaching forward and across.
+    rs, ls = (235, 222), (115, 222)
+    relbow, rhand = (222, 150), (140, 96)
+    lelbow, lhand = (92, 170), (62, 104)
+    limb(svg, rs, relbow, 26)
+    limb(svg, relbow, rhand, 22)
+    svg.circle(rhand[0], rhand[1], 15, fill=BODY, stroke=BLACK, width=3)
+    limb(svg, ls, lelbow, 26)
+    limb(svg, lelbow, lhand, 22)
+    svg.circle(lhand[0], lhand[1], 15, fill=BODY, stroke=BLACK, width=3)
+    svg.ellipse(cx, 226, 80, 30, fill=BODY, stroke=BLACK, width=3)
+    svg.circle(cx, 220, 30, fill=BODY_DARK, stroke=BLACK, width=3)
+    svg.text(55, 80, "+1", font="sans_bold", size=44, anchor="middle")
+    svg.text(295, 80, "+1", font="sans_bold", size=44, anchor="middle")
+    caption(svg, "Click if working across the midline of the body or out to the side.", 266, 396)
+    svg.save("lower_arm_midline")
+
+
+def wrist_midline():
+    svg = Svg(*DRAWING)
+    cx = 175
+    svg.line(cx, 16, cx, 292, stroke=BLACK, width=3.5, dash="14,9", cap="butt")
+    # Forearm and hand from above, fingers pointing up.
+    limb(svg, (cx, 300), (cx, 196), 58)
+    svg.rect(cx - 42, 112, 84, 92, fill=BODY, stroke=BLACK, width=3, rx=22)
+    for dx, top in ((-30, 52), (-10, 40), (10, 44), (30, 60)):
+        limb(svg, (cx + dx, 128), (cx + dx, top), 17)
+    svg.rect(cx - 38, 118, 76, 30, fill=BODY, stroke="none")
+    limb(svg, (cx + 38, 178), (cx + 66, 128), 20)
+    # Arrows bending the hand to either side.
+    for sign in (-1, 1):
+        x0 = cx + sign * 62
+        pts = []
+        for i in range(9):
+            a = math.radians(-90 + sign * (20 + i * 5.5))
+            pts.append((cx + 150 * math.cos(a), 205 + 150 * math.sin(a)))
+        svg.polyline(pts, width=5)
+        end = pts[-1]
+        prev = pts[-3]
+        ang = math.atan2(end[1] - prev[1], end[0] - prev[0])
+        head_pts = [
+            (end[0] + 22 * math.cos(ang), end[1] + 22 * math.sin(ang)),
+            (end[0] + 13 * math.cos(ang + 2.0), end[1] + 13 * math.sin(ang + 2.0)),
+            (end[0] + 13 * math.cos(ang - 2.0), end[1] + 13 * math.sin(ang - 2.0)),
+        ]
+        svg.polygon(head_pts, fill=BLACK, stroke=BLACK, width=3)
+        del x0
+    svg.text(cx - 122, 64, "+1", font="sans_bold", size=44, anchor="middle")
+    svg.text(cx + 122, 64, "+1", font="sans_bold", size=44, anchor="middle")
+    caption(svg, "ADD 1 if wrist is bent away from the midline", 300, 396)
+    svg.save("wrist_midline")
+
+
+# ---------------------------------------------------------------- text cards
+
+def wrap(tokens, width):
+    """Greedy line breaking of (word, font, size) tokens; returns lines of tokens."""
+    lines, line, used = [], [], 0.0
+    for tok in tokens:
+        word, font, size = tok
+        space = text_width(" ", font, size) if line else 0.0
+        w = text_width(word, font, size)
+        if line and used + space + w > width:
+            lines.append(line)
+            line, used = [], 0.0
+            space = 0.0
+        line.append(tok)
+        used += space + w
+    if line:
+        lines.append(line)
+    return lines
+
+
+def line_width(line):
+    total = 0.0
+    for i, (word, font, size) in enumerate(line):
+        total += text_width(word, font, size) + (text_width(" ", font, size) if i else 0.0)
+    return total
+
+
+def card(name, w, h, paragraphs, first_word_scale=1.0, border=8, font="comic"):
+    """A text card: the paragraphs centred in the largest type that fits inside a thick border."""
+    pad_x, pad_y = border + 14, border + 6
+    inner_w, inner_h = w - 2 * pad_x, h - 2 * pad_y
+    best = None
+    size = 80.0
+    while size > 8:
+        laid = []
+        for pi, para in enumerate(paragraphs):
+            words = para.split(" ")
+            toks = []
+            for wi, word in enumerate(words):
+                s = size * first_word_scale if (pi == 0 and wi == 0) else size
+                toks.append((word, font, s))
+            laid.append(wrap(toks, inner_w))
+        heights = []
+        for para in laid:
+            for line in para:
+                heights.append(max(t[2] for t in line) * 1.1)
+        total_h = sum(heights) + (len(paragraphs) - 1) * size * 0.35
+        if all(line_width(line) <= inner_w for para in laid for line in para) and total_h <= inner_h:
+            best = (size, laid, heights, total_h)
+            break
+        size -= 0.5
+    size, laid, heights, total_h = best
+    svg = Svg(w, h)
+    svg.rect(border / 2, border / 2, w - border, h - border, fill="#ffffff", stroke=BLACK, width=border, rx=3)
+    y = pad_y + (inner_h - total_h) / 2
+    k = 0
+    for pi, para in enumerate(laid):
+        for line in para:
+            lh = heights[k]
+            k += 1
+            top_size = max(t[2] for t in line)
+            baseline = y + lh * 0.5 + top_size * 0.33
+            x = w / 2 - line_width(line) / 2
+            # One text element per run of words in the same size.
+            runs = []
+            for tok in line:
+                if runs and runs[-1][1] == tok[2]:
+                    runs[-1][0].append(tok[0])
+                else:
+                    runs.append(([tok[0]], tok[2]))
+            for ri, (words, s) in enumerate(runs):
+                text = " ".join(words)
+                svg.text(x, baseline, text, font=font, size=s, ident="text")
+                x += text_width(text, font, s)
+                if ri + 1 < len(runs):
+                    x += text_width(" ", font, runs[ri + 1][1])
+            y += lh
+        y += size * 0.35
+    svg.save(name)
+    return size
+
+
+# ---------------------------------------------------------------- the whole set
+
+def draw_drawings():
+    upper_arm("upper_arm_1", 1, [(-20, 20)], 4, 34,
+              [(104, 322, "20\u00b0", "end"), (198, 322, "20\u00b0", "start")])
+    upper_arm("upper_arm_2", 2, [(-20, -80)], -50, -30,
+              [(92, 318, "20\u00b0", "end")])
+    upper_arm("upper_arm_3", 2, [(20, 45)], 33, 60,
+              [(190, 318, "20\u00b0 - 45\u00b0", "start")])
+    upper_arm("upper_arm_4", 3, [(45, 90)], 68, 92,
+              [(186, 306, "45\u00b0 - 90\u00b0", "start")])
+    upper_arm("upper_arm_5", 4, [(90, 180)], 140, 160,
+              [(232, 210, "90\u00b0+", "start")])
+    lower_arm("lower_arm_1", 1, [(60, 100)], 80,
+              [(150, 196, "60\u00b0 - 100\u00b0", "start")])
+    lower_arm("lower_arm_2", 2, [(100, 160), (0, 60)], 128,
+              [(206, 118, "100\u00b0+", "start"), (248, 392, "0\u00b0 - 60\u00b0", "middle")], ghost_theta=30)
+    lower_arm_midline()
+    wrist("wrist_1", 1, [], 0, [(300, 210, "0\u00b0", "middle")], dashed=True)
+    wrist("wrist_2", 2, [(-15, 15)], 6, [(300, 172, "15\u00b0", "middle"), (300, 318, "15\u00b0", "middle")])
+    wrist("wrist_3", 3, [(15, 60), (-15, -60)], 38,
+          [(318, 108, "15\u00b0+", "middle"), (318, 386, "15\u00b0+", "middle")])
+    wrist_midline()
+    neck("neck_1", 1, (0, 10), 6, "0\u00b0 -10\u00b0")
+    neck("neck_2", 2, (10, 20), 16, "10\u00b0 -20\u00b0")
+    neck("neck_3", 3, (20, 60), 36, "20\u00b0+")
+    neck("neck_4", 4, (0, -35), -22, "In ext'n")
+    trunk("trunk_1", 1, None, 0, "0\u00b0", label_x=160)
+    trunk("trunk_2", 2, (0, 20), 12, "0\u00b0 - 20\u00b0")
+    trunk("trunk_3", 3, (20, 60), 40, "20\u00b0 - 60\u00b0", label_x=178)
+    trunk("trunk_4", 4, (60, 100), 78, "60\u00b0+", label_x=200)
+
+
+# The quoted texts of the cards, exactly (the tests hold the same list).
+CARDS = [
+    ("card_shoulder_raised", 328, 131, ["ADD 1. if shoulder is raised"], 1.0),
+    ("card_arm_abducted", 328, 131, ["ADD 1. if upper arm is abducted"], 1.0),
+    ("card_arm_supported", 328, 131, ["SUBTRACT 1. if leaning or supporting the weight of the arm"], 1.0),
+    ("card_twist_mid", 390, 154, ["Mainly in mid-range of twist"], 1.0),
+    ("card_twist_end", 390, 154, ["At or near the end of twisting range"], 1.0),
+    ("card_neck_twist", 373, 155, ["ADD 1 if the neck is twisting"], 1.0),
+    ("card_neck_side", 373, 155, ["ADD 1 if neck is side-bending"], 1.0),
+    ("card_trunk_twist", 278, 133, ["ADD 1 if trunk is twisting"], 1.0),
+    ("card_trunk_side", 278, 133, ["ADD 1 if trunk is side-bending"], 1.0),
+    ("card_legs_supported", 346, 162, ["Legs are well suported and in an evenly balanced posture"], 1.0),
+    ("card_legs_unsupported", 346, 162, ["If legs are not well supported or in an evenly balanced posture"], 1.0),
+    ("card_muscle_static", 524, 161,
+     ["posture mainly static, e.g. held for longer than 1 minute repeated more than 4 times/minute"], 1.5),
+    ("card_muscle_not_static", 524, 161, ["posture not mainly static."], 1.5),
+    ("card_force_1", 286, 190, ["No Resistance or less than 2kg intermittent load or force"], 1.0),
+    ("card_force_2", 286, 190, ["2-10 kg intermittent load or force"], 1.0),
+    ("card_force_3", 286, 190, ["2-10 kg static load", "2-10 kg repeated load or force"], 1.0),
+    ("card_force_4", 450, 224,
+     ["10 kg or more static load", "10 kg or more repeated loads or force.", "Shock or forces with a rapid buildup"],
+     1.0),
+]
+
+
+def draw_cards():
+    sizes = {}
+    for name, w, h, paragraphs, scale in CARDS:
+        sizes[name] = card(name, w, h, paragraphs, first_word_scale=scale)
+    return sizes
+
+
+def draw_overview():
+    pass
+
+
+def draw_score_sheet():
+    pass
+
+
+def main():
+    draw_drawings()
+    sizes = draw_cards()
+    draw_overview()
+    draw_score_sheet()
+    for name, size in sorted(sizes.items()):
+        print("%-24s type %.1f" % (name, size))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,526 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window driven as an assessor drives it: clicks on tab headers and pictures,
+// command buttons and their access keys; what the panels, score boxes and message boxes show.
+#include "MainWindow.h"
+#include "OptionCatalogue.h"
+#include "OptionPanel.h"
+#include "PictureControl.h"
+#include "ProgramState.h"
+#include "Services.h"
+#include "TabbedPanel.h"
+#include "WindowSet.h"
+
+#include <QFontInfo>
+#include <QHash>
+#include <QLabel>
+#include <QPushButton>
+#include <QSet>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+struct Message
+{
+    QString text;
+    QString title;
+};
+
+QString allMissing(int group)
+{
+    return QString::fromUtf8(rula::groups()[static_cast<std::size_t>(group)].incompleteMessage.data());
+}
+
+} // namespace
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ProgramState> m_state;
+    std::unique_ptr<WindowSet> m_windows;
+    MainWindow* m_main = nullptr;
+    QList<Message> m_messages;
+    int m_ends = 0;
+
+    template <typename T> T* find(const QString& name) const
+    {
+        T* widget = m_main->findChild<T*>(name);
+        if (!widget)
+            qWarning("no control %s", qPrintable(name));
+        return widget;
+    }
+
+    TabbedPanel* tabs() const { return find<TabbedPanel>(QStringLiteral("SSTab1")); }
+
+    // Clicks the header of tab `index` (0-based) as the assessor would.
+    void clickTab(int index)
+    {
+        QWidget* strip = find<QWidget>(QStringLiteral("SSTab1Headers"));
+        QTest::mouseClick(strip, Qt::LeftButton, Qt::NoModifier, tabs()->headerRect(index).center());
+    }
+
+    int tabOf(QWidget* widget) const
+    {
+        for (int i = 0; i < tabs()->count(); ++i) {
+            if (tabs()->page(i)->isAncestorOf(widget))
+                return i;
+        }
+        return -1;
+    }
+
+    // Brings the picture's tab to the front by its header, then clicks the picture.
+    void clickPicture(const QString& name)
+    {
+        auto* picture = find<PictureControl>(name);
+        QVERIFY(picture);
+        clickTab(tabOf(picture));
+        QVERIFY(picture->isVisible());
+        QTest::mouseClick(picture, Qt::LeftButton, Qt::NoModifier, picture->rect().center());
+    }
+
+    // Clicks the picture of option `number` of group `group`.
+    void choose(rula::Group group, int number)
+    {
+        const rula::GroupInfo& info = rula::groupInfo(group);
+        const rula::OptionInfo& option = rula::options()[static_cast<std::size_t>(info.firstOption + number - 1)];
+        clickPicture(QString::fromUtf8(option.picture.data(), static_cast<int>(option.picture.size())));
+    }
+
+    QString score(const char* box) const { return find<QLabel>(QString::fromLatin1(box))->text(); }
+
+    bool red(const char* panel) const
+    {
+        OptionPanel* p = find<OptionPanel>(QString::fromLatin1(panel));
+        return p->isSelected() && p->colour() == QColor(255, 0, 0);
+    }
+
+    bool buttonFace(const char* panel) const
+    {
+        OptionPanel* p = find<OptionPanel>(QString::fromLatin1(panel));
+        return !p->isSelected() && p->colour() == p->palette().color(QPalette::Button);
+    }
+
+    // Every group but the listed ones gets its first base option.
+    void completeAllBut(std::initializer_list<rula::Group> skipped)
+    {
+        for (const rula::GroupInfo& group : rula::groups()) {
+            if (std::find(skipped.begin(), skipped.end(), group.group) == skipped.end())
+                choose(group.group, 1);
+        }
+    }
+
+    QStringList messageTexts() const
+    {
+        QStringList texts;
+        for (const Message& m : m_messages)
+            texts << m.text;
+        return texts;
+    }
+
+private slots:
+    void init()
+    {
+        m_messages.clear();
+        m_ends = 0;
+        MessageService::setHandler([this](const QString& text, const QString& title) {
+            m_messages.append({text, title});
+        });
+        ProgramEnd::setHandler([this] { ++m_ends; });
+        m_state = std::make_unique<ProgramState>();
+        m_windows = std::make_unique<WindowSet>(*m_state);
+        m_main = &m_windows->window<MainWindow>();
+        m_main->showWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main));
+    }
+
+    void cleanup()
+    {
+        m_windows.reset();
+        m_state.reset();
+        m_main = nullptr;
+        MessageService::resetHandler();
+        ProgramEnd::resetHandler();
+    }
+
+    void startsFreshOnTheFirstTab()
+    {
+        QCOMPARE(m_main->objectName(), QStringLiteral("Main"));
+        QCOMPARE(m_main->windowTitle(), QStringLiteral("RULA"));
+        QVERIFY(m_main->isMaximized());
+        QCOMPARE(tabs()->currentIndex(), 0);
+        QVERIFY(tabs()->page(0)->isVisible());
+        for (int i = 1; i < tabs()->count(); ++i)
+            QVERIFY(!tabs()->page(i)->isVisible());
+        QVERIFY(!find<QWidget>(QStringLiteral("Picture1"))->isVisible());
+        for (const rula::GroupInfo& group : rula::groups())
+            QCOMPARE(score(group.scoreLabel.data()), QString());
+    }
+
+    // Every option has its panel on its group's tab, holding its picture, which fits inside
+    // the panel and leaves a visible margin for the selection colour.
+    void everyOptionHasItsPanelAndPicture()
+    {
+        QSet<QString> pictures;
+        for (const rula::OptionInfo& option : rula::options()) {
+            const QString panelName = QString::fromUtf8(option.panel.data(), static_cast<int>(option.panel.size()));
+            const QString pictureName =
+                QString::fromUtf8(option.picture.data(), static_cast<int>(option.picture.size()));
+            auto* panel = find<OptionPanel>(panelName);
+            QVERIFY2(panel, qPrintable(panelName));
+            QVERIFY2(buttonFace(panel->objectName().toLatin1().constData()), qPrintable(panelName));
+            auto* picture = panel->findChild<PictureControl*>(pictureName);
+            QVERIFY2(picture, qPrintable(pictureName));
+            QCOMPARE(picture->parentWidget(), panel);
+            QCOMPARE(picture->art(), QString::fromUtf8(option.art.data(), static_cast<int>(option.art.size())));
+            QVERIFY(panel->rect().contains(picture->geometry()));
+            QVERIFY(picture->geometry() != panel->rect());
+            QCOMPARE(picture->focusPolicy(), Qt::NoFocus);
+            QCOMPARE(tabOf(panel), rula::groupInfo(option.group).tab - 1);
+            pictures.insert(pictureName);
+        }
+        QCOMPARE(m_main->findChildren<OptionPanel*>().size(), 66);
+        QCOMPARE(pictures.size(), 66);
+        QVERIFY(pictures.contains(QStringLiteral("Image")));
+        for (int i = 1; i <= 65; ++i)
+            QVERIFY(pictures.contains(QStringLiteral("Image%1").arg(i)));
+    }
+
+    void upperArmClickSequence()
+    {
+        choose(rula::Group::UpperRight, 4);
+        QCOMPARE(score("CurrentScore"), QStringLiteral("3"));
+        choose(rula::Group::UpperRight, 6);
+        QCOMPARE(score("CurrentScore"), QStringLiteral("4"));
+        choose(rula::Group::UpperRight, 8);
+        QCOMPARE(score("CurrentScore"), QStringLiteral("3"));
+        choose(rula::Group::UpperRight, 2);
+        QCOMPARE(score("CurrentScore"), QStringLiteral("2"));
+        for (const char* panel : {"Frame2", "Frame6", "Frame8"})
+            QVERIFY2(red(panel), panel);
+        for (const char* panel : {"Frame1", "Frame3", "Frame4", "Frame5", "Frame7"})
+            QVERIFY2(buttonFace(panel), panel);
+        // The left arm's group is untouched.
+        for (int i = 9; i <= 16; ++i)
+            QVERIFY(buttonFace(QStringLiteral("Frame%1").arg(i).toLatin1().constData()));
+        QCOMPARE(score("CurrentScore2"), QString());
+    }
+
+    void adjustmentsBeforeAndTwice()
+    {
+        choose(rula::Group::UpperLeft, 8);
+        QCOMPARE(score("CurrentScore2"), QStringLiteral("-1"));
+        QVERIFY(red("Frame16"));
+        choose(rula::Group::UpperLeft, 1);
+        QCOMPARE(score("CurrentScore2"), QStringLiteral("0"));
+        choose(rula::Group::UpperLeft, 7);
+        QCOMPARE(score("CurrentScore2"), QStringLiteral("1"));
+        choose(rula::Group::UpperLeft, 7);
+        QCOMPARE(score("CurrentScore2"), QStringLiteral("0"));
+        QVERIFY(buttonFace("Frame15"));
+        choose(rula::Group::UpperLeft, 1); // the selected base option again: nothing changes
+        QCOMPARE(score("CurrentScore2"), QStringLiteral("0"));
+        QVERIFY(red("Frame9"));
+        QCOMPARE(score("CurrentScore"), QString());
+
+        choose(rula::Group::LowerLeft, 3);
+        QCOMPARE(score("CurrentScore4"), QStringLiteral("1"));
+        choose(rula::Group::LowerLeft, 2);
+        QCOMPARE(score("CurrentScore4"), QStringLiteral("3"));
+        QVERIFY(red("Frame22") && red("Frame21") && buttonFace("Frame19"));
+        QCOMPARE(score("CurrentScore3"), QString());
+        for (const char* panel : {"Frame17", "Frame18", "Frame20"})
+            QVERIFY(buttonFace(panel));
+    }
+
+    void neckMuscleForceGroups()
+    {
+        choose(rula::Group::Neck, 5);
+        choose(rula::Group::Neck, 6);
+        choose(rula::Group::Neck, 4);
+        QCOMPARE(score("NeckScore"), QStringLiteral("6"));
+        QCOMPARE(score("TrunkScore"), QString());
+        for (const char* panel : {"Frame57", "Frame58", "Frame59", "Frame60", "Frame63", "Frame64"})
+            QVERIFY(buttonFace(panel));
+
+        choose(rula::Group::MuscleRightUpper, 2);
+        QCOMPARE(score("UpperRightScore"), QStringLiteral("0"));
+        QVERIFY(red("Frame36") && buttonFace("Frame35"));
+        QCOMPARE(score("UpperLeftScore"), QString());
+
+        choose(rula::Group::ForceLower, 1);
+        QCOMPARE(score("Label44"), QStringLiteral("0"));
+        choose(rula::Group::ForceLower, 4);
+        QCOMPARE(score("Label44"), QStringLiteral("3"));
+        QVERIFY(red("Frame52") && buttonFace("Frame49"));
+        QCOMPARE(score("Label48"), QString());
+        QCOMPARE(score("Label46"), QString());
+
+        choose(rula::Group::WristTwistLeft, 2);
+        QCOMPARE(score("Label21"), QStringLiteral("2"));
+        QCOMPARE(score("TwistScore"), QString());
+    }
+
+    // Only the picture reacts: the panel's margin, captions, score boxes and the header strip
+    // outside the headers leave the assessment alone.
+    void onlyThePictureReacts()
+    {
+        auto* panel = find<OptionPanel>(QStringLiteral("Frame1"));
+        QTest::mouseClick(panel, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+        QTest::mouseClick(find<QLabel>(QStringLiteral("Label1")), Qt::LeftButton);
+        QTest::mouseClick(find<QLabel>(QStringLiteral("CurrentScore")), Qt::LeftButton);
+        QVERIFY(buttonFace("Frame1"));
+        QCOMPARE(score("CurrentScore"), QString());
+        QVERIFY(!m_state->assessment.isSelected(0));
+        QWidget* strip = find<QWidget>(QStringLiteral("SSTab1Headers"));
+        QTest::mouseClick(strip, Qt::LeftButton, Qt::NoModifier, QPoint(strip->width() - 2, 30));
+        QCOMPARE(tabs()->currentIndex(), 0);
+    }
+
+    // A click repaints its own group's panels and score box, not the rest of the tab.
+    void aClickRepaintsOnlyItsGroup()
+    {
+        struct PaintCounter : QObject
+        {
+            QHash<QObject*, int> paints;
+            bool eventFilter(QObject* watched, QEvent* event) override
+            {
+                if (event->type() == QEvent::Paint)
+                    ++paints[watched];
+                return false;
+            }
+        } counter;
+        clickTab(4);
+        QCoreApplication::processEvents();
+        const QStringList names = {"Frame23", "Frame24", "Frame27", "Frame28", "WristScore", "TwistScore", "Label17"};
+        for (const QString& name : names)
+            find<QWidget>(name)->installEventFilter(&counter);
+        QTest::mouseClick(find<QWidget>(QStringLiteral("Image27")), Qt::LeftButton);
+        QTRY_VERIFY(counter.paints.value(find<QWidget>(QStringLiteral("WristScore"))) > 0);
+        QVERIFY(counter.paints.value(find<QWidget>(QStringLiteral("Frame24"))) > 0);
+        for (const char* other : {"Frame23", "Frame27", "Frame28", "TwistScore", "Label17"})
+            QVERIFY2(counter.paints.value(find<QWidget>(QString::fromLatin1(other))) == 0, other);
+        QCOMPARE(score("WristScore"), QStringLiteral("2"));
+    }
+
+    void tabSwitchingKeepsChoices()
+    {
+        choose(rula::Group::UpperRight, 3);
+        clickTab(6);
+        QCOMPARE(tabs()->currentIndex(), 6);
+        QVERIFY(tabs()->page(6)->isVisible() && !tabs()->page(0)->isVisible());
+        QVERIFY(find<QWidget>(QStringLiteral("Frame53"))->isVisible());
+        clickTab(0);
+        QVERIFY(red("Frame3"));
+        QCOMPARE(score("CurrentScore"), QStringLiteral("2"));
+        QCOMPARE(m_state->assessment.score(rula::Group::UpperRight), 2);
+    }
+
+    void freshAssessmentGivesAllSeventeenMessages()
+    {
+        QTest::mouseClick(find<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
+        QCOMPARE(m_messages.size(), 17);
+        for (int i = 0; i < 17; ++i) {
+            QCOMPARE(m_messages[i].text, allMissing(i));
+            QCOMPARE(m_messages[i].title, QStringLiteral("Project1"));
+        }
+        QCOMPARE(m_messages.first().text,
+                 QStringLiteral("You have not completed all of the necessary fields for Upper Arm (Right)"));
+        QCOMPARE(m_messages.last().text,
+                 QStringLiteral("You have not completed all of the necessary fields for Force Lower Body"));
+        QVERIFY(m_main->isVisible());
+        QCOMPARE(m_state->results.GrandScoreLeft, 0);
+    }
+
+    void onlyTheMissingGroupsAreNamed()
+    {
+        completeAllBut({rula::Group::Trunk, rula::Group::ForceLower});
+        choose(rula::Group::Trunk, 5); // an adjustment does not complete a group
+        QTest::mouseClick(find<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
+        QCOMPARE(
+            messageTexts(),
+            QStringList({QStringLiteral("You have not completed all of the necessary fields for the Trunk"),
+                         QStringLiteral("You have not completed all of the necessary fields for Force Lower Body")}));
+        QCOMPARE(m_state->results.GrandScoreRight, 0);
+        QVERIFY(m_main->isVisible());
+    }
+
+    void adjustmentAloneIsIncomplete()
+    {
+        completeAllBut({rula::Group::UpperRight});
+        choose(rula::Group::UpperRight, 6);
+        QTest::mouseClick(find<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
+        QCOMPARE(
+            messageTexts(),
+            QStringList({QStringLiteral("You have not completed all of the necessary fields for Upper Arm (Right)")}));
+    }
+
+    void completeAssessmentIsScored()
+    {
+        completeAllBut({});
+        choose(rula::Group::ForceLower, 4); // force 3 on the lower body
+        QTest::mouseClick(find<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
+        QVERIFY(m_messages.isEmpty());
+        // Every score 1, force and muscle of the lower body 3 and 1: score D = 1 + 3 + 1 = 5.
+        QCOMPARE(m_state->results.PostureScoreARight, 1);
+        QCOMPARE(m_state->results.ScoreD, 5);
+        QCOMPARE(m_state->results.GrandScoreRight, 4);
+    }
+
+    void extraPicturesNeedLoadingFirst()
+    {
+        QTest::mouseClick(find<QPushButton>(QStringLiteral("Command4")), Qt::LeftButton);
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages[0].text, QStringLiteral("You have not loaded any extra pictures yet. Please load extra "
+                                                    "pictures before viewing them"));
+        QCOMPARE(m_messages[0].title, QStringLiteral("Error"));
+        QVERIFY(m_main->isVisible());
+    }
+
+    void buttonsAccessKeysAndKeyboardOrder()
+    {
+        const QStringList order = {"Command3", "Command5", "Command1", "Command2", "Command4", "Command8", "Command6"};
+        const QStringList captions = {"&Load Picture",        "Play &Video", "Load E&xtra Pictures", "View &Results",
+                                      "View Extra &Pictures", "&Exit",       "  RULA &Overview"};
+        for (int i = 0; i < order.size(); ++i)
+            QCOMPARE(find<QPushButton>(order[i])->text(), captions[i]);
+
+        m_main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_main));
+        find<QPushButton>(order[0])->setFocus();
+        for (int i = 1; i < order.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), order[i]);
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // the hidden picture box is skipped
+        QCOMPARE(QApplication::focusWidget(), tabs());
+        QTest::keyClick(tabs(), Qt::Key_Right);
+        QCOMPARE(tabs()->currentIndex(), 1);
+        QTest::keyClick(tabs(), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(tabs()->currentIndex(), 2);
+        QTest::keyClick(tabs(), Qt::Key_Left);
+        QTest::keyClick(tabs(), Qt::Key_Left);
+        QTest::keyClick(tabs(), Qt::Key_Left);
+        QCOMPARE(tabs()->currentIndex(), 8);
+
+        // An access key clicks its button as a mouse click would (after the button's press animation).
+        QTest::keyClick(m_main, Qt::Key_R, Qt::AltModifier);
+        QTRY_COMPARE(m_messages.size(), 17);
+        m_messages.clear();
+        QTest::keyClick(m_main, Qt::Key_P, Qt::AltModifier);
+        QTRY_COMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages[0].title, QStringLiteral("Error"));
+        QCOMPARE(m_ends, 0);
+        QTest::keyClick(m_main, Qt::Key_E, Qt::AltModifier);
+        QTRY_COMPARE(m_ends, 1);
+    }
+
+    // Positions in window terms: the tabbed panel stands at 264, 0 and a tab's controls are
+    // measured from its top-left corner, header rows included.
+    void layoutOfTabsOneAndSeven()
+    {
+        struct Expect
+        {
+            const char* name;
+            int x, y, w, h;
+        };
+        auto check = [this](const Expect& e, int originX) {
+            QWidget* w = find<QWidget>(QString::fromLatin1(e.name));
+            QVERIFY2(w, e.name);
+            QCOMPARE(QRect(w->mapTo(m_main, QPoint(0, 0)), w->size()), QRect(originX + e.x, e.y, e.w, e.h));
+        };
+        const Expect left[] = {
+            {"Command3", 8, 16, 121, 49},   {"Command5", 136, 16, 121, 49}, {"Command1", 8, 96, 121, 49},
+            {"Command2", 136, 96, 121, 49}, {"Command4", 8, 176, 121, 49},  {"Command8", 136, 176, 121, 49},
+            {"Command6", 64, 256, 121, 49}, {"Picture1", 8, 328, 249, 369}, {"SSTab1", 264, 0, 753, 721}};
+        for (const Expect& e : left)
+            check(e, 0);
+
+        const Expect tab1[] = {
+            {"Label1", 24, 56, 657, 65},    {"Frame1", 24, 144, 137, 177},     {"Image1", 32, 152, 118, 160},
+            {"Frame5", 568, 144, 137, 177}, {"Image5", 576, 152, 118, 160},    {"Label2", 32, 372, 593, 41},
+            {"Frame6", 8, 432, 241, 105},   {"Image6", 16, 440, 224, 91},      {"Frame8", 488, 432, 241, 105},
+            {"Label53", 32, 580, 257, 49},  {"CurrentScore", 296, 580, 57, 49}};
+        for (const Expect& e : tab1)
+            check(e, 264);
+
+        clickTab(6);
+        const Expect tab7[] = {
+            {"Label28", 16, 60, 705, 65},     {"Label35", 16, 148, 97, 41},    {"Frame53", 120, 136, 113, 105},
+            {"Image48", 128, 144, 96, 88},    {"Frame56", 456, 136, 113, 105}, {"Frame61", 576, 136, 161, 73},
+            {"Image44", 584, 144, 141, 59},   {"Frame62", 576, 208, 161, 73},  {"Label31", 120, 244, 209, 57},
+            {"NeckScore", 328, 244, 57, 57},  {"Frame60", 456, 312, 113, 105}, {"Frame64", 576, 384, 161, 73},
+            {"TrunkScore", 336, 420, 57, 57}, {"Frame65", 112, 496, 209, 97},  {"Image36", 120, 504, 193, 81},
+            {"Label32", 352, 500, 97, 81},    {"Frame66", 488, 496, 209, 97},  {"Label29", 120, 624, 177, 49},
+            {"LegScore", 296, 624, 57, 49}};
+        for (const Expect& e : tab7) {
+            check(e, 264);
+            QVERIFY2(find<QWidget>(QString::fromLatin1(e.name))->isVisible(), e.name);
+        }
+        // The two pictures whose inset differs.
+        QCOMPARE(find<QWidget>(QStringLiteral("Image17"))->pos(), QPoint(16, 16));
+        QCOMPARE(find<QWidget>(QStringLiteral("Image32"))->pos(), QPoint(8, 16));
+    }
+
+    // Texts, fonts and colours as the assessor reads them; no caption is cut off.
+    void captionsFontsAndColours()
+    {
+        QCOMPARE(find<QLabel>(QStringLiteral("Label42"))->text(), QStringLiteral("Group B -Lower Body"));
+        QCOMPARE(find<QLabel>(QStringLiteral("Label51"))->text(), QStringLiteral("Group B - Lower Body"));
+        QCOMPARE(find<QLabel>(QStringLiteral("Label4_1"))->text(), QStringLiteral("Group A - Upper Body (LEFT)"));
+        QCOMPARE(find<QLabel>(QStringLiteral("Label4_2"))->text(), QStringLiteral("Group A - Upper Body (RIGHT)"));
+        QCOMPARE(find<QLabel>(QStringLiteral("Label4_3"))->text(), QStringLiteral("Group A - Upper Body (RIGHT)"));
+        for (int i = 0; i < tabs()->count(); ++i)
+            QCOMPARE(tabs()->tabText(i), expectedTabCaption(i));
+
+        const QColor darkBlue(0, 0, 128);
+        const QColor highlight = m_main->palette().color(QPalette::Highlight);
+        QList<QLabel*> labels;
+        for (int i = 0; i < tabs()->count(); ++i)
+            labels += tabs()->page(i)->findChildren<QLabel*>();
+        QCOMPARE(labels.size(), 66); // 49 captions and 17 score boxes
+        int scoreBoxes = 0;
+        for (QLabel* label : labels) {
+            const QString name = label->objectName();
+            const bool isScoreBox = label->frameShape() == QFrame::Box;
+            const QFontInfo info(label->font());
+            QVERIFY2(label->font().bold(), qPrintable(name));
+            QVERIFY2(label->property("helpTopic").toInt() >= 179, qPrintable(name));
+            if (isScoreBox) {
+                ++scoreBoxes;
+                QCOMPARE(info.family(), QStringLiteral("Comic Neue"));
+                QCOMPARE(label->font().pointSizeF(), 27.75);
+                const bool highlighted =
+                    name == "CurrentScore3" || name == "CurrentScore4" || name == "WristScore" || name == "Label27";
+                QCOMPARE(label->palette().color(QPalette::WindowText), highlighted ? highlight : darkBlue);
+                QVERIFY(label->alignment() & Qt::AlignHCenter);
+            } else {
+                QCOMPARE(info.family(), QStringLiteral("Liberation Sans"));
+                QCOMPARE(label->palette().color(QPalette::WindowText), darkBlue);
+                QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(name));
+            }
+        }
+        QCOMPARE(scoreBoxes, 17);
+        QCOMPARE(QFontInfo(find<QPushButton>(QStringLiteral("Command2"))->font()).family(),
+                 QStringLiteral("Liberation Sans"));
+        QCOMPARE(find<QWidget>(QStringLiteral("Command6"))->property("helpTopic").toInt(), 192);
+        QCOMPARE(find<QWidget>(QStringLiteral("Image48"))->property("helpTopic").toInt(), 183);
+        QCOMPARE(find<QWidget>(QStringLiteral("Label43"))->property("helpTopic").toInt(), 182);
+        QVERIFY(!find<QWidget>(QStringLiteral("Frame53"))->property("helpTopic").isValid());
+        QVERIFY(!find<QWidget>(QStringLiteral("Picture1"))->property("helpTopic").isValid());
+    }
+
+private:
+    static QString expectedTabCaption(int i)
+    {
+        static const QStringList captions = {"1. Upper Arm (Right)",    "2. Upper Arm (Left)", "3. Lower Arm (Right)",
+                                             "4. Lower Arm (Left)",     "5. Wrist (Right)",    "6. Wrist (Left)",
+                                             "7. Neck, Trunk and Legs", "8. Muscle Use",       "9. Force / Load Score"};
+        return captions[i];
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"

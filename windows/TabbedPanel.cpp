@@ -1,0 +1,200 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "TabbedPanel.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+
+// The header rows: paints the tab headers and turns a click on one into a tab change.
+// A click on the strip outside every header does nothing.
+class TabHeaderStrip : public QWidget
+{
+public:
+    explicit TabHeaderStrip(TabbedPanel* panel) : QWidget(panel), m_panel(panel)
+    {
+        setFocusPolicy(Qt::NoFocus);
+        setObjectName(QStringLiteral("SSTab1Headers"));
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        if (event->button() != Qt::LeftButton)
+            return;
+        for (int i = 0; i < m_panel->count(); ++i) {
+            if (m_panel->headerRect(i).contains(event->position().toPoint())) {
+                m_panel->setCurrentIndex(i);
+                m_panel->setFocus(Qt::MouseFocusReason);
+                return;
+            }
+        }
+    }
+
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        const QPalette& pal = palette();
+        const QColor light = pal.color(QPalette::Light);
+        const QColor dark = pal.color(QPalette::Dark);
+        const QColor shadow = pal.color(QPalette::Shadow);
+        for (int i = 0; i < m_panel->count(); ++i) {
+            const bool current = i == m_panel->currentIndex();
+            QRect r = m_panel->headerRect(i);
+            painter.fillRect(r.adjusted(1, 1, -1, 0),
+                             current ? pal.color(QPalette::Window) : pal.color(QPalette::Button).darker(112));
+            painter.setPen(light);
+            painter.drawLine(r.left(), r.bottom(), r.left(), r.top() + 2);
+            painter.drawLine(r.left() + 2, r.top(), r.right() - 2, r.top());
+            painter.drawPoint(r.left() + 1, r.top() + 1);
+            painter.setPen(shadow);
+            painter.drawLine(r.right(), r.top() + 2, r.right(), r.bottom());
+            painter.drawPoint(r.right() - 1, r.top() + 1);
+            painter.setPen(dark);
+            painter.drawLine(r.right() - 1, r.top() + 2, r.right() - 1, r.bottom());
+            if (current) // the tab in front is marked along its top edge
+                painter.fillRect(QRect(r.left() + 2, r.top() + 1, r.width() - 4, 2), pal.color(QPalette::Highlight));
+            painter.setPen(pal.color(QPalette::WindowText));
+            painter.setFont(font());
+            const QRect textRect = r.adjusted(4, 1, -4, 0);
+            painter.drawText(textRect, Qt::AlignCenter | Qt::TextShowMnemonic, m_panel->tabText(i));
+            if (current && m_panel->hasFocus()) {
+                QStyleOptionFocusRect option;
+                option.initFrom(this);
+                option.rect = painter.fontMetrics()
+                                  .boundingRect(textRect, Qt::AlignCenter, m_panel->tabText(i))
+                                  .adjusted(-2, 0, 2, 0)
+                                  .intersected(r.adjusted(2, 2, -2, -1));
+                style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+            }
+        }
+    }
+
+private:
+    TabbedPanel* m_panel;
+};
+
+TabbedPanel::TabbedPanel(QWidget* parent, const QStringList& captions, int tabsPerRow)
+    : QWidget(parent), m_captions(captions), m_tabsPerRow(tabsPerRow > 0 ? tabsPerRow : 1),
+      m_strip(new TabHeaderStrip(this))
+{
+    setFocusPolicy(Qt::TabFocus);
+    m_pages.reserve(static_cast<std::size_t>(captions.size()));
+    for (int i = 0; i < captions.size(); ++i) {
+        auto* page = new QWidget(this);
+        page->setObjectName(QStringLiteral("SSTab1Page%1").arg(i + 1));
+        page->hide();
+        m_pages.push_back(page);
+    }
+    m_strip->raise();
+    if (!m_pages.empty())
+        setCurrentIndex(0);
+}
+
+int TabbedPanel::headerHeight() const
+{
+    const int rows = (count() + m_tabsPerRow - 1) / m_tabsPerRow;
+    return rows * HeaderRowHeight;
+}
+
+QRect TabbedPanel::headerRect(int index) const
+{
+    const int row = index / m_tabsPerRow;
+    const int column = index % m_tabsPerRow;
+    const int tabWidth = width() / m_tabsPerRow;
+    return QRect(column * tabWidth, row * HeaderRowHeight, tabWidth, HeaderRowHeight);
+}
+
+void TabbedPanel::setCurrentIndex(int index)
+{
+    if (index < 0 || index >= count() || index == m_current)
+        return;
+    QWidget* previous = m_current >= 0 ? page(m_current) : nullptr;
+    m_current = index;
+    page(index)->show();
+    if (previous)
+        previous->hide();
+    m_strip->update();
+    emit currentChanged(index);
+}
+
+void TabbedPanel::paintEvent(QPaintEvent*)
+{
+    // The page frame below the header rows, raised like a panel.
+    QPainter painter(this);
+    const QRect frame = rect().adjusted(0, headerHeight(), 0, 0);
+    const QPalette& pal = palette();
+    painter.setPen(pal.color(QPalette::Light));
+    painter.drawLine(frame.left(), frame.top(), frame.left(), frame.bottom());
+    painter.setPen(pal.color(QPalette::Shadow));
+    painter.drawLine(frame.right(), frame.top(), frame.right(), frame.bottom());
+    painter.drawLine(frame.left(), frame.bottom(), frame.right(), frame.bottom());
+    painter.setPen(pal.color(QPalette::Dark));
+    painter.drawLine(frame.right() - 1, frame.top() + 1, frame.right() - 1, frame.bottom() - 1);
+    painter.drawLine(frame.left() + 1, frame.bottom() - 1, frame.right() - 1, frame.bottom() - 1);
+    // The top edge, open under the current tab's header when that header touches the frame.
+    painter.setPen(pal.color(QPalette::Light));
+    const QRect current = m_current >= 0 ? headerRect(m_current) : QRect();
+    if (current.isValid() && current.bottom() + 1 == frame.top()) {
+        painter.drawLine(frame.left(), frame.top(), current.left(), frame.top());
+        painter.drawLine(current.right(), frame.top(), frame.right(), frame.top());
+    } else {
+        painter.drawLine(frame.left(), frame.top(), frame.right(), frame.top());
+    }
+}
+
+void TabbedPanel::resizeEvent(QResizeEvent*)
+{
+    for (QWidget* page : m_pages)
+        page->setGeometry(rect());
+    m_strip->setGeometry(0, 0, width(), headerHeight());
+}
+
+void TabbedPanel::keyPressEvent(QKeyEvent* event)
+{
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    int step = 0;
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        step = ctrl ? 0 : -1;
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        step = ctrl ? 0 : 1;
+        break;
+    case Qt::Key_Tab:
+        step = ctrl ? ((event->modifiers() & Qt::ShiftModifier) ? -1 : 1) : 0;
+        break;
+    case Qt::Key_Backtab:
+        step = ctrl ? -1 : 0;
+        break;
+    case Qt::Key_PageDown:
+        step = ctrl ? 1 : 0;
+        break;
+    case Qt::Key_PageUp:
+        step = ctrl ? -1 : 0;
+        break;
+    default:
+        break;
+    }
+    if (step == 0 || count() == 0) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    setCurrentIndex((m_current + step + count()) % count());
+    event->accept();
+}
+
+void TabbedPanel::focusInEvent(QFocusEvent* event)
+{
+    m_strip->update();
+    QWidget::focusInEvent(event);
+}
+
+void TabbedPanel::focusOutEvent(QFocusEvent* event)
+{
+    m_strip->update();
+    QWidget::focusOutEvent(event);
+}
