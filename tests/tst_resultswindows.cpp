@@ -12,6 +12,7 @@
 #include "ProgramState.h"
 #include "RULAAction.h"
 #include "RULAOverview.h"
+#include "Resources.h"
 #include "Results.h"
 #include "SaveWindow.h"
 #include "ScoreTables.h"
@@ -37,7 +38,11 @@ private:
     std::unique_ptr<WindowSet> windows;
 
 private slots:
-    void initTestCase() { recorder.install(); }
+    void initTestCase()
+    {
+        initTalvoResources();
+        recorder.install();
+    }
     void init()
     {
         recorder.clear();
@@ -722,14 +727,18 @@ void ResultsWindowsTest::renderedWindows()
     QVERIFY(qGray(sheet.pixel(wristLeft.left() + 3, wristLeft.top())) < 80);
     // Below the line, the label's own white background.
     QCOMPARE(QColor(sheet.pixel(wristLeft.right() - 1, wristLeft.bottom() - 1)), QColor(Qt::white));
-    save(sheet, "final-results.png");
+    // The window opens maximised: the picture shows it as on a 1024 x 768 screen, where the
+    // buttons (which reach 4 pixels below the designed client area) are whole.
+    results.resize(1024, 738);
+    save(results.grab().toImage(), "final-results.png");
 
     ShowActionLevels(*state, *windows);
     RULAAction& action = windows->window<RULAAction>();
     action.hide();
     const QImage levels = action.grab().toImage();
     QCOMPARE(levels.size(), QSize(1018, 743));
-    save(levels, "action-levels.png");
+    action.resize(1024, 738);
+    save(action.grab().toImage(), "action-levels.png");
 
     RULAOverview& overview = windows->window<RULAOverview>();
     save(overview.grab().toImage(), "overview.png");

@@ -6,10 +6,12 @@
 #include "OptionPanel.h"
 #include "PictureControl.h"
 #include "ProgramState.h"
+#include "RULAOverview.h"
 #include "Results.h"
 #include "ScoreTables.h"
 #include "Services.h"
 #include "TabbedPanel.h"
+#include "WindowSet.h"
 
 #include <QImage>
 #include <QLabel>
@@ -180,5 +182,5 @@ void MainWindow::exitProgram()
 
 void MainWindow::showOverview()
 {
-    // Shows the RULA overview window (RULAOverview).
+    m_windows.window<RULAOverview>().showWindow();
 }
