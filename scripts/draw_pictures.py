@@ -128,7 +128,7 @@ class Svg:
         extra += ' id="%s"' % ident if ident else ""
         extra += ' xml:space="preserve"' if preserve else ""
         if yscale != 1.0:
-            # Text drawn squeezed vertically, so that it looks even once the picture is stretched.
+            # Text drawn stretched vertically, so that it looks even once the picture is stretched.
             extra += ' transform="matrix(1 0 0 %s 0 %s)"' % (round(yscale, 4), f(y - y * yscale))
         self.add('<text x="%s" y="%s" font-family="%s" font-size="%s" fill="%s"%s>%s</text>'
                  % (f(x), f(y), family, f(size), fill, extra, esc(s)))
@@ -660,12 +660,293 @@ def draw_cards():
     return sizes
 
 
+# ---------------------------------------------------------------- the RULA overview page
+
+OVERVIEW_HEADING = "Rapid Upper Limb Assessment (RULA)"
+OVERVIEW_INTRO = (
+    "is a survey and screening method for use in workplaces where work-related upper limb disorders are "
+    "reported. It assesses the biomechanical and postural loading on the body, with particular attention to "
+    "the neck, the trunk and the upper limbs. An assessment is quick to carry out and yields a score that leads "
+    "to a list of actions. RULA is not a complete study on its own: it belongs within a broader ergonomic "
+    "study of the work.")
+OVERVIEW_STEPS = [
+    ("Step 1  Observing and selecting the posture(s) to assess",
+     "Watch the worker through several work cycles before choosing what to assess. Assess the posture that is "
+     "held for the longest part of the cycle, or the worst posture that is adopted. Where the cycles are long or "
+     "the postures vary, assess postures at regular intervals instead."),
+    ("Step 2  Scoring and recording the posture",
+     "Score each body part with this software by choosing the picture that matches the observed posture, and "
+     "the adjustments that apply. Then review the scores and adjust any choice that does not fit."),
+    ("Step 3  Action Level",
+     "Compare the grand score with the list of action levels. The list is a guide to how urgently the work "
+     "should be looked at; in most cases it leads to a more detailed investigation."),
+]
+
+
+def paragraph(svg, runs, x, y, width, size, leading):
+    """Wraps (text, font) runs into lines from baseline y; returns the baseline after the last line."""
+    tokens = []
+    for text, font in runs:
+        tokens += [(w, font, size) for w in text.split(" ") if w]
+    for line in wrap(tokens, width):
+        cx = x
+        groups = []
+        for word, font, sz in line:
+            if groups and groups[-1][1] == font:
+                groups[-1][0].append(word)
+            else:
+                groups.append(([word], font))
+        for gi, (words, font) in enumerate(groups):
+            text = " ".join(words)
+            if gi:
+                cx += text_width(" ", font, size)
+            svg.text(cx, y, text, font=font, size=size, preserve=True)
+            cx += text_width(text, font, size)
+        y += leading
+    return y
+
+
 def draw_overview():
-    pass
+    svg = Svg(590, 467, ground="#dcdcdc")
+    margin, size, leading = 18, 16, 19.4
+    width = 590 - 2 * margin
+    y = 34
+    y = paragraph(svg, [(OVERVIEW_HEADING, "serif_bold"), (OVERVIEW_INTRO, "serif")], margin, y, width, size,
+                  leading)
+    for heading, text in OVERVIEW_STEPS:
+        y += 16
+        svg.text(margin, y, heading, font="serif_bold", size=size + 0.5, preserve=True)
+        w = text_width(heading, "serif_bold", size + 0.5)
+        svg.line(margin, y + 3, margin + w, y + 3, width=1.2, cap="butt")
+        y += leading + 5
+        y = paragraph(svg, [(text, "serif")], margin, y, width, size, leading)
+    assert y < 467, y
+    print("overview page: last baseline %.0f of 467" % (y - leading))
+    svg.save("rula_overview")
+
+
+# ---------------------------------------------------------------- the RULA score sheet
+
+SHEET = (896, 622)
+# The picture stands at (360, 2160), 14535 x 7575 twips, in the final results window.
+SX, SY = 896 / 14535.0, 622 / 7575.0
+# Text is drawn taller than wide, so that it looks even once the picture is stretched to
+# the 969 x 505 pixels it has in the window (wider and flatter than drawn).
+SHEET_TEXT_Y = (969 / 896.0) / (505 / 622.0)
+
+# The value labels of the final results window (left, top, width, height in twips).
+SHEET_LABELS = {
+    "UpperArm": ((1200, 2640, 375, 375), (2400, 2880, 255, 375)),
+    "LowerArm": ((1200, 3600, 255, 375), (2400, 3720, 375, 375)),
+    "Wrist": ((1200, 4440, 375, 375), (2280, 4680, 495, 375)),
+    "WristTwist": ((1200, 5400, 495, 375), (2280, 5640, 375, 375)),
+    "PostureScoreA": ((4320, 3840, 375, 375), (4920, 4200, 375, 375)),
+    "MuscleA": ((6120, 3960, 495, 375), (7080, 4200, 375, 375)),
+    "ForceA": ((8160, 3960, 375, 375), (9000, 4200, 375, 375)),
+    "ScoreC": ((10440, 3600, 495, 375), (11280, 4080, 495, 375)),
+    "GrandScore": ((12600, 5640, 375, 615), (14040, 5880, 615, 615)),
+    "Neck": ((1680, 7080, 375, 375),),
+    "Trunk": ((1680, 8040, 375, 375),),
+    "Legs": ((1680, 9000, 375, 375),),
+    "PostureScoreB": ((4560, 8160, 375, 375),),
+    "MuscleB": ((6600, 8280, 375, 375),),
+    "ForceB": ((8640, 8280, 375, 375),),
+    "ScoreD": ((10920, 8040, 495, 495),),
+}
+
+
+def px_x(twips):
+    return (twips - 360) * SX
+
+
+def px_y(twips):
+    return (twips - 2160) * SY
+
+
+def label_px(rect):
+    left, top, width, height = rect
+    return px_x(left), px_y(top), px_x(left + width), px_y(top + height)
+
+
+def diagonal_margin(box, left, right):
+    """How far (pixels) the left label's lower-right corner lies above the diagonal of
+    box (x0, y0, x1, y1) and the right label's upper-left corner below it; the smaller."""
+    x0, y0, x1, y1 = box
+    length = math.hypot(x1 - x0, y1 - y0)
+
+    def side(px, py):  # positive below / right of the diagonal from (x0, y1) to (x1, y0)
+        return ((x1 - x0) * (py - y1) - (y0 - y1) * (px - x0)) / length
+
+    return min(-side(left[2], left[3]), side(right[0], right[1]))
+
+
+def fit_cut_box(name, x0, y0, x1, y1):
+    """Chooses the free edges (given as (low, high) ranges) of a box cut by a diagonal so
+    that both labels lie in their triangles with the largest clearance."""
+    left, right = (label_px(r) for r in SHEET_LABELS[name])
+
+    def choices(v):
+        if isinstance(v, tuple):
+            lo, hi = v
+            n = max(1, int((hi - lo) / 0.5))
+            return [lo + (hi - lo) * i / n for i in range(n + 1)]
+        return [v]
+
+    best = None
+    for a in choices(x0):
+        for b in choices(y0):
+            for c in choices(x1):
+                for d in choices(y1):
+                    m = diagonal_margin((a, b, c, d), left, right)
+                    if best is None or m > best[0]:
+                        best = (m, (a, b, c, d))
+    margin, box = best
+    assert margin > 1.5, (name, margin)
+    assert box[0] < left[0] and box[1] <= left[1] + 0.01, name
+    return box, margin
+
+
+def sheet_text(svg, x, y, s, size, font="sans_bold", anchor="middle"):
+    svg.text(x, y, s, font=font, size=size, anchor=anchor, yscale=SHEET_TEXT_Y)
+
+
+def caption_lines(svg, cx, top, bottom, lines, size):
+    """Caption lines centred in the band from top to bottom (as seen after the stretch)."""
+    step = size * 1.05 * SHEET_TEXT_Y
+    first = (top + bottom) / 2 - step * (len(lines) - 1) / 2 + size * 0.36 * SHEET_TEXT_Y
+    for i, line in enumerate(lines):
+        sheet_text(svg, cx, first + i * step, line, size)
+
+
+def sheet_box(svg, name, box, caption, caption_height, cut, size=11.5, rounded=False):
+    x0, y0, x1, y1 = box
+    top = y0 - caption_height
+    lines = caption.split("|")
+    if rounded:
+        r = 14
+        svg.rect(x0, top, x1 - x0, y1 - top, fill="#ffffff", stroke=BLACK, width=2.2, rx=r)
+        svg.rect(x0, y0, x1 - x0, y1 - y0, fill="none", stroke="none", ident="values-" + name)
+        svg.line(x0, y0, x1, y0, width=2, cap="butt")
+        if cut:
+            t = 0.045
+            svg.line(x0 + (x1 - x0) * t, y1 - (y1 - y0) * t, x1, y0, width=2, cap="butt", ident="diagonal-" + name)
+    else:
+        svg.rect(x0, top, x1 - x0, caption_height, fill="#ffffff", stroke=BLACK, width=2)
+        svg.rect(x0, y0, x1 - x0, y1 - y0, fill="#ffffff", stroke=BLACK, width=2, ident="values-" + name)
+        if cut:
+            svg.line(x0, y1, x1, y0, width=2, cap="butt", ident="diagonal-" + name)
+    caption_lines(svg, (x0 + x1) / 2, top, y0, lines, size)
+
+
+def middle_box(name, width, height):
+    """A box (not cut) whose value area is centred on its one label."""
+    l = label_px(SHEET_LABELS[name][0])
+    cx, cy = (l[0] + l[2]) / 2, (l[1] + l[3]) / 2
+    return cx - width / 2, cy - height / 2, cx + width / 2, cy + height / 2
+
+
+def arrow(svg, points, width=2.2, head=11):
+    svg.polyline(points, width=width)
+    (ax, ay), (bx, by) = points[-2], points[-1]
+    a = math.atan2(by - ay, bx - ax)
+    tip = (bx, by)
+    svg.polygon([tip, (bx - head * math.cos(a - 0.4), by - head * math.sin(a - 0.4)),
+                 (bx - head * math.cos(a + 0.4), by - head * math.sin(a + 0.4))], fill=BLACK, stroke=BLACK,
+                width=1)
+
+
+def bracket(svg, x, top, bottom, target):
+    """A bracket closing a column of boxes, with an arrow from its middle into the target box."""
+    mid = (top + bottom) / 2
+    svg.polyline([(x - 10, top), (x, top), (x, bottom), (x - 10, bottom)], width=2.2)
+    arrow(svg, [(x, mid), (x + 14, mid), (x + 14, target[1]), target])
 
 
 def draw_score_sheet():
-    pass
+    svg = Svg(*SHEET)
+    cap = 17.5
+    fits = {}
+    # Row A: the column of four boxes. The underlines of "Wrist" and "Wrist Twist" and the
+    # bottom of "Wrist Twist" are redrawn by the window's lines, so they are fixed here.
+    col = (48.0, 154.0)
+    wrist_top, twist_top, twist_bottom = px_y(4440), px_y(5400), px_y(6000)
+    fits["UpperArm"] = fit_cut_box("UpperArm", col[0], (34.0, px_y(2640)), col[1], (90.5, 92.0))
+    fits["LowerArm"] = fit_cut_box("LowerArm", col[0], (112.5, px_y(3600)), col[1], (159.5, wrist_top - cap - 4))
+    fits["Wrist"] = fit_cut_box("Wrist", col[0], wrist_top, col[1], (238.0, twist_top - cap - 4))
+    fits["WristTwist"] = fit_cut_box("WristTwist", col[0], twist_top, col[1], twist_bottom)
+    # Row A, the chain: posture score A + muscle + force = score C.
+    fits["PostureScoreA"] = fit_cut_box("PostureScoreA", (226.0, 242.0), (120.0, 136.0), (306.0, 322.0),
+                                        (199.0, 214.0))
+    muscle_top, force_left = px_y(3960), px_x(8040)
+    fits["MuscleA"] = fit_cut_box("MuscleA", (340.0, 352.0), muscle_top, (439.0, 452.0), (199.0, 214.0))
+    fits["ForceA"] = fit_cut_box("ForceA", force_left, muscle_top, (557.0, 568.0), (199.0, 214.0))
+    fits["ScoreC"] = fit_cut_box("ScoreC", (598.0, 619.0), (100.0, 117.0), (705.0, 728.0), (190.0, 212.0))
+    fits["GrandScore"] = fit_cut_box("GrandScore", (732.0, 752.0), (262.0, 284.0), (882.5, 891.0),
+                                     (357.0, 378.0))
+
+    # Heading and row marks.
+    sheet_text(svg, 470, 50, "RULA Score Sheet", 26)
+    sheet_text(svg, 24, 186, "A", 30)
+    sheet_text(svg, 24, 506, "B", 30)
+
+    names = {"UpperArm": "Upper Arm", "LowerArm": "Lower Arm", "Wrist": "Wrist", "WristTwist": "Wrist Twist"}
+    for key, caption in names.items():
+        sheet_box(svg, key, fits[key][0], caption, cap, True)
+    psa = fits["PostureScoreA"][0]
+    sheet_box(svg, "PostureScoreA", psa, "POSTURE|SCORE A", 32, True, size=11)
+    sheet_box(svg, "MuscleA", fits["MuscleA"][0], "Muscle", cap, True)
+    sheet_box(svg, "ForceA", fits["ForceA"][0], "Force", cap, True)
+    score_c = fits["ScoreC"][0]
+    sheet_box(svg, "ScoreC", score_c, "SCORE C", 20, True, rounded=True)
+    grand = fits["GrandScore"][0]
+    sheet_box(svg, "GrandScore", grand, "GRAND SCORE", 22, True, size=14)
+
+    column_top = fits["UpperArm"][0][1] - cap
+    column_bottom = fits["WristTwist"][0][3]
+    bracket(svg, 170, column_top, column_bottom, (psa[0], (psa[1] + psa[3]) / 2))
+    row_a = (muscle_top + 205) / 2
+    sheet_text(svg, (psa[2] + fits["MuscleA"][0][0]) / 2, row_a + 10, "+", 30)
+    sheet_text(svg, (fits["MuscleA"][0][2] + force_left) / 2, row_a + 10, "+", 30)
+    sheet_text(svg, (fits["ForceA"][0][2] + score_c[0]) / 2, row_a + 10, "=", 30)
+
+    # The key between the rows.
+    key = (318.0, 292.0, 438.0, 362.0)
+    svg.rect(key[0], key[1], key[2] - key[0], key[3] - key[1], fill="#ffffff", stroke=BLACK, width=2)
+    svg.line(key[0], key[3], key[2], key[1], width=2, cap="butt")
+    sheet_text(svg, key[0] + 8, key[1] + 26, "Left", 17, font="sans_bold", anchor="start")
+    sheet_text(svg, key[2] - 8, key[3] - 10, "Right", 17, font="sans_bold", anchor="end")
+    sheet_text(svg, (key[0] + key[2]) / 2, key[1] - 8, "KEY", 13)
+
+    # Row B: neck, trunk, legs; posture score B + muscle + force = score D.
+    for key_name, caption in (("Neck", "Neck"), ("Trunk", "Trunk"), ("Legs", "Legs")):
+        box = middle_box(key_name, 98, 46)
+        box = (44.0, box[1], 142.0, box[3])
+        sheet_box(svg, key_name, box, caption, cap, False)
+    psb = middle_box("PostureScoreB", 86, 48)
+    sheet_box(svg, "PostureScoreB", psb, "POSTURE|SCORE B", 32, False, size=11)
+    mb = middle_box("MuscleB", 70, 46)
+    sheet_box(svg, "MuscleB", mb, "Muscle", cap, False)
+    fb = middle_box("ForceB", 70, 46)
+    sheet_box(svg, "ForceB", fb, "Force", cap, False)
+    score_d = middle_box("ScoreD", 92, 54)
+    sheet_box(svg, "ScoreD", score_d, "SCORE D", 20, False, rounded=True)
+    neck_top = middle_box("Neck", 98, 46)[1] - cap
+    legs_bottom = middle_box("Legs", 98, 46)[3]
+    bracket(svg, 158, neck_top, legs_bottom, (psb[0], (psb[1] + psb[3]) / 2))
+    row_b = (psb[1] + psb[3]) / 2
+    sheet_text(svg, (psb[2] + mb[0]) / 2, row_b + 10, "+", 30)
+    sheet_text(svg, (mb[2] + fb[0]) / 2, row_b + 10, "+", 30)
+    sheet_text(svg, (fb[2] + score_d[0]) / 2, row_b + 10, "=", 30)
+
+    # Scores C and D lead to the grand score.
+    grand_top = grand[1] - 22
+    arrow(svg, [((score_c[0] + score_c[2]) / 2 + 20, score_c[3] + 4), ((score_c[0] + score_c[2]) / 2 + 20, 236),
+                (grand[0] + 40, 236), (grand[0] + 40, grand_top - 3)])
+    arrow(svg, [(score_d[2] + 4, (score_d[1] + score_d[3]) / 2), (grand[0] + 40, (score_d[1] + score_d[3]) / 2),
+                (grand[0] + 40, grand[3] + 3)])
+    svg.save("score_sheet")
+    for name, (box, margin) in sorted(fits.items()):
+        print("score sheet %-14s box %s clearance %.1f px" % (name, tuple(round(v, 1) for v in box), margin))
 
 
 def main():

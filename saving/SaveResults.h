@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "AssessmentState.h"
+#include "SaveTable.h"
+
+#include <QString>
+
+struct SaveOutcome
+{
+    bool ok = false;
+    QString error; // what failed, with the system's own description
+};
+
+// Writes the labels and the 66 option rows ("True"/"False" from the current selection)
+// into `table`, then writes folder + "/" + stem + ".txt" and ".mdb" (joined with "/"
+// exactly, nothing normalised).
+// Both new files are written to temporary files in the folder, synced to disk, and only
+// then moved over the old names; on any failure the old files stay byte-identical, no
+// temporary remains, and the outcome carries the error. An unsafe stem (see
+// unsafeStemReason) or a folder or other non-file under either name is refused before
+// anything is touched. Does not show "File Saved" and does not end the program.
+SaveOutcome SaveResults(const rula::AssessmentState& state, SaveTable& table, const QString& folder,
+                        const QString& stem);
+
+// True when a plain file of exactly that name exists (a link to one counts; folders do
+// not). Windows' hidden and system files do not count; Linux has no such attribute, so
+// a name beginning with a dot is an ordinary name there and counts like any other.
+bool resultFileExists(const QString& path);
+
+// The two file names of a save: folder + "/" + stem + ".txt" or ".mdb".
+QString resultTextPath(const QString& folder, const QString& stem);
+QString resultDatabasePath(const QString& folder, const QString& stem);
+
+// Why a stem cannot name the result files, as a message for the assessor; empty when it
+// can. Refused: an empty stem, "/" or "\", NUL and other control characters, "." and "..",
+// broken Unicode, and names longer than the file system's limit of 255 bytes.
+QString unsafeStemReason(const QString& stem);
