@@ -76,6 +76,8 @@ protected:
         case QEvent::WhatsThis:
             if (!bindingOf(widget))
                 return false;
+            // One click answers; the mode ends whether or not the control has a topic.
+            QWhatsThis::leaveWhatsThisMode();
             ContextHelp::showFor(widget);
             event->accept();
             return true;

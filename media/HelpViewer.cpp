@@ -5,6 +5,7 @@
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -65,7 +66,9 @@ HelpViewer* HelpViewer::showContents(QWidget* owner, const QString& helpPath, co
 
 void HelpViewer::showContentsTopic()
 {
-    m_browser->scrollToAnchor(QStringLiteral("contents"));
+    // The contents come first in the page.
+    m_browser->moveCursor(QTextCursor::Start);
+    m_browser->verticalScrollBar()->setValue(0);
 }
 
 void HelpViewer::showTopic(int topic)
