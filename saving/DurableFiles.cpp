@@ -15,6 +15,16 @@ namespace DurableFiles {
 namespace {
 
 Fault injectedFault = Fault::None;
+bool noHardLinks = false;
+
+int linkFile(const char* from, const char* to)
+{
+    if (noHardLinks) {
+        errno = EPERM;
+        return -1;
+    }
+    return ::link(from, to);
+}
 
 QString systemError(int code)
 {
@@ -108,6 +118,11 @@ void injectFault(Fault fault)
     injectedFault = fault;
 }
 
+void simulateNoHardLinks(bool on)
+{
+    noHardLinks = on;
+}
+
 bool entryExists(const QString& path, bool* isPlainFile)
 {
     struct stat info;
@@ -119,7 +134,9 @@ bool entryExists(const QString& path, bool* isPlainFile)
     return exists;
 }
 
-QString writeNewFile(const QString& folder, const QString& suffix, const QByteArray& bytes, QString* path)
+namespace {
+
+QString makeNewFile(const QString& folder, const QString& suffix, const QByteArray& bytes, bool sync, QString* path)
 {
     QString name;
     int fd = -1;
@@ -144,7 +161,7 @@ QString writeNewFile(const QString& folder, const QString& suffix, const QByteAr
         else if (n == 0)
             error = systemError(EIO);
     }
-    if (error.isEmpty())
+    if (error.isEmpty() && sync)
         error = syncDescriptor(fd);
     const QString closeError = closeChecked(fd);
     if (error.isEmpty())
@@ -155,6 +172,18 @@ QString writeNewFile(const QString& folder, const QString& suffix, const QByteAr
     }
     *path = name;
     return {};
+}
+
+} // namespace
+
+QString writeNewFile(const QString& folder, const QString& suffix, const QByteArray& bytes, QString* path)
+{
+    return makeNewFile(folder, suffix, bytes, true, path);
+}
+
+QString createNewFile(const QString& folder, const QString& suffix, QString* path)
+{
+    return makeNewFile(folder, suffix, {}, false, path);
 }
 
 QString syncFile(const QString& path)
@@ -188,7 +217,7 @@ QString replaceAll(const QString& folder, const std::vector<Replacement>& replac
         if (!entryExists(r.target))
             continue;
         const QString keptAs = freeName(folder, QStringLiteral(".kept"));
-        if (::link(encoded(r.target).constData(), encoded(keptAs).constData()) == 0) {
+        if (linkFile(encoded(r.target).constData(), encoded(keptAs).constData()) == 0) {
             kept.push_back({r.target, keptAs, true});
         } else if (errno != EEXIST && ::rename(encoded(r.target).constData(), encoded(keptAs).constData()) == 0) {
             // No hard links here (or not for this file): the old file steps aside instead.

@@ -17,6 +17,10 @@ namespace DurableFiles {
 // file gets in that folder. On failure nothing is left behind; on success `*path` names it.
 QString writeNewFile(const QString& folder, const QString& suffix, const QByteArray& bytes, QString* path);
 
+// Creates a new, empty hidden file with a unique name in `folder`, as writeNewFile does,
+// for a writer that opens it by name; nothing is synced yet (see syncFile).
+QString createNewFile(const QString& folder, const QString& suffix, QString* path);
+
 // Syncs an existing file's contents to disk.
 QString syncFile(const QString& path);
 
@@ -54,5 +58,7 @@ enum class Fault
     WhileRestoring,      // additionally, putting an old file back fails
 };
 void injectFault(Fault fault);
+// For tests: behave as on a file system without hard links (old files are renamed aside).
+void simulateNoHardLinks(bool on);
 
 } // namespace DurableFiles

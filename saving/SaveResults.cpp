@@ -19,6 +19,8 @@ QString folderProblem(const QString& folder)
 {
     if (folder.isEmpty())
         return QStringLiteral("No folder has been chosen to save in.");
+    if (folder.contains(QChar(0)))
+        return QStringLiteral("The folder name must not contain a NUL character.");
     struct stat info;
     int code = 0;
     if (::stat(QFile::encodeName(folder).constData(), &info) != 0)
@@ -128,7 +130,7 @@ SaveOutcome SaveResults(const rula::AssessmentState& state, SaveTable& table, co
 
     // The database, likewise: created empty, filled by the engine, closed, synced.
     QString databaseTemporary;
-    error = DurableFiles::writeNewFile(folder, QStringLiteral(".mdb"), {}, &databaseTemporary);
+    error = DurableFiles::createNewFile(folder, QStringLiteral(".mdb"), &databaseTemporary);
     if (!error.isEmpty()) {
         removeTemporaries({textTemporary});
         return failed(QStringLiteral("Could not create the database file \"%1\": %2").arg(databasePath, error));

@@ -400,6 +400,12 @@ private slots:
         QCOMPARE(tabs()->currentIndex(), 1);
         QTest::keyClick(tabs(), Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(tabs()->currentIndex(), 2);
+        find<QPushButton>(QStringLiteral("Command2"))->setFocus(); // Ctrl+Tab works from a button too
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(tabs()->currentIndex(), 3);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(tabs()->currentIndex(), 2);
+        tabs()->setFocus();
         QTest::keyClick(tabs(), Qt::Key_Left);
         QTest::keyClick(tabs(), Qt::Key_Left);
         QTest::keyClick(tabs(), Qt::Key_Left);

@@ -18,9 +18,12 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <linux/fs.h>
+#include <sched.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -110,24 +113,32 @@ QMap<QString, QByteArray> snapshot(const QString& folder)
 }
 
 // An old result of that name: a text file and a database with more rows and an extra table.
-void writeOldResult(const QString& folder, const QString& stem)
+bool createOldResult(const QString& folder, const QString& stem)
 {
-    writeFile(resultTextPath(folder, stem), QByteArray(20000, 'x') + "\r\nold result\r\n");
+    QFile text(resultTextPath(folder, stem));
+    const QByteArray bytes = QByteArray(20000, 'x') + "\r\nold result\r\n";
+    if (!text.open(QIODevice::WriteOnly) || text.write(bytes) != bytes.size() || !text.flush())
+        return false;
     const QString connection = QStringLiteral("old-result");
+    bool done = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         db.setDatabaseName(resultDatabasePath(folder, stem));
-        QVERIFY(db.open());
-        QSqlQuery query(db);
-        QVERIFY(query.exec(QStringLiteral("CREATE TABLE RULAResult (\"Old\" TEXT)")));
-        QVERIFY(query.exec(QStringLiteral("INSERT INTO RULAResult VALUES ('old 1')")));
-        QVERIFY(query.exec(QStringLiteral("INSERT INTO RULAResult VALUES ('old 2')")));
-        QVERIFY(query.exec(QStringLiteral("CREATE TABLE Extra (x TEXT)")));
-        query.finish();
-        db.close();
+        if (db.open()) {
+            QSqlQuery query(db);
+            done = query.exec(QStringLiteral("CREATE TABLE RULAResult (\"Old\" TEXT)")) &&
+                   query.exec(QStringLiteral("INSERT INTO RULAResult VALUES ('old 1')")) &&
+                   query.exec(QStringLiteral("INSERT INTO RULAResult VALUES ('old 2')")) &&
+                   query.exec(QStringLiteral("CREATE TABLE Extra (x TEXT)"));
+            query.finish();
+            db.close();
+        }
     }
     QSqlDatabase::removeDatabase(connection);
+    return done;
 }
+
+#define writeOldResult(folder, stem) QVERIFY(createOldResult(folder, stem))
 
 QStringList expectedResultRow(const SaveTable& table)
 {
@@ -137,37 +148,78 @@ QStringList expectedResultRow(const SaveTable& table)
     return row;
 }
 
-// Both files of a save, read back through the text parser and QtSql, hold exactly the table.
-void verifySaved(const QString& folder, const QString& stem, const SaveTable& table)
+// What is wrong with the two files of a save, read back through the text parser and
+// QtSql, compared with the table they were written from; empty when they hold exactly it.
+// Plain checks, so that a child process can run them too.
+QString savedProblem(const QString& folder, const QString& stem, const SaveTable& table)
 {
+#define EXPECT(condition)                                                                                              \
+    if (!(condition))                                                                                                  \
+    return QStringLiteral(#condition)
+
     const QByteArray text = readAll(resultTextPath(folder, stem));
-    QCOMPARE(text, ResultTextFile::contents(table));
+    EXPECT(text == ResultTextFile::contents(table));
     const ResultTextFile::Parsed parsed = ResultTextFile::parse(text);
-    QVERIFY2(parsed.ok, qPrintable(parsed.error));
+    if (!parsed.ok)
+        return parsed.error;
     for (int row = 0; row < SaveTable::RowCount; ++row) {
-        QCOMPARE(parsed.items[2 * row], table.label(row));
-        QCOMPARE(parsed.items[2 * row + 1], table.value(row));
+        EXPECT(parsed.items[2 * row] == table.label(row));
+        EXPECT(parsed.items[2 * row + 1] == table.value(row));
     }
 
     const ResultDatabase::Contents db = ResultDatabase::read(resultDatabasePath(folder, stem));
-    QVERIFY2(db.error.isEmpty(), qPrintable(db.error));
-    QCOMPARE(db.resultColumns, ResultDatabase::resultColumns());
-    QCOMPARE(db.resultColumnTypes, QStringList(23, QStringLiteral("NVARCHAR(200)")));
-    QCOMPARE(db.resultRows, QList<QStringList>{expectedResultRow(table)});
+    if (!db.error.isEmpty())
+        return db.error;
+    EXPECT(db.resultColumns == ResultDatabase::resultColumns());
+    EXPECT(db.resultColumnTypes == QStringList(23, QStringLiteral("NVARCHAR(200)")));
+    EXPECT(db.resultRows == QList<QStringList>{expectedResultRow(table)});
     if (ResultDatabase::hasEmployeeDetails(table)) {
-        QCOMPARE(db.tables, (QStringList{QStringLiteral("RULAResult"), QStringLiteral("EmployeeDetails")}));
-        QCOMPARE(*db.employeeColumns, ResultDatabase::employeeColumns());
-        QCOMPARE(db.employeeColumnTypes, QStringList(3, QStringLiteral("NVARCHAR(200)")));
-        QCOMPARE(db.employeeRows, (QList<QStringList>{{cellText(table.value(87)), cellText(table.value(88)),
-                                                       cellText(table.value(89))}}));
+        EXPECT(db.tables == (QStringList{QStringLiteral("RULAResult"), QStringLiteral("EmployeeDetails")}));
+        EXPECT(db.employeeColumns && *db.employeeColumns == ResultDatabase::employeeColumns());
+        EXPECT(db.employeeColumnTypes == QStringList(3, QStringLiteral("NVARCHAR(200)")));
+        EXPECT(db.employeeRows ==
+               (QList<QStringList>{{cellText(table.value(87)), cellText(table.value(88)), cellText(table.value(89))}}));
     } else {
-        QCOMPARE(db.tables, QStringList{QStringLiteral("RULAResult")});
-        QVERIFY(!db.employeeColumns);
+        EXPECT(db.tables == QStringList{QStringLiteral("RULAResult")});
+        EXPECT(!db.employeeColumns);
     }
 
     // Nothing but the two result files (and whatever was there before) in the folder.
     for (const QString& name : QDir(folder).entryList(QDir::Hidden | QDir::Files))
-        QVERIFY2(!name.startsWith(QLatin1String(".talvo-")), qPrintable(name));
+        EXPECT(!name.startsWith(QLatin1String(".talvo-")));
+    return {};
+#undef EXPECT
+}
+
+#define verifySaved(folder, stem, table)                                                                               \
+    do {                                                                                                               \
+        const QString problem = savedProblem(folder, stem, table);                                                     \
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));                                                              \
+    } while (false)
+
+// Runs `body` in a child process and returns what it reported; empty if the child died.
+template <typename Body> QByteArray runInChild(Body body)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return {};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        const QByteArray report = body();
+        [[maybe_unused]] ssize_t n = ::write(fds[1], report.constData(), static_cast<size_t>(report.size()));
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    QByteArray report;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(fds[0], buffer, sizeof buffer)) > 0)
+        report.append(buffer, n);
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? report : QByteArray();
 }
 
 // A save run in a child process, after `prepare` (limits, privileges) has run there.
@@ -181,34 +233,15 @@ struct ChildOutcome
 template <typename Prepare>
 ChildOutcome saveInChild(const QString& folder, const QString& stem, const SaveTable& table, Prepare prepare)
 {
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return {};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        QByteArray report;
-        if (!prepare()) {
-            report = "-";
-        } else {
-            SaveTable copy = table;
-            const SaveOutcome outcome = SaveResults(sampleAssessment(), copy, folder, stem);
-            report = (outcome.ok ? "1" : "0") + outcome.error.toUtf8();
-        }
-        [[maybe_unused]] ssize_t n = ::write(fds[1], report.constData(), static_cast<size_t>(report.size()));
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    QByteArray report;
-    char buffer[4096];
-    ssize_t n;
-    while ((n = ::read(fds[0], buffer, sizeof buffer)) > 0)
-        report.append(buffer, n);
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
+    const QByteArray report = runInChild([&]() -> QByteArray {
+        if (!prepare())
+            return "-";
+        SaveTable copy = table;
+        const SaveOutcome outcome = SaveResults(sampleAssessment(), copy, folder, stem);
+        return (outcome.ok ? "1" : "0") + outcome.error.toUtf8();
+    });
     ChildOutcome outcome;
-    if (!WIFEXITED(status) || report.isEmpty() || report.startsWith('-'))
+    if (report.isEmpty() || report.startsWith('-'))
         return outcome;
     outcome.ran = true;
     outcome.ok = report.startsWith('1');
@@ -253,8 +286,9 @@ private slots:
     void unwritableFolderKeepsOldFiles();
     void immutableFolderKeepsOldFiles();
     void fullDiskKeepsOldFiles();
-    void failureWhileReplacingRestoresOldFiles_data();
-    void failureWhileReplacingRestoresOldFiles();
+    void fullFileSystemKeepsOldFiles();
+    void replacingIsAllOrNothing_data();
+    void replacingIsAllOrNothing();
     void failedRestoreSaysWhereTheOldFilesAre();
     void folderNamedLikeTheResultFileIsRefused();
     void unsafeStemsAreRefusedBeforeAnythingIsTouched_data();
@@ -373,6 +407,19 @@ void TestSaveResults::saveWritesLabelsAndOptionRows()
         selected += table.value(row) == SaveCell(QStringLiteral("True"));
     QCOMPARE(selected, 18);
     verifySaved(dir.path(), Stem, table);
+
+    // Scores are stored as texts: "Neck Score" holds the text 3, not a number.
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("typeof"));
+        db.setDatabaseName(resultDatabasePath(dir.path(), Stem));
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec(QStringLiteral("SELECT typeof(\"Neck Score\"), \"Neck Score\" FROM RULAResult")));
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("text"));
+        QCOMPARE(query.value(1).toString(), QStringLiteral("3"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("typeof"));
 }
 
 void TestSaveResults::employeeTextsSurviveBothFiles_data()
@@ -504,12 +551,18 @@ void TestSaveResults::missingOrUnusableFolderIsReported()
     outcome = SaveResults(sampleAssessment(), table, QString(), Stem);
     QVERIFY(!outcome.ok);
     QVERIFY(!outcome.error.isEmpty());
+
+    // A NUL would cut the folder name short and save into its parent.
+    outcome = SaveResults(sampleAssessment(), table, dir.path() + QChar(0) + QStringLiteral("x"), Stem);
+    QVERIFY(!outcome.ok);
+    QVERIFY2(outcome.error.contains(QLatin1String("NUL")), qPrintable(outcome.error));
     QCOMPARE(snapshot(dir.path()), before);
 }
 
 void TestSaveResults::unwritableFolderKeepsOldFiles()
 {
-    // Root ignores permission bits, so the save runs in a child that has given up root.
+    // Root ignores permission bits, so the save runs in a child that has given up root
+    // (or is not root in the first place).
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("results"));
     QVERIFY(QDir().mkdir(folder));
@@ -519,6 +572,8 @@ void TestSaveResults::unwritableFolderKeepsOldFiles()
     const auto before = snapshot(folder);
 
     const ChildOutcome outcome = saveInChild(folder, Stem, sampleTable(), [] {
+        if (::geteuid() != 0)
+            return true; // the permission bits hold already
         return ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0 && ::geteuid() == 65534;
     });
     ::chmod(QFile::encodeName(folder).constData(), 0755);
@@ -587,26 +642,94 @@ void TestSaveResults::fullDiskKeepsOldFiles()
     QVERIFY2(mentions("File too large"), qPrintable(failures.join('\n')));
 }
 
-void TestSaveResults::failureWhileReplacingRestoresOldFiles_data()
+void TestSaveResults::fullFileSystemKeepsOldFiles()
+{
+    // A really full disk: a small memory file system, mounted in a child's own mount
+    // namespace (gone with the child), holding an old result and a filler file that
+    // leaves 0 to 48 KiB free. Every save there either completes or changes nothing.
+    QTemporaryDir dir;
+    const QString disk = dir.filePath(QStringLiteral("disk"));
+    QVERIFY(QDir().mkdir(disk));
+    const SaveTable table = sampleTable();
+    QStringList failures;
+    int saved = 0;
+    for (int freeKiB = 0; freeKiB <= 48; freeKiB += 4) {
+        const QByteArray report = runInChild([&]() -> QByteArray {
+            const QByteArray point = QFile::encodeName(disk);
+            if (::unshare(CLONE_NEWNS) != 0 || ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                ::mount("tmpfs", point.constData(), "tmpfs", 0, "size=128k") != 0)
+                return "-";
+            if (!createOldResult(disk, Stem))
+                return "!the old result does not fit";
+            struct statvfs space;
+            if (::statvfs(point.constData(), &space) != 0)
+                return "!statvfs";
+            const qint64 available = qint64(space.f_bavail) * qint64(space.f_frsize);
+            QFile filler(disk + QStringLiteral("/filler"));
+            if (!filler.open(QIODevice::WriteOnly))
+                return "!filler";
+            filler.write(QByteArray(qMax<qint64>(0, available - freeKiB * 1024), 'f'));
+            filler.close();
+            const auto before = snapshot(disk);
+            SaveTable copy = table;
+            const SaveOutcome outcome = SaveResults(sampleAssessment(), copy, disk, Stem);
+            if (outcome.ok)
+                return "1" + savedProblem(disk, Stem, copy).toUtf8();
+            if (snapshot(disk) != before)
+                return "!the folder changed after: " + outcome.error.toUtf8();
+            return "0" + outcome.error.toUtf8();
+        });
+        if (report.startsWith('-'))
+            QSKIP("No private mount namespace can be made here for a small file system");
+        QVERIFY2(report.startsWith('0') || report == "1", report.constData());
+        if (report.startsWith('1'))
+            ++saved;
+        else
+            failures << QString::fromUtf8(report.mid(1));
+    }
+    QVERIFY(saved >= 1);
+    QVERIFY(!failures.isEmpty());
+    for (const QString& failure : failures) {
+        QVERIFY2(failure.contains(QLatin1String("No space left on device")) ||
+                     failure.contains(QLatin1String("database or disk is full")),
+                 qPrintable(failure));
+    }
+}
+
+void TestSaveResults::replacingIsAllOrNothing_data()
 {
     QTest::addColumn<int>("fault");
     QTest::addColumn<bool>("oldFiles");
-    QTest::newRow("before replacing, old files") << int(DurableFiles::Fault::BeforeReplacing) << true;
-    QTest::newRow("between the renames, old files") << int(DurableFiles::Fault::BetweenReplacements) << true;
-    QTest::newRow("between the renames, no old files") << int(DurableFiles::Fault::BetweenReplacements) << false;
+    QTest::addColumn<bool>("hardLinks");
+    using F = DurableFiles::Fault;
+    for (bool links : {true, false}) {
+        const char* fs = links ? "" : ", no hard links";
+        QTest::addRow("before replacing, old files%s", fs) << int(F::BeforeReplacing) << true << links;
+        QTest::addRow("between the renames, old files%s", fs) << int(F::BetweenReplacements) << true << links;
+        QTest::addRow("between the renames, no old files%s", fs) << int(F::BetweenReplacements) << false << links;
+        QTest::addRow("no fault, old files%s", fs) << int(F::None) << true << links;
+    }
 }
 
-void TestSaveResults::failureWhileReplacingRestoresOldFiles()
+void TestSaveResults::replacingIsAllOrNothing()
 {
     QFETCH(int, fault);
     QFETCH(bool, oldFiles);
+    QFETCH(bool, hardLinks);
     QTemporaryDir dir;
     if (oldFiles)
         writeOldResult(dir.path(), Stem);
     const auto before = snapshot(dir.path());
     SaveTable table = sampleTable();
     DurableFiles::injectFault(static_cast<DurableFiles::Fault>(fault));
+    DurableFiles::simulateNoHardLinks(!hardLinks);
     const SaveOutcome outcome = SaveResults(sampleAssessment(), table, dir.path(), Stem);
+    DurableFiles::simulateNoHardLinks(false);
+    if (fault == int(DurableFiles::Fault::None)) {
+        QVERIFY2(outcome.ok, qPrintable(outcome.error));
+        verifySaved(dir.path(), Stem, table);
+        return;
+    }
     QVERIFY(!outcome.ok);
     QVERIFY2(outcome.error.contains(QLatin1String("Simulated failure")), qPrintable(outcome.error));
     QVERIFY(outcome.error.contains(resultTextPath(dir.path(), Stem)));

@@ -2,14 +2,19 @@
 #include "MainWindow.h"
 
 #include "AssessmentState.h"
+#include "ExtraPics.h"
 #include "MainLayout.h"
+#include "OpenExtraPics.h"
+#include "OpenPictureFile.h"
 #include "OptionPanel.h"
+#include "PictureBox.h"
 #include "PictureControl.h"
 #include "ProgramState.h"
 #include "Results.h"
 #include "ScoreTables.h"
 #include "Services.h"
 #include "TabbedPanel.h"
+#include "WindowSet.h"
 
 #include <QImage>
 #include <QLabel>
@@ -62,10 +67,10 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     }
 
     // ---- Workplace picture box `Picture1` --------------------------------------------------
-    // A plain placeholder until the workplace picture's box class takes its place here.
-    // Hidden until a picture is loaded.
-    auto* picture1 = new QWidget(this);
+    // Hidden until a picture is loaded (OpenPictureFile paints into it).
+    auto* picture1 = new PictureBox(this);
     placeControl(picture1, mainlayout::leftColumnRow("Picture1"), Units::Pixels);
+    picture1->setFocusPolicy(Qt::TabFocus);
     picture1->hide();
     // ------------------------------------------------------------------------------------------
 
@@ -137,7 +142,7 @@ void MainWindow::showGroup(rula::Group group)
 
 void MainWindow::loadPicture()
 {
-    // Shows the Open Picture File window (OpenPictureFile).
+    m_windows.window<OpenPictureFile>().showWindow();
 }
 
 void MainWindow::playVideo()
@@ -147,7 +152,7 @@ void MainWindow::playVideo()
 
 void MainWindow::loadExtraPictures()
 {
-    // Shows the Open Extra Pictures window (OpenExtraPics).
+    m_windows.window<OpenExtraPics>().showWindow();
 }
 
 void MainWindow::viewResults()
@@ -170,7 +175,7 @@ void MainWindow::viewExtraPictures()
                              QStringLiteral("Error"));
         return;
     }
-    // Shows the extra pictures window (ExtraPics).
+    m_windows.window<ExtraPics>().showWindow();
 }
 
 void MainWindow::exitProgram()

@@ -1,9 +1,59 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OpenExtraPics.h"
 
+#include "ExtraPics.h"
+#include "PictureBox.h"
+#include "ProgramState.h"
+#include "Services.h"
+#include "WindowSet.h"
+
+namespace {
+
+// Twips.
+const std::vector<ControlSpec> OpenExtraPicsLayout = {
+    {ControlKind::Custom, "Drive1", 120, 120, 3735, 315, "", {}, 3, 57},
+    {ControlKind::Custom, "Dir1", 120, 480, 3735, 2115, "", {}, 4, 58},
+    {ControlKind::Custom, "File1", 3960, 120, 2055, 2430, "", {}, 5, 59},
+    {ControlKind::TextBox, "Text1", 120, 2640, 5895, 495, "", Comic(12), 0, 60},
+    {ControlKind::Button, "cmdOpen", 3600, 3240, 2175, 615, "&Open", Comic(12), 1, 62},
+    {ControlKind::Button, "Command1", 1320, 3240, 2175, 615, "&Exit", Comic(12), 2, 61},
+};
+
+} // namespace
+
 OpenExtraPics::OpenExtraPics(ProgramState& state, WindowSet& windows)
-    : AppWindow(state, windows, Frame::FixedDialog, true)
+    : PictureFileWindow(state, windows, OpenExtraPicsLayout)
 {
     setObjectName(QStringLiteral("OpenExtraPics"));
     setWindowTitle(QStringLiteral("Open Picture File"));
+    setClientArea(6195, 4050, Units::Twips);
+}
+
+void OpenExtraPics::open()
+{
+    const int count = m_state.ExtraPictureCount;
+    if (count < 0 || count > 3) {
+        MessageService::show(QStringLiteral("You have already loaded the maximum 4 pictures"), QStringLiteral("Error"));
+        return;
+    }
+    // Before any file has been chosen there is nothing to open.
+    const QString file = chosenFile();
+    if (file.isEmpty())
+        return;
+    ExtraPics& extra = m_windows.window<ExtraPics>();
+    PictureBox* box = extra.pictureBox(count + 1);
+    // A file that is not a picture uses up no box: nothing changes and this window stays.
+    if (!PaintFitted(file, m_loader, *box)) {
+        reportUnreadable();
+        return;
+    }
+    box->show();
+    m_state.ExtraPictureCount = static_cast<std::int16_t>(count + 1);
+    hide();
+    extra.showWindow();
+}
+
+void OpenExtraPics::exit()
+{
+    hide();
 }

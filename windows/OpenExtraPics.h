@@ -1,12 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "AppWindow.h"
+#include "OpenPictureFile.h"
 
-// The "Open Picture File" window.
-class OpenExtraPics : public AppWindow
+// The "Open Picture File" window for the extra pictures: each Open puts the chosen file
+// into the next free box of ExtraPics, up to four.
+class OpenExtraPics : public PictureFileWindow
 {
     Q_OBJECT
 public:
     OpenExtraPics(ProgramState& state, WindowSet& windows);
+
+    void open() override;
+    void exit() override;
+
+private:
+    PictureLoader m_loader; // the loader box PictureShow.Picture2
 };

@@ -1,8 +1,52 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OverwriteFile.h"
 
+#include "SaveWindow.h"
+#include "Services.h"
+#include "WindowSet.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+// Client area 6150 x 4455 twips. The question keeps its two blanks after "Do" and its six
+// before "the".
+const std::vector<ControlSpec>& overwriteLayout()
+{
+    static const std::vector<ControlSpec> rows = {
+        {ControlKind::Label, "Label84", 240, 480, 5535, 2175,
+         "File already exists. Do  you wish to overwrite      the existing file?", Arial(24, true), 2, 0, WordWrap,
+         DarkBlue},
+        {ControlKind::Button, "Command3", 1200, 3360, 1815, 735, "&Overwrite", Arial(12, true), 0},
+        {ControlKind::Button, "Command5", 3240, 3360, 1815, 735, "&New Filename", Arial(12, true), 1},
+    };
+    return rows;
+}
+
+} // namespace
+
 OverwriteFile::OverwriteFile(ProgramState& state, WindowSet& windows) : AppWindow(state, windows, Frame::Sizable, false)
 {
     setObjectName(QStringLiteral("OverwriteFile"));
     setWindowTitle(QStringLiteral("Overwrite File"));
+    setClientArea(6150, 4455, Units::Twips);
+    buildControls(this, overwriteLayout(), Units::Twips);
+    connect(control<QPushButton>(this, "Command3"), &QPushButton::clicked, this, &OverwriteFile::overwrite);
+    connect(control<QPushButton>(this, "Command5"), &QPushButton::clicked, this, &OverwriteFile::newFilename);
+}
+
+// Saves over the old files, into the folder the Save window shows now, under the name
+// captured by the last "&Save".
+void OverwriteFile::overwrite()
+{
+    m_windows.window<SaveWindow>().runSave();
+}
+
+void OverwriteFile::newFilename()
+{
+    MessageService::show(QStringLiteral("Please select another file name"));
+    m_windows.window<SaveWindow>().nameBox()->clear();
+    control<QPushButton>(this, "Command3")->setFocus();
+    hide();
 }

@@ -3,10 +3,15 @@
 
 #include "AppWindow.h"
 
-// The "Overwrite File" window.
+// The "Overwrite File" window: asks whether the result files that already exist under the
+// chosen name are to be replaced, or another name chosen.
 class OverwriteFile : public AppWindow
 {
     Q_OBJECT
 public:
     OverwriteFile(ProgramState& state, WindowSet& windows);
+
+private:
+    void overwrite();
+    void newFilename();
 };

@@ -1,8 +1,152 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SaveWindow.h"
 
+#include "EmployeeDetails.h"
+#include "FileLists.h"
+#include "OverwriteFile.h"
+#include "ProgramState.h"
+#include "Services.h"
+#include "WindowSet.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+// Client area 5550 x 4395 twips.
+const std::vector<ControlSpec>& saveLayout()
+{
+    static const std::vector<ControlSpec> rows = {
+        {ControlKind::Custom, "Drive1", 480, 120, 3135, 330, "", Arial(8.25), 3, 63},
+        {ControlKind::Custom, "Dir1", 480, 600, 3135, 2730, "", Arial(8.25), 4, 64},
+        {ControlKind::Label, "Label1", 480, 3720, 735, 495, "Name:", Arial(12, true), 5},
+        {ControlKind::TextBox, "Text1", 1320, 3600, 2295, 495, "", Arial(12), 0, 65},
+        {ControlKind::Button, "Command1", 3840, 1440, 1575, 615, "&Save", Arial(12, true), 1, 66},
+        {ControlKind::Button, "Command2", 3840, 3120, 1575, 615, "&Exit", Arial(12, true), 2, 67},
+    };
+    return rows;
+}
+
+SaveWindow::SaveRoutine& saveRoutine()
+{
+    static SaveWindow::SaveRoutine routine = SaveResults;
+    return routine;
+}
+
+} // namespace
+
 SaveWindow::SaveWindow(ProgramState& state, WindowSet& windows) : AppWindow(state, windows, Frame::FixedDialog, true)
 {
     setObjectName(QStringLiteral("Save"));
     setWindowTitle(QStringLiteral("Save"));
+    setClientArea(5550, 4395, Units::Twips);
+
+    const std::vector<ControlSpec>& rows = saveLayout();
+    m_drives = new DriveList(this);
+    placeControl(m_drives, rows[0], Units::Twips);
+    m_folders = new FolderList(this);
+    m_folders->setOpenOnClick(true); // a click on an entry opens it
+    placeControl(m_folders, rows[1], Units::Twips);
+    buildControls(this, rows, Units::Twips);
+    m_name = control<QLineEdit>(this, "Text1");
+
+    connectDriveList(m_drives, m_folders, m_state.LastDriveIndex);
+    connect(m_name, &QLineEdit::returnPressed, this, &SaveWindow::save);
+    connect(control<QPushButton>(this, "Command1"), &QPushButton::clicked, this, &SaveWindow::save);
+    connect(control<QPushButton>(this, "Command2"), &QPushButton::clicked, this, &SaveWindow::exit);
+    m_name->setFocus(); // first in the keyboard order
+    load();
+}
+
+void SaveWindow::setSaveRoutine(SaveRoutine routine)
+{
+    saveRoutine() = std::move(routine);
+}
+
+void SaveWindow::resetSaveRoutine()
+{
+    saveRoutine() = SaveResults;
+}
+
+// Loading: the name box proposes the employee's name exactly as typed, apostrophes and all;
+// the lists stand at the process's current folder.
+void SaveWindow::load()
+{
+    auto& details = m_windows.window<EmployeeDetails>();
+    m_name->setText(control<QLineEdit>(&details, "Text1")->text());
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    m_folders->setPath(QDir::currentPath());
+}
+
+void SaveWindow::showWindow()
+{
+    if (!m_loaded)
+        load();
+    AppWindow::showWindow();
+}
+
+QLineEdit* SaveWindow::nameBox()
+{
+    if (!m_loaded)
+        load();
+    return m_name;
+}
+
+QString SaveWindow::saveFolder()
+{
+    if (!m_loaded)
+        load();
+    return m_folders->path();
+}
+
+// The window manager's close box unloads the window: the next showing loads it afresh.
+void SaveWindow::closeEvent(QCloseEvent* event)
+{
+    m_loaded = false;
+    event->accept();
+}
+
+void SaveWindow::exit()
+{
+    m_name->setFocus();
+    hide();
+}
+
+void SaveWindow::save()
+{
+    QLineEdit* name = nameBox();
+    name->setFocus();
+    m_state.SaveFileName = name->text() + QStringLiteral(" RULA Analysis");
+    const QString folder = saveFolder();
+    const bool textExists = resultFileExists(resultTextPath(folder, m_state.SaveFileName));
+    const bool databaseExists = resultFileExists(resultDatabasePath(folder, m_state.SaveFileName));
+    if (textExists || databaseExists) {
+        m_windows.window<OverwriteFile>().showWindow();
+        name->clear();
+        return;
+    }
+    runSave();
+}
+
+void SaveWindow::runSave()
+{
+    const SaveOutcome outcome =
+        saveRoutine()(m_state.assessment, m_state.saveTable, saveFolder(), m_state.SaveFileName);
+    if (outcome.ok) {
+        MessageService::show(QStringLiteral("File Saved"));
+        ProgramEnd::end();
+        return;
+    }
+    // Nothing was written: the assessor stays where the save was started from (this window,
+    // or the Overwrite File window in front of it) and can choose another folder or name.
+    MessageService::show(QStringLiteral("The results could not be saved.\n\n%1\n\n"
+                                        "Nothing was changed: the assessment is still open and any earlier "
+                                        "result files are as they were. Please choose another folder or "
+                                        "file name and save again.")
+                             .arg(outcome.error),
+                         QStringLiteral("Error"));
 }

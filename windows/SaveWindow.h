@@ -2,11 +2,52 @@
 #pragma once
 
 #include "AppWindow.h"
+#include "SaveResults.h"
 
-// The "Save" window.
+#include <functional>
+
+class DriveList;
+class FolderList;
+class QLineEdit;
+
+// The "Save" window: the assessor picks a drive, a folder and a name; "&Save" (or Enter in
+// the name box) saves at once, or asks through the Overwrite File window when a result
+// file of that name is already in the folder.
 class SaveWindow : public AppWindow
 {
     Q_OBJECT
 public:
     SaveWindow(ProgramState& state, WindowSet& windows);
+
+    // The save routine the window runs; tests may stand in their own.
+    using SaveRoutine = std::function<SaveOutcome(const rula::AssessmentState&, SaveTable&, const QString& folder,
+                                                  const QString& stem)>;
+    static void setSaveRoutine(SaveRoutine routine);
+    static void resetSaveRoutine();
+
+    void showWindow() override;
+
+    // "&Save": takes the name, tests both result files in the folder shown now, then asks
+    // or saves.
+    void save();
+    // Runs the save into the folder shown now under SaveFileName. A completed save says
+    // "File Saved" and ends the program; a failed one says what failed and leaves the
+    // assessment, the windows and any old files as they were.
+    void runSave();
+    // The name box, loading the window again first if it was closed.
+    QLineEdit* nameBox();
+    // The folder the result files go to: the folder list's path, read now.
+    QString saveFolder();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void load();
+    void exit();
+
+    DriveList* m_drives = nullptr;
+    FolderList* m_folders = nullptr;
+    QLineEdit* m_name = nullptr;
+    bool m_loaded = false;
 };

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
@@ -90,6 +91,24 @@ TabbedPanel::TabbedPanel(QWidget* parent, const QStringList& captions, int tabsP
     m_strip->raise();
     if (!m_pages.empty())
         setCurrentIndex(0);
+
+    // Ctrl+Tab and Ctrl+PageDown (Ctrl+Shift+Tab and Ctrl+PageUp backwards) turn the tabs from
+    // anywhere in the window.
+    auto addShortcut = [this](QKeyCombination keys, int step) {
+        auto* shortcut = new QShortcut(QKeySequence(keys), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, step] { turn(step); });
+    };
+    addShortcut(Qt::CTRL | Qt::Key_Tab, 1);
+    addShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, -1);
+    addShortcut(Qt::CTRL | Qt::Key_PageDown, 1);
+    addShortcut(Qt::CTRL | Qt::Key_PageUp, -1);
+}
+
+void TabbedPanel::turn(int step)
+{
+    if (count() > 0)
+        setCurrentIndex((m_current + step % count() + count()) % count());
 }
 
 int TabbedPanel::headerHeight() const
@@ -153,37 +172,24 @@ void TabbedPanel::resizeEvent(QResizeEvent*)
 
 void TabbedPanel::keyPressEvent(QKeyEvent* event)
 {
-    const bool ctrl = event->modifiers() & Qt::ControlModifier;
-    int step = 0;
-    switch (event->key()) {
-    case Qt::Key_Left:
-    case Qt::Key_Up:
-        step = ctrl ? 0 : -1;
-        break;
-    case Qt::Key_Right:
-    case Qt::Key_Down:
-        step = ctrl ? 0 : 1;
-        break;
-    case Qt::Key_Tab:
-        step = ctrl ? ((event->modifiers() & Qt::ShiftModifier) ? -1 : 1) : 0;
-        break;
-    case Qt::Key_Backtab:
-        step = ctrl ? -1 : 0;
-        break;
-    case Qt::Key_PageDown:
-        step = ctrl ? 1 : 0;
-        break;
-    case Qt::Key_PageUp:
-        step = ctrl ? -1 : 0;
-        break;
-    default:
-        break;
-    }
-    if (step == 0 || count() == 0) {
+    // With the focus on the tab headers, the arrow keys move between tabs.
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) {
         QWidget::keyPressEvent(event);
         return;
     }
-    setCurrentIndex((m_current + step + count()) % count());
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        turn(-1);
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        turn(1);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
     event->accept();
 }
 

@@ -12,8 +12,8 @@ class TabHeaderStrip;
 // its top. Each tab's page covers the whole panel, header strip included, so controls on a
 // page are placed relative to the panel's top-left corner; the header strip lies on top of
 // the pages. Clicking a header shows that tab's page and hides the others. The keyboard
-// reaches the panel through the focus chain; then Left/Right (or Ctrl+Tab, Ctrl+Shift+Tab,
-// Ctrl+PageDown, Ctrl+PageUp) move between tabs.
+// reaches the panel through the focus chain, where the arrow keys move between tabs;
+// Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PageDown and Ctrl+PageUp do so anywhere in the window.
 class TabbedPanel : public QWidget
 {
     Q_OBJECT
@@ -34,6 +34,8 @@ public:
 
 public slots:
     void setCurrentIndex(int index);
+    // Moves `step` tabs on, wrapping around at either end.
+    void turn(int step);
 
 signals:
     void currentChanged(int index);

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QFrame>
+#include <QImage>
+#include <QRect>
+
+// A picture box: a sunken 2-pixel border around an inner area filled with the button
+// face colour, into which one picture can be painted scaled into a rectangle.
+//
+// The box keeps what was painted into it (the picture already scaled to its rectangle)
+// and repaints it itself, so the picture stays when the box is covered, hidden and shown
+// again, and painting into a hidden box shows once the box is made visible.
+class PictureBox : public QFrame
+{
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget* parent = nullptr);
+
+    // The inner area in pixels: the box without its border. Pictures are fitted to it.
+    QSize innerSize() const { return contentsRect().size(); }
+
+    // Removes the painted picture; the inner area shows the background colour only.
+    void clear();
+
+    // Paints `picture` so that it covers exactly `target`, given in inner-area
+    // coordinates (0, 0 is the first pixel inside the border). The picture is normally
+    // already decoded at the target's size; any other size is scaled smoothly once here.
+    void paintPicture(const QImage& picture, const QRect& target);
+
+    bool hasPicture() const { return !m_picture.isNull(); }
+    // The rectangle the picture covers, in inner-area coordinates; empty after clear().
+    QRect pictureRect() const { return hasPicture() ? m_target : QRect(); }
+    // The picture as painted (scaled to pictureRect()).
+    QImage picture() const { return m_picture; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage m_picture;
+    QRect m_target;
+};

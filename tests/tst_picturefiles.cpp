@@ -1,0 +1,816 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The workplace picture and the extra pictures, driven through their windows: choosing a
+// file in the lists, Open and Exit, the fit of a picture into a box checked pixel by pixel,
+// and files that are not pictures.
+#include "ExtraPics.h"
+#include "FileLists.h"
+#include "MainWindow.h"
+#include "OpenExtraPics.h"
+#include "OpenPictureFile.h"
+#include "PaintFitted.h"
+#include "PictureBox.h"
+#include "ProgramState.h"
+#include "Services.h"
+#include "WindowSet.h"
+
+#include <QImageWriter>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLoggingCategory>
+#include <QPainter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+struct Message
+{
+    QString text;
+    QString title;
+};
+
+// A picture's drawn area as seen on screen: the bounding rectangle of the pixels that are
+// not the box's background, in inner-area coordinates, and whether every pixel inside it
+// is the picture's colour and every pixel outside it the background.
+struct Seen
+{
+    QRect rect;
+    bool solid = true;
+    bool cleanMargins = true;
+};
+
+bool near(QColor a, QColor b, int tolerance)
+{
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+Seen look(PictureBox* box, QColor colour, int tolerance = 0)
+{
+    const QImage shot = box->grab().toImage();
+    const QRect inner = box->contentsRect();
+    const QColor background = box->palette().color(QPalette::Button);
+    Seen seen;
+    for (int y = 0; y < inner.height(); ++y) {
+        for (int x = 0; x < inner.width(); ++x) {
+            if (shot.pixelColor(inner.x() + x, inner.y() + y) != background)
+                seen.rect |= QRect(x, y, 1, 1);
+        }
+    }
+    for (int y = 0; y < inner.height(); ++y) {
+        for (int x = 0; x < inner.width(); ++x) {
+            const QColor pixel = shot.pixelColor(inner.x() + x, inner.y() + y);
+            if (seen.rect.contains(x, y))
+                seen.solid = seen.solid && near(pixel, colour, tolerance);
+            else
+                seen.cleanMargins = seen.cleanMargins && pixel == background;
+        }
+    }
+    return seen;
+}
+
+// Gives each window a fresh program: its own state and windows, messages recorded.
+class Program
+{
+public:
+    Program()
+    {
+        windows = std::make_unique<WindowSet>(state);
+        MessageService::setHandler([this](const QString& text, const QString& title) {
+            messages.push_back({text, title});
+        });
+    }
+    ~Program()
+    {
+        windows.reset();
+        MessageService::resetHandler();
+    }
+
+    PictureBox* mainBox() { return control<PictureBox>(&windows->window<MainWindow>(), "Picture1"); }
+    PictureBox* extraBox(int n) { return windows->window<ExtraPics>().pictureBox(n); }
+
+    // Shows a picture-file window and opens `folder` in its folder list.
+    template <typename W> W& openAt(const QString& folder)
+    {
+        W& window = windows->window<W>();
+        window.showWindow();
+        if (!QTest::qWaitForWindowExposed(&window))
+            qWarning("window not exposed");
+        control<FolderList>(&window, "Dir1")->setPath(folder);
+        return window;
+    }
+
+    ProgramState state;
+    std::unique_ptr<WindowSet> windows;
+    std::vector<Message> messages;
+};
+
+bool clickFile(QWidget& window, const QString& name, bool twice = false)
+{
+    auto* files = control<FileList>(&window, "File1");
+    const QList<QListWidgetItem*> found = files->findItems(name, Qt::MatchExactly);
+    if (found.size() != 1)
+        return false;
+    files->scrollToItem(found.front());
+    const QPoint at = files->visualItemRect(found.front()).center();
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, at);
+    if (twice) {
+        // A widget double click as the window system delivers it: press, release, double click, release.
+        QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(files->viewport(), Qt::LeftButton, {}, at);
+    }
+    return true;
+}
+
+void press(QWidget& window, const char* button)
+{
+    QTest::mouseClick(control<QPushButton>(&window, button), Qt::LeftButton);
+}
+
+QString writePicture(const QDir& dir, const QString& name, QSize size, QColor colour, const char* format = nullptr)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    const QString path = dir.filePath(name);
+    if (!image.save(path, format))
+        qWarning("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QString writeBytes(const QDir& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qWarning("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A photograph-like JPEG (varied content, so the coded data is long).
+QByteArray photoJpeg(QSize size, bool progressive = false)
+{
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            line[x] = qRgb((x * 7 + y) % 256, (y * 5) % 256, (x * y) % 256);
+    }
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(90);
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
+    return buffer.data();
+}
+
+const QColor Red(255, 0, 0);
+const QColor Blue(0, 0, 255);
+const QColor Green(0, 160, 0);
+
+// A 1 x 1 red GIF.
+const QByteArray TinyGif = QByteArray::fromHex("47494638396101000100800000ff000000000021f90401000000002c00000000010001"
+                                               "000002024401003b");
+
+} // namespace
+
+class TestPictureFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void fitComputation();
+    void fitIntoBoxes_data();
+    void fitIntoBoxes();
+    void boxKeepsItsPicture();
+    void decodesAtTheShownSize();
+    void readsTheCommonFormats();
+
+    void keyboardOrder();
+    void clickChoosesTheFileForBothWindows();
+    void openShowsThePictureBesideTheTabs();
+    void mainButtonsOpenThePictureWindows();
+    void doubleClickOpens();
+    void exitPaintsButShowsNothing();
+    void nothingChosenDoesNothing();
+    void textTypedIsNeverRead();
+
+    void extraPicturesFillTheBoxesInOrder();
+    void extraExitLeavesEverything();
+    void extraPicsWindow();
+
+    void filesThatAreNotPictures_data();
+    void filesThatAreNotPictures();
+    void completeJpegsAreAccepted();
+
+    void screenshots();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_folder;
+};
+
+void TestPictureFiles::initTestCase()
+{
+    // The damaged files below are damaged on purpose; the decoder need not say so.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.jpeg.warning=false"));
+}
+
+void TestPictureFiles::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_folder = QDir::cleanPath(m_dir->path());
+    const QDir dir(m_folder);
+    writePicture(dir, "wide.png", {300, 200}, Red);
+    writePicture(dir, "tall.png", {100, 400}, Blue);
+    writePicture(dir, "green.png", {240, 160}, Green);
+}
+
+void TestPictureFiles::cleanup()
+{
+    m_dir.reset();
+}
+
+void TestPictureFiles::fitComputation()
+{
+    // Equal ratios take the "otherwise" branch: the width is kept exactly.
+    FittedRect same = fitPicture({49, 73}, {245, 365});
+    QCOMPARE(same.width, 245.0f);
+    QCOMPARE(same.left, 0.0f);
+    QVERIFY(std::abs(same.height - 365.0f) < 0.001f);
+    QCOMPARE(same.toPixels(), QRect(0, 0, 245, 365));
+
+    // A box relatively wider than the picture keeps its height: W = H * r.
+    FittedRect tall = fitPicture({100, 400}, {245, 365});
+    QCOMPARE(tall.height, 365.0f);
+    QCOMPARE(tall.width, 91.25f);
+    QCOMPARE(tall.left, 76.875f);
+    QCOMPARE(tall.top, 0.0f);
+
+    // A picture of one pixel's height in a wide box still shows as a line.
+    QCOMPARE(fitPicture({10000, 1}, {245, 365}).toPixels(), QRect(0, 182, 245, 1));
+}
+
+void TestPictureFiles::fitIntoBoxes_data()
+{
+    QTest::addColumn<QSize>("boxSize");
+    QTest::addColumn<QSize>("pictureSize");
+    QTest::addColumn<QRect>("drawn");
+
+    // The workplace box, 249 x 369 with a 2-pixel border: inner 245 x 365.
+    // 300 x 200: H = 245 / 1.5 = 163.33, top = 100.83; edges at 100.83 and 264.17.
+    QTest::newRow("workplace, wide") << QSize(249, 369) << QSize(300, 200) << QRect(0, 101, 245, 163);
+    // 100 x 400: W = 365 * 0.25 = 91.25, left = 76.875; edges at 76.875 and 168.125.
+    QTest::newRow("workplace, tall") << QSize(249, 369) << QSize(100, 400) << QRect(77, 0, 91, 365);
+    QTest::newRow("workplace, proportional") << QSize(249, 369) << QSize(49, 73) << QRect(0, 0, 245, 365);
+    // An extra picture box, 3495 x 5535 twips = 233 x 369: inner 229 x 365.
+    // 300 x 200: H = 152.67, top = 106.17; edges at 106.17 and 258.83.
+    QTest::newRow("extra, wide") << QSize(233, 369) << QSize(300, 200) << QRect(0, 106, 229, 153);
+    // 100 x 400: W = 91.25, left = 68.875; edges at 68.875 and 160.125.
+    QTest::newRow("extra, tall") << QSize(233, 369) << QSize(100, 400) << QRect(69, 0, 91, 365);
+    QTest::newRow("extra, proportional") << QSize(233, 369) << QSize(458, 730) << QRect(0, 0, 229, 365);
+}
+
+void TestPictureFiles::fitIntoBoxes()
+{
+    QFETCH(QSize, boxSize);
+    QFETCH(QSize, pictureSize);
+    QFETCH(QRect, drawn);
+
+    const QString file = writePicture(QDir(m_folder), "fit.png", pictureSize, Red);
+    PictureBox box;
+    box.resize(boxSize);
+    PictureLoader loader;
+    QVERIFY(PaintFitted(file, loader, box));
+    QCOMPARE(loader.naturalSize(), pictureSize);
+
+    const Seen seen = look(&box, Red);
+    QCOMPARE(seen.rect, drawn);
+    QVERIFY(seen.solid);
+    QVERIFY(seen.cleanMargins);
+    // Equal margins on the two sides the picture does not touch.
+    const QSize inner = box.innerSize();
+    QCOMPARE(drawn.left(), inner.width() - 1 - drawn.right());
+    QCOMPARE(drawn.top(), inner.height() - 1 - drawn.bottom());
+}
+
+void TestPictureFiles::boxKeepsItsPicture()
+{
+    QWidget window;
+    window.resize(400, 400);
+    auto* box = new PictureBox(&window);
+    box->setGeometry(8, 8, 249, 369);
+    box->hide();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    // Painted while hidden, seen once shown.
+    PictureLoader loader;
+    QVERIFY(PaintFitted(m_folder + "/wide.png", loader, *box));
+    QVERIFY(box->isHidden());
+    box->show();
+    QCOMPARE(look(box, Red).rect, QRect(0, 101, 245, 163));
+
+    // Covered by another widget, then uncovered; hidden and shown again.
+    auto* cover = new QWidget(&window);
+    cover->setAutoFillBackground(true);
+    cover->setGeometry(0, 0, 400, 400);
+    cover->show();
+    QCoreApplication::processEvents();
+    delete cover;
+    box->hide();
+    box->show();
+    const Seen seen = look(box, Red);
+    QCOMPARE(seen.rect, QRect(0, 101, 245, 163));
+    QVERIFY(seen.solid);
+
+    // A new picture replaces the old one entirely.
+    QVERIFY(PaintFitted(m_folder + "/tall.png", loader, *box));
+    const Seen replaced = look(box, Blue);
+    QCOMPARE(replaced.rect, QRect(77, 0, 91, 365));
+    QVERIFY(replaced.cleanMargins);
+
+    box->clear();
+    QVERIFY(!box->hasPicture());
+    QVERIFY(look(box, Blue).rect.isEmpty());
+}
+
+void TestPictureFiles::decodesAtTheShownSize()
+{
+    // A big photograph keeps only the scaled copy that the box shows.
+    const QString file = writeBytes(QDir(m_folder), "photo.jpg", photoJpeg({3000, 2000}));
+    PictureBox box;
+    box.resize(249, 369);
+    PictureLoader loader;
+    QVERIFY(PaintFitted(file, loader, box));
+    QCOMPARE(loader.naturalSize(), QSize(3000, 2000));
+    QCOMPARE(box.pictureRect(), QRect(0, 101, 245, 163));
+    QCOMPARE(box.picture().size(), QSize(245, 163));
+}
+
+void TestPictureFiles::readsTheCommonFormats()
+{
+    const QDir dir(m_folder);
+    PictureBox box;
+    box.resize(249, 369);
+    PictureLoader loader;
+    const QStringList files = {writePicture(dir, "p.png", {30, 20}, Red, "png"),
+                               writePicture(dir, "p.jpg", {30, 20}, Red, "jpeg"),
+                               writePicture(dir, "p.bmp", {30, 20}, Red, "bmp"), writeBytes(dir, "p.gif", TinyGif)};
+    for (const QString& file : files) {
+        box.clear();
+        QVERIFY2(PaintFitted(file, loader, box), qPrintable(file));
+        QVERIFY2(look(&box, Red, 8).solid, qPrintable(file));
+    }
+    // The format is told by the content, not by the name.
+    const QString misnamed = dir.filePath("png-named.jpg");
+    QVERIFY(QFile::copy(dir.filePath("p.png"), misnamed));
+    QVERIFY(PaintFitted(misnamed, loader, box));
+}
+
+void TestPictureFiles::keyboardOrder()
+{
+    Program program;
+    auto& window = program.openAt<OpenExtraPics>(m_folder);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QCOMPARE(QApplication::focusWidget(), control<QLineEdit>(&window, "Text1"));
+    for (const char* next : {"cmdOpen", "Command1", "Drive1", "Dir1", "File1", "Text1"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString::fromLatin1(next));
+    }
+}
+
+void TestPictureFiles::clickChoosesTheFileForBothWindows()
+{
+    Program program;
+    auto& pictureFile = program.openAt<OpenPictureFile>(m_folder);
+    auto* text = control<QLineEdit>(&pictureFile, "Text1");
+    // A change of folder shows the folder in the path box.
+    QCOMPARE(text->text(), m_folder);
+    QCOMPARE(control<FileList>(&pictureFile, "File1")->count(), 3);
+
+    QVERIFY(clickFile(pictureFile, "wide.png"));
+    QCOMPARE(program.state.SelectedPictureName, QStringLiteral("wide.png"));
+    QCOMPARE(program.state.SelectedPicturePath, m_folder + "\\wide.png");
+    QCOMPARE(text->text(), m_folder + "\\wide.png");
+    press(pictureFile, "Command1");
+
+    // Chosen in the extra pictures window, opened as the workplace picture ...
+    auto& extra = program.openAt<OpenExtraPics>(m_folder);
+    QVERIFY(clickFile(extra, "tall.png"));
+    QCOMPARE(program.state.SelectedPicturePath, m_folder + "\\tall.png");
+    press(extra, "Command1");
+    pictureFile.showWindow();
+    press(pictureFile, "cmdOpen");
+    QCOMPARE(look(program.mainBox(), Blue).rect, QRect(77, 0, 91, 365));
+
+    // ... and the other way round.
+    pictureFile.showWindow();
+    QVERIFY(clickFile(pictureFile, "green.png"));
+    press(pictureFile, "Command1");
+    extra.showWindow();
+    press(extra, "cmdOpen");
+    QCOMPARE(program.state.ExtraPictureCount, 1);
+    QVERIFY(look(program.extraBox(1), Green).solid);
+    QVERIFY(program.messages.empty());
+}
+
+void TestPictureFiles::openShowsThePictureBesideTheTabs()
+{
+    Program program;
+    PictureBox* box = program.mainBox();
+    QVERIFY(box->isHidden());
+    auto& window = program.openAt<OpenPictureFile>(m_folder);
+    QVERIFY(clickFile(window, "wide.png"));
+    press(window, "cmdOpen");
+    QVERIFY(window.isHidden());
+    QVERIFY(!box->isHidden());
+    const Seen seen = look(box, Red);
+    QCOMPARE(seen.rect, QRect(0, 101, 245, 163));
+    QVERIFY(seen.solid && seen.cleanMargins);
+
+    // The window kept its folder and choice; a new Open replaces the picture.
+    window.showWindow();
+    QCOMPARE(control<FolderList>(&window, "Dir1")->path(), m_folder);
+    QVERIFY(clickFile(window, "tall.png"));
+    press(window, "cmdOpen");
+    QCOMPARE(look(box, Blue).rect, QRect(77, 0, 91, 365));
+    QVERIFY(look(box, Blue).cleanMargins);
+    QVERIFY(program.messages.empty());
+}
+
+void TestPictureFiles::mainButtonsOpenThePictureWindows()
+{
+    Program program;
+    MainWindow& main = program.windows->window<MainWindow>();
+    main.showWindow();
+    press(main, "Command3");
+    QVERIFY(program.windows->window<OpenPictureFile>().isVisible());
+    press(main, "Command1");
+    QVERIFY(program.windows->window<OpenExtraPics>().isVisible());
+    QVERIFY(main.isVisible());
+    QVERIFY(program.messages.empty());
+}
+
+void TestPictureFiles::doubleClickOpens()
+{
+    Program program;
+    auto& window = program.openAt<OpenPictureFile>(m_folder);
+    QVERIFY(clickFile(window, "tall.png", true));
+    QCOMPARE(program.state.SelectedPictureName, QStringLiteral("tall.png"));
+    QVERIFY(window.isHidden());
+    QVERIFY(program.mainBox()->isVisible() || !program.mainBox()->isHidden());
+    QCOMPARE(look(program.mainBox(), Blue).rect, QRect(77, 0, 91, 365));
+
+    auto& extra = program.openAt<OpenExtraPics>(m_folder);
+    QVERIFY(clickFile(extra, "green.png", true));
+    QVERIFY(extra.isHidden());
+    QCOMPARE(program.state.ExtraPictureCount, 1);
+    QVERIFY(program.windows->window<ExtraPics>().isVisible());
+}
+
+void TestPictureFiles::exitPaintsButShowsNothing()
+{
+    Program program;
+    PictureBox* box = program.mainBox();
+    auto& window = program.openAt<OpenPictureFile>(m_folder);
+
+    // With the box still hidden, Exit paints into it but shows nothing.
+    QVERIFY(clickFile(window, "wide.png"));
+    press(window, "Command1");
+    QVERIFY(window.isHidden());
+    QVERIFY(box->isHidden());
+    QCOMPARE(box->pictureRect(), QRect(0, 101, 245, 163));
+
+    // With the box showing a picture, Exit replaces it with the file clicked.
+    window.showWindow();
+    QVERIFY(clickFile(window, "wide.png"));
+    press(window, "cmdOpen");
+    window.showWindow();
+    QVERIFY(clickFile(window, "tall.png"));
+    press(window, "Command1");
+    QVERIFY(window.isHidden());
+    QVERIFY(!box->isHidden());
+    const Seen seen = look(box, Blue);
+    QCOMPARE(seen.rect, QRect(77, 0, 91, 365));
+    QVERIFY(seen.cleanMargins);
+    QVERIFY(program.messages.empty());
+}
+
+void TestPictureFiles::nothingChosenDoesNothing()
+{
+    Program program;
+    auto& window = program.openAt<OpenPictureFile>(m_folder);
+    press(window, "cmdOpen");
+    QVERIFY(window.isVisible());
+    QVERIFY(program.mainBox()->isHidden());
+    QVERIFY(!program.mainBox()->hasPicture());
+    press(window, "Command1");
+    QVERIFY(window.isHidden());
+    QVERIFY(!program.mainBox()->hasPicture());
+
+    auto& extra = program.openAt<OpenExtraPics>(m_folder);
+    press(extra, "cmdOpen");
+    QVERIFY(extra.isVisible());
+    QCOMPARE(program.state.ExtraPictureCount, 0);
+    QVERIFY(!program.windows->window<ExtraPics>().isVisible());
+    QVERIFY(program.messages.empty());
+}
+
+void TestPictureFiles::textTypedIsNeverRead()
+{
+    Program program;
+    auto& window = program.openAt<OpenPictureFile>(m_folder);
+    QVERIFY(clickFile(window, "tall.png"));
+    auto* text = control<QLineEdit>(&window, "Text1");
+    text->clear();
+    QTest::keyClicks(text, m_folder + "/wide.png");
+    QTest::keyClick(text, Qt::Key_Return);
+    press(window, "cmdOpen");
+    QCOMPARE(look(program.mainBox(), Blue).rect, QRect(77, 0, 91, 365));
+}
+
+void TestPictureFiles::extraPicturesFillTheBoxesInOrder()
+{
+    Program program;
+    auto& window = program.openAt<OpenExtraPics>(m_folder);
+    ExtraPics& extra = program.windows->window<ExtraPics>();
+    const QStringList files = {"wide.png", "tall.png", "green.png", "wide.png"};
+    const QList<QColor> colours = {Red, Blue, Green, Red};
+    for (int n = 1; n <= 4; ++n) {
+        window.showWindow();
+        QVERIFY(clickFile(window, files[n - 1]));
+        press(window, "cmdOpen");
+        QCOMPARE(program.state.ExtraPictureCount, n);
+        QVERIFY(window.isHidden());
+        QVERIFY(extra.isVisible());
+        for (int box = 1; box <= 4; ++box)
+            QCOMPARE(program.extraBox(box)->isHidden(), box > n);
+        extra.hide();
+    }
+    QCOMPARE(program.extraBox(1)->pictureRect(), QRect(0, 106, 229, 153));
+    QCOMPARE(program.extraBox(2)->pictureRect(), QRect(69, 0, 91, 365));
+    for (int n = 1; n <= 4; ++n)
+        QVERIFY(look(program.extraBox(n), colours[n - 1]).solid);
+    // The same file twice gives the same picture twice.
+    QCOMPARE(program.extraBox(4)->picture(), program.extraBox(1)->picture());
+    QVERIFY(program.messages.empty());
+
+    // The fifth is refused; the window stays open and nothing else changes.
+    window.showWindow();
+    QVERIFY(clickFile(window, "green.png"));
+    press(window, "cmdOpen");
+    QCOMPARE(program.messages.size(), std::size_t(1));
+    QCOMPARE(program.messages[0].text, QStringLiteral("You have already loaded the maximum 4 pictures"));
+    QCOMPARE(program.messages[0].title, QStringLiteral("Error"));
+    QCOMPARE(program.state.ExtraPictureCount, 4);
+    QVERIFY(window.isVisible());
+    QVERIFY(!extra.isVisible());
+    QVERIFY(look(program.extraBox(4), Red).solid);
+}
+
+void TestPictureFiles::extraExitLeavesEverything()
+{
+    Program program;
+    auto& window = program.openAt<OpenExtraPics>(m_folder);
+    QVERIFY(clickFile(window, "wide.png"));
+    press(window, "Command1");
+    QVERIFY(window.isHidden());
+    QCOMPARE(program.state.ExtraPictureCount, 0);
+    QVERIFY(!program.windows->window<ExtraPics>().isVisible());
+    QVERIFY(!program.extraBox(1)->hasPicture());
+    // Unlike the workplace window's Exit, nothing is painted anywhere.
+    QVERIFY(!program.mainBox()->hasPicture());
+}
+
+void TestPictureFiles::extraPicsWindow()
+{
+    Program program;
+    ExtraPics& extra = program.windows->window<ExtraPics>();
+    QCOMPARE(extra.windowTitle(), QStringLiteral("Form1"));
+    for (int n = 1; n <= 4; ++n) {
+        QVERIFY(program.extraBox(n)->isHidden());
+        QCOMPARE(program.extraBox(n)->innerSize(), QSize(229, 365));
+    }
+    auto* title = control<QLabel>(&extra, "Label37");
+    QCOMPARE(title->text(), QStringLiteral("Extra Picture Files"));
+    QCOMPARE(title->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+    QVERIFY(title->font().bold());
+
+    auto& window = program.openAt<OpenExtraPics>(m_folder);
+    QVERIFY(clickFile(window, "green.png"));
+    press(window, "cmdOpen");
+    QVERIFY(extra.isVisible());
+    QVERIFY(extra.isMaximized());
+    QCOMPARE(extra.focusWidget(), control<QPushButton>(&extra, "Command1"));
+    press(extra, "Command1");
+    QVERIFY(!extra.isVisible());
+    // Shown again from the main window: the same picture, still there.
+    press(program.windows->window<MainWindow>(), "Command4");
+    QVERIFY(extra.isVisible());
+    QVERIFY(look(program.extraBox(1), Green).solid);
+    QCOMPARE(look(program.extraBox(1), Green).rect, QRect(0, 106, 229, 153));
+}
+
+void TestPictureFiles::filesThatAreNotPictures_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    const QByteArray photo = photoJpeg({600, 400});
+    QTest::newRow("text file") << "notes.txt" << QByteArray("Workplace visited on Monday.\n");
+    QTest::newRow("text named as a picture") << "fake.jpg" << QByteArray("not a picture at all");
+    QTest::newRow("empty file") << "empty.png" << QByteArray();
+    QTest::newRow("truncated jpeg") << "cut.jpg" << photo.left(photo.size() / 2);
+    QTest::newRow("jpeg cut before its end marker") << "cut2.jpg" << photo.left(photo.size() - 2);
+    QTest::newRow("jpeg header only") << "head.jpg" << photo.left(300);
+    const auto encoded = [](const char* format) {
+        QImage image(300, 200, QImage::Format_RGB32);
+        image.fill(Red);
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, format);
+        return buffer.data();
+    };
+    const QByteArray png = encoded("png");
+    QTest::newRow("truncated png") << "cut.png" << png.left(png.size() - 30);
+    const QByteArray bmp = encoded("bmp");
+    QTest::newRow("truncated bmp") << "cut.bmp" << bmp.left(bmp.size() / 2);
+    QTest::newRow("vanished") << "gone.png" << QByteArray("(deleted after the click)");
+}
+
+void TestPictureFiles::filesThatAreNotPictures()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    if (content == "(deleted after the click)")
+        content = readBytes(m_folder + "/green.png");
+    const QString path = writeBytes(QDir(m_folder), name, content);
+
+    Program program;
+    // The workplace box already shows a picture, one extra picture is loaded.
+    auto& window = program.openAt<OpenPictureFile>(m_folder);
+    QVERIFY(clickFile(window, "wide.png"));
+    press(window, "cmdOpen");
+    auto& extraWindow = program.openAt<OpenExtraPics>(m_folder);
+    QVERIFY(clickFile(extraWindow, "tall.png"));
+    press(extraWindow, "cmdOpen");
+    program.windows->window<ExtraPics>().hide();
+    const QImage mainBefore = program.mainBox()->grab().toImage();
+    const QImage extraBefore = program.extraBox(1)->grab().toImage();
+    QVERIFY(program.messages.empty());
+
+    const auto expectMessage = [&] {
+        QCOMPARE(program.messages.size(), std::size_t(1));
+        QCOMPARE(program.messages[0].title, QStringLiteral("Error"));
+        QVERIFY2(program.messages[0].text.contains(name), qPrintable(program.messages[0].text));
+        program.messages.clear();
+    };
+    const auto expectNothingChanged = [&] {
+        QCOMPARE(program.mainBox()->grab().toImage(), mainBefore);
+        QVERIFY(!program.mainBox()->isHidden());
+        QCOMPARE(program.extraBox(1)->grab().toImage(), extraBefore);
+        QVERIFY(program.extraBox(2)->isHidden());
+        QVERIFY(!program.extraBox(2)->hasPicture());
+        QCOMPARE(program.state.ExtraPictureCount, 1);
+        QVERIFY(!program.windows->window<ExtraPics>().isVisible());
+    };
+
+    // Open in the workplace window: the message, the window stays for another choice.
+    window.showWindow();
+    QVERIFY(clickFile(window, name));
+    if (name == "gone.png")
+        QVERIFY(QFile::remove(path));
+    press(window, "cmdOpen");
+    expectMessage();
+    expectNothingChanged();
+    QVERIFY(window.isVisible());
+    // Exit: the message, and the window is left.
+    press(window, "Command1");
+    expectMessage();
+    expectNothingChanged();
+    QVERIFY(window.isHidden());
+
+    // Open in the extra pictures window: no box is used up.
+    extraWindow.showWindow();
+    press(extraWindow, "cmdOpen");
+    expectMessage();
+    expectNothingChanged();
+    QVERIFY(extraWindow.isVisible());
+}
+
+void TestPictureFiles::completeJpegsAreAccepted()
+{
+    // Data after the end-of-image marker (as some cameras append), progressive coding,
+    // and restart markers do not make a whole JPEG look truncated.
+    const QDir dir(m_folder);
+    const QByteArray photo = photoJpeg({600, 400});
+    PictureLoader loader;
+    QVERIFY(loader.load(writeBytes(dir, "plain.jpg", photo)));
+    QVERIFY(loader.load(writeBytes(dir, "trailer.jpg", photo + QByteArray(5000, '\x42'))));
+    QVERIFY(loader.load(writeBytes(dir, "progressive.jpg", photoJpeg({600, 400}, true))));
+    QCOMPARE(loader.naturalSize(), QSize(600, 400));
+    QVERIFY(!loader.load(writeBytes(dir, "cut.jpg", photo.left(photo.size() - 100))));
+    QCOMPARE(loader.naturalSize(), QSize());
+}
+
+// A drawn stand-in for a photograph of a workplace: a worker bent over a bench, or
+// reaching up to a shelf.
+QImage workplaceScene(QSize size, bool shelf)
+{
+    QImage image(size, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal w = size.width();
+    const qreal h = size.height();
+    QLinearGradient wall(0, 0, 0, h * 0.7);
+    wall.setColorAt(0, QColor(214, 222, 230));
+    wall.setColorAt(1, QColor(176, 186, 196));
+    p.fillRect(QRectF(0, 0, w, h * 0.7), wall);
+    p.fillRect(QRectF(0, h * 0.7, w, h * 0.3), QColor(120, 112, 100));
+    p.setPen(QPen(QColor(90, 84, 76), h * 0.004));
+    for (int i = 1; i < 8; ++i)
+        p.drawLine(QPointF(w * i / 8.0, h * 0.7), QPointF(w * (i / 8.0 - 0.5) * 2.2 + w / 2, h));
+    p.setPen(Qt::NoPen);
+    if (shelf) {
+        p.setBrush(QColor(150, 100, 60));
+        for (int i = 0; i < 4; ++i)
+            p.drawRect(QRectF(w * 0.45, h * (0.12 + 0.16 * i), w * 0.5, h * 0.02));
+        p.setBrush(QColor(196, 160, 100));
+        for (int i = 0; i < 4; ++i)
+            p.drawRect(QRectF(w * (0.5 + 0.1 * (i % 3)), h * (0.05 + 0.16 * i), w * 0.08, h * 0.07));
+    } else {
+        p.setBrush(QColor(140, 96, 58));
+        p.drawRect(QRectF(w * 0.42, h * 0.5, w * 0.5, h * 0.04));
+        p.drawRect(QRectF(w * 0.45, h * 0.54, w * 0.03, h * 0.3));
+        p.drawRect(QRectF(w * 0.86, h * 0.54, w * 0.03, h * 0.3));
+        p.setBrush(QColor(70, 90, 120));
+        p.drawRect(QRectF(w * 0.55, h * 0.42, w * 0.2, h * 0.08));
+    }
+    // The worker.
+    const qreal unit = std::min(w, h);
+    QPen body(QColor(40, 60, 120), unit * 0.05, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    p.setPen(body);
+    const QPointF hip(w * 0.3, h * 0.62);
+    const QPointF neck = shelf ? QPointF(w * 0.32, h * 0.36) : QPointF(w * 0.44, h * 0.42);
+    const QPointF hand = shelf ? QPointF(w * 0.55, h * 0.2) : QPointF(w * 0.6, h * 0.49);
+    p.drawLine(hip, neck);
+    p.drawPolyline(QPolygonF({neck, (neck + hand) / 2 + QPointF(0, unit * 0.06), hand}));
+    p.drawPolyline(QPolygonF({hip, QPointF(w * 0.27, h * 0.78), QPointF(w * 0.28, h * 0.93)}));
+    p.drawPolyline(QPolygonF({hip, QPointF(w * 0.34, h * 0.78), QPointF(w * 0.35, h * 0.93)}));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(230, 190, 160));
+    const QPointF head = neck + (neck - hip) * 0.28;
+    p.drawEllipse(head, unit * 0.05, unit * 0.05);
+    return image;
+}
+
+void TestPictureFiles::screenshots()
+{
+    const QString target = qEnvironmentVariable("TALVO_SCREENSHOTS");
+    if (target.isEmpty())
+        QSKIP("set TALVO_SCREENSHOTS to a folder to write the screenshots");
+    const QDir dir(m_folder);
+    QVERIFY(workplaceScene({1600, 1200}, false).save(dir.filePath("bench.jpg"), "jpeg", 90));
+    QVERIFY(workplaceScene({900, 1400}, true).save(dir.filePath("shelf.jpg"), "jpeg", 90));
+
+    Program program;
+    MainWindow& main = program.windows->window<MainWindow>();
+    main.showWindow();
+    auto& window = program.openAt<OpenPictureFile>(m_folder);
+    QVERIFY(clickFile(window, "bench.jpg"));
+    QVERIFY(window.grab().save(QDir(target).filePath("open-picture-file.png")));
+    press(window, "cmdOpen");
+    // The offscreen screen is smaller than the main window's designed client area.
+    main.setWindowState(Qt::WindowNoState);
+    main.resize(1018, 711);
+    QVERIFY(main.grab().save(QDir(target).filePath("main-with-picture.png")));
+
+    auto& extra = program.openAt<OpenExtraPics>(m_folder);
+    for (const char* name : {"shelf.jpg", "bench.jpg"}) {
+        extra.showWindow();
+        QVERIFY(clickFile(extra, name));
+        press(extra, "cmdOpen");
+    }
+    ExtraPics& pictures = program.windows->window<ExtraPics>();
+    pictures.setWindowState(Qt::WindowNoState);
+    pictures.resize(1018, 735);
+    QVERIFY(pictures.grab().save(QDir(target).filePath("extra-pics.png")));
+    QVERIFY(program.messages.empty());
+}
+
+QTEST_MAIN(TestPictureFiles)
+#include "tst_picturefiles.moc"
