@@ -24,8 +24,8 @@ SaveTable benchTable()
     table.setValue(0, QStringLiteral("Action Level 2"));
     table.setValue(1, QStringLiteral("Further investigation is needed and changes may be required"));
     table.setValue(8, QStringLiteral("Action Level 1"));
-    table.setValue(9,
-                   QStringLiteral("posture is Acceptable posture if it is not maintained or repeated for long periods"));
+    table.setValue(
+        9, QStringLiteral("posture is Acceptable posture if it is not maintained or repeated for long periods"));
     table.setValue(87, QStringLiteral("Jane Doe"));
     table.setValue(88, QStringLiteral("4711"));
     table.setValue(89, QStringLiteral("Plant 2"));

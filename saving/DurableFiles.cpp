@@ -15,6 +15,16 @@ namespace DurableFiles {
 namespace {
 
 Fault injectedFault = Fault::None;
+bool noHardLinks = false;
+
+int linkFile(const char* from, const char* to)
+{
+    if (noHardLinks) {
+        errno = EPERM;
+        return -1;
+    }
+    return ::link(from, to);
+}
 
 QString systemError(int code)
 {
@@ -106,6 +116,11 @@ QStringList restore(const std::vector<Kept>& kept, const std::vector<Replacement
 void injectFault(Fault fault)
 {
     injectedFault = fault;
+}
+
+void simulateNoHardLinks(bool on)
+{
+    noHardLinks = on;
 }
 
 bool entryExists(const QString& path, bool* isPlainFile)
@@ -202,7 +217,7 @@ QString replaceAll(const QString& folder, const std::vector<Replacement>& replac
         if (!entryExists(r.target))
             continue;
         const QString keptAs = freeName(folder, QStringLiteral(".kept"));
-        if (::link(encoded(r.target).constData(), encoded(keptAs).constData()) == 0) {
+        if (linkFile(encoded(r.target).constData(), encoded(keptAs).constData()) == 0) {
             kept.push_back({r.target, keptAs, true});
         } else if (errno != EEXIST && ::rename(encoded(r.target).constData(), encoded(keptAs).constData()) == 0) {
             // No hard links here (or not for this file): the old file steps aside instead.

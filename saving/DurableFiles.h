@@ -58,5 +58,7 @@ enum class Fault
     WhileRestoring,      // additionally, putting an old file back fails
 };
 void injectFault(Fault fault);
+// For tests: behave as on a file system without hard links (old files are renamed aside).
+void simulateNoHardLinks(bool on);
 
 } // namespace DurableFiles

@@ -19,6 +19,8 @@ QString folderProblem(const QString& folder)
 {
     if (folder.isEmpty())
         return QStringLiteral("No folder has been chosen to save in.");
+    if (folder.contains(QChar(0)))
+        return QStringLiteral("The folder name must not contain a NUL character.");
     struct stat info;
     int code = 0;
     if (::stat(QFile::encodeName(folder).constData(), &info) != 0)

@@ -287,8 +287,8 @@ private slots:
     void immutableFolderKeepsOldFiles();
     void fullDiskKeepsOldFiles();
     void fullFileSystemKeepsOldFiles();
-    void failureWhileReplacingRestoresOldFiles_data();
-    void failureWhileReplacingRestoresOldFiles();
+    void replacingIsAllOrNothing_data();
+    void replacingIsAllOrNothing();
     void failedRestoreSaysWhereTheOldFilesAre();
     void folderNamedLikeTheResultFileIsRefused();
     void unsafeStemsAreRefusedBeforeAnythingIsTouched_data();
@@ -551,12 +551,18 @@ void TestSaveResults::missingOrUnusableFolderIsReported()
     outcome = SaveResults(sampleAssessment(), table, QString(), Stem);
     QVERIFY(!outcome.ok);
     QVERIFY(!outcome.error.isEmpty());
+
+    // A NUL would cut the folder name short and save into its parent.
+    outcome = SaveResults(sampleAssessment(), table, dir.path() + QChar(0) + QStringLiteral("x"), Stem);
+    QVERIFY(!outcome.ok);
+    QVERIFY2(outcome.error.contains(QLatin1String("NUL")), qPrintable(outcome.error));
     QCOMPARE(snapshot(dir.path()), before);
 }
 
 void TestSaveResults::unwritableFolderKeepsOldFiles()
 {
-    // Root ignores permission bits, so the save runs in a child that has given up root.
+    // Root ignores permission bits, so the save runs in a child that has given up root
+    // (or is not root in the first place).
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("results"));
     QVERIFY(QDir().mkdir(folder));
@@ -566,6 +572,8 @@ void TestSaveResults::unwritableFolderKeepsOldFiles()
     const auto before = snapshot(folder);
 
     const ChildOutcome outcome = saveInChild(folder, Stem, sampleTable(), [] {
+        if (::geteuid() != 0)
+            return true; // the permission bits hold already
         return ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0 && ::geteuid() == 65534;
     });
     ::chmod(QFile::encodeName(folder).constData(), 0755);
@@ -688,26 +696,40 @@ void TestSaveResults::fullFileSystemKeepsOldFiles()
     }
 }
 
-void TestSaveResults::failureWhileReplacingRestoresOldFiles_data()
+void TestSaveResults::replacingIsAllOrNothing_data()
 {
     QTest::addColumn<int>("fault");
     QTest::addColumn<bool>("oldFiles");
-    QTest::newRow("before replacing, old files") << int(DurableFiles::Fault::BeforeReplacing) << true;
-    QTest::newRow("between the renames, old files") << int(DurableFiles::Fault::BetweenReplacements) << true;
-    QTest::newRow("between the renames, no old files") << int(DurableFiles::Fault::BetweenReplacements) << false;
+    QTest::addColumn<bool>("hardLinks");
+    using F = DurableFiles::Fault;
+    for (bool links : {true, false}) {
+        const char* fs = links ? "" : ", no hard links";
+        QTest::addRow("before replacing, old files%s", fs) << int(F::BeforeReplacing) << true << links;
+        QTest::addRow("between the renames, old files%s", fs) << int(F::BetweenReplacements) << true << links;
+        QTest::addRow("between the renames, no old files%s", fs) << int(F::BetweenReplacements) << false << links;
+        QTest::addRow("no fault, old files%s", fs) << int(F::None) << true << links;
+    }
 }
 
-void TestSaveResults::failureWhileReplacingRestoresOldFiles()
+void TestSaveResults::replacingIsAllOrNothing()
 {
     QFETCH(int, fault);
     QFETCH(bool, oldFiles);
+    QFETCH(bool, hardLinks);
     QTemporaryDir dir;
     if (oldFiles)
         writeOldResult(dir.path(), Stem);
     const auto before = snapshot(dir.path());
     SaveTable table = sampleTable();
     DurableFiles::injectFault(static_cast<DurableFiles::Fault>(fault));
+    DurableFiles::simulateNoHardLinks(!hardLinks);
     const SaveOutcome outcome = SaveResults(sampleAssessment(), table, dir.path(), Stem);
+    DurableFiles::simulateNoHardLinks(false);
+    if (fault == int(DurableFiles::Fault::None)) {
+        QVERIFY2(outcome.ok, qPrintable(outcome.error));
+        verifySaved(dir.path(), Stem, table);
+        return;
+    }
     QVERIFY(!outcome.ok);
     QVERIFY2(outcome.error.contains(QLatin1String("Simulated failure")), qPrintable(outcome.error));
     QVERIFY(outcome.error.contains(resultTextPath(dir.path(), Stem)));
