@@ -12,8 +12,10 @@
 #include "ProgramState.h"
 #include "RULAAction.h"
 #include "RULAOverview.h"
+#include "Resources.h"
 #include "Results.h"
 #include "SaveWindow.h"
+#include "ScoreTables.h"
 #include "StripApostrophes.h"
 #include "WindowSet.h"
 #include "WindowTestSupport.h"
@@ -36,7 +38,11 @@ private:
     std::unique_ptr<WindowSet> windows;
 
 private slots:
-    void initTestCase() { recorder.install(); }
+    void initTestCase()
+    {
+        initTalvoResources();
+        recorder.install();
+    }
     void init()
     {
         recorder.clear();
@@ -69,6 +75,7 @@ private slots:
     void overviewShowsAndHides();
     void resultWindowsStayOnTheTaskBar();
     void contextHelpTopics();
+    void renderedWindows();
 };
 
 void ResultsWindowsTest::fontsResolveToTheInstalledFaces()
@@ -672,6 +679,72 @@ void ResultsWindowsTest::contextHelpTopics()
     QCOMPARE(topic(action, "Command1"), 147);
     QCOMPARE(topic(action, "Command7"), 191);
     QCOMPARE(topic(windows->window<CautionStatement>(), "Command1"), 0);
+}
+
+// Renders the windows as the assessor sees them. The edge lines must be painted over the
+// white value labels, and the labels over the drawing. With TALVO_SCREENSHOTS set to a
+// folder, the pictures are saved there too.
+void ResultsWindowsTest::renderedWindows()
+{
+    const QString folder = qEnvironmentVariable("TALVO_SCREENSHOTS");
+    auto save = [&folder](const QImage& image, const char* name) {
+        if (!folder.isEmpty())
+            QVERIFY(image.save(folder + QLatin1Char('/') + QLatin1String(name)));
+    };
+
+    CautionStatement& caution = windows->window<CautionStatement>();
+    const QImage cautionImage = caution.grab().toImage();
+    QCOMPARE(cautionImage.size(), QSize(627, 512));
+    save(cautionImage, "caution.png");
+
+    using G = rula::Group;
+    for (auto [group, number] : std::initializer_list<std::pair<G, int>>{{G::UpperRight, 3},
+                                                                         {G::UpperLeft, 2},
+                                                                         {G::LowerRight, 2},
+                                                                         {G::LowerLeft, 1},
+                                                                         {G::WristRight, 2},
+                                                                         {G::WristTwistRight, 1},
+                                                                         {G::WristLeft, 3},
+                                                                         {G::WristTwistLeft, 2},
+                                                                         {G::Neck, 2},
+                                                                         {G::Trunk, 3},
+                                                                         {G::Legs, 1},
+                                                                         {G::MuscleRightUpper, 1},
+                                                                         {G::MuscleLeftUpper, 2},
+                                                                         {G::MuscleLower, 2},
+                                                                         {G::ForceRightUpper, 2},
+                                                                         {G::ForceLeftUpper, 1},
+                                                                         {G::ForceLower, 1}})
+        state->assessment.SelectOption(rula::groupInfo(group).firstOption + number - 1);
+    rula::ComputeScores(state->assessment, state->results);
+    PublishResults(*state, *windows);
+    FinalResults& results = windows->window<FinalResults>();
+    const QImage sheet = results.grab().toImage();
+    QCOMPARE(sheet.size(), QSize(1018, 709));
+    // Line2 runs along the top edge of Label8 (the left wrist's white box): it is drawn on top.
+    const QRect wristLeft = child<QLabel>(results, "Label8")->geometry();
+    QCOMPARE(wristLeft.top(), 4440 / 15);
+    QVERIFY(qGray(sheet.pixel(wristLeft.left() + 3, wristLeft.top())) < 80);
+    // Below the line, the label's own white background.
+    QCOMPARE(QColor(sheet.pixel(wristLeft.right() - 1, wristLeft.bottom() - 1)), QColor(Qt::white));
+    // The window opens maximised: the picture shows it as on a 1024 x 768 screen, where the
+    // buttons (which reach 4 pixels below the designed client area) are whole.
+    results.resize(1024, 738);
+    save(results.grab().toImage(), "final-results.png");
+
+    ShowActionLevels(*state, *windows);
+    RULAAction& action = windows->window<RULAAction>();
+    action.hide();
+    const QImage levels = action.grab().toImage();
+    QCOMPARE(levels.size(), QSize(1018, 743));
+    action.resize(1024, 738);
+    save(action.grab().toImage(), "action-levels.png");
+
+    RULAOverview& overview = windows->window<RULAOverview>();
+    save(overview.grab().toImage(), "overview.png");
+    EmployeeDetails& details = windows->window<EmployeeDetails>();
+    child<QLineEdit>(details, "Text1")->setText(QStringLiteral("Ann O'Neill"));
+    save(details.grab().toImage(), "employee-details.png");
 }
 
 QTEST_MAIN(ResultsWindowsTest)

@@ -10,6 +10,7 @@
 #include "PictureBox.h"
 #include "PictureControl.h"
 #include "ProgramState.h"
+#include "RULAOverview.h"
 #include "Results.h"
 #include "ScoreTables.h"
 #include "Services.h"
@@ -185,5 +186,5 @@ void MainWindow::exitProgram()
 
 void MainWindow::showOverview()
 {
-    // Shows the RULA overview window (RULAOverview).
+    m_windows.window<RULAOverview>().showWindow();
 }
