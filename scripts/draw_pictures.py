@@ -559,7 +559,7 @@ def line_width(line):
     return total
 
 
-def card(name, w, h, paragraphs, first_word_scale=1.0, border=8, font="comic"):
+def card(name, w, h, paragraphs, first_word_scale=1.0, border=8, font="comic_bold"):
     """A text card: the paragraphs centred in the largest type that fits inside a thick border."""
     pad_x, pad_y = border + 14, border + 6
     inner_w, inner_h = w - 2 * pad_x, h - 2 * pad_y
