@@ -280,16 +280,25 @@ def head(svg, c, r, facing_phi, outline=3, fill=BODY):
 
 
 def hand_side(svg, wrist, phi, length, width, outline=3):
-    """A hand seen from the side: palm and closed fingers as one rounded bar, thumb on top."""
-    knuckles = along(wrist, length * 0.55, phi)
-    tips = along(wrist, length, phi)
-    limb(svg, wrist, knuckles, width, outline=outline)
-    limb(svg, knuckles, tips, width * 0.72, outline=outline)
-    thumb_base = along(wrist, length * 0.22, phi)
-    thumb_base = along(thumb_base, width * 0.35, phi - 90)
-    thumb_tip = along(thumb_base, length * 0.36, phi - 32)
-    limb(svg, thumb_base, thumb_tip, width * 0.4, outline=outline)
-    svg.line(wrist[0], wrist[1], knuckles[0], knuckles[1], stroke=BODY, width=width * 0.9)
+    """A flat hand seen from the thumb side, pointing along screen angle phi from the wrist:
+    palm and closed fingers in one outline, the thumb lying along the back of the hand."""
+    ux, uy = direction(phi)
+    vx, vy = -uy, ux  # towards the palm side
+
+    def at(x, y):
+        k = length / 132.0
+        return wrist[0] + ux * x * k + vx * y * width / 44.0, wrist[1] + uy * x * k + vy * y * width / 44.0
+
+    outline_pts = [(-6, -23), (40, -24), (80, -21), (108, -17), (124, -13), (132, -7), (134, 0), (132, 7),
+                   (124, 12), (104, 15), (80, 19), (56, 24), (30, 27), (8, 26), (-6, 24)]
+    svg.polygon([at(x, y) for x, y in outline_pts], fill=BODY, stroke=BLACK, width=outline)
+    # Creases between the fingers, and the thumb along the back of the hand.
+    for y in (-7, 5):
+        p, q = at(88, y), at(124, y * 0.6)
+        svg.line(p[0], p[1], q[0], q[1], stroke=BLACK, width=1.8)
+    t0, t1 = at(22, -14), at(78, -26)
+    limb(svg, t0, t1, width * 0.36, outline=outline)
+    svg.circle(t0[0], t0[1], width * 0.3, fill=BODY, stroke="none")
 
 
 # ---------------------------------------------------------------- figures
@@ -637,7 +646,7 @@ def draw_drawings():
     wrist("wrist_1", 1, [], 0, [(310, 208, "0\u00b0", "middle")], dashed=True)
     wrist("wrist_2", 2, [(-15, 15)], 6, [(300, 172, "15\u00b0", "middle"), (300, 322, "15\u00b0", "middle")])
     wrist("wrist_3", 3, [(15, 60), (-15, -60)], 38,
-          [(306, 122, "15\u00b0+", "middle"), (306, 370, "15\u00b0+", "middle")])
+          [(294, 122, "15\u00b0+", "middle"), (294, 370, "15\u00b0+", "middle")])
     wrist_midline()
     neck("neck_1", 1, (0, 10), 6, "0\u00b0 -10\u00b0")
     neck("neck_2", 2, (10, 20), 16, "10\u00b0 -20\u00b0")
