@@ -167,18 +167,32 @@ long roundEdge(float edge)
 
 } // namespace
 
+namespace {
+
+// Photographs carry the way the camera was held; they are shown upright, so a quarter turn
+// swaps the natural width and height.
+bool turnsAQuarter(const QImageReader& reader)
+{
+    return reader.transformation() & QImageIOHandler::TransformationRotate90;
+}
+
+} // namespace
+
 bool PictureLoader::load(const QString& file)
 {
     m_file.clear();
     m_format.clear();
     m_size = QSize();
     QImageReader reader(file);
-    const QSize size = reader.size();
+    reader.setAutoTransform(true);
+    QSize size = reader.size();
     if (!reader.canRead() || !size.isValid() || size.isEmpty())
         return false;
     const QByteArray format = reader.format().toLower();
     if (!isComplete(file, format))
         return false;
+    if (turnsAQuarter(reader))
+        size.transpose();
     m_file = file;
     m_format = format;
     m_size = size;
@@ -190,11 +204,14 @@ QImage PictureLoader::decode(QSize size) const
     if (m_file.isEmpty() || size.isEmpty())
         return QImage();
     QImageReader reader(m_file, m_format);
+    reader.setAutoTransform(true);
     // The size must still be the loaded one: the file may have been replaced meanwhile.
-    if (reader.size() != m_size)
+    const bool quarter = turnsAQuarter(reader);
+    if (reader.size() != (quarter ? m_size.transposed() : m_size))
         return QImage();
+    // The decoder scales before it turns the picture upright.
     if (size != m_size)
-        reader.setScaledSize(size);
+        reader.setScaledSize(quarter ? size.transposed() : size);
     QImage image = reader.read();
     if (image.isNull())
         return QImage();

@@ -9,9 +9,10 @@
 class PictureLibrary
 {
 public:
-    // The picture `art` stretched to `size`, mirrored left to right when asked.
-    // Each (art, size, mirrored) is rendered once and then served from a cache.
-    // An unknown name gives a null pixmap.
+    // The picture `art` stretched to `size`, mirrored left to right when asked. A mirrored
+    // drawing keeps its labels and circled score readable: they move to the mirrored place
+    // but are not themselves flipped. Each (art, size, mirrored) is rendered once and then
+    // served from a cache. An unknown name gives a null pixmap.
     static QPixmap picture(const QString& art, QSize size, bool mirrored = false);
 
     // The picture's designed size in pixels; invalid for an unknown name.

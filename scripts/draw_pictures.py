@@ -280,22 +280,31 @@ def head(svg, c, r, facing_phi, outline=3, fill=BODY):
 
 
 def hand_side(svg, wrist, phi, length, width, outline=3):
-    """A hand seen from the side: palm and closed fingers as one rounded bar, thumb on top."""
-    knuckles = along(wrist, length * 0.55, phi)
-    tips = along(wrist, length, phi)
-    limb(svg, wrist, knuckles, width, outline=outline)
-    limb(svg, knuckles, tips, width * 0.72, outline=outline)
-    thumb_base = along(wrist, length * 0.22, phi)
-    thumb_base = along(thumb_base, width * 0.35, phi - 90)
-    thumb_tip = along(thumb_base, length * 0.36, phi - 32)
-    limb(svg, thumb_base, thumb_tip, width * 0.4, outline=outline)
-    svg.line(wrist[0], wrist[1], knuckles[0], knuckles[1], stroke=BODY, width=width * 0.9)
+    """A flat hand seen from the thumb side, pointing along screen angle phi from the wrist:
+    palm and closed fingers in one outline, the thumb lying along the back of the hand."""
+    ux, uy = direction(phi)
+    vx, vy = -uy, ux  # towards the palm side
+
+    def at(x, y):
+        k = length / 132.0
+        return wrist[0] + ux * x * k + vx * y * width / 44.0, wrist[1] + uy * x * k + vy * y * width / 44.0
+
+    outline_pts = [(-6, -23), (40, -24), (80, -21), (108, -17), (124, -13), (132, -7), (134, 0), (132, 7),
+                   (124, 12), (104, 15), (80, 19), (56, 24), (30, 27), (8, 26), (-6, 24)]
+    svg.polygon([at(x, y) for x, y in outline_pts], fill=BODY, stroke=BLACK, width=outline)
+    # Creases between the fingers, and the thumb along the back of the hand.
+    for y in (-7, 5):
+        p, q = at(88, y), at(124, y * 0.6)
+        svg.line(p[0], p[1], q[0], q[1], stroke=BLACK, width=1.8)
+    t0, t1 = at(22, -14), at(78, -26)
+    limb(svg, t0, t1, width * 0.36, outline=outline)
+    svg.circle(t0[0], t0[1], width * 0.3, fill=BODY, stroke="none")
 
 
 # ---------------------------------------------------------------- figures
 
 def standing_figure(svg, hip, trunk_theta, arm_theta, fore_theta, scale=1.0, legs=True, arm=True,
-                    neck_theta=None, trunk_len=125, fore_ghost=None):
+                    neck_theta=None, trunk_len=125, leg_scale=1.0):
     """A figure in profile facing right. Angles in degrees: the trunk and neck from the
     upward vertical, the upper arm and forearm from the downward vertical (forward positive).
     Returns the shoulder point."""
@@ -306,8 +315,9 @@ def standing_figure(svg, hip, trunk_theta, arm_theta, fore_theta, scale=1.0, leg
     neck_top = along(shoulder, 30 * s, neck_phi)
     head_c = along(neck_top, 26 * s, neck_phi)
     if legs:
-        knee = (hip[0] + 4 * s, hip[1] + 62 * s)
-        ankle = (hip[0], hip[1] + 122 * s)
+        ls = s * leg_scale
+        knee = (hip[0] + 4 * ls, hip[1] + 62 * ls)
+        ankle = (hip[0], hip[1] + 122 * ls)
         toe = (ankle[0] + 30 * s, ankle[1])
         limb(svg, hip, knee, 30 * s)
         limb(svg, knee, ankle, 24 * s)
@@ -317,8 +327,6 @@ def standing_figure(svg, hip, trunk_theta, arm_theta, fore_theta, scale=1.0, leg
     limb(svg, hip, shoulder, 46 * s)
     head(svg, head_c, 30 * s, neck_phi + 90)
     if arm:
-        if fore_ghost is not None:
-            pass
         elbow = along(shoulder, 80 * s, from_down(arm_theta))
         wrist = along(elbow, 70 * s, from_down(fore_theta))
         limb(svg, shoulder, elbow, 22 * s)
@@ -334,11 +342,10 @@ def standing_figure(svg, hip, trunk_theta, arm_theta, fore_theta, scale=1.0, leg
 DRAWING = (350, 400)
 
 
-def upper_arm(name, score, band, arm_theta, fore_theta, labels):
+def upper_arm(name, score, band, arm_theta, fore_theta, labels, r=150):
     svg = Svg(*DRAWING)
     hip = (150, 292)
     shoulder = (hip[0], hip[1] - 125)
-    r = 128
     for lo, hi in band:
         wedge(svg, shoulder, r, from_down(lo), from_down(hi))
     standing_figure(svg, hip, 0, arm_theta, fore_theta)
@@ -378,57 +385,78 @@ def lower_arm(name, score, bands, fore_theta, labels, ghost_theta=None):
 
 def wrist(name, score, bands, hand_theta, labels, dashed=False):
     svg = Svg(*DRAWING)
-    w = (168, 232)
-    r = 168
-    if dashed:
-        svg.line(w[0], w[1], 345, w[1], stroke=BLACK, width=4, dash="16,10", cap="butt")
+    w = (138, 232)
+    r = 172
     for lo, hi in bands:
         wedge(svg, w, r, -lo, -hi)
     limb(svg, (-20, w[1] + 6), w, 50)
-    hand_side(svg, w, -hand_theta, 150, 44)
+    hand_side(svg, w, -hand_theta, 132, 44)
+    if dashed:
+        # The level line, through the wrist and out past the fingertips.
+        svg.line(w[0] - 40, w[1], 346, w[1], stroke=BLACK, width=4, dash="16,10", cap="butt")
     for x, y, s, anchor in labels:
         degree_text(svg, x, y, s, 44, anchor=anchor)
     score_badge(svg, score)
     svg.save(name)
 
 
-def neck(name, score, band, head_theta, label, label_x=None, dashed=True):
+def oval(c, rx, ry, phi, steps=48):
+    """Points of an ellipse centred on c whose ry axis points along screen angle phi."""
+    ux, uy = direction(phi)
+    vx, vy = -uy, ux
+    pts = []
+    for i in range(steps):
+        a = 2 * math.pi * i / steps
+        pts.append((c[0] + ux * ry * math.cos(a) + vx * rx * math.sin(a),
+                    c[1] + uy * ry * math.cos(a) + vy * rx * math.sin(a)))
+    return pts
+
+
+def neck(name, score, band, head_theta, label, dashed=True):
     svg = Svg(*DRAWING)
-    pivot = (172, 300)
-    r = 205
+    pivot = (166, 322)
+    r = 244
     if dashed:
-        svg.line(pivot[0], pivot[1], pivot[0], pivot[1] - r - 10, stroke=BLACK, width=4, dash="14,9", cap="butt")
+        svg.line(pivot[0], pivot[1], pivot[0], pivot[1] - r - 4, stroke=BLACK, width=4, dash="14,9", cap="butt")
     if band:
         wedge(svg, pivot, r, from_up(band[0]), from_up(band[1]), spacing=15, hatch_width=3, outline=4)
-    # Shoulders and upper back, then neck and head tilted by head_theta.
-    limb(svg, (pivot[0] - 10, 420), (pivot[0] - 6, pivot[1] + 24), 110, outline=4)
+    # Shoulders and upper back, then the neck and the head tilted by head_theta.
+    limb(svg, (pivot[0] - 12, 450), (pivot[0] - 6, pivot[1] + 40), 140, outline=4)
     phi = from_up(head_theta)
-    neck_top = along(pivot, 62, phi)
-    limb(svg, pivot, neck_top, 40, outline=4)
-    head(svg, along(neck_top, 38, phi), 48, phi + 90, outline=4)
-    degree_text(svg, label_x if label_x is not None else 184, 68, label, 50)
+    # The line of the neck, out to the band, behind the head.
+    end = along(pivot, r - 6, phi)
+    svg.line(pivot[0], pivot[1], end[0], end[1], stroke=BLACK, width=5)
+    neck_top = along(pivot, 74, phi)
+    limb(svg, pivot, neck_top, 44, outline=4)
+    c = along(neck_top, 40, phi)
+    face = phi + 90
+    nose = [along(c, 44, face - 20), along(c, 62, face + 8), along(c, 40, face + 22)]
+    svg.polygon(nose, fill=BODY, stroke=BLACK, width=4)
+    svg.polygon(oval(c, 48, 56, phi), fill=BODY, stroke=BLACK, width=4)
+    eye = along(c, 26, face - 35)
+    svg.circle(eye[0], eye[1], 5.5, fill=BLACK, stroke="none")
+    degree_text(svg, 344, 52, label, 46, anchor="end")
     score_badge(svg, score, r=36, size=52)
     svg.save(name)
 
 
-def trunk(name, score, band, trunk_theta, label, label_x=186):
+def trunk(name, score, band, trunk_theta, label, hip_x=140, r=238):
     svg = Svg(*DRAWING)
-    hip = (140, 262)
-    r = 175
+    hip = (hip_x, 302)
     if band is None:
-        svg.line(hip[0], hip[1], hip[0], hip[1] - r - 20, stroke=BLACK, width=4, dash="14,9", cap="butt")
+        svg.line(hip[0], hip[1], hip[0], hip[1] - r, stroke=BLACK, width=4, dash="14,9", cap="butt")
     else:
-        svg.line(hip[0], hip[1], hip[0], hip[1] - r - 8, stroke=BLACK, width=3, dash="12,8", cap="butt")
+        svg.line(hip[0], hip[1], hip[0], hip[1] - r - 4, stroke=BLACK, width=3, dash="12,8", cap="butt")
         wedge(svg, hip, r, from_up(band[0]), from_up(band[1]), spacing=15, hatch_width=3, outline=4)
-    s = 1.08
-    shoulder = standing_figure(svg, hip, trunk_theta, 0, 0, scale=s, arm=False, trunk_len=118)
+    s = 1.0
+    shoulder = standing_figure(svg, hip, trunk_theta, 0, 0, scale=s, arm=False, trunk_len=122, leg_scale=0.78)
     elbow = (shoulder[0], shoulder[1] + 80 * s)
     hand = (shoulder[0] + 6, elbow[1] + 66 * s)
     limb(svg, shoulder, elbow, 22 * s)
     limb(svg, elbow, hand, 18 * s)
     svg.circle(hand[0], hand[1] + 6, 12 * s, fill=BODY, stroke=BLACK, width=3)
     limb(svg, shoulder, (shoulder[0], shoulder[1] + 8), 22 * s)
-    degree_text(svg, label_x, 64, label, 50)
+    degree_text(svg, 344, 52, label, 46, anchor="end")
     score_badge(svg, score, r=36, size=52)
     svg.save(name)
 
@@ -481,9 +509,9 @@ def lower_arm_midline():
 def wrist_midline():
     svg = Svg(*DRAWING)
     cx = 175
-    svg.line(cx, 16, cx, 292, stroke=BLACK, width=3.5, dash="14,9", cap="butt")
+    svg.line(cx, 16, cx, 296, stroke=BLACK, width=3.5, dash="14,9", cap="butt")
     # Forearm and hand from above, fingers pointing up.
-    limb(svg, (cx, 300), (cx, 196), 58)
+    limb(svg, (cx, 262), (cx, 196), 58)
     svg.rect(cx - 42, 112, 84, 92, fill=BODY, stroke=BLACK, width=3, rx=22)
     for dx, top in ((-30, 52), (-10, 40), (10, 44), (30, 60)):
         limb(svg, (cx + dx, 128), (cx + dx, top), 17)
@@ -540,7 +568,7 @@ def line_width(line):
     return total
 
 
-def card(name, w, h, paragraphs, first_word_scale=1.0, border=8, font="comic"):
+def card(name, w, h, paragraphs, first_word_scale=1.0, border=8, font="comic_bold"):
     """A text card: the paragraphs centred in the largest type that fits inside a thick border."""
     pad_x, pad_y = border + 14, border + 6
     inner_w, inner_h = w - 2 * pad_x, h - 2 * pad_y
@@ -569,6 +597,7 @@ def card(name, w, h, paragraphs, first_word_scale=1.0, border=8, font="comic"):
     svg.rect(border / 2, border / 2, w - border, h - border, fill="#ffffff", stroke=BLACK, width=border, rx=3)
     y = pad_y + (inner_h - total_h) / 2
     k = 0
+    n = 0
     for pi, para in enumerate(laid):
         for line in para:
             lh = heights[k]
@@ -585,7 +614,8 @@ def card(name, w, h, paragraphs, first_word_scale=1.0, border=8, font="comic"):
                     runs.append(([tok[0]], tok[2]))
             for ri, (words, s) in enumerate(runs):
                 text = " ".join(words)
-                svg.text(x, baseline, text, font=font, size=s, ident="text")
+                n += 1
+                svg.text(x, baseline, text, font=font, size=s, ident="text%d" % n)
                 x += text_width(text, font, s)
                 if ri + 1 < len(runs):
                     x += text_width(" ", font, runs[ri + 1][1])
@@ -598,14 +628,14 @@ def card(name, w, h, paragraphs, first_word_scale=1.0, border=8, font="comic"):
 # ---------------------------------------------------------------- the whole set
 
 def draw_drawings():
-    upper_arm("upper_arm_1", 1, [(-20, 20)], 4, 34,
-              [(104, 322, "20\u00b0", "end"), (198, 322, "20\u00b0", "start")])
-    upper_arm("upper_arm_2", 2, [(-20, -80)], -50, -30,
-              [(92, 318, "20\u00b0", "end")])
-    upper_arm("upper_arm_3", 2, [(20, 45)], 33, 60,
-              [(190, 318, "20\u00b0 - 45\u00b0", "start")])
-    upper_arm("upper_arm_4", 3, [(45, 90)], 68, 92,
-              [(186, 306, "45\u00b0 - 90\u00b0", "start")])
+    upper_arm("upper_arm_1", 1, [(-20, 20)], 4, 62,
+              [(96, 378, "20\u00b0", "end"), (206, 378, "20\u00b0", "start")], r=180)
+    upper_arm("upper_arm_2", 2, [(-20, -80)], -50, 8,
+              [(96, 356, "20\u00b0", "end")])
+    upper_arm("upper_arm_3", 2, [(20, 45)], 33, 95,
+              [(176, 356, "20\u00b0 - 45\u00b0", "start")])
+    upper_arm("upper_arm_4", 3, [(45, 90)], 68, 125,
+              [(180, 334, "45\u00b0 - 90\u00b0", "start")])
     upper_arm("upper_arm_5", 4, [(90, 180)], 140, 160,
               [(232, 210, "90\u00b0+", "start")])
     lower_arm("lower_arm_1", 1, [(60, 100)], 80,
@@ -613,19 +643,19 @@ def draw_drawings():
     lower_arm("lower_arm_2", 2, [(100, 160), (0, 60)], 128,
               [(206, 118, "100\u00b0+", "start"), (248, 392, "0\u00b0 - 60\u00b0", "middle")], ghost_theta=30)
     lower_arm_midline()
-    wrist("wrist_1", 1, [], 0, [(300, 210, "0\u00b0", "middle")], dashed=True)
-    wrist("wrist_2", 2, [(-15, 15)], 6, [(300, 172, "15\u00b0", "middle"), (300, 318, "15\u00b0", "middle")])
+    wrist("wrist_1", 1, [], 0, [(310, 208, "0\u00b0", "middle")], dashed=True)
+    wrist("wrist_2", 2, [(-15, 15)], 6, [(300, 172, "15\u00b0", "middle"), (300, 322, "15\u00b0", "middle")])
     wrist("wrist_3", 3, [(15, 60), (-15, -60)], 38,
-          [(318, 108, "15\u00b0+", "middle"), (318, 386, "15\u00b0+", "middle")])
+          [(294, 122, "15\u00b0+", "middle"), (294, 370, "15\u00b0+", "middle")])
     wrist_midline()
     neck("neck_1", 1, (0, 10), 6, "0\u00b0 -10\u00b0")
     neck("neck_2", 2, (10, 20), 16, "10\u00b0 -20\u00b0")
     neck("neck_3", 3, (20, 60), 36, "20\u00b0+")
     neck("neck_4", 4, (0, -35), -22, "In ext'n")
-    trunk("trunk_1", 1, None, 0, "0\u00b0", label_x=160)
+    trunk("trunk_1", 1, None, 0, "0\u00b0")
     trunk("trunk_2", 2, (0, 20), 12, "0\u00b0 - 20\u00b0")
-    trunk("trunk_3", 3, (20, 60), 40, "20\u00b0 - 60\u00b0", label_x=178)
-    trunk("trunk_4", 4, (60, 100), 78, "60\u00b0+", label_x=200)
+    trunk("trunk_3", 3, (20, 60), 40, "20\u00b0 - 60\u00b0")
+    trunk("trunk_4", 4, (60, 100), 78, "60\u00b0+", hip_x=104, r=206)
 
 
 # The quoted texts of the cards, exactly (the tests hold the same list).

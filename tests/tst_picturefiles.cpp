@@ -19,6 +19,7 @@
 #include <QLoggingCategory>
 #include <QPainter>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -215,6 +216,8 @@ private slots:
     void filesThatAreNotPictures_data();
     void filesThatAreNotPictures();
     void completeJpegsAreAccepted();
+    void damagedFilesNeverCrash();
+    void photographsAreShownUpright();
 
     void screenshots();
 
@@ -776,6 +779,71 @@ QImage workplaceScene(QSize size, bool shelf)
     const QPointF head = neck + (neck - hip) * 0.28;
     p.drawEllipse(head, unit * 0.05, unit * 0.05);
     return image;
+}
+
+void TestPictureFiles::damagedFilesNeverCrash()
+{
+    // Bytes overwritten at random places, and files cut at random lengths: each is either
+    // shown or refused, and a shown one fills its fitted rectangle.
+    QImage source(120, 80, QImage::Format_RGB32);
+    source.fill(Green);
+    QList<QByteArray> originals = {photoJpeg({120, 80}), photoJpeg({120, 80}, true), TinyGif};
+    for (const char* format : {"png", "bmp"}) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        source.save(&buffer, format);
+        originals.push_back(buffer.data());
+    }
+    QRandomGenerator random(20261207);
+    PictureBox box;
+    box.resize(249, 369);
+    PictureLoader loader;
+    const QDir dir(m_folder);
+    for (const QByteArray& original : originals) {
+        for (int round = 0; round < 40; ++round) {
+            QByteArray damaged = original;
+            if (round % 2) {
+                damaged.truncate(random.bounded(damaged.size()));
+            } else {
+                for (int hit = 0; hit < 4; ++hit)
+                    damaged[random.bounded(damaged.size())] = static_cast<char>(random.bounded(256));
+            }
+            const QString file = writeBytes(dir, "damaged.bin", damaged);
+            if (PaintFitted(file, loader, box)) {
+                QVERIFY(box.hasPicture());
+                QCOMPARE(box.picture().size(), box.pictureRect().size());
+            }
+        }
+    }
+}
+
+void TestPictureFiles::photographsAreShownUpright()
+{
+    // Stored 300 x 200, red left and blue right, taken with the camera turned a quarter:
+    // EXIF orientation 6 (turn clockwise to view), so it is seen 200 x 300, red on top.
+    QImage stored(300, 200, QImage::Format_RGB32);
+    stored.fill(Blue);
+    QPainter(&stored).fillRect(0, 0, 150, 200, Red);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(stored.save(&buffer, "jpeg", 95));
+    const QByteArray exif = QByteArray::fromHex("ffe10022457869660000"
+                                                "4d4d002a00000008"
+                                                "0001011200030000000100060000"
+                                                "00000000");
+    const QByteArray jpeg = buffer.data().left(2) + exif + buffer.data().mid(2);
+    const QString file = writeBytes(QDir(m_folder), "turned.jpg", jpeg);
+
+    PictureBox box;
+    box.resize(249, 369);
+    PictureLoader loader;
+    QVERIFY(PaintFitted(file, loader, box));
+    QCOMPARE(loader.naturalSize(), QSize(200, 300));
+    // r = 0.6667 < b = 0.6712: W = 365 * r = 243.33, left = 0.83; edges at 0.83 and 244.17.
+    QCOMPARE(box.pictureRect(), QRect(1, 0, 243, 365));
+    const QImage shown = box.picture();
+    QVERIFY(near(shown.pixelColor(121, 40), Red, 40));
+    QVERIFY(near(shown.pixelColor(121, 320), Blue, 40));
 }
 
 void TestPictureFiles::screenshots()
