@@ -509,9 +509,9 @@ def lower_arm_midline():
 def wrist_midline():
     svg = Svg(*DRAWING)
     cx = 175
-    svg.line(cx, 16, cx, 296, stroke=BLACK, width=3.5, dash="14,9", cap="butt")
+    svg.line(cx, 16, cx, 262, stroke=BLACK, width=3.5, dash="14,9", cap="butt")
     # Forearm and hand from above, fingers pointing up.
-    limb(svg, (cx, 262), (cx, 196), 58)
+    limb(svg, (cx, 244), (cx, 196), 58)
     svg.rect(cx - 42, 112, 84, 92, fill=BODY, stroke=BLACK, width=3, rx=22)
     for dx, top in ((-30, 52), (-10, 40), (10, 44), (30, 60)):
         limb(svg, (cx + dx, 128), (cx + dx, top), 17)
@@ -537,7 +537,7 @@ def wrist_midline():
         del x0
     svg.text(cx - 122, 64, "+1", font="sans_bold", size=44, anchor="middle")
     svg.text(cx + 122, 64, "+1", font="sans_bold", size=44, anchor="middle")
-    caption(svg, "ADD 1 if wrist is bent away from the midline", 300, 396)
+    caption(svg, "ADD 1 if wrist is bent away from the midline", 278, 398)
     svg.save("wrist_midline")
 
 
