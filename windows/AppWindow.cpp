@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppWindow.h"
 
+#include "ContextHelp.h"
+#include "ProgramState.h"
+
 AppWindow::AppWindow(ProgramState& state, WindowSet& windows, Frame frame, bool contextHelp)
     : QWidget(nullptr), m_state(state), m_windows(windows), m_frame(frame)
 {
@@ -16,6 +19,8 @@ AppWindow::AppWindow(ProgramState& state, WindowSet& windows, Frame frame, bool 
         flags |= Qt::WindowContextHelpButtonHint;
     setWindowFlags(flags);
     setAttribute(Qt::WA_DeleteOnClose, false);
+    if (contextHelp)
+        ContextHelp::install(this, [&state] { return state.ApplicationHelpFile; });
 }
 
 void AppWindow::showWindow()

@@ -9,6 +9,7 @@
 #include "OptionPanel.h"
 #include "PictureBox.h"
 #include "PictureControl.h"
+#include "ProgramLauncher.h"
 #include "ProgramState.h"
 #include "RULAOverview.h"
 #include "Results.h"
@@ -148,7 +149,7 @@ void MainWindow::loadPicture()
 
 void MainWindow::playVideo()
 {
-    // Starts the external media player.
+    ProgramLauncher::startMediaPlayer([](const QString& text) { MessageService::show(text); });
 }
 
 void MainWindow::loadExtraPictures()

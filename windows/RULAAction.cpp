@@ -2,6 +2,9 @@
 #include "RULAAction.h"
 
 #include "FinalResults.h"
+#include "HelpFiles.h"
+#include "HelpViewer.h"
+#include "ProgramFolder.h"
 #include "ProgramState.h"
 #include "SaveWindow.h"
 #include "Services.h"
@@ -56,14 +59,15 @@ void RULAAction::mouseMoveEvent(QMouseEvent* event)
 {
     // Moves over a label reach the window too; only the bare background counts.
     if (!childAt(event->position().toPoint()))
-        m_state.ApplicationHelpFile =
-            QCoreApplication::applicationDirPath() + QStringLiteral("\\Helpfile\\helpfile.hlp");
+        m_state.ApplicationHelpFile = ProgramFolder::path() + QStringLiteral("\\Helpfile\\helpfile.hlp");
     AppWindow::mouseMoveEvent(event);
 }
 
 void RULAAction::reductionMeasures()
 {
     // Opens the program folder's "\Reduction Measures\HELPFILE.HLP" at its contents.
+    HelpViewer::showContents(this, HelpFiles::reductionMeasuresFile(),
+                             [](const QString& text) { MessageService::show(text); });
 }
 
 void RULAAction::back()
