@@ -357,17 +357,17 @@ def upper_arm(name, score, band, arm_theta, fore_theta, labels, r=150):
 
 def lower_arm(name, score, bands, fore_theta, labels, ghost_theta=None):
     svg = Svg(*DRAWING)
-    shoulder = (118, 132)
-    elbow = (118, 246)
-    hip = (104, 352)
+    shoulder = (132, 132)
+    elbow = (132, 246)
+    hip = (118, 352)
     r = 150
     # Upper body cut at the hip: trunk, neck and head.
     limb(svg, (hip[0], hip[1] + 40), (hip[0] + 2, 122), 60)
-    neck_top = (116, 92)
-    limb(svg, neck_top, (110, 118), 22)
-    head(svg, (120, 62), 34, 0)
-    for lo, hi in bands:
-        wedge(svg, elbow, r, from_down(lo), from_down(hi))
+    neck_top = (130, 92)
+    limb(svg, neck_top, (124, 118), 22)
+    head(svg, (136, 62), 34, 0)
+    for band in bands:
+        wedge(svg, elbow, band[2] if len(band) > 2 else r, from_down(band[0]), from_down(band[1]))
     if ghost_theta is not None:
         wrist = along(elbow, 112, from_down(ghost_theta))
         limb(svg, elbow, wrist, 24, fill=GHOST, outline=2)
@@ -639,9 +639,9 @@ def draw_drawings():
     upper_arm("upper_arm_5", 4, [(90, 180)], 140, 160,
               [(232, 210, "90\u00b0+", "start")])
     lower_arm("lower_arm_1", 1, [(60, 100)], 80,
-              [(150, 196, "60\u00b0 - 100\u00b0", "start")])
-    lower_arm("lower_arm_2", 2, [(100, 160), (0, 60)], 128,
-              [(206, 118, "100\u00b0+", "start"), (248, 392, "0\u00b0 - 60\u00b0", "middle")], ghost_theta=30)
+              [(164, 196, "60\u00b0 - 100\u00b0", "start")])
+    lower_arm("lower_arm_2", 2, [(100, 160), (0, 60, 132)], 128,
+              [(220, 118, "100\u00b0+", "start"), (346, 396, "0\u00b0 - 60\u00b0", "end")], ghost_theta=30)
     lower_arm_midline()
     wrist("wrist_1", 1, [], 0, [(310, 208, "0\u00b0", "middle")], dashed=True)
     wrist("wrist_2", 2, [(-15, 15)], 6, [(300, 172, "15\u00b0", "middle"), (300, 322, "15\u00b0", "middle")])
