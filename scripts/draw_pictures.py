@@ -357,17 +357,17 @@ def upper_arm(name, score, band, arm_theta, fore_theta, labels, r=150):
 
 def lower_arm(name, score, bands, fore_theta, labels, ghost_theta=None):
     svg = Svg(*DRAWING)
-    shoulder = (118, 132)
-    elbow = (118, 246)
-    hip = (104, 352)
+    shoulder = (132, 132)
+    elbow = (132, 246)
+    hip = (118, 352)
     r = 150
     # Upper body cut at the hip: trunk, neck and head.
     limb(svg, (hip[0], hip[1] + 40), (hip[0] + 2, 122), 60)
-    neck_top = (116, 92)
-    limb(svg, neck_top, (110, 118), 22)
-    head(svg, (120, 62), 34, 0)
-    for lo, hi in bands:
-        wedge(svg, elbow, r, from_down(lo), from_down(hi))
+    neck_top = (130, 92)
+    limb(svg, neck_top, (124, 118), 22)
+    head(svg, (136, 62), 34, 0)
+    for band in bands:
+        wedge(svg, elbow, band[2] if len(band) > 2 else r, from_down(band[0]), from_down(band[1]))
     if ghost_theta is not None:
         wrist = along(elbow, 112, from_down(ghost_theta))
         limb(svg, elbow, wrist, 24, fill=GHOST, outline=2)
@@ -509,9 +509,9 @@ def lower_arm_midline():
 def wrist_midline():
     svg = Svg(*DRAWING)
     cx = 175
-    svg.line(cx, 16, cx, 296, stroke=BLACK, width=3.5, dash="14,9", cap="butt")
+    svg.line(cx, 16, cx, 262, stroke=BLACK, width=3.5, dash="14,9", cap="butt")
     # Forearm and hand from above, fingers pointing up.
-    limb(svg, (cx, 262), (cx, 196), 58)
+    limb(svg, (cx, 244), (cx, 196), 58)
     svg.rect(cx - 42, 112, 84, 92, fill=BODY, stroke=BLACK, width=3, rx=22)
     for dx, top in ((-30, 52), (-10, 40), (10, 44), (30, 60)):
         limb(svg, (cx + dx, 128), (cx + dx, top), 17)
@@ -537,7 +537,7 @@ def wrist_midline():
         del x0
     svg.text(cx - 122, 64, "+1", font="sans_bold", size=44, anchor="middle")
     svg.text(cx + 122, 64, "+1", font="sans_bold", size=44, anchor="middle")
-    caption(svg, "ADD 1 if wrist is bent away from the midline", 300, 396)
+    caption(svg, "ADD 1 if wrist is bent away from the midline", 278, 398)
     svg.save("wrist_midline")
 
 
@@ -639,9 +639,9 @@ def draw_drawings():
     upper_arm("upper_arm_5", 4, [(90, 180)], 140, 160,
               [(232, 210, "90\u00b0+", "start")])
     lower_arm("lower_arm_1", 1, [(60, 100)], 80,
-              [(150, 196, "60\u00b0 - 100\u00b0", "start")])
-    lower_arm("lower_arm_2", 2, [(100, 160), (0, 60)], 128,
-              [(206, 118, "100\u00b0+", "start"), (248, 392, "0\u00b0 - 60\u00b0", "middle")], ghost_theta=30)
+              [(164, 196, "60\u00b0 - 100\u00b0", "start")])
+    lower_arm("lower_arm_2", 2, [(100, 160), (0, 60, 132)], 128,
+              [(220, 118, "100\u00b0+", "start"), (346, 396, "0\u00b0 - 60\u00b0", "end")], ghost_theta=30)
     lower_arm_midline()
     wrist("wrist_1", 1, [], 0, [(310, 208, "0\u00b0", "middle")], dashed=True)
     wrist("wrist_2", 2, [(-15, 15)], 6, [(300, 172, "15\u00b0", "middle"), (300, 322, "15\u00b0", "middle")])

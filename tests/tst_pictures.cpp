@@ -325,6 +325,31 @@ private slots:
         }
     }
 
+    void textStaysLegibleAtControlSize()
+    {
+        // Type shrinks with the picture: at the size of its control every text (the raised
+        // degree marks aside) must keep a readable height and width.
+        for (const rula::OptionInfo& option : rula::options()) {
+            const QString art = qs(option.art);
+            const QList<SvgText> texts = textsOf(art);
+            QVERIFY2(!texts.isEmpty(), qPrintable(art));
+            double largest = 0;
+            for (const SvgText& text : texts)
+                largest = std::max(largest, text.fontSize);
+            const QSize control = controlSize(option);
+            const QSize design = designSizeOf(art);
+            const double sx = double(control.width()) / design.width();
+            const double sy = double(control.height()) / design.height();
+            for (const SvgText& text : texts) {
+                if (text.text == QLatin1String("0") && text.fontSize < largest * 0.7)
+                    continue; // a degree mark
+                const QString where = art + QStringLiteral(" \"%1\" at %2 pt").arg(text.text).arg(text.fontSize);
+                QVERIFY2(text.fontSize * sy >= 10.0, qPrintable(where));
+                QVERIFY2(text.fontSize * sx >= 9.0, qPrintable(where));
+            }
+        }
+    }
+
     void mirroredDrawingsAreFlippedWithReadableLabels()
     {
         QSet<QString> checked;
