@@ -12,6 +12,23 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#if defined(__SANITIZE_ADDRESS__)
+// Qt Multimedia keeps its sound-server connection for the whole run, and a video widget's
+// window on the offscreen platform keeps its backing store; neither is ours to free. Only
+// this test program carries these suppressions.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libpulse\n"
+           "leak:libQt6Multimedia\n"
+           "leak:libqoffscreen\n"
+           "leak:QBackingStore\n"
+           "leak:QPlatformBackingStore\n"
+           "leak:QRasterPaintEngine\n"
+           "leak:QImageData::create\n"
+           "leak:QSurfaceFormat\n";
+}
+#endif
+
 class TestPlayer : public QObject
 {
     Q_OBJECT
