@@ -304,14 +304,14 @@ def hand_side(svg, wrist, phi, length, width, outline=3):
 # ---------------------------------------------------------------- figures
 
 def standing_figure(svg, hip, trunk_theta, arm_theta, fore_theta, scale=1.0, legs=True, arm=True,
-                    neck_theta=None, trunk_len=125, leg_scale=1.0):
-    """A figure in profile facing right. Angles in degrees: the trunk and neck from the
-    upward vertical, the upper arm and forearm from the downward vertical (forward positive).
+                    trunk_len=125, leg_scale=1.0):
+    """A figure in profile facing right. Angles in degrees: the trunk from the upward
+    vertical, the upper arm and forearm from the downward vertical (forward positive).
     Returns the shoulder point."""
     s = scale
     phi_trunk = from_up(trunk_theta)
     shoulder = along(hip, trunk_len * s, phi_trunk)
-    neck_phi = from_up(trunk_theta if neck_theta is None else neck_theta)
+    neck_phi = phi_trunk
     neck_top = along(shoulder, 30 * s, neck_phi)
     head_c = along(neck_top, 26 * s, neck_phi)
     if legs:
@@ -319,7 +319,6 @@ def standing_figure(svg, hip, trunk_theta, arm_theta, fore_theta, scale=1.0, leg
         knee = (hip[0] + 4 * ls, hip[1] + 62 * ls)
         ankle = (hip[0], hip[1] + 122 * ls)
         toe = (ankle[0] + 30 * s, ankle[1])
-        limb(svg, hip, knee, 30 * s)
         limb(svg, knee, ankle, 24 * s)
         limb(svg, ankle, toe, 14 * s)
         limb(svg, hip, knee, 30 * s)
@@ -519,7 +518,6 @@ def wrist_midline():
     limb(svg, (cx + 38, 178), (cx + 66, 128), 20)
     # Arrows bending the hand to either side.
     for sign in (-1, 1):
-        x0 = cx + sign * 62
         pts = []
         for i in range(9):
             a = math.radians(-90 + sign * (20 + i * 5.5))
@@ -534,7 +532,6 @@ def wrist_midline():
             (end[0] + 13 * math.cos(ang - 2.0), end[1] + 13 * math.sin(ang - 2.0)),
         ]
         svg.polygon(head_pts, fill=BLACK, stroke=BLACK, width=3)
-        del x0
     svg.text(cx - 122, 64, "+1", font="sans_bold", size=44, anchor="middle")
     svg.text(cx + 122, 64, "+1", font="sans_bold", size=44, anchor="middle")
     caption(svg, "ADD 1 if wrist is bent away from the midline", 278, 398)
