@@ -7,6 +7,8 @@
 // The score sheet is drawn at the size it has in the final results window, with the
 // value labels outlined in red and the redrawn edges in blue, so that their fit shows.
 
+#include "FinalResults.h"
+#include "MainLayout.h"
 #include "OptionCatalogue.h"
 #include "PictureLibrary.h"
 
@@ -21,41 +23,6 @@
 
 namespace {
 
-using rula::Group;
-
-// The picture control of an option on the main window.
-QSize controlSize(const rula::OptionInfo& option)
-{
-    switch (option.group) {
-    case Group::UpperRight:
-    case Group::UpperLeft:
-        return option.number <= 5 ? QSize(118, 160) : QSize(224, 91);
-    case Group::LowerRight:
-    case Group::LowerLeft:
-        return option.number <= 2 ? QSize(237, 203) : QSize(300, 200);
-    case Group::WristRight:
-    case Group::WristLeft:
-        return option.number <= 3 ? QSize(143, 125) : QSize(167, 133);
-    case Group::WristTwistRight:
-    case Group::WristTwistLeft:
-        return QSize(166, 129);
-    case Group::Neck:
-    case Group::Trunk:
-        return option.number <= 4 ? QSize(96, 88) : QSize(141, 59);
-    case Group::Legs:
-        return QSize(193, 81);
-    case Group::MuscleRightUpper:
-    case Group::MuscleLeftUpper:
-    case Group::MuscleLower:
-        return QSize(228, 105);
-    case Group::ForceRightUpper:
-    case Group::ForceLeftUpper:
-    case Group::ForceLower:
-        return QSize(133, 95);
-    }
-    return {};
-}
-
 struct Tile
 {
     QString caption;
@@ -63,32 +30,6 @@ struct Tile
     QSize size;
     bool mirrored = false;
     bool scoreSheet = false;
-};
-
-// The value labels and redrawn edges of the final results window, in twips.
-struct TwipRect
-{
-    const char* name;
-    int left, top, width, height;
-};
-constexpr TwipRect ValueLabels[] = {
-    {"Label2", 1200, 2640, 375, 375},   {"Label3", 2400, 2880, 255, 375},   {"Label4", 1200, 3600, 255, 375},
-    {"Label5", 2400, 3720, 375, 375},   {"Label8", 1200, 4440, 375, 375},   {"Label6", 2280, 4680, 495, 375},
-    {"Label9", 1200, 5400, 495, 375},   {"Label7", 2280, 5640, 375, 375},   {"Label10", 4320, 3840, 375, 375},
-    {"Label11", 4920, 4200, 375, 375},  {"Label18", 6120, 3960, 495, 375},  {"Label12", 7080, 4200, 375, 375},
-    {"Label19", 8160, 3960, 375, 375},  {"Label13", 9000, 4200, 375, 375},  {"Label15", 10440, 3600, 495, 375},
-    {"Label14", 11280, 4080, 495, 375}, {"Label16", 12600, 5640, 375, 615}, {"Label17", 14040, 5880, 615, 615},
-    {"Label20", 1680, 7080, 375, 375},  {"Label21", 1680, 8040, 375, 375},  {"Label22", 1680, 9000, 375, 375},
-    {"Label23", 4560, 8160, 375, 375},  {"Label24", 6600, 8280, 375, 375},  {"Label25", 8640, 8280, 375, 375},
-    {"Label26", 10920, 8040, 495, 495},
-};
-struct TwipLine
-{
-    int x1, y1, x2, y2;
-};
-constexpr TwipLine RedrawnEdges[] = {
-    {6120, 3960, 6960, 3960}, {8040, 3960, 8760, 3960}, {8040, 3960, 8040, 4440},
-    {1200, 4440, 1800, 4440}, {1200, 5400, 2040, 5400}, {2160, 6000, 2760, 6000},
 };
 
 void drawScoreSheetOverlay(QPainter& painter, QPoint origin, double factor)
@@ -102,14 +43,19 @@ void drawScoreSheetOverlay(QPainter& painter, QPoint origin, double factor)
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(int(7 * factor));
     painter.setFont(font);
-    for (const TwipRect& label : ValueLabels) {
-        const QRectF rect(map(label.left, label.top), map(label.left + label.width, label.top + label.height));
+    // The value labels are the window's white labels; its lines run from (x, y) to (w, h).
+    for (const ControlSpec& label : FinalResults::layout()) {
+        if (label.kind != ControlKind::Label || !(label.style & WhiteBack))
+            continue;
+        const QRectF rect(map(label.x, label.y), map(label.x + label.w, label.y + label.h));
         painter.drawRect(rect);
         painter.drawText(rect, Qt::AlignCenter, QString::fromLatin1(label.name).mid(5));
     }
     painter.setPen(QPen(QColor(0, 0, 230), 1));
-    for (const TwipLine& line : RedrawnEdges)
-        painter.drawLine(map(line.x1, line.y1), map(line.x2, line.y2));
+    for (const ControlSpec& line : FinalResults::layout()) {
+        if (line.kind == ControlKind::Line)
+            painter.drawLine(map(line.x, line.y), map(line.w, line.h));
+    }
 }
 
 } // namespace
@@ -127,8 +73,8 @@ int main(int argc, char** argv)
                                     .arg(option.number)
                                     .arg(QString::fromLatin1(option.art.data(), int(option.art.size())))
                                     .arg(option.mirrored ? QStringLiteral(" (mirrored)") : QString());
-        tiles.push_back({caption, QString::fromLatin1(option.art.data(), int(option.art.size())), controlSize(option),
-                         option.mirrored, false});
+        tiles.push_back({caption, QString::fromLatin1(option.art.data(), int(option.art.size())),
+                         mainlayout::pictureSize(option.panel), option.mirrored, false});
     }
     tiles.push_back({QStringLiteral("RULAOverview Image1"), QStringLiteral("rula_overview"), QSize(590, 467)});
     tiles.push_back({QStringLiteral("FinalResults Image1 (labels red, lines blue)"), QStringLiteral("score_sheet"),

@@ -4,6 +4,7 @@
 // drawings are the right-side ones mirrored with readable labels; the score sheet's boxes hold
 // the final results window's value labels, and its edges lie under the window's lines.
 
+#include "MainLayout.h"
 #include "OptionCatalogue.h"
 #include "PictureLibrary.h"
 #include "Resources.h"
@@ -22,44 +23,9 @@
 
 namespace {
 
-using rula::Group;
-
 QString qs(std::string_view text)
 {
     return QString::fromUtf8(text.data(), int(text.size()));
-}
-
-// The picture control of an option on the main window.
-QSize controlSize(const rula::OptionInfo& option)
-{
-    switch (option.group) {
-    case Group::UpperRight:
-    case Group::UpperLeft:
-        return option.number <= 5 ? QSize(118, 160) : QSize(224, 91);
-    case Group::LowerRight:
-    case Group::LowerLeft:
-        return option.number <= 2 ? QSize(237, 203) : QSize(300, 200);
-    case Group::WristRight:
-    case Group::WristLeft:
-        return option.number <= 3 ? QSize(143, 125) : QSize(167, 133);
-    case Group::WristTwistRight:
-    case Group::WristTwistLeft:
-        return QSize(166, 129);
-    case Group::Neck:
-    case Group::Trunk:
-        return option.number <= 4 ? QSize(96, 88) : QSize(141, 59);
-    case Group::Legs:
-        return QSize(193, 81);
-    case Group::MuscleRightUpper:
-    case Group::MuscleLeftUpper:
-    case Group::MuscleLower:
-        return QSize(228, 105);
-    case Group::ForceRightUpper:
-    case Group::ForceLeftUpper:
-    case Group::ForceLower:
-        return QSize(133, 95);
-    }
-    return {};
 }
 
 struct Card
@@ -263,7 +229,7 @@ private slots:
             const QString where = qs(option.panel) + " " + art;
             QVERIFY2(PictureLibrary::exists(art), qPrintable(where));
             QCOMPARE(PictureLibrary::designSize(art), designSizeOf(art));
-            const QSize size = controlSize(option);
+            const QSize size = mainlayout::pictureSize(option.panel);
             const QImage image = PictureLibrary::picture(art, size, option.mirrored).toImage();
             QVERIFY2(!image.isNull(), qPrintable(where));
             QCOMPARE(image.size(), size);
@@ -336,7 +302,7 @@ private slots:
             double largest = 0;
             for (const SvgText& text : texts)
                 largest = std::max(largest, text.fontSize);
-            const QSize control = controlSize(option);
+            const QSize control = mainlayout::pictureSize(option.panel);
             const QSize design = designSizeOf(art);
             const double sx = double(control.width()) / design.width();
             const double sy = double(control.height()) / design.height();
@@ -358,7 +324,7 @@ private slots:
             if (!option.mirrored || checked.contains(art))
                 continue;
             checked.insert(art);
-            const QSize size = controlSize(option) * 2;
+            const QSize size = mainlayout::pictureSize(option.panel) * 2;
             const QImage right = PictureLibrary::picture(art, size, false).toImage();
             const QImage left = PictureLibrary::picture(art, size, true).toImage();
             const QImage flipped = right.mirrored(true, false);

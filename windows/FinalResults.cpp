@@ -91,6 +91,11 @@ FinalResults::FinalResults(ProgramState& state, WindowSet& windows)
     control<QPushButton>(this, "Command2")->setFocus();
 }
 
+const std::vector<ControlSpec>& FinalResults::layout()
+{
+    return controlTable();
+}
+
 void FinalResults::showWindow()
 {
     control<QPushButton>(this, "Command2")->setFocus();

@@ -15,6 +15,10 @@ public:
     // Shows the window maximised with the keyboard focus on "&Action Level >>".
     void showWindow() override;
 
+    // The window's controls in twips, back to front: the heading, the score sheet drawing,
+    // the 25 white value labels, the edge lines redrawn over them and the buttons.
+    static const std::vector<ControlSpec>& layout();
+
 private:
     void back();
 };

@@ -282,4 +282,10 @@ const PanelPlace* panelPlace(std::string_view panel)
     return nullptr;
 }
 
+QSize pictureSize(std::string_view panel)
+{
+    const PanelPlace* place = panelPlace(panel);
+    return place ? QSize(place->pw, place->ph) : QSize();
+}
+
 } // namespace mainlayout

@@ -3,6 +3,7 @@
 
 #include "Layout.h"
 
+#include <QSize>
 #include <QStringList>
 
 #include <string_view>
@@ -46,5 +47,9 @@ struct PanelPlace
 
 // The place of the panel named `panel`, or nullptr.
 const PanelPlace* panelPlace(std::string_view panel);
+
+// The size of the picture control inside the option panel named `panel`; an invalid size
+// for a name that is no option panel.
+QSize pictureSize(std::string_view panel);
 
 } // namespace mainlayout
