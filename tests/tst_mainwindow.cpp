@@ -470,6 +470,222 @@ private slots:
         QCOMPARE(find<QWidget>(QStringLiteral("Image32"))->pos(), QPoint(8, 16));
     }
 
+    // Every label, option panel and picture of the nine tabs against the design: class, tab,
+    // place on the tab (header rows included), caption and point size; every picture inside
+    // its own panel at its inset.
+    void everyTabControlAsDesigned()
+    {
+        struct Caption
+        {
+            int tab;
+            const char* name;
+            int x, y, w, h;
+            const char* text; // empty for a score box
+            double size;
+        };
+        const double H = 32.25, I = 20.25, R = 24, S = 26.25, O = 48, Box = 27.75;
+        const Caption captions[] = {
+            {1, "Label1", 24, 56, 657, 65, "Group A - Upper Arm (RIGHT)", H},
+            {1, "Label2", 32, 372, 593, 41, "Please choose from the following if relevant:", I},
+            {1, "Label53", 32, 580, 257, 49, "Current Score", S},
+            {1, "CurrentScore", 296, 580, 57, 49, "", Box},
+            {2, "Label3", 24, 56, 625, 65, "Group A - Upper Arm (LEFT)", H},
+            {2, "Label5", 32, 372, 593, 41, "Please choose from the following if relevant:", I},
+            {2, "Label7", 32, 580, 241, 49, "Current Score", S},
+            {2, "CurrentScore2", 296, 580, 57, 49, "", Box},
+            {3, "Label9", 24, 60, 657, 65, "Group A - Lower Arm (RIGHT)", H},
+            {3, "Label6", 48, 612, 241, 57, "Current Score", S},
+            {3, "CurrentScore3", 328, 612, 57, 57, "", Box},
+            {4, "Label10", 24, 60, 617, 65, "Group A - Lower Arm (LEFT)", H},
+            {4, "Label12", 48, 612, 241, 57, "Current Score", S},
+            {4, "CurrentScore4", 328, 612, 57, 57, "", Box},
+            {5, "Label17", 24, 60, 689, 65, "Wrist and Wrist Twist (RIGHT)", H},
+            {5, "Label16", 40, 136, 113, 41, "Wrist:", R},
+            {5, "Label11", 88, 280, 449, 41, "Click on the following if relevant:", I},
+            {5, "Label8", 88, 340, 217, 57, "Wrist Score", S},
+            {5, "WristScore", 312, 348, 57, 57, "", Box},
+            {5, "Label15", 40, 440, 105, 97, "Wrist Twist:", R},
+            {5, "Label13", 360, 464, 97, 81, "OR", O},
+            {5, "Label14", 40, 600, 217, 57, "Twist Score", S},
+            {5, "TwistScore", 272, 600, 57, 57, "", Box},
+            {6, "Label18", 24, 60, 689, 65, "Wrist and Wrist Twist (LEFT)", H},
+            {6, "Label19", 40, 136, 113, 41, "Wrist:", R},
+            {6, "Label24", 88, 276, 449, 41, "Click on the following if relevant:", I},
+            {6, "Label25", 88, 340, 217, 57, "Wrist Score", S},
+            {6, "Label27", 312, 340, 57, 57, "", Box},
+            {6, "Label20", 40, 440, 105, 97, "Wrist Twist:", R},
+            {6, "Label23", 360, 464, 97, 81, "OR", O},
+            {6, "Label22", 40, 592, 217, 57, "Twist Score", S},
+            {6, "Label21", 272, 592, 57, 57, "", Box},
+            {7, "Label28", 16, 60, 705, 65, "Group B - Neck, Trunk and Legs", H},
+            {7, "Label35", 16, 148, 97, 41, "Neck:", R},
+            {7, "Label31", 120, 244, 209, 57, "Neck Score", S},
+            {7, "NeckScore", 328, 244, 57, 57, "", Box},
+            {7, "Label34", 8, 324, 105, 41, "Trunk:", R},
+            {7, "Label30", 120, 420, 217, 57, "Trunk Score", S},
+            {7, "TrunkScore", 336, 420, 57, 57, "", Box},
+            {7, "Label33", 24, 508, 89, 49, "Legs:", R},
+            {7, "Label32", 352, 500, 97, 81, "OR", O},
+            {7, "Label29", 120, 624, 177, 49, "Leg Score", S},
+            {7, "LegScore", 296, 624, 57, 49, "", Box},
+            {8, "Label43", 160, 60, 377, 65, "Muscle Use Score", H},
+            {8, "Label4_2", 24, 128, 425, 41, "Group A - Upper Body (RIGHT)", I},
+            {8, "Label41", 256, 180, 97, 81, "OR", O},
+            {8, "Label37", 608, 172, 113, 57, "Score:", S},
+            {8, "UpperRightScore", 624, 232, 57, 57, "", Box},
+            {8, "Label4_1", 24, 292, 409, 41, "Group A - Upper Body (LEFT)", I},
+            {8, "Label40", 256, 348, 97, 81, "OR", O},
+            {8, "Label38", 608, 332, 113, 57, "Score:", S},
+            {8, "UpperLeftScore", 624, 396, 57, 57, "", Box},
+            {8, "Label42", 24, 452, 297, 41, "Group B -Lower Body", I},
+            {8, "Label39", 256, 516, 97, 81, "OR", O},
+            {8, "Label36", 608, 492, 113, 57, "Score:", S},
+            {8, "LowerScore", 624, 548, 57, 57, "", Box},
+            {9, "Label52", 128, 56, 465, 65, "Forces or Load Score", H},
+            {9, "Label4_3", 32, 116, 417, 41, "Group A - Upper Body (RIGHT)", I},
+            {9, "Label49", 624, 156, 113, 57, "Score:", S},
+            {9, "Label48", 648, 216, 57, 57, "", Box},
+            {9, "Label50", 32, 272, 417, 41, "Group A - Upper Body (LEFT)", I},
+            {9, "Label47", 624, 320, 113, 57, "Score:", S},
+            {9, "Label46", 648, 380, 57, 57, "", Box},
+            {9, "Label51", 32, 444, 369, 44, "Group B - Lower Body", I},
+            {9, "Label45", 624, 488, 113, 57, "Score:", S},
+            {9, "Label44", 648, 548, 57, 57, "", Box},
+        };
+        struct Panel
+        {
+            int tab;
+            const char* frame;
+            int x, y, w, h;
+            const char* picture;
+            int pw, ph;
+            int px = 8, py = 8;
+        };
+        const Panel panels[] = {
+            {1, "Frame1", 24, 144, 137, 177, "Image1", 118, 160},
+            {1, "Frame2", 160, 144, 137, 177, "Image2", 118, 160},
+            {1, "Frame3", 296, 144, 137, 177, "Image3", 118, 160},
+            {1, "Frame4", 432, 144, 137, 177, "Image4", 118, 160},
+            {1, "Frame5", 568, 144, 137, 177, "Image5", 118, 160},
+            {1, "Frame6", 8, 432, 241, 105, "Image6", 224, 91},
+            {1, "Frame7", 248, 432, 241, 105, "Image7", 224, 91},
+            {1, "Frame8", 488, 432, 241, 105, "Image8", 224, 91},
+            {2, "Frame9", 24, 144, 137, 177, "Image9", 118, 160},
+            {2, "Frame10", 160, 144, 137, 177, "Image10", 118, 160},
+            {2, "Frame11", 296, 144, 137, 177, "Image11", 118, 160},
+            {2, "Frame12", 432, 144, 137, 177, "Image12", 118, 160},
+            {2, "Frame13", 568, 144, 137, 177, "Image13", 118, 160},
+            {2, "Frame14", 8, 432, 241, 105, "Image14", 224, 91},
+            {2, "Frame15", 248, 432, 241, 105, "Image15", 224, 91},
+            {2, "Frame16", 488, 432, 241, 105, "Image16", 224, 91},
+            {3, "Frame17", 152, 144, 257, 225, "Image19", 237, 203},
+            {3, "Frame18", 456, 144, 257, 225, "Image18", 237, 203},
+            {3, "Frame20", 272, 376, 329, 225, "Image17", 300, 200, 16, 16},
+            {4, "Frame19", 152, 144, 257, 225, "Image20", 237, 203},
+            {4, "Frame21", 456, 144, 257, 225, "Image21", 237, 203},
+            {4, "Frame22", 280, 384, 329, 225, "Image22", 300, 200},
+            {5, "Frame23", 152, 128, 161, 145, "Image28", 143, 125},
+            {5, "Frame24", 312, 128, 161, 145, "Image27", 143, 125},
+            {5, "Frame25", 472, 128, 161, 145, "Image26", 143, 125},
+            {5, "Frame26", 536, 280, 185, 153, "Image25", 167, 133},
+            {5, "Frame27", 152, 448, 185, 145, "Image23", 166, 129},
+            {5, "Frame28", 472, 448, 185, 145, "Image24", 166, 129},
+            {6, "Frame29", 152, 128, 161, 145, "Image29", 143, 125},
+            {6, "Frame30", 312, 128, 161, 145, "Image30", 143, 125},
+            {6, "Frame31", 472, 128, 161, 145, "Image31", 143, 125},
+            {6, "Frame32", 536, 272, 185, 153, "Image32", 167, 133, 8, 16},
+            {6, "Frame33", 152, 432, 185, 145, "Image34", 166, 129},
+            {6, "Frame34", 464, 432, 185, 145, "Image33", 166, 129},
+            {7, "Frame53", 120, 136, 113, 105, "Image48", 96, 88},
+            {7, "Frame54", 232, 136, 113, 105, "Image47", 96, 88},
+            {7, "Frame55", 344, 136, 113, 105, "Image46", 96, 88},
+            {7, "Frame56", 456, 136, 113, 105, "Image45", 96, 88},
+            {7, "Frame61", 576, 136, 161, 73, "Image44", 141, 59},
+            {7, "Frame62", 576, 208, 161, 73, "Image43", 141, 59},
+            {7, "Frame57", 120, 312, 113, 105, "Image42", 96, 88},
+            {7, "Frame58", 232, 312, 113, 105, "Image41", 96, 88},
+            {7, "Frame59", 344, 312, 113, 105, "Image40", 96, 88},
+            {7, "Frame60", 456, 312, 113, 105, "Image39", 96, 88},
+            {7, "Frame63", 576, 312, 161, 73, "Image38", 141, 59},
+            {7, "Frame64", 576, 384, 161, 73, "Image37", 141, 59},
+            {7, "Frame65", 112, 496, 209, 97, "Image36", 193, 81},
+            {7, "Frame66", 488, 496, 209, 97, "Image35", 193, 81},
+            {8, "Frame35", 16, 168, 241, 121, "Image53", 228, 105},
+            {8, "Frame36", 360, 168, 241, 121, "Image52", 228, 105},
+            {8, "Frame37", 16, 336, 241, 121, "Image51", 228, 105},
+            {8, "Frame38", 360, 336, 241, 121, "Image50", 228, 105},
+            {8, "Frame39", 16, 496, 241, 121, "Image49", 228, 105},
+            {8, "Frame40", 360, 496, 241, 121, "Image", 228, 105},
+            {9, "Frame41", 8, 160, 153, 113, "Image65", 133, 95},
+            {9, "Frame42", 160, 160, 153, 113, "Image62", 133, 95},
+            {9, "Frame43", 312, 160, 153, 113, "Image59", 133, 95},
+            {9, "Frame44", 464, 160, 153, 113, "Image56", 133, 95},
+            {9, "Frame45", 8, 320, 153, 113, "Image64", 133, 95},
+            {9, "Frame46", 160, 320, 153, 113, "Image61", 133, 95},
+            {9, "Frame47", 312, 320, 153, 113, "Image58", 133, 95},
+            {9, "Frame48", 464, 320, 153, 113, "Image55", 133, 95},
+            {9, "Frame49", 8, 488, 153, 113, "Image63", 133, 95},
+            {9, "Frame50", 160, 488, 153, 113, "Image60", 133, 95},
+            {9, "Frame51", 312, 488, 153, 113, "Image57", 133, 95},
+            {9, "Frame52", 464, 488, 153, 113, "Image54", 133, 95},
+        };
+        QCOMPARE(std::size(captions), std::size_t(66));
+        QCOMPARE(std::size(panels), std::size_t(66));
+
+        TabbedPanel* panel = tabs();
+        auto onTab = [panel](QWidget* w) { return QRect(w->mapTo(panel, QPoint(0, 0)), w->size()); };
+        for (const Caption& c : captions) {
+            auto* label = find<QLabel>(QString::fromLatin1(c.name));
+            QVERIFY2(label, c.name);
+            QVERIFY2(panel->page(c.tab - 1)->isAncestorOf(label), c.name);
+            QCOMPARE(onTab(label), QRect(c.x, c.y, c.w, c.h));
+            QCOMPARE(label->text(), QString::fromLatin1(c.text));
+            QCOMPARE(label->font().pointSizeF(), c.size);
+        }
+        for (const Panel& p : panels) {
+            auto* frame = find<OptionPanel>(QString::fromLatin1(p.frame));
+            QVERIFY2(frame, p.frame);
+            QVERIFY2(panel->page(p.tab - 1)->isAncestorOf(frame), p.frame);
+            QCOMPARE(onTab(frame), QRect(p.x, p.y, p.w, p.h));
+            auto* picture = find<PictureControl>(QString::fromLatin1(p.picture));
+            QVERIFY2(picture, p.picture);
+            QCOMPARE(picture->parentWidget(), frame);
+            QCOMPARE(picture->geometry(), QRect(p.px, p.py, p.pw, p.ph));
+        }
+        // Nothing on the tabs beyond the design.
+        int labels = 0, frames = 0, pictures = 0;
+        for (int i = 0; i < panel->count(); ++i) {
+            labels += int(panel->page(i)->findChildren<QLabel*>().size());
+            frames += int(panel->page(i)->findChildren<OptionPanel*>().size());
+            pictures += int(panel->page(i)->findChildren<PictureControl*>().size());
+        }
+        QCOMPARE(labels, 66);
+        QCOMPARE(frames, 66);
+        QCOMPARE(pictures, 66);
+
+        // The left column's buttons: bold Arial 12 pt, each with its help topic; the tab
+        // headers in regular Arial 8.25 pt.
+        const std::pair<const char*, int> buttons[] = {{"Command3", 30}, {"Command5", 31}, {"Command1", 32},
+                                                       {"Command2", 33}, {"Command4", 34}, {"Command8", 19},
+                                                       {"Command6", 192}};
+        for (auto [name, topic] : buttons) {
+            auto* button = find<QPushButton>(QString::fromLatin1(name));
+            QVERIFY2(button, name);
+            QCOMPARE(QFontInfo(button->font()).family(), QStringLiteral("Liberation Sans"));
+            QCOMPARE(button->font().pointSizeF(), 12.0);
+            QVERIFY2(button->font().bold(), name);
+            QCOMPARE(button->property("helpTopic").toInt(), topic);
+        }
+        QCOMPARE(m_main->findChildren<QPushButton*>().size(), std::size(buttons));
+        QCOMPARE(QFontInfo(panel->font()).family(), QStringLiteral("Liberation Sans"));
+        QCOMPARE(panel->font().pointSizeF(), 8.25);
+        QVERIFY(!panel->font().bold());
+
+        // A fixed frame without minimise and maximise buttons, with context help.
+        QVERIFY(!(m_main->windowFlags() & Qt::WindowMinMaxButtonsHint));
+        QVERIFY(m_main->windowFlags() & Qt::WindowContextHelpButtonHint);
+    }
+
     // Texts, fonts and colours as the assessor reads them; no caption is cut off.
     void captionsFontsAndColours()
     {

@@ -13,6 +13,7 @@
 #include "Services.h"
 #include "WindowSet.h"
 
+#include <QFontInfo>
 #include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
@@ -200,6 +201,7 @@ private slots:
     void decodesAtTheShownSize();
     void readsTheCommonFormats();
 
+    void windowsAsDesigned();
     void keyboardOrder();
     void clickChoosesTheFileForBothWindows();
     void openShowsThePictureBesideTheTabs();
@@ -383,6 +385,99 @@ void TestPictureFiles::readsTheCommonFormats()
     const QString misnamed = dir.filePath("png-named.jpg");
     QVERIFY(QFile::copy(dir.filePath("p.png"), misnamed));
     QVERIFY(PaintFitted(misnamed, loader, box));
+}
+
+// One control as designed: class, place in twips, caption, context help topic; the captions
+// and the path box are Comic Sans MS 12 pt (shown in Comic Neue).
+struct DesignedControl
+{
+    const char* name;
+    const char* className;
+    int left, top, width, height;
+    const char* caption;
+    int helpTopic;
+    bool comic;
+};
+
+void checkControls(const QWidget& window, std::initializer_list<DesignedControl> design)
+{
+    for (const DesignedControl& d : design) {
+        QWidget* w = window.findChild<QWidget*>(QString::fromLatin1(d.name));
+        QVERIFY2(w, d.name);
+        QVERIFY2(w->inherits(d.className), d.name);
+        QCOMPARE(w->geometry(), QRect(d.left / 15, d.top / 15, d.width / 15, d.height / 15));
+        QCOMPARE(w->property("helpTopic").toInt(), d.helpTopic);
+        if (auto* button = qobject_cast<QPushButton*>(w))
+            QCOMPARE(button->text(), QString::fromLatin1(d.caption));
+        if (auto* label = qobject_cast<QLabel*>(w))
+            QCOMPARE(label->text(), QString::fromLatin1(d.caption));
+        if (d.comic) {
+            QCOMPARE(QFontInfo(w->font()).family(), QStringLiteral("Comic Neue"));
+            QCOMPARE(w->font().pointSizeF(), d.comic && qobject_cast<QLabel*>(w) ? 48.0 : 12.0);
+        }
+    }
+}
+
+// The frame every picture window has: a fixed dialog frame with context help, no minimise or
+// maximise button and, as a dialog, no task-bar entry.
+void checkDialogFrame(const QWidget& window)
+{
+    QCOMPARE(window.windowType(), Qt::Dialog);
+    QVERIFY(window.windowFlags() & Qt::WindowContextHelpButtonHint);
+    QVERIFY(!(window.windowFlags() & Qt::WindowMinMaxButtonsHint));
+}
+
+void TestPictureFiles::windowsAsDesigned()
+{
+    Program program;
+    OpenPictureFile& picture = program.windows->window<OpenPictureFile>();
+    QCOMPARE(picture.objectName(), QStringLiteral("OpenPictureFile"));
+    QCOMPARE(picture.windowTitle(), QStringLiteral("Open Picture File"));
+    QCOMPARE(picture.size(), QSize(5925 / 15, 3780 / 15));
+    QCOMPARE(picture.minimumSize(), picture.maximumSize());
+    checkDialogFrame(picture);
+    checkControls(picture, {
+                               {"Drive1", "DriveList", 0, 0, 3735, 315, "", 57, false},
+                               {"Dir1", "FolderList", 0, 360, 3735, 2115, "", 58, false},
+                               {"File1", "FileList", 3840, 0, 2055, 2430, "", 59, false},
+                               {"Text1", "QLineEdit", 0, 2520, 5895, 495, "", 60, true},
+                               {"cmdOpen", "QPushButton", 3480, 3120, 2175, 615, "&Open", 62, true},
+                               {"Command1", "QPushButton", 1200, 3120, 2175, 615, "&Exit", 61, true},
+                           });
+
+    OpenExtraPics& extraFiles = program.windows->window<OpenExtraPics>();
+    QCOMPARE(extraFiles.objectName(), QStringLiteral("OpenExtraPics"));
+    QCOMPARE(extraFiles.windowTitle(), QStringLiteral("Open Picture File"));
+    QCOMPARE(extraFiles.size(), QSize(6195 / 15, 4050 / 15));
+    QCOMPARE(extraFiles.minimumSize(), extraFiles.maximumSize());
+    checkDialogFrame(extraFiles);
+    checkControls(extraFiles, {
+                                  {"Drive1", "DriveList", 120, 120, 3735, 315, "", 57, false},
+                                  {"Dir1", "FolderList", 120, 480, 3735, 2115, "", 58, false},
+                                  {"File1", "FileList", 3960, 120, 2055, 2430, "", 59, false},
+                                  {"Text1", "QLineEdit", 120, 2640, 5895, 495, "", 60, true},
+                                  {"cmdOpen", "QPushButton", 3600, 3240, 2175, 615, "&Open", 62, true},
+                                  {"Command1", "QPushButton", 1320, 3240, 2175, 615, "&Exit", 61, true},
+                              });
+
+    // The extra pictures window always stands beside another window, so it has no task-bar
+    // entry of its own; it opens maximised.
+    ExtraPics& extra = program.windows->window<ExtraPics>();
+    QCOMPARE(extra.objectName(), QStringLiteral("ExtraPics"));
+    QCOMPARE(extra.windowTitle(), QStringLiteral("Form1"));
+    QCOMPARE(extra.size(), QSize(15270 / 15, 11025 / 15));
+    checkDialogFrame(extra);
+    checkControls(extra, {
+                             {"Label37", "QLabel", 2160, 120, 9735, 1455, "Extra Picture Files", 0, true},
+                             {"Picture1", "PictureBox", 120, 2280, 3495, 5535, "", 0, false},
+                             {"Picture2", "PictureBox", 3840, 2280, 3495, 5535, "", 0, false},
+                             {"Picture3", "PictureBox", 7560, 2280, 3495, 5535, "", 0, false},
+                             {"Picture4", "PictureBox", 11280, 2280, 3495, 5535, "", 0, false},
+                             {"Command1", "QPushButton", 10920, 9120, 2295, 855, "&Close", 24, true},
+                         });
+    QVERIFY(control<QLabel>(&extra, "Label37")->font().bold());
+    extra.showWindow();
+    QVERIFY(extra.isMaximized());
 }
 
 void TestPictureFiles::keyboardOrder()

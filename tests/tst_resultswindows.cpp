@@ -3,11 +3,16 @@
 // own: layouts, fonts, keyboard order, the routing of their buttons, and the publishing of
 // results into them from a prepared program state.
 
+#include "CaptionButton.h"
 #include "CautionStatement.h"
 #include "EmployeeDetails.h"
+#include "ExtraPics.h"
 #include "FinalResults.h"
 #include "LineControl.h"
 #include "MainWindow.h"
+#include "OpenExtraPics.h"
+#include "OpenPictureFile.h"
+#include "OverwriteFile.h"
 #include "PictureControl.h"
 #include "ProgramState.h"
 #include "RULAAction.h"
@@ -24,9 +29,72 @@
 #include <QCoreApplication>
 #include <QFontInfo>
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QtTest>
 
 #include <memory>
+
+namespace {
+
+// One control of a window as designed: class, place in twips, caption and font.
+struct Designed
+{
+    const char* name;
+    const char* className;
+    int left, top, width, height;
+    const char* text;
+    const char* family; // the face the design's font resolves to
+    double pointSize;
+    bool bold;
+};
+
+// Compares every control of `window` with its design, and checks that the window has no
+// label, button or text box the design does not list.
+void checkDesign(const QWidget& window, std::initializer_list<Designed> design)
+{
+    for (const Designed& d : design) {
+        QWidget* w = window.findChild<QWidget*>(QString::fromLatin1(d.name));
+        QVERIFY2(w, d.name);
+        QVERIFY2(w->inherits(d.className), d.name);
+        QCOMPARE(w->geometry(), twips(d.left, d.top, d.width, d.height));
+        if (auto* label = qobject_cast<QLabel*>(w))
+            QCOMPARE(label->text(), QString::fromUtf8(d.text));
+        else if (auto* button = qobject_cast<QAbstractButton*>(w))
+            QCOMPARE(button->text(), QString::fromUtf8(d.text));
+        else if (auto* box = qobject_cast<QLineEdit*>(w))
+            QCOMPARE(box->text(), QString::fromUtf8(d.text));
+        const QFontInfo font(w->font());
+        QCOMPARE(font.family(), QString::fromLatin1(d.family));
+        QCOMPARE(w->font().pointSizeF(), d.pointSize);
+        QVERIFY2(w->font().bold() == d.bold, d.name);
+    }
+    const int controls = int(window.findChildren<QLabel*>().size() + window.findChildren<QAbstractButton*>().size() +
+                             window.findChildren<QLineEdit*>().size());
+    QCOMPARE(controls, int(design.size()));
+}
+
+// True when the button shows its whole caption: on one line within the button's contents
+// or, for a button whose caption wraps, on lines that fit its caption rectangle.
+bool captionFits(const QPushButton* button)
+{
+    const QFontMetrics metrics(button->font());
+    if (auto* wrapping = qobject_cast<const CaptionButton*>(button)) {
+        const QRect area = wrapping->captionRect();
+        const QRect needed =
+            metrics.boundingRect(area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, button->text());
+        return area.contains(needed);
+    }
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const QRect contents = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+    QString shown = button->text();
+    shown.remove(QLatin1Char('&'));
+    return metrics.horizontalAdvance(shown) <= contents.width();
+}
+
+} // namespace
 
 class ResultsWindowsTest : public QObject
 {
@@ -73,6 +141,7 @@ private slots:
     void overviewShowsAndHides();
     void resultWindowsStayOnTheTaskBar();
     void contextHelpTopics();
+    void everyButtonShowsItsWholeCaption();
     void renderedWindows();
 };
 
@@ -191,12 +260,18 @@ void ResultsWindowsTest::employeeDetailsLayoutAndColours()
     QVERIFY(details.windowFlags() & Qt::WindowContextHelpButtonHint);
     QVERIFY(!(details.windowFlags() & Qt::WindowMinMaxButtonsHint));
 
-    QCOMPARE(child<QLineEdit>(details, "Text1")->geometry(), twips(4200, 1680, 3975, 495));
-    QCOMPARE(child<QLineEdit>(details, "Text3")->geometry(), twips(4200, 3360, 3975, 495));
-    QCOMPARE(child<QLabel>(details, "Label3")->geometry(), twips(480, 2520, 3615, 495));
-    QCOMPARE(child<QPushButton>(details, "Command1")->geometry(), twips(4080, 4200, 1935, 855));
-    QCOMPARE(child<QPushButton>(details, "Command1")->text(), QStringLiteral("&Continue"));
-    QCOMPARE(labelText(details, "Label4"), QStringLiteral("Employees Location:"));
+    const char* arial = "Liberation Sans";
+    checkDesign(details, {
+                             {"Label2", "QLabel", 2040, 360, 4575, 735, "Employee Details", arial, 24, true},
+                             {"Label1", "QLabel", 480, 1680, 3015, 495, "Employees Name:", arial, 15.75, false},
+                             {"Text1", "QLineEdit", 4200, 1680, 3975, 495, "", arial, 14.25, false},
+                             {"Label3", "QLabel", 480, 2520, 3615, 495, "Employees ID Number:", arial, 15.75, false},
+                             {"Text2", "QLineEdit", 4200, 2520, 3975, 495, "", arial, 14.25, false},
+                             {"Label4", "QLabel", 480, 3360, 3135, 495, "Employees Location:", arial, 15.75, false},
+                             {"Text3", "QLineEdit", 4200, 3360, 3975, 495, "", arial, 14.25, false},
+                             {"Command1", "QPushButton", 4080, 4200, 1935, 855, "&Continue", arial, 12, true},
+                             {"Command2", "QPushButton", 6240, 4200, 1935, 855, "&Exit", arial, 12, true},
+                         });
 
     for (const char* name : {"Label1", "Label2", "Label3", "Label4"}) {
         QLabel* label = child<QLabel>(details, name);
@@ -518,17 +593,25 @@ void ResultsWindowsTest::actionLevelsWindowLayoutAndButtons()
     RULAAction& action = windows->window<RULAAction>();
     QCOMPARE(action.windowTitle(), QStringLiteral("Action Levels - RULA"));
     QCOMPARE(action.size(), QSize(15270 / 15, 11145 / 15));
-    QCOMPARE(child<QLabel>(action, "Label5")->geometry(), twips(1200, 1200, 5775, 1095));
-    QCOMPARE(child<QLabel>(action, "Label6")->geometry(), twips(7800, 1200, 6255, 1095));
-    QCOMPARE(child<QLabel>(action, "Label2")->geometry(), twips(1080, 4320, 5415, 3975));
-    QCOMPARE(child<QLabel>(action, "Label4")->geometry(), twips(7680, 4200, 5415, 3975));
-    QCOMPARE(child<QLabel>(action, "Label6")->palette().color(QPalette::WindowText), QColor(0, 0, 128));
-    QVERIFY(child<QLabel>(action, "Label1")->alignment() & Qt::AlignHCenter);
-    QVERIFY(child<QLabel>(action, "Label2")->wordWrap());
-    QCOMPARE(QFontInfo(child<QLabel>(action, "Label6")->font()).pointSizeF(), 36.0);
-    QCOMPARE(child<QPushButton>(action, "Command1")->geometry(), twips(5280, 9720, 2055, 855));
-    QCOMPARE(child<QPushButton>(action, "Command3")->geometry(), twips(12120, 9720, 2055, 855));
-    QCOMPARE(child<QPushButton>(action, "Command7")->text(), QStringLiteral("&Save"));
+    const char* comic = "Comic Neue";
+    checkDesign(action, {
+                            {"Label5", "QLabel", 1200, 1200, 5775, 1095, "Right Hand Side", comic, 36, true},
+                            {"Label6", "QLabel", 7800, 1200, 6255, 1095, "Left Hand Side", comic, 36, true},
+                            {"Label1", "QLabel", 1080, 2520, 5295, 1335, "", comic, 36, true},
+                            {"Label2", "QLabel", 1080, 4320, 5415, 3975, "", comic, 24, false},
+                            {"Label3", "QLabel", 7680, 2520, 5295, 1335, "", comic, 36, true},
+                            {"Label4", "QLabel", 7680, 4200, 5415, 3975, "", comic, 24, false},
+                            {"Command1", "QPushButton", 5280, 9720, 2055, 855, "&Reduction Measures", comic, 12, false},
+                            {"Command7", "QPushButton", 7560, 9720, 2055, 855, "&Save", comic, 12, false},
+                            {"Command2", "QPushButton", 9840, 9720, 2055, 855, "<< &Back", comic, 12, false},
+                            {"Command3", "QPushButton", 12120, 9720, 2055, 855, "&Exit", comic, 12, false},
+                        });
+    for (const char* heading : {"Label5", "Label6"})
+        QCOMPARE(child<QLabel>(action, heading)->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+    for (const char* caption : {"Label1", "Label3"})
+        QVERIFY(child<QLabel>(action, caption)->alignment() & Qt::AlignHCenter);
+    for (const char* text : {"Label2", "Label4"})
+        QVERIFY(child<QLabel>(action, text)->wordWrap());
 
     const char* order[] = {"Command1", "Command7", "Command2", "Command3"};
     for (int i = 0; i < 3; ++i)
@@ -640,6 +723,29 @@ void ResultsWindowsTest::contextHelpTopics()
     QCOMPARE(topic(action, "Command1"), 147);
     QCOMPARE(topic(action, "Command7"), 191);
     QCOMPARE(topic(windows->window<CautionStatement>(), "Command1"), 0);
+}
+
+// No push button of any window cuts its caption off: a caption wider than its button
+// ("&Reduction Measures" in Comic Neue 12 pt on its 137-pixel button) wraps onto two lines.
+void ResultsWindowsTest::everyButtonShowsItsWholeCaption()
+{
+    const std::initializer_list<QWidget*> all = {
+        &windows->window<CautionStatement>(), &windows->window<EmployeeDetails>(), &windows->window<MainWindow>(),
+        &windows->window<FinalResults>(),     &windows->window<RULAAction>(),      &windows->window<RULAOverview>(),
+        &windows->window<SaveWindow>(),       &windows->window<OverwriteFile>(),   &windows->window<OpenPictureFile>(),
+        &windows->window<OpenExtraPics>(),    &windows->window<ExtraPics>(),
+    };
+    int buttons = 0;
+    for (QWidget* window : all) {
+        for (QPushButton* button : window->findChildren<QPushButton*>()) {
+            ++buttons;
+            const QString where = window->objectName() + QLatin1Char('.') + button->objectName();
+            QVERIFY2(captionFits(button), qPrintable(where));
+        }
+    }
+    QCOMPARE(buttons, 2 + 2 + 7 + 3 + 4 + 1 + 2 + 2 + 2 + 2 + 1);
+    // The one caption too wide for a single line wraps.
+    QVERIFY(qobject_cast<CaptionButton*>(child<QPushButton>(windows->window<RULAAction>(), "Command1")));
 }
 
 // Renders the windows as the assessor sees them. The edge lines must be painted over the

@@ -18,6 +18,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -109,6 +110,17 @@ private slots:
         QCOMPARE(control<QPushButton>(&save, "Command1")->text(), QStringLiteral("&Save"));
         QCOMPARE(control<QPushButton>(&save, "Command2")->text(), QStringLiteral("&Exit"));
         QCOMPARE(control<QPushButton>(&save, "Command2")->geometry(), QRect(256, 208, 105, 41));
+        QCOMPARE(control<QPushButton>(&save, "Command1")->geometry(), QRect(256, 96, 105, 41));
+        QCOMPARE(label->geometry(), QRect(32, 248, 49, 33));
+        QCOMPARE(control<DriveList>(&save, "Drive1")->font().pointSizeF(), 8.25);
+        QCOMPARE(control<QLineEdit>(&save, "Text1")->font().pointSizeF(), 12.0);
+        QVERIFY(!control<QLineEdit>(&save, "Text1")->font().bold());
+        for (const char* name : {"Label1", "Text1", "Command1", "Command2", "Drive1", "Dir1"})
+            QCOMPARE(QFontInfo(control<QWidget>(&save, name)->font()).family(), QStringLiteral("Liberation Sans"));
+        for (const char* name : {"Command1", "Command2"}) {
+            QCOMPARE(control<QPushButton>(&save, name)->font().pointSizeF(), 12.0);
+            QVERIFY(control<QPushButton>(&save, name)->font().bold());
+        }
 
         // Keyboard order: name, Save, Exit, drives, folders, and round again.
         QStringList order;
@@ -140,6 +152,14 @@ private slots:
         QCOMPARE(control<QPushButton>(&overwrite, "Command3")->text(), QStringLiteral("&Overwrite"));
         QCOMPARE(control<QPushButton>(&overwrite, "Command5")->text(), QStringLiteral("&New Filename"));
         QCOMPARE(control<QPushButton>(&overwrite, "Command5")->geometry(), QRect(216, 224, 121, 49));
+        QCOMPARE(control<QPushButton>(&overwrite, "Command3")->geometry(), QRect(80, 224, 121, 49));
+        QVERIFY(question->font().bold());
+        QCOMPARE(QFontInfo(question->font()).family(), QStringLiteral("Liberation Sans"));
+        for (const char* name : {"Command3", "Command5"}) {
+            QCOMPARE(control<QPushButton>(&overwrite, name)->font().pointSizeF(), 12.0);
+            QVERIFY(control<QPushButton>(&overwrite, name)->font().bold());
+        }
+        QVERIFY(overwrite.minimumSize() != overwrite.maximumSize()); // a normal, resizable border
         QCOMPARE(control<QPushButton>(&overwrite, "Command3")->nextInFocusChain()->objectName(),
                  QStringLiteral("Command5"));
     }

@@ -10,9 +10,10 @@ AppWindow::AppWindow(ProgramState& state, WindowSet& windows, Frame frame, bool 
     Qt::WindowFlags flags = Qt::Window;
     if (frame != Frame::Sizable) {
         flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
-        // Windows that can be the only one visible stay reachable from the task bar;
-        // the small dialogs are tied to the dialog role instead.
-        if (frame == Frame::FixedDialog)
+        // Windows that can be the only one visible stay reachable from the task bar; the
+        // small dialogs and the extra pictures window, which always stand beside another
+        // window, are tied to the dialog role instead and have no task-bar entry.
+        if (frame == Frame::FixedDialog || frame == Frame::MaximisedDialog)
             flags |= Qt::Dialog;
     }
     if (contextHelp)
@@ -25,7 +26,7 @@ AppWindow::AppWindow(ProgramState& state, WindowSet& windows, Frame frame, bool 
 
 void AppWindow::showWindow()
 {
-    if (m_frame == Frame::FixedMaximised)
+    if (m_frame == Frame::FixedMaximised || m_frame == Frame::MaximisedDialog)
         showMaximized();
     else
         show();

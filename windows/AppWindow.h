@@ -11,9 +11,10 @@ class WindowSet;
 // The frame styles the program's windows use.
 enum class Frame
 {
-    Sizable,        // ordinary resizable frame
-    FixedDialog,    // fixed border, no minimise or maximise button
-    FixedMaximised, // fixed border, opens maximised, stays on the task bar
+    Sizable,         // ordinary resizable frame
+    FixedDialog,     // fixed border, no minimise or maximise button
+    FixedMaximised,  // fixed border, opens maximised, stays on the task bar
+    MaximisedDialog, // fixed border, opens maximised, no task-bar entry: never the only window shown
 };
 
 // Base of every window: a top-level, modeless widget that is hidden, never destroyed,
@@ -24,7 +25,8 @@ class AppWindow : public QWidget
 public:
     AppWindow(ProgramState& state, WindowSet& windows, Frame frame, bool contextHelp);
 
-    // Shows the window modeless (maximised for FixedMaximised) and brings it to the front.
+    // Shows the window modeless (maximised for FixedMaximised and MaximisedDialog) and brings
+    // it to the front.
     virtual void showWindow();
 
 protected:

@@ -22,7 +22,7 @@ const char* const BoxNames[] = {"Picture1", "Picture2", "Picture3", "Picture4"};
 
 } // namespace
 
-ExtraPics::ExtraPics(ProgramState& state, WindowSet& windows) : AppWindow(state, windows, Frame::FixedMaximised, true)
+ExtraPics::ExtraPics(ProgramState& state, WindowSet& windows) : AppWindow(state, windows, Frame::MaximisedDialog, true)
 {
     setObjectName(QStringLiteral("ExtraPics"));
     setWindowTitle(QStringLiteral("Form1"));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Layout.h"
 
+#include "CaptionButton.h"
 #include "LineControl.h"
 #include "PictureControl.h"
 
@@ -49,6 +50,8 @@ QWidget* makeControl(QWidget* parent, const ControlSpec& row)
     case ControlKind::Label:
         return makeLabel(parent, row);
     case ControlKind::Button:
+        if (row.style & WordWrap)
+            return new CaptionButton(QString::fromUtf8(row.text), parent);
         return new QPushButton(QString::fromUtf8(row.text), parent);
     case ControlKind::TextBox:
         return new QLineEdit(parent);

@@ -51,11 +51,11 @@ enum class ControlKind
     Custom,  // created by the window itself; placeControl() applies the row
 };
 
-// Label styles.
+// Label styles; WordWrap applies to buttons too.
 enum LabelStyle : unsigned
 {
     Plain = 0,
-    WordWrap = 1,
+    WordWrap = 1, // the text wraps at word boundaries when wider than the control
     Centred = 2,
     Border = 4,     // single-line border
     WhiteBack = 8,  // white background

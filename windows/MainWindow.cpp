@@ -2,6 +2,7 @@
 #include "MainWindow.h"
 
 #include "AssessmentState.h"
+#include "CaptionButton.h"
 #include "ExtraPics.h"
 #include "MainLayout.h"
 #include "OpenExtraPics.h"
@@ -22,33 +23,8 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QStyleOptionButton>
 
 namespace {
-
-// A push button whose caption wraps at word boundaries onto further lines, centred, when it
-// is wider than the button ("Load E&xtra Pictures" takes two lines). The access key works as
-// on any push button.
-class CaptionButton : public QPushButton
-{
-public:
-    CaptionButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {}
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        QStyleOptionButton option;
-        initStyleOption(&option);
-        option.text.clear();
-        style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
-        QRect textRect = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).adjusted(2, 0, -2, 0);
-        if (isDown())
-            textRect.translate(1, 1);
-        style()->drawItemText(&painter, textRect, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, palette(),
-                              isEnabled(), text(), QPalette::ButtonText);
-    }
-};
 
 QString fromView(std::string_view text)
 {

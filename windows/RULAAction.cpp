@@ -29,7 +29,8 @@ const std::vector<ControlSpec>& controlTable()
         {K::Label, "Label2", 1080, 4320, 5415, 3975, "", Comic(24), -1, 83, WordWrap},
         {K::Label, "Label3", 7680, 2520, 5295, 1335, "", Comic(36, true), -1, 80, Centred},
         {K::Label, "Label4", 7680, 4200, 5415, 3975, "", Comic(24), -1, 82, WordWrap},
-        {K::Button, "Command1", 5280, 9720, 2055, 855, "&Reduction Measures", Comic(12), 0, 147},
+        // "&Reduction Measures" is a little wider than its button and takes two lines.
+        {K::Button, "Command1", 5280, 9720, 2055, 855, "&Reduction Measures", Comic(12), 0, 147, WordWrap},
         {K::Button, "Command7", 7560, 9720, 2055, 855, "&Save", Comic(12), 1, 191},
         {K::Button, "Command2", 9840, 9720, 2055, 855, "<< &Back", Comic(12), 2, 85},
         {K::Button, "Command3", 12120, 9720, 2055, 855, "&Exit", Comic(12), 3, 19},
