@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window driven as an assessor drives it: clicks on tab headers and pictures,
 // command buttons and their access keys; what the panels, score boxes and message boxes show.
+#include "CautionStatement.h"
+#include "FinalResults.h"
 #include "MainWindow.h"
 #include "OptionCatalogue.h"
 #include "OptionPanel.h"
@@ -336,6 +338,19 @@ private slots:
 
     void onlyTheMissingGroupsAreNamed()
     {
+        // What an earlier publication left: results, score sheet labels and save table cells.
+        m_state->results.GrandScoreRight = 6;
+        m_state->results.ScoreD = 4;
+        FinalResults& sheet = m_windows->window<FinalResults>();
+        const QStringList sheetLabels = {"Label2",  "Label3",  "Label10", "Label16",
+                                         "Label17", "Label21", "Label25", "Label26"};
+        for (const QString& label : sheetLabels)
+            sheet.findChild<QLabel*>(label)->setText(QStringLiteral("9"));
+        for (int row = 0; row < SaveTable::RowCount; ++row) {
+            if (row < SaveTable::FirstOptionRow || row > SaveTable::FirstOptionRow + rula::OptionCount - 1)
+                m_state->saveTable.setValue(row, std::int16_t(9));
+        }
+
         completeAllBut({rula::Group::Trunk, rula::Group::ForceLower});
         choose(rula::Group::Trunk, 5); // an adjustment does not complete a group
         QTest::mouseClick(find<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
@@ -343,8 +358,23 @@ private slots:
             messageTexts(),
             QStringList({QStringLiteral("You have not completed all of the necessary fields for the Trunk"),
                          QStringLiteral("You have not completed all of the necessary fields for Force Lower Body")}));
-        QCOMPARE(m_state->results.GrandScoreRight, 0);
+
+        // An unsuccessful run changes no result, label, table cell or window.
+        QCOMPARE(m_state->results.GrandScoreRight, 6);
+        QCOMPARE(m_state->results.ScoreD, 4);
+        QCOMPARE(m_state->results.PostureScoreARight, 0);
+        for (const QString& label : sheetLabels)
+            QCOMPARE(sheet.findChild<QLabel*>(label)->text(), QStringLiteral("9"));
+        QCOMPARE(sheet.findChild<QLabel*>(QStringLiteral("Label20"))->text(), QString());
+        for (int row = 0; row < SaveTable::RowCount; ++row) {
+            if (row < SaveTable::FirstOptionRow || row > SaveTable::FirstOptionRow + rula::OptionCount - 1)
+                QCOMPARE(m_state->saveTable.value(row), SaveCell(std::int16_t(9)));
+            else
+                QVERIFY(std::holds_alternative<std::monostate>(m_state->saveTable.value(row)));
+        }
         QVERIFY(m_main->isVisible());
+        QVERIFY(!sheet.isVisible());
+        QVERIFY(!m_windows->exists<CautionStatement>() || !m_windows->window<CautionStatement>().isVisible());
     }
 
     void adjustmentAloneIsIncomplete()
