@@ -152,32 +152,17 @@ void closePopup()
 
 } // namespace
 
-class HelpTest : public QObject
+class HelpTest : public QObject, private WindowFixture
 {
     Q_OBJECT
 
-private:
-    ServiceRecorder recorder;
-    std::unique_ptr<ProgramState> state;
-    std::unique_ptr<WindowSet> windows;
-
 private slots:
-    void initTestCase()
-    {
-        initTalvoResources();
-        recorder.install();
-    }
-    void init()
-    {
-        recorder.clear();
-        state = std::make_unique<ProgramState>();
-        windows = std::make_unique<WindowSet>(*state);
-    }
+    void initTestCase() { startRecording(); }
+    void init() { makeWindows(); }
     void cleanup()
     {
         closePopup();
-        windows.reset();
-        state.reset();
+        dropWindows();
         ProgramFolder::setPath(QString());
         ProgramLauncher::setSearchPath(std::nullopt);
         ProgramLauncher::setStarter({});
