@@ -11,6 +11,7 @@
 #include "Services.h"
 #include "TabbedPanel.h"
 #include "WindowSet.h"
+#include "WindowTestSupport.h"
 
 #include <QFontInfo>
 #include <QHash>
@@ -22,12 +23,6 @@
 #include <memory>
 
 namespace {
-
-struct Message
-{
-    QString text;
-    QString title;
-};
 
 QString allMissing(int group)
 {
@@ -44,8 +39,7 @@ private:
     std::unique_ptr<ProgramState> m_state;
     std::unique_ptr<WindowSet> m_windows;
     MainWindow* m_main = nullptr;
-    QList<Message> m_messages;
-    int m_ends = 0;
+    ServiceRecorder m_recorder;
 
     template <typename T> T* find(const QString& name) const
     {
@@ -114,23 +108,11 @@ private:
         }
     }
 
-    QStringList messageTexts() const
-    {
-        QStringList texts;
-        for (const Message& m : m_messages)
-            texts << m.text;
-        return texts;
-    }
-
 private slots:
     void init()
     {
-        m_messages.clear();
-        m_ends = 0;
-        MessageService::setHandler([this](const QString& text, const QString& title) {
-            m_messages.append({text, title});
-        });
-        ProgramEnd::setHandler([this] { ++m_ends; });
+        m_recorder.clear();
+        m_recorder.install();
         m_state = std::make_unique<ProgramState>();
         m_windows = std::make_unique<WindowSet>(*m_state);
         m_main = &m_windows->window<MainWindow>();
@@ -323,14 +305,14 @@ private slots:
     void freshAssessmentGivesAllSeventeenMessages()
     {
         QTest::mouseClick(find<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
-        QCOMPARE(m_messages.size(), 17);
+        QCOMPARE(m_recorder.messages.size(), 17);
         for (int i = 0; i < 17; ++i) {
-            QCOMPARE(m_messages[i].text, allMissing(i));
-            QCOMPARE(m_messages[i].title, QStringLiteral("Project1"));
+            QCOMPARE(m_recorder.messages[i], allMissing(i));
+            QCOMPARE(m_recorder.titles[i], QStringLiteral("Project1"));
         }
-        QCOMPARE(m_messages.first().text,
+        QCOMPARE(m_recorder.messages.first(),
                  QStringLiteral("You have not completed all of the necessary fields for Upper Arm (Right)"));
-        QCOMPARE(m_messages.last().text,
+        QCOMPARE(m_recorder.messages.last(),
                  QStringLiteral("You have not completed all of the necessary fields for Force Lower Body"));
         QVERIFY(m_main->isVisible());
         QCOMPARE(m_state->results.GrandScoreLeft, 0);
@@ -355,7 +337,7 @@ private slots:
         choose(rula::Group::Trunk, 5); // an adjustment does not complete a group
         QTest::mouseClick(find<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
         QCOMPARE(
-            messageTexts(),
+            m_recorder.messages,
             QStringList({QStringLiteral("You have not completed all of the necessary fields for the Trunk"),
                          QStringLiteral("You have not completed all of the necessary fields for Force Lower Body")}));
 
@@ -383,7 +365,7 @@ private slots:
         choose(rula::Group::UpperRight, 6);
         QTest::mouseClick(find<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
         QCOMPARE(
-            messageTexts(),
+            m_recorder.messages,
             QStringList({QStringLiteral("You have not completed all of the necessary fields for Upper Arm (Right)")}));
     }
 
@@ -392,7 +374,7 @@ private slots:
         completeAllBut({});
         choose(rula::Group::ForceLower, 4); // force 3 on the lower body
         QTest::mouseClick(find<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_recorder.messages.isEmpty());
         // Every score 1, force and muscle of the lower body 3 and 1: score D = 1 + 3 + 1 = 5.
         QCOMPARE(m_state->results.PostureScoreARight, 1);
         QCOMPARE(m_state->results.ScoreD, 5);
@@ -402,10 +384,10 @@ private slots:
     void extraPicturesNeedLoadingFirst()
     {
         QTest::mouseClick(find<QPushButton>(QStringLiteral("Command4")), Qt::LeftButton);
-        QCOMPARE(m_messages.size(), 1);
-        QCOMPARE(m_messages[0].text, QStringLiteral("You have not loaded any extra pictures yet. Please load extra "
-                                                    "pictures before viewing them"));
-        QCOMPARE(m_messages[0].title, QStringLiteral("Error"));
+        QCOMPARE(m_recorder.messages.size(), 1);
+        QCOMPARE(m_recorder.messages[0], QStringLiteral("You have not loaded any extra pictures yet. Please load extra "
+                                                        "pictures before viewing them"));
+        QCOMPARE(m_recorder.titles[0], QStringLiteral("Error"));
         QVERIFY(m_main->isVisible());
     }
 
@@ -443,14 +425,15 @@ private slots:
 
         // An access key clicks its button as a mouse click would (after the button's press animation).
         QTest::keyClick(m_main, Qt::Key_R, Qt::AltModifier);
-        QTRY_COMPARE(m_messages.size(), 17);
-        m_messages.clear();
+        QTRY_COMPARE(m_recorder.messages.size(), 17);
+        m_recorder.messages.clear();
+        m_recorder.titles.clear();
         QTest::keyClick(m_main, Qt::Key_P, Qt::AltModifier);
-        QTRY_COMPARE(m_messages.size(), 1);
-        QCOMPARE(m_messages[0].title, QStringLiteral("Error"));
-        QCOMPARE(m_ends, 0);
+        QTRY_COMPARE(m_recorder.messages.size(), 1);
+        QCOMPARE(m_recorder.titles[0], QStringLiteral("Error"));
+        QCOMPARE(m_recorder.ends, 0);
         QTest::keyClick(m_main, Qt::Key_E, Qt::AltModifier);
-        QTRY_COMPARE(m_ends, 1);
+        QTRY_COMPARE(m_recorder.ends, 1);
     }
 
     // Positions in window terms: the tabbed panel stands at 264, 0 and a tab's controls are

@@ -33,15 +33,11 @@ using Sheet = std::map<QString, int>;
 
 } // namespace
 
-class NavigationTest : public QObject
+class NavigationTest : public QObject, private WindowFixture
 {
     Q_OBJECT
 
 private:
-    ServiceRecorder recorder;
-    std::unique_ptr<ProgramState> state;
-    std::unique_ptr<WindowSet> windows;
-
     MainWindow& main() { return windows->window<MainWindow>(); }
     // Clicks the picture of option `number` of `group`, switching to its tab first by a
     // click on the tab's header.
@@ -51,22 +47,9 @@ private:
     void checkVisible(const QList<QWidget*>& shown);
 
 private slots:
-    void initTestCase()
-    {
-        initTalvoResources();
-        recorder.install();
-    }
-    void init()
-    {
-        recorder.clear();
-        state = std::make_unique<ProgramState>();
-        windows = std::make_unique<WindowSet>(*state);
-    }
-    void cleanup()
-    {
-        windows.reset();
-        state.reset();
-    }
+    void initTestCase() { startRecording(); }
+    void init() { makeWindows(); }
+    void cleanup() { dropWindows(); }
 
     void wholeRoad();
     void everyExitEnds();
