@@ -5,46 +5,11 @@
 // With "--text" the window holds one label, to show what drawing any text costs at start
 // (the font configuration is read on first use).
 
+#include "FirstPaint.h"
+
 #include <QApplication>
-#include <QEvent>
-#include <QFile>
 #include <QLabel>
-#include <QTimer>
 #include <QWidget>
-
-#include <cstdio>
-
-namespace {
-
-class FirstPaint : public QObject
-{
-public:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && !m_seen) {
-            m_seen = true;
-            // Report once the paint has been handled and flushed to the screen.
-            QTimer::singleShot(0, qApp, [] {
-                std::printf("painted\n");
-                QFile status(QStringLiteral("/proc/self/status"));
-                if (status.open(QIODevice::ReadOnly)) {
-                    for (const QByteArray& line : status.readAll().split('\n')) {
-                        if (line.startsWith("VmHWM:"))
-                            std::printf("%s\n", line.constData());
-                    }
-                }
-                std::fflush(stdout);
-                QApplication::quit();
-            });
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    bool m_seen = false;
-};
-
-} // namespace
 
 int main(int argc, char* argv[])
 {

@@ -17,6 +17,7 @@
 #include "EmployeeDetails.h"
 #include "ExtraPics.h"
 #include "FinalResults.h"
+#include "FirstPaint.h"
 #include "MainWindow.h"
 #include "OpenExtraPics.h"
 #include "OpenPictureFile.h"
@@ -31,11 +32,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEvent>
-#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -43,39 +41,6 @@
 #include <vector>
 
 namespace {
-
-QByteArray peakMemoryLine()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("VmHWM:"))
-                return line;
-        }
-    }
-    return "VmHWM: unknown";
-}
-
-// Prints "painted" once the watched window's first paint has been handled, then quits.
-class FirstPaint : public QObject
-{
-public:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && !m_seen) {
-            m_seen = true;
-            QTimer::singleShot(0, qApp, [] {
-                std::printf("painted\n%s\n", peakMemoryLine().constData());
-                std::fflush(stdout);
-                QApplication::quit();
-            });
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    bool m_seen = false;
-};
 
 int startupChild(int argc, char* argv[])
 {

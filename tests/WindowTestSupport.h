@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Helpers shared by the window tests: recording message boxes and program ends, finding
-// controls by name, and checking geometry given in twips.
+// Helpers shared by the window tests: recording message boxes and program ends, a fresh
+// program state and window set for every test function, finding controls by name, and
+// checking geometry given in twips.
 
 #include "Layout.h"
+#include "ProgramState.h"
+#include "Resources.h"
 #include "SaveTable.h"
 #include "Services.h"
+#include "WindowSet.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -14,6 +18,8 @@
 #include <QStringList>
 #include <QTest>
 #include <QWidget>
+
+#include <memory>
 
 struct ServiceRecorder
 {
@@ -34,6 +40,34 @@ struct ServiceRecorder
         messages.clear();
         titles.clear();
         ends = 0;
+    }
+};
+
+// The program state and its windows, made afresh for every test function, with message
+// boxes and program ends recorded. A test class derives from it beside QObject and calls
+// startRecording() from initTestCase(), makeWindows() from init() and dropWindows() from
+// cleanup().
+struct WindowFixture
+{
+    ServiceRecorder recorder;
+    std::unique_ptr<ProgramState> state;
+    std::unique_ptr<WindowSet> windows;
+
+    void startRecording()
+    {
+        initTalvoResources();
+        recorder.install();
+    }
+    void makeWindows()
+    {
+        recorder.clear();
+        state = std::make_unique<ProgramState>();
+        windows = std::make_unique<WindowSet>(*state);
+    }
+    void dropWindows()
+    {
+        windows.reset();
+        state.reset();
     }
 };
 

@@ -150,34 +150,32 @@ void closePopup()
     }
 }
 
+// Shows the employee details window and presses F1 in its text box `field`; nullptr when
+// the window is not shown.
+QLineEdit* pressF1In(EmployeeDetails& details, const char* field)
+{
+    details.showWindow();
+    if (!QTest::qWaitForWindowExposed(&details))
+        return nullptr;
+    QLineEdit* edit = child<QLineEdit>(details, field);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_F1);
+    return edit;
+}
+
 } // namespace
 
-class HelpTest : public QObject
+class HelpTest : public QObject, private WindowFixture
 {
     Q_OBJECT
 
-private:
-    ServiceRecorder recorder;
-    std::unique_ptr<ProgramState> state;
-    std::unique_ptr<WindowSet> windows;
-
 private slots:
-    void initTestCase()
-    {
-        initTalvoResources();
-        recorder.install();
-    }
-    void init()
-    {
-        recorder.clear();
-        state = std::make_unique<ProgramState>();
-        windows = std::make_unique<WindowSet>(*state);
-    }
+    void initTestCase() { startRecording(); }
+    void init() { makeWindows(); }
     void cleanup()
     {
         closePopup();
-        windows.reset();
-        state.reset();
+        dropWindows();
         ProgramFolder::setPath(QString());
         ProgramLauncher::setSearchPath(std::nullopt);
         ProgramLauncher::setStarter({});
@@ -318,11 +316,8 @@ void HelpTest::contextHelpOnlyWhereSwitchedOn()
 void HelpTest::f1ShowsTopicOfFocusedControl()
 {
     EmployeeDetails& details = windows->window<EmployeeDetails>();
-    details.showWindow();
-    QVERIFY(QTest::qWaitForWindowExposed(&details));
-    QLineEdit* name = child<QLineEdit>(details, "Text1");
-    name->setFocus();
-    QTest::keyClick(name, Qt::Key_F1);
+    QLineEdit* name = pressF1In(details, "Text1");
+    QVERIFY(name);
     QVERIFY(popup());
     QCOMPARE(popup()->topic(), 20);
     QVERIFY(popup()->text().contains(QLatin1String("<h2>Employees Name</h2>")));
@@ -439,11 +434,7 @@ void HelpTest::helpFileFollowsActionLevelsWindow()
     QVERIFY(popup()->text().contains(QLatin1String("From the program help file")));
     QCOMPARE(popup()->helpFile(), dir.filePath(QStringLiteral("Helpfile/helpfile.hlp")));
     closePopup();
-    details.showWindow();
-    QVERIFY(QTest::qWaitForWindowExposed(&details));
-    QLineEdit* name = child<QLineEdit>(details, "Text1");
-    name->setFocus();
-    QTest::keyClick(name, Qt::Key_F1);
+    QVERIFY(pressF1In(details, "Text1"));
     QVERIFY(popup());
     QVERIFY(popup()->text().contains(QLatin1String("From the program help file name")));
 }
@@ -582,11 +573,7 @@ void HelpTest::screenshots()
         QSKIP("TALVO_SCREENSHOTS not set");
 
     EmployeeDetails& details = windows->window<EmployeeDetails>();
-    details.showWindow();
-    QVERIFY(QTest::qWaitForWindowExposed(&details));
-    QLineEdit* location = child<QLineEdit>(details, "Text3");
-    location->setFocus();
-    QTest::keyClick(location, Qt::Key_F1);
+    QVERIFY(pressF1In(details, "Text3"));
     QVERIFY(popup());
     // The window with the pop-up beside the control, as the assessor sees it.
     const QRect windowArea(details.mapToGlobal(QPoint(0, 0)), details.size());

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window driven as an assessor drives it: clicks on tab headers and pictures,
 // command buttons and their access keys; what the panels, score boxes and message boxes show.
+#include "CautionStatement.h"
+#include "FinalResults.h"
 #include "MainWindow.h"
 #include "OptionCatalogue.h"
 #include "OptionPanel.h"
@@ -9,6 +11,7 @@
 #include "Services.h"
 #include "TabbedPanel.h"
 #include "WindowSet.h"
+#include "WindowTestSupport.h"
 
 #include <QFontInfo>
 #include <QHash>
@@ -20,12 +23,6 @@
 #include <memory>
 
 namespace {
-
-struct Message
-{
-    QString text;
-    QString title;
-};
 
 QString allMissing(int group)
 {
@@ -42,8 +39,7 @@ private:
     std::unique_ptr<ProgramState> m_state;
     std::unique_ptr<WindowSet> m_windows;
     MainWindow* m_main = nullptr;
-    QList<Message> m_messages;
-    int m_ends = 0;
+    ServiceRecorder m_recorder;
 
     template <typename T> T* find(const QString& name) const
     {
@@ -112,23 +108,11 @@ private:
         }
     }
 
-    QStringList messageTexts() const
-    {
-        QStringList texts;
-        for (const Message& m : m_messages)
-            texts << m.text;
-        return texts;
-    }
-
 private slots:
     void init()
     {
-        m_messages.clear();
-        m_ends = 0;
-        MessageService::setHandler([this](const QString& text, const QString& title) {
-            m_messages.append({text, title});
-        });
-        ProgramEnd::setHandler([this] { ++m_ends; });
+        m_recorder.clear();
+        m_recorder.install();
         m_state = std::make_unique<ProgramState>();
         m_windows = std::make_unique<WindowSet>(*m_state);
         m_main = &m_windows->window<MainWindow>();
@@ -321,14 +305,14 @@ private slots:
     void freshAssessmentGivesAllSeventeenMessages()
     {
         QTest::mouseClick(find<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
-        QCOMPARE(m_messages.size(), 17);
+        QCOMPARE(m_recorder.messages.size(), 17);
         for (int i = 0; i < 17; ++i) {
-            QCOMPARE(m_messages[i].text, allMissing(i));
-            QCOMPARE(m_messages[i].title, QStringLiteral("Project1"));
+            QCOMPARE(m_recorder.messages[i], allMissing(i));
+            QCOMPARE(m_recorder.titles[i], QStringLiteral("Project1"));
         }
-        QCOMPARE(m_messages.first().text,
+        QCOMPARE(m_recorder.messages.first(),
                  QStringLiteral("You have not completed all of the necessary fields for Upper Arm (Right)"));
-        QCOMPARE(m_messages.last().text,
+        QCOMPARE(m_recorder.messages.last(),
                  QStringLiteral("You have not completed all of the necessary fields for Force Lower Body"));
         QVERIFY(m_main->isVisible());
         QCOMPARE(m_state->results.GrandScoreLeft, 0);
@@ -336,15 +320,43 @@ private slots:
 
     void onlyTheMissingGroupsAreNamed()
     {
+        // What an earlier publication left: results, score sheet labels and save table cells.
+        m_state->results.GrandScoreRight = 6;
+        m_state->results.ScoreD = 4;
+        FinalResults& sheet = m_windows->window<FinalResults>();
+        const QStringList sheetLabels = {"Label2",  "Label3",  "Label10", "Label16",
+                                         "Label17", "Label21", "Label25", "Label26"};
+        for (const QString& label : sheetLabels)
+            sheet.findChild<QLabel*>(label)->setText(QStringLiteral("9"));
+        for (int row = 0; row < SaveTable::RowCount; ++row) {
+            if (row < SaveTable::FirstOptionRow || row > SaveTable::FirstOptionRow + rula::OptionCount - 1)
+                m_state->saveTable.setValue(row, std::int16_t(9));
+        }
+
         completeAllBut({rula::Group::Trunk, rula::Group::ForceLower});
         choose(rula::Group::Trunk, 5); // an adjustment does not complete a group
         QTest::mouseClick(find<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
         QCOMPARE(
-            messageTexts(),
+            m_recorder.messages,
             QStringList({QStringLiteral("You have not completed all of the necessary fields for the Trunk"),
                          QStringLiteral("You have not completed all of the necessary fields for Force Lower Body")}));
-        QCOMPARE(m_state->results.GrandScoreRight, 0);
+
+        // An unsuccessful run changes no result, label, table cell or window.
+        QCOMPARE(m_state->results.GrandScoreRight, 6);
+        QCOMPARE(m_state->results.ScoreD, 4);
+        QCOMPARE(m_state->results.PostureScoreARight, 0);
+        for (const QString& label : sheetLabels)
+            QCOMPARE(sheet.findChild<QLabel*>(label)->text(), QStringLiteral("9"));
+        QCOMPARE(sheet.findChild<QLabel*>(QStringLiteral("Label20"))->text(), QString());
+        for (int row = 0; row < SaveTable::RowCount; ++row) {
+            if (row < SaveTable::FirstOptionRow || row > SaveTable::FirstOptionRow + rula::OptionCount - 1)
+                QCOMPARE(m_state->saveTable.value(row), SaveCell(std::int16_t(9)));
+            else
+                QVERIFY(std::holds_alternative<std::monostate>(m_state->saveTable.value(row)));
+        }
         QVERIFY(m_main->isVisible());
+        QVERIFY(!sheet.isVisible());
+        QVERIFY(!m_windows->exists<CautionStatement>() || !m_windows->window<CautionStatement>().isVisible());
     }
 
     void adjustmentAloneIsIncomplete()
@@ -353,7 +365,7 @@ private slots:
         choose(rula::Group::UpperRight, 6);
         QTest::mouseClick(find<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
         QCOMPARE(
-            messageTexts(),
+            m_recorder.messages,
             QStringList({QStringLiteral("You have not completed all of the necessary fields for Upper Arm (Right)")}));
     }
 
@@ -362,7 +374,7 @@ private slots:
         completeAllBut({});
         choose(rula::Group::ForceLower, 4); // force 3 on the lower body
         QTest::mouseClick(find<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_recorder.messages.isEmpty());
         // Every score 1, force and muscle of the lower body 3 and 1: score D = 1 + 3 + 1 = 5.
         QCOMPARE(m_state->results.PostureScoreARight, 1);
         QCOMPARE(m_state->results.ScoreD, 5);
@@ -372,10 +384,10 @@ private slots:
     void extraPicturesNeedLoadingFirst()
     {
         QTest::mouseClick(find<QPushButton>(QStringLiteral("Command4")), Qt::LeftButton);
-        QCOMPARE(m_messages.size(), 1);
-        QCOMPARE(m_messages[0].text, QStringLiteral("You have not loaded any extra pictures yet. Please load extra "
-                                                    "pictures before viewing them"));
-        QCOMPARE(m_messages[0].title, QStringLiteral("Error"));
+        QCOMPARE(m_recorder.messages.size(), 1);
+        QCOMPARE(m_recorder.messages[0], QStringLiteral("You have not loaded any extra pictures yet. Please load extra "
+                                                        "pictures before viewing them"));
+        QCOMPARE(m_recorder.titles[0], QStringLiteral("Error"));
         QVERIFY(m_main->isVisible());
     }
 
@@ -413,14 +425,15 @@ private slots:
 
         // An access key clicks its button as a mouse click would (after the button's press animation).
         QTest::keyClick(m_main, Qt::Key_R, Qt::AltModifier);
-        QTRY_COMPARE(m_messages.size(), 17);
-        m_messages.clear();
+        QTRY_COMPARE(m_recorder.messages.size(), 17);
+        m_recorder.messages.clear();
+        m_recorder.titles.clear();
         QTest::keyClick(m_main, Qt::Key_P, Qt::AltModifier);
-        QTRY_COMPARE(m_messages.size(), 1);
-        QCOMPARE(m_messages[0].title, QStringLiteral("Error"));
-        QCOMPARE(m_ends, 0);
+        QTRY_COMPARE(m_recorder.messages.size(), 1);
+        QCOMPARE(m_recorder.titles[0], QStringLiteral("Error"));
+        QCOMPARE(m_recorder.ends, 0);
         QTest::keyClick(m_main, Qt::Key_E, Qt::AltModifier);
-        QTRY_COMPARE(m_ends, 1);
+        QTRY_COMPARE(m_recorder.ends, 1);
     }
 
     // Positions in window terms: the tabbed panel stands at 264, 0 and a tab's controls are

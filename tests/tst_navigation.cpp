@@ -33,15 +33,11 @@ using Sheet = std::map<QString, int>;
 
 } // namespace
 
-class NavigationTest : public QObject
+class NavigationTest : public QObject, private WindowFixture
 {
     Q_OBJECT
 
 private:
-    ServiceRecorder recorder;
-    std::unique_ptr<ProgramState> state;
-    std::unique_ptr<WindowSet> windows;
-
     MainWindow& main() { return windows->window<MainWindow>(); }
     // Clicks the picture of option `number` of `group`, switching to its tab first by a
     // click on the tab's header.
@@ -51,22 +47,9 @@ private:
     void checkVisible(const QList<QWidget*>& shown);
 
 private slots:
-    void initTestCase()
-    {
-        initTalvoResources();
-        recorder.install();
-    }
-    void init()
-    {
-        recorder.clear();
-        state = std::make_unique<ProgramState>();
-        windows = std::make_unique<WindowSet>(*state);
-    }
-    void cleanup()
-    {
-        windows.reset();
-        state.reset();
-    }
+    void initTestCase() { startRecording(); }
+    void init() { makeWindows(); }
+    void cleanup() { dropWindows(); }
 
     void wholeRoad();
     void everyExitEnds();
@@ -209,6 +192,18 @@ void NavigationTest::wholeRoad()
     QCOMPARE(cellString(table.value(88)), QStringLiteral("E-042"));
     QCOMPARE(cellString(table.value(89)), QStringLiteral("Packing line 3"));
 
+    // Back and "&Action Level >>" again, without a new View Results: the same window with
+    // the same levels and cells.
+    click(action, "Command2");
+    checkVisible({&results});
+    click(results, "Command2");
+    QCOMPARE(&windows->window<RULAAction>(), &action);
+    checkVisible({&action});
+    QCOMPARE(labelText(action, "Label1"), QStringLiteral("Action Level 4"));
+    QCOMPARE(labelText(action, "Label3"), QStringLiteral("Action Level 2"));
+    QCOMPARE(cellString(table.value(0)), QStringLiteral("Action Level 2"));
+    QCOMPARE(cellString(table.value(9)), QStringLiteral("Investigation and changes are required immediately"));
+
     // Back, back: the main window still holds every choice.
     click(action, "Command2");
     checkVisible({&results});
@@ -276,6 +271,14 @@ void NavigationTest::wholeRoad()
 
 void NavigationTest::everyExitEnds()
 {
+    // "Exit " of the caution window at start ends before any other window exists.
+    CautionStatement& caution = windows->window<CautionStatement>();
+    caution.showWindow();
+    click(caution, "Command2");
+    QCOMPARE(recorder.ends, 1);
+    QVERIFY(!windows->exists<EmployeeDetails>() && !windows->exists<MainWindow>());
+    recorder.clear();
+
     struct ExitButton
     {
         AppWindow* window;

@@ -96,32 +96,14 @@ bool captionFits(const QPushButton* button)
 
 } // namespace
 
-class ResultsWindowsTest : public QObject
+class ResultsWindowsTest : public QObject, private WindowFixture
 {
     Q_OBJECT
 
-private:
-    ServiceRecorder recorder;
-    std::unique_ptr<ProgramState> state;
-    std::unique_ptr<WindowSet> windows;
-
 private slots:
-    void initTestCase()
-    {
-        initTalvoResources();
-        recorder.install();
-    }
-    void init()
-    {
-        recorder.clear();
-        state = std::make_unique<ProgramState>();
-        windows = std::make_unique<WindowSet>(*state);
-    }
-    void cleanup()
-    {
-        windows.reset();
-        state.reset();
-    }
+    void initTestCase() { startRecording(); }
+    void init() { makeWindows(); }
+    void cleanup() { dropWindows(); }
 
     void fontsResolveToTheInstalledFaces();
     void cautionLayoutAndTexts();

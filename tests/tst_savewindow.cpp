@@ -10,6 +10,8 @@
 #include "PictureControl.h"
 #include "ProgramState.h"
 #include "RULAAction.h"
+#include "ResultDatabase.h"
+#include "ResultTextFile.h"
 #include "SaveResults.h"
 #include "SaveWindow.h"
 #include "Services.h"
@@ -481,6 +483,88 @@ private slots:
         QCOMPARE(m_state->SaveFileName, QStringLiteral(" RULA Analysis"));
         QCOMPARE(m_ends, 1);
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral(" RULA Analysis.txt"))));
+    }
+
+    // A name that reaches outside the chosen folder is refused before anything is looked up
+    // or touched: no overwrite question about a file elsewhere, and the program goes on.
+    void aNameThatLeavesTheFolderIsRefused()
+    {
+        QTemporaryDir dir;
+        const QString chosen = dir.filePath(QStringLiteral("chosen"));
+        QVERIFY(QDir().mkpath(chosen + QStringLiteral("/sub")));
+        writeFile(chosen + QStringLiteral("/sub/x RULA Analysis.txt"), "elsewhere");
+        writeFile(dir.filePath(QStringLiteral("y RULA Analysis.mdb")), "beside");
+        SaveWindow& save = openSaveIn(chosen, QString());
+        for (const QString& name : {QStringLiteral("sub/x"), QStringLiteral("../y"), QStringLiteral("sub\\x")}) {
+            m_messages.clear();
+            control<QLineEdit>(&save, "Text1")->setText(name);
+            QTest::mouseClick(control<QPushButton>(&save, "Command1"), Qt::LeftButton);
+            QVERIFY2(!m_windows->exists<OverwriteFile>(), qPrintable(name));
+            QCOMPARE(m_messages.size(), std::size_t(1));
+            QCOMPARE(m_messages[0].title, QStringLiteral("Error"));
+            QCOMPARE(m_ends, 0);
+            QVERIFY(save.isVisible());
+            QCOMPARE(control<QLineEdit>(&save, "Text1")->text(), name);
+        }
+        QCOMPARE(readAll(chosen + QStringLiteral("/sub/x RULA Analysis.txt")), QByteArray("elsewhere"));
+        QCOMPARE(readAll(dir.filePath(QStringLiteral("y RULA Analysis.mdb"))), QByteArray("beside"));
+        QCOMPARE(QDir(chosen).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("sub")});
+    }
+
+    // The Save window stays open while the assessor goes back to the main window and changes
+    // an option: the save then writes the options as they are now beside the scores of the
+    // last View Results. Empty employee boxes give empty texts and no employee table.
+    void optionsChangedAfterTheResultsAreSavedAsTheyAreNow()
+    {
+        QTemporaryDir dir;
+        CautionStatement& caution = m_windows->window<CautionStatement>();
+        caution.showWindow();
+        click(caution, "Command1");
+        click(m_windows->window<EmployeeDetails>(), "Command1"); // all three boxes empty
+        for (int row : {87, 88, 89})
+            QCOMPARE(m_state->saveTable.value(row), SaveCell(QString()));
+
+        MainWindow& main = m_windows->window<MainWindow>();
+        QVERIFY(main.isVisible());
+        // Every score 1, no static muscle use and no force: every result 1.
+        for (const char* frame :
+             {"Frame1", "Frame9", "Frame17", "Frame19", "Frame23", "Frame27", "Frame29", "Frame33", "Frame53",
+              "Frame57", "Frame65", "Frame36", "Frame38", "Frame40", "Frame41", "Frame45", "Frame49"})
+            clickOption(main, frame);
+        click(main, "Command2");
+        click(caution, "Command1");
+        FinalResults& results = m_windows->window<FinalResults>();
+        click(results, "Command2");
+        RULAAction& action = m_windows->window<RULAAction>();
+        click(action, "Command7"); // &Save
+        SaveWindow& save = saveWindow();
+        QVERIFY(control<FolderList>(&save, "Dir1")->setPath(dir.path()));
+        control<QLineEdit>(&save, "Text1")->setText(QStringLiteral("Later"));
+
+        click(action, "Command2");  // << Back
+        click(results, "Command6"); // << Back
+        QVERIFY(main.isVisible());
+        clickOption(main, "Frame4"); // upper arm right: option 4 instead of option 1, score 3
+        QVERIFY(save.isVisible());
+        click(save, "Command1");
+        QCOMPARE(m_ends, 1);
+
+        const ResultTextFile::Parsed text =
+            ResultTextFile::parse(readAll(dir.filePath(QStringLiteral("Later RULA Analysis.txt"))));
+        QVERIFY2(text.ok, qPrintable(text.error));
+        auto value = [&text](int row) { return text.items[static_cast<std::size_t>(2 * row + 1)]; };
+        QCOMPARE(value(21), SaveCell(QStringLiteral("False"))); // "Upper Right - Option 1"
+        QCOMPARE(value(24), SaveCell(QStringLiteral("True")));  // "Upper Right - Option 4"
+        QCOMPARE(value(10), SaveCell(std::int16_t(1)));         // the upper arm score viewed last
+        QCOMPARE(value(91), SaveCell(std::int16_t(1)));
+        QCOMPARE(value(87), SaveCell(QString()));
+        const ResultDatabase::Contents db =
+            ResultDatabase::read(dir.filePath(QStringLiteral("Later RULA Analysis.mdb")));
+        QVERIFY2(db.error.isEmpty(), qPrintable(db.error));
+        QCOMPARE(db.tables, QStringList{QStringLiteral("RULAResult")});
+        QCOMPARE(db.resultRows.size(), 1);
+        QCOMPARE(db.resultRows[0][12], QStringLiteral("1")); // "Upper Right Arm Score"
     }
 
     // The whole road of one assessment, by clicks and typing only, down to the saved file,

@@ -122,8 +122,12 @@ void SaveWindow::save()
     name->setFocus();
     m_state.SaveFileName = name->text() + QStringLiteral(" RULA Analysis");
     const QString folder = saveFolder();
-    const bool textExists = resultFileExists(resultTextPath(folder, m_state.SaveFileName));
-    const bool databaseExists = resultFileExists(resultDatabasePath(folder, m_state.SaveFileName));
+    // Only a name that stands for one file of this folder is looked up; any other ("a/b",
+    // "../x") is refused by the save routine with its reason before anything is touched,
+    // so no file outside the chosen folder can lead to the overwrite question.
+    const bool usable = unsafeStemReason(m_state.SaveFileName).isEmpty();
+    const bool textExists = usable && resultFileExists(resultTextPath(folder, m_state.SaveFileName));
+    const bool databaseExists = usable && resultFileExists(resultDatabasePath(folder, m_state.SaveFileName));
     if (textExists || databaseExists) {
         m_windows.window<OverwriteFile>().showWindow();
         name->clear();
