@@ -158,24 +158,26 @@ void ResultsWindowsTest::cautionLayoutAndTexts()
     QCOMPARE(caution.windowTitle(), QStringLiteral("TALVO - Caution Statement"));
     QCOMPARE(caution.size(), QSize(9405 / 15, 7680 / 15));
 
-    QCOMPARE(child<QLabel>(caution, "Label2")->geometry(), twips(2040, 0, 4575, 735));
-    QCOMPARE(child<QLabel>(caution, "Label1")->geometry(), twips(480, 960, 8415, 2055));
-    QCOMPARE(child<QLabel>(caution, "Label3")->geometry(), twips(480, 3240, 8535, 2655));
-    QCOMPARE(child<QPushButton>(caution, "Command1")->geometry(), twips(4800, 6360, 1935, 975));
-    QCOMPARE(child<QPushButton>(caution, "Command2")->geometry(), twips(7080, 6360, 1935, 975));
+    const char* arial = "Liberation Sans";
+    const char* firstParagraph =
+        "This software package is intended to assist people who design or assess workplaces, to help to identify "
+        "and reduce or eliminate, possible risks of Work-related Musculo-Skeletal Disorders (WMSDs).  In no way can "
+        "it be presumed to guarantee that such problems will not arise.  Rather it provides aids to what can be "
+        "considered good practice.  Users employ this tool at their own risk.";
+    const char* secondParagraph =
+        "Proper and appropriate application of this tool is expected to give most workers a reasonable level of "
+        "protection from musculo-skeletal injuries in most jobs.  In particular it attempts to address those jobs "
+        "that have a high degree of repetition.  However marginal situations will inevitably arise where the "
+        "exercise of professional judgement and experience is necessary.  In such cases the advice of specialists "
+        "such as ergonomists must be requested.";
+    checkDesign(caution, {
+                             {"Label2", "QLabel", 2040, 0, 4575, 735, "Cautionary Note", arial, 27.75, true},
+                             {"Label1", "QLabel", 480, 960, 8415, 2055, firstParagraph, arial, 14.25, false},
+                             {"Label3", "QLabel", 480, 3240, 8535, 2655, secondParagraph, arial, 14.25, false},
+                             {"Command1", "QPushButton", 4800, 6360, 1935, 975, "Accept", arial, 12, true},
+                             {"Command2", "QPushButton", 7080, 6360, 1935, 975, "Exit ", arial, 12, true},
+                         });
 
-    QCOMPARE(labelText(caution, "Label2"), QStringLiteral("Cautionary Note"));
-    QCOMPARE(child<QPushButton>(caution, "Command1")->text(), QStringLiteral("Accept"));
-    QCOMPARE(child<QPushButton>(caution, "Command2")->text(), QStringLiteral("Exit "));
-    const QString first = labelText(caution, "Label1");
-    QVERIFY(first.startsWith(QStringLiteral("This software package is intended")));
-    QVERIFY(first.contains(QStringLiteral("(WMSDs).  In no way")));
-    QVERIFY(first.endsWith(QStringLiteral("Users employ this tool at their own risk.")));
-    QCOMPARE(first.count(QStringLiteral(".  ")), 3);
-    const QString second = labelText(caution, "Label3");
-    QVERIFY(second.startsWith(QStringLiteral("Proper and appropriate application")));
-    QVERIFY(second.endsWith(QStringLiteral("the advice of specialists such as ergonomists must be requested.")));
-    QCOMPARE(second.count(QStringLiteral(".  ")), 3);
     QVERIFY(child<QLabel>(caution, "Label1")->wordWrap());
     QVERIFY(child<QLabel>(caution, "Label3")->wordWrap());
     QVERIFY(!windows->exists<EmployeeDetails>());
@@ -395,8 +397,25 @@ void ResultsWindowsTest::finalResultsLayout()
     QCOMPARE(child<QPushButton>(results, "Command7")->geometry(), twips(8760, 9840, 2055, 855));
     QCOMPARE(child<QPushButton>(results, "Command6")->geometry(), twips(10800, 9840, 2055, 855));
     QCOMPARE(child<QPushButton>(results, "Command2")->geometry(), twips(12840, 9840, 2055, 855));
+    QCOMPARE(child<QPushButton>(results, "Command7")->text(), QStringLiteral("&Exit"));
     QCOMPARE(child<QPushButton>(results, "Command6")->text(), QStringLiteral("<< &Back"));
     QCOMPARE(child<QPushButton>(results, "Command2")->text(), QStringLiteral("&Action Level >>"));
+    for (QPushButton* button : results.findChildren<QPushButton*>()) {
+        QCOMPARE(QFontInfo(button->font()).family(), QStringLiteral("Comic Neue"));
+        QCOMPARE(button->font().pointSizeF(), 12.0);
+        QVERIFY(!button->font().bold());
+    }
+    QCOMPARE(results.findChildren<QPushButton*>().size(), 3);
+    // Value labels in Comic Sans MS 14.25 pt, the grand scores in 24 pt bold.
+    for (const Box& box : boxes) {
+        const QFont font = child<QLabel>(results, box.name)->font();
+        const bool grand = qstrcmp(box.name, "Label16") == 0 || qstrcmp(box.name, "Label17") == 0;
+        QCOMPARE(QFontInfo(font).family(), QStringLiteral("Comic Neue"));
+        QCOMPARE(font.pointSizeF(), grand ? 24.0 : 14.25);
+        QCOMPARE(font.bold(), grand);
+    }
+    QCOMPARE(results.findChildren<QLabel*>().size(), std::size(boxes) + 1);
+    QVERIFY(child<QLabel>(results, "Label1")->font().bold());
 
     // Keyboard order: Action Level, Exit, Back; Action Level has the focus on opening.
     results.showWindow();
@@ -646,6 +665,8 @@ void ResultsWindowsTest::overviewShowsAndHides()
     QCOMPARE(exitButton->geometry(), twips(8880, 0, 1935, 855));
     QCOMPARE(exitButton->text(), QStringLiteral("&Exit"));
     QCOMPARE(QFontInfo(exitButton->font()).family(), QStringLiteral("Comic Neue"));
+    QCOMPARE(exitButton->font().pointSizeF(), 12.0);
+    QVERIFY(!exitButton->font().bold());
     QVERIFY(!(overview.windowFlags() & Qt::WindowContextHelpButtonHint));
 
     overview.showWindow();
