@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SaveTable.h"
 
+#include "ModelText.h"
+
 namespace {
 
 struct FixedRow
@@ -59,11 +61,6 @@ constexpr int ScoreRows[rula::GroupCount] = {
     20, // ForceLower
 };
 
-QString fromView(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 } // namespace
 
 QString SaveTable::labelText(int row)
@@ -71,7 +68,7 @@ QString SaveTable::labelText(int row)
     const int option = row - FirstOptionRow;
     if (option >= 0 && option < rula::OptionCount) {
         const rula::OptionInfo& info = rula::options()[option];
-        return QStringLiteral("%1 - Option %2").arg(fromView(rula::groupInfo(info.group).key)).arg(info.number);
+        return QStringLiteral("%1 - Option %2").arg(modelText(rula::groupInfo(info.group).key)).arg(info.number);
     }
     for (const FixedRow& fixed : FixedRows) {
         if (fixed.row == row)

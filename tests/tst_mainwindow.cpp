@@ -4,6 +4,7 @@
 #include "CautionStatement.h"
 #include "FinalResults.h"
 #include "MainWindow.h"
+#include "ModelText.h"
 #include "OptionCatalogue.h"
 #include "OptionPanel.h"
 #include "PictureControl.h"
@@ -82,7 +83,7 @@ private:
     {
         const rula::GroupInfo& info = rula::groupInfo(group);
         const rula::OptionInfo& option = rula::options()[static_cast<std::size_t>(info.firstOption + number - 1)];
-        clickPicture(QString::fromUtf8(option.picture.data(), static_cast<int>(option.picture.size())));
+        clickPicture(modelText(option.picture));
     }
 
     QString score(const char* box) const { return find<QLabel>(QString::fromLatin1(box))->text(); }
@@ -149,16 +150,15 @@ private slots:
     {
         QSet<QString> pictures;
         for (const rula::OptionInfo& option : rula::options()) {
-            const QString panelName = QString::fromUtf8(option.panel.data(), static_cast<int>(option.panel.size()));
-            const QString pictureName =
-                QString::fromUtf8(option.picture.data(), static_cast<int>(option.picture.size()));
+            const QString panelName = modelText(option.panel);
+            const QString pictureName = modelText(option.picture);
             auto* panel = find<OptionPanel>(panelName);
             QVERIFY2(panel, qPrintable(panelName));
             QVERIFY2(buttonFace(panel->objectName().toLatin1().constData()), qPrintable(panelName));
             auto* picture = panel->findChild<PictureControl*>(pictureName);
             QVERIFY2(picture, qPrintable(pictureName));
             QCOMPARE(picture->parentWidget(), panel);
-            QCOMPARE(picture->art(), QString::fromUtf8(option.art.data(), static_cast<int>(option.art.size())));
+            QCOMPARE(picture->art(), modelText(option.art));
             QVERIFY(panel->rect().contains(picture->geometry()));
             QVERIFY(picture->geometry() != panel->rect());
             QCOMPARE(picture->focusPolicy(), Qt::NoFocus);

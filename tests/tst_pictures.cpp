@@ -5,6 +5,7 @@
 // the final results window's value labels, and its edges lie under the window's lines.
 
 #include "MainLayout.h"
+#include "ModelText.h"
 #include "OptionCatalogue.h"
 #include "PictureLibrary.h"
 #include "Resources.h"
@@ -22,11 +23,6 @@
 #include <optional>
 
 namespace {
-
-QString qs(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), int(text.size()));
-}
 
 struct Card
 {
@@ -225,8 +221,8 @@ private slots:
     void everyOptionShowsItsPictureAtItsControlSize()
     {
         for (const rula::OptionInfo& option : rula::options()) {
-            const QString art = qs(option.art);
-            const QString where = qs(option.panel) + " " + art;
+            const QString art = modelText(option.art);
+            const QString where = modelText(option.panel) + " " + art;
             QVERIFY2(PictureLibrary::exists(art), qPrintable(where));
             QCOMPARE(PictureLibrary::designSize(art), designSizeOf(art));
             const QSize size = mainlayout::pictureSize(option.panel);
@@ -244,8 +240,8 @@ private slots:
     void onlyLeftSideDrawingsAreMirrored()
     {
         for (const rula::OptionInfo& option : rula::options()) {
-            const QString art = qs(option.art);
-            const bool leftGroup = qs(rula::groupInfo(option.group).key).contains(QLatin1String("Left"));
+            const QString art = modelText(option.art);
+            const bool leftGroup = modelText(rula::groupInfo(option.group).key).contains(QLatin1String("Left"));
             const bool drawing = cards().count(art) == 0 && !captions().contains(art);
             QCOMPARE(option.mirrored, leftGroup && drawing);
         }
@@ -296,7 +292,7 @@ private slots:
         // Type shrinks with the picture: at the size of its control every text (the raised
         // degree marks aside) must keep a readable height and width.
         for (const rula::OptionInfo& option : rula::options()) {
-            const QString art = qs(option.art);
+            const QString art = modelText(option.art);
             const QList<SvgText> texts = textsOf(art);
             QVERIFY2(!texts.isEmpty(), qPrintable(art));
             double largest = 0;
@@ -320,7 +316,7 @@ private slots:
     {
         QSet<QString> checked;
         for (const rula::OptionInfo& option : rula::options()) {
-            const QString art = qs(option.art);
+            const QString art = modelText(option.art);
             if (!option.mirrored || checked.contains(art))
                 continue;
             checked.insert(art);

@@ -5,6 +5,7 @@
 #include "CaptionButton.h"
 #include "ExtraPics.h"
 #include "MainLayout.h"
+#include "ModelText.h"
 #include "OpenExtraPics.h"
 #include "OpenPictureFile.h"
 #include "OptionPanel.h"
@@ -23,15 +24,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-
-namespace {
-
-QString fromView(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
-}
-
-} // namespace
 
 MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(state, windows, Frame::FixedMaximised, true)
 {
@@ -77,12 +69,13 @@ void MainWindow::buildTabs()
         const rula::OptionInfo& option = options[static_cast<std::size_t>(i)];
         const mainlayout::PanelPlace* place = mainlayout::panelPlace(option.panel);
         if (!place) {
-            qFatal("The main window's layout has no place for panel %s", fromView(option.panel).toLatin1().constData());
+            qFatal("The main window's layout has no place for panel %s",
+                   modelText(option.panel).toLatin1().constData());
         }
         const int tab = rula::groupInfo(option.group).tab;
-        auto* panel = new OptionPanel(m_tabs->page(tab - 1), fromView(option.picture), fromView(option.art),
+        auto* panel = new OptionPanel(m_tabs->page(tab - 1), modelText(option.picture), modelText(option.art),
                                       option.mirrored, QRect(place->px, place->py, place->pw, place->ph));
-        panel->setObjectName(fromView(option.panel));
+        panel->setObjectName(modelText(option.panel));
         panel->setGeometry(place->x, place->y, place->w, place->h);
         panel->setSelected(m_state.assessment.isSelected(i));
         panel->picture()->setProperty("helpTopic", mainlayout::tabHelpTopic(tab));
@@ -91,7 +84,7 @@ void MainWindow::buildTabs()
     }
 
     for (const rula::GroupInfo& group : rula::groups()) {
-        const QByteArray name = fromView(group.scoreLabel).toLatin1();
+        const QByteArray name = modelText(group.scoreLabel).toLatin1();
         m_scoreBoxes[static_cast<std::size_t>(group.group)] = control<QLabel>(this, name.constData());
     }
 

@@ -5,6 +5,7 @@
 #include "CautionStatement.h"
 #include "FinalResults.h"
 #include "MainWindow.h"
+#include "ModelText.h"
 #include "ProgramState.h"
 #include "RULAAction.h"
 #include "WindowSet.h"
@@ -86,11 +87,6 @@ const SidePlace Sides[] = {
      SaveTable::RecommendationLeft},
 };
 
-QString text(std::string_view view)
-{
-    return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
-}
-
 } // namespace
 
 void PublishResults(ProgramState& state, WindowSet& windows)
@@ -120,11 +116,11 @@ void ShowActionLevels(ProgramState& state, WindowSet& windows)
         const std::optional<rula::ActionLevel> level = rula::classifyGrandScore(state.results.*side.grandScore);
         if (!level)
             continue; // a score outside 1 to 8 leaves this side as it was
-        const QString caption = text(level->caption);
+        const QString caption = modelText(level->caption);
         control<QLabel>(&action, side.captionLabel)->setText(caption);
         state.saveTable.setValue(side.captionRow, caption);
-        control<QLabel>(&action, side.textLabel)->setText(text(level->longText));
-        state.saveTable.setValue(side.recommendationRow, text(level->Recommendation));
+        control<QLabel>(&action, side.textLabel)->setText(modelText(level->longText));
+        state.saveTable.setValue(side.recommendationRow, modelText(level->Recommendation));
     }
     action.showWindow();
     if (windows.exists<FinalResults>())
