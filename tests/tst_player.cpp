@@ -48,9 +48,10 @@ void TestPlayer::initTestCase()
     // The clips are 2 seconds of 64 x 48 video, 10 frames a second, made once with
     //   gst-launch-1.0 videotestsrc num-buffers=20 ! video/x-raw,width=64,height=48,framerate=10/1
     //     ! vp8enc ! webmmux (theoraenc ! oggmux) ! filesink location=...
-    // No encoder for H.264 (or any MP4 video with timestamps) is available where the clips
-    // were made, so MP4 playback rests on the back end's decoder and is not checked here.
-    for (const char* name : {"clip.webm", "clip.ogv"})
+    // and the MP4 (H.264 baseline) one with
+    //   ffmpeg -f lavfi -i testsrc=size=64x48:rate=10 -t 2 -c:v libx264 -profile:v baseline
+    //     -pix_fmt yuv420p -crf 35 -movflags +faststart clip.mp4
+    for (const char* name : {"clip.webm", "clip.ogv", "clip.mp4"})
         QVERIFY2(QFileInfo::exists(QStringLiteral(TALVO_TEST_DATA "/clips/") + QLatin1String(name)), name);
 }
 
@@ -59,6 +60,7 @@ void TestPlayer::playsClip_data()
     QTest::addColumn<QString>("file");
     QTest::newRow("WebM (VP8)") << QStringLiteral("clip.webm");
     QTest::newRow("Ogg (Theora)") << QStringLiteral("clip.ogv");
+    QTest::newRow("MP4 (H.264)") << QStringLiteral("clip.mp4");
 }
 
 void TestPlayer::playsClip()
