@@ -57,9 +57,10 @@ struct OptionInfo
     std::string_view panel;   // "Frame1"
     std::string_view picture; // the picture control inside the panel, "Image1"
     OptionKind kind;
-    int value;            // base: the score it sets; adjustment: its delta (+1 or -1)
-    std::string_view art; // the drawing or text card it shows (a file in resources/pictures)
-    bool mirrored;        // left-side drawings are the right-side art mirrored
+    int value;                // base: the score it sets; adjustment: its delta (+1 or -1)
+    std::string_view art;     // the drawing or text card it shows (a file in resources/pictures)
+    bool mirrored;            // left-side drawings are the right-side art mirrored
+    std::string_view meaning; // the posture or circumstance shown: "upper arm flexed 45° to 90°" (UTF-8)
 };
 
 // The groups in order; groups()[int(g)] describes g.
