@@ -61,7 +61,7 @@ Parsed parse(const QByteArray& bytes)
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return fail(1, QStringLiteral("byte-order mark"));
     if (!bytes.isEmpty() && !bytes.endsWith(LineEnd))
-        return fail(0, QStringLiteral("the last line does not end in CR LF"));
+        return fail(int(bytes.count('\n')) + 1, QStringLiteral("the last line does not end in CR LF"));
 
     qsizetype pos = 0;
     int lineNumber = 0;
@@ -91,7 +91,8 @@ Parsed parse(const QByteArray& bytes)
         }
     }
     if (lineNumber != LineCount)
-        return fail(0, QStringLiteral("%1 lines instead of %2").arg(lineNumber).arg(LineCount));
+        return fail(lineNumber + 1,
+                    QStringLiteral("missing: the file ends after %1 of its %2 lines").arg(lineNumber).arg(LineCount));
     parsed.ok = true;
     return parsed;
 }

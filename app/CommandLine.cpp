@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+namespace {
+
+const char* const Examples = R"(
+Forms:
+  talvo-rula                           start an empty assessment
+  talvo-rula SAVED.txt                 reopen a saved assessment to revise it
+  talvo-rula --report SAVED.txt [-o OUT.pdf]
+                                       write the PDF report of a saved assessment
+  talvo-rula --compare BEFORE.txt AFTER.txt [-o OUT.pdf]
+                                       write a PDF comparing two assessments
+  talvo-rula --register FOLDER [-o OUT.csv]
+                                       list every saved assessment under FOLDER as CSV
+
+Examples:
+  talvo-rula "Smith RULA Analysis.txt"
+  talvo-rula --report "Smith RULA Analysis.txt"
+  talvo-rula --compare "Smith RULA Analysis.txt" "Smith after RULA Analysis.txt" -o change.pdf
+  talvo-rula --register /srv/assessments -o register.csv)";
+
+CommandLine usageError(const QString& text)
+{
+    CommandLine command;
+    command.mode = CommandLine::Mode::UsageError;
+    command.message = text;
+    return command;
+}
+
+} // namespace
+
+CommandLine ParseCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Scores a worker's posture by the RULA method (Rapid Upper Limb Assessment).") +
+        QString::fromLatin1(Examples));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption report(QStringLiteral("report"), QStringLiteral("Write the report of a saved assessment."),
+                                    QStringLiteral("SAVED.txt"));
+    const QCommandLineOption compare(QStringLiteral("compare"),
+                                     QStringLiteral("Compare BEFORE with AFTER (given after it) in one PDF."),
+                                     QStringLiteral("BEFORE.txt"));
+    const QCommandLineOption registerOption(QStringLiteral("register"),
+                                            QStringLiteral("Write one CSV row per saved assessment under FOLDER."),
+                                            QStringLiteral("FOLDER"));
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("The file to write instead of the default."),
+                                    QStringLiteral("FILE"));
+    parser.addOptions({report, compare, registerOption, output});
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A saved result text file to reopen."),
+                                 QStringLiteral("[SAVED.txt]"));
+
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+
+    CommandLine command;
+    if (parser.isSet(help)) {
+        command.mode = CommandLine::Mode::Help;
+        command.message = parser.helpText();
+        return command;
+    }
+    if (parser.isSet(version)) {
+        command.mode = CommandLine::Mode::Version;
+        command.message = QCoreApplication::applicationName() + QLatin1Char(' ') +
+                          QCoreApplication::applicationVersion() + QLatin1Char('\n');
+        return command;
+    }
+
+    const QStringList positional = parser.positionalArguments();
+    const int forms = int(parser.isSet(report)) + int(parser.isSet(compare)) + int(parser.isSet(registerOption));
+    if (forms > 1)
+        return usageError(QStringLiteral("--report, --compare and --register cannot be combined."));
+    for (const QCommandLineOption* single : {&report, &compare, &registerOption, &output}) {
+        if (parser.values(*single).size() > 1)
+            return usageError(QStringLiteral("--%1 may be given only once.").arg(single->names().constLast()));
+    }
+    command.output = parser.value(output);
+
+    if (parser.isSet(report)) {
+        command.mode = CommandLine::Mode::Report;
+        command.inputs = QStringList{parser.value(report)} + positional;
+        if (positional.size() != 0)
+            return usageError(QStringLiteral("--report takes one saved file; unexpected \"%1\".").arg(positional[0]));
+    } else if (parser.isSet(compare)) {
+        command.mode = CommandLine::Mode::Compare;
+        if (positional.size() != 1)
+            return usageError(QStringLiteral("--compare takes two saved files: --compare BEFORE.txt AFTER.txt."));
+        command.inputs = QStringList{parser.value(compare), positional[0]};
+    } else if (parser.isSet(registerOption)) {
+        command.mode = CommandLine::Mode::Register;
+        command.inputs = QStringList{parser.value(registerOption)};
+        if (positional.size() != 0)
+            return usageError(QStringLiteral("--register takes one folder; unexpected \"%1\".").arg(positional[0]));
+    } else {
+        if (positional.size() > 1)
+            return usageError(QStringLiteral("Only one saved file can be reopened at a time."));
+        if (parser.isSet(output))
+            return usageError(QStringLiteral("-o goes with --report, --compare or --register."));
+        command.inputs = positional;
+    }
+    for (const QString& input : command.inputs) {
+        if (input.isEmpty())
+            return usageError(QStringLiteral("An empty file name was given."));
+    }
+    return command;
+}
+
+bool RunsWithoutWindows(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return ParseCommandLine(arguments).mode != CommandLine::Mode::Windows;
+}

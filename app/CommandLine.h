@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the program was asked to do on its command line.
+struct CommandLine
+{
+    enum class Mode
+    {
+        Windows,   // the assessment windows, empty or with `inputs[0]` reopened
+        Report,    // --report SAVED.txt [-o out.pdf]
+        Compare,   // --compare BEFORE.txt AFTER.txt [-o out.pdf]
+        Register,  // --register FOLDER [-o register.csv]
+        Help,      // --help: `message` is the text to print
+        Version,   // --version: `message` is the text to print
+        UsageError // `message` is the one-line error
+    };
+
+    Mode mode = Mode::Windows;
+    QStringList inputs; // the files or folder the mode works on, in the order given
+    QString output;     // -o, empty when not given
+    QString message;
+};
+
+// Reads the arguments (the program's name first, as QCoreApplication::arguments() gives
+// them). Never exits and never prints: the caller prints `message` and chooses the status.
+CommandLine ParseCommandLine(const QStringList& arguments);
+
+// True when the arguments ask for a form that writes files or prints and opens no window, so
+// the program can run without a display.
+bool RunsWithoutWindows(int argc, char* argv[]);

@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "CommandLine.h"
+
+class QTextStream;
+class WindowSet;
+
+// The command-line forms that open no window. Each writes its one-line errors to `errors`
+// naming the file, and returns the exit status: 0 done, 1 bad input.
+int RunReportCommand(const CommandLine& command, QTextStream& errors);
+int RunCompareCommand(const CommandLine& command, QTextStream& errors);
+int RunRegisterCommand(const CommandLine& command, QTextStream& errors);
+
+// Restores the saved assessment at `path` into the windows before the caution window shows;
+// a file that cannot be read is reported in an "Error" box and the assessment stays empty.
+void ReopenAssessment(const QString& path, WindowSet& windows);

@@ -1,0 +1,226 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "SavedAssessment.h"
+
+#include "ModelText.h"
+#include "ResultTextFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <variant>
+
+namespace {
+
+using rula::Group;
+
+// The text file's line numbers of a row's label and value.
+int labelLine(int row)
+{
+    return 2 * row + 1;
+}
+int valueLine(int row)
+{
+    return 2 * row + 2;
+}
+
+QString quoted(const QString& text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+class Reader
+{
+public:
+    explicit Reader(const std::vector<SaveCell>& items) : m_items(items) {}
+
+    const SaveCell& value(int row) const { return m_items[static_cast<std::size_t>(valueLine(row) - 1)]; }
+
+    // An error when the labels of rows `first` to `last` are not the program's, in that order.
+    QString checkLabels(int first, int last) const
+    {
+        for (int row = first; row <= last; ++row) {
+            const SaveCell& label = m_items[static_cast<std::size_t>(labelLine(row) - 1)];
+            const QString expected = SaveTable::labelText(row);
+            const QString* text = std::get_if<QString>(&label);
+            if (!text || *text != expected)
+                return lineError(labelLine(row), QStringLiteral("the label %1 was expected").arg(quoted(expected)));
+        }
+        return {};
+    }
+
+    QString text(int row, QString& out) const
+    {
+        if (const auto* text = std::get_if<QString>(&value(row))) {
+            out = *text;
+            return {};
+        }
+        return lineError(valueLine(row), QStringLiteral("%1 must be a quoted text").arg(what(row)));
+    }
+
+    QString number(int row, std::int16_t& out) const
+    {
+        if (const auto* number = std::get_if<std::int16_t>(&value(row))) {
+            out = *number;
+            return {};
+        }
+        return lineError(valueLine(row), QStringLiteral("%1 must be a whole number").arg(what(row)));
+    }
+
+    QString oneOf(int row, const QStringList& allowed) const
+    {
+        QString found;
+        if (!text(row, found).isEmpty() || !allowed.contains(found))
+            return lineError(
+                valueLine(row),
+                QStringLiteral("%1 must be one of %2").arg(what(row), quoted(allowed.join(QStringLiteral("\", \"")))));
+        return {};
+    }
+
+    static QString lineError(int line, const QString& why) { return QStringLiteral("line %1: %2").arg(line).arg(why); }
+
+private:
+    static QString what(int row) { return quoted(SaveTable::labelText(row)); }
+
+    const std::vector<SaveCell>& m_items;
+};
+
+QStringList levelTexts(std::string_view rula::ActionLevel::*text)
+{
+    QStringList texts;
+    for (int grand : {1, 3, 5, 7})
+        texts << modelText((*rula::classifyGrandScore(grand)).*text);
+    return texts;
+}
+
+// Replays the saved selections: in each group the one chosen posture, then its adjustments.
+QString replaySelections(const Reader& reader, rula::AssessmentState& state)
+{
+    std::array<bool, rula::OptionCount> selected{};
+    for (int option = 0; option < rula::OptionCount; ++option) {
+        const int row = SaveTable::FirstOptionRow + option;
+        if (QString error = reader.oneOf(row, {QStringLiteral("True"), QStringLiteral("False")}); !error.isEmpty())
+            return error;
+        QString value;
+        reader.text(row, value);
+        selected[static_cast<std::size_t>(option)] = value == QLatin1String("True");
+    }
+    for (const rula::GroupInfo& group : rula::groups()) {
+        int chosen = -1;
+        for (int option = group.firstOption; option < group.firstOption + group.optionCount; ++option) {
+            if (!selected[static_cast<std::size_t>(option)] || rula::options()[option].kind != rula::OptionKind::Base)
+                continue;
+            if (chosen >= 0)
+                return Reader::lineError(valueLine(SaveTable::FirstOptionRow + option),
+                                         QStringLiteral("a second posture is chosen for %1").arg(modelText(group.key)));
+            chosen = option;
+        }
+        if (chosen < 0)
+            return Reader::lineError(valueLine(SaveTable::FirstOptionRow + group.firstOption),
+                                     QStringLiteral("no posture is chosen for %1").arg(modelText(group.key)));
+        state.SelectOption(chosen);
+    }
+    for (int option = 0; option < rula::OptionCount; ++option) {
+        if (selected[static_cast<std::size_t>(option)] && rula::options()[option].kind == rula::OptionKind::Adjustment)
+            state.SelectOption(option);
+    }
+    return {};
+}
+
+// The group whose body-part score a row holds (rows 2-7 and 10-20).
+int groupOfScoreRow(int row)
+{
+    for (const rula::GroupInfo& group : rula::groups()) {
+        if (SaveTable::scoreRow(group.group) == row)
+            return static_cast<int>(group.group);
+    }
+    return 0;
+}
+
+QString difference(const QString& what, int saved, int computed)
+{
+    return QStringLiteral("%1: saved %2, the options give %3").arg(what).arg(saved).arg(computed);
+}
+
+SavedAssessment failed(const QString& error)
+{
+    SavedAssessment saved;
+    saved.error = error;
+    return saved;
+}
+
+} // namespace
+
+SavedAssessment ReadSavedAssessment(const QByteArray& bytes)
+{
+    const ResultTextFile::Parsed parsed = ResultTextFile::parse(bytes);
+    if (!parsed.ok)
+        return failed(parsed.error);
+    const Reader reader(parsed.items);
+
+    SavedAssessment saved;
+    const QStringList captions = levelTexts(&rula::ActionLevel::caption);
+    const QStringList recommendations = levelTexts(&rula::ActionLevel::Recommendation);
+    // Rows in file order, so the first bad line is the one named.
+    for (int row = 0; row < SaveTable::RowCount; ++row) {
+        const bool optionRow = row >= SaveTable::FirstOptionRow && row < SaveTable::FirstOptionRow + rula::OptionCount;
+        if (optionRow && row > SaveTable::FirstOptionRow)
+            continue; // all option rows are read together, at the first
+        const int lastLabel = optionRow ? SaveTable::FirstOptionRow + rula::OptionCount - 1 : row;
+        QString error = reader.checkLabels(row, lastLabel);
+        if (!error.isEmpty())
+            return failed(error);
+        if (row == SaveTable::ActionLevelLeft || row == SaveTable::ActionLevelRight)
+            error = reader.oneOf(row, captions);
+        else if (row == SaveTable::RecommendationLeft || row == SaveTable::RecommendationRight)
+            error = reader.oneOf(row, recommendations);
+        else if (row == SaveTable::FirstOptionRow)
+            error = replaySelections(reader, saved.record.assessment);
+        else if (row == SaveTable::EmployeeName)
+            error = reader.text(row, saved.record.stored.name);
+        else if (row == SaveTable::EmployeeId)
+            error = reader.text(row, saved.record.stored.id);
+        else if (row == SaveTable::EmployeeLocation)
+            error = reader.text(row, saved.record.stored.location);
+        else if (row == SaveTable::GrandScoreLeft)
+            error = reader.number(row, saved.savedGrandScoreLeft);
+        else if (row == SaveTable::GrandScoreRight)
+            error = reader.number(row, saved.savedGrandScoreRight);
+        else
+            error = reader.number(row, saved.savedScores[static_cast<std::size_t>(groupOfScoreRow(row))]);
+        if (!error.isEmpty())
+            return failed(error);
+    }
+
+    const EmployeeTexts stored = saved.record.stored;
+    saved.record = BuildRecord(saved.record.assessment, stored, QDateTime());
+    saved.record.stored = stored; // already stripped once; stripping again could remove more
+    for (const rula::GroupInfo& group : rula::groups()) {
+        const int savedScore = saved.savedScores[static_cast<std::size_t>(group.group)];
+        const int computed = saved.record.assessment.score(group.group);
+        if (savedScore != computed)
+            saved.differences << difference(bodyPartName(group.group), savedScore, computed);
+    }
+    if (saved.savedGrandScoreLeft != saved.record.results.GrandScoreLeft)
+        saved.differences << difference(QStringLiteral("Left grand score"), saved.savedGrandScoreLeft,
+                                        saved.record.results.GrandScoreLeft);
+    if (saved.savedGrandScoreRight != saved.record.results.GrandScoreRight)
+        saved.differences << difference(QStringLiteral("Right grand score"), saved.savedGrandScoreRight,
+                                        saved.record.results.GrandScoreRight);
+    saved.ok = true;
+    return saved;
+}
+
+SavedAssessment ReadSavedAssessmentFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return failed(QStringLiteral("cannot be read: %1").arg(file.errorString()));
+    // A saved file is about 7 KB; anything far larger is not one, and is not read whole.
+    constexpr qint64 Limit = 4 * 1024 * 1024;
+    if (file.size() > Limit)
+        return failed(QStringLiteral("the file is %1 bytes long, far more than a saved assessment").arg(file.size()));
+    SavedAssessment saved = ReadSavedAssessment(file.readAll());
+    if (saved.ok)
+        saved.record.assessedAt = QFileInfo(file).lastModified();
+    return saved;
+}

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "AssessmentRecord.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+
+// A result text file read back into a record.
+struct SavedAssessment
+{
+    bool ok = false;
+    QString error; // when not ok: the first bad line, "line 12: ..."
+
+    // The selections are replayed through SelectOption (base options first, then the
+    // adjustments) and every score is computed afresh from them; the employee texts are the
+    // stored ones, and they are also what `record.typed` holds. `record.assessedAt` is when
+    // the file was last written (invalid for bytes read from memory).
+    AssessmentRecord record;
+
+    // The scores as the file holds them, and where they disagree with the recomputed ones
+    // ("Neck: saved 3, the options give 2"): a file edited by hand, or written by a program
+    // with other rules. The record always keeps the recomputed scores.
+    std::array<std::int16_t, rula::GroupCount> savedScores{};
+    std::int16_t savedGrandScoreLeft = 0;
+    std::int16_t savedGrandScoreRight = 0;
+    QStringList differences;
+};
+
+// Reads the bytes of a result text file. Strict: the 184 lines of the format, every label
+// exactly as the program writes it and in its order, every value of its row's kind (a score
+// a number, an option "True" or "False", an action level one of the method's four), exactly
+// one posture chosen in each group.
+SavedAssessment ReadSavedAssessment(const QByteArray& bytes);
+
+// Reads the file at `path`; a file that cannot be read gives an error with the system's reason.
+SavedAssessment ReadSavedAssessmentFile(const QString& path);
