@@ -96,7 +96,7 @@ void MainWindow::buildTabs()
     painter.drawText(0, 8, QStringLiteral("-0123456789"));
 }
 
-void MainWindow::pictureClicked(int optionIndex)
+void MainWindow::selectOption(int optionIndex)
 {
     m_state.assessment.SelectOption(optionIndex);
     showGroup(rula::options()[static_cast<std::size_t>(optionIndex)].group);

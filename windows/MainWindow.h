@@ -22,6 +22,10 @@ public:
     TabbedPanel* tabs() const { return m_tabs; }
     OptionPanel* panel(int optionIndex) const { return m_panels.at(static_cast<std::size_t>(optionIndex)); }
 
+    // Runs SelectOption on the option exactly as a click on its picture does: its group's
+    // panels and score box show the result at once.
+    void selectOption(int optionIndex);
+
 public slots:
     void loadPicture();
     void playVideo();
@@ -33,7 +37,6 @@ public slots:
 
 private:
     void buildTabs();
-    void pictureClicked(int optionIndex);
     // Shows the group's selected flags in its panels and its score in its score box.
     void showGroup(rula::Group group);
 
