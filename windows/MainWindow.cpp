@@ -79,7 +79,7 @@ void MainWindow::buildTabs()
         panel->setGeometry(place->x, place->y, place->w, place->h);
         panel->setSelected(m_state.assessment.isSelected(i));
         panel->picture()->setProperty("helpTopic", mainlayout::tabHelpTopic(tab));
-        connect(panel->picture(), &PictureControl::clicked, this, [this, i] { pictureClicked(i); });
+        connect(panel->picture(), &PictureControl::clicked, this, [this, i] { selectOption(i); });
         m_panels[static_cast<std::size_t>(i)] = panel;
     }
 
