@@ -66,6 +66,13 @@ EmployeeDetails::EmployeeDetails(ProgramState& state, WindowSet& windows)
     // Enter (Return or the keypad's Enter) in the location box continues; in the other boxes
     // it does nothing.
     connect(control<QLineEdit>(this, "Text3"), &QLineEdit::returnPressed, this, &EmployeeDetails::continueToMain);
+    // The program state holds the texts as typed, for the record and the Save window's name.
+    connect(control<QLineEdit>(this, "Text1"), &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_state.employee.name = text; });
+    connect(control<QLineEdit>(this, "Text2"), &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_state.employee.id = text; });
+    connect(control<QLineEdit>(this, "Text3"), &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_state.employee.location = text; });
     control<QLineEdit>(this, "Text1")->setFocus();
 }
 

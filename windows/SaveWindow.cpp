@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SaveWindow.h"
 
-#include "EmployeeDetails.h"
 #include "FileLists.h"
 #include "OverwriteFile.h"
 #include "ProgramState.h"
@@ -74,8 +73,7 @@ void SaveWindow::resetSaveRoutine()
 // the lists stand at the process's current folder.
 void SaveWindow::load()
 {
-    auto& details = m_windows.window<EmployeeDetails>();
-    m_name->setText(control<QLineEdit>(&details, "Text1")->text());
+    m_name->setText(m_state.employee.name);
     if (m_loaded)
         return;
     m_loaded = true;
@@ -138,8 +136,9 @@ void SaveWindow::save()
 
 void SaveWindow::runSave()
 {
-    const SaveOutcome outcome =
-        saveRoutine()(m_state.assessment, m_state.saveTable, saveFolder(), m_state.SaveFileName);
+    // The options and the scores of one moment: the last successful "View &Results".
+    SaveTable table = SaveTableOf(m_state.record);
+    const SaveOutcome outcome = saveRoutine()(m_state.record.assessment, table, saveFolder(), m_state.SaveFileName);
     if (outcome.ok) {
         MessageService::show(QStringLiteral("File Saved"));
         ProgramEnd::end();
