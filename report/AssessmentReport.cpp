@@ -190,9 +190,9 @@ bool summaryPage(PageFlow& flow, const ReportContent& content)
     const qreal pictureWidth = picture ? flow.mm(62) : 0;
     const qreal width = flow.area().width() - (picture ? pictureWidth + flow.mm(5) : 0);
     bool whole = true;
-    whole &= detailRow(flow, width, QStringLiteral("Name"), record.typed.name, 3);
-    whole &= detailRow(flow, width, QStringLiteral("Identification"), record.typed.id, 3);
-    whole &= detailRow(flow, width, QStringLiteral("Location"), record.typed.location, 3);
+    whole &= detailRow(flow, width, QStringLiteral("Name"), record.stored.name, 3);
+    whole &= detailRow(flow, width, QStringLiteral("Identification"), record.stored.id, 3);
+    whole &= detailRow(flow, width, QStringLiteral("Location"), record.stored.location, 3);
     detailRow(flow, width, QStringLiteral("Assessed"), when(record.assessedAt), 2);
     detailRow(flow, width, QStringLiteral("Program"), ProgramName, 1);
     detailRow(flow, width, QStringLiteral("Method"),
@@ -495,9 +495,9 @@ void employeeTextsInFull(PageFlow& flow, const AssessmentRecord& record)
     flow.heading(QStringLiteral("Employee details in full"));
     QFont bold = font(TextRole::Body);
     bold.setBold(true);
-    const std::pair<QString, QString> texts[] = {{QStringLiteral("Name"), record.typed.name},
-                                                 {QStringLiteral("Identification"), record.typed.id},
-                                                 {QStringLiteral("Location"), record.typed.location}};
+    const std::pair<QString, QString> texts[] = {{QStringLiteral("Name"), record.stored.name},
+                                                 {QStringLiteral("Identification"), record.stored.id},
+                                                 {QStringLiteral("Location"), record.stored.location}};
     for (const auto& [label, text] : texts) {
         flow.paragraph(label, bold);
         flow.paragraph(text, font(TextRole::Body));
@@ -508,8 +508,8 @@ void paintReport(QPdfWriter& writer, QPainter& painter, const ReportContent& con
 {
     const AssessmentRecord& record = content.record;
     QString footer = ProgramName + QStringLiteral(" \u00b7 RULA report");
-    if (!record.typed.name.isEmpty())
-        footer += QStringLiteral(" \u00b7 ") + record.typed.name.simplified();
+    if (!record.stored.name.isEmpty())
+        footer += QStringLiteral(" \u00b7 ") + record.stored.name.simplified();
     PageFlow flow(writer, painter, footer);
 
     const bool whole = summaryPage(flow, content);
@@ -541,7 +541,8 @@ ReportOutcome WriteReport(const ReportContent& content, const QString& path)
         return {false, QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString())};
     {
         QPdfWriter writer(&file);
-        ReportStyle::setUpWriter(writer, QStringLiteral("RULA report: %1").arg(content.record.typed.name.simplified()));
+        ReportStyle::setUpWriter(writer,
+                                 QStringLiteral("RULA report: %1").arg(content.record.stored.name.simplified()));
         QPainter painter;
         if (!painter.begin(&writer)) {
             file.cancelWriting();

@@ -36,6 +36,8 @@ struct ReportOutcome
 //           computed score was reached.
 //   Page 3: reduction measures for the body regions that scored highest, the extra pictures
 //           and lines for the assessor's signature. Long texts continue on further pages.
+// The employee texts are shown as they are saved, so the report made later from the saved
+// text file reads the same as the one made in the windows.
 ReportOutcome WriteReport(const ReportContent& content, const QString& path);
 
 // The file name a report of the saved text file `savedPath` gets by default: " Report.pdf"
