@@ -291,7 +291,7 @@ void bodyPartRow(PageFlow& flow, const QRectF& row, const AssessmentRecord& reco
     const qreal scoreWidth = flow.mm(9);
     const QRectF artBox(row.left() + pad, row.top() + pad, artSize, artSize);
     if (!art.isEmpty())
-        DrawArt(painter, art, artBox, mirrored);
+        DrawFigure(painter, art, artBox, mirrored);
     const QRectF textBox(artBox.right() + flow.mm(1.5), row.top() + pad,
                          row.width() - artSize - scoreWidth - flow.mm(3.5), row.height() - 2 * pad);
     QFont small = font(TextRole::Small);
