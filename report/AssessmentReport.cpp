@@ -53,7 +53,6 @@ public:
     QPainter& painter() { return m_painter; }
     const QRectF& area() const { return m_area; }
     qreal y() const { return m_y; }
-    qreal left() const { return m_area.height() - (m_y - m_area.top()); }
     void advance(qreal height) { m_y += height; }
 
     void newPage()
@@ -368,7 +367,6 @@ void traces(PageFlow& flow, const AssessmentRecord& record)
         {"Left side, grand score", t.GrandScoreLeft},
     };
     QPainter& painter = flow.painter();
-    const QFont body = font(TextRole::Body);
     QFont bold = font(TextRole::Small);
     bold.setPointSizeF(9);
     bold.setBold(true);
@@ -386,7 +384,6 @@ void traces(PageFlow& flow, const AssessmentRecord& record)
                                      text);
         flow.advance(height + flow.mm(1.2));
     }
-    (void)body;
 }
 
 // ---- Page 3 ---------------------------------------------------------------------------------
