@@ -198,7 +198,7 @@ bool summaryPage(PageFlow& flow, const ReportContent& content)
               QStringLiteral("RULA, Rapid Upper Limb Assessment (McAtamney and Corlett, 1993)"), 2);
     detailRow(flow, width, QStringLiteral("Rules applied"),
               QStringLiteral("An upper arm score of 0 (arm supported) is looked up in Table A as 1. In Table C a "
-                             "score C above 8 is read as 8+ and a score D above 7 as 7+."),
+                             "score C of 8 or more is read as 8+ and a score D of 7 or more as 7+."),
               4);
     if (picture) {
         const QRectF box(flow.area().right() - pictureWidth, top, pictureWidth, flow.mm(70));
