@@ -22,6 +22,9 @@ public:
     TabbedPanel* tabs() const { return m_tabs; }
     OptionPanel* panel(int optionIndex) const { return m_panels.at(static_cast<std::size_t>(optionIndex)); }
 
+    // Runs SelectOption on the option and shows its group, exactly as a click on its picture.
+    void selectOption(int optionIndex);
+
 public slots:
     void loadPicture();
     void playVideo();
@@ -30,10 +33,14 @@ public slots:
     void viewExtraPictures();
     void exitProgram();
     void showOverview();
+    // Opens Measure Angles on the workplace picture (double click on Picture1, Ctrl+M).
+    void measureAngles();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildTabs();
-    void pictureClicked(int optionIndex);
     // Shows the group's selected flags in its panels and its score in its score box.
     void showGroup(rula::Group group);
 
