@@ -119,15 +119,16 @@ bool AngleCanvas::setPicture(const QString& file)
         return false;
     const QSize natural = loader.naturalSize();
 
-    // A JPEG decodes quickly at a half, quarter or eighth of its size: the copy that still
-    // covers the screen is shown at once, the full picture follows from the background.
+    // A JPEG decodes quickly at a half, quarter or eighth of its size: the copy that nearly
+    // covers the screen (the view is narrower than the screen) is shown at once, the full
+    // picture follows from the background within a fraction of a second.
     int shrink = 1;
     if (QImageReader::imageFormat(file) == "jpeg") {
         const QSize screen =
             QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1920, 1080);
         const QSize shown = natural.scaled(screen, Qt::KeepAspectRatio);
-        while (shrink < 8 && natural.width() / (shrink * 2) >= shown.width() &&
-               natural.height() / (shrink * 2) >= shown.height())
+        while (shrink < 8 && natural.width() / (shrink * 2) * 4 >= shown.width() * 3 &&
+               natural.height() / (shrink * 2) * 4 >= shown.height() * 3)
             shrink *= 2;
     }
     const QImage first = loader.decode(shrink == 1 ? natural : natural / shrink);
@@ -361,8 +362,14 @@ void AngleCanvas::drawMeasurement(QPainter& painter, rula::BodyPart part, const 
     for (const QPointF& p : at)
         painter.drawEllipse(p, 5, 5);
     if (active) {
+        // The landmark names stand aside, below right, in a smaller hand than the angle.
+        painter.save();
+        QFont small = painter.font();
+        small.setPixelSize(12);
+        small.setBold(false);
+        painter.setFont(small);
         for (std::size_t i = 0; i < at.size() && i < info.landmarks.size(); ++i) {
-            drawLabel(painter, at[i] + QPointF(0, 20),
+            drawLabel(painter, at[i] + QPointF(28, 16),
                       QString::fromUtf8(info.landmarks[i].data(), static_cast<int>(info.landmarks[i].size())), colour);
         }
     }

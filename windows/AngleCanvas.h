@@ -33,6 +33,8 @@ public:
     bool setPicture(const QString& file);
     QString pictureFile() const { return m_file; }
     QSize pictureSize() const { return m_natural; }
+    // True once the picture is shown from its full-size decode (not the quick first copy).
+    bool showsFullPicture() const { return !m_levels.empty() && m_levels.front().image.size() == m_natural; }
 
     // The measurements drawn over the picture; the active body part's are drawn as its
     // editable points instead.

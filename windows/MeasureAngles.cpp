@@ -15,6 +15,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -87,7 +89,14 @@ MeasureAngles::MeasureAngles(ProgramState& state, WindowSet& windows)
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(6, 6, 6, 6);
     row->addWidget(m_canvas, 1);
-    row->addWidget(buildSidePanel());
+    // On a low screen the side panel scrolls rather than pushing the window off the screen.
+    auto* side = new QScrollArea(this);
+    side->setWidget(buildSidePanel());
+    side->setWidgetResizable(true);
+    side->setFrameShape(QFrame::NoFrame);
+    side->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    side->setFixedWidth(SidePanelWidth + side->verticalScrollBar()->sizeHint().width());
+    row->addWidget(side);
 
     for (QWidget* control : findChildren<QWidget*>())
         control->setProperty("helpTopic", HelpTopic);
