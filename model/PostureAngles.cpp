@@ -179,8 +179,10 @@ const Measurement* PictureMeasurements::find(BodyPart part) const
 
 Measurement& PictureMeasurements::measurement(BodyPart part)
 {
-    if (const Measurement* found = find(part))
-        return const_cast<Measurement&>(*found);
+    const auto it = std::find_if(m_measurements.begin(), m_measurements.end(),
+                                 [part](const Measurement& m) { return m.part == part; });
+    if (it != m_measurements.end())
+        return *it;
     Measurement fresh;
     fresh.part = part;
     m_measurements.push_back(fresh);

@@ -3,7 +3,9 @@
 // through the Open Picture File window, the window opened from Main, points clicked on the
 // picture, the angle read, the band applied and found selected and scored on Main.
 #include "AngleCanvas.h"
+#include "ContextHelp.h"
 #include "FileLists.h"
+#include "HelpFiles.h"
 #include "MainWindow.h"
 #include "MeasureAngles.h"
 #include "OpenPictureFile.h"
@@ -55,6 +57,7 @@ private slots:
     void measurementsStayForTheRun();
     void nothingToMeasureWithoutAPicture();
     void vanishedPictureGivesAMessage();
+    void everyControlHasItsHelpTopic();
 
 private:
     // Loads the picture as the assessor does: Load Picture, its folder, the file, Open.
@@ -306,6 +309,28 @@ void TestMeasureWindow::vanishedPictureGivesAMessage()
     QVERIFY(!windows->window<MeasureAngles>().isVisible());
     // The main window keeps its picture and scores.
     QVERIFY(child<PictureBox>(main(), "Picture1")->hasPicture());
+}
+
+void TestMeasureWindow::everyControlHasItsHelpTopic()
+{
+    MeasureAngles& window = windows->window<MeasureAngles>();
+    HelpDocument help;
+    QString error;
+    QVERIFY2(help.load(state->ApplicationHelpFile, &error), qPrintable(error));
+    QCOMPARE(help.topicTitle(MeasureAngles::HelpTopic), QStringLiteral("Measure Angles"));
+    QVERIFY(help.contentsHtml().contains(QStringLiteral("#topic-%1").arg(MeasureAngles::HelpTopic)));
+    for (const char* name : {"BodyPart", "FacesLeft", "FacesRight", "VerticalReference", "PictureVertical", "Apply",
+                             "ClearPoints", "Fit", "Close", "Picture"})
+        QCOMPARE(ContextHelp::topicOf(child<QWidget>(window, name)), MeasureAngles::HelpTopic);
+
+    loadWorkplacePicture();
+    QTest::keyClick(&main(), Qt::Key_M, Qt::ControlModifier);
+    QVERIFY(window.isVisible());
+    auto* popup = qobject_cast<HelpPopup*>(ContextHelp::showFor(child<QPushButton>(window, "Apply")));
+    QVERIFY(popup);
+    QVERIFY(popup->text().contains(QStringLiteral("Ctrl+M")));
+    popup->close();
+    QTRY_VERIFY(!ContextHelp::currentPopup());
 }
 
 QTEST_MAIN(TestMeasureWindow)
