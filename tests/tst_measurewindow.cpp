@@ -250,6 +250,11 @@ void TestMeasureWindow::verticalReferenceTurnsTheTrunk()
     clickAt(window, hip + QPoint(120, -120));
     QCOMPARE(text(window, "Angle"), QString::fromUtf8("0° flexion"));
     QCOMPARE(text(window, "BandText"), QString::fromUtf8("trunk upright (0°)"));
+    // Back from the vertical to the part already chosen, by clicking it again.
+    click(window, "VerticalReference");
+    QVERIFY(text(window, "Prompt").contains(QStringLiteral("vertical")));
+    choosePart(window, QStringLiteral("Trunk"));
+    QCOMPARE(text(window, "Prompt"), QStringLiteral("Drag a point to adjust it."));
     QVERIFY(text(window, "PartNote").contains(QString::fromUtf8("±2°")));
     click(window, "PictureVertical");
     QCOMPARE(text(window, "Angle"), QString::fromUtf8("45° flexion"));

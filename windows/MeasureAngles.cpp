@@ -102,6 +102,11 @@ MeasureAngles::MeasureAngles(ProgramState& state, WindowSet& windows)
         control->setProperty("helpTopic", HelpTopic);
 
     connect(m_parts, &QListWidget::currentRowChanged, this, &MeasureAngles::choosePart);
+    // A click on the part already chosen leaves the vertical reference for it as well.
+    connect(m_parts, &QListWidget::itemClicked, this, [this] {
+        if (m_drawingReference)
+            choosePart();
+    });
     connect(m_facesRight, &QRadioButton::toggled, this, &MeasureAngles::chooseFacing);
     connect(m_apply, &QPushButton::clicked, this, &MeasureAngles::apply);
     connect(m_canvas, &AngleCanvas::activePointsEdited, this, &MeasureAngles::pointsEdited);
