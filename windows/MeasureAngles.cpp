@@ -347,15 +347,20 @@ void MeasureAngles::showMeasurement()
     if (!complete) {
         m_angle->setText(QStringLiteral("\u2013"));
         m_bandPicture->clear();
+        m_bandPictureOption = -1;
         m_bandText->clear();
         m_score->clear();
         m_borderline->clear();
     } else {
         const rula::OptionInfo& band = rula::options()[static_cast<std::size_t>(measured->optionIndex)];
         m_angle->setText(angleText(info.kind, measured->angle));
-        const QString art = modelText(band.art);
-        m_bandPicture->setPixmap(PictureLibrary::picture(
-            art, PictureLibrary::designSize(art).scaled(BandPictureBox, Qt::KeepAspectRatio), band.mirrored));
+        // A drag calls this at every move; the picture is only set again when the band changes.
+        if (m_bandPictureOption != measured->optionIndex) {
+            const QString art = modelText(band.art);
+            m_bandPicture->setPixmap(PictureLibrary::picture(
+                art, PictureLibrary::designSize(art).scaled(BandPictureBox, Qt::KeepAspectRatio), band.mirrored));
+            m_bandPictureOption = measured->optionIndex;
+        }
         m_bandText->setText(modelText(band.meaning));
         m_score->setText(measured->applied ? QStringLiteral("Score %1, applied").arg(band.value)
                                            : QStringLiteral("Score %1").arg(band.value));

@@ -58,5 +58,6 @@ private:
     QLabel* m_borderline;
     QLabel* m_partNote;
     QLabel* m_summary;
+    int m_bandPictureOption = -1; // the option whose picture m_bandPicture shows
     bool m_drawingReference = false;
 };
