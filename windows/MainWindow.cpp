@@ -5,6 +5,7 @@
 #include "CaptionButton.h"
 #include "ExtraPics.h"
 #include "MainLayout.h"
+#include "MeasureAngles.h"
 #include "ModelText.h"
 #include "OpenExtraPics.h"
 #include "OpenPictureFile.h"
@@ -22,8 +23,10 @@
 
 #include <QImage>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 
 MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(state, windows, Frame::FixedMaximised, true)
 {
@@ -42,6 +45,7 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     placeControl(picture1, mainlayout::leftColumnRow("Picture1"), Units::Pixels);
     picture1->setFocusPolicy(Qt::TabFocus);
     picture1->hide();
+    picture1->installEventFilter(this);
     // ------------------------------------------------------------------------------------------
 
     m_tabs = new TabbedPanel(this, mainlayout::tabCaptions(), mainlayout::TabsPerRow);
@@ -56,6 +60,8 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     connect(control<QPushButton>(this, "Command4"), &QPushButton::clicked, this, &MainWindow::viewExtraPictures);
     connect(control<QPushButton>(this, "Command8"), &QPushButton::clicked, this, &MainWindow::exitProgram);
     connect(control<QPushButton>(this, "Command6"), &QPushButton::clicked, this, &MainWindow::showOverview);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this), &QShortcut::activated, this,
+            &MainWindow::measureAngles);
 }
 
 void MainWindow::buildTabs()
@@ -157,4 +163,22 @@ void MainWindow::exitProgram()
 void MainWindow::showOverview()
 {
     m_windows.window<RULAOverview>().showWindow();
+}
+
+void MainWindow::measureAngles()
+{
+    if (!control<PictureBox>(this, "Picture1")->hasPicture()) {
+        MessageService::show(QStringLiteral("Please load the workplace picture before measuring angles on it."),
+                             QStringLiteral("Error"));
+        return;
+    }
+    m_windows.window<MeasureAngles>().showWindow();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick && watched->objectName() == QLatin1String("Picture1") &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        measureAngles();
+    return AppWindow::eventFilter(watched, event);
 }

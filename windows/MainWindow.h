@@ -34,6 +34,11 @@ public slots:
     void viewExtraPictures();
     void exitProgram();
     void showOverview();
+    // Opens Measure Angles on the workplace picture (double click on Picture1, Ctrl+M).
+    void measureAngles();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildTabs();

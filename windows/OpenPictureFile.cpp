@@ -115,6 +115,7 @@ bool OpenPictureFile::paint()
         reportUnreadable();
         return false;
     }
+    m_state.workplacePictureFile = m_loader.file();
     return true;
 }
 

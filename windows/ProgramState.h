@@ -3,6 +3,7 @@
 
 #include "AssessmentRecord.h"
 #include "AssessmentState.h"
+#include "PostureAngles.h"
 #include "SaveTable.h"
 #include "ScoreTables.h"
 
@@ -30,6 +31,10 @@ struct ProgramState
     std::int16_t LastDriveIndex = 0;
     QString SelectedPicturePath;
     QString SelectedPictureName;
+    // The workplace picture last painted into Main's Picture1 (the file as opened), and the
+    // angles measured on it.
+    QString workplacePictureFile;
+    rula::PictureMeasurements angleMeasurements;
     QString SaveFileName;
     // The help file that context help reads; resolved against the program's folder.
     QString ApplicationHelpFile = QStringLiteral("\\HelpFile\\HELPFILE.HLP");
