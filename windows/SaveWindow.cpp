@@ -96,6 +96,14 @@ QLineEdit* SaveWindow::nameBox()
     return m_name;
 }
 
+void SaveWindow::askForNewName()
+{
+    QLineEdit* name = nameBox();
+    name->clear();
+    showWindow();
+    name->setFocus();
+}
+
 QString SaveWindow::saveFolder()
 {
     if (!m_loaded)
