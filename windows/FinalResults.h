@@ -21,4 +21,5 @@ public:
 
 private:
     void back();
+    void drawLinesAsTheEdges();
 };
