@@ -633,19 +633,6 @@ private slots:
         QCOMPARE(written, expected);
     }
 
-    // With TALVO_SCREENSHOT_DIR set, pictures of both windows as the assessor sees them.
-    void screenshots()
-    {
-        const QString target = qEnvironmentVariable("TALVO_SCREENSHOT_DIR");
-        if (target.isEmpty())
-            QSKIP("TALVO_SCREENSHOT_DIR not set");
-        SaveWindow& save = openSaveIn(QStringLiteral("/usr/share"), QStringLiteral("Smith"));
-        QVERIFY(save.grab().save(target + QStringLiteral("/save.png")));
-        OverwriteFile& overwrite = m_windows->window<OverwriteFile>();
-        overwrite.showWindow();
-        QVERIFY(overwrite.grab().save(target + QStringLiteral("/overwrite.png")));
-    }
-
 private:
     // The Employee Details name box the Save window copies its name from.
     QLineEdit* employeeName()

@@ -29,8 +29,8 @@ private slots:
 void ScoreSheetLinesTest::linesLookLikeTheDrawingsEdges_data()
 {
     QTest::addColumn<QString>("line");
-    for (const char* name : {"Line1", "Line2", "Line3", "Line4", "Line5", "Line6", "Line7", "Line8", "Line9", "Line10",
-                             "Line11"})
+    for (const char* name :
+         {"Line1", "Line2", "Line3", "Line4", "Line5", "Line6", "Line7", "Line8", "Line9", "Line10", "Line11"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 
