@@ -203,7 +203,8 @@ private slots:
         QCOMPARE(&saveWindow(), &save);
         QCOMPARE(name->text(), QStringLiteral("Typed"));
 
-        // The close box unloads it: the next showing loads the employee's name again.
+        // Closing by the close box forgets the typed name: the next showing loads the
+        // employee's name again.
         save.close();
         QVERIFY(save.isHidden());
         save.showWindow();
