@@ -2,6 +2,7 @@
 #include "CautionStatement.h"
 #include "CommandLine.h"
 #include "Commands.h"
+#include "ProgramFolder.h"
 #include "ProgramState.h"
 #include "Resources.h"
 #include "WindowSet.h"
@@ -65,5 +66,9 @@ int main(int argc, char* argv[])
     // The caution window is the only window at start; every other one is created when
     // first shown.
     windows.window<CautionStatement>().showWindow();
+    if (command.checkInstallation) {
+        QCoreApplication::processEvents();
+        return ProgramFolder::checkInstallation(out);
+    }
     return app.exec();
 }

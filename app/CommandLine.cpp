@@ -52,7 +52,10 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The file to write instead of the default."),
                                     QStringLiteral("FILE"));
-    parser.addOptions({report, compare, registerOption, output});
+    const QCommandLineOption checkInstallation(
+        QStringLiteral("check-installation"),
+        QStringLiteral("Start, report where the help files and the media player were found, and end."));
+    parser.addOptions({report, compare, registerOption, output, checkInstallation});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A saved result text file to reopen."),
                                  QStringLiteral("[SAVED.txt]"));
 
@@ -81,6 +84,7 @@ CommandLine ParseCommandLine(const QStringList& arguments)
             return usageError(QStringLiteral("--%1 may be given only once.").arg(single->names().constLast()));
     }
     command.output = parser.value(output);
+    command.checkInstallation = parser.isSet(checkInstallation);
 
     if (parser.isSet(report)) {
         command.mode = CommandLine::Mode::Report;

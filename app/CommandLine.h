@@ -22,6 +22,9 @@ struct CommandLine
     QStringList inputs; // the files or folder the mode works on, in the order given
     QString output;     // -o, empty when not given
     QString message;
+    // --check-installation: start as usual, then report where the help files and the media
+    // player were found and end (0 when all were found, 1 otherwise).
+    bool checkInstallation = false;
 };
 
 // Reads the arguments (the program's name first, as QCoreApplication::arguments() gives

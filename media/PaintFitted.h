@@ -13,9 +13,9 @@ class PictureBox;
 // decodes the file at exactly the size it will be shown at. It never holds a full-size
 // copy of the picture, so a 6000 x 4000 photograph costs only what its box shows.
 //
-// The program's two loader boxes (the hidden PictureShow window's Picture1 for the
-// workplace picture and Picture2 for the extra pictures) are loaders of this kind, owned
-// by the two picture-file windows; there is no hidden window behind them.
+// The program has two loaders, one in each picture-file window: the open picture file
+// window's for the workplace picture, the open extra pictures window's for the extra
+// pictures.
 class PictureLoader
 {
 public:

@@ -33,7 +33,7 @@ std::optional<int> lookupTableB(int neck, int trunk, int legs);
 std::optional<int> lookupTableC(int scoreC, int scoreD);
 
 // Combines the body-part scores through Tables A, B and C into `results`, in the order
-// A left, A right, C left, C right, B, D, grand left, grand right. A lookup that matches
+// A left, C left, A right, C right, B, D, grand left, grand right. A lookup that matches
 // no cell leaves its result as it was. An upper arm score below 1 (option 1 with the arm
 // support adjustment) is looked up as 1, the method's lowest band, so no result goes stale.
 void ComputeScores(const AssessmentState& state, ResultScores& results);

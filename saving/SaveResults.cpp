@@ -93,14 +93,7 @@ QString unsafeStemReason(const QString& stem)
 
 bool resultFileExists(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.isFile())
-        return false;
-#ifdef Q_OS_WIN
-    if (info.isHidden())
-        return false;
-#endif
-    return true;
+    return QFileInfo(path).isFile();
 }
 
 SaveOutcome SaveResults(const rula::AssessmentState& state, SaveTable& table, const QString& folder,

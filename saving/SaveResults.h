@@ -24,8 +24,7 @@ SaveOutcome SaveResults(const rula::AssessmentState& state, SaveTable& table, co
                         const QString& stem);
 
 // True when a plain file of exactly that name exists (a link to one counts; folders do
-// not). Windows' hidden and system files do not count; Linux has no such attribute, so
-// a name beginning with a dot is an ordinary name there and counts like any other.
+// not). A name beginning with a dot is an ordinary name and counts like any other.
 bool resultFileExists(const QString& path);
 
 // The two file names of a save: folder + "/" + stem + ".txt" or ".mdb".

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Draws the program's pictures as SVG files in resources/pictures.
 
-    python3 scripts/draw_pictures.py
+    python3 scripts/draw_pictures.py [--output FOLDER]
 
 The posture drawings, the text cards, the RULA overview page and the score sheet are
 all generated here; the SVG files are committed, so the build does not need Python.
@@ -10,9 +10,9 @@ The SVG is kept to what Qt's renderer (SVG Tiny 1.2) draws: plain shapes with
 presentation attributes, hatching as explicit lines, one text element per line.
 """
 
+import argparse
 import math
 import os
-import sys
 
 OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources", "pictures")
 
@@ -977,6 +977,11 @@ def draw_score_sheet():
 
 
 def main():
+    global OUT
+    parser = argparse.ArgumentParser(description="Draws the program's pictures as SVG files.")
+    parser.add_argument("--output", default=OUT, metavar="FOLDER",
+                        help="the folder the SVG files are written to (default: resources/pictures)")
+    OUT = parser.parse_args().output
     draw_drawings()
     sizes = draw_cards()
     draw_overview()

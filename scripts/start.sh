@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the program in build/ and starts it.
+# Installs what is missing, builds the program and its media player in build/ (not the
+# tests or benchmarks) and starts it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
-cmake --build build -j"$(nproc)"
+cmake --build build -j"$(nproc)" --target talvo-rula mplayer2
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display found: starting the program on a virtual display (xvfb-run)."
     exec xvfb-run -a ./build/talvo-rula

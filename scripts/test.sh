@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs the whole test suite twice: once in
-# build/ (warnings as errors) and once in build-asan/ under AddressSanitizer and
+# Installs what is missing, checks formatting and the committed pictures, then builds and
+# runs the whole test suite twice: once in build/ (warnings as errors; this run also builds
+# and tests the Debian package) and once in build-asan/ under AddressSanitizer and
 # UndefinedBehaviorSanitizer. GUI tests run offscreen (set per test in CTest).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+bash scripts/check-sources.sh
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen

@@ -196,7 +196,6 @@ private slots:
     void reductionMeasuresGuideCoversEveryRegion();
     void missingReductionMeasuresGivesMessage();
     void playVideoStartsPlayer();
-    void screenshots();
 };
 
 void HelpTest::pathsAreFoundIgnoringCase()
@@ -564,39 +563,6 @@ void HelpTest::playVideoStartsPlayer()
     QCOMPARE(recorder.messages, QStringList{QStringLiteral("The media player \"mplayer2.exe\" could not be started.")});
     QCOMPARE(recorder.titles, QStringList{QStringLiteral("Project1")});
     QVERIFY(main.isVisible());
-}
-
-void HelpTest::screenshots()
-{
-    // Set TALVO_SCREENSHOTS to a folder to write the pictures of the help shown in docs/.
-    const QString folder = qEnvironmentVariable("TALVO_SCREENSHOTS");
-    if (folder.isEmpty())
-        QSKIP("TALVO_SCREENSHOTS not set");
-
-    EmployeeDetails& details = windows->window<EmployeeDetails>();
-    QVERIFY(pressF1In(details, "Text3"));
-    QVERIFY(popup());
-    // The window with the pop-up beside the control, as the assessor sees it.
-    const QRect windowArea(details.mapToGlobal(QPoint(0, 0)), details.size());
-    const QRect area = windowArea.united(popup()->geometry()).adjusted(-8, -8, 8, 8);
-    QPixmap shot(area.size());
-    shot.fill(QColor(0x60, 0x70, 0x80));
-    {
-        QPainter painter(&shot);
-        painter.drawPixmap(windowArea.topLeft() - area.topLeft(), details.grab());
-        painter.drawPixmap(popup()->geometry().topLeft() - area.topLeft(), popup()->grab());
-    }
-    QVERIFY(shot.save(QDir(folder).filePath(QStringLiteral("context-help.png"))));
-    closePopup();
-
-    RULAAction& action = windows->window<RULAAction>();
-    action.showWindow();
-    click(action, "Command1");
-    auto* viewer = action.findChild<HelpViewer*>();
-    QVERIFY(viewer);
-    viewer->resize(680, 720);
-    QVERIFY(QTest::qWaitForWindowExposed(viewer));
-    QVERIFY(viewer->grab().save(QDir(folder).filePath(QStringLiteral("reduction-measures.png"))));
 }
 
 QTEST_MAIN(HelpTest)

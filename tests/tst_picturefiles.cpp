@@ -221,8 +221,6 @@ private slots:
     void damagedFilesNeverCrash();
     void photographsAreShownUpright();
 
-    void screenshots();
-
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_folder;
@@ -825,57 +823,6 @@ void TestPictureFiles::completeJpegsAreAccepted()
     QCOMPARE(loader.naturalSize(), QSize());
 }
 
-// A drawn stand-in for a photograph of a workplace: a worker bent over a bench, or
-// reaching up to a shelf.
-QImage workplaceScene(QSize size, bool shelf)
-{
-    QImage image(size, QImage::Format_RGB32);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    const qreal w = size.width();
-    const qreal h = size.height();
-    QLinearGradient wall(0, 0, 0, h * 0.7);
-    wall.setColorAt(0, QColor(214, 222, 230));
-    wall.setColorAt(1, QColor(176, 186, 196));
-    p.fillRect(QRectF(0, 0, w, h * 0.7), wall);
-    p.fillRect(QRectF(0, h * 0.7, w, h * 0.3), QColor(120, 112, 100));
-    p.setPen(QPen(QColor(90, 84, 76), h * 0.004));
-    for (int i = 1; i < 8; ++i)
-        p.drawLine(QPointF(w * i / 8.0, h * 0.7), QPointF(w * (i / 8.0 - 0.5) * 2.2 + w / 2, h));
-    p.setPen(Qt::NoPen);
-    if (shelf) {
-        p.setBrush(QColor(150, 100, 60));
-        for (int i = 0; i < 4; ++i)
-            p.drawRect(QRectF(w * 0.45, h * (0.12 + 0.16 * i), w * 0.5, h * 0.02));
-        p.setBrush(QColor(196, 160, 100));
-        for (int i = 0; i < 4; ++i)
-            p.drawRect(QRectF(w * (0.5 + 0.1 * (i % 3)), h * (0.05 + 0.16 * i), w * 0.08, h * 0.07));
-    } else {
-        p.setBrush(QColor(140, 96, 58));
-        p.drawRect(QRectF(w * 0.42, h * 0.5, w * 0.5, h * 0.04));
-        p.drawRect(QRectF(w * 0.45, h * 0.54, w * 0.03, h * 0.3));
-        p.drawRect(QRectF(w * 0.86, h * 0.54, w * 0.03, h * 0.3));
-        p.setBrush(QColor(70, 90, 120));
-        p.drawRect(QRectF(w * 0.55, h * 0.42, w * 0.2, h * 0.08));
-    }
-    // The worker.
-    const qreal unit = std::min(w, h);
-    QPen body(QColor(40, 60, 120), unit * 0.05, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    p.setPen(body);
-    const QPointF hip(w * 0.3, h * 0.62);
-    const QPointF neck = shelf ? QPointF(w * 0.32, h * 0.36) : QPointF(w * 0.44, h * 0.42);
-    const QPointF hand = shelf ? QPointF(w * 0.55, h * 0.2) : QPointF(w * 0.6, h * 0.49);
-    p.drawLine(hip, neck);
-    p.drawPolyline(QPolygonF({neck, (neck + hand) / 2 + QPointF(0, unit * 0.06), hand}));
-    p.drawPolyline(QPolygonF({hip, QPointF(w * 0.27, h * 0.78), QPointF(w * 0.28, h * 0.93)}));
-    p.drawPolyline(QPolygonF({hip, QPointF(w * 0.34, h * 0.78), QPointF(w * 0.35, h * 0.93)}));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(230, 190, 160));
-    const QPointF head = neck + (neck - hip) * 0.28;
-    p.drawEllipse(head, unit * 0.05, unit * 0.05);
-    return image;
-}
-
 void TestPictureFiles::damagedFilesNeverCrash()
 {
     // Bytes overwritten at random places, and files cut at random lengths: each is either
@@ -939,40 +886,6 @@ void TestPictureFiles::photographsAreShownUpright()
     const QImage shown = box.picture();
     QVERIFY(near(shown.pixelColor(121, 40), Red, 40));
     QVERIFY(near(shown.pixelColor(121, 320), Blue, 40));
-}
-
-void TestPictureFiles::screenshots()
-{
-    const QString target = qEnvironmentVariable("TALVO_SCREENSHOTS");
-    if (target.isEmpty())
-        QSKIP("set TALVO_SCREENSHOTS to a folder to write the screenshots");
-    const QDir dir(m_folder);
-    QVERIFY(workplaceScene({1600, 1200}, false).save(dir.filePath("bench.jpg"), "jpeg", 90));
-    QVERIFY(workplaceScene({900, 1400}, true).save(dir.filePath("shelf.jpg"), "jpeg", 90));
-
-    Program program;
-    MainWindow& main = program.windows->window<MainWindow>();
-    main.showWindow();
-    auto& window = program.openAt<OpenPictureFile>(m_folder);
-    QVERIFY(clickFile(window, "bench.jpg"));
-    QVERIFY(window.grab().save(QDir(target).filePath("open-picture-file.png")));
-    press(window, "cmdOpen");
-    // The offscreen screen is smaller than the main window's designed client area.
-    main.setWindowState(Qt::WindowNoState);
-    main.resize(1018, 711);
-    QVERIFY(main.grab().save(QDir(target).filePath("main-with-picture.png")));
-
-    auto& extra = program.openAt<OpenExtraPics>(m_folder);
-    for (const char* name : {"shelf.jpg", "bench.jpg"}) {
-        extra.showWindow();
-        QVERIFY(clickFile(extra, name));
-        press(extra, "cmdOpen");
-    }
-    ExtraPics& pictures = program.windows->window<ExtraPics>();
-    pictures.setWindowState(Qt::WindowNoState);
-    pictures.resize(1018, 735);
-    QVERIFY(pictures.grab().save(QDir(target).filePath("extra-pics.png")));
-    QVERIFY(program.messages.empty());
 }
 
 QTEST_MAIN(TestPictureFiles)

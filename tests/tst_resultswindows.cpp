@@ -754,20 +754,14 @@ void ResultsWindowsTest::everyButtonShowsItsWholeCaption()
 }
 
 // Renders the windows as the assessor sees them. The edge lines must be painted over the
-// white value labels, and the labels over the drawing. With TALVO_SCREENSHOTS set to a
-// folder, the pictures are saved there too.
+// white value labels, and the labels over the drawing. (bench_screenshots saves the same
+// pictures for docs/screenshots.)
 void ResultsWindowsTest::renderedWindows()
 {
-    const QString folder = qEnvironmentVariable("TALVO_SCREENSHOTS");
-    auto save = [&folder](const QImage& image, const char* name) {
-        if (!folder.isEmpty())
-            QVERIFY(image.save(folder + QLatin1Char('/') + QLatin1String(name)));
-    };
 
     CautionStatement& caution = windows->window<CautionStatement>();
     const QImage cautionImage = caution.grab().toImage();
     QCOMPARE(cautionImage.size(), QSize(627, 512));
-    save(cautionImage, "caution.png");
 
     using G = rula::Group;
     for (auto [group, number] : std::initializer_list<std::pair<G, int>>{{G::UpperRight, 3},
@@ -799,24 +793,12 @@ void ResultsWindowsTest::renderedWindows()
     QVERIFY(qGray(sheet.pixel(wristLeft.left() + 3, wristLeft.top())) < 80);
     // Below the line, the label's own white background.
     QCOMPARE(QColor(sheet.pixel(wristLeft.right() - 1, wristLeft.bottom() - 1)), QColor(Qt::white));
-    // The window opens maximised: the picture shows it as on a 1024 x 768 screen, where the
-    // buttons (which reach 4 pixels below the designed client area) are whole.
-    results.resize(1024, 738);
-    save(results.grab().toImage(), "final-results.png");
 
     ShowActionLevels(*state, *windows);
     RULAAction& action = windows->window<RULAAction>();
     action.hide();
     const QImage levels = action.grab().toImage();
     QCOMPARE(levels.size(), QSize(1018, 743));
-    action.resize(1024, 738);
-    save(action.grab().toImage(), "action-levels.png");
-
-    RULAOverview& overview = windows->window<RULAOverview>();
-    save(overview.grab().toImage(), "overview.png");
-    EmployeeDetails& details = windows->window<EmployeeDetails>();
-    child<QLineEdit>(details, "Text1")->setText(QStringLiteral("Ann O'Neill"));
-    save(details.grab().toImage(), "employee-details.png");
 }
 
 QTEST_MAIN(ResultsWindowsTest)

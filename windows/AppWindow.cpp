@@ -4,6 +4,9 @@
 #include "ContextHelp.h"
 #include "ProgramState.h"
 
+#include <QKeyEvent>
+#include <QPushButton>
+
 AppWindow::AppWindow(ProgramState& state, WindowSet& windows, Frame frame, bool contextHelp)
     : QWidget(nullptr), m_state(state), m_windows(windows), m_frame(frame)
 {
@@ -39,4 +42,16 @@ void AppWindow::setClientArea(int width, int height, Units units)
     setClientSize(this, width, height, units);
     if (m_frame == Frame::FixedDialog)
         setFixedSize(size());
+}
+
+void AppWindow::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    auto* button = qobject_cast<QPushButton*>(focusWidget());
+    if (enter && plain && button && button->isEnabled() && button->isVisible()) {
+        button->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

@@ -33,6 +33,10 @@ protected:
     // Sizes the client area; fixed-border dialogs cannot be resized by the assessor.
     void setClientArea(int width, int height, Units units);
 
+    // Enter and Return press the focused push button, as Space does. A control that handles
+    // Enter itself (a text box, a list) keeps that behaviour: its keys never reach here.
+    void keyPressEvent(QKeyEvent* event) override;
+
     ProgramState& m_state;
     WindowSet& m_windows;
 

@@ -2,9 +2,11 @@
 #include "FinalResults.h"
 
 #include "AssessmentRecord.h"
+#include "LineControl.h"
 #include "MainWindow.h"
 #include "ModelText.h"
 #include "OverwriteFile.h"
+#include "PictureLibrary.h"
 #include "ProgramState.h"
 #include "Results.h"
 #include "SaveWindow.h"
@@ -13,6 +15,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QRegion>
 
 #include <cstring>
 
@@ -22,6 +25,9 @@ using K = ControlKind;
 
 constexpr FontSpec ValueFont = Comic(14.25);
 constexpr FontSpec GrandFont = Comic(24, true);
+
+// The score sheet's box edges and underlines are 2 units wide in the drawing.
+constexpr qreal ScoreSheetEdge = 2.0;
 
 // Client area 15270 x 10635 twips. Rows are created in order, so the drawing lies behind
 // the value labels and the edge lines lie above them.
@@ -171,6 +177,7 @@ FinalResults::FinalResults(ProgramState& state, WindowSet& windows)
     setWindowTitle(QStringLiteral("Final Results - RULA"));
     buildControls(this, controlTable(), Units::Twips);
     setClientArea(15270, 10635, Units::Twips);
+    drawLinesAsTheEdges();
 
     connect(control<QPushButton>(this, "Command2"), &QPushButton::clicked, this,
             [this] { ShowActionLevels(m_state, m_windows); });
@@ -182,6 +189,31 @@ FinalResults::FinalResults(ProgramState& state, WindowSet& windows)
 const std::vector<ControlSpec>& FinalResults::layout()
 {
     return controlTable();
+}
+
+// Each line redraws a stretch of an edge of the score sheet that a white value label covers.
+// It is painted as wide as that edge appears in the stretched drawing (a horizontal edge is
+// thinner than a vertical one here), whatever width the layout table gives it, and only
+// where a label covers the edge and no line before it has redrawn it: a smoothed edge
+// painted twice would come out darker than the drawing's own.
+void FinalResults::drawLinesAsTheEdges()
+{
+    const QSize design = PictureLibrary::designSize(QStringLiteral("score_sheet"));
+    const QSize shown = control<QWidget>(this, "Image1")->size();
+    const qreal acrossHorizontal = ScoreSheetEdge * shown.height() / design.height();
+    const qreal acrossVertical = ScoreSheetEdge * shown.width() / design.width();
+    QRegion covered;
+    for (const QLabel* label : findChildren<QLabel*>()) {
+        if (label->autoFillBackground())
+            covered += label->geometry();
+    }
+    QRegion redrawn;
+    for (LineControl* line : findChildren<LineControl*>()) {
+        line->setDrawnWidth(line->from().y() == line->to().y() ? acrossHorizontal : acrossVertical);
+        const QRegion area = (covered & line->geometry()) - redrawn;
+        line->setPaintedArea(area);
+        redrawn += area;
+    }
 }
 
 void FinalResults::showWindow()

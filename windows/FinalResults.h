@@ -30,4 +30,5 @@ public:
 
 private:
     void back();
+    void drawLinesAsTheEdges();
 };

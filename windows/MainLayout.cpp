@@ -112,8 +112,8 @@ std::vector<ControlSpec> neckTrunkLegsTab()
     };
 }
 
-// The body-group headings of tabs 8 and 9 include three elements of one control array,
-// `Label4`; each element gets its own objectName, `Label4_1` to `Label4_3`, by element number.
+// Three body-group headings of tabs 8 and 9 are one family, `Label4_1` to `Label4_3`, told
+// apart by the number after the underscore.
 std::vector<ControlSpec> muscleUseTab()
 {
     const int t = 182;

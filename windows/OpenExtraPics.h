@@ -15,5 +15,5 @@ public:
     void exit() override;
 
 private:
-    PictureLoader m_loader; // the loader box PictureShow.Picture2
+    PictureLoader m_loader; // reads the chosen file for the next extra picture box
 };

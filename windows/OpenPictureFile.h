@@ -57,5 +57,5 @@ public:
 private:
     bool paint();
 
-    PictureLoader m_loader; // the loader box PictureShow.Picture1
+    PictureLoader m_loader; // reads the chosen file for the workplace picture box
 };

@@ -46,7 +46,7 @@ void OverwriteFile::overwrite()
 void OverwriteFile::newFilename()
 {
     MessageService::show(QStringLiteral("Please select another file name"));
-    m_windows.window<SaveWindow>().nameBox()->clear();
     control<QPushButton>(this, "Command3")->setFocus();
     hide();
+    m_windows.window<SaveWindow>().askForNewName();
 }

@@ -94,6 +94,14 @@ QLineEdit* SaveWindow::nameBox()
     return m_name;
 }
 
+void SaveWindow::askForNewName()
+{
+    QLineEdit* name = nameBox();
+    name->clear();
+    showWindow();
+    name->setFocus();
+}
+
 QString SaveWindow::saveFolder()
 {
     if (!m_loaded)
@@ -101,7 +109,8 @@ QString SaveWindow::saveFolder()
     return m_folders->path();
 }
 
-// The window manager's close box unloads the window: the next showing loads it afresh.
+// Closing the window by its close box forgets what the assessor typed and chose: the next
+// showing fills the name box and the lists afresh.
 void SaveWindow::closeEvent(QCloseEvent* event)
 {
     m_loaded = false;

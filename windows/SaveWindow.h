@@ -34,6 +34,9 @@ public:
     // "File Saved" and ends the program; a failed one says what failed and leaves the
     // assessment, the windows and any old files as they were.
     void runSave();
+    // After "&New Filename": the name box emptied, this window in front and the name box
+    // focused for the new name.
+    void askForNewName();
     // The name box, loading the window again first if it was closed.
     QLineEdit* nameBox();
     // The folder the result files go to: the folder list's path, read now.

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Source checks that need no build: every tracked C++ file is formatted as .clang-format
+# says, and the committed SVG pictures are exactly what scripts/draw_pictures.py draws.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+echo "Checking the formatting of every tracked .cpp and .h file (clang-format)"
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+
+echo "Checking that resources/pictures holds what scripts/draw_pictures.py draws"
+drawn=$(mktemp -d)
+trap 'rm -rf "$drawn"' EXIT
+python3 scripts/draw_pictures.py --output "$drawn" >/dev/null
+if ! diff -r "$drawn" resources/pictures >/dev/null; then
+    diff -rq "$drawn" resources/pictures || true
+    echo "resources/pictures differs from what scripts/draw_pictures.py draws: run it and commit the result" >&2
+    exit 1
+fi

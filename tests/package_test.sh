@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Builds the Debian package from a build folder, unpacks it with dpkg-deb -x into a temporary
+# folder and runs the unpacked program offscreen: it must start, find its help files and its
+# media player in its own installed folder (not the build folder), and end with 0. Then one
+# help folder is taken away and the program must name it and end with 1.
+# Usage: package_test.sh BUILD_FOLDER
+set -euo pipefail
+build=$(cd "$1" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+if ! cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/package" >"$work/cpack.log" 2>&1; then
+    cat "$work/cpack.log" >&2
+    fail "cpack -G DEB did not build the package"
+fi
+debs=("$work"/package/*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one .deb, found: ${debs[*]}"
+deb=${debs[0]}
+echo "package: $(basename "$deb")"
+
+# Dependencies: the libraries dpkg-shlibdeps found, and the run-time packages it cannot see.
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libqt6svg6 \
+    libqt6multimedia6 libqt6multimediawidgets6 libqt6sql6-sqlite fonts-liberation fonts-comic-neue \
+    gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav; do
+    sed 's/, /\n/g' <<<"$depends" | cut -d' ' -f1 | grep -qxF "$package" || fail "Depends lacks $package"
+done
+
+root=$work/root
+dpkg-deb -x "$deb" "$root"
+files=$root/usr/lib/talvo-rula
+for path in usr/bin/talvo-rula usr/lib/talvo-rula/mplayer2.exe; do
+    [ -x "$root/$path" ] || fail "$path is missing or not executable"
+    if ldd "$root/$path" | grep -q 'not found'; then
+        fail "$path needs a library that is not installed: $(ldd "$root/$path" | grep 'not found')"
+    fi
+done
+for path in "usr/lib/talvo-rula/HelpFile/HELPFILE.HLP" "usr/lib/talvo-rula/Helpfile/helpfile.hlp" \
+    "usr/lib/talvo-rula/Reduction Measures/HELPFILE.HLP" usr/share/applications/talvo-rula.desktop \
+    usr/share/icons/hicolor/scalable/apps/talvo-rula.svg usr/share/metainfo/org.talvo.TalvoRula.metainfo.xml; do
+    [ -f "$root/$path" ] || fail "$path is missing"
+done
+if find "$root" -name 'tst_*' -o -name 'bench_*' | grep -q .; then
+    fail "tests or benchmarks were packaged"
+fi
+
+# Started from elsewhere, with no player on the search path: only the installed folder counts.
+export QT_QPA_PLATFORM=offscreen
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$work}
+cd "$work"
+status=0
+PATH=/usr/bin:/bin timeout 30 "$root/usr/bin/talvo-rula" --check-installation >"$work/check.txt" 2>"$work/errors.txt" ||
+    status=$?
+cat "$work/check.txt"
+[ "$status" -eq 0 ] || fail "the unpacked program ended with $status: $(cat "$work/errors.txt")"
+expected="Program folder: $files
+Help file \\HelpFile\\HELPFILE.HLP: $files/HelpFile/HELPFILE.HLP
+Help file \\Helpfile\\helpfile.hlp: $files/Helpfile/helpfile.hlp
+Help file \\Reduction Measures\\HELPFILE.HLP: $files/Reduction Measures/HELPFILE.HLP
+Media player mplayer2.exe: $files/mplayer2.exe"
+[ "$(cat "$work/check.txt")" = "$expected" ] || fail "expected:
+$expected"
+
+# A missing help folder is named, and the program says so by its exit status.
+mv "$files/Reduction Measures" "$work/moved"
+status=0
+PATH=/usr/bin:/bin timeout 30 "$root/usr/bin/talvo-rula" --check-installation >"$work/check.txt" 2>/dev/null || status=$?
+[ "$status" -eq 1 ] || fail "with a help folder missing the program ended with $status, not 1"
+grep -q '^Help file \\Reduction Measures\\HELPFILE.HLP: missing' "$work/check.txt" ||
+    fail "the missing help file was not named: $(cat "$work/check.txt")"
+echo "package test passed"
