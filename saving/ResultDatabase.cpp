@@ -41,7 +41,7 @@ constexpr std::array<const char*, ResultColumnCount> ResultSeparators = {
 };
 
 // A value as it stands between the statement's quotes, correct for any text. The literal is
-// built from the text in the database's encoding (UTF-8): a lone surrogate is already U+FFFD
+// built from the text in the database's encoding (UTF-8): a lone surrogate is already "?"
 // there, so it cannot take the quote after it along when the engine converts the statement.
 // Apostrophes are doubled; a NUL, which would end the statement, is joined in as char(0).
 QString sqlValue(const SaveCell& cell)

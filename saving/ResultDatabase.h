@@ -30,7 +30,7 @@ QString createEmployeeTableStatement();
 // stores the value exactly as it stands in the table; without apostrophes the text is
 // the plain concatenation of the values and their fixed separators. Any text makes one
 // statement with every value inside its quotes: a NUL is joined in as char(0), and a lone
-// surrogate is stored as U+FFFD.
+// surrogate is stored as "?", as the text file's encoding stores it.
 QString resultInsertStatement(const SaveTable& table);
 QString employeeInsertStatement(const SaveTable& table);
 
