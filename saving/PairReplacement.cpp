@@ -220,7 +220,7 @@ QString PairReplacement::mark(char state, int placed)
         return systemError(n < 0 ? errno : EIO);
     int result;
     do {
-        result = ::fsync(m_fd);
+        result = ::fdatasync(m_fd);
     } while (result != 0 && errno == EINTR);
     return result == 0 ? QString() : systemError(errno);
 }
