@@ -324,7 +324,8 @@ void TestSaveRecovery::killedSaveLoopIsAlwaysRepaired()
             ++interrupted;
 
         QCOMPARE(RecoverInterruptedSaves(dir.path()), QString());
-        QCOMPARE(hiddenFiles(dir.path()), QStringList());
+        const QStringList left = hiddenFiles(dir.path());
+        QVERIFY2(left.isEmpty(), qPrintable(left.join(QLatin1Char(' ')) + QStringLiteral(" after kill %1").arg(kills)));
         const Pair pair = pairIn(dir.path());
         QVERIFY2(pair == m_old || pair == m_new, qPrintable(QStringLiteral("mixed pair after kill %1").arg(kills)));
         if (pair == m_new)
@@ -348,6 +349,7 @@ void TestSaveRecovery::onlyOwnFilesAreRemoved()
     put(".talvo-0123456789ab.txt", m_new.text.left(50));
     put(".talvo-0123456789ac.mdb", {});
     put(".talvo-0123456789ad.mdb", m_new.database.left(100));
+    put(".talvo-0123456789a0.intent", {}); // a save killed before it wrote its intent
     // The assessor's own files, some named like ours: they stay.
     const QMap<QString, QByteArray> own = {
         {QStringLiteral(".talvo-0123456789ae.txt"), "my own notes"},
