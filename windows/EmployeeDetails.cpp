@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "EmployeeDetails.h"
 
+#include "EmployeeTextFilter.h"
 #include "MainWindow.h"
 #include "ProgramState.h"
 #include "Services.h"
@@ -73,6 +74,13 @@ EmployeeDetails::EmployeeDetails(ProgramState& state, WindowSet& windows)
             [this](const QString& text) { m_state.employee.id = text; });
     connect(control<QLineEdit>(this, "Text3"), &QLineEdit::textChanged, this,
             [this](const QString& text) { m_state.employee.location = text; });
+    // Pasted texts keep only what both result files can hold; a cut is said, not silent.
+    for (const char* box : {"Text1", "Text2", "Text3"}) {
+        connect(
+            EmployeeTextFilter::install(control<QLineEdit>(this, box)), &EmployeeTextFilter::textCut, this,
+            [] { MessageService::show(QStringLiteral("Only the first 32,767 characters of this text are kept.")); },
+            Qt::QueuedConnection);
+    }
     control<QLineEdit>(this, "Text1")->setFocus();
 }
 
