@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "EmployeeDetails.h"
 
+#include "AssessmentRecord.h"
 #include "MainWindow.h"
 #include "ProgramState.h"
 #include "Services.h"
@@ -78,4 +79,11 @@ void EmployeeDetails::continueToMain()
     table.setValue(SaveTable::EmployeeName, StripApostrophes(control<QLineEdit>(this, "Text1")->text()));
     table.setValue(SaveTable::EmployeeId, StripApostrophes(control<QLineEdit>(this, "Text2")->text()));
     table.setValue(SaveTable::EmployeeLocation, StripApostrophes(control<QLineEdit>(this, "Text3")->text()));
+}
+
+void EmployeeDetails::setTexts(const EmployeeTexts& texts)
+{
+    control<QLineEdit>(this, "Text1")->setText(texts.name);
+    control<QLineEdit>(this, "Text2")->setText(texts.id);
+    control<QLineEdit>(this, "Text3")->setText(texts.location);
 }
