@@ -1,0 +1,222 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ReportStyle.h"
+
+#include <QCoreApplication>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTextLayout>
+
+#include <vector>
+
+namespace ReportStyle {
+
+namespace {
+
+constexpr int Resolution = 300;
+constexpr qreal MarginMm = 15;
+
+// A paragraph laid out in lines `width` wide. Line breaks typed by the assessor stay breaks.
+class Paragraph
+{
+public:
+    Paragraph(const QPaintDevice& device, const QString& text, const QFont& font, qreal width, Qt::Alignment alignment)
+        : m_layout(laidOutText(text), font, const_cast<QPaintDevice*>(&device))
+    {
+        QTextOption option(alignment & Qt::AlignHorizontal_Mask);
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        option.setTextDirection(text.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+        m_layout.setTextOption(option);
+        m_layout.beginLayout();
+        qreal y = 0;
+        for (QTextLine line = m_layout.createLine(); line.isValid(); line = m_layout.createLine()) {
+            line.setLineWidth(width);
+            line.setPosition(QPointF(0, y));
+            y += line.height();
+        }
+        m_layout.endLayout();
+    }
+
+    qreal height() const
+    {
+        return m_layout.lineCount() ? m_layout.lineAt(m_layout.lineCount() - 1).rect().bottom() : 0;
+    }
+    int lineCount() const { return m_layout.lineCount(); }
+    QTextLine line(int i) const { return m_layout.lineAt(i); }
+
+    // How many leading lines fit in `height`.
+    int linesWithin(qreal height) const
+    {
+        int count = 0;
+        while (count < lineCount() && line(count).rect().bottom() <= height + 0.01)
+            ++count;
+        return count;
+    }
+
+    void draw(QPainter& painter, const QPointF& origin, int lines) const
+    {
+        for (int i = 0; i < lines; ++i)
+            line(i).draw(&painter, origin);
+    }
+
+private:
+    static QString laidOutText(QString text)
+    {
+        text.replace(QLatin1String("\r\n"), QLatin1String(" \n")); // keeps every index
+        text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+        text.replace(QLatin1Char('\r'), QChar::LineSeparator);
+        return text;
+    }
+
+    QTextLayout m_layout;
+};
+
+qreal verticalOffset(const QRectF& box, qreal used, Qt::Alignment alignment)
+{
+    if (alignment & Qt::AlignBottom)
+        return box.height() - used;
+    if (alignment & Qt::AlignVCenter)
+        return (box.height() - used) / 2;
+    return 0;
+}
+
+} // namespace
+
+QPageSize pageSizeFor(const QLocale& locale)
+{
+    return locale.measurementSystem() == QLocale::ImperialUSSystem ? QPageSize(QPageSize::Letter)
+                                                                   : QPageSize(QPageSize::A4);
+}
+
+void setUpWriter(QPdfWriter& writer, const QString& title, const QLocale& locale)
+{
+    writer.setResolution(Resolution);
+    writer.setPageLayout(QPageLayout(pageSizeFor(locale), QPageLayout::Portrait,
+                                     QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm), QPageLayout::Millimeter));
+    writer.setTitle(title);
+    writer.setCreator(QStringLiteral("TALVO RULA %1").arg(QCoreApplication::applicationVersion()));
+}
+
+QRectF contentRect(const QPdfWriter& writer)
+{
+    return QRectF(QPointF(0, 0), QSizeF(writer.pageLayout().paintRectPixels(writer.resolution()).size()));
+}
+
+qreal mm(const QPaintDevice& device, qreal millimetres)
+{
+    return millimetres * device.logicalDpiY() / 25.4;
+}
+
+QFont font(TextRole role)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    switch (role) {
+    case TextRole::Title:
+        font.setPointSizeF(20);
+        font.setBold(true);
+        break;
+    case TextRole::Heading:
+        font.setPointSizeF(12.5);
+        font.setBold(true);
+        break;
+    case TextRole::Body:
+        font.setPointSizeF(10);
+        break;
+    case TextRole::Small:
+        font.setPointSizeF(8);
+        break;
+    case TextRole::Score:
+        font.setPointSizeF(30);
+        font.setBold(true);
+        break;
+    }
+    return font;
+}
+
+QColor levelColour(int level)
+{
+    switch (level) {
+    case 1:
+        return QColor(0x6c, 0xc0, 0x6f); // green
+    case 2:
+        return QColor(0xff, 0xe0, 0x4a); // yellow
+    case 3:
+        return QColor(0xff, 0x9c, 0x3a); // orange
+    case 4:
+        return QColor(0xe8, 0x4a, 0x45); // red
+    default:
+        return QColor(0xd8, 0xd8, 0xd8);
+    }
+}
+
+qreal wrappedHeight(const QPaintDevice& device, const QString& text, const QFont& font, qreal width)
+{
+    return Paragraph(device, text, font, width, Qt::AlignLeft).height();
+}
+
+int drawWrappedText(QPainter& painter, const QRectF& box, const QString& text, const QFont& font,
+                    Qt::Alignment alignment)
+{
+    const Paragraph paragraph(*painter.device(), text, font, box.width(), alignment);
+    const int lines = paragraph.linesWithin(box.height());
+    const qreal used = lines ? paragraph.line(lines - 1).rect().bottom() : 0;
+    paragraph.draw(painter, box.topLeft() + QPointF(0, verticalOffset(box, used, alignment)), lines);
+    return lines == paragraph.lineCount() ? int(text.size()) : paragraph.line(lines).textStart();
+}
+
+bool drawFittedText(QPainter& painter, const QRectF& box, const QString& text, QFont font, qreal minimumPointSize,
+                    Qt::Alignment alignment)
+{
+    const QPaintDevice& device = *painter.device();
+    while (font.pointSizeF() > minimumPointSize && wrappedHeight(device, text, font, box.width()) > box.height())
+        font.setPointSizeF(qMax(minimumPointSize, font.pointSizeF() - 0.5));
+    const Paragraph paragraph(device, text, font, box.width(), alignment);
+    const int lines = paragraph.linesWithin(box.height());
+    if (lines == paragraph.lineCount()) {
+        paragraph.draw(painter, box.topLeft() + QPointF(0, verticalOffset(box, paragraph.height(), alignment)), lines);
+        return true;
+    }
+    if (lines == 0)
+        return false;
+    // Every line but the last that fits as laid out; the last carries the rest, elided.
+    paragraph.draw(painter, box.topLeft(), lines - 1);
+    const QTextLine last = paragraph.line(lines - 1);
+    QString rest = text.mid(last.textStart());
+    rest.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const QFontMetricsF metrics(font, const_cast<QPaintDevice*>(&device));
+    const QString elided = metrics.elidedText(rest, Qt::ElideRight, box.width());
+    painter.save();
+    painter.setFont(font);
+    painter.drawText(QRectF(box.left(), box.top() + last.y(), box.width(), last.height()),
+                     int(alignment & Qt::AlignHorizontal_Mask) | Qt::AlignTop | Qt::TextSingleLine, elided);
+    painter.restore();
+    return false;
+}
+
+void drawLevelBand(QPainter& painter, const QRectF& band, int level, const QString& score, const QString& heading,
+                   const QString& text)
+{
+    const QPaintDevice& device = *painter.device();
+    const qreal pad = mm(device, 3);
+    painter.save();
+    painter.setPen(QPen(levelColour(level).darker(140), mm(device, 0.4)));
+    painter.setBrush(levelColour(level));
+    painter.drawRoundedRect(band, pad, pad);
+    painter.setPen(Qt::black);
+
+    const qreal scoreWidth = qMin(band.height(), mm(device, 28));
+    const QRectF scoreBox(band.left() + pad, band.top() + pad, scoreWidth - pad, band.height() - 2 * pad);
+    drawFittedText(painter, scoreBox, score, font(TextRole::Score), 12, Qt::AlignCenter);
+
+    const QRectF textBox(scoreBox.right() + pad, band.top() + pad, band.right() - scoreBox.right() - 2 * pad,
+                         band.height() - 2 * pad);
+    const QFont headingFont = font(TextRole::Heading);
+    const qreal headingHeight = qMin(textBox.height(), wrappedHeight(device, heading, headingFont, textBox.width()));
+    drawFittedText(painter, QRectF(textBox.topLeft(), QSizeF(textBox.width(), headingHeight)), heading, headingFont, 8);
+    drawFittedText(painter, textBox.adjusted(0, headingHeight + pad / 3, 0, 0), text, font(TextRole::Body), 6.5);
+    painter.restore();
+}
+
+} // namespace ReportStyle
