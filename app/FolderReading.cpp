@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FolderReading.h"
 
+#include "InterruptedSaves.h"
+
 QString prepareFolderForReading(const QString& folder)
 {
-    // The repair of interrupted saves is wired here.
-    Q_UNUSED(folder);
-    return {};
+    return RecoverInterruptedSaves(folder);
 }

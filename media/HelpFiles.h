@@ -5,6 +5,8 @@
 #include <QMap>
 #include <QString>
 
+#include <memory>
+
 // The help files are plain HTML under the program's folder:
 //   HelpFile/HELPFILE.HLP            the project help file (the initial application help file)
 //   Helpfile/helpfile.hlp            the program-folder help file (same topics)
@@ -25,9 +27,19 @@ QString expectedPath(const QString& helpPath);
 // The program folder's reduction measures guide, as the action levels window names it.
 QString reductionMeasuresFile();
 
+// A larger file is no help file: it gets the message of an unreadable one.
+constexpr qint64 MaxFileSize = 8 * 1024 * 1024;
+
+// Whether `path` is a plain file (after following links) inside `folder` (a real, clean
+// path) and no larger than MaxFileSize: the only files help may load besides itself.
+bool isInsideFolder(const QString& path, const QString& folder);
+
 } // namespace HelpFiles
 
-// One help file, read and split into its sections.
+// One help file, read and split into its sections. A file is read and indexed once (again
+// only when it changes), so opening a topic costs no more than that topic. Sections are
+// confined to the file's folder: a picture elsewhere is dropped, and so are style sheets,
+// background pictures and other ways of loading a file.
 class HelpDocument
 {
 public:
@@ -36,21 +48,25 @@ public:
     bool load(const QString& helpPath, QString* error);
 
     QString path() const { return m_path; }
-    QString title() const { return m_title; }
-    QString contentsHtml() const { return m_contents; }
-    bool hasTopic(int topic) const { return m_topics.contains(topic); }
+    // The real folder the file lies in: the only place its pictures may come from.
+    QString folder() const;
+    QString title() const;
+    QString contentsHtml() const;
+    bool hasTopic(int topic) const;
     // The topic's section (heading included) as HTML; empty when the file lacks it.
-    QString topicHtml(int topic) const { return m_topics.value(topic); }
+    QString topicHtml(int topic) const;
     QString topicTitle(int topic) const;
-    QList<int> topicNumbers() const { return m_topics.keys(); }
+    QList<int> topicNumbers() const;
 
-    // The whole file as one HTML page, contents first, every topic reachable by the
-    // anchor "topic-N" from the contents' links.
-    QString pageHtml() const;
+    struct Index
+    {
+        QString folder;
+        QString title;
+        QString contents;
+        QMap<int, QString> topics;
+    };
 
 private:
     QString m_path;
-    QString m_title;
-    QString m_contents;
-    QMap<int, QString> m_topics;
+    std::shared_ptr<const Index> m_index;
 };

@@ -148,6 +148,66 @@ bool bmpIsComplete(QIODevice& device)
     return device.size() >= offset + rowBytes * std::llabs(height);
 }
 
+// A GIF whose blocks are all there: after the header, the screen descriptor and its colour
+// table, extensions and images (each with its data sub-blocks, each image with its colour
+// table) follow one another up to the trailer, or up to the file's end after a whole block.
+bool gifIsComplete(QFile& in)
+{
+    const QByteArray bytes = in.read(64 * 1024 * 1024);
+    qsizetype pos = 13;
+    if (bytes.size() < pos)
+        return false;
+    const auto colourTable = [](unsigned char flags) { return (flags & 0x80) ? 3 * (2 << (flags & 7)) : 0; };
+    pos += colourTable(static_cast<unsigned char>(bytes.at(10)));
+    // Data sub-blocks up to the empty one; false when the file ends first.
+    const auto skipSubBlocks = [&bytes, &pos] {
+        while (pos < bytes.size()) {
+            const int length = static_cast<unsigned char>(bytes.at(pos++));
+            if (length == 0)
+                return true;
+            pos += length;
+        }
+        return false;
+    };
+    int images = 0;
+    while (pos < bytes.size()) {
+        const unsigned char block = static_cast<unsigned char>(bytes.at(pos++));
+        if (block == 0x3B)
+            return images > 0;
+        if (block == 0x21) {
+            ++pos; // the extension's label
+            if (!skipSubBlocks())
+                return false;
+        } else if (block == 0x2C) {
+            if (pos + 9 > bytes.size())
+                return false;
+            const unsigned char flags = static_cast<unsigned char>(bytes.at(pos + 8));
+            pos += 9 + colourTable(flags) + 1; // descriptor, colour table, code size
+            if (pos > bytes.size() || !skipSubBlocks())
+                return false;
+            ++images;
+        } else {
+            return false;
+        }
+    }
+    return pos == bytes.size() && images > 0;
+}
+
+// An XBM whose bits array is closed and holds a byte for every eight pixels of each row.
+bool xbmIsComplete(QFile& in)
+{
+    QImageReader reader(&in);
+    const QSize size = reader.size();
+    in.seek(0);
+    const QByteArray text = in.read(16 * 1024 * 1024);
+    const qsizetype open = text.indexOf('{');
+    const qsizetype close = text.indexOf('}', open);
+    if (!size.isValid() || open < 0 || close < 0)
+        return false;
+    const qsizetype values = text.mid(open, close - open).count("0x") + text.mid(open, close - open).count("0X");
+    return values >= qsizetype((size.width() + 7) / 8) * size.height();
+}
+
 bool isComplete(const QString& file, const QByteArray& format)
 {
     QFile in(file);
@@ -157,6 +217,10 @@ bool isComplete(const QString& file, const QByteArray& format)
         return jpegIsComplete(in);
     if (format == "bmp")
         return bmpIsComplete(in);
+    if (format == "gif")
+        return gifIsComplete(in);
+    if (format == "xbm")
+        return xbmIsComplete(in);
     return true;
 }
 
@@ -209,8 +273,9 @@ QImage PictureLoader::decode(QSize size) const
     const bool quarter = turnsAQuarter(reader);
     if (reader.size() != (quarter ? m_size.transposed() : m_size))
         return QImage();
-    // The decoder scales before it turns the picture upright.
-    if (size != m_size)
+    // The decoder scales before it turns the picture upright. Only the JPEG decoder scales
+    // well; others (palette PNG and GIF) would lose their colours, so they are read whole.
+    if (size != m_size && (m_format == "jpeg" || m_format == "jpg"))
         reader.setScaledSize(quarter ? size.transposed() : size);
     QImage image = reader.read();
     if (image.isNull())

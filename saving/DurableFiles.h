@@ -4,22 +4,19 @@
 #include <QByteArray>
 #include <QString>
 
-#include <vector>
-
 // The file-system steps of a save that must never lose the files it replaces.
 // Every function returns an empty text on success, otherwise the system's own
 // description of what went wrong ("No space left on device"); callers say which
 // file it concerned. Paths are used exactly as given.
 namespace DurableFiles {
 
-// Creates a new hidden file with a unique name in `folder` (joined with "/"), writes
-// `bytes` into it, syncs it to disk and closes it. The file gets the permissions any new
-// file gets in that folder. On failure nothing is left behind; on success `*path` names it.
-QString writeNewFile(const QString& folder, const QString& suffix, const QByteArray& bytes, QString* path);
+// Creates the new file `path` (it must not exist), writes `bytes` into it and closes it,
+// syncing it to disk first when `sync` is set. The file gets the permissions any new file
+// gets in that folder. On failure nothing is left behind.
+QString writeNewFileAs(const QString& path, const QByteArray& bytes, bool sync);
 
-// Creates a new, empty hidden file with a unique name in `folder`, as writeNewFile does,
-// for a writer that opens it by name; nothing is synced yet (see syncFile).
-QString createNewFile(const QString& folder, const QString& suffix, QString* path);
+// A hidden name "<folder>/.talvo-<12 hex digits><suffix>" that nothing uses at this moment.
+QString freeName(const QString& folder, const QString& suffix);
 
 // Syncs an existing file's contents to disk.
 QString syncFile(const QString& path);
@@ -30,35 +27,41 @@ QString syncFolder(const QString& folder);
 // Removes a file if it is there; a missing file is no error.
 QString removeFile(const QString& path);
 
+// Renames a file, replacing whatever file has the new name.
+QString renameFile(const QString& from, const QString& to);
+
 // Whether anything (file, folder, link, ...) has this exact name; `*isPlainFile` tells
 // whether it is a regular file or a link to one.
 bool entryExists(const QString& path, bool* isPlainFile = nullptr);
 
-struct Replacement
+// The points between two steps of a save, in the order a save passes them.
+enum class Step
 {
-    QString temporary; // a finished, synced file in the target's folder
-    QString target;    // the name it takes; an old file there is replaced
+    IntentWritten,   // the folder names every file the save will make (see InterruptedSaves.h)
+    TextWritten,     // the new text file is complete and synced under its hidden name
+    DatabaseCreated, // the new database exists, still empty
+    DatabaseWritten, // the engine has filled and closed it
+    DatabaseSynced,  // it is on disk
+    OldFilesKept,    // every old file has a second, hidden name
+    ReadyMarked,     // the intent says "replacing", and it and the folder are synced
+    FirstReplaced,   // the new text file has taken its name
+    AllReplaced,     // the new database has taken its name too
+    FolderSynced,    // the new names are on disk
+    KeptRemoved,     // the second names of the old files are gone
+    Restoring,       // after a failure, before each old file is put back
 };
 
-// Moves every temporary over its target: all of them or none. The old files are first
-// kept under second, hidden names (hard links, or renamed where links are impossible);
-// then each temporary is renamed to its target; then the folder is synced and the kept
-// names are removed. If any step fails, every target gets its old file back (or is
-// removed where there was none), and the error is returned; the temporaries that were
-// not moved stay for the caller to remove. Should even that restoring fail, the error
-// says where the old files are kept, and they are not removed.
-QString replaceAll(const QString& folder, const std::vector<Replacement>& replacements);
-
-// Fault injection for tests: makes the next replaceAll fail at one point.
-enum class Fault
+// What a save hands to the file system at the points where a caller may take over: a test
+// makes a step fail, stops the process there, or stands for a file system without hard
+// links. The plain instance changes nothing.
+class SaveSteps
 {
-    None,
-    BeforeReplacing,     // after the old files are kept, before the first rename
-    BetweenReplacements, // after the first temporary has taken its target's name
-    WhileRestoring,      // additionally, putting an old file back fails
+public:
+    virtual ~SaveSteps() = default;
+    // Called at each point; a text that is not empty makes the save fail right there.
+    virtual QString reached(Step step);
+    // Makes a hard link as ::link does (0, or -1 with errno set).
+    virtual int link(const char* from, const char* to);
 };
-void injectFault(Fault fault);
-// For tests: behave as on a file system without hard links (old files are renamed aside).
-void simulateNoHardLinks(bool on);
 
 } // namespace DurableFiles

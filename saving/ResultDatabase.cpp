@@ -40,11 +40,16 @@ constexpr std::array<const char*, ResultColumnCount> ResultSeparators = {
     "')",    // 20
 };
 
+// A value as it stands between the statement's quotes, correct for any text. The literal is
+// built from the text in the database's encoding (UTF-8): a lone surrogate is already "?"
+// there, so it cannot take the quote after it along when the engine converts the statement.
+// Apostrophes are doubled; a NUL, which would end the statement, is joined in as char(0).
 QString sqlValue(const SaveCell& cell)
 {
-    QString text = cellText(cell);
-    text.replace(QLatin1Char('\''), QLatin1String("''"));
-    return text;
+    QByteArray bytes = cellText(cell).toUtf8();
+    bytes.replace('\'', QByteArrayView("''"));
+    bytes.replace('\0', QByteArrayView("' || char(0) || '"));
+    return QString::fromUtf8(bytes);
 }
 
 QString createTableStatement(const QString& table, const QStringList& columns)

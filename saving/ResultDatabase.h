@@ -28,7 +28,9 @@ QString createEmployeeTableStatement();
 
 // The two INSERT statements. Every apostrophe inside a value is doubled, so the engine
 // stores the value exactly as it stands in the table; without apostrophes the text is
-// the plain concatenation of the values and their fixed separators.
+// the plain concatenation of the values and their fixed separators. Any text makes one
+// statement with every value inside its quotes: a NUL is joined in as char(0), and a lone
+// surrogate is stored as "?", as the text file's encoding stores it.
 QString resultInsertStatement(const SaveTable& table);
 QString employeeInsertStatement(const SaveTable& table);
 

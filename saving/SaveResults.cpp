@@ -2,6 +2,8 @@
 #include "SaveResults.h"
 
 #include "DurableFiles.h"
+#include "InterruptedSaves.h"
+#include "PairReplacement.h"
 #include "ResultDatabase.h"
 #include "ResultTextFile.h"
 
@@ -40,19 +42,6 @@ QString targetProblem(const QString& path)
                               "Please select another file name.")
             .arg(path);
     return {};
-}
-
-// Removes the temporary files of a failed save, the engine's possible side files included.
-void removeTemporaries(const QStringList& paths)
-{
-    for (const QString& path : paths) {
-        if (path.isEmpty())
-            continue;
-        DurableFiles::removeFile(path);
-        DurableFiles::removeFile(path + QStringLiteral("-journal"));
-        DurableFiles::removeFile(path + QStringLiteral("-wal"));
-        DurableFiles::removeFile(path + QStringLiteral("-shm"));
-    }
 }
 
 SaveOutcome failed(const QString& error)
@@ -106,6 +95,14 @@ bool resultFileExists(const QString& path)
 SaveOutcome SaveResults(const rula::AssessmentState& state, SaveTable& table, const QString& folder,
                         const QString& stem)
 {
+    DurableFiles::SaveSteps plain;
+    return SaveResultsWithSteps(state, table, folder, stem, plain);
+}
+
+SaveOutcome SaveResultsWithSteps(const rula::AssessmentState& state, SaveTable& table, const QString& folder,
+                                 const QString& stem, DurableFiles::SaveSteps& steps)
+{
+    using DurableFiles::Step;
     // Nothing is touched before the name, the folder and both targets are known to be usable.
     if (const QString why = unsafeStemReason(stem); !why.isEmpty())
         return failed(why);
@@ -118,36 +115,48 @@ SaveOutcome SaveResults(const rula::AssessmentState& state, SaveTable& table, co
             return failed(why);
     }
 
+    // An earlier save that was killed is finished or undone first; what cannot be repaired
+    // is no reason not to save.
+    RecoverInterruptedSaves(folder);
+
     table.WriteLabels();
     table.WriteOptionRows(state);
 
-    // The text file, as a new file beside the old one.
-    QString textTemporary;
+    PairReplacement pair;
     QString error =
-        DurableFiles::writeNewFile(folder, QStringLiteral(".txt"), ResultTextFile::contents(table), &textTemporary);
+        pair.begin(folder, {textPath, databasePath}, {QStringLiteral(".txt"), QStringLiteral(".mdb")}, steps);
+    if (error.isEmpty())
+        error = steps.reached(Step::IntentWritten);
+    if (!error.isEmpty())
+        return failed(
+            QStringLiteral("Could not prepare saving \"%1\" and \"%2\": %3").arg(textPath, databasePath, error));
+
+    // The text file, as a new file beside the old one.
+    error = DurableFiles::writeNewFileAs(pair.temporary(0), ResultTextFile::contents(table), true);
+    if (error.isEmpty())
+        error = steps.reached(Step::TextWritten);
     if (!error.isEmpty())
         return failed(QStringLiteral("Could not write the text file \"%1\": %2").arg(textPath, error));
 
     // The database, likewise: created empty, filled by the engine, closed, synced.
-    QString databaseTemporary;
-    error = DurableFiles::createNewFile(folder, QStringLiteral(".mdb"), &databaseTemporary);
-    if (!error.isEmpty()) {
-        removeTemporaries({textTemporary});
-        return failed(QStringLiteral("Could not create the database file \"%1\": %2").arg(databasePath, error));
-    }
-    error = ResultDatabase::write(databaseTemporary, table);
+    error = DurableFiles::writeNewFileAs(pair.temporary(1), {}, false);
     if (error.isEmpty())
-        error = DurableFiles::syncFile(databaseTemporary);
-    if (!error.isEmpty()) {
-        removeTemporaries({textTemporary, databaseTemporary});
+        error = steps.reached(Step::DatabaseCreated);
+    if (!error.isEmpty())
+        return failed(QStringLiteral("Could not create the database file \"%1\": %2").arg(databasePath, error));
+    error = ResultDatabase::write(pair.temporary(1), table);
+    if (error.isEmpty())
+        error = steps.reached(Step::DatabaseWritten);
+    if (error.isEmpty())
+        error = DurableFiles::syncFile(pair.temporary(1));
+    if (error.isEmpty())
+        error = steps.reached(Step::DatabaseSynced);
+    if (!error.isEmpty())
         return failed(QStringLiteral("Could not write the database file \"%1\": %2").arg(databasePath, error));
-    }
 
     // Both complete: they take the names of the old files together, or not at all.
-    error = DurableFiles::replaceAll(folder, {{textTemporary, textPath}, {databaseTemporary, databasePath}});
-    if (!error.isEmpty()) {
-        removeTemporaries({textTemporary, databaseTemporary});
+    error = pair.replace();
+    if (!error.isEmpty())
         return failed(QStringLiteral("Could not replace \"%1\" and \"%2\": %3").arg(textPath, databasePath, error));
-    }
     return {true, {}};
 }

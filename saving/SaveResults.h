@@ -2,6 +2,7 @@
 #pragma once
 
 #include "AssessmentState.h"
+#include "DurableFiles.h"
 #include "SaveTable.h"
 
 #include <QString>
@@ -20,8 +21,13 @@ struct SaveOutcome
 // temporary remains, and the outcome carries the error. An unsafe stem (see
 // unsafeStemReason) or a folder or other non-file under either name is refused before
 // anything is touched. Does not show "File Saved" and does not end the program.
+// A save killed at any moment is repaired by the next save into that folder (or by
+// RecoverInterruptedSaves), which every save runs first.
 SaveOutcome SaveResults(const rula::AssessmentState& state, SaveTable& table, const QString& folder,
                         const QString& stem);
+// The same, with the file system's steps passed through `steps` (see DurableFiles::SaveSteps).
+SaveOutcome SaveResultsWithSteps(const rula::AssessmentState& state, SaveTable& table, const QString& folder,
+                                 const QString& stem, DurableFiles::SaveSteps& steps);
 
 // True when a plain file of exactly that name exists (a link to one counts; folders do
 // not). Windows' hidden and system files do not count; Linux has no such attribute, so

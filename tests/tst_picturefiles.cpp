@@ -183,6 +183,79 @@ const QColor Green(0, 160, 0);
 const QByteArray TinyGif = QByteArray::fromHex("47494638396101000100800000ff000000000021f90401000000002c00000000010001"
                                                "000002024401003b");
 
+// A GIF of `image`'s palette indices (at most 256 colours), its data written as 9-bit LZW
+// codes with a clear code every 100 pixels, so that no code grows wider.
+QByteArray gifOf(const QImage& image)
+{
+    QByteArray gif("GIF89a");
+    const auto word = [&gif](int v) {
+        gif += char(v & 0xFF);
+        gif += char(v >> 8);
+    };
+    word(image.width());
+    word(image.height());
+    gif += char(0xF7); // a global table of 256 colours
+    gif += char(0);
+    gif += char(0);
+    QList<QRgb> table = image.colorTable();
+    table.resize(256);
+    for (QRgb c : table) {
+        gif += char(qRed(c));
+        gif += char(qGreen(c));
+        gif += char(qBlue(c));
+    }
+    gif += char(0x2C);
+    word(0);
+    word(0);
+    word(image.width());
+    word(image.height());
+    gif += char(0);
+    gif += char(8); // code size
+    QByteArray data;
+    quint32 bits = 0;
+    int count = 0;
+    const auto code = [&](int c) {
+        bits |= quint32(c) << count;
+        count += 9;
+        while (count >= 8) {
+            data += char(bits & 0xFF);
+            bits >>= 8;
+            count -= 8;
+        }
+    };
+    int run = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (run++ % 100 == 0)
+                code(256);
+            code(image.pixelIndex(x, y));
+        }
+    }
+    code(257);
+    if (count > 0)
+        data += char(bits & 0xFF);
+    for (qsizetype at = 0; at < data.size(); at += 255) {
+        const QByteArray block = data.mid(at, 255);
+        gif += char(block.size());
+        gif += block;
+    }
+    gif += char(0);
+    gif += char(0x3B);
+    return gif;
+}
+
+// A palette picture: the left half red, the right half blue.
+QImage twoColourPalette(QImage::Format format)
+{
+    QImage image(300, 200, format);
+    image.setColorTable({qRgb(255, 0, 0), qRgb(0, 0, 255)});
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, x < 150 ? 0 : 1);
+    }
+    return image;
+}
+
 } // namespace
 
 class TestPictureFiles : public QObject
@@ -200,6 +273,8 @@ private slots:
     void boxKeepsItsPicture();
     void decodesAtTheShownSize();
     void readsTheCommonFormats();
+    void palettePicturesKeepTheirColours_data();
+    void palettePicturesKeepTheirColours();
 
     void windowsAsDesigned();
     void keyboardOrder();
@@ -385,6 +460,43 @@ void TestPictureFiles::readsTheCommonFormats()
     const QString misnamed = dir.filePath("png-named.jpg");
     QVERIFY(QFile::copy(dir.filePath("p.png"), misnamed));
     QVERIFY(PaintFitted(misnamed, loader, box));
+}
+
+void TestPictureFiles::palettePicturesKeepTheirColours_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    const auto png = [](QImage::Format format) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        twoColourPalette(format).save(&buffer, "png");
+        return buffer.data();
+    };
+    QTest::newRow("1-bit palette png") << "mono.png" << png(QImage::Format_Mono);
+    QTest::newRow("8-bit palette png") << "indexed.png" << png(QImage::Format_Indexed8);
+    QTest::newRow("palette gif") << "indexed.gif" << gifOf(twoColourPalette(QImage::Format_Indexed8));
+}
+
+void TestPictureFiles::palettePicturesKeepTheirColours()
+{
+    // Shown smaller than they are: red on the left and blue on the right, as in the file.
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    const QString file = writeBytes(QDir(m_folder), name, content);
+    PictureBox box;
+    box.resize(249, 369);
+    PictureLoader loader;
+    QVERIFY(PaintFitted(file, loader, box));
+    QCOMPARE(loader.naturalSize(), QSize(300, 200));
+    QCOMPARE(box.pictureRect(), QRect(0, 101, 245, 163));
+    const QImage shown = box.grab().toImage();
+    const QPoint origin = box.contentsRect().topLeft() + box.pictureRect().topLeft();
+    for (int y : {5, 80, 158}) {
+        for (int x : {5, 60, 110}) {
+            QVERIFY2(near(shown.pixelColor(origin + QPoint(x, y)), Qt::red, 8), qPrintable(name));
+            QVERIFY2(near(shown.pixelColor(origin + QPoint(244 - x, y)), Qt::blue, 8), qPrintable(name));
+        }
+    }
 }
 
 // One control as designed: class, place in twips, caption, context help topic; the captions
@@ -747,6 +859,15 @@ void TestPictureFiles::filesThatAreNotPictures_data()
     QTest::newRow("truncated png") << "cut.png" << png.left(png.size() - 30);
     const QByteArray bmp = encoded("bmp");
     QTest::newRow("truncated bmp") << "cut.bmp" << bmp.left(bmp.size() / 2);
+    const QByteArray gif = gifOf(twoColourPalette(QImage::Format_Indexed8));
+    QTest::newRow("truncated gif") << "cut.gif" << gif.left(gif.size() / 2);
+    QTest::newRow("gif cut before its last blocks") << "cut2.gif" << gif.left(gif.size() - 3);
+    QTest::newRow("truncated xbm") << "cut.xbm"
+                                   << QByteArray("#define cut_width 16\n#define cut_height 8\n"
+                                                 "static char cut_bits[] = {\n 0xff, 0x00, 0xff, 0x00,");
+    QTest::newRow("xbm missing rows") << "rows.xbm"
+                                      << QByteArray("#define rows_width 16\n#define rows_height 8\n"
+                                                    "static char rows_bits[] = { 0xff, 0x00 };\n");
     QTest::newRow("vanished") << "gone.png" << QByteArray("(deleted after the click)");
 }
 

@@ -249,6 +249,44 @@ ChildOutcome saveInChild(const QString& folder, const QString& stem, const SaveT
     return outcome;
 }
 
+// The failures a test makes at the points of a save, and a file system without hard links.
+enum class Fault
+{
+    None,
+    BeforeReplacing,     // after the old files are kept, before the first rename
+    BetweenReplacements, // after the first temporary has taken its target's name
+    WhileRestoring,      // additionally, putting an old file back fails
+};
+
+class FaultySteps : public DurableFiles::SaveSteps
+{
+public:
+    explicit FaultySteps(Fault fault, bool noHardLinks = false) : m_fault(fault), m_noHardLinks(noHardLinks) {}
+    QString reached(DurableFiles::Step step) override
+    {
+        using S = DurableFiles::Step;
+        if (step == S::OldFilesKept && m_fault == Fault::BeforeReplacing)
+            return QStringLiteral("Simulated failure before replacing");
+        if (step == S::FirstReplaced && (m_fault == Fault::BetweenReplacements || m_fault == Fault::WhileRestoring))
+            return QStringLiteral("Simulated failure between replacements");
+        if (step == S::Restoring && m_fault == Fault::WhileRestoring)
+            return QStringLiteral("Simulated failure while restoring");
+        return {};
+    }
+    int link(const char* from, const char* to) override
+    {
+        if (m_noHardLinks) {
+            errno = EPERM;
+            return -1;
+        }
+        return ::link(from, to);
+    }
+
+private:
+    Fault m_fault;
+    bool m_noHardLinks;
+};
+
 bool setImmutable(const QString& path, bool on)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
@@ -701,7 +739,7 @@ void TestSaveResults::replacingIsAllOrNothing_data()
     QTest::addColumn<int>("fault");
     QTest::addColumn<bool>("oldFiles");
     QTest::addColumn<bool>("hardLinks");
-    using F = DurableFiles::Fault;
+    using F = Fault;
     for (bool links : {true, false}) {
         const char* fs = links ? "" : ", no hard links";
         QTest::addRow("before replacing, old files%s", fs) << int(F::BeforeReplacing) << true << links;
@@ -721,11 +759,9 @@ void TestSaveResults::replacingIsAllOrNothing()
         writeOldResult(dir.path(), Stem);
     const auto before = snapshot(dir.path());
     SaveTable table = sampleTable();
-    DurableFiles::injectFault(static_cast<DurableFiles::Fault>(fault));
-    DurableFiles::simulateNoHardLinks(!hardLinks);
-    const SaveOutcome outcome = SaveResults(sampleAssessment(), table, dir.path(), Stem);
-    DurableFiles::simulateNoHardLinks(false);
-    if (fault == int(DurableFiles::Fault::None)) {
+    FaultySteps steps(static_cast<Fault>(fault), !hardLinks);
+    const SaveOutcome outcome = SaveResultsWithSteps(sampleAssessment(), table, dir.path(), Stem, steps);
+    if (fault == int(Fault::None)) {
         QVERIFY2(outcome.ok, qPrintable(outcome.error));
         verifySaved(dir.path(), Stem, table);
         return;
@@ -746,8 +782,8 @@ void TestSaveResults::failedRestoreSaysWhereTheOldFilesAre()
     writeOldResult(dir.path(), Stem);
     const QByteArray oldText = readAll(resultTextPath(dir.path(), Stem));
     SaveTable table = sampleTable();
-    DurableFiles::injectFault(DurableFiles::Fault::WhileRestoring);
-    const SaveOutcome outcome = SaveResults(sampleAssessment(), table, dir.path(), Stem);
+    FaultySteps steps(Fault::WhileRestoring);
+    const SaveOutcome outcome = SaveResultsWithSteps(sampleAssessment(), table, dir.path(), Stem, steps);
     QVERIFY(!outcome.ok);
     QVERIFY2(outcome.error.contains(QLatin1String("could not be put back")), qPrintable(outcome.error));
     // The text file was replaced before the fault; its old contents are kept and named.

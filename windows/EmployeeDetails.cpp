@@ -2,6 +2,7 @@
 #include "EmployeeDetails.h"
 
 #include "AssessmentRecord.h"
+#include "EmployeeTextFilter.h"
 #include "MainWindow.h"
 #include "ProgramState.h"
 #include "Services.h"
@@ -67,6 +68,13 @@ EmployeeDetails::EmployeeDetails(ProgramState& state, WindowSet& windows)
     // Enter (Return or the keypad's Enter) in the location box continues; in the other boxes
     // it does nothing.
     connect(control<QLineEdit>(this, "Text3"), &QLineEdit::returnPressed, this, &EmployeeDetails::continueToMain);
+    // Pasted texts keep only what both result files can hold; a cut is said, not silent.
+    for (const char* box : {"Text1", "Text2", "Text3"}) {
+        connect(
+            EmployeeTextFilter::install(control<QLineEdit>(this, box)), &EmployeeTextFilter::textCut, this,
+            [] { MessageService::show(QStringLiteral("Only the first 32,767 characters of this text are kept.")); },
+            Qt::QueuedConnection);
+    }
     control<QLineEdit>(this, "Text1")->setFocus();
 }
 

@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Opening help in a hostile file of 20,000 topics (with an unclosed section and links and
+// pictures outside its folder): the first read and index of the file, then a topic opened
+// in the viewer and as context help, each timed over many runs.
+// Usage: bench_help [runs]
+#include "../tests/HostileHelpFile.h"
+#include "ContextHelp.h"
+#include "HelpFiles.h"
+#include "HelpViewer.h"
+#include "ProgramFolder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+void report(const char* what, std::vector<double> ms)
+{
+    std::sort(ms.begin(), ms.end());
+    const auto at = [&ms](double q) { return ms[static_cast<std::size_t>(q * double(ms.size() - 1))]; };
+    std::printf("%-36s runs %3zu  median %8.2f ms  min %8.2f  p90 %8.2f  max %8.2f\n", what, ms.size(), at(0.5),
+                ms.front(), at(0.9), ms.back());
+}
+
+double msSince(const QElapsedTimer& timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 20;
+    QTemporaryDir dir;
+    QDir().mkpath(dir.filePath(QStringLiteral("HelpFile")));
+    ProgramFolder::setPath(dir.path());
+    const QString helpPath = QStringLiteral("\\HelpFile\\HELPFILE.HLP");
+    const QString file = dir.filePath(QStringLiteral("HelpFile/HELPFILE.HLP"));
+
+    std::vector<double> first;
+    std::vector<double> viewerTopic;
+    std::vector<double> popupTopic;
+    QWidget owner;
+    QWidget window;
+    ContextHelp::install(&window, [&] { return helpPath; });
+    auto* control = new QWidget(&window);
+    window.show();
+    for (int run = 0; run < runs; ++run) {
+        {
+            // A new file each run, so that the first open reads and indexes it again.
+            QFile out(file);
+            out.open(QIODevice::WriteOnly);
+            out.write(hostileHelpFile(20000, "/etc/passwd").append(QByteArray::number(run)));
+        }
+        QElapsedTimer timer;
+        timer.start();
+        HelpViewer* viewer = HelpViewer::showContents(&owner, helpPath, {});
+        first.push_back(msSince(timer));
+        if (!viewer)
+            return 1;
+        const int topic = 1 + (run * 7919) % 20000;
+        timer.restart();
+        viewer->showTopic(topic);
+        viewer->browser()->grab();
+        viewerTopic.push_back(msSince(timer));
+
+        control->setProperty("helpTopic", topic);
+        timer.restart();
+        QWidget* popup = ContextHelp::showFor(control);
+        popupTopic.push_back(msSince(timer));
+        if (popup)
+            popup->close();
+    }
+    std::printf("help file %lld bytes, 20,000 topics\n", static_cast<long long>(QFileInfo(file).size()));
+    report("first open (read, index, contents)", first);
+    report("topic in the viewer (shown, painted)", viewerTopic);
+    report("topic as context help", popupTopic);
+    return 0;
+}

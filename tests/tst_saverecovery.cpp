@@ -1,0 +1,413 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A save stopped at any moment (between every two of its steps, or by a real kill of a
+// process saving in a loop) is repaired by the next run that touches the folder: the pair
+// is both old files or both new ones, byte for byte, and no hidden file is left.
+#include "DurableFiles.h"
+#include "InterruptedSaves.h"
+#include "PairReplacement.h"
+#include "ResultDatabase.h"
+#include "ResultTextFile.h"
+#include "SaveResults.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMap>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using DurableFiles::Step;
+const QString Stem = QStringLiteral("Lee RULA Analysis");
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// An assessment; `variant` changes the employee and one option, so that two saves differ.
+rula::AssessmentState assessment(int variant)
+{
+    rula::AssessmentState state;
+    for (int option : {0, 9, 16, 19, 22, 26, 29, 34, 37, 43, 49, 51, 54, 56, 58, 61, 63})
+        state.SelectOption(option);
+    if (variant == 1)
+        state.SelectOption(1);
+    return state;
+}
+
+SaveTable table(int variant)
+{
+    SaveTable t;
+    t.setValue(SaveTable::EmployeeName,
+               variant == 0 ? QStringLiteral("Ann Lee") : QStringLiteral("Bo Lee, night shift"));
+    t.setValue(SaveTable::EmployeeId, QStringLiteral("47%1").arg(variant));
+    t.setValue(SaveTable::EmployeeLocation, QStringLiteral("Bay 7"));
+    return t;
+}
+
+struct Pair
+{
+    QByteArray text;
+    QByteArray database;
+    bool operator==(const Pair& other) const { return text == other.text && database == other.database; }
+};
+
+Pair pairIn(const QString& folder)
+{
+    return {readAll(resultTextPath(folder, Stem)), readAll(resultDatabasePath(folder, Stem))};
+}
+
+// The two files each assessment saves as, made once in a folder of their own.
+Pair referencePair(int variant)
+{
+    QTemporaryDir dir;
+    SaveTable t = table(variant);
+    const SaveOutcome outcome = SaveResults(assessment(variant), t, dir.path(), Stem);
+    if (!outcome.ok)
+        qFatal("reference save failed: %s", qPrintable(outcome.error));
+    return pairIn(dir.path());
+}
+
+QStringList hiddenFiles(const QString& folder)
+{
+    return QDir(folder).entryList({QStringLiteral(".talvo-*")}, QDir::Files | QDir::Hidden | QDir::System);
+}
+
+QStringList allNames(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// Stops the process at the n-th point of a save, as a kill would.
+class StopAt : public DurableFiles::SaveSteps
+{
+public:
+    StopAt(Step step, bool noHardLinks) : m_step(step), m_noHardLinks(noHardLinks) {}
+    QString reached(Step step) override
+    {
+        if (step == m_step)
+            ::_exit(3);
+        return {};
+    }
+    int link(const char* from, const char* to) override
+    {
+        if (m_noHardLinks) {
+            errno = EPERM;
+            return -1;
+        }
+        return ::link(from, to);
+    }
+
+private:
+    Step m_step;
+    bool m_noHardLinks;
+};
+
+// Makes the save fail at one point, as a failing disk would.
+class FailAt : public DurableFiles::SaveSteps
+{
+public:
+    explicit FailAt(Step step, bool failRestoring = false) : m_step(step), m_failRestoring(failRestoring) {}
+    QString reached(Step step) override
+    {
+        if (step == m_step || (m_failRestoring && step == Step::Restoring))
+            return QStringLiteral("Simulated failure");
+        return {};
+    }
+
+private:
+    Step m_step;
+    bool m_failRestoring;
+};
+
+// Runs a save in a child process that stops at `step`; true when it stopped there.
+bool saveStoppingAt(const QString& folder, int variant, Step step, bool noHardLinks)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        StopAt steps(step, noHardLinks);
+        SaveTable t = table(variant);
+        const SaveOutcome outcome = SaveResultsWithSteps(assessment(variant), t, folder, Stem, steps);
+        ::_exit(outcome.ok ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 3;
+}
+
+const Step SaveSteps[] = {Step::IntentWritten,  Step::TextWritten,  Step::DatabaseCreated, Step::DatabaseWritten,
+                          Step::DatabaseSynced, Step::OldFilesKept, Step::ReadyMarked,     Step::FirstReplaced,
+                          Step::AllReplaced,    Step::FolderSynced, Step::KeptRemoved};
+
+const char* stepName(Step step)
+{
+    static const char* names[] = {"intent written",  "text written",   "database created", "database written",
+                                  "database synced", "old files kept", "ready marked",     "first replaced",
+                                  "all replaced",    "folder synced",  "kept removed",     "restoring"};
+    return names[int(step)];
+}
+
+} // namespace
+
+class TestSaveRecovery : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void stopBetweenAnyTwoStepsIsRepaired_data();
+    void stopBetweenAnyTwoStepsIsRepaired();
+    void failureAtAnyStepKeepsTheOldPair_data();
+    void failureAtAnyStepKeepsTheOldPair();
+    void failedRestoreIsRepairedByTheNextRun();
+    void killedSaveLoopIsAlwaysRepaired();
+    void onlyOwnFilesAreRemoved();
+    void runningSaveIsLeftAlone();
+
+private:
+    Pair m_old;
+    Pair m_new;
+};
+
+void TestSaveRecovery::initTestCase()
+{
+    m_old = referencePair(0);
+    m_new = referencePair(1);
+    QVERIFY(!(m_old == m_new));
+    QVERIFY(!m_old.database.isEmpty());
+    // Two saves of one assessment are the same bytes, so pairs compare byte for byte.
+    QVERIFY(referencePair(1) == m_new);
+}
+
+void TestSaveRecovery::stopBetweenAnyTwoStepsIsRepaired_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::addColumn<bool>("oldFiles");
+    QTest::addColumn<bool>("noHardLinks");
+    QTest::addColumn<bool>("expectNew");
+    for (const Step step : SaveSteps) {
+        // From the moment the intent says "replacing", the repair completes the save.
+        const bool completes = int(step) >= int(Step::ReadyMarked);
+        for (bool oldFiles : {true, false}) {
+            for (bool noLinks : {false, true}) {
+                QTest::addRow("%s, %s%s", stepName(step), oldFiles ? "old files" : "no old files",
+                              noLinks ? ", no hard links" : "")
+                    << int(step) << oldFiles << noLinks << completes;
+            }
+        }
+    }
+}
+
+void TestSaveRecovery::stopBetweenAnyTwoStepsIsRepaired()
+{
+    QFETCH(int, step);
+    QFETCH(bool, oldFiles);
+    QFETCH(bool, noHardLinks);
+    QFETCH(bool, expectNew);
+    QTemporaryDir dir;
+    writeFile(dir.filePath(QStringLiteral("notes.txt")), "the assessor's own file");
+    if (oldFiles) {
+        writeFile(resultTextPath(dir.path(), Stem), m_old.text);
+        writeFile(resultDatabasePath(dir.path(), Stem), m_old.database);
+    }
+    QVERIFY(saveStoppingAt(dir.path(), 1, Step(step), noHardLinks));
+    if (int(step) < int(Step::KeptRemoved))
+        QVERIFY(!hiddenFiles(dir.path()).isEmpty()); // the stop left something to repair
+
+    QCOMPARE(RecoverInterruptedSaves(dir.path()), QString());
+    QCOMPARE(hiddenFiles(dir.path()), QStringList());
+    if (expectNew)
+        QVERIFY(pairIn(dir.path()) == m_new);
+    else if (oldFiles)
+        QVERIFY(pairIn(dir.path()) == m_old);
+    else
+        QCOMPARE(allNames(dir.path()), QStringList{QStringLiteral("notes.txt")});
+    QCOMPARE(readAll(dir.filePath(QStringLiteral("notes.txt"))), QByteArray("the assessor's own file"));
+
+    // A repair is idempotent, and the next save works.
+    QCOMPARE(RecoverInterruptedSaves(dir.path()), QString());
+    SaveTable t = table(1);
+    QVERIFY(SaveResults(assessment(1), t, dir.path(), Stem).ok);
+    QVERIFY(pairIn(dir.path()) == m_new);
+    QCOMPARE(hiddenFiles(dir.path()), QStringList());
+}
+
+void TestSaveRecovery::failureAtAnyStepKeepsTheOldPair_data()
+{
+    QTest::addColumn<int>("step");
+    for (const Step step : SaveSteps) {
+        if (step != Step::KeptRemoved) // by then the save has succeeded
+            QTest::addRow("%s", stepName(step)) << int(step);
+    }
+}
+
+void TestSaveRecovery::failureAtAnyStepKeepsTheOldPair()
+{
+    QFETCH(int, step);
+    QTemporaryDir dir;
+    writeFile(resultTextPath(dir.path(), Stem), m_old.text);
+    writeFile(resultDatabasePath(dir.path(), Stem), m_old.database);
+    const QStringList before = allNames(dir.path());
+    FailAt steps{Step(step)};
+    SaveTable t = table(1);
+    const SaveOutcome outcome = SaveResultsWithSteps(assessment(1), t, dir.path(), Stem, steps);
+    QVERIFY(!outcome.ok);
+    QVERIFY2(outcome.error.contains(QLatin1String("Simulated failure")), qPrintable(outcome.error));
+    QVERIFY(pairIn(dir.path()) == m_old);
+    QCOMPARE(allNames(dir.path()), before);
+}
+
+void TestSaveRecovery::failedRestoreIsRepairedByTheNextRun()
+{
+    // The second rename fails and so does putting the first old file back: the save says
+    // where the old file is; the next run puts it back.
+    QTemporaryDir dir;
+    writeFile(resultTextPath(dir.path(), Stem), m_old.text);
+    writeFile(resultDatabasePath(dir.path(), Stem), m_old.database);
+    FailAt steps(Step::FirstReplaced, true);
+    SaveTable t = table(1);
+    const SaveOutcome outcome = SaveResultsWithSteps(assessment(1), t, dir.path(), Stem, steps);
+    QVERIFY(!outcome.ok);
+    QVERIFY2(outcome.error.contains(QLatin1String("could not be put back")), qPrintable(outcome.error));
+    QCOMPARE(readAll(resultTextPath(dir.path(), Stem)), m_new.text); // mixed until repaired
+
+    QCOMPARE(RecoverInterruptedSaves(dir.path()), QString());
+    QVERIFY(pairIn(dir.path()) == m_old);
+    QCOMPARE(hiddenFiles(dir.path()), QStringList());
+}
+
+void TestSaveRecovery::killedSaveLoopIsAlwaysRepaired()
+{
+    // A child saves the two assessments in turn, for ever; it is killed at a random moment,
+    // the folder repaired and checked, and the next child goes on from there.
+    QTemporaryDir dir;
+    writeFile(resultTextPath(dir.path(), Stem), m_old.text);
+    writeFile(resultDatabasePath(dir.path(), Stem), m_old.database);
+    QRandomGenerator random(20261207);
+    QElapsedTimer clock;
+    clock.start();
+    int kills = 0;
+    int interrupted = 0;
+    int newPairs = 0;
+    while (kills < 400 && clock.elapsed() < 15000) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            for (int variant = 0;; variant = 1 - variant) {
+                SaveTable t = table(variant);
+                if (!SaveResults(assessment(variant), t, dir.path(), Stem).ok)
+                    ::_exit(1);
+            }
+        }
+        QVERIFY(pid > 0);
+        ::usleep(static_cast<useconds_t>(random.bounded(1000, 30000)));
+        QCOMPARE(::kill(pid, SIGKILL), 0);
+        int status = 0;
+        QCOMPARE(::waitpid(pid, &status, 0), pid);
+        QVERIFY2(WIFSIGNALED(status), "the saving child ended by itself");
+        ++kills;
+        if (!hiddenFiles(dir.path()).isEmpty())
+            ++interrupted;
+
+        QCOMPARE(RecoverInterruptedSaves(dir.path()), QString());
+        QCOMPARE(hiddenFiles(dir.path()), QStringList());
+        const Pair pair = pairIn(dir.path());
+        QVERIFY2(pair == m_old || pair == m_new, qPrintable(QStringLiteral("mixed pair after kill %1").arg(kills)));
+        if (pair == m_new)
+            ++newPairs;
+        QCOMPARE(allNames(dir.path()), QStringList({Stem + QStringLiteral(".mdb"), Stem + QStringLiteral(".txt")}));
+    }
+    qInfo("%d kills, %d in the middle of a save, %d left the second assessment", kills, interrupted, newPairs);
+    QVERIFY(kills >= 50);
+    QVERIFY(interrupted >= kills / 4); // the kills did land inside saves
+    QVERIFY(newPairs > 0 && newPairs < kills);
+}
+
+void TestSaveRecovery::onlyOwnFilesAreRemoved()
+{
+    QTemporaryDir dir;
+    const auto put = [&dir](const char* name, const QByteArray& bytes) {
+        writeFile(dir.filePath(QString::fromLatin1(name)), bytes);
+    };
+    // Left by an earlier program: the start of a result text file, an empty new file, the
+    // start of a database. They hold the employee's data and go.
+    put(".talvo-0123456789ab.txt", m_new.text.left(50));
+    put(".talvo-0123456789ac.mdb", {});
+    put(".talvo-0123456789ad.mdb", m_new.database.left(100));
+    // The assessor's own files, some named like ours: they stay.
+    const QMap<QString, QByteArray> own = {
+        {QStringLiteral(".talvo-0123456789ae.txt"), "my own notes"},
+        {QStringLiteral(".talvo-0123456789af.mdb"), "not a database"},
+        {QStringLiteral(".talvo-0123456789b0.kept"), m_old.text}, // an old result someone was told about
+        {QStringLiteral(".talvo-notes.txt"), m_new.text.left(50)},
+        {QStringLiteral(".talvo-0123456789b1.intent"), "TALVO RULA replacing two files 1\nstate U0\nbroken\n"},
+        {QStringLiteral("x.talvo-0123456789b2.txt"), m_new.text.left(50)},
+    };
+    for (auto it = own.begin(); it != own.end(); ++it)
+        writeFile(dir.filePath(it.key()), it.value());
+    // A link named like a new file is not followed or removed.
+    QVERIFY(QFile::link(dir.filePath(QStringLiteral(".talvo-notes.txt")),
+                        dir.filePath(QStringLiteral(".talvo-0123456789b3.txt"))));
+
+    // An intent whose names were altered (the check no longer matches) is not carried out.
+    {
+        QTemporaryDir other;
+        writeFile(resultTextPath(other.path(), Stem), m_old.text);
+        QVERIFY(saveStoppingAt(other.path(), 1, Step::DatabaseSynced, false));
+        const QStringList intents =
+            QDir(other.path()).entryList({QStringLiteral("*.intent")}, QDir::Hidden | QDir::Files);
+        QCOMPARE(intents.size(), 1);
+        QByteArray bytes = readAll(other.filePath(intents.first()));
+        const qsizetype pair = bytes.indexOf("pair 1 ");
+        QVERIFY(pair > 0);
+        bytes[pair + 5] = '0';
+        writeFile(dir.filePath(QStringLiteral(".talvo-0123456789b4.intent")), bytes);
+    }
+
+    QCOMPARE(RecoverInterruptedSaves(dir.path()), QString());
+    QStringList expected = own.keys();
+    expected << QStringLiteral(".talvo-0123456789b3.txt") << QStringLiteral(".talvo-0123456789b4.intent");
+    expected.sort();
+    QCOMPARE(allNames(dir.path()), expected);
+    for (auto it = own.begin(); it != own.end(); ++it)
+        QCOMPARE(readAll(dir.filePath(it.key())), it.value());
+}
+
+void TestSaveRecovery::runningSaveIsLeftAlone()
+{
+    // A save in progress (its intent locked, its new text file written) is not a leftover.
+    QTemporaryDir dir;
+    writeFile(resultTextPath(dir.path(), Stem), m_old.text);
+    writeFile(resultDatabasePath(dir.path(), Stem), m_old.database);
+    DurableFiles::SaveSteps plain;
+    PairReplacement running;
+    QCOMPARE(running.begin(dir.path(), {resultTextPath(dir.path(), Stem), resultDatabasePath(dir.path(), Stem)},
+                           {QStringLiteral(".txt"), QStringLiteral(".mdb")}, plain),
+             QString());
+    QCOMPARE(DurableFiles::writeNewFileAs(running.temporary(0), m_new.text, true), QString());
+    QCOMPARE(DurableFiles::writeNewFileAs(running.temporary(1), m_new.database, true), QString());
+    const QStringList before = allNames(dir.path());
+    QCOMPARE(hiddenFiles(dir.path()).size(), 3);
+    QCOMPARE(RecoverInterruptedSaves(dir.path()), QString());
+    QCOMPARE(allNames(dir.path()), before);
+    QCOMPARE(running.replace(), QString());
+    QVERIFY(pairIn(dir.path()) == m_new);
+    QCOMPARE(hiddenFiles(dir.path()), QStringList());
+}
+
+QTEST_GUILESS_MAIN(TestSaveRecovery)
+#include "tst_saverecovery.moc"
