@@ -172,6 +172,9 @@ private slots:
         QVERIFY(writeFile(bad[2], QByteArray(good).replace("\r\n", "\n")));
         QVERIFY(writeFile(bad[3], "Call the plant manager about line 2.\r\n"));
         QVERIFY(writeFile(root + QStringLiteral("/Plant A/photo.jpg"), "not read at all"));
+        // What a save killed while writing its new text file leaves behind: cleared away first.
+        const QString leftover = root + QStringLiteral("/Plant B/.talvo-0123456789ab.txt");
+        QVERIFY(writeFile(leftover, good.left(700)));
 
         const QString csvPath = dir.filePath(QStringLiteral("team register.csv"));
         const Run run = runProgram({QStringLiteral("--register"), root, QStringLiteral("-o"), csvPath});
@@ -184,6 +187,8 @@ private slots:
             QVERIFY2(lines[0].contains(QStringLiteral("line ")), qPrintable(lines[0]));
         }
         QVERIFY(run.errorLines.filter(QStringLiteral("photo.jpg")).isEmpty());
+        QVERIFY(run.errorLines.filter(QStringLiteral(".talvo-")).isEmpty());
+        QVERIFY(!QFileInfo::exists(leftover));
         const QString summary = run.errorLines.join(QLatin1Char('\n'));
         QVERIFY2(summary.contains(QStringLiteral("50 assessments read, 4 files skipped")), qPrintable(summary));
 
