@@ -78,12 +78,10 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
     int skipped = 0;
     LevelCounts left{};
     LevelCounts right{};
-    QString preparedFolder;
-    bool firstFolder = true;
+    QString preparedFolder; // the files come sorted, so each folder's come together
     for (const QString& file : files) {
         const QString fileFolder = QFileInfo(file).path();
-        if (firstFolder || fileFolder != preparedFolder) {
-            firstFolder = false;
+        if (fileFolder != preparedFolder) {
             preparedFolder = fileFolder;
             const QString unrepaired = prepareFolderForReading(fileFolder);
             if (!unrepaired.isEmpty())

@@ -99,19 +99,17 @@ private:
         m_painter.restore();
     }
 
-    // A section's heading with its column names over the value columns.
-    void sectionHeading(const comparison::ScoreSection& section)
+    // A table's heading with its column names over the value columns.
+    void tableHeading(const QString& heading, const QStringList& columns)
     {
         const qreal height = mm(7);
-        ensureRoom(height + mm(7) * 2);
-        const QFont font = ReportStyle::font(TextRole::Heading);
-        ReportStyle::drawFittedText(m_painter, QRectF(m_area.left(), m_y, labelWidth(), height), section.heading, font,
-                                    8, Qt::AlignLeft | Qt::AlignVCenter);
-        const qreal columnWidth = (m_area.width() - labelWidth()) / section.columns.size();
-        for (int i = 0; i < section.columns.size(); ++i) {
+        ReportStyle::drawFittedText(m_painter, QRectF(m_area.left(), m_y, labelWidth(), height), heading,
+                                    ReportStyle::font(TextRole::Heading), 8, Qt::AlignLeft | Qt::AlignVCenter);
+        const qreal columnWidth = (m_area.width() - labelWidth()) / columns.size();
+        for (int i = 0; i < columns.size(); ++i) {
             const QRectF box(m_area.left() + labelWidth() + i * columnWidth, m_y, columnWidth, height);
-            ReportStyle::drawFittedText(m_painter, box, section.columns[i] + QStringLiteral(": before → after"),
-                                        bold(ReportStyle::font(TextRole::Body)), 7, Qt::AlignCenter);
+            ReportStyle::drawFittedText(m_painter, box, columns[i], bold(ReportStyle::font(TextRole::Body)), 7,
+                                        Qt::AlignCenter);
         }
         m_y += height;
         rule();
@@ -119,7 +117,11 @@ private:
 
     void scoreSection(const comparison::ScoreSection& section)
     {
-        sectionHeading(section);
+        ensureRoom(mm(7) * 3);
+        QStringList columns;
+        for (const QString& column : section.columns)
+            columns << column + QStringLiteral(": before → after");
+        tableHeading(section.heading, columns);
         const qreal columnWidth = (m_area.width() - labelWidth()) / section.columns.size();
         for (const comparison::ScoreLine& line : section.lines) {
             const qreal height = line.actionLevel ? mm(9) : mm(6.5);
@@ -156,17 +158,17 @@ private:
         } else if (change.changed()) {
             fill(cell, ChangedGround);
         }
-        auto levelText = [actionLevel](int value) {
+        auto shown = [actionLevel](int value) {
             return actionLevel && value == 0 ? QStringLiteral("none") : QString::number(value);
         };
-        QString afterText = levelText(change.after);
+        QString afterText = shown(change.after);
         if (change.changed())
             afterText += change.after > change.before ? QStringLiteral("  ▲") : QStringLiteral("  ▼");
         const QFont font = bold(ReportStyle::font(actionLevel ? TextRole::Heading : TextRole::Body), change.changed());
         const qreal gap = mm(4);
         m_painter.setFont(font);
         m_painter.drawText(QRectF(cell.left(), cell.top(), middle - gap - cell.left(), cell.height()),
-                           Qt::AlignRight | Qt::AlignVCenter, levelText(change.before));
+                           Qt::AlignRight | Qt::AlignVCenter, shown(change.before));
         m_painter.drawText(QRectF(middle - gap, cell.top(), 2 * gap, cell.height()), Qt::AlignCenter,
                            QStringLiteral("→"));
         m_painter.drawText(QRectF(middle + gap, cell.top(), cell.right() - middle - gap, cell.height()),
@@ -176,20 +178,8 @@ private:
     // The two files and whose work they assess; texts that differ are marked like scores.
     void whoAndWhere(const ComparedFile& before, const ComparedFile& after)
     {
-        const comparison::ScoreSection heading{
-            QStringLiteral("Files and employees"), {QStringLiteral("Before"), QStringLiteral("After")}, {}};
-        const qreal height = mm(7);
-        ensureRoom(height * 6);
-        const QFont headingFont = ReportStyle::font(TextRole::Heading);
-        ReportStyle::drawFittedText(m_painter, QRectF(m_area.left(), m_y, labelWidth(), height), heading.heading,
-                                    headingFont, 8, Qt::AlignLeft | Qt::AlignVCenter);
-        const qreal columnWidth = (m_area.width() - labelWidth()) / 2;
-        for (int i = 0; i < 2; ++i)
-            ReportStyle::drawFittedText(
-                m_painter, QRectF(m_area.left() + labelWidth() + i * columnWidth, m_y, columnWidth, height),
-                heading.columns[i], bold(ReportStyle::font(TextRole::Body)), 7, Qt::AlignCenter);
-        m_y += height;
-        rule();
+        ensureRoom(mm(7) * 6);
+        tableHeading(QStringLiteral("Files and employees"), {QStringLiteral("Before"), QStringLiteral("After")});
 
         const EmployeeTexts& was = before.record.stored;
         const EmployeeTexts& is = after.record.stored;
