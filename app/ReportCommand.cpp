@@ -1,10 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "AssessmentReport.h"
 #include "Commands.h"
+#include "FinalResults.h"
+#include "HelpFiles.h"
+#include "SavedAssessment.h"
 
+#include <QDir>
 #include <QTextStream>
 
 int RunReportCommand(const CommandLine& command, QTextStream& errors)
 {
-    errors << "talvo-rula: --report is not built yet (" << command.inputs.join(QLatin1Char(' ')) << ")\n";
-    return 1;
+    const QString input = command.inputs.value(0);
+    const QString shownInput = QDir::toNativeSeparators(input);
+    const SavedAssessment saved = ReadSavedAssessmentFile(input);
+    if (!saved.ok) {
+        errors << "talvo-rula: " << shownInput << ": " << saved.error << '\n';
+        return 1;
+    }
+    ReportContent content;
+    content.record = saved.record;
+    content.scoreSheet = FinalResults::scoreSheet(saved.record);
+    content.reductionMeasuresFile = HelpFiles::reductionMeasuresFile();
+    const QString output = command.output.isEmpty() ? DefaultReportPath(input) : command.output;
+    const ReportOutcome outcome = WriteReport(content, output);
+    if (!outcome.ok) {
+        errors << "talvo-rula: " << outcome.error << '\n';
+        return 1;
+    }
+    return 0;
 }

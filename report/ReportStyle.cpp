@@ -95,7 +95,7 @@ void setUpWriter(QPdfWriter& writer, const QString& title, const QLocale& locale
     writer.setPageLayout(QPageLayout(pageSizeFor(locale), QPageLayout::Portrait,
                                      QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm), QPageLayout::Millimeter));
     writer.setTitle(title);
-    writer.setCreator(QStringLiteral("TALVO RULA %1").arg(QCoreApplication::applicationVersion()));
+    writer.setCreator(QStringLiteral("TALVO RULA " TALVO_VERSION));
 }
 
 QRectF contentRect(const QPdfWriter& writer)

@@ -10,7 +10,7 @@ packages=(
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
     fonts-liberation fonts-comic-neue fontconfig
     xvfb xauth imagemagick sqlite3 python3
-    poppler-utils
+    poppler-utils fonts-dejavu-core fonts-wqy-microhei
 )
 
 missing=()

@@ -109,7 +109,8 @@ const std::vector<HelpWindow>& helpWindows()
           {"Label2", 83},
           {"Command2", 85},
           {"Command1", 147},
-          {"Command7", 191}}},
+          {"Command7", 191},
+          {"Command8", 193}}},
     };
     return list;
 }

@@ -606,6 +606,8 @@ void ResultsWindowsTest::actionLevelsWindowLayoutAndButtons()
                             {"Command7", "QPushButton", 7560, 9720, 2055, 855, "&Save", comic, 12, false},
                             {"Command2", "QPushButton", 9840, 9720, 2055, 855, "<< &Back", comic, 12, false},
                             {"Command3", "QPushButton", 12120, 9720, 2055, 855, "&Exit", comic, 12, false},
+                            // Added in the free lower-left corner.
+                            {"Command8", "QPushButton", 3000, 9720, 2055, 855, "Re&port...", comic, 12, false},
                         });
     for (const char* heading : {"Label5", "Label6"})
         QCOMPARE(child<QLabel>(action, heading)->palette().color(QPalette::WindowText), QColor(0, 0, 128));
@@ -614,8 +616,8 @@ void ResultsWindowsTest::actionLevelsWindowLayoutAndButtons()
     for (const char* text : {"Label2", "Label4"})
         QVERIFY(child<QLabel>(action, text)->wordWrap());
 
-    const char* order[] = {"Command1", "Command7", "Command2", "Command3"};
-    for (int i = 0; i < 3; ++i)
+    const char* order[] = {"Command1", "Command7", "Command2", "Command3", "Command8"};
+    for (int i = 0; i < 4; ++i)
         QCOMPARE(nextTabStop(child<QPushButton>(action, order[i])), child<QPushButton>(action, order[i + 1]));
 
     action.showWindow();
@@ -746,7 +748,7 @@ void ResultsWindowsTest::everyButtonShowsItsWholeCaption()
             QVERIFY2(captionFits(button), qPrintable(where));
         }
     }
-    QCOMPARE(buttons, 2 + 2 + 7 + 3 + 4 + 1 + 2 + 2 + 2 + 2 + 1);
+    QCOMPARE(buttons, 2 + 2 + 7 + 3 + 5 + 1 + 2 + 2 + 2 + 2 + 1);
     // The one caption too wide for a single line wraps.
     QVERIFY(qobject_cast<CaptionButton*>(child<QPushButton>(windows->window<RULAAction>(), "Command1")));
 }

@@ -512,10 +512,10 @@ private slots:
                  QStringList{QStringLiteral("sub")});
     }
 
-    // The Save window stays open while the assessor goes back to the main window and changes
-    // an option: the save then writes the options as they are now beside the scores of the
-    // last View Results. Empty employee boxes give empty texts and no employee table.
-    void optionsChangedAfterTheResultsAreSavedAsTheyAreNow()
+    // Going back from the final results to change the assessment puts the Save window away,
+    // so a save always follows a fresh "View &Results": the options and the scores of a saved
+    // file come from one moment. Empty employee boxes give empty texts.
+    void goingBackToChangeOptionsPutsTheSaveAwayUntilFreshResults()
     {
         QTemporaryDir dir;
         CautionStatement& caution = m_windows->window<CautionStatement>();
@@ -541,12 +541,23 @@ private slots:
         SaveWindow& save = saveWindow();
         QVERIFY(control<FolderList>(&save, "Dir1")->setPath(dir.path()));
         control<QLineEdit>(&save, "Text1")->setText(QStringLiteral("Later"));
+        m_windows->window<OverwriteFile>().showWindow();
 
         click(action, "Command2");  // << Back
-        click(results, "Command6"); // << Back
+        QVERIFY(save.isVisible()); // still the same results
+        click(results, "Command6"); // << Back, to change the assessment
         QVERIFY(main.isVisible());
+        QVERIFY(!save.isVisible());
+        QVERIFY(!m_windows->window<OverwriteFile>().isVisible());
         clickOption(main, "Frame4"); // upper arm right: option 4 instead of option 1, score 3
+        QCOMPARE(m_ends, 0);
+
+        click(main, "Command2"); // View &Results again
+        click(caution, "Command1");
+        click(results, "Command2");
+        click(action, "Command7"); // &Save: the same window, the name typed before
         QVERIFY(save.isVisible());
+        QCOMPARE(control<QLineEdit>(&save, "Text1")->text(), QStringLiteral("Later"));
         click(save, "Command1");
         QCOMPARE(m_ends, 1);
 
@@ -556,15 +567,17 @@ private slots:
         auto value = [&text](int row) { return text.items[static_cast<std::size_t>(2 * row + 1)]; };
         QCOMPARE(value(21), SaveCell(QStringLiteral("False"))); // "Upper Right - Option 1"
         QCOMPARE(value(24), SaveCell(QStringLiteral("True")));  // "Upper Right - Option 4"
-        QCOMPARE(value(10), SaveCell(std::int16_t(1)));         // the upper arm score viewed last
-        QCOMPARE(value(91), SaveCell(std::int16_t(1)));
+        QCOMPARE(value(10), SaveCell(std::int16_t(3)));         // "Upper Right Arm Score"
+        // Table A: upper arm 3, lower arm 1, wrist 1, twist 1 gives 3; C 3; Table C (3, 1) gives 3.
+        QCOMPARE(value(91), SaveCell(std::int16_t(3)));
+        QCOMPARE(value(90), SaveCell(std::int16_t(1)));
         QCOMPARE(value(87), SaveCell(QString()));
         const ResultDatabase::Contents db =
             ResultDatabase::read(dir.filePath(QStringLiteral("Later RULA Analysis.mdb")));
         QVERIFY2(db.error.isEmpty(), qPrintable(db.error));
         QCOMPARE(db.tables, QStringList{QStringLiteral("RULAResult")});
         QCOMPARE(db.resultRows.size(), 1);
-        QCOMPARE(db.resultRows[0][12], QStringLiteral("1")); // "Upper Right Arm Score"
+        QCOMPARE(db.resultRows[0][12], QStringLiteral("3")); // "Upper Right Arm Score"
     }
 
     // The whole road of one assessment, by clicks and typing only, down to the saved file,

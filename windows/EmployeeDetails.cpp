@@ -75,6 +75,13 @@ EmployeeDetails::EmployeeDetails(ProgramState& state, WindowSet& windows)
             [] { MessageService::show(QStringLiteral("Only the first 32,767 characters of this text are kept.")); },
             Qt::QueuedConnection);
     }
+    // The program state holds the texts as typed, for the record and the Save window's name.
+    connect(control<QLineEdit>(this, "Text1"), &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_state.employee.name = text; });
+    connect(control<QLineEdit>(this, "Text2"), &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_state.employee.id = text; });
+    connect(control<QLineEdit>(this, "Text3"), &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_state.employee.location = text; });
     control<QLineEdit>(this, "Text1")->setFocus();
 }
 

@@ -1,13 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FinalResults.h"
 
+#include "AssessmentRecord.h"
 #include "MainWindow.h"
+#include "ModelText.h"
+#include "OverwriteFile.h"
 #include "ProgramState.h"
 #include "Results.h"
+#include "SaveWindow.h"
 #include "Services.h"
 #include "WindowSet.h"
 
+#include <QLabel>
 #include <QPushButton>
+
+#include <cstring>
 
 namespace {
 
@@ -74,6 +81,87 @@ const std::vector<ControlSpec>& controlTable()
     return rows;
 }
 
+// The value label of each body-part score.
+struct BodyPartPlace
+{
+    rula::Group group;
+    const char* label;
+};
+
+constexpr BodyPartPlace BodyPartPlaces[] = {
+    {rula::Group::UpperLeft, "Label2"},
+    {rula::Group::UpperRight, "Label3"},
+    {rula::Group::LowerLeft, "Label4"},
+    {rula::Group::LowerRight, "Label5"},
+    {rula::Group::WristLeft, "Label8"},
+    {rula::Group::WristRight, "Label6"},
+    {rula::Group::WristTwistLeft, "Label9"},
+    {rula::Group::WristTwistRight, "Label7"},
+    {rula::Group::MuscleLeftUpper, "Label18"},
+    {rula::Group::MuscleRightUpper, "Label12"},
+    {rula::Group::ForceLeftUpper, "Label19"},
+    {rula::Group::ForceRightUpper, "Label13"},
+    {rula::Group::Neck, "Label20"},
+    {rula::Group::Trunk, "Label21"},
+    {rula::Group::Legs, "Label22"},
+    {rula::Group::MuscleLower, "Label24"},
+    {rula::Group::ForceLower, "Label25"},
+};
+
+// The value label of each computed score, and the trace sentence that explains it.
+struct ResultPlace
+{
+    std::int16_t rula::ResultScores::*score;
+    std::string rula::ScoreTrace::*trace;
+    const char* label;
+};
+
+constexpr ResultPlace ResultPlaces[] = {
+    {&rula::ResultScores::PostureScoreALeft, &rula::ScoreTrace::PostureScoreALeft, "Label10"},
+    {&rula::ResultScores::PostureScoreARight, &rula::ScoreTrace::PostureScoreARight, "Label11"},
+    {&rula::ResultScores::ScoreCLeft, &rula::ScoreTrace::ScoreCLeft, "Label15"},
+    {&rula::ResultScores::ScoreCRight, &rula::ScoreTrace::ScoreCRight, "Label14"},
+    {&rula::ResultScores::PostureScoreB, &rula::ScoreTrace::PostureScoreB, "Label23"},
+    {&rula::ResultScores::ScoreD, &rula::ScoreTrace::ScoreD, "Label26"},
+    {&rula::ResultScores::GrandScoreLeft, &rula::ScoreTrace::GrandScoreLeft, "Label16"},
+    {&rula::ResultScores::GrandScoreRight, &rula::ScoreTrace::GrandScoreRight, "Label17"},
+};
+
+QString decimal(int score)
+{
+    return QString::fromStdString(rula::scoreText(score));
+}
+
+// One value label's text and tool tip for a record.
+struct LabelValue
+{
+    QString text;
+    QString toolTip;
+};
+
+template <typename Visit> void forEachValue(const AssessmentRecord& record, Visit visit)
+{
+    for (const BodyPartPlace& place : BodyPartPlaces)
+        visit(place.label, LabelValue{decimal(record.assessment.score(place.group)), bodyPartName(place.group)}, false);
+    for (const ResultPlace& place : ResultPlaces)
+        visit(place.label, LabelValue{decimal(record.results.*place.score), modelText(record.trace.*place.trace)},
+              true);
+}
+
+const ControlSpec& row(const char* name)
+{
+    for (const ControlSpec& spec : controlTable()) {
+        if (std::strcmp(spec.name, name) == 0)
+            return spec;
+    }
+    qFatal("FinalResults has no control %s", name);
+}
+
+QRectF rectOf(const ControlSpec& spec)
+{
+    return QRectF(spec.x, spec.y, spec.w, spec.h);
+}
+
 } // namespace
 
 FinalResults::FinalResults(ProgramState& state, WindowSet& windows)
@@ -102,8 +190,40 @@ void FinalResults::showWindow()
     AppWindow::showWindow();
 }
 
+void FinalResults::showScores(const AssessmentRecord& record)
+{
+    forEachValue(record, [this](const char* label, const LabelValue& value, bool) {
+        QLabel* box = control<QLabel>(this, label);
+        box->setText(value.text);
+        box->setToolTip(value.toolTip);
+    });
+}
+
+ScoreSheetPlaces FinalResults::scoreSheet(const AssessmentRecord& record)
+{
+    ScoreSheetPlaces sheet;
+    const ControlSpec& drawing = row("Image1");
+    sheet.art = QString::fromLatin1(drawing.text);
+    sheet.drawing = rectOf(drawing);
+    forEachValue(record, [&sheet](const char* label, const LabelValue& value, bool computed) {
+        const ControlSpec& spec = row(label);
+        sheet.values.push_back({rectOf(spec), value.text, spec.font.bold, computed ? value.toolTip : QString()});
+    });
+    for (const ControlSpec& spec : controlTable()) {
+        if (spec.kind == ControlKind::Line)
+            sheet.edges.push_back({QLineF(spec.x, spec.y, spec.w, spec.h), qreal(spec.tabOrder)});
+    }
+    return sheet;
+}
+
+// Going back to change the assessment: a save from then on must follow a fresh
+// "View &Results", so the windows of a save started on these results are put away.
 void FinalResults::back()
 {
     m_windows.window<MainWindow>().showWindow();
     hide();
+    if (m_windows.exists<SaveWindow>())
+        m_windows.window<SaveWindow>().hide();
+    if (m_windows.exists<OverwriteFile>())
+        m_windows.window<OverwriteFile>().hide();
 }

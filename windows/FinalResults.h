@@ -2,10 +2,12 @@
 #pragma once
 
 #include "AppWindow.h"
+#include "ScoreSheetPlaces.h"
+
+struct AssessmentRecord;
 
 // The "Final Results - RULA" window: every body-part, intermediate and grand score of both
-// sides on a drawing of the RULA score sheet. It computes nothing: its 25 value labels are
-// filled by PublishResults while it is hidden.
+// sides on a drawing of the RULA score sheet. It computes nothing: it shows a record.
 class FinalResults : public AppWindow
 {
     Q_OBJECT
@@ -14,6 +16,13 @@ public:
 
     // Shows the window maximised with the keyboard focus on "&Action Level >>".
     void showWindow() override;
+
+    // Fills the 25 value labels with the record's scores; each computed score's tool tip says
+    // how it was reached.
+    void showScores(const AssessmentRecord& record);
+
+    // The score sheet drawing and the record's values where this window places them, in twips.
+    static ScoreSheetPlaces scoreSheet(const AssessmentRecord& record);
 
     // The window's controls in twips, back to front: the heading, the score sheet drawing,
     // the 25 white value labels, the edge lines redrawn over them and the buttons.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "AssessmentRecord.h"
 #include "AssessmentState.h"
 #include "SaveTable.h"
 #include "ScoreTables.h"
@@ -15,7 +16,14 @@ struct ProgramState
 {
     rula::AssessmentState assessment;
     rula::ResultScores results;
+    // The rows each window has published so far, in the order the assessor reached them. The
+    // result files are written from `record`, never from this.
     SaveTable saveTable;
+    // The employee details boxes' texts as typed, apostrophes and all.
+    EmployeeTexts employee;
+    // The assessment as the last successful "View &Results" computed it: what the final
+    // results and action levels windows show and what the result files and the report hold.
+    AssessmentRecord record;
 
     std::int16_t CautionAccepted = 0;
     std::int16_t ExtraPictureCount = 0;

@@ -1,16 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RULAAction.h"
 
+#include "AssessmentRecord.h"
+#include "AssessmentReport.h"
+#include "ExtraPics.h"
 #include "FinalResults.h"
 #include "HelpFiles.h"
 #include "HelpViewer.h"
+#include "ModelText.h"
+#include "PictureBox.h"
 #include "ProgramFolder.h"
 #include "ProgramState.h"
+#include "ReportDialogs.h"
 #include "SaveWindow.h"
 #include "Services.h"
 #include "WindowSet.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QImageReader>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 
@@ -34,6 +43,8 @@ const std::vector<ControlSpec>& controlTable()
         {K::Button, "Command7", 7560, 9720, 2055, 855, "&Save", Comic(12), 1, 191},
         {K::Button, "Command2", 9840, 9720, 2055, 855, "<< &Back", Comic(12), 2, 85},
         {K::Button, "Command3", 12120, 9720, 2055, 855, "&Exit", Comic(12), 3, 19},
+        // Added in the free lower-left corner, last in the keyboard order.
+        {K::Button, "Command8", 3000, 9720, 2055, 855, "Re&port...", Comic(12), 4, 193},
     };
     return rows;
 }
@@ -53,7 +64,21 @@ RULAAction::RULAAction(ProgramState& state, WindowSet& windows) : AppWindow(stat
             [this] { m_windows.window<SaveWindow>().showWindow(); });
     connect(control<QPushButton>(this, "Command2"), &QPushButton::clicked, this, &RULAAction::back);
     connect(control<QPushButton>(this, "Command3"), &QPushButton::clicked, this, [] { ProgramEnd::end(); });
+    connect(control<QPushButton>(this, "Command8"), &QPushButton::clicked, this, &RULAAction::writeReport);
     control<QPushButton>(this, "Command1")->setFocus();
+}
+
+void RULAAction::showLevels(const AssessmentRecord& record)
+{
+    auto show = [this](const std::optional<rula::ActionLevel>& level, const char* captionLabel, const char* textLabel) {
+        if (!level)
+            return;
+        control<QLabel>(this, captionLabel)->setText(modelText(level->caption));
+        control<QLabel>(this, textLabel)->setText(modelText(level->longText));
+    };
+    // The right side is on the left half, under "Right Hand Side".
+    show(record.levelRight, "Label1", "Label2");
+    show(record.levelLeft, "Label3", "Label4");
 }
 
 void RULAAction::mouseMoveEvent(QMouseEvent* event)
@@ -69,6 +94,52 @@ void RULAAction::reductionMeasures()
     // Opens the program folder's "\Reduction Measures\HELPFILE.HLP" at its contents.
     HelpViewer::showContents(this, HelpFiles::reductionMeasuresFile(),
                              [](const QString& text) { MessageService::show(text); });
+}
+
+namespace {
+
+// What the report shows besides the record: the pictures the assessor loaded.
+ReportContent reportContent(const ProgramState& state, WindowSet& windows)
+{
+    ReportContent content;
+    content.record = state.record;
+    content.scoreSheet = FinalResults::scoreSheet(state.record);
+    content.reductionMeasuresFile = HelpFiles::reductionMeasuresFile();
+    if (!state.SelectedPicturePath.isEmpty()) {
+        QImageReader reader(state.SelectedPicturePath);
+        reader.setAutoTransform(true);
+        content.workplacePicture = reader.read();
+    }
+    if (windows.exists<ExtraPics>()) {
+        const ExtraPics& extra = windows.window<ExtraPics>();
+        for (int n = 1; n <= 4; ++n) {
+            if (extra.pictureBox(n)->hasPicture())
+                content.extraPictures.push_back(extra.pictureBox(n)->picture());
+        }
+    }
+    return content;
+}
+
+} // namespace
+
+// Asks where, writes the whole file or nothing, and offers to open it.
+void RULAAction::writeReport()
+{
+    const QString folder = m_windows.window<SaveWindow>().saveFolder();
+    const QString proposed = QDir(folder).filePath(m_state.record.typed.name + QStringLiteral(" RULA Report.pdf"));
+    const QString path = ReportDialogs::askSavePath(this, proposed);
+    if (path.isEmpty())
+        return;
+    const ReportOutcome outcome = WriteReport(reportContent(m_state, m_windows), path);
+    if (!outcome.ok) {
+        MessageService::show(QStringLiteral("The report could not be saved.\n\n%1\n\nNothing was changed: the "
+                                            "assessment is still open and no file was written or replaced.")
+                                 .arg(outcome.error),
+                             QStringLiteral("Error"));
+        return;
+    }
+    if (ReportDialogs::askToOpen(this, QStringLiteral("Report saved")))
+        ReportDialogs::open(path);
 }
 
 void RULAAction::back()

@@ -3,14 +3,20 @@
 
 #include "AppWindow.h"
 
+struct AssessmentRecord;
+
 // The "Action Levels - RULA" window: the action level of each side with its explanation.
 // The right side's results are on the left half, the left side's on the right half.
-// Its labels are filled by ShowActionLevels.
+// "Re&port..." writes the printed report of the assessment.
 class RULAAction : public AppWindow
 {
     Q_OBJECT
 public:
     RULAAction(ProgramState& state, WindowSet& windows);
+
+    // Shows each side's action level and its explanation; a side whose grand score has no
+    // level keeps what it showed.
+    void showLevels(const AssessmentRecord& record);
 
 protected:
     // Moving the pointer over the window's own background (not over a control) points
@@ -20,4 +26,5 @@ protected:
 private:
     void reductionMeasures();
     void back();
+    void writeReport();
 };

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SaveWindow.h"
 
-#include "EmployeeDetails.h"
 #include "FileLists.h"
 #include "OverwriteFile.h"
 #include "ProgramState.h"
@@ -75,9 +74,7 @@ void SaveWindow::resetSaveRoutine()
 // file's name and folder instead, so that saving again asks before overwriting it.
 void SaveWindow::load()
 {
-    auto& details = m_windows.window<EmployeeDetails>();
-    m_name->setText(m_state.ReopenedFolder.isEmpty() ? control<QLineEdit>(&details, "Text1")->text()
-                                                     : m_state.ReopenedName);
+    m_name->setText(m_state.ReopenedFolder.isEmpty() ? m_state.employee.name : m_state.ReopenedName);
     if (m_loaded)
         return;
     m_loaded = true;
@@ -141,8 +138,9 @@ void SaveWindow::save()
 
 void SaveWindow::runSave()
 {
-    const SaveOutcome outcome =
-        saveRoutine()(m_state.assessment, m_state.saveTable, saveFolder(), m_state.SaveFileName);
+    // The options and the scores of one moment: the last successful "View &Results".
+    SaveTable table = SaveTableOf(m_state.record);
+    const SaveOutcome outcome = saveRoutine()(m_state.record.assessment, table, saveFolder(), m_state.SaveFileName);
     if (outcome.ok) {
         MessageService::show(QStringLiteral("File Saved"));
         ProgramEnd::end();

@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The whole process of `talvo-rula --report SAVED.txt -o OUT.pdf`, as an assessor runs it:
+// start, read and check the file, draw three pages, write the PDF, exit. The program is the
+// one beside this benchmark; the saved file is a typical assessment written once here.
+// Usage: bench_report [runs] [saved.txt]
+#include "AssessmentRecord.h"
+#include "ResultTextFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+bool writeSample(const QString& path)
+{
+    rula::AssessmentState state;
+    // Every group's second option: a posture band, or the second card of muscle use and force.
+    for (const rula::GroupInfo& group : rula::groups())
+        state.SelectOption(group.firstOption + 1);
+    const AssessmentRecord record =
+        BuildRecord(state, {QStringLiteral("Jane Doe"), QStringLiteral("4711"), QStringLiteral("Plant 2, line 3")},
+                    QDateTime::currentDateTime());
+    QFile file(path);
+    const QByteArray bytes = ResultTextFile::contents(SaveTableOf(record));
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+void report(const char* what, std::vector<double> ms)
+{
+    std::sort(ms.begin(), ms.end());
+    const auto at = [&ms](double q) { return ms[static_cast<std::size_t>(q * double(ms.size() - 1))]; };
+    std::printf("%-28s runs %3zu  median %7.1f ms  min %7.1f  p90 %7.1f  max %7.1f\n", what, ms.size(), at(0.5),
+                ms.front(), at(0.9), ms.back());
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int runs = args.size() > 1 ? std::max(1, args.at(1).toInt()) : 20;
+    QTemporaryDir folder;
+    QString saved = args.size() > 2 ? args.at(2) : folder.filePath(QStringLiteral("Jane Doe RULA Analysis.txt"));
+    if (args.size() <= 2 && !writeSample(saved)) {
+        std::fprintf(stderr, "cannot write the sample assessment\n");
+        return 1;
+    }
+    const QString program = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("talvo-rula"));
+    const QString output = folder.filePath(QStringLiteral("report.pdf"));
+
+    std::vector<double> ms;
+    for (int i = 0; i < runs + 1; ++i) {
+        QProcess process;
+        QElapsedTimer timer;
+        timer.start();
+        process.start(program, {QStringLiteral("--report"), saved, QStringLiteral("-o"), output});
+        if (!process.waitForFinished(60000) || process.exitCode() != 0) {
+            std::fprintf(stderr, "%s failed: %s\n", qPrintable(program), process.readAllStandardError().constData());
+            return 1;
+        }
+        if (i > 0) // the first run warms the disk cache
+            ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    report("talvo-rula --report", ms);
+    std::printf("report size %lld bytes\n", static_cast<long long>(QFileInfo(output).size()));
+    return 0;
+}

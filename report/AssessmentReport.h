@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "AssessmentRecord.h"
+#include "ScoreSheetPlaces.h"
+
+#include <QImage>
+#include <QString>
+
+#include <vector>
+
+// Everything the printed report of one assessment shows.
+struct ReportContent
+{
+    AssessmentRecord record;
+    ScoreSheetPlaces scoreSheet;       // the final results window's score sheet, filled in
+    QImage workplacePicture;           // null when none was loaded
+    std::vector<QImage> extraPictures; // the first four are shown
+    QString reductionMeasuresFile;     // help path of the reduction measures guide; empty for none
+    // Annotated measurements (one line each, e.g. an angle measured on the workplace picture),
+    // listed on the last page under their own heading when there are any.
+    std::vector<QString> measurements;
+};
+
+struct ReportOutcome
+{
+    bool ok = false;
+    QString error; // what failed, with the system's own description
+};
+
+// Writes the report as a PDF to `path`: the whole file or, on any failure, nothing (an
+// existing file at `path` stays as it was).
+//   Page 1, summary: who, where, when, the method and its rules, the workplace picture and
+//           both sides' grand scores on bands coloured by action level.
+//   Page 2, detail: the score sheet, a table per side of every body part, and how each
+//           computed score was reached.
+//   Page 3: reduction measures for the body regions that scored highest, the extra pictures
+//           and lines for the assessor's signature. Long texts continue on further pages.
+// The employee texts are shown as they are saved, so the report made later from the saved
+// text file reads the same as the one made in the windows.
+ReportOutcome WriteReport(const ReportContent& content, const QString& path);
+
+// The file name a report of the saved text file `savedPath` gets by default: " Report.pdf"
+// in place of ".txt", or appended when the name does not end in ".txt".
+QString DefaultReportPath(const QString& savedPath);
