@@ -35,6 +35,13 @@ constexpr ResultColumn ResultColumns[] = {
     {"Grand Score Right", &rula::ResultScores::GrandScoreRight},
 };
 
+// A text a spreadsheet opens as text, never as a formula to run.
+QString inert(const QString& text)
+{
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    return !text.isEmpty() && formulaStarts.contains(text.front()) ? QLatin1Char('\'') + text : text;
+}
+
 QByteArray levelField(const std::optional<rula::ActionLevel>& level)
 {
     return level ? QByteArray::number(level->level) : QByteArray();
@@ -69,8 +76,8 @@ QByteArray row(const QString& path, const AssessmentRecord& record)
 {
     QByteArray line;
     line.reserve(256);
-    line += field(path) + ',' + field(record.stored.name) + ',' + field(record.stored.id) + ',' +
-            field(record.stored.location) + ',' +
+    line += field(path) + ',' + field(inert(record.stored.name)) + ',' + field(inert(record.stored.id)) + ',' +
+            field(inert(record.stored.location)) + ',' +
             record.assessedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
     for (int scoreRow : ScoreRows)
         line += ',' + QByteArray::number(record.assessment.score(groupOfRow(scoreRow)));

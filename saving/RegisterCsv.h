@@ -21,6 +21,8 @@ QByteArray header();
 
 // The row of an assessment read from the file at `path`. The time is local, written
 // "yyyy-MM-dd HH:mm:ss"; an action level is its number, empty for a grand score with none.
+// An employee text that a spreadsheet would take for a formula ("=", "+", "-" or "@" first)
+// gets an apostrophe in front: saved texts never hold one, so it cannot be mistaken for theirs.
 QByteArray row(const QString& path, const AssessmentRecord& record);
 
 // One field as RFC 4180 writes it: quoted when it holds a comma, a quote or a line break.
