@@ -53,7 +53,6 @@ public:
     QPainter& painter() { return m_painter; }
     const QRectF& area() const { return m_area; }
     qreal y() const { return m_y; }
-    qreal left() const { return m_area.height() - (m_y - m_area.top()); }
     void advance(qreal height) { m_y += height; }
 
     void newPage()
@@ -220,7 +219,7 @@ bool summaryPage(PageFlow& flow, const ReportContent& content)
     const Side sides[] = {{QStringLiteral("Right side"), record.results.GrandScoreRight, record.levelRight},
                           {QStringLiteral("Left side"), record.results.GrandScoreLeft, record.levelLeft}};
     for (const Side& side : sides) {
-        const qreal height = flow.mm(36);
+        const qreal height = flow.mm(42);
         flow.need(height);
         const QRectF band(flow.area().left(), flow.y(), flow.area().width(), height);
         ReportStyle::drawLevelBand(
@@ -238,7 +237,7 @@ void scoreSheet(PageFlow& flow, const ScoreSheetPlaces& sheet)
     if (sheet.drawing.isEmpty())
         return;
     QPainter& painter = flow.painter();
-    const qreal height = qMin(flow.mm(70), flow.area().width() * sheet.drawing.height() / sheet.drawing.width());
+    const qreal height = qMin(flow.mm(64), flow.area().width() * sheet.drawing.height() / sheet.drawing.width());
     flow.need(height);
     const QRectF target =
         fittedRect(sheet.drawing.size(), QRectF(flow.area().left(), flow.y(), flow.area().width(), height));
@@ -291,7 +290,7 @@ void bodyPartRow(PageFlow& flow, const QRectF& row, const AssessmentRecord& reco
     const qreal scoreWidth = flow.mm(9);
     const QRectF artBox(row.left() + pad, row.top() + pad, artSize, artSize);
     if (!art.isEmpty())
-        DrawArt(painter, art, artBox, mirrored);
+        DrawFigure(painter, art, artBox, mirrored);
     const QRectF textBox(artBox.right() + flow.mm(1.5), row.top() + pad,
                          row.width() - artSize - scoreWidth - flow.mm(3.5), row.height() - 2 * pad);
     QFont small = font(TextRole::Small);
@@ -317,7 +316,7 @@ void sideTables(PageFlow& flow, const AssessmentRecord& record)
     const std::vector<Group> left{Group::UpperLeft,      Group::LowerLeft,       Group::WristLeft,
                                   Group::WristTwistLeft, Group::MuscleLeftUpper, Group::ForceLeftUpper};
     const std::vector<Group> body{Group::Neck, Group::Trunk, Group::Legs, Group::MuscleLower, Group::ForceLower};
-    const qreal rowHeight = flow.mm(9.5);
+    const qreal rowHeight = flow.mm(9);
     const qreal gap = flow.mm(5);
     const qreal columnWidth = (flow.area().width() - gap) / 2;
     QPainter& painter = flow.painter();
@@ -368,7 +367,6 @@ void traces(PageFlow& flow, const AssessmentRecord& record)
         {"Left side, grand score", t.GrandScoreLeft},
     };
     QPainter& painter = flow.painter();
-    const QFont body = font(TextRole::Body);
     QFont bold = font(TextRole::Small);
     bold.setPointSizeF(9);
     bold.setBold(true);
@@ -386,7 +384,6 @@ void traces(PageFlow& flow, const AssessmentRecord& record)
                                      text);
         flow.advance(height + flow.mm(1.2));
     }
-    (void)body;
 }
 
 // ---- Page 3 ---------------------------------------------------------------------------------
@@ -421,7 +418,7 @@ void reductionMeasures(PageFlow& flow, const ReportContent& content)
     QFont bold = font(TextRole::Body);
     bold.setBold(true);
     QFont item = font(TextRole::Body);
-    item.setPointSizeF(8.5);
+    item.setPointSizeF(8);
     for (const MeasureParagraph& paragraph : paragraphs) {
         switch (paragraph.kind) {
         case MeasureParagraph::Kind::Region:
@@ -468,24 +465,28 @@ void extraPictures(PageFlow& flow, const ReportContent& content)
 
 void signatures(PageFlow& flow)
 {
-    flow.need(flow.mm(14 + 3 * 11)); // the heading and its three lines stay together
+    const qreal line = flow.mm(11);
+    flow.need(flow.mm(12) + 2 * line); // the heading and its lines stay together
     flow.heading(QStringLiteral("Assessor"));
     QPainter& painter = flow.painter();
     const QFont body = font(TextRole::Body);
-    for (const QString& label :
-         {QStringLiteral("Assessor's name"), QStringLiteral("Signature"), QStringLiteral("Date")}) {
-        const qreal height = flow.mm(11);
-        flow.need(height);
-        const qreal base = flow.y() + height - flow.mm(3);
-        ReportStyle::drawFittedText(painter, QRectF(flow.area().left(), base - flow.mm(5), flow.mm(40), flow.mm(5)),
-                                    label, body, 7, Qt::AlignLeft | Qt::AlignBottom);
+    const qreal half = flow.area().width() / 2;
+    // A label and the line to write on, from `left` over `width`.
+    auto field = [&](const QString& label, qreal left, qreal width) {
+        const qreal base = flow.y() + line - flow.mm(3);
+        const qreal labelWidth = flow.mm(32);
+        ReportStyle::drawFittedText(painter, QRectF(left, base - flow.mm(5), labelWidth, flow.mm(5)), label, body, 7,
+                                    Qt::AlignLeft | Qt::AlignBottom);
         painter.save();
         painter.setPen(QPen(Qt::black, flow.mm(0.25)));
-        painter.drawLine(QPointF(flow.area().left() + flow.mm(42), base),
-                         QPointF(flow.area().left() + flow.mm(140), base));
+        painter.drawLine(QPointF(left + labelWidth, base), QPointF(left + width - flow.mm(6), base));
         painter.restore();
-        flow.advance(height);
-    }
+    };
+    field(QStringLiteral("Assessor's name"), flow.area().left(), flow.area().width());
+    flow.advance(line);
+    field(QStringLiteral("Signature"), flow.area().left(), half);
+    field(QStringLiteral("Date"), flow.area().left() + half, half);
+    flow.advance(line);
 }
 
 // The employee texts whole, for texts too long for the summary's boxes.
@@ -515,8 +516,7 @@ void paintReport(QPdfWriter& writer, QPainter& painter, const ReportContent& con
     const bool whole = summaryPage(flow, content);
 
     flow.newPage();
-    flow.heading(QStringLiteral("Detail"), TextRole::Title);
-    flow.heading(QStringLiteral("Score sheet"));
+    flow.heading(QStringLiteral("Score sheet"), TextRole::Title);
     scoreSheet(flow, content.scoreSheet);
     flow.heading(QStringLiteral("Body parts"));
     sideTables(flow, record);

@@ -83,3 +83,20 @@ bool DrawArt(QPainter& painter, const QString& art, const QRectF& target, bool m
     painter.restore();
     return true;
 }
+
+bool DrawFigure(QPainter& painter, const QString& art, const QRectF& target, bool mirrored)
+{
+    QSvgRenderer* svg = renderer(art);
+    const QString drawing = QStringLiteral("drawing");
+    if (!svg || !svg->elementExists(drawing))
+        return false;
+    const QRectF place = fitted(svg->viewBoxF().size(), target);
+    painter.save();
+    if (mirrored) {
+        painter.translate(place.center().x() * 2, 0);
+        painter.scale(-1, 1);
+    }
+    svg->render(&painter, drawing, toPlace(*svg, svg->boundsOnElement(drawing), place));
+    painter.restore();
+    return true;
+}

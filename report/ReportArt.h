@@ -16,3 +16,8 @@ enum class ArtFit
 // their labels readable, as on screen. False for an unknown drawing.
 bool DrawArt(QPainter& painter, const QString& art, const QRectF& target, bool mirrored = false,
              ArtFit fit = ArtFit::KeepProportions);
+
+// Draws only the figure of a posture drawing (its "drawing" element, without the angle labels
+// and circled score, which no one can read at thumbnail size), placed as in the whole
+// drawing. False for a drawing without a figure, such as a text card.
+bool DrawFigure(QPainter& painter, const QString& art, const QRectF& target, bool mirrored = false);

@@ -212,10 +212,15 @@ void drawLevelBand(QPainter& painter, const QRectF& band, int level, const QStri
 
     const QRectF textBox(scoreBox.right() + pad, band.top() + pad, band.right() - scoreBox.right() - 2 * pad,
                          band.height() - 2 * pad);
-    const QFont headingFont = font(TextRole::Heading);
-    const qreal headingHeight = qMin(textBox.height(), wrappedHeight(device, heading, headingFont, textBox.width()));
+    // Read across a desk: larger than the page's own headings and text, shrunk only to fit.
+    QFont headingFont = font(TextRole::Heading);
+    headingFont.setPointSizeF(16);
+    QFont textFont = font(TextRole::Body);
+    textFont.setPointSizeF(12.5);
+    const qreal headingHeight =
+        qMin(textBox.height() / 2, wrappedHeight(device, heading, headingFont, textBox.width()));
     drawFittedText(painter, QRectF(textBox.topLeft(), QSizeF(textBox.width(), headingHeight)), heading, headingFont, 8);
-    drawFittedText(painter, textBox.adjusted(0, headingHeight + pad / 3, 0, 0), text, font(TextRole::Body), 6.5);
+    drawFittedText(painter, textBox.adjusted(0, headingHeight + pad / 2, 0, 0), text, textFont, 6.5);
     painter.restore();
 }
 

@@ -544,7 +544,7 @@ private slots:
         m_windows->window<OverwriteFile>().showWindow();
 
         click(action, "Command2");  // << Back
-        QVERIFY(save.isVisible()); // still the same results
+        QVERIFY(save.isVisible());  // still the same results
         click(results, "Command6"); // << Back, to change the assessment
         QVERIFY(main.isVisible());
         QVERIFY(!save.isVisible());
