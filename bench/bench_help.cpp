@@ -81,9 +81,31 @@ int main(int argc, char* argv[])
         if (popup)
             popup->close();
     }
-    std::printf("help file %lld bytes, 20,000 topics\n", static_cast<long long>(QFileInfo(file).size()));
+    const qint64 hostileSize = QFileInfo(file).size();
+    // One topic holding a single word of 1 MB.
+    std::vector<double> longWord;
+    {
+        QFile out(file);
+        out.open(QIODevice::WriteOnly);
+        out.write("<section id=\"contents\"><h1>Long</h1><a href=\"#topic-1\">1</a></section>\n"
+                  "<section id=\"topic-1\"><h2>Word</h2><p>" +
+                  QByteArray(1024 * 1024, 'w') + "</p></section>\n");
+    }
+    for (int run = 0; run < std::min(runs, 5); ++run) {
+        HelpViewer* viewer = HelpViewer::showContents(&owner, helpPath, {});
+        if (!viewer)
+            return 1;
+        QElapsedTimer timer;
+        timer.start();
+        viewer->showTopic(1);
+        viewer->browser()->grab();
+        longWord.push_back(msSince(timer));
+        viewer->showContentsTopic();
+    }
+    std::printf("help file of 20,000 topics: %lld bytes\n", static_cast<long long>(hostileSize));
     report("first open (read, index, contents)", first);
     report("topic in the viewer (shown, painted)", viewerTopic);
     report("topic as context help", popupTopic);
+    report("topic of one 1 MB word (viewer)", longWord);
     return 0;
 }

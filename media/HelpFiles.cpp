@@ -160,6 +160,41 @@ QString confined(QString html, const QString& folder)
     return out;
 }
 
+// Gives words longer than a line a place to break (an invisible zero-width space every 100
+// letters): the text layout needs time that grows fast with the length of an unbroken word.
+QString breakLongWords(const QString& html)
+{
+    constexpr int Longest = 100;
+    QString out;
+    out.reserve(html.size() + html.size() / Longest);
+    bool inTag = false;
+    int inEntity = 0; // letters left that may still belong to an entity ("&amp;")
+    int run = 0;
+    for (const QChar c : html) {
+        if (c == QLatin1Char('<')) {
+            inTag = true;
+        } else if (c == QLatin1Char('>')) {
+            inTag = false;
+            run = 0;
+        } else if (!inTag) {
+            if (c == QLatin1Char('&'))
+                inEntity = 12;
+            else if (inEntity > 0 && (c == QLatin1Char(';') || (!c.isLetterOrNumber() && c != QLatin1Char('#'))))
+                inEntity = 0;
+            else if (inEntity > 0)
+                --inEntity;
+            if (c.isSpace()) {
+                run = 0;
+            } else if (++run > Longest && inEntity == 0 && !c.isLowSurrogate() && c != QLatin1Char(';')) {
+                out += QChar(0x200B);
+                run = 1;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
 // The text between the first `open` and the next `close` after it, found without any
 // backtracking; empty when either is missing.
 QString between(const QString& text, QLatin1String open, QLatin1String close)
@@ -197,7 +232,7 @@ std::shared_ptr<HelpDocument::Index> indexFile(const QString& text, const QStrin
         const qsizetype end = text.indexOf(sectionEnd, tagEnd, Qt::CaseInsensitive);
         if (end < 0)
             break;
-        const QString body = confined(text.mid(tagEnd + 1, end - tagEnd - 1).trimmed(), folder);
+        const QString body = breakLongWords(confined(text.mid(tagEnd + 1, end - tagEnd - 1).trimmed(), folder));
         if (match.captured(2).isEmpty())
             index->contents = body;
         else

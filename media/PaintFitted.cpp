@@ -280,8 +280,14 @@ QImage PictureLoader::decode(QSize size) const
     QImage image = reader.read();
     if (image.isNull())
         return QImage();
-    if (image.size() != size)
+    if (image.size() != size) {
+        // Smooth scaling of a palette picture would keep to its palette (black and white for
+        // a one-bit picture): its colours are spelled out first.
+        if (image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB ||
+            image.format() == QImage::Format_Indexed8)
+            image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
         image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
     return image;
 }
 

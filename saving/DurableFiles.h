@@ -38,10 +38,10 @@ bool entryExists(const QString& path, bool* isPlainFile = nullptr);
 enum class Step
 {
     IntentWritten,   // the folder names every file the save will make (see InterruptedSaves.h)
-    TextWritten,     // the new text file is complete and synced under its hidden name
+    TextWritten,     // the new text file is complete under its hidden name
     DatabaseCreated, // the new database exists, still empty
     DatabaseWritten, // the engine has filled and closed it
-    DatabaseSynced,  // it is on disk
+    DatabaseSynced,  // both new files are on disk (synced together, so one commit can serve both)
     OldFilesKept,    // every old file has a second, hidden name
     ReadyMarked,     // the intent says "replacing", and it and the folder are synced
     FirstReplaced,   // the new text file has taken its name

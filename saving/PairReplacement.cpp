@@ -199,6 +199,11 @@ QString PairReplacement::begin(const QString& folder, const std::array<QString, 
         else if (n == 0 || errno != EINTR)
             error = systemError(n == 0 ? EIO : errno);
     }
+    if (error.isEmpty() && !sameFile(fd, intent)) {
+        // Another program instance's repair took it for the leftover of a killed save.
+        ::close(fd);
+        return QStringLiteral("the file \"%1\" was removed while it was written").arg(intent);
+    }
     if (!error.isEmpty()) {
         ::unlink(encoded(intent).constData());
         ::close(fd);
@@ -371,7 +376,14 @@ QString PairReplacement::recover(const QString& path, QStringList* named)
 
     Intent intent;
     const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    const bool ours = parse(readIntent(fd), &intent);
+    const QByteArray bytes = readIntent(fd);
+    if (locked && bytes.isEmpty() && sameFile(fd, path)) {
+        // A save killed before it wrote its intent (it locks first): it made nothing else.
+        ::unlink(encoded(path).constData());
+        ::close(fd);
+        return {};
+    }
+    const bool ours = parse(bytes, &intent);
     if (ours) {
         for (std::size_t i = 0; i < 2; ++i)
             *named << intent.temporary[i] << intent.kept[i];

@@ -132,13 +132,14 @@ SaveOutcome SaveResultsWithSteps(const rula::AssessmentState& state, SaveTable& 
             QStringLiteral("Could not prepare saving \"%1\" and \"%2\": %3").arg(textPath, databasePath, error));
 
     // The text file, as a new file beside the old one.
-    error = DurableFiles::writeNewFileAs(pair.temporary(0), ResultTextFile::contents(table), true);
+    error = DurableFiles::writeNewFileAs(pair.temporary(0), ResultTextFile::contents(table), false);
     if (error.isEmpty())
         error = steps.reached(Step::TextWritten);
     if (!error.isEmpty())
         return failed(QStringLiteral("Could not write the text file \"%1\": %2").arg(textPath, error));
 
-    // The database, likewise: created empty, filled by the engine, closed, synced.
+    // The database, likewise: created empty, filled by the engine, closed; then both are
+    // synced to disk.
     error = DurableFiles::writeNewFileAs(pair.temporary(1), {}, false);
     if (error.isEmpty())
         error = steps.reached(Step::DatabaseCreated);
@@ -149,8 +150,12 @@ SaveOutcome SaveResultsWithSteps(const rula::AssessmentState& state, SaveTable& 
         error = steps.reached(Step::DatabaseWritten);
     if (error.isEmpty())
         error = DurableFiles::syncFile(pair.temporary(1));
-    if (error.isEmpty())
-        error = steps.reached(Step::DatabaseSynced);
+    if (!error.isEmpty())
+        return failed(QStringLiteral("Could not write the database file \"%1\": %2").arg(databasePath, error));
+    error = DurableFiles::syncFile(pair.temporary(0));
+    if (!error.isEmpty())
+        return failed(QStringLiteral("Could not write the text file \"%1\": %2").arg(textPath, error));
+    error = steps.reached(Step::DatabaseSynced);
     if (!error.isEmpty())
         return failed(QStringLiteral("Could not write the database file \"%1\": %2").arg(databasePath, error));
 

@@ -67,6 +67,7 @@ private slots:
     void sectionsKeepNoReferenceOutside();
     void thousandsOfTopicsAndAnUnclosedSection();
     void oversizedFileGetsTheMessage();
+    void longWordStaysWhole();
 
 private:
     QTemporaryDir* m_dir = nullptr;
@@ -184,6 +185,26 @@ void TestHelpConfinement::oversizedFileGetsTheMessage()
     QVERIFY(!HelpViewer::showContents(&owner, HelpPath, [&](const QString& t) { reports << t; }));
     QCOMPARE(reports.size(), 1);
     QVERIFY2(reports.first().endsWith(QLatin1String("could not be read.")), qPrintable(reports.first()));
+}
+
+void TestHelpConfinement::longWordStaysWhole()
+{
+    // A word of 100,000 letters gets places to break, and reads as it was written.
+    const QByteArray word = QByteArray(50000, 'w') + "&amp;" + QByteArray(50000, 'v');
+    writeFile(ProgramFolder::path() + QStringLiteral("/HelpFile/HELPFILE.HLP"),
+              "<section id=\"contents\"><h1>Long</h1></section><section id=\"topic-1\"><h2>Word</h2><p>" + word +
+                  "</p></section>");
+    QWidget owner;
+    HelpViewer* viewer = HelpViewer::showContents(&owner, HelpPath, {});
+    QVERIFY(viewer);
+    viewer->showTopic(1);
+    QCOMPARE(viewer->currentTopic(), 1);
+    viewer->browser()->grab();
+    const QString shown = viewer->browser()->toPlainText();
+    QVERIFY(shown.contains(QChar(0x200B)));
+    QVERIFY(QString(shown)
+                .remove(QChar(0x200B))
+                .contains(QString(50000, QLatin1Char('w')) + QLatin1Char('&') + QString(50000, QLatin1Char('v'))));
 }
 
 QTEST_MAIN(TestHelpConfinement)

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QMimeData>
@@ -181,9 +182,18 @@ void TestHostileTexts::droppedTextIsFiltered()
 {
     EmployeeDetails& details = windows->window<EmployeeDetails>();
     details.showWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&details));
     QLineEdit* box = child<QLineEdit>(details, "Text1");
-    // A drop inserts through the same path as typing and pasting.
-    box->insert(QStringLiteral("Bay\n") + Nul + QStringLiteral("7"));
+    QMimeData data;
+    data.setText(QStringLiteral("Bay\r\n") + Nul + QStringLiteral("7"));
+    const QPoint at = box->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &move);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &drop);
+    QVERIFY(drop.isAccepted());
     QCOMPARE(box->text(), QStringLiteral("Bay 7"));
 }
 
