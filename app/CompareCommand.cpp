@@ -5,6 +5,7 @@
 #include "FolderReading.h"
 #include "SavedAssessment.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
@@ -13,20 +14,25 @@
 
 namespace {
 
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
 // Reads one of the two files; a bad one is named on `errors` in one line.
 std::optional<ComparedFile> readCompared(const QString& path, QTextStream& errors)
 {
     const QString unrepaired = prepareFolderForReading(QFileInfo(path).absolutePath());
     if (!unrepaired.isEmpty())
-        errors << "talvo-rula: \"" << path
-               << "\": an interrupted save in its folder could not be repaired: " << unrepaired << '\n';
+        errors << "talvo-rula: " << shown(path)
+               << ": an interrupted save in its folder could not be repaired: " << unrepaired << '\n';
     const SavedAssessment saved = ReadSavedAssessmentFile(path);
     if (!saved.ok) {
-        errors << "talvo-rula: \"" << path << "\" is not a saved assessment: " << saved.error << '\n';
+        errors << "talvo-rula: " << shown(path) << ": " << saved.error << '\n';
         return std::nullopt;
     }
     if (!saved.differences.isEmpty())
-        errors << "talvo-rula: \"" << path << "\": the saved scores differ from its options ("
+        errors << "talvo-rula: " << shown(path) << ": the saved scores differ from its options ("
                << saved.differences.join(QStringLiteral("; "))
                << "); the comparison uses the scores its options give.\n";
     return ComparedFile{QFileInfo(path).absoluteFilePath(), saved.record};
@@ -53,15 +59,14 @@ int RunCompareCommand(const CommandLine& command, QTextStream& errors)
     const QString output = command.output.isEmpty() ? defaultOutput(command.inputs.value(1)) : command.output;
     for (const ComparedFile* input : {&*before, &*after}) {
         if (QFileInfo(output).absoluteFilePath() == QFileInfo(input->path).absoluteFilePath()) {
-            errors << "talvo-rula: the comparison would overwrite \"" << input->path << "\"; choose another -o.\n";
+            errors << "talvo-rula: " << shown(output) << ": is one of the two files compared; choose another -o.\n";
             return 1;
         }
     }
     QSaveFile pdf(output);
     if (!pdf.open(QIODevice::WriteOnly) || !writeComparisonReport(*before, *after, pdf) || !pdf.commit()) {
-        errors << "talvo-rula: \"" << output << "\" cannot be written: " << pdf.errorString() << '\n';
+        errors << "talvo-rula: " << shown(output) << ": cannot be written: " << pdf.errorString() << '\n';
         return 1;
     }
-    QTextStream(stdout) << "Comparison written to \"" << output << "\"\n";
     return 0;
 }

@@ -17,6 +17,11 @@
 
 namespace {
 
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
 // Every *.txt under `folder`, sorted, so the register lists them in the same order every time.
 // Hidden files (a save's temporary files) and links to folders are not followed.
 QStringList candidateFiles(const QString& folder)
@@ -57,7 +62,7 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
     const QString folder = command.inputs.value(0);
     const QFileInfo folderInfo(folder);
     if (!folderInfo.isDir()) {
-        errors << "talvo-rula: \"" << folder << "\" is not a folder.\n";
+        errors << "talvo-rula: " << shown(folder) << ": not a folder\n";
         return 1;
     }
     const QString output =
@@ -66,8 +71,7 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
     const QString outputPath = QFileInfo(output).absoluteFilePath();
     for (const QString& file : files) {
         if (QFileInfo(file).absoluteFilePath() == outputPath) {
-            errors << "talvo-rula: the register would overwrite \"" << file
-                   << "\", which it reads; choose another -o.\n";
+            errors << "talvo-rula: " << shown(output) << ": is a file the register reads; choose another -o.\n";
             return 1;
         }
     }
@@ -85,12 +89,12 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
             preparedFolder = fileFolder;
             const QString unrepaired = prepareFolderForReading(fileFolder);
             if (!unrepaired.isEmpty())
-                errors << "talvo-rula: \"" << fileFolder
-                       << "\": an interrupted save could not be repaired: " << unrepaired << '\n';
+                errors << "talvo-rula: " << shown(fileFolder)
+                       << ": an interrupted save could not be repaired: " << unrepaired << '\n';
         }
         const SavedAssessment saved = ReadSavedAssessmentFile(file);
         if (!saved.ok) {
-            errors << "talvo-rula: skipped \"" << file << "\": " << saved.error << '\n';
+            errors << "talvo-rula: " << shown(file) << ": skipped, " << saved.error << '\n';
             ++skipped;
             continue;
         }
@@ -101,17 +105,17 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
     }
 
     if (read == 0) {
-        errors << "talvo-rula: no saved assessment found under \"" << folder << "\" (" << skipped
-               << " files skipped); nothing written.\n";
+        errors << "talvo-rula: " << shown(folder) << ": no saved assessment in it (" << skipped
+               << " files skipped); nothing written\n";
         return 1;
     }
     QSaveFile register_(output);
     if (!register_.open(QIODevice::WriteOnly) || register_.write(csv) != csv.size() || !register_.commit()) {
-        errors << "talvo-rula: \"" << output << "\" cannot be written: " << register_.errorString() << '\n';
+        errors << "talvo-rula: " << shown(output) << ": cannot be written: " << register_.errorString() << '\n';
         return 1;
     }
     errors << "talvo-rula: " << read << (read == 1 ? " assessment" : " assessments") << " read, " << skipped
-           << (skipped == 1 ? " file" : " files") << " skipped; register written to \"" << output << "\".\n"
+           << (skipped == 1 ? " file" : " files") << " skipped; register written to " << shown(output) << '\n'
            << levelSummary(QStringLiteral("Right side"), right) << '\n'
            << levelSummary(QStringLiteral("Left side"), left) << '\n';
     return 0;
