@@ -9,11 +9,11 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
 #include <QTextStream>
 
 #include <algorithm>
 #include <array>
-#include <map>
 
 namespace {
 
@@ -82,11 +82,11 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
     int skipped = 0;
     LevelCounts left{};
     LevelCounts right{};
-    QString preparedFolder; // the files come sorted, so each folder's come together
+    QSet<QString> preparedFolders;
     for (const QString& file : files) {
         const QString fileFolder = QFileInfo(file).path();
-        if (fileFolder != preparedFolder) {
-            preparedFolder = fileFolder;
+        if (!preparedFolders.contains(fileFolder)) {
+            preparedFolders.insert(fileFolder);
             const QString unrepaired = prepareFolderForReading(fileFolder);
             if (!unrepaired.isEmpty())
                 errors << "talvo-rula: " << shown(fileFolder)
