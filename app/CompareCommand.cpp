@@ -1,10 +1,72 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Commands.h"
 
+#include "ComparisonReport.h"
+#include "FolderReading.h"
+#include "SavedAssessment.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QTextStream>
+
+#include <optional>
+
+namespace {
+
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// Reads one of the two files; a bad one is named on `errors` in one line.
+std::optional<ComparedFile> readCompared(const QString& path, QTextStream& errors)
+{
+    const QString unrepaired = prepareFolderForReading(QFileInfo(path).absolutePath());
+    if (!unrepaired.isEmpty())
+        errors << "talvo-rula: " << shown(path)
+               << ": an interrupted save in its folder could not be repaired: " << unrepaired << '\n';
+    const SavedAssessment saved = ReadSavedAssessmentFile(path);
+    if (!saved.ok) {
+        errors << "talvo-rula: " << shown(path) << ": " << saved.error << '\n';
+        return std::nullopt;
+    }
+    if (!saved.differences.isEmpty())
+        errors << "talvo-rula: " << shown(path) << ": the saved scores differ from its options ("
+               << saved.differences.join(QStringLiteral("; "))
+               << "); the comparison uses the scores its options give.\n";
+    return ComparedFile{QFileInfo(path).absoluteFilePath(), saved.record};
+}
+
+// Beside AFTER: "Smith RULA Analysis.txt" gives "Smith RULA Analysis Comparison.pdf".
+QString defaultOutput(const QString& after)
+{
+    QString stem = after;
+    if (stem.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive))
+        stem.chop(4);
+    return stem + QStringLiteral(" Comparison.pdf");
+}
+
+} // namespace
 
 int RunCompareCommand(const CommandLine& command, QTextStream& errors)
 {
-    errors << "talvo-rula: --compare is not built yet (" << command.inputs.join(QLatin1Char(' ')) << ")\n";
-    return 1;
+    const std::optional<ComparedFile> before = readCompared(command.inputs.value(0), errors);
+    const std::optional<ComparedFile> after = readCompared(command.inputs.value(1), errors);
+    if (!before || !after)
+        return 1;
+
+    const QString output = command.output.isEmpty() ? defaultOutput(command.inputs.value(1)) : command.output;
+    for (const ComparedFile* input : {&*before, &*after}) {
+        if (QFileInfo(output).absoluteFilePath() == QFileInfo(input->path).absoluteFilePath()) {
+            errors << "talvo-rula: " << shown(output) << ": is one of the two files compared; choose another -o.\n";
+            return 1;
+        }
+    }
+    QSaveFile pdf(output);
+    if (!pdf.open(QIODevice::WriteOnly) || !writeComparisonReport(*before, *after, pdf) || !pdf.commit()) {
+        errors << "talvo-rula: " << shown(output) << ": cannot be written: " << pdf.errorString() << '\n';
+        return 1;
+    }
+    return 0;
 }

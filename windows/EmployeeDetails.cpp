@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "EmployeeDetails.h"
 
+#include "AssessmentRecord.h"
 #include "EmployeeTextFilter.h"
 #include "MainWindow.h"
 #include "ProgramState.h"
@@ -67,13 +68,6 @@ EmployeeDetails::EmployeeDetails(ProgramState& state, WindowSet& windows)
     // Enter (Return or the keypad's Enter) in the location box continues; in the other boxes
     // it does nothing.
     connect(control<QLineEdit>(this, "Text3"), &QLineEdit::returnPressed, this, &EmployeeDetails::continueToMain);
-    // The program state holds the texts as typed, for the record and the Save window's name.
-    connect(control<QLineEdit>(this, "Text1"), &QLineEdit::textChanged, this,
-            [this](const QString& text) { m_state.employee.name = text; });
-    connect(control<QLineEdit>(this, "Text2"), &QLineEdit::textChanged, this,
-            [this](const QString& text) { m_state.employee.id = text; });
-    connect(control<QLineEdit>(this, "Text3"), &QLineEdit::textChanged, this,
-            [this](const QString& text) { m_state.employee.location = text; });
     // Pasted texts keep only what both result files can hold; a cut is said, not silent.
     for (const char* box : {"Text1", "Text2", "Text3"}) {
         connect(
@@ -81,6 +75,13 @@ EmployeeDetails::EmployeeDetails(ProgramState& state, WindowSet& windows)
             [] { MessageService::show(QStringLiteral("Only the first 32,767 characters of this text are kept.")); },
             Qt::QueuedConnection);
     }
+    // The program state holds the texts as typed, for the record and the Save window's name.
+    connect(control<QLineEdit>(this, "Text1"), &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_state.employee.name = text; });
+    connect(control<QLineEdit>(this, "Text2"), &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_state.employee.id = text; });
+    connect(control<QLineEdit>(this, "Text3"), &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_state.employee.location = text; });
     control<QLineEdit>(this, "Text1")->setFocus();
 }
 
@@ -93,4 +94,11 @@ void EmployeeDetails::continueToMain()
     table.setValue(SaveTable::EmployeeName, StripApostrophes(control<QLineEdit>(this, "Text1")->text()));
     table.setValue(SaveTable::EmployeeId, StripApostrophes(control<QLineEdit>(this, "Text2")->text()));
     table.setValue(SaveTable::EmployeeLocation, StripApostrophes(control<QLineEdit>(this, "Text3")->text()));
+}
+
+void EmployeeDetails::setTexts(const EmployeeTexts& texts)
+{
+    control<QLineEdit>(this, "Text1")->setText(texts.name);
+    control<QLineEdit>(this, "Text2")->setText(texts.id);
+    control<QLineEdit>(this, "Text3")->setText(texts.location);
 }

@@ -3,6 +3,8 @@
 
 #include "AppWindow.h"
 
+struct EmployeeTexts;
+
 // The "Employee Details" window: the employee's name, ID number and location, stored without
 // apostrophes in the save table when the assessor continues to the main window.
 class EmployeeDetails : public AppWindow
@@ -13,6 +15,9 @@ public:
 
     // The colour behind the four labels: the system colour of an inactive window's border.
     static QColor labelBackground();
+
+    // Puts the texts into the three boxes, as if typed: a reopened assessment's employee.
+    void setTexts(const EmployeeTexts& texts);
 
 private:
     void continueToMain();

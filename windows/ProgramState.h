@@ -36,6 +36,10 @@ struct ProgramState
     QString workplacePictureFile;
     rula::PictureMeasurements angleMeasurements;
     QString SaveFileName;
+    // A reopened assessment's file: the Save window proposes this folder and name (empty
+    // when the assessment was not reopened).
+    QString ReopenedFolder;
+    QString ReopenedName;
     // The help file that context help reads; resolved against the program's folder.
     QString ApplicationHelpFile = QStringLiteral("\\HelpFile\\HELPFILE.HLP");
 };

@@ -70,14 +70,16 @@ void SaveWindow::resetSaveRoutine()
 }
 
 // Loading: the name box proposes the employee's name exactly as typed, apostrophes and all;
-// the lists stand at the process's current folder.
+// the lists stand at the process's current folder. A reopened assessment proposes its own
+// file's name and folder instead, so that saving again asks before overwriting it.
 void SaveWindow::load()
 {
-    m_name->setText(m_state.employee.name);
+    m_name->setText(m_state.ReopenedFolder.isEmpty() ? m_state.employee.name : m_state.ReopenedName);
     if (m_loaded)
         return;
     m_loaded = true;
-    m_folders->setPath(QDir::currentPath());
+    if (m_state.ReopenedFolder.isEmpty() || !m_folders->setPath(m_state.ReopenedFolder))
+        m_folders->setPath(QDir::currentPath());
 }
 
 void SaveWindow::showWindow()

@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Comparison.h"
+
+#include "ModelText.h"
+
+namespace comparison {
+
+namespace {
+
+using rula::Group;
+
+Change bodyPart(const AssessmentRecord& before, const AssessmentRecord& after, Group group)
+{
+    return {before.assessment.score(group), after.assessment.score(group)};
+}
+
+Change result(const AssessmentRecord& before, const AssessmentRecord& after, std::int16_t rula::ResultScores::*score)
+{
+    return {before.results.*score, after.results.*score};
+}
+
+int levelOf(const std::optional<rula::ActionLevel>& level)
+{
+    return level ? level->level : 0;
+}
+
+QString levelText(const std::optional<rula::ActionLevel>& level)
+{
+    return level ? QString::number(level->level) : QStringLiteral("none");
+}
+
+ScoreLine sides(const QString& label, Change right, Change left, bool computed = false)
+{
+    return {label, computed, false, right, left};
+}
+
+ScoreLine shared(const QString& label, Change both, bool computed = false)
+{
+    return {label, computed, false, both, std::nullopt};
+}
+
+// What is chosen in a group: its posture, then its adjustments.
+QString selectionsText(const rula::AssessmentState& assessment, const rula::GroupInfo& group)
+{
+    QStringList chosen;
+    for (rula::OptionKind kind : {rula::OptionKind::Base, rula::OptionKind::Adjustment}) {
+        for (int option = group.firstOption; option < group.firstOption + group.optionCount; ++option) {
+            const rula::OptionInfo& info = rula::options()[static_cast<std::size_t>(option)];
+            if (info.kind == kind && assessment.isSelected(option))
+                chosen << modelText(info.meaning);
+        }
+    }
+    return chosen.isEmpty() ? QStringLiteral("nothing chosen") : chosen.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+std::vector<ScoreSection> scoreSections(const AssessmentRecord& b, const AssessmentRecord& a)
+{
+    using R = rula::ResultScores;
+    const QStringList bothSides{QStringLiteral("Right side"), QStringLiteral("Left side")};
+    ScoreSection grand{QStringLiteral("Action levels"), bothSides, {}};
+    grand.lines.push_back(sides(QStringLiteral("Grand score"), result(b, a, &R::GrandScoreRight),
+                                result(b, a, &R::GrandScoreLeft), true));
+    ScoreLine levels = sides(QStringLiteral("Action level"), {levelOf(b.levelRight), levelOf(a.levelRight)},
+                             {levelOf(b.levelLeft), levelOf(a.levelLeft)}, true);
+    levels.actionLevel = true;
+    grand.lines.push_back(levels);
+
+    ScoreSection arms{QStringLiteral("Arms and wrists"), bothSides, {}};
+    arms.lines = {
+        sides(QStringLiteral("Upper arm"), bodyPart(b, a, Group::UpperRight), bodyPart(b, a, Group::UpperLeft)),
+        sides(QStringLiteral("Lower arm"), bodyPart(b, a, Group::LowerRight), bodyPart(b, a, Group::LowerLeft)),
+        sides(QStringLiteral("Wrist"), bodyPart(b, a, Group::WristRight), bodyPart(b, a, Group::WristLeft)),
+        sides(QStringLiteral("Wrist twist"), bodyPart(b, a, Group::WristTwistRight),
+              bodyPart(b, a, Group::WristTwistLeft)),
+        sides(QStringLiteral("Posture score A"), result(b, a, &R::PostureScoreARight),
+              result(b, a, &R::PostureScoreALeft), true),
+        sides(QStringLiteral("Muscle use"), bodyPart(b, a, Group::MuscleRightUpper),
+              bodyPart(b, a, Group::MuscleLeftUpper)),
+        sides(QStringLiteral("Force or load"), bodyPart(b, a, Group::ForceRightUpper),
+              bodyPart(b, a, Group::ForceLeftUpper)),
+        sides(QStringLiteral("Score C"), result(b, a, &R::ScoreCRight), result(b, a, &R::ScoreCLeft), true),
+    };
+
+    ScoreSection body{QStringLiteral("Neck, trunk and legs"), {QStringLiteral("Both sides")}, {}};
+    body.lines = {
+        shared(QStringLiteral("Neck"), bodyPart(b, a, Group::Neck)),
+        shared(QStringLiteral("Trunk"), bodyPart(b, a, Group::Trunk)),
+        shared(QStringLiteral("Legs"), bodyPart(b, a, Group::Legs)),
+        shared(QStringLiteral("Posture score B"), result(b, a, &R::PostureScoreB), true),
+        shared(QStringLiteral("Muscle use"), bodyPart(b, a, Group::MuscleLower)),
+        shared(QStringLiteral("Force or load"), bodyPart(b, a, Group::ForceLower)),
+        shared(QStringLiteral("Score D"), result(b, a, &R::ScoreD), true),
+    };
+    return {grand, arms, body};
+}
+
+QString summarySentence(const AssessmentRecord& before, const AssessmentRecord& after)
+{
+    return QStringLiteral("Right side: action level %1 → %2; left side: %3 → %4")
+        .arg(levelText(before.levelRight), levelText(after.levelRight), levelText(before.levelLeft),
+             levelText(after.levelLeft));
+}
+
+QStringList changedSelections(const AssessmentRecord& before, const AssessmentRecord& after)
+{
+    QStringList changes;
+    for (const rula::GroupInfo& group : rula::groups()) {
+        const QString was = selectionsText(before.assessment, group);
+        const QString is = selectionsText(after.assessment, group);
+        if (was != is)
+            changes << QStringLiteral("%1: %2 → %3").arg(bodyPartName(group.group), was, is);
+    }
+    return changes;
+}
+
+} // namespace comparison

@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "AssessmentRecord.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+// Two assessments of one job, before and after a change, set side by side: what the
+// comparison page prints, worked out apart from how it is drawn.
+namespace comparison {
+
+// A score before and after.
+struct Change
+{
+    int before = 0;
+    int after = 0;
+    bool changed() const { return before != after; }
+};
+
+// One line of the score table: a body part's score, or a score computed from them.
+struct ScoreLine
+{
+    QString label;
+    bool computed = false;       // posture scores A and B, scores C and D, the grand scores
+    bool actionLevel = false;    // the action levels (0: a grand score with none)
+    std::optional<Change> right; // the right side's, or the one score of both sides
+    std::optional<Change> left;  // empty where both sides share the score
+};
+
+struct ScoreSection
+{
+    QString heading;
+    QStringList columns; // "Right side", "Left side"; or "Both sides"
+    std::vector<ScoreLine> lines;
+};
+
+// The grand scores and action levels; the arms and wrists; the neck, trunk and legs.
+std::vector<ScoreSection> scoreSections(const AssessmentRecord& before, const AssessmentRecord& after);
+
+// "Right side: action level 4 → 2; left side: 3 → 3" ("none" for a grand score without one).
+QString summarySentence(const AssessmentRecord& before, const AssessmentRecord& after);
+
+// Each body part whose options differ: "Neck: neck flexed more than 20°, neck twisting →
+// neck flexed 10° to 20°".
+QStringList changedSelections(const AssessmentRecord& before, const AssessmentRecord& after);
+
+} // namespace comparison

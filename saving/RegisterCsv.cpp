@@ -1,0 +1,99 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "RegisterCsv.h"
+
+#include <array>
+
+namespace {
+
+// The body-part score rows in the order the result files hold them: left arm, right arm,
+// then neck, trunk, legs and the lower body.
+constexpr std::array<int, rula::GroupCount> ScoreRows{2, 3, 4, 5, 6, 7, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
+
+rula::Group groupOfRow(int row)
+{
+    for (const rula::GroupInfo& group : rula::groups()) {
+        if (SaveTable::scoreRow(group.group) == row)
+            return group.group;
+    }
+    return rula::Group::UpperRight; // not reached: every row of ScoreRows holds a score
+}
+
+struct ResultColumn
+{
+    const char* name;
+    std::int16_t rula::ResultScores::*score;
+};
+
+constexpr ResultColumn ResultColumns[] = {
+    {"Posture Score A Left", &rula::ResultScores::PostureScoreALeft},
+    {"Posture Score A Right", &rula::ResultScores::PostureScoreARight},
+    {"Posture Score B", &rula::ResultScores::PostureScoreB},
+    {"Score C Left", &rula::ResultScores::ScoreCLeft},
+    {"Score C Right", &rula::ResultScores::ScoreCRight},
+    {"Score D", &rula::ResultScores::ScoreD},
+    {"Grand Score Left", &rula::ResultScores::GrandScoreLeft},
+    {"Grand Score Right", &rula::ResultScores::GrandScoreRight},
+};
+
+// A text a spreadsheet opens as text, never as a formula to run.
+QString inert(const QString& text)
+{
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    return !text.isEmpty() && formulaStarts.contains(text.front()) ? QLatin1Char('\'') + text : text;
+}
+
+QByteArray levelField(const std::optional<rula::ActionLevel>& level)
+{
+    return level ? QByteArray::number(level->level) : QByteArray();
+}
+
+} // namespace
+
+namespace RegisterCsv {
+
+QStringList columns()
+{
+    QStringList names{QStringLiteral("File"), QStringLiteral("Employee Name"), QStringLiteral("Employee ID"),
+                      QStringLiteral("Employee Location"), QStringLiteral("Last Written")};
+    for (int row : ScoreRows)
+        names << SaveTable::labelText(row);
+    for (const ResultColumn& column : ResultColumns)
+        names << QString::fromLatin1(column.name);
+    names << QStringLiteral("Action Level Left") << QStringLiteral("Action Level Right");
+    return names;
+}
+
+QByteArray header()
+{
+    QByteArray line;
+    for (const QString& name : columns())
+        line += field(name) + ',';
+    line.chop(1);
+    return line + "\r\n";
+}
+
+QByteArray row(const QString& path, const AssessmentRecord& record)
+{
+    QByteArray line;
+    line.reserve(256);
+    line += field(path) + ',' + field(inert(record.stored.name)) + ',' + field(inert(record.stored.id)) + ',' +
+            field(inert(record.stored.location)) + ',' +
+            record.assessedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
+    for (int scoreRow : ScoreRows)
+        line += ',' + QByteArray::number(record.assessment.score(groupOfRow(scoreRow)));
+    for (const ResultColumn& column : ResultColumns)
+        line += ',' + QByteArray::number(record.results.*column.score);
+    line += ',' + levelField(record.levelLeft) + ',' + levelField(record.levelRight) + "\r\n";
+    return line;
+}
+
+QByteArray field(const QString& text)
+{
+    QByteArray bytes = text.toUtf8();
+    if (!bytes.contains(',') && !bytes.contains('"') && !bytes.contains('\n') && !bytes.contains('\r'))
+        return bytes;
+    bytes.replace('"', "\"\"");
+    return '"' + bytes + '"';
+}
+
+} // namespace RegisterCsv

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "AssessmentRecord.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// The register: one CSV row per saved assessment, as a spreadsheet opens it. UTF-8, fields
+// quoted as RFC 4180 says (only where needed, quotes doubled), rows ending in CR LF.
+namespace RegisterCsv {
+
+// The column names, in order: the file, the employee texts, the time the file was last
+// written, the 17 body-part scores as the result files name them, posture scores A and B,
+// scores C and D, the grand scores and the action levels of both sides.
+QStringList columns();
+
+// The header row.
+QByteArray header();
+
+// The row of an assessment read from the file at `path`. The time is local, written
+// "yyyy-MM-dd HH:mm:ss"; an action level is its number, empty for a grand score with none.
+// An employee text that a spreadsheet would take for a formula ("=", "+", "-" or "@" first)
+// gets an apostrophe in front: saved texts never hold one, so it cannot be mistaken for theirs.
+QByteArray row(const QString& path, const AssessmentRecord& record);
+
+// One field as RFC 4180 writes it: quoted when it holds a comma, a quote or a line break.
+QByteArray field(const QString& text);
+
+} // namespace RegisterCsv
