@@ -44,7 +44,7 @@ void drawScoreSheetOverlay(QPainter& painter, QPoint origin, double factor)
     font.setPixelSize(int(7 * factor));
     painter.setFont(font);
     // The value labels are the window's white labels; its lines run from (x, y) to (w, h).
-    for (const ControlSpec& label : FinalResults::layout()) {
+    for (const ControlRow& label : FinalResults::layout()) {
         if (label.kind != ControlKind::Label || !(label.style & WhiteBack))
             continue;
         const QRectF rect(map(label.x, label.y), map(label.x + label.w, label.y + label.h));
@@ -52,7 +52,7 @@ void drawScoreSheetOverlay(QPainter& painter, QPoint origin, double factor)
         painter.drawText(rect, Qt::AlignCenter, QString::fromLatin1(label.name).mid(5));
     }
     painter.setPen(QPen(QColor(0, 0, 230), 1));
-    for (const ControlSpec& line : FinalResults::layout()) {
+    for (const ControlRow& line : FinalResults::layout()) {
         if (line.kind == ControlKind::Line)
             painter.drawLine(map(line.x, line.y), map(line.w, line.h));
     }

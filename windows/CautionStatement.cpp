@@ -27,9 +27,9 @@ constexpr const char* SecondParagraph =
 using K = ControlKind;
 
 // Client area 9405 x 7680 twips.
-const std::vector<ControlSpec>& controlTable()
+const std::vector<ControlRow>& controlTable()
 {
-    static const std::vector<ControlSpec> rows{
+    static const std::vector<ControlRow> rows{
         // kind, name, left, top, width, height, text, font, keyboard order, help, style
         {K::Label, "Label2", 2040, 0, 4575, 735, "Cautionary Note", Arial(27.75, true)},
         {K::Label, "Label1", 480, 960, 8415, 2055, FirstParagraph, Arial(14.25), -1, 0, WordWrap},

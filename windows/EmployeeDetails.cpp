@@ -20,9 +20,9 @@ using K = ControlKind;
 
 // Client area 8505 x 5370 twips. Labels take no keyboard focus, so only the text boxes and
 // buttons are in the keyboard order: Text1, Text2, Text3, "&Continue", "&Exit".
-const std::vector<ControlSpec>& controlTable()
+const std::vector<ControlRow>& controlTable()
 {
-    static const std::vector<ControlSpec> rows{
+    static const std::vector<ControlRow> rows{
         // kind, name, left, top, width, height, text, font, keyboard order, help, style, colour
         {K::Label, "Label2", 2040, 360, 4575, 735, "Employee Details", Arial(24, true), -1, 0, Plain, DarkBlue},
         {K::Label, "Label1", 480, 1680, 3015, 495, "Employees Name:", Arial(15.75), -1, 20, Plain, DarkBlue},

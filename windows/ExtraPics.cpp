@@ -8,7 +8,7 @@
 namespace {
 
 // Twips.
-const std::vector<ControlSpec> ExtraPicsLayout = {
+const std::vector<ControlRow> ExtraPicsLayout = {
     {ControlKind::Label, "Label37", 2160, 120, 9735, 1455, "Extra Picture Files", Comic(48, true), -1, 0, Plain,
      DarkBlue},
     {ControlKind::Custom, "Picture1", 120, 2280, 3495, 5535},
@@ -28,7 +28,7 @@ ExtraPics::ExtraPics(ProgramState& state, WindowSet& windows) : AppWindow(state,
     setWindowTitle(QStringLiteral("Form1"));
     setClientArea(15270, 11025, Units::Twips);
 
-    for (const ControlSpec& row : ExtraPicsLayout) {
+    for (const ControlRow& row : ExtraPicsLayout) {
         if (row.kind != ControlKind::Custom)
             continue;
         auto* box = new PictureBox(this);

@@ -23,17 +23,17 @@ namespace {
 
 using K = ControlKind;
 
-constexpr FontSpec ValueFont = Comic(14.25);
-constexpr FontSpec GrandFont = Comic(24, true);
+constexpr FontStyle ValueFont = Comic(14.25);
+constexpr FontStyle GrandFont = Comic(24, true);
 
 // The score sheet's box edges and underlines are 2 units wide in the drawing.
 constexpr qreal ScoreSheetEdge = 2.0;
 
 // Client area 15270 x 10635 twips. Rows are created in order, so the drawing lies behind
 // the value labels and the edge lines lie above them.
-const std::vector<ControlSpec>& controlTable()
+const std::vector<ControlRow>& controlTable()
 {
-    static const std::vector<ControlSpec> rows{
+    static const std::vector<ControlRow> rows{
         // kind, name, left, top, width, height, text, font, keyboard order, help, style, colour
         {K::Label, "Label1", 3240, 0, 8175, 1815, "Final Result", Arial(72, true), -1, 0, Plain, DarkBlue},
         {K::Picture, "Image1", 360, 2160, 14535, 7575, "score_sheet", {}, -1, 76},
@@ -154,18 +154,18 @@ template <typename Visit> void forEachValue(const AssessmentRecord& record, Visi
               true);
 }
 
-const ControlSpec& row(const char* name)
+const ControlRow& row(const char* name)
 {
-    for (const ControlSpec& spec : controlTable()) {
-        if (std::strcmp(spec.name, name) == 0)
-            return spec;
+    for (const ControlRow& layoutRow : controlTable()) {
+        if (std::strcmp(layoutRow.name, name) == 0)
+            return layoutRow;
     }
     qFatal("FinalResults has no control %s", name);
 }
 
-QRectF rectOf(const ControlSpec& spec)
+QRectF rectOf(const ControlRow& layoutRow)
 {
-    return QRectF(spec.x, spec.y, spec.w, spec.h);
+    return QRectF(layoutRow.x, layoutRow.y, layoutRow.w, layoutRow.h);
 }
 
 } // namespace
@@ -186,7 +186,7 @@ FinalResults::FinalResults(ProgramState& state, WindowSet& windows)
     control<QPushButton>(this, "Command2")->setFocus();
 }
 
-const std::vector<ControlSpec>& FinalResults::layout()
+const std::vector<ControlRow>& FinalResults::layout()
 {
     return controlTable();
 }
@@ -234,16 +234,18 @@ void FinalResults::showScores(const AssessmentRecord& record)
 ScoreSheetPlaces FinalResults::scoreSheet(const AssessmentRecord& record)
 {
     ScoreSheetPlaces sheet;
-    const ControlSpec& drawing = row("Image1");
+    const ControlRow& drawing = row("Image1");
     sheet.art = QString::fromLatin1(drawing.text);
     sheet.drawing = rectOf(drawing);
     forEachValue(record, [&sheet](const char* label, const LabelValue& value, bool computed) {
-        const ControlSpec& spec = row(label);
-        sheet.values.push_back({rectOf(spec), value.text, spec.font.bold, computed ? value.toolTip : QString()});
+        const ControlRow& layoutRow = row(label);
+        sheet.values.push_back(
+            {rectOf(layoutRow), value.text, layoutRow.font.bold, computed ? value.toolTip : QString()});
     });
-    for (const ControlSpec& spec : controlTable()) {
-        if (spec.kind == ControlKind::Line)
-            sheet.edges.push_back({QLineF(spec.x, spec.y, spec.w, spec.h), qreal(spec.tabOrder)});
+    for (const ControlRow& layoutRow : controlTable()) {
+        if (layoutRow.kind == ControlKind::Line)
+            sheet.edges.push_back(
+                {QLineF(layoutRow.x, layoutRow.y, layoutRow.w, layoutRow.h), qreal(layoutRow.tabOrder)});
     }
     return sheet;
 }

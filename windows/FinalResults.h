@@ -26,7 +26,7 @@ public:
 
     // The window's controls in twips, back to front: the heading, the score sheet drawing,
     // the 25 white value labels, the edge lines redrawn over them and the buttons.
-    static const std::vector<ControlSpec>& layout();
+    static const std::vector<ControlRow>& layout();
 
 private:
     void back();

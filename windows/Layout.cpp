@@ -20,7 +20,7 @@ int toPixels(int value, Units units)
     return units == Units::Twips ? twipsToPixels(value) : value;
 }
 
-QLabel* makeLabel(QWidget* parent, const ControlSpec& row)
+QLabel* makeLabel(QWidget* parent, const ControlRow& row)
 {
     auto* label = new QLabel(QString::fromUtf8(row.text), parent);
     label->setTextFormat(Qt::PlainText);
@@ -44,7 +44,7 @@ QLabel* makeLabel(QWidget* parent, const ControlSpec& row)
     return label;
 }
 
-QWidget* makeControl(QWidget* parent, const ControlSpec& row)
+QWidget* makeControl(QWidget* parent, const ControlRow& row)
 {
     switch (row.kind) {
     case ControlKind::Label:
@@ -75,16 +75,16 @@ QRect toPixels(const QRect& rect, Units units)
                  toPixels(rect.height(), units));
 }
 
-QFont makeFont(const FontSpec& spec)
+QFont makeFont(const FontStyle& style)
 {
-    QFont font(QString::fromLatin1(spec.family ? spec.family : "Arial"));
-    if (spec.pointSize > 0)
-        font.setPointSizeF(spec.pointSize);
-    font.setBold(spec.bold);
+    QFont font(QString::fromLatin1(style.family ? style.family : "Arial"));
+    if (style.pointSize > 0)
+        font.setPointSizeF(style.pointSize);
+    font.setBold(style.bold);
     return font;
 }
 
-void placeControl(QWidget* control, const ControlSpec& row, Units units)
+void placeControl(QWidget* control, const ControlRow& row, Units units)
 {
     control->setObjectName(QString::fromLatin1(row.name));
     control->setGeometry(toPixels(QRect(row.x, row.y, row.w, row.h), units));
@@ -97,9 +97,9 @@ void placeControl(QWidget* control, const ControlSpec& row, Units units)
         control->setFocusPolicy(Qt::NoFocus);
 }
 
-void buildControls(QWidget* parent, const std::vector<ControlSpec>& rows, Units units)
+void buildControls(QWidget* parent, const std::vector<ControlRow>& rows, Units units)
 {
-    for (const ControlSpec& row : rows) {
+    for (const ControlRow& row : rows) {
         if (row.kind == ControlKind::Custom)
             continue;
         if (row.kind == ControlKind::Line) {

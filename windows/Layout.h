@@ -25,20 +25,20 @@ inline int twipsToPixels(int twips)
     return (twips + 7) / 15;
 }
 
-struct FontSpec
+struct FontStyle
 {
     const char* family = nullptr; // "Arial" or "Comic Sans MS"; fontconfig maps them
     double pointSize = 0;
     bool bold = false;
 };
 
-constexpr FontSpec Arial(double size, bool bold = false)
+constexpr FontStyle Arial(double size, bool bold = false)
 {
-    return FontSpec{"Arial", size, bold};
+    return FontStyle{"Arial", size, bold};
 }
-constexpr FontSpec Comic(double size, bool bold = false)
+constexpr FontStyle Comic(double size, bool bold = false)
 {
-    return FontSpec{"Comic Sans MS", size, bold};
+    return FontStyle{"Comic Sans MS", size, bold};
 }
 
 enum class ControlKind
@@ -65,13 +65,13 @@ enum LabelStyle : unsigned
 constexpr QRgb DarkBlue = 0x000080;
 constexpr QRgb Black = 0x000000;
 
-struct ControlSpec
+struct ControlRow
 {
     ControlKind kind;
     const char* name; // objectName, the control's name in the system
     int x, y, w, h;   // in the table's units
     const char* text = "";
-    FontSpec font = {};
+    FontStyle font = {};
     int tabOrder = -1; // keyboard order; -1 for controls that take no focus
     int helpTopic = 0; // context help topic, 0 for none
     unsigned style = Plain;
@@ -80,16 +80,16 @@ struct ControlSpec
 
 // Creates the rows' controls as children of `parent`, in table order (later rows on top),
 // and chains the focusable ones in keyboard order. Geometry is converted to pixels.
-void buildControls(QWidget* parent, const std::vector<ControlSpec>& rows, Units units);
+void buildControls(QWidget* parent, const std::vector<ControlRow>& rows, Units units);
 
 // Applies a row's name, geometry, font, help topic to a control the window created itself.
-void placeControl(QWidget* control, const ControlSpec& row, Units units);
+void placeControl(QWidget* control, const ControlRow& row, Units units);
 
 // Sets the keyboard order of the parent's controls by their "tabOrder" property.
 void applyTabOrder(QWidget* parent);
 
 QRect toPixels(const QRect& rect, Units units);
-QFont makeFont(const FontSpec& spec);
+QFont makeFont(const FontStyle& style);
 
 // Sizes a top-level window's client area (given in `units`).
 void setClientSize(QWidget* window, int width, int height, Units units);

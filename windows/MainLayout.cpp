@@ -18,25 +18,25 @@ constexpr double RowName = 24;        // "Wrist:", "Neck:", ...
 constexpr double ScoreCaption = 26.25;
 constexpr double Or = 48; // the word "OR" between two alternatives
 
-constexpr FontSpec ButtonFont = Arial(12, true);
-constexpr FontSpec ScoreFont = Comic(27.75, true);
+constexpr FontStyle ButtonFont = Arial(12, true);
+constexpr FontStyle ScoreFont = Comic(27.75, true);
 
 // A caption: bold Arial in dark blue; like every label here it wraps at word boundaries
 // when its text is wider than the label.
-ControlSpec caption(const char* name, int x, int y, int w, int h, const char* text, double size, int topic)
+ControlRow caption(const char* name, int x, int y, int w, int h, const char* text, double size, int topic)
 {
-    return ControlSpec{L, name, x, y, w, h, text, Arial(size, true), -1, topic, WordWrap, DarkBlue};
+    return ControlRow{L, name, x, y, w, h, text, Arial(size, true), -1, topic, WordWrap, DarkBlue};
 }
 
 // A score box: bordered, centred, empty until its group is first clicked.
-ControlSpec scoreBox(const char* name, int x, int y, int w, int h, int topic, bool highlight = false)
+ControlRow scoreBox(const char* name, int x, int y, int w, int h, int topic, bool highlight = false)
 {
-    return ControlSpec{L, name, x, y, w, h, "", ScoreFont, -1, topic, Border | (highlight ? Highlight : 0u), DarkBlue};
+    return ControlRow{L, name, x, y, w, h, "", ScoreFont, -1, topic, Border | (highlight ? Highlight : 0u), DarkBlue};
 }
 
 // The command buttons are Custom rows: the window makes them as buttons whose caption wraps
 // onto a second line when it is wider than the button.
-const std::vector<ControlSpec> LeftColumn = {
+const std::vector<ControlRow> LeftColumn = {
     {Own, "Command3", 8, 16, 121, 49, "&Load Picture", ButtonFont, 0, 30},
     {Own, "Command5", 136, 16, 121, 49, "Play &Video", ButtonFont, 1, 31},
     {Own, "Command1", 8, 96, 121, 49, "Load E&xtra Pictures", ButtonFont, 2, 32},
@@ -49,7 +49,7 @@ const std::vector<ControlSpec> LeftColumn = {
 };
 
 // Tabs 1 and 2: the upper arm of one side.
-std::vector<ControlSpec> upperArmTab(bool left)
+std::vector<ControlRow> upperArmTab(bool left)
 {
     const int t = 179;
     return {
@@ -63,7 +63,7 @@ std::vector<ControlSpec> upperArmTab(bool left)
 }
 
 // Tabs 3 and 4: the lower arm of one side.
-std::vector<ControlSpec> lowerArmTab(bool left)
+std::vector<ControlRow> lowerArmTab(bool left)
 {
     const int t = 180;
     return {
@@ -75,7 +75,7 @@ std::vector<ControlSpec> lowerArmTab(bool left)
 }
 
 // Tabs 5 and 6: wrist angle above, wrist twist below, of one side.
-std::vector<ControlSpec> wristTab(bool left)
+std::vector<ControlRow> wristTab(bool left)
 {
     const int t = 181;
     return {
@@ -94,7 +94,7 @@ std::vector<ControlSpec> wristTab(bool left)
     };
 }
 
-std::vector<ControlSpec> neckTrunkLegsTab()
+std::vector<ControlRow> neckTrunkLegsTab()
 {
     const int t = 183;
     return {
@@ -114,7 +114,7 @@ std::vector<ControlSpec> neckTrunkLegsTab()
 
 // Three body-group headings of tabs 8 and 9 are one family, `Label4_1` to `Label4_3`, told
 // apart by the number after the underscore.
-std::vector<ControlSpec> muscleUseTab()
+std::vector<ControlRow> muscleUseTab()
 {
     const int t = 182;
     return {
@@ -134,7 +134,7 @@ std::vector<ControlSpec> muscleUseTab()
     };
 }
 
-std::vector<ControlSpec> forceTab()
+std::vector<ControlRow> forceTab()
 {
     const int t = 184;
     return {
@@ -151,7 +151,7 @@ std::vector<ControlSpec> forceTab()
     };
 }
 
-const std::array<std::vector<ControlSpec>, TabCount> TabControls = {
+const std::array<std::vector<ControlRow>, TabCount> TabControls = {
     upperArmTab(false), upperArmTab(true),  lowerArmTab(false), lowerArmTab(true), wristTab(false),
     wristTab(true),     neckTrunkLegsTab(), muscleUseTab(),     forceTab(),
 };
@@ -237,14 +237,14 @@ const PanelPlace Panels[] = {
 
 } // namespace
 
-const std::vector<ControlSpec>& leftColumn()
+const std::vector<ControlRow>& leftColumn()
 {
     return LeftColumn;
 }
 
-const ControlSpec& leftColumnRow(std::string_view name)
+const ControlRow& leftColumnRow(std::string_view name)
 {
-    for (const ControlSpec& row : LeftColumn) {
+    for (const ControlRow& row : LeftColumn) {
         if (name == row.name)
             return row;
     }
@@ -263,7 +263,7 @@ QStringList tabCaptions()
     };
 }
 
-const std::vector<ControlSpec>& tabControls(int tab)
+const std::vector<ControlRow>& tabControls(int tab)
 {
     return TabControls.at(static_cast<std::size_t>(tab - 1));
 }

@@ -20,17 +20,17 @@ constexpr int TabsPerRow = 5;
 
 // The command buttons, the workplace picture box `Picture1` and the tabbed panel `SSTab1`,
 // all Custom rows: the window creates them itself.
-const std::vector<ControlSpec>& leftColumn();
+const std::vector<ControlRow>& leftColumn();
 
 // The row of the left column named `name`; aborts on an unknown name.
-const ControlSpec& leftColumnRow(std::string_view name);
+const ControlRow& leftColumnRow(std::string_view name);
 
 // Captions of the nine tab headers, in tab order.
 QStringList tabCaptions();
 
 // The headings, instructions, row names, "OR" labels, score captions and score boxes of
 // tab `tab` (1 to 9).
-const std::vector<ControlSpec>& tabControls(int tab);
+const std::vector<ControlRow>& tabControls(int tab);
 
 // The context help topic of every label and picture on tab `tab` (1 to 9).
 int tabHelpTopic(int tab);

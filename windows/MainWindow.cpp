@@ -34,7 +34,7 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     setWindowTitle(QStringLiteral("RULA"));
     setClientArea(mainlayout::ClientWidth, mainlayout::ClientHeight, Units::Pixels);
 
-    for (const ControlSpec& row : mainlayout::leftColumn()) {
+    for (const ControlRow& row : mainlayout::leftColumn()) {
         if (QByteArray(row.name).startsWith("Command"))
             placeControl(new CaptionButton(QString::fromUtf8(row.text), this), row, Units::Pixels);
     }

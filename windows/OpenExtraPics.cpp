@@ -10,7 +10,7 @@
 namespace {
 
 // Twips.
-const std::vector<ControlSpec> OpenExtraPicsLayout = {
+const std::vector<ControlRow> OpenExtraPicsLayout = {
     {ControlKind::Custom, "Drive1", 120, 120, 3735, 315, "", {}, 3, 57},
     {ControlKind::Custom, "Dir1", 120, 480, 3735, 2115, "", {}, 4, 58},
     {ControlKind::Custom, "File1", 3960, 120, 2055, 2430, "", {}, 5, 59},

@@ -15,7 +15,7 @@
 namespace {
 
 // Twips.
-const std::vector<ControlSpec> OpenPictureFileLayout = {
+const std::vector<ControlRow> OpenPictureFileLayout = {
     {ControlKind::Custom, "Drive1", 0, 0, 3735, 315, "", {}, 3, 57},
     {ControlKind::Custom, "Dir1", 0, 360, 3735, 2115, "", {}, 4, 58},
     {ControlKind::Custom, "File1", 3840, 0, 2055, 2430, "", {}, 5, 59},
@@ -24,11 +24,11 @@ const std::vector<ControlSpec> OpenPictureFileLayout = {
     {ControlKind::Button, "Command1", 1200, 3120, 2175, 615, "&Exit", Comic(12), 2, 61},
 };
 
-const ControlSpec& row(const std::vector<ControlSpec>& layout, const char* name)
+const ControlRow& row(const std::vector<ControlRow>& layout, const char* name)
 {
-    for (const ControlSpec& spec : layout) {
-        if (qstrcmp(spec.name, name) == 0)
-            return spec;
+    for (const ControlRow& layoutRow : layout) {
+        if (qstrcmp(layoutRow.name, name) == 0)
+            return layoutRow;
     }
     qFatal("A picture-file window's layout has no row %s", name);
 }
@@ -37,7 +37,7 @@ const ControlSpec& row(const std::vector<ControlSpec>& layout, const char* name)
 
 // ---------------------------------------------------------------- PictureFileWindow
 
-PictureFileWindow::PictureFileWindow(ProgramState& state, WindowSet& windows, const std::vector<ControlSpec>& layout)
+PictureFileWindow::PictureFileWindow(ProgramState& state, WindowSet& windows, const std::vector<ControlRow>& layout)
     : AppWindow(state, windows, Frame::FixedDialog, true)
 {
     m_drives = new DriveList(this);

@@ -19,7 +19,7 @@ class PictureFileWindow : public AppWindow
 {
     Q_OBJECT
 public:
-    PictureFileWindow(ProgramState& state, WindowSet& windows, const std::vector<ControlSpec>& layout);
+    PictureFileWindow(ProgramState& state, WindowSet& windows, const std::vector<ControlRow>& layout);
 
     // The buttons' handlers.
     virtual void open() = 0;

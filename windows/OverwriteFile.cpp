@@ -12,9 +12,9 @@ namespace {
 
 // Client area 6150 x 4455 twips. The question keeps its two blanks after "Do" and its six
 // before "the".
-const std::vector<ControlSpec>& overwriteLayout()
+const std::vector<ControlRow>& overwriteLayout()
 {
-    static const std::vector<ControlSpec> rows = {
+    static const std::vector<ControlRow> rows = {
         {ControlKind::Label, "Label84", 240, 480, 5535, 2175,
          "File already exists. Do  you wish to overwrite      the existing file?", Arial(24, true), 2, 0, WordWrap,
          DarkBlue},

@@ -28,9 +28,9 @@ namespace {
 using K = ControlKind;
 
 // Client area 15270 x 11145 twips.
-const std::vector<ControlSpec>& controlTable()
+const std::vector<ControlRow>& controlTable()
 {
-    static const std::vector<ControlSpec> rows{
+    static const std::vector<ControlRow> rows{
         // kind, name, left, top, width, height, text, font, keyboard order, help, style, colour
         {K::Label, "Label5", 1200, 1200, 5775, 1095, "Right Hand Side", Comic(36, true), -1, 81, Plain, DarkBlue},
         {K::Label, "Label6", 7800, 1200, 6255, 1095, "Left Hand Side", Comic(36, true), -1, 80, Plain, DarkBlue},

@@ -8,9 +8,9 @@ namespace {
 using K = ControlKind;
 
 // Client area 10815 x 7020 twips.
-const std::vector<ControlSpec>& controlTable()
+const std::vector<ControlRow>& controlTable()
 {
-    static const std::vector<ControlSpec> rows{
+    static const std::vector<ControlRow> rows{
         // kind, name, left, top, width, height, text, font, keyboard order
         {K::Picture, "Image1", 0, 0, 8850, 7005, "rula_overview"},
         {K::Button, "Command1", 8880, 0, 1935, 855, "&Exit", Comic(12), 0},

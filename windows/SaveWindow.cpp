@@ -15,9 +15,9 @@
 namespace {
 
 // Client area 5550 x 4395 twips.
-const std::vector<ControlSpec>& saveLayout()
+const std::vector<ControlRow>& saveLayout()
 {
-    static const std::vector<ControlSpec> rows = {
+    static const std::vector<ControlRow> rows = {
         {ControlKind::Custom, "Drive1", 480, 120, 3135, 330, "", Arial(8.25), 3, 63},
         {ControlKind::Custom, "Dir1", 480, 600, 3135, 2730, "", Arial(8.25), 4, 64},
         {ControlKind::Label, "Label1", 480, 3720, 735, 495, "Name:", Arial(12, true), 5},
@@ -42,7 +42,7 @@ SaveWindow::SaveWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     setWindowTitle(QStringLiteral("Save"));
     setClientArea(5550, 4395, Units::Twips);
 
-    const std::vector<ControlSpec>& rows = saveLayout();
+    const std::vector<ControlRow>& rows = saveLayout();
     m_drives = new DriveList(this);
     placeControl(m_drives, rows[0], Units::Twips);
     m_folders = new FolderList(this);
