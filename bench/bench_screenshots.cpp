@@ -5,6 +5,7 @@
 #include "CautionStatement.h"
 #include "ContextHelp.h"
 #include "EmployeeDetails.h"
+#include "ExampleResults.h"
 #include "ExtraPics.h"
 #include "FileLists.h"
 #include "FinalResults.h"
@@ -134,29 +135,9 @@ void resultWindows(const QDir& dir)
     WindowSet windows(state);
     save(windows.window<CautionStatement>().grab().toImage(), dir, "caution.png");
 
-    using G = rula::Group;
-    for (auto [group, number] : std::initializer_list<std::pair<G, int>>{{G::UpperRight, 3},
-                                                                         {G::UpperLeft, 2},
-                                                                         {G::LowerRight, 2},
-                                                                         {G::LowerLeft, 1},
-                                                                         {G::WristRight, 2},
-                                                                         {G::WristTwistRight, 1},
-                                                                         {G::WristLeft, 3},
-                                                                         {G::WristTwistLeft, 2},
-                                                                         {G::Neck, 2},
-                                                                         {G::Trunk, 3},
-                                                                         {G::Legs, 1},
-                                                                         {G::MuscleRightUpper, 1},
-                                                                         {G::MuscleLeftUpper, 2},
-                                                                         {G::MuscleLower, 2},
-                                                                         {G::ForceRightUpper, 2},
-                                                                         {G::ForceLeftUpper, 1},
-                                                                         {G::ForceLower, 1}})
-        state.assessment.SelectOption(rula::groupInfo(group).firstOption + number - 1);
-    rula::ComputeScores(state.assessment, state.results);
-    PublishResults(state, windows);
+    publishExampleResults(state, windows);
     // Maximised windows as on a 1024 x 768 screen, where the buttons (which reach 4 pixels
-    // below the designed client area) are whole.
+    // below the laid-out client area) are whole.
     FinalResults& results = windows.window<FinalResults>();
     results.resize(1024, 738);
     save(results.grab().toImage(), dir, "final-results.png");

@@ -12,9 +12,8 @@
 // One cell of the save table: never filled, a text, or a 16-bit integer.
 using SaveCell = std::variant<std::monostate, QString, std::int16_t>;
 
-// The 92 labelled values (rows 0 to 91) that a save writes to both result files.
-// Value cells are filled by the windows as the assessment goes on; labels and the
-// option rows (21 to 86) are written by the save itself, just before the files.
+// The 92 labelled values (rows 0 to 91) that a save writes to both result files, made from an
+// assessment record by SaveTableOf (AssessmentRecord.h).
 class SaveTable
 {
 public:

@@ -6,6 +6,7 @@
 #include "MainWindow.h"
 #include "ResultDatabase.h"
 #include "ResultTextFile.h"
+#include "Results.h"
 #include "SaveResults.h"
 #include "WindowTestSupport.h"
 
@@ -158,7 +159,9 @@ void TestHostileTexts::pastedTextsAreFilteredAndSaved()
     QTest::keyClick(child<QLineEdit>(details, "Text3"), Qt::Key_Return);
     QVERIFY(windows->window<MainWindow>().isVisible());
 
-    SaveTable table = state->saveTable;
+    // Saved as the Save window saves: the record of the next results.
+    PublishResults(*state, *windows);
+    SaveTable table = SaveTableOf(state->record);
     const SavedBack back = saveAndRead(table);
     QVERIFY2(back.error.isEmpty(), qPrintable(back.error));
     QCOMPARE(back.text.count("\r\n"), 184);
@@ -171,7 +174,7 @@ void TestHostileTexts::pastedTextsAreFilteredAndSaved()
     QVERIFY2(back.database.error.isEmpty(), qPrintable(back.database.error));
     QCOMPARE(back.database.employeeRows.size(), 1);
     const QStringList row = back.database.employeeRows.first();
-    QCOMPARE(row, QStringList(3, cellText(state->saveTable.value(SaveTable::EmployeeName))));
+    QCOMPARE(row, QStringList(3, state->record.stored.name));
     if (kept.count(QLatin1Char('\'')) <= 100)
         QCOMPARE(row.first(), stored);
     // The text file reads back to the same texts as the database.

@@ -320,7 +320,8 @@ private slots:
 
     void onlyTheMissingGroupsAreNamed()
     {
-        // What an earlier publication left: results, score sheet labels and save table cells.
+        // What an earlier publication left: results, score sheet labels and the record (of an
+        // assessment with no option selected).
         m_state->results.GrandScoreRight = 6;
         m_state->results.ScoreD = 4;
         FinalResults& sheet = m_windows->window<FinalResults>();
@@ -328,10 +329,10 @@ private slots:
                                          "Label17", "Label21", "Label25", "Label26"};
         for (const QString& label : sheetLabels)
             sheet.findChild<QLabel*>(label)->setText(QStringLiteral("9"));
-        for (int row = 0; row < SaveTable::RowCount; ++row) {
-            if (row < SaveTable::FirstOptionRow || row > SaveTable::FirstOptionRow + rula::OptionCount - 1)
-                m_state->saveTable.setValue(row, std::int16_t(9));
-        }
+        const QDateTime earlier(QDate(2026, 3, 2), QTime(9, 30));
+        m_state->record = BuildRecord(m_state->assessment, m_state->results,
+                                      {QStringLiteral("Ann"), QStringLiteral("7"), QStringLiteral("Bay")}, earlier);
+        const SaveTable earlierRows = SaveTableOf(m_state->record);
 
         completeAllBut({rula::Group::Trunk, rula::Group::ForceLower});
         choose(rula::Group::Trunk, 5); // an adjustment does not complete a group
@@ -348,12 +349,13 @@ private slots:
         for (const QString& label : sheetLabels)
             QCOMPARE(sheet.findChild<QLabel*>(label)->text(), QStringLiteral("9"));
         QCOMPARE(sheet.findChild<QLabel*>(QStringLiteral("Label20"))->text(), QString());
-        for (int row = 0; row < SaveTable::RowCount; ++row) {
-            if (row < SaveTable::FirstOptionRow || row > SaveTable::FirstOptionRow + rula::OptionCount - 1)
-                QCOMPARE(m_state->saveTable.value(row), SaveCell(std::int16_t(9)));
-            else
-                QVERIFY(std::holds_alternative<std::monostate>(m_state->saveTable.value(row)));
-        }
+        QCOMPARE(m_state->record.assessedAt, earlier);
+        QCOMPARE(m_state->record.results.GrandScoreRight, 6);
+        const SaveTable rows = SaveTableOf(m_state->record);
+        for (int row = 0; row < SaveTable::RowCount; ++row)
+            QVERIFY2(rows.value(row) == earlierRows.value(row), qPrintable(QString::number(row)));
+        QCOMPARE(cellString(rows.value(SaveTable::FirstOptionRow)), QStringLiteral("False"));
+        QCOMPARE(cellString(rows.value(SaveTable::ActionLevelRight)), QStringLiteral("Action Level 3"));
         QVERIFY(m_main->isVisible());
         QVERIFY(!sheet.isVisible());
         QVERIFY(!m_windows->exists<CautionStatement>() || !m_windows->window<CautionStatement>().isVisible());

@@ -6,6 +6,7 @@
 #include "CaptionButton.h"
 #include "CautionStatement.h"
 #include "EmployeeDetails.h"
+#include "ExampleResults.h"
 #include "ExtraPics.h"
 #include "FinalResults.h"
 #include "LineControl.h"
@@ -291,20 +292,29 @@ void ResultsWindowsTest::employeeDetailsContinueStoresStrippedTexts()
     QVERIFY(!details.isVisible());
     QVERIFY(windows->window<MainWindow>().isVisible());
     QCOMPARE(details.focusWidget(), child<QLineEdit>(details, "Text1"));
-    QCOMPARE(cellString(state->saveTable.value(87)), QStringLiteral("OBriens"));
-    QCOMPARE(cellString(state->saveTable.value(88)), QStringLiteral("7"));
-    QCOMPARE(cellString(state->saveTable.value(89)), QString()); // empty text, not an empty cell
-    // The box keeps what was typed, apostrophes included.
+    // The box and the program state keep what was typed, apostrophes included; the results
+    // computed next carry the texts into the saved rows without them.
     QCOMPARE(child<QLineEdit>(details, "Text1")->text(), QStringLiteral("O'Brien's"));
+    QCOMPARE(state->employee.name, QStringLiteral("O'Brien's"));
+    QCOMPARE(state->employee.id, QStringLiteral("'7'"));
+    PublishResults(*state, *windows);
+    windows->window<CautionStatement>().hide();
+    const SaveTable saved = SaveTableOf(state->record);
+    QCOMPARE(cellString(saved.value(87)), QStringLiteral("OBriens"));
+    QCOMPARE(cellString(saved.value(88)), QStringLiteral("7"));
+    QCOMPARE(cellString(saved.value(89)), QString()); // empty text, not an empty cell
 
-    // Alt+C is the access key of Continue; a second Continue overwrites the rows.
+    // Alt+C is the access key of Continue; the next results carry the texts as they are now.
     windows->window<MainWindow>().hide();
     details.showWindow();
     QVERIFY(QTest::qWaitForWindowActive(&details));
     child<QLineEdit>(details, "Text3")->setText(QStringLiteral("Bay 'B'"));
     QTest::keyClick(&details, Qt::Key_C, Qt::AltModifier); // an access key clicks after a short delay
-    QTRY_COMPARE(cellString(state->saveTable.value(89)), QStringLiteral("Bay B"));
+    QTRY_VERIFY(windows->window<MainWindow>().isVisible());
     QVERIFY(!details.isVisible());
+    PublishResults(*state, *windows);
+    QCOMPARE(cellString(SaveTableOf(state->record).value(89)), QStringLiteral("Bay B"));
+    QCOMPARE(cellString(SaveTableOf(state->record).value(87)), QStringLiteral("OBriens"));
 }
 
 void ResultsWindowsTest::employeeDetailsEnterOnlyInLocation()
@@ -316,14 +326,14 @@ void ResultsWindowsTest::employeeDetailsEnterOnlyInLocation()
     QTest::keyClick(name, Qt::Key_Return);
     QTest::keyClick(child<QLineEdit>(details, "Text2"), Qt::Key_Enter);
     QVERIFY(details.isVisible());
-    QVERIFY(!windows->exists<MainWindow>() || !windows->window<MainWindow>().isVisible());
-    QVERIFY(std::holds_alternative<std::monostate>(state->saveTable.value(87)));
+    QVERIFY(!windows->exists<MainWindow>()); // Continue never ran: the main window was never made
 
     // The keypad's Enter in the location box continues, like Return.
     QTest::keyClick(child<QLineEdit>(details, "Text3"), Qt::Key_Enter);
     QVERIFY(!details.isVisible());
     QVERIFY(windows->window<MainWindow>().isVisible());
-    QCOMPARE(cellString(state->saveTable.value(87)), QStringLiteral("Ann"));
+    PublishResults(*state, *windows);
+    QCOMPARE(cellString(SaveTableOf(state->record).value(87)), QStringLiteral("Ann"));
 
     windows->window<MainWindow>().hide();
     details.showWindow();
@@ -483,14 +493,27 @@ void ResultsWindowsTest::publishResultsFillsLabelsAndCells()
         {"Label19", 3, 7},  {"Label25", 1, 20}, {"Label10", 3, -1},  {"Label11", 6, -1},  {"Label15", 5, -1},
         {"Label14", 8, -1}, {"Label23", 9, -1}, {"Label26", 11, -1}, {"Label16", -1, 90}, {"Label17", 7, 91},
     };
+    const SaveTable saved = SaveTableOf(state->record);
     for (const Expect& e : expected) {
         QCOMPARE(labelText(results, e.label), QString::number(e.value));
         if (e.row >= 0)
-            QCOMPARE(cellInt(state->saveTable.value(e.row)), e.value);
+            QCOMPARE(cellInt(saved.value(e.row)), e.value);
     }
-    // Nothing else in the save table is touched.
-    for (int row : {0, 1, 8, 9, 21, 60, 86, 87, 88, 89})
-        QVERIFY(std::holds_alternative<std::monostate>(state->saveTable.value(row)));
+    // The rest of the saved rows: the options as selected, no action level for a grand score
+    // of -1, level 4 for 7, and the employee boxes' empty texts.
+    const int firstOptionRow = SaveTable::FirstOptionRow;
+    QCOMPARE(cellString(saved.value(firstOptionRow + rula::groupInfo(G::UpperRight).firstOption)),
+             QStringLiteral("False"));
+    QCOMPARE(cellString(saved.value(firstOptionRow + rula::groupInfo(G::UpperRight).firstOption + 4)),
+             QStringLiteral("True"));
+    QCOMPARE(cellString(saved.value(firstOptionRow + rula::groupInfo(G::ForceLower).firstOption + 1)),
+             QStringLiteral("True"));
+    for (int row : {0, 1})
+        QVERIFY(std::holds_alternative<std::monostate>(saved.value(row)));
+    QCOMPARE(cellString(saved.value(8)), QStringLiteral("Action Level 4"));
+    QCOMPARE(cellString(saved.value(9)), QStringLiteral("Investigation and changes are required immediately"));
+    for (int row : {87, 88, 89})
+        QCOMPARE(saved.value(row), SaveCell(QString()));
 }
 
 void ResultsWindowsTest::finalResultsButtons()
@@ -510,10 +533,10 @@ void ResultsWindowsTest::finalResultsButtons()
     QVERIFY(!results.isVisible());
     QCOMPARE(labelText(windows->window<RULAAction>(), "Label1"), QStringLiteral("Action Level 1"));
     QCOMPARE(labelText(windows->window<RULAAction>(), "Label3"), QStringLiteral("Action Level 2"));
-    QCOMPARE(cellString(state->saveTable.value(9)),
+    const SaveTable saved = SaveTableOf(state->record);
+    QCOMPARE(cellString(saved.value(9)),
              QStringLiteral("posture is Acceptable posture if it is not maintained or repeated for long periods"));
-    QCOMPARE(cellString(state->saveTable.value(1)),
-             QStringLiteral("Further investigation is needed and changes may be required"));
+    QCOMPARE(cellString(saved.value(1)), QStringLiteral("Further investigation is needed and changes may be required"));
     QCOMPARE(recorder.ends, 0);
 }
 
@@ -541,11 +564,11 @@ void ResultsWindowsTest::actionLevelsBothSides()
     QCOMPARE(labelText(action, "Label4"), QStringLiteral("A score of one or two indicates that posture is acceptable "
                                                          "if it is not maintained or repeated for long periods"));
 
-    QCOMPARE(cellString(state->saveTable.value(8)), QStringLiteral("Action Level 4"));
-    QCOMPARE(cellString(state->saveTable.value(9)),
-             QStringLiteral("Investigation and changes are required immediately"));
-    QCOMPARE(cellString(state->saveTable.value(0)), QStringLiteral("Action Level 1"));
-    QCOMPARE(cellString(state->saveTable.value(1)),
+    const SaveTable saved = SaveTableOf(state->record);
+    QCOMPARE(cellString(saved.value(8)), QStringLiteral("Action Level 4"));
+    QCOMPARE(cellString(saved.value(9)), QStringLiteral("Investigation and changes are required immediately"));
+    QCOMPARE(cellString(saved.value(0)), QStringLiteral("Action Level 1"));
+    QCOMPARE(cellString(saved.value(1)),
              QStringLiteral("posture is Acceptable posture if it is not maintained or repeated for long periods"));
 
     // Pressing again with new grand scores re-evaluates them.
@@ -554,7 +577,8 @@ void ResultsWindowsTest::actionLevelsBothSides()
     ShowActionLevels(*state, *windows);
     QCOMPARE(rightCaption->text(), QStringLiteral("Action Level 3"));
     QCOMPARE(leftCaption->text(), QStringLiteral("Action Level 3"));
-    QCOMPARE(cellString(state->saveTable.value(1)), QStringLiteral("Investigation and changes are required soon"));
+    QCOMPARE(cellString(SaveTableOf(state->record).value(1)),
+             QStringLiteral("Investigation and changes are required soon"));
 }
 
 void ResultsWindowsTest::actionLevelsSideWithoutLevelIsUnchanged()
@@ -565,8 +589,9 @@ void ResultsWindowsTest::actionLevelsSideWithoutLevelIsUnchanged()
     QVERIFY(action.isVisible());
     QVERIFY(labelText(action, "Label1").isEmpty());
     QVERIFY(labelText(action, "Label4").isEmpty());
+    QVERIFY(!state->record.levelLeft && !state->record.levelRight);
     for (int row : {0, 1, 8, 9})
-        QVERIFY(std::holds_alternative<std::monostate>(state->saveTable.value(row)));
+        QVERIFY(std::holds_alternative<std::monostate>(SaveTableOf(state->record).value(row)));
 
     state->results.GrandScoreRight = 4;
     state->results.GrandScoreLeft = 8;
@@ -577,15 +602,18 @@ void ResultsWindowsTest::actionLevelsSideWithoutLevelIsUnchanged()
         state->results.GrandScoreRight = 1;
         state->results.GrandScoreLeft = static_cast<std::int16_t>(stale);
         ShowActionLevels(*state, *windows);
+        const SaveTable saved = SaveTableOf(state->record);
         QCOMPARE(labelText(action, "Label1"), QStringLiteral("Action Level 1"));
-        QCOMPARE(cellString(state->saveTable.value(8)), QStringLiteral("Action Level 1"));
+        QCOMPARE(cellString(saved.value(8)), QStringLiteral("Action Level 1"));
         QCOMPARE(labelText(action, "Label3"), QStringLiteral("Action Level 4"));
         QCOMPARE(
             labelText(action, "Label4"),
             QStringLiteral("A score of seven or eight indicates investigation and changes are required immediately"));
-        QCOMPARE(cellString(state->saveTable.value(0)), QStringLiteral("Action Level 4"));
-        QCOMPARE(cellString(state->saveTable.value(1)),
-                 QStringLiteral("Investigation and changes are required immediately"));
+        // The window keeps the earlier level, but the record has none for that side: its two
+        // saved rows stay empty.
+        QVERIFY(!state->record.levelLeft);
+        QVERIFY(std::holds_alternative<std::monostate>(saved.value(0)));
+        QVERIFY(std::holds_alternative<std::monostate>(saved.value(1)));
     }
 }
 
@@ -763,27 +791,7 @@ void ResultsWindowsTest::renderedWindows()
     const QImage cautionImage = caution.grab().toImage();
     QCOMPARE(cautionImage.size(), QSize(627, 512));
 
-    using G = rula::Group;
-    for (auto [group, number] : std::initializer_list<std::pair<G, int>>{{G::UpperRight, 3},
-                                                                         {G::UpperLeft, 2},
-                                                                         {G::LowerRight, 2},
-                                                                         {G::LowerLeft, 1},
-                                                                         {G::WristRight, 2},
-                                                                         {G::WristTwistRight, 1},
-                                                                         {G::WristLeft, 3},
-                                                                         {G::WristTwistLeft, 2},
-                                                                         {G::Neck, 2},
-                                                                         {G::Trunk, 3},
-                                                                         {G::Legs, 1},
-                                                                         {G::MuscleRightUpper, 1},
-                                                                         {G::MuscleLeftUpper, 2},
-                                                                         {G::MuscleLower, 2},
-                                                                         {G::ForceRightUpper, 2},
-                                                                         {G::ForceLeftUpper, 1},
-                                                                         {G::ForceLower, 1}})
-        state->assessment.SelectOption(rula::groupInfo(group).firstOption + number - 1);
-    rula::ComputeScores(state->assessment, state->results);
-    PublishResults(*state, *windows);
+    publishExampleResults(*state, *windows);
     FinalResults& results = windows->window<FinalResults>();
     const QImage sheet = results.grab().toImage();
     QCOMPARE(sheet.size(), QSize(1018, 709));

@@ -6,7 +6,6 @@
 #include "MainWindow.h"
 #include "ProgramState.h"
 #include "Services.h"
-#include "StripApostrophes.h"
 #include "WindowSet.h"
 
 #include <QApplication>
@@ -90,10 +89,6 @@ void EmployeeDetails::continueToMain()
     control<QLineEdit>(this, "Text1")->setFocus();
     m_windows.window<MainWindow>().showWindow();
     hide();
-    SaveTable& table = m_state.saveTable;
-    table.setValue(SaveTable::EmployeeName, StripApostrophes(control<QLineEdit>(this, "Text1")->text()));
-    table.setValue(SaveTable::EmployeeId, StripApostrophes(control<QLineEdit>(this, "Text2")->text()));
-    table.setValue(SaveTable::EmployeeLocation, StripApostrophes(control<QLineEdit>(this, "Text3")->text()));
 }
 
 void EmployeeDetails::setTexts(const EmployeeTexts& texts)

@@ -5,8 +5,8 @@
 
 struct EmployeeTexts;
 
-// The "Employee Details" window: the employee's name, ID number and location, stored without
-// apostrophes in the save table when the assessor continues to the main window.
+// The "Employee Details" window: the employee's name, ID number and location. The program state
+// holds the texts as typed; the assessment record built by "View &Results" keeps them for saving.
 class EmployeeDetails : public AppWindow
 {
     Q_OBJECT

@@ -4,7 +4,6 @@
 #include "AssessmentRecord.h"
 #include "AssessmentState.h"
 #include "PostureAngles.h"
-#include "SaveTable.h"
 #include "ScoreTables.h"
 
 #include <QString>
@@ -17,9 +16,6 @@ struct ProgramState
 {
     rula::AssessmentState assessment;
     rula::ResultScores results;
-    // The rows each window has published so far, in the order the assessor reached them. The
-    // result files are written from `record`, never from this.
-    SaveTable saveTable;
     // The employee details boxes' texts as typed, apostrophes and all.
     EmployeeTexts employee;
     // The assessment as the last successful "View &Results" computed it: what the final
