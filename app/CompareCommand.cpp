@@ -2,10 +2,10 @@
 #include "Commands.h"
 
 #include "ComparisonReport.h"
+#include "ErrorLine.h"
 #include "FolderReading.h"
 #include "SavedAssessment.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
@@ -14,27 +14,21 @@
 
 namespace {
 
-QString shown(const QString& path)
-{
-    return QDir::toNativeSeparators(path);
-}
-
 // Reads one of the two files; a bad one is named on `errors` in one line.
 std::optional<ComparedFile> readCompared(const QString& path, QTextStream& errors)
 {
     const QString unrepaired = prepareFolderForReading(QFileInfo(path).absolutePath());
     if (!unrepaired.isEmpty())
-        errors << "talvo-rula: " << shown(path)
-               << ": an interrupted save in its folder could not be repaired: " << unrepaired << '\n';
+        errorLine(errors, path) << "an interrupted save in its folder could not be repaired: " << unrepaired << '\n';
     const SavedAssessment saved = ReadSavedAssessmentFile(path);
     if (!saved.ok) {
-        errors << "talvo-rula: " << shown(path) << ": " << saved.error << '\n';
+        errorLine(errors, path) << saved.error << '\n';
         return std::nullopt;
     }
     if (!saved.differences.isEmpty())
-        errors << "talvo-rula: " << shown(path) << ": the saved scores differ from its options ("
-               << saved.differences.join(QStringLiteral("; "))
-               << "); the comparison uses the scores its options give.\n";
+        errorLine(errors, path) << "the saved scores differ from its options ("
+                                << saved.differences.join(QStringLiteral("; "))
+                                << "); the comparison uses the scores its options give.\n";
     return ComparedFile{QFileInfo(path).absoluteFilePath(), saved.record};
 }
 
@@ -59,13 +53,13 @@ int RunCompareCommand(const CommandLine& command, QTextStream& errors)
     const QString output = command.output.isEmpty() ? defaultOutput(command.inputs.value(1)) : command.output;
     for (const ComparedFile* input : {&*before, &*after}) {
         if (QFileInfo(output).absoluteFilePath() == QFileInfo(input->path).absoluteFilePath()) {
-            errors << "talvo-rula: " << shown(output) << ": is one of the two files compared; choose another -o.\n";
+            errorLine(errors, output) << "is one of the two files compared; choose another -o.\n";
             return 1;
         }
     }
     QSaveFile pdf(output);
     if (!pdf.open(QIODevice::WriteOnly) || !writeComparisonReport(*before, *after, pdf) || !pdf.commit()) {
-        errors << "talvo-rula: " << shown(output) << ": cannot be written: " << pdf.errorString() << '\n';
+        errorLine(errors, output) << "cannot be written: " << pdf.errorString() << '\n';
         return 1;
     }
     return 0;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Commands.h"
 
+#include "ErrorLine.h"
 #include "FolderReading.h"
 #include "RegisterCsv.h"
 #include "SavedAssessment.h"
@@ -16,11 +17,6 @@
 #include <array>
 
 namespace {
-
-QString shown(const QString& path)
-{
-    return QDir::toNativeSeparators(path);
-}
 
 // Every *.txt under `folder`, sorted, so the register lists them in the same order every time.
 // Hidden files (a save's temporary files) and links to folders are not followed.
@@ -62,7 +58,7 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
     const QString folder = command.inputs.value(0);
     const QFileInfo folderInfo(folder);
     if (!folderInfo.isDir()) {
-        errors << "talvo-rula: " << shown(folder) << ": not a folder\n";
+        errorLine(errors, folder) << "not a folder\n";
         return 1;
     }
     const QString output =
@@ -71,7 +67,7 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
     const QString outputPath = QFileInfo(output).absoluteFilePath();
     for (const QString& file : files) {
         if (QFileInfo(file).absoluteFilePath() == outputPath) {
-            errors << "talvo-rula: " << shown(output) << ": is a file the register reads; choose another -o.\n";
+            errorLine(errors, output) << "is a file the register reads; choose another -o.\n";
             return 1;
         }
     }
@@ -89,12 +85,11 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
             preparedFolders.insert(fileFolder);
             const QString unrepaired = prepareFolderForReading(fileFolder);
             if (!unrepaired.isEmpty())
-                errors << "talvo-rula: " << shown(fileFolder)
-                       << ": an interrupted save could not be repaired: " << unrepaired << '\n';
+                errorLine(errors, fileFolder) << "an interrupted save could not be repaired: " << unrepaired << '\n';
         }
         const SavedAssessment saved = ReadSavedAssessmentFile(file);
         if (!saved.ok) {
-            errors << "talvo-rula: " << shown(file) << ": skipped, " << saved.error << '\n';
+            errorLine(errors, file) << "skipped, " << saved.error << '\n';
             ++skipped;
             continue;
         }
@@ -105,17 +100,17 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
     }
 
     if (read == 0) {
-        errors << "talvo-rula: " << shown(folder) << ": no saved assessment in it (" << skipped
-               << " files skipped); nothing written\n";
+        errorLine(errors, folder) << "no saved assessment in it (" << skipped << " files skipped); nothing written\n";
         return 1;
     }
     QSaveFile register_(output);
     if (!register_.open(QIODevice::WriteOnly) || register_.write(csv) != csv.size() || !register_.commit()) {
-        errors << "talvo-rula: " << shown(output) << ": cannot be written: " << register_.errorString() << '\n';
+        errorLine(errors, output) << "cannot be written: " << register_.errorString() << '\n';
         return 1;
     }
     errors << "talvo-rula: " << read << (read == 1 ? " assessment" : " assessments") << " read, " << skipped
-           << (skipped == 1 ? " file" : " files") << " skipped; register written to " << shown(output) << '\n'
+           << (skipped == 1 ? " file" : " files") << " skipped; register written to "
+           << QDir::toNativeSeparators(output) << '\n'
            << levelSummary(QStringLiteral("Right side"), right) << '\n'
            << levelSummary(QStringLiteral("Left side"), left) << '\n';
     return 0;

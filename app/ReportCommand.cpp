@@ -1,20 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AssessmentReport.h"
 #include "Commands.h"
+#include "ErrorLine.h"
 #include "FinalResults.h"
 #include "HelpFiles.h"
 #include "SavedAssessment.h"
 
-#include <QDir>
 #include <QTextStream>
 
 int RunReportCommand(const CommandLine& command, QTextStream& errors)
 {
     const QString input = command.inputs.value(0);
-    const QString shownInput = QDir::toNativeSeparators(input);
     const SavedAssessment saved = ReadSavedAssessmentFile(input);
     if (!saved.ok) {
-        errors << "talvo-rula: " << shownInput << ": " << saved.error << '\n';
+        errorLine(errors, input) << saved.error << '\n';
         return 1;
     }
     ReportContent content;

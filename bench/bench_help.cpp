@@ -3,10 +3,11 @@
 // pictures outside its folder): the first read and index of the file, then a topic opened
 // in the viewer and as context help, each timed over many runs.
 // Usage: bench_help [runs]
-#include "../tests/HostileHelpFile.h"
+#include "BenchSupport.h"
 #include "ContextHelp.h"
 #include "HelpFiles.h"
 #include "HelpViewer.h"
+#include "HostileHelpFile.h"
 #include "ProgramFolder.h"
 
 #include <QApplication>
@@ -21,14 +22,6 @@
 #include <vector>
 
 namespace {
-
-void report(const char* what, std::vector<double> ms)
-{
-    std::sort(ms.begin(), ms.end());
-    const auto at = [&ms](double q) { return ms[static_cast<std::size_t>(q * double(ms.size() - 1))]; };
-    std::printf("%-36s runs %3zu  median %8.2f ms  min %8.2f  p90 %8.2f  max %8.2f\n", what, ms.size(), at(0.5),
-                ms.front(), at(0.9), ms.back());
-}
 
 double msSince(const QElapsedTimer& timer)
 {
@@ -103,9 +96,9 @@ int main(int argc, char* argv[])
         viewer->showContentsTopic();
     }
     std::printf("help file of 20,000 topics: %lld bytes\n", static_cast<long long>(hostileSize));
-    report("first open (read, index, contents)", first);
-    report("topic in the viewer (shown, painted)", viewerTopic);
-    report("topic as context help", popupTopic);
-    report("topic of one 1 MB word (viewer)", longWord);
+    printTimings("first open (read, index, contents)", first, 36, 8, 2);
+    printTimings("topic in the viewer (shown, painted)", viewerTopic, 36, 8, 2);
+    printTimings("topic as context help", popupTopic, 36, 8, 2);
+    printTimings("topic of one 1 MB word (viewer)", longWord, 36, 8, 2);
     return 0;
 }

@@ -9,6 +9,7 @@
 //
 // Targets: first paint under 300 ms; a drag repaint under 16 ms.
 #include "AngleCanvas.h"
+#include "BenchSupport.h"
 #include "MainWindow.h"
 #include "MeasureAngles.h"
 #include "OpenPictureFile.h"
@@ -26,7 +27,6 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPainterPath>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -227,16 +227,14 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     initTalvoResources();
-    MessageService::setHandler([](const QString& text, const QString& title) {
-        std::printf("message [%s]: %s\n", qPrintable(title), qPrintable(text));
-    });
+    printMessageBoxes();
 
     QTemporaryDir dir;
     const QString name = QStringLiteral("workplace.jpg");
     const QString photo = QDir(dir.path()).filePath(name);
     // The screenshot's photograph has no grain, so that the picture in the README stays small.
     const QString generate = screenshot ? QStringLiteral("--generate-plain") : QStringLiteral("--generate");
-    if (QProcess::execute(QCoreApplication::applicationFilePath(), {generate, photo}) != 0) {
+    if (!runChild({generate, photo})) {
         std::fprintf(stderr, "could not make the photograph\n");
         return 1;
     }

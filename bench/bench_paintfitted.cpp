@@ -8,6 +8,7 @@
 // Targets: under 250 ms per PaintFitted; under 60 MB more peak memory after five pictures.
 // The photograph is made by a child process, so that making it does not raise this
 // process's peak memory.
+#include "BenchSupport.h"
 #include "ExtraPics.h"
 #include "MainWindow.h"
 #include "OpenExtraPics.h"
@@ -25,7 +26,6 @@
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -78,13 +78,11 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     initTalvoResources();
-    MessageService::setHandler([](const QString& text, const QString& title) {
-        std::printf("message [%s]: %s\n", qPrintable(title), qPrintable(text));
-    });
+    printMessageBoxes();
 
     QTemporaryDir dir;
     const QString photo = QDir(dir.path()).filePath(QStringLiteral("photo.jpg"));
-    if (QProcess::execute(QCoreApplication::applicationFilePath(), {QStringLiteral("--generate"), photo}) != 0) {
+    if (!runChild({QStringLiteral("--generate"), photo})) {
         std::fprintf(stderr, "could not make the photograph\n");
         return 1;
     }

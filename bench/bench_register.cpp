@@ -7,8 +7,7 @@
 //                                   (default 5) and reports the wall-clock time of each run,
 //                                   from process start to exit.
 
-#include "AssessmentRecord.h"
-#include "ResultTextFile.h"
+#include "SavedFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,29 +22,6 @@
 
 namespace {
 
-// A complete assessment that differs with `seed`: one posture in every group, and some of
-// its adjustments.
-rula::AssessmentState variedAssessment(int seed)
-{
-    rula::AssessmentState state;
-    int turn = 0;
-    for (const rula::GroupInfo& group : rula::groups()) {
-        std::vector<int> bases;
-        for (int option = group.firstOption; option < group.firstOption + group.optionCount; ++option) {
-            if (rula::options()[static_cast<std::size_t>(option)].kind == rula::OptionKind::Base)
-                bases.push_back(option);
-        }
-        ++turn;
-        state.SelectOption(bases[static_cast<std::size_t>((seed * 7 + turn * 3) % int(bases.size()))]);
-        for (int option = group.firstOption; option < group.firstOption + group.optionCount; ++option) {
-            if (rula::options()[static_cast<std::size_t>(option)].kind == rula::OptionKind::Adjustment &&
-                (seed + option) % 3 == 0)
-                state.SelectOption(option);
-        }
-    }
-    return state;
-}
-
 bool writeTree(const QString& root, int files)
 {
     for (int i = 0; i < files; ++i) {
@@ -54,9 +30,8 @@ bool writeTree(const QString& root, int files)
             return false;
         const EmployeeTexts texts{QStringLiteral("Worker %1").arg(i), QStringLiteral("ID-%1").arg(i),
                                   QStringLiteral("Hall %1, line %2").arg(i % 7).arg(i % 3)};
-        const AssessmentRecord record = BuildRecord(variedAssessment(i), texts, QDateTime::currentDateTime());
         QFile file(folder + QStringLiteral("/Worker %1 RULA Analysis.txt").arg(i));
-        const QByteArray bytes = ResultTextFile::contents(SaveTableOf(record));
+        const QByteArray bytes = savedTextFile(variedAssessment(i), texts);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
             return false;
     }

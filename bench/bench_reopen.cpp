@@ -11,21 +11,18 @@
 // window shows. The saved file is written by the program's own writer into a temporary
 // folder. Run it on the display to be measured (xvfb-run, or QT_QPA_PLATFORM=offscreen).
 
-#include "AssessmentRecord.h"
 #include "CautionStatement.h"
+#include "ChildLaunch.h"
 #include "Commands.h"
 #include "FirstPaint.h"
 #include "ProgramState.h"
 #include "Resources.h"
-#include "ResultTextFile.h"
+#include "SavedFiles.h"
 #include "WindowSet.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -62,51 +59,15 @@ bool writeSavedFile(const QString& path)
     // neck 3 + twist, trunk 2 + side-bending, legs 2, static muscle use, forces.
     for (int option : {3, 5, 9, 15, 17, 18, 19, 24, 25, 27, 30, 31, 32, 36, 38, 41, 45, 47, 48, 51, 52, 55, 59, 63})
         state.SelectOption(option);
-    const AssessmentRecord record =
-        BuildRecord(state, {QStringLiteral("Jane Doe"), QStringLiteral("4711"), QStringLiteral("Plant 2, line 4")},
-                    QDateTime::currentDateTime());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(ResultTextFile::contents(SaveTableOf(record))) > 0;
+    return writeWholeFile(path, savedTextFile(state, {QStringLiteral("Jane Doe"), QStringLiteral("4711"),
+                                                      QStringLiteral("Plant 2, line 4")}));
 }
 
-struct Launch
+// The time the reopening child took to restore the assessment, as it printed it.
+double restoringTime(const QByteArray& output)
 {
-    double milliseconds = -1; // until it printed "painted"
-    double restoring = 0;     // restoring the assessment, as the child measured it
-};
-
-// Starts `program` and returns the time until it printed "painted".
-Launch launch(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("default.warning=false"));
-    process.setProcessEnvironment(environment);
-    QElapsedTimer timer;
-    timer.start();
-    process.start(program, arguments);
-    QByteArray output;
-    Launch result;
-    while (process.waitForReadyRead(10000)) {
-        output += process.readAllStandardOutput();
-        if (output.contains("painted\n")) {
-            result.milliseconds = timer.nsecsElapsed() / 1e6;
-            break;
-        }
-    }
-    process.waitForFinished(10000);
     const int at = output.indexOf("restored ");
-    if (at >= 0)
-        result.restoring = output.mid(at + 9, output.indexOf('\n', at) - at - 9).toDouble();
-    return result;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    return at < 0 ? 0 : output.mid(at + 9, output.indexOf('\n', at) - at - 9).toDouble();
 }
 
 int driver(int argc, char* argv[])
@@ -136,7 +97,7 @@ int driver(int argc, char* argv[])
         }
         ordinary.push_back(plain.milliseconds);
         reopening.push_back(reopened.milliseconds);
-        restoring.push_back(reopened.restoring);
+        restoring.push_back(restoringTime(reopened.output));
     }
     const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("(default)"));
     std::printf("platform: %s, %d runs each\n", qPrintable(platform), runs);

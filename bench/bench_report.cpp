@@ -4,6 +4,7 @@
 // one beside this benchmark; the saved file is a typical assessment written once here.
 // Usage: bench_report [runs] [saved.txt]
 #include "AssessmentRecord.h"
+#include "BenchSupport.h"
 #include "ResultTextFile.h"
 
 #include <QCoreApplication>
@@ -32,14 +33,6 @@ bool writeSample(const QString& path)
     QFile file(path);
     const QByteArray bytes = ResultTextFile::contents(SaveTableOf(record));
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-void report(const char* what, std::vector<double> ms)
-{
-    std::sort(ms.begin(), ms.end());
-    const auto at = [&ms](double q) { return ms[static_cast<std::size_t>(q * double(ms.size() - 1))]; };
-    std::printf("%-28s runs %3zu  median %7.1f ms  min %7.1f  p90 %7.1f  max %7.1f\n", what, ms.size(), at(0.5),
-                ms.front(), at(0.9), ms.back());
 }
 
 } // namespace
@@ -71,7 +64,7 @@ int main(int argc, char* argv[])
         if (i > 0) // the first run warms the disk cache
             ms.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
-    report("talvo-rula --report", ms);
+    printTimings("talvo-rula --report", ms, 28, 7, 1);
     std::printf("report size %lld bytes\n", static_cast<long long>(QFileInfo(output).size()));
     return 0;
 }

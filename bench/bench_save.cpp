@@ -3,6 +3,7 @@
 // timed over many runs: into an empty folder, and over an earlier result of that name.
 // Usage: bench_save [folder] [runs] [keep]; the folder defaults to a fresh temporary one,
 // removed afterwards unless "keep" is given (to look at the files by hand).
+#include "BenchSupport.h"
 #include "SaveResults.h"
 
 #include <QCoreApplication>
@@ -30,14 +31,6 @@ SaveTable benchTable()
     table.setValue(88, QStringLiteral("4711"));
     table.setValue(89, QStringLiteral("Plant 2"));
     return table;
-}
-
-void report(const char* what, std::vector<double> ms)
-{
-    std::sort(ms.begin(), ms.end());
-    const auto at = [&ms](double q) { return ms[static_cast<std::size_t>(q * double(ms.size() - 1))]; };
-    std::printf("%-28s runs %3zu  median %7.2f ms  min %7.2f  p90 %7.2f  max %7.2f\n", what, ms.size(), at(0.5),
-                ms.front(), at(0.9), ms.back());
 }
 
 } // namespace
@@ -75,7 +68,7 @@ int main(int argc, char* argv[])
         }
     }
     std::printf("folder %s\n", qPrintable(temporary.path()));
-    report("save into an empty name", fresh);
-    report("save over an earlier result", over);
+    printTimings("save into an empty name", fresh, 28, 7, 2);
+    printTimings("save over an earlier result", over, 28, 7, 2);
     return 0;
 }

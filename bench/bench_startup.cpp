@@ -14,6 +14,7 @@
 // paint. Run it on the display to be measured (xvfb-run, or QT_QPA_PLATFORM=offscreen).
 
 #include "CautionStatement.h"
+#include "ChildLaunch.h"
 #include "EmployeeDetails.h"
 #include "ExtraPics.h"
 #include "FinalResults.h"
@@ -31,9 +32,6 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QProcessEnvironment>
 
 #include <algorithm>
 #include <cstdio>
@@ -84,44 +82,6 @@ int memoryChild(int argc, char* argv[])
     std::printf("%s\n", peakMemoryLine().constData());
     std::fflush(stdout);
     return 0;
-}
-
-struct Launch
-{
-    double milliseconds = -1;
-    QByteArray output;
-};
-
-// Starts `program` and returns the time until it printed "painted", and all it printed.
-Launch launch(const QString& program, const QStringList& arguments)
-{
-    Launch result;
-    QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    // The offscreen platform warns on every raise(); keep the report readable.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("default.warning=false"));
-    process.setProcessEnvironment(environment);
-    QElapsedTimer timer;
-    timer.start();
-    process.start(program, arguments);
-    while (process.waitForReadyRead(10000)) {
-        result.output += process.readAllStandardOutput();
-        if (result.output.contains("painted\n")) {
-            result.milliseconds = timer.nsecsElapsed() / 1e6;
-            break;
-        }
-    }
-    process.waitForFinished(10000);
-    result.output += process.readAllStandardOutput();
-    return result;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 long peakKb(const QByteArray& output)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The comparison, run as the assessor runs it: the program itself on two saved files whose
 // differences were worked out by hand, the PDF read back with pdftotext.
+#include "ProgramRuns.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -19,24 +21,6 @@ QByteArray readAll(const QString& path)
 bool copyFile(const QString& from, const QString& to)
 {
     return QFile::copy(from, to);
-}
-
-struct Run
-{
-    int status = -1;
-    QStringList errorLines;
-};
-
-Run runProgram(const QStringList& arguments)
-{
-    QProcess program;
-    program.start(QStringLiteral(TALVO_PROGRAM), arguments);
-    Run run;
-    if (!program.waitForFinished(60000))
-        return run;
-    run.status = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
-    run.errorLines = QString::fromUtf8(program.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    return run;
 }
 
 // The PDF's text laid out as on the page, ligatures ("ﬂ") spelt out.

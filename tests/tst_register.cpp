@@ -2,8 +2,8 @@
 // The register, run as the assessor runs it: the program itself on a folder tree of saved
 // files written by the program's own writer, beside files that are not saved assessments.
 // The CSV is read back with Python's csv module.
-#include "AssessmentRecord.h"
-#include "ResultTextFile.h"
+#include "ProgramRuns.h"
+#include "SavedFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,13 +23,6 @@ QByteArray readAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
-           file.write(bytes) == bytes.size();
-}
-
 // The value on a 1-based line of a result text file, without its quotes.
 QString lineOf(const QByteArray& bytes, int line)
 {
@@ -37,47 +30,6 @@ QString lineOf(const QByteArray& bytes, int line)
     if (value.startsWith('"'))
         value = value.mid(1, value.size() - 2);
     return QString::fromUtf8(value);
-}
-
-// A complete assessment that differs with `seed`: one posture in every group, and some of
-// its adjustments.
-rula::AssessmentState variedAssessment(int seed)
-{
-    rula::AssessmentState state;
-    int turn = 0;
-    for (const rula::GroupInfo& group : rula::groups()) {
-        std::vector<int> bases;
-        for (int option = group.firstOption; option < group.firstOption + group.optionCount; ++option) {
-            if (rula::options()[static_cast<std::size_t>(option)].kind == rula::OptionKind::Base)
-                bases.push_back(option);
-        }
-        ++turn;
-        state.SelectOption(bases[static_cast<std::size_t>((seed * 7 + turn * 3) % int(bases.size()))]);
-        for (int option = group.firstOption; option < group.firstOption + group.optionCount; ++option) {
-            if (rula::options()[static_cast<std::size_t>(option)].kind == rula::OptionKind::Adjustment &&
-                (seed + option) % 3 == 0)
-                state.SelectOption(option);
-        }
-    }
-    return state;
-}
-
-struct Run
-{
-    int status = -1;
-    QStringList errorLines;
-};
-
-Run runProgram(const QStringList& arguments)
-{
-    QProcess program;
-    program.start(QStringLiteral(TALVO_PROGRAM), arguments);
-    Run run;
-    if (!program.waitForFinished(60000))
-        return run;
-    run.status = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
-    run.errorLines = QString::fromUtf8(program.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    return run;
 }
 
 // The CSV file's rows as Python's csv module reads it.
@@ -156,13 +108,12 @@ private slots:
                 i == 5 ? QStringLiteral("=HYPERLINK(\"http://example.org\")") : QStringLiteral("Zoë O'Neil %1").arg(i);
             const EmployeeTexts texts{name, QStringLiteral("ID-%1").arg(1000 + i),
                                       i % 2 ? QStringLiteral("Hall 2, \"press\" line") : QStringLiteral("Store")};
-            const AssessmentRecord record = BuildRecord(variedAssessment(i), texts, QDateTime::currentDateTime());
-            QVERIFY(writeFile(path, ResultTextFile::contents(SaveTableOf(record))));
+            QVERIFY(writeWholeFile(path, savedTextFile(variedAssessment(i), texts)));
             saved << path;
         }
         // The file of the whole-road window test, with its scores worked by hand.
         const QString road = root + QStringLiteral("/Plant B/OBrien RULA Analysis.txt");
-        QVERIFY(writeFile(road, readAll(RoadFile)));
+        QVERIFY(writeWholeFile(road, readAll(RoadFile)));
         saved << road;
 
         const QByteArray good = readAll(saved[0]);
@@ -170,14 +121,14 @@ private slots:
                                  root + QStringLiteral("/Plant A/Score in words RULA Analysis.txt"),
                                  root + QStringLiteral("/Plant B/Unix line ends RULA Analysis.txt"),
                                  root + QStringLiteral("/Plant A/notes.txt")};
-        QVERIFY(writeFile(bad[0], good.left(good.size() / 2)));
-        QVERIFY(writeFile(bad[1], QByteArray(good).replace("\"Neck Score\"\r\n", "\"Neck Score\"\r\nfour\r\n")));
-        QVERIFY(writeFile(bad[2], QByteArray(good).replace("\r\n", "\n")));
-        QVERIFY(writeFile(bad[3], "Call the plant manager about line 2.\r\n"));
-        QVERIFY(writeFile(root + QStringLiteral("/Plant A/photo.jpg"), "not read at all"));
+        QVERIFY(writeWholeFile(bad[0], good.left(good.size() / 2)));
+        QVERIFY(writeWholeFile(bad[1], QByteArray(good).replace("\"Neck Score\"\r\n", "\"Neck Score\"\r\nfour\r\n")));
+        QVERIFY(writeWholeFile(bad[2], QByteArray(good).replace("\r\n", "\n")));
+        QVERIFY(writeWholeFile(bad[3], "Call the plant manager about line 2.\r\n"));
+        QVERIFY(writeWholeFile(root + QStringLiteral("/Plant A/photo.jpg"), "not read at all"));
         // What a save killed while writing its new text file leaves behind: cleared away first.
         const QString leftover = root + QStringLiteral("/Plant B/.talvo-0123456789ab.txt");
-        QVERIFY(writeFile(leftover, good.left(700)));
+        QVERIFY(writeWholeFile(leftover, good.left(700)));
 
         const QString csvPath = dir.filePath(QStringLiteral("team register.csv"));
         const Run run = runProgram({QStringLiteral("--register"), root, QStringLiteral("-o"), csvPath});
@@ -282,8 +233,8 @@ private slots:
     void aFolderWithoutSavedAssessmentsWritesNothing()
     {
         QTemporaryDir dir;
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("in/readme.txt")), "hello\r\n"));
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("in/register.csv")), "the old register"));
+        QVERIFY(writeWholeFile(dir.filePath(QStringLiteral("in/readme.txt")), "hello\r\n"));
+        QVERIFY(writeWholeFile(dir.filePath(QStringLiteral("in/register.csv")), "the old register"));
         const Run run = runProgram({QStringLiteral("--register"), dir.filePath(QStringLiteral("in"))});
         QCOMPARE(run.status, 1);
         QCOMPARE(run.errorLines.filter(QStringLiteral("readme.txt")).size(), 1);

@@ -8,6 +8,7 @@
 #include "ResultDatabase.h"
 #include "ResultTextFile.h"
 #include "SaveResults.h"
+#include "SaveStepsWithoutLinks.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -94,28 +95,19 @@ QStringList allNames(const QString& folder)
 }
 
 // Stops the process at the n-th point of a save, as a kill would.
-class StopAt : public DurableFiles::SaveSteps
+class StopAt : public SaveStepsWithoutLinks
 {
 public:
-    StopAt(Step step, bool noHardLinks) : m_step(step), m_noHardLinks(noHardLinks) {}
+    StopAt(Step step, bool noHardLinks) : SaveStepsWithoutLinks(noHardLinks), m_step(step) {}
     QString reached(Step step) override
     {
         if (step == m_step)
             ::_exit(3);
         return {};
     }
-    int link(const char* from, const char* to) override
-    {
-        if (m_noHardLinks) {
-            errno = EPERM;
-            return -1;
-        }
-        return ::link(from, to);
-    }
 
 private:
     Step m_step;
-    bool m_noHardLinks;
 };
 
 // Makes the save fail at one point, as a failing disk would.

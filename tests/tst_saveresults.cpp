@@ -5,6 +5,7 @@
 #include "ResultDatabase.h"
 #include "ResultTextFile.h"
 #include "SaveResults.h"
+#include "SaveStepsWithoutLinks.h"
 
 #include <QDir>
 #include <QFile>
@@ -258,10 +259,10 @@ enum class Fault
     WhileRestoring,      // additionally, putting an old file back fails
 };
 
-class FaultySteps : public DurableFiles::SaveSteps
+class FaultySteps : public SaveStepsWithoutLinks
 {
 public:
-    explicit FaultySteps(Fault fault, bool noHardLinks = false) : m_fault(fault), m_noHardLinks(noHardLinks) {}
+    explicit FaultySteps(Fault fault, bool noHardLinks = false) : SaveStepsWithoutLinks(noHardLinks), m_fault(fault) {}
     QString reached(DurableFiles::Step step) override
     {
         using S = DurableFiles::Step;
@@ -273,18 +274,9 @@ public:
             return QStringLiteral("Simulated failure while restoring");
         return {};
     }
-    int link(const char* from, const char* to) override
-    {
-        if (m_noHardLinks) {
-            errno = EPERM;
-            return -1;
-        }
-        return ::link(from, to);
-    }
 
 private:
     Fault m_fault;
-    bool m_noHardLinks;
 };
 
 bool setImmutable(const QString& path, bool on)

@@ -68,7 +68,7 @@ constexpr QRgb Black = 0x000000;
 struct ControlRow
 {
     ControlKind kind;
-    const char* name; // objectName, the control's name in the system
+    const char* name; // objectName: the name tests and context help know the control by
     int x, y, w, h;   // in the table's units
     const char* text = "";
     FontStyle font = {};
