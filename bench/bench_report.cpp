@@ -3,14 +3,12 @@
 // start, read and check the file, draw three pages, write the PDF, exit. The program is the
 // one beside this benchmark; the saved file is a typical assessment written once here.
 // Usage: bench_report [runs] [saved.txt]
-#include "AssessmentRecord.h"
 #include "BenchSupport.h"
-#include "ResultTextFile.h"
+#include "SavedFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -27,12 +25,8 @@ bool writeSample(const QString& path)
     // Every group's second option: a posture band, or the second card of muscle use and force.
     for (const rula::GroupInfo& group : rula::groups())
         state.SelectOption(group.firstOption + 1);
-    const AssessmentRecord record =
-        BuildRecord(state, {QStringLiteral("Jane Doe"), QStringLiteral("4711"), QStringLiteral("Plant 2, line 3")},
-                    QDateTime::currentDateTime());
-    QFile file(path);
-    const QByteArray bytes = ResultTextFile::contents(SaveTableOf(record));
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    return writeWholeFile(path, savedTextFile(state, {QStringLiteral("Jane Doe"), QStringLiteral("4711"),
+                                                      QStringLiteral("Plant 2, line 3")}));
 }
 
 } // namespace
