@@ -441,13 +441,16 @@ void reductionMeasures(PageFlow& flow, const ReportContent& content)
 
 // ---- Measured angles --------------------------------------------------------------------------
 
-bool anyMeasured(const rula::PictureMeasurements& sheet)
+// The finished measurements: a body part whose points were still being placed is left out
+// of the picture as it is of the table.
+rula::PictureMeasurements finished(const rula::PictureMeasurements& sheet)
 {
+    rula::PictureMeasurements copy = sheet;
     for (const rula::Measurement& m : sheet.measurements()) {
-        if (m.isComplete())
-            return true;
+        if (!m.isComplete())
+            copy.remove(m.part);
     }
-    return false;
+    return copy;
 }
 
 // The workplace picture with the measurements drawn over it, as large as fits `box`.
@@ -521,8 +524,8 @@ void measurementTable(PageFlow& flow, const rula::PictureMeasurements& sheet)
 
 void measuredAngles(PageFlow& flow, const ReportContent& content)
 {
-    const MeasuredAngles& measured = content.measured;
-    if (!anyMeasured(measured.sheet))
+    const MeasuredAngles measured{finished(content.measured.sheet), content.measured.pictureSize};
+    if (measured.sheet.measurements().empty())
         return;
     flow.newPage();
     flow.heading(QStringLiteral("Angles measured on the workplace picture"), TextRole::Title);
