@@ -2,12 +2,22 @@
 #pragma once
 
 #include "AssessmentRecord.h"
+#include "PostureAngles.h"
 #include "ScoreSheetPlaces.h"
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 #include <vector>
+
+// The angles measured on the workplace picture during the run, with the size of the picture
+// in the pixels their points are given in (the report's workplace picture may be smaller).
+struct MeasuredAngles
+{
+    rula::PictureMeasurements sheet;
+    QSize pictureSize;
+};
 
 // Everything the printed report of one assessment shows.
 struct ReportContent
@@ -17,9 +27,9 @@ struct ReportContent
     QImage workplacePicture;           // null when none was loaded
     std::vector<QImage> extraPictures; // the first four are shown
     QString reductionMeasuresFile;     // help path of the reduction measures guide; empty for none
-    // Annotated measurements (one line each, e.g. an angle measured on the workplace picture),
-    // listed on the last page under their own heading when there are any.
-    std::vector<QString> measurements;
+    // Measurements live for the run only: a report made from a saved file has none, and then
+    // no page of them.
+    MeasuredAngles measured;
 };
 
 struct ReportOutcome
@@ -34,7 +44,10 @@ struct ReportOutcome
 //           both sides' grand scores on bands coloured by action level.
 //   Page 2, detail: the score sheet, a table per side of every body part, and how each
 //           computed score was reached.
-//   Page 3: reduction measures for the body regions that scored highest, the extra pictures
+//   Measured angles, on a page of their own when any were measured: the workplace picture
+//           with the measurements drawn over it as the Measure Angles window draws them, and
+//           a table of each body part's angle, band, score and whether it was applied.
+//   Page 3 (4 after measured angles): reduction measures for the body regions that scored highest, the extra pictures
 //           and lines for the assessor's signature. Long texts continue on further pages.
 // The employee texts are shown as they are saved, so the report made later from the saved
 // text file reads the same as the one made in the windows.

@@ -1,28 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AngleCanvas.h"
 
+#include "MeasurementOverlay.h"
 #include "PaintFitted.h"
 
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QScreen>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 
 namespace {
 
 constexpr double MaxZoom = 8.0;     // widget pixels per picture pixel
 constexpr double GrabRadius = 10.0; // how near a point a press must be to move it
 constexpr double DragThreshold = 4.0;
-const QColor ActiveColour(255, 196, 0);
-const QColor DoneColour(0, 200, 255);
-const QColor ReferenceColour(255, 64, 255);
 const QColor Background(64, 64, 64);
 
 // Halved copies down to about the size of a screen: a view is always drawn from a copy at
@@ -41,50 +37,6 @@ std::vector<QImage> halvings(const QImage& full)
 QImage inViewFormat(QImage image)
 {
     return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
-}
-
-QPointF unit(QPointF v)
-{
-    const double length = std::hypot(v.x(), v.y());
-    return length > 0 ? v / length : QPointF(0, -1);
-}
-
-// The direction of `v` as QPainter measures arcs: degrees anticlockwise from three o'clock
-// on the screen.
-double screenDegrees(QPointF v)
-{
-    return std::atan2(-v.y(), v.x()) * 180.0 / M_PI;
-}
-
-QPointF upOnPicture(const rula::PictureFrame& frame)
-{
-    if (!frame.verticalReference)
-        return QPointF(0, -1);
-    const auto& r = *frame.verticalReference;
-    QPointF line(r[1].x - r[0].x, r[1].y - r[0].y);
-    if (line.y() > 0 || (line.y() == 0 && line.x() < 0))
-        line = -line;
-    return unit(line);
-}
-
-void drawOutlined(QPainter& painter, const QColor& colour, const std::function<void()>& draw, Qt::PenStyle style)
-{
-    painter.setPen(QPen(QColor(0, 0, 0, 170), 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    draw();
-    painter.setPen(QPen(colour, 2.5, style, Qt::RoundCap, Qt::RoundJoin));
-    draw();
-}
-
-void drawLabel(QPainter& painter, QPointF at, const QString& text, const QColor& colour)
-{
-    const QFontMetricsF metrics(painter.font());
-    QRectF box = metrics.boundingRect(text).adjusted(-4, -2, 4, 2);
-    box.moveCenter(at);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0, 0, 0, 190));
-    painter.drawRoundedRect(box, 4, 4);
-    painter.setPen(colour);
-    painter.drawText(box, Qt::AlignCenter, text);
 }
 
 } // namespace
@@ -250,129 +202,13 @@ void AngleCanvas::paintEvent(QPaintEvent*)
         renderView();
     QPainter painter(this);
     painter.drawImage(0, 0, m_view);
-    painter.setRenderHint(QPainter::Antialiasing);
 
-    if (m_sheet) {
-        if (!m_activeIsReference && m_sheet->frame().verticalReference) {
-            const auto& r = *m_sheet->frame().verticalReference;
-            drawReference(painter, {r[0], r[1]}, false);
-        }
-        for (const rula::Measurement& m : m_sheet->measurements()) {
-            if (m_activeIsReference || m.part != m_activePart)
-                drawMeasurement(painter, m.part, m.points, false);
-        }
-    }
-    if (m_activeIsReference)
-        drawReference(painter, m_active, true);
+    const MeasurementOverlay::ActiveItem active{m_active, m_activeIsReference, m_activePart};
+    const QTransform pictureToWidget(m_scale, 0, 0, m_scale, m_origin.x(), m_origin.y());
+    if (m_sheet)
+        MeasurementOverlay::DrawMeasurements(painter, *m_sheet, pictureToWidget, 1, &active);
     else
-        drawMeasurement(painter, m_activePart, m_active, true);
-}
-
-void AngleCanvas::drawReference(QPainter& painter, const std::vector<rula::Point>& points, bool active) const
-{
-    const QColor colour = active ? ActiveColour : ReferenceColour;
-    if (points.size() == 2) {
-        const QLineF line(toWidget(points[0]), toWidget(points[1]));
-        drawOutlined(
-            painter, colour, [&] { painter.drawLine(line); }, Qt::DashLine);
-        drawLabel(painter, line.center() + QPointF(0, -16), tr("vertical"), colour);
-    }
-    painter.setPen(QPen(Qt::black, 1.5));
-    painter.setBrush(colour);
-    for (const rula::Point& p : points)
-        painter.drawEllipse(toWidget(p), 5, 5);
-}
-
-void AngleCanvas::drawMeasurement(QPainter& painter, rula::BodyPart part, const std::vector<rula::Point>& points,
-                                  bool active) const
-{
-    const QColor colour = active ? ActiveColour : DoneColour;
-    std::vector<QPointF> at;
-    for (const rula::Point& p : points)
-        at.push_back(toWidget(p));
-
-    if (at.size() >= 2) {
-        QPolygonF line;
-        for (const QPointF& p : at)
-            line << p;
-        drawOutlined(
-            painter, colour, [&] { painter.drawPolyline(line); }, Qt::SolidLine);
-    }
-
-    const rula::BodyPartInfo& info = rula::bodyPartInfo(part);
-    const rula::Measurement* measured = m_sheet ? m_sheet->find(part) : nullptr;
-    if (at.size() == info.landmarks.size() && measured && measured->isComplete()) {
-        // The angle's vertex, the reference direction it is measured from and the measured limb.
-        QPointF vertex;
-        QPointF reference;
-        QPointF limb;
-        switch (info.kind) {
-        case rula::AngleKind::UpperArm:
-            vertex = at[1];
-            reference = at[0] - at[1];
-            limb = at[2] - at[1];
-            break;
-        case rula::AngleKind::LowerArm:
-        case rula::AngleKind::Wrist:
-            vertex = at[1];
-            reference = at[1] - at[0];
-            limb = at[2] - at[1];
-            break;
-        case rula::AngleKind::Neck: {
-            vertex = at[0];
-            limb = at[1] - at[0];
-            reference = upOnPicture(m_sheet->frame());
-            const rula::Measurement* trunk = m_sheet->find(rula::BodyPart::Trunk);
-            if (trunk && trunk->isComplete())
-                reference = toWidget(trunk->points[1]) - toWidget(trunk->points[0]);
-            break;
-        }
-        case rula::AngleKind::Trunk:
-            vertex = at[0];
-            limb = at[1] - at[0];
-            reference = upOnPicture(m_sheet->frame());
-            break;
-        }
-        const double limbLength = std::hypot(limb.x(), limb.y());
-        const QPointF referenceEnd = vertex + unit(reference) * std::max(limbLength, 30.0);
-        if (info.kind != rula::AngleKind::UpperArm)
-            drawOutlined(
-                painter, colour, [&] { painter.drawLine(vertex, referenceEnd); }, Qt::DashLine);
-
-        const double radius = std::clamp(limbLength * 0.35, 18.0, 60.0);
-        const double start = screenDegrees(reference);
-        double span = screenDegrees(limb) - start;
-        while (span > 180)
-            span -= 360;
-        while (span <= -180)
-            span += 360;
-        const QRectF circle(vertex - QPointF(radius, radius), QSizeF(2 * radius, 2 * radius));
-        painter.setBrush(Qt::NoBrush);
-        drawOutlined(
-            painter, colour,
-            [&] { painter.drawArc(circle, static_cast<int>(start * 16), static_cast<int>(span * 16)); }, Qt::SolidLine);
-
-        const double middle = (start + span / 2) * M_PI / 180.0;
-        const QPointF labelAt = vertex + QPointF(std::cos(middle), -std::sin(middle)) * (radius + 22);
-        drawLabel(painter, labelAt, QStringLiteral("%1\u00B0").arg(rula::wholeDegrees(measured->angle)), colour);
-    }
-
-    painter.setPen(QPen(Qt::black, 1.5));
-    painter.setBrush(colour);
-    for (const QPointF& p : at)
-        painter.drawEllipse(p, 5, 5);
-    if (active) {
-        // The landmark names stand aside, below right, in a smaller hand than the angle.
-        painter.save();
-        QFont small = painter.font();
-        small.setPixelSize(12);
-        small.setBold(false);
-        painter.setFont(small);
-        for (std::size_t i = 0; i < at.size() && i < info.landmarks.size(); ++i) {
-            drawLabel(painter, at[i] + QPointF(28, 16),
-                      QString::fromUtf8(info.landmarks[i].data(), static_cast<int>(info.landmarks[i].size())), colour);
-        }
-    }
+        MeasurementOverlay::DrawMeasurements(painter, rula::PictureMeasurements(), pictureToWidget, 1, &active);
 }
 
 void AngleCanvas::resizeEvent(QResizeEvent* event)

@@ -77,9 +77,6 @@ private:
     void useLevels(std::vector<Level> levels);
     const Level& levelFor(double scale) const;
     void renderView();
-    void drawMeasurement(QPainter& painter, rula::BodyPart part, const std::vector<rula::Point>& points,
-                         bool active) const;
-    void drawReference(QPainter& painter, const std::vector<rula::Point>& points, bool active) const;
     int activePointAt(QPointF position) const;
     void zoomAbout(QPointF anchor, double scale);
     void updateCursor();

@@ -3,6 +3,7 @@
 
 #include "AngleCanvas.h"
 #include "MainWindow.h"
+#include "MeasurementOverlay.h"
 #include "ModelText.h"
 #include "PictureLibrary.h"
 #include "ProgramState.h"
@@ -23,24 +24,6 @@ namespace {
 
 constexpr int SidePanelWidth = 350;
 const QSize BandPictureBox(150, 120);
-
-QString angleText(rula::AngleKind kind, double angle)
-{
-    const int shown = rula::wholeDegrees(angle);
-    const QString size = QStringLiteral("%1\u00B0").arg(std::abs(shown));
-    switch (kind) {
-    case rula::AngleKind::UpperArm:
-    case rula::AngleKind::Neck:
-        return size + (shown < 0 ? QStringLiteral(" extension") : QStringLiteral(" flexion"));
-    case rula::AngleKind::LowerArm:
-        return size + QStringLiteral(" flexion");
-    case rula::AngleKind::Wrist:
-        return shown == 0 ? size : size + (shown > 0 ? QStringLiteral(" up") : QStringLiteral(" down"));
-    case rula::AngleKind::Trunk:
-        return size + (shown < 0 ? QStringLiteral(" leaning back") : QStringLiteral(" flexion"));
-    }
-    return size;
-}
 
 QString partNote(rula::AngleKind kind, bool trunkMeasured)
 {
@@ -353,7 +336,7 @@ void MeasureAngles::showMeasurement()
         m_borderline->clear();
     } else {
         const rula::OptionInfo& band = rula::options()[static_cast<std::size_t>(measured->optionIndex)];
-        m_angle->setText(angleText(info.kind, measured->angle));
+        m_angle->setText(MeasurementOverlay::angleText(info.kind, measured->angle));
         // A drag calls this at every move; the picture is only set again when the band changes.
         if (m_bandPictureOption != measured->optionIndex) {
             const QString art = modelText(band.art);
@@ -379,7 +362,7 @@ void MeasureAngles::showSummary()
         const rula::BodyPartInfo& info = rula::bodyPartInfo(m.part);
         const int score = rula::options()[static_cast<std::size_t>(m.optionIndex)].value;
         lines << QStringLiteral("%1: %2, score %3%4")
-                     .arg(modelText(info.name), angleText(info.kind, m.angle))
+                     .arg(modelText(info.name), MeasurementOverlay::angleText(info.kind, m.angle))
                      .arg(score)
                      .arg(m.applied ? QStringLiteral(", applied") : QString());
     }

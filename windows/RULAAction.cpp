@@ -8,6 +8,7 @@
 #include "HelpFiles.h"
 #include "HelpViewer.h"
 #include "ModelText.h"
+#include "PaintFitted.h"
 #include "PictureBox.h"
 #include "ProgramFolder.h"
 #include "ProgramState.h"
@@ -18,7 +19,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QImageReader>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -98,18 +98,31 @@ void RULAAction::reductionMeasures()
 
 namespace {
 
-// What the report shows besides the record: the pictures the assessor loaded.
+// The longer side of the workplace picture in the report: sharp on paper, small in the file.
+constexpr int ReportPictureSide = 2400;
+
+// What the report shows besides the record: the pictures the assessor loaded and the angles
+// measured on the workplace picture.
 ReportContent reportContent(const ProgramState& state, WindowSet& windows)
 {
     ReportContent content;
     content.record = state.record;
     content.scoreSheet = FinalResults::scoreSheet(state.record);
     content.reductionMeasuresFile = HelpFiles::reductionMeasuresFile();
-    if (!state.SelectedPicturePath.isEmpty()) {
-        QImageReader reader(state.SelectedPicturePath);
-        reader.setAutoTransform(true);
-        content.workplacePicture = reader.read();
+    PictureLoader loader;
+    if (!state.workplacePictureFile.isEmpty() && loader.load(state.workplacePictureFile)) {
+        const QSize natural = loader.naturalSize();
+        content.workplacePicture =
+            loader.decode(natural.width() > ReportPictureSide || natural.height() > ReportPictureSide
+                              ? natural.scaled(ReportPictureSide, ReportPictureSide, Qt::KeepAspectRatio)
+                              : natural);
     }
+    // Measurements of a picture that has since been replaced are not this picture's; they
+    // are listed without the picture when it can no longer be read.
+    if (!state.workplacePictureFile.isEmpty() &&
+        state.angleMeasurements.pictureFile() == state.workplacePictureFile.toStdString())
+        content.measured =
+            MeasuredAngles{state.angleMeasurements, content.workplacePicture.isNull() ? QSize() : loader.naturalSize()};
     if (windows.exists<ExtraPics>()) {
         const ExtraPics& extra = windows.window<ExtraPics>();
         for (int n = 1; n <= 4; ++n) {
