@@ -3,14 +3,19 @@
 #include "Commands.h"
 #include "ErrorLine.h"
 #include "FinalResults.h"
+#include "FolderReading.h"
 #include "HelpFiles.h"
 #include "SavedAssessment.h"
 
+#include <QFileInfo>
 #include <QTextStream>
 
 int RunReportCommand(const CommandLine& command, QTextStream& errors)
 {
     const QString input = command.inputs.value(0);
+    const QString unrepaired = prepareFolderForReading(QFileInfo(input).absolutePath());
+    if (!unrepaired.isEmpty())
+        errorLine(errors, input) << "an interrupted save in its folder could not be repaired: " << unrepaired << '\n';
     const SavedAssessment saved = ReadSavedAssessmentFile(input);
     if (!saved.ok) {
         errorLine(errors, input) << saved.error << '\n';
