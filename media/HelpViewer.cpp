@@ -52,6 +52,9 @@ HelpViewer::HelpViewer(QWidget* owner) : QWidget(owner, Qt::Window), m_browser(n
     auto* close = new QPushButton(QStringLiteral("C&lose"), this);
     close->setObjectName(QStringLiteral("HelpClose"));
     m_back->setEnabled(false);
+    // Enter presses the focused button here as in the program's other windows.
+    for (QPushButton* button : {contents, m_back, close})
+        button->setAutoDefault(true);
     connect(contents, &QPushButton::clicked, this, &HelpViewer::showContentsTopic);
     connect(m_back, &QPushButton::clicked, this, &HelpViewer::back);
     connect(m_browser, &QTextBrowser::anchorClicked, this, &HelpViewer::follow);

@@ -47,6 +47,9 @@ PlayerWindow::PlayerWindow(QWidget* parent)
     m_video->setMinimumSize(320, 180);
     m_video->setStyleSheet(QStringLiteral("background: black;"));
     m_play->setEnabled(false);
+    // Enter presses the focused button, as in the assessment program's windows.
+    m_open->setAutoDefault(true);
+    m_play->setAutoDefault(true);
     m_slider->setEnabled(false);
     m_slider->setRange(0, 0);
     m_status->setText(QStringLiteral("Press \"Open...\" to choose a recording."));

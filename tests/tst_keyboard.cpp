@@ -185,6 +185,7 @@ private slots:
     void enterPressesTheFocusedButton();
     void enterOnOverwriteSavesOverTheOldFiles();
     void newFilenameBringsTheSaveWindowForward();
+    void enterPressesTheHelpViewersButtons();
 };
 
 void KeyboardTest::enterPressesTheFocusedButton_data()
@@ -275,6 +276,22 @@ void KeyboardTest::newFilenameBringsTheSaveWindowForward()
     QCOMPARE(saves, 1);
     QCOMPARE(state->SaveFileName, QStringLiteral("Jones RULA Analysis"));
     QVERIFY(QFile::remove(m_folder.filePath(QStringLiteral("Smith RULA Analysis.mdb"))));
+}
+
+// The help viewer is no assessment window, yet Enter presses its focused button too.
+void KeyboardTest::enterPressesTheHelpViewersButtons()
+{
+    AppWindow& action = shown<RULAAction>();
+    child<QPushButton>(action, "Command1")->click();
+    auto* viewer = action.findChild<HelpViewer*>();
+    QVERIFY(viewer && viewer->isVisible());
+    auto* close = viewer->findChild<QPushButton*>(QStringLiteral("HelpClose"));
+    QVERIFY(close);
+    QApplication::setActiveWindow(viewer);
+    QVERIFY(QTest::qWaitForWindowActive(viewer));
+    close->setFocus();
+    QTest::keyClick(close, Qt::Key_Return);
+    QVERIFY(!viewer->isVisible());
 }
 
 QTEST_MAIN(KeyboardTest)
