@@ -36,13 +36,27 @@ QSvgRenderer* renderer(const QString& art)
     return loaded.get();
 }
 
+// A rectangle of the picture's own coordinates, placed where the whole picture fills `place`.
+QRectF toPlace(const QSvgRenderer& svg, const QRectF& rect, const QRectF& place)
+{
+    const QRectF view = svg.viewBoxF();
+    const double sx = place.width() / view.width();
+    const double sy = place.height() / view.height();
+    return QRectF(place.x() + (rect.x() - view.x()) * sx, place.y() + (rect.y() - view.y()) * sy, rect.width() * sx,
+                  rect.height() * sy);
+}
+
 // A rectangle of the picture's own coordinates, in pixels of an image of `size`.
 QRectF toImage(const QSvgRenderer& svg, const QRectF& rect, QSize size)
 {
-    const QRectF view = svg.viewBoxF();
-    const double sx = size.width() / view.width();
-    const double sy = size.height() / view.height();
-    return QRectF((rect.x() - view.x()) * sx, (rect.y() - view.y()) * sy, rect.width() * sx, rect.height() * sy);
+    return toPlace(svg, rect, QRectF(QPointF(0, 0), QSizeF(size)));
+}
+
+// Flips what the painter draws next left to right about the middle of `place`.
+void mirrorAbout(QPainter& painter, const QRectF& place)
+{
+    painter.translate(place.center().x() * 2, 0);
+    painter.scale(-1, 1);
 }
 
 QImage render(QSvgRenderer& svg, QSize size, bool mirrored)
@@ -104,4 +118,56 @@ QSize PictureLibrary::designSize(const QString& art)
 bool PictureLibrary::exists(const QString& art)
 {
     return renderer(art) != nullptr;
+}
+
+QSizeF PictureLibrary::viewSize(const QString& art)
+{
+    QSvgRenderer* svg = renderer(art);
+    return svg ? svg->viewBoxF().size() : QSizeF();
+}
+
+bool PictureLibrary::draw(QPainter& painter, const QString& art, const QRectF& target, bool mirrored)
+{
+    QSvgRenderer* svg = renderer(art);
+    if (!svg)
+        return false;
+    const QString drawing = QStringLiteral("drawing");
+    painter.save();
+    if (!mirrored || !svg->elementExists(drawing)) {
+        if (mirrored)
+            mirrorAbout(painter, target);
+        svg->render(&painter, target);
+        painter.restore();
+        return true;
+    }
+    // As picture() does: the drawing flipped, each label and circled score moved to its
+    // mirrored place but still reading left to right.
+    painter.save();
+    mirrorAbout(painter, target);
+    svg->render(&painter, drawing, toPlace(*svg, svg->boundsOnElement(drawing), target));
+    painter.restore();
+    for (int i = 1;; ++i) {
+        const QString id = QStringLiteral("upright-%1").arg(i);
+        if (!svg->elementExists(id))
+            break;
+        QRectF at = toPlace(*svg, svg->boundsOnElement(id), target);
+        at.moveLeft(2 * target.center().x() - at.right());
+        svg->render(&painter, id, at);
+    }
+    painter.restore();
+    return true;
+}
+
+bool PictureLibrary::drawFigure(QPainter& painter, const QString& art, const QRectF& target, bool mirrored)
+{
+    QSvgRenderer* svg = renderer(art);
+    const QString drawing = QStringLiteral("drawing");
+    if (!svg || !svg->elementExists(drawing))
+        return false;
+    painter.save();
+    if (mirrored)
+        mirrorAbout(painter, target);
+    svg->render(&painter, drawing, toPlace(*svg, svg->boundsOnElement(drawing), target));
+    painter.restore();
+    return true;
 }

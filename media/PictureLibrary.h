@@ -2,10 +2,13 @@
 #pragma once
 
 #include <QPixmap>
+#include <QRectF>
 #include <QSize>
 #include <QString>
 
 // The program's own pictures (resources/pictures/<art>.svg), rendered on demand.
+class QPainter;
+
 class PictureLibrary
 {
 public:
@@ -19,4 +22,16 @@ public:
     static QSize designSize(const QString& art);
 
     static bool exists(const QString& art);
+
+    // The proportions of the picture's own coordinates; empty for an unknown name.
+    static QSizeF viewSize(const QString& art);
+
+    // Draws the picture `art` as vectors stretched over `target` of any painter (a PDF page,
+    // say), mirrored as picture() mirrors it. False for an unknown name.
+    static bool draw(QPainter& painter, const QString& art, const QRectF& target, bool mirrored = false);
+
+    // Draws only the figure of a posture drawing (its "drawing" element, without labels or
+    // circled score), where it stands when the whole picture covers `target`. False for a
+    // picture without a figure, such as a text card.
+    static bool drawFigure(QPainter& painter, const QString& art, const QRectF& target, bool mirrored = false);
 };
