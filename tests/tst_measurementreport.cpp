@@ -9,6 +9,7 @@
 #include "FinalResults.h"
 #include "MainWindow.h"
 #include "MeasureAngles.h"
+#include "MeasureSupport.h"
 #include "OpenPictureFile.h"
 #include "OptionCatalogue.h"
 #include "PictureBox.h"
@@ -76,23 +77,6 @@ int measurementBluePixels(const QImage& page)
     return count;
 }
 
-// A light picture with a stick figure at the points the test clicks.
-QString writeWorkplacePicture(const QDir& dir)
-{
-    QImage image(1200, 900, QImage::Format_RGB32);
-    image.fill(QColor(230, 225, 210));
-    QPainter painter(&image);
-    painter.setPen(QPen(Qt::darkGray, 12));
-    painter.drawLine(600, 800, 600, 200);
-    painter.drawLine(600, 200, 1000, 200);
-    painter.drawEllipse(QPoint(600, 130), 50, 60);
-    painter.end();
-    const QString path = dir.filePath(QStringLiteral("workplace.png"));
-    if (!image.save(path))
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
 } // namespace
 
 class MeasurementReportTest : public QObject, public WindowFixture
@@ -129,9 +113,7 @@ void MeasurementReportTest::loadWorkplacePicture(const QString& folder)
     OpenPictureFile& open = windows->window<OpenPictureFile>();
     QVERIFY(child<FolderList>(open, "Dir1")->setPath(folder));
     auto* files = child<FileList>(open, "File1");
-    const QList<QListWidgetItem*> found = files->findItems(QStringLiteral("workplace.png"), Qt::MatchExactly);
-    QCOMPARE(found.size(), 1);
-    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(found.front()).center());
+    QVERIFY(clickListEntry(files, QStringLiteral("workplace.png")));
     click(open, "cmdOpen");
     QVERIFY(child<PictureBox>(main, "Picture1")->hasPicture());
 }
@@ -139,9 +121,7 @@ void MeasurementReportTest::loadWorkplacePicture(const QString& folder)
 void MeasurementReportTest::choosePart(MeasureAngles& window, const QString& name)
 {
     auto* parts = child<QListWidget>(window, "BodyPart");
-    const QList<QListWidgetItem*> found = parts->findItems(name, Qt::MatchExactly);
-    QCOMPARE(found.size(), 1);
-    QTest::mouseClick(parts->viewport(), Qt::LeftButton, {}, parts->visualItemRect(found.front()).center());
+    QVERIFY(clickListEntry(parts, name));
 }
 
 // The right upper arm held straight forward (90° flexion: the published 45° to 90° band,

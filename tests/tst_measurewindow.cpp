@@ -8,6 +8,7 @@
 #include "HelpFiles.h"
 #include "MainWindow.h"
 #include "MeasureAngles.h"
+#include "MeasureSupport.h"
 #include "OpenPictureFile.h"
 #include "OptionCatalogue.h"
 #include "OptionPanel.h"
@@ -17,31 +18,8 @@
 #include <QDir>
 #include <QImage>
 #include <QListWidget>
-#include <QPainter>
 #include <QRadioButton>
 #include <QTemporaryDir>
-
-namespace {
-
-// A light picture with a stick figure at the points the tests click, so a failing test's
-// screenshot shows where the clicks were meant to land.
-QString writeWorkplacePicture(const QDir& dir)
-{
-    QImage image(1200, 900, QImage::Format_RGB32);
-    image.fill(QColor(230, 225, 210));
-    QPainter painter(&image);
-    painter.setPen(QPen(Qt::darkGray, 12));
-    painter.drawLine(600, 800, 600, 200);
-    painter.drawLine(600, 200, 1000, 200);
-    painter.drawEllipse(QPoint(600, 130), 50, 60);
-    painter.end();
-    const QString path = dir.filePath(QStringLiteral("workplace.png"));
-    if (!image.save(path))
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
-} // namespace
 
 class TestMeasureWindow : public QObject, public WindowFixture
 {
@@ -90,9 +68,7 @@ void TestMeasureWindow::loadWorkplacePicture()
     QVERIFY(open.isVisible());
     QVERIFY(child<FolderList>(open, "Dir1")->setPath(m_folder->path()));
     auto* files = child<FileList>(open, "File1");
-    const QList<QListWidgetItem*> found = files->findItems(QStringLiteral("workplace.png"), Qt::MatchExactly);
-    QCOMPARE(found.size(), 1);
-    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(found.front()).center());
+    QVERIFY(clickListEntry(files, QStringLiteral("workplace.png")));
     click(open, "cmdOpen");
     QVERIFY(!open.isVisible());
     QVERIFY(child<PictureBox>(main(), "Picture1")->isVisible());
@@ -111,9 +87,7 @@ MeasureAngles& TestMeasureWindow::openByDoubleClick()
 void TestMeasureWindow::choosePart(MeasureAngles& window, const QString& name)
 {
     auto* parts = child<QListWidget>(window, "BodyPart");
-    const QList<QListWidgetItem*> found = parts->findItems(name, Qt::MatchExactly);
-    QCOMPARE(found.size(), 1);
-    QTest::mouseClick(parts->viewport(), Qt::LeftButton, {}, parts->visualItemRect(found.front()).center());
+    QVERIFY(clickListEntry(parts, name));
     QCOMPARE(parts->currentItem()->text(), name);
 }
 
