@@ -17,9 +17,7 @@ namespace {
 // Reads one of the two files; a bad one is named on `errors` in one line.
 std::optional<ComparedFile> readCompared(const QString& path, QTextStream& errors)
 {
-    const QString unrepaired = prepareFolderForReading(QFileInfo(path).absolutePath());
-    if (!unrepaired.isEmpty())
-        errorLine(errors, path) << "an interrupted save in its folder could not be repaired: " << unrepaired << '\n';
+    RepairFolderOf(path, errors);
     const SavedAssessment saved = ReadSavedAssessmentFile(path);
     if (!saved.ok) {
         errorLine(errors, path) << saved.error << '\n';

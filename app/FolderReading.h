@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QString>
+class QString;
+class QTextStream;
 
-// Readies a folder whose saved result files are about to be read (to reopen one, or for the
-// register): saves into it that were interrupted are completed or undone first, so that no
-// half-replaced pair is read. Returns an empty text, or what could not be repaired.
-QString prepareFolderForReading(const QString& folder);
+// Before a saved file is read by a command-line form: completes or undoes any interrupted
+// save in its folder, so no half-replaced pair is read; what could not be repaired goes to
+// `errors` as one line naming the file.
+void RepairFolderOf(const QString& file, QTextStream& errors);

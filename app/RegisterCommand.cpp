@@ -2,7 +2,7 @@
 #include "Commands.h"
 
 #include "ErrorLine.h"
-#include "FolderReading.h"
+#include "InterruptedSaves.h"
 #include "RegisterCsv.h"
 #include "SavedAssessment.h"
 
@@ -83,7 +83,7 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
         const QString fileFolder = QFileInfo(file).path();
         if (!preparedFolders.contains(fileFolder)) {
             preparedFolders.insert(fileFolder);
-            const QString unrepaired = prepareFolderForReading(fileFolder);
+            const QString unrepaired = RecoverInterruptedSaves(fileFolder);
             if (!unrepaired.isEmpty())
                 errorLine(errors, fileFolder) << "an interrupted save could not be repaired: " << unrepaired << '\n';
         }

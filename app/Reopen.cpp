@@ -2,7 +2,7 @@
 #include "Commands.h"
 
 #include "EmployeeDetails.h"
-#include "FolderReading.h"
+#include "InterruptedSaves.h"
 #include "MainWindow.h"
 #include "OptionCatalogue.h"
 #include "ProgramState.h"
@@ -45,7 +45,7 @@ void ReopenAssessment(const QString& path, WindowSet& windows)
 {
     const QFileInfo file(path);
     const QString shownPath = QDir::toNativeSeparators(path);
-    const QString unrepaired = prepareFolderForReading(file.absolutePath());
+    const QString unrepaired = RecoverInterruptedSaves(file.absolutePath());
     if (!unrepaired.isEmpty())
         MessageService::show(QStringLiteral("An interrupted save in the folder of \"%1\" could not be repaired:\n\n%2")
                                  .arg(shownPath, unrepaired),

@@ -13,9 +13,7 @@
 int RunReportCommand(const CommandLine& command, QTextStream& errors)
 {
     const QString input = command.inputs.value(0);
-    const QString unrepaired = prepareFolderForReading(QFileInfo(input).absolutePath());
-    if (!unrepaired.isEmpty())
-        errorLine(errors, input) << "an interrupted save in its folder could not be repaired: " << unrepaired << '\n';
+    RepairFolderOf(input, errors);
     const SavedAssessment saved = ReadSavedAssessmentFile(input);
     if (!saved.ok) {
         errorLine(errors, input) << saved.error << '\n';
