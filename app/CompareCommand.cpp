@@ -4,6 +4,7 @@
 #include "ComparisonReport.h"
 #include "ErrorLine.h"
 #include "FolderReading.h"
+#include "OutputFiles.h"
 #include "SavedAssessment.h"
 
 #include <QFileInfo>
@@ -30,15 +31,6 @@ std::optional<ComparedFile> readCompared(const QString& path, QTextStream& error
     return ComparedFile{QFileInfo(path).absoluteFilePath(), saved.record};
 }
 
-// Beside AFTER: "Smith RULA Analysis.txt" gives "Smith RULA Analysis Comparison.pdf".
-QString defaultOutput(const QString& after)
-{
-    QString stem = after;
-    if (stem.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive))
-        stem.chop(4);
-    return stem + QStringLiteral(" Comparison.pdf");
-}
-
 } // namespace
 
 int RunCompareCommand(const CommandLine& command, QTextStream& errors)
@@ -48,12 +40,14 @@ int RunCompareCommand(const CommandLine& command, QTextStream& errors)
     if (!before || !after)
         return 1;
 
-    const QString output = command.output.isEmpty() ? defaultOutput(command.inputs.value(1)) : command.output;
-    for (const ComparedFile* input : {&*before, &*after}) {
-        if (QFileInfo(output).absoluteFilePath() == QFileInfo(input->path).absoluteFilePath()) {
-            errorLine(errors, output) << "is one of the two files compared; choose another -o.\n";
-            return 1;
-        }
+    // Beside AFTER: "Smith RULA Analysis.txt" gives "Smith RULA Analysis Comparison.pdf".
+    const QString output = command.output.isEmpty()
+                               ? OutputFiles::besideInput(command.inputs.value(1), QStringLiteral(" Comparison.pdf"))
+                               : command.output;
+    const QString refused = OutputFiles::refusal(output, command.inputs, !command.output.isEmpty());
+    if (!refused.isEmpty()) {
+        errorLine(errors, output) << refused << '\n';
+        return 1;
     }
     QSaveFile pdf(output);
     if (!pdf.open(QIODevice::WriteOnly) || !writeComparisonReport(*before, *after, pdf) || !pdf.commit()) {

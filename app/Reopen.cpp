@@ -5,6 +5,7 @@
 #include "InterruptedSaves.h"
 #include "MainWindow.h"
 #include "OptionCatalogue.h"
+#include "OutputFiles.h"
 #include "ProgramState.h"
 #include "SavedAssessment.h"
 #include "Services.h"
@@ -14,18 +15,6 @@
 #include <QFileInfo>
 
 namespace {
-
-const QString SavedSuffix = QStringLiteral(" RULA Analysis");
-
-// The name the Save window proposes for the file: what was typed in its name box when it
-// was saved, that is the file's name without " RULA Analysis.txt".
-QString proposedName(const QFileInfo& file)
-{
-    QString name = file.completeBaseName();
-    if (name.endsWith(SavedSuffix))
-        name.chop(SavedSuffix.size());
-    return name;
-}
 
 // The saved selections, replayed the way the assessor's clicks make them: the posture of
 // each group first, then the adjustments.
@@ -64,7 +53,7 @@ void ReopenAssessment(const QString& path, WindowSet& windows)
     replaySelections(saved.record.assessment, windows.window<MainWindow>());
     ProgramState& state = windows.state();
     state.ReopenedFolder = file.absolutePath();
-    state.ReopenedName = proposedName(file);
+    state.ReopenedName = OutputFiles::typedNameOf(path);
 
     if (!saved.differences.isEmpty())
         MessageService::show(

@@ -5,6 +5,7 @@
 #include "FinalResults.h"
 #include "FolderReading.h"
 #include "HelpFiles.h"
+#include "OutputFiles.h"
 #include "SavedAssessment.h"
 
 #include <QFileInfo>
@@ -23,7 +24,13 @@ int RunReportCommand(const CommandLine& command, QTextStream& errors)
     content.record = saved.record;
     content.scoreSheet = FinalResults::scoreSheet(saved.record);
     content.reductionMeasuresFile = HelpFiles::reductionMeasuresFile();
-    const QString output = command.output.isEmpty() ? DefaultReportPath(input) : command.output;
+    const QString output =
+        command.output.isEmpty() ? OutputFiles::besideInput(input, QStringLiteral(" Report.pdf")) : command.output;
+    const QString refused = OutputFiles::refusal(output, {input}, !command.output.isEmpty());
+    if (!refused.isEmpty()) {
+        errorLine(errors, output) << refused << '\n';
+        return 1;
+    }
     const ReportOutcome outcome = WriteReport(content, output);
     if (!outcome.ok) {
         errors << "talvo-rula: " << outcome.error << '\n';

@@ -656,12 +656,3 @@ ReportOutcome WriteReport(const ReportContent& content, const QString& path)
         return {false, QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString())};
     return {true, QString()};
 }
-
-QString DefaultReportPath(const QString& savedPath)
-{
-    const QString suffix = QStringLiteral(".txt");
-    QString stem = savedPath;
-    if (stem.endsWith(suffix))
-        stem.chop(suffix.size());
-    return stem + QStringLiteral(" Report.pdf");
-}

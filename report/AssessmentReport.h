@@ -52,7 +52,3 @@ struct ReportOutcome
 // The employee texts are shown as they are saved, so the report made later from the saved
 // text file reads the same as the one made in the windows.
 ReportOutcome WriteReport(const ReportContent& content, const QString& path);
-
-// The file name a report of the saved text file `savedPath` gets by default: " Report.pdf"
-// in place of ".txt", or appended when the name does not end in ".txt".
-QString DefaultReportPath(const QString& savedPath);

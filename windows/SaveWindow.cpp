@@ -2,6 +2,7 @@
 #include "SaveWindow.h"
 
 #include "FileLists.h"
+#include "OutputFiles.h"
 #include "OverwriteFile.h"
 #include "ProgramState.h"
 #include "Services.h"
@@ -129,7 +130,7 @@ void SaveWindow::save()
 {
     QLineEdit* name = nameBox();
     name->setFocus();
-    m_state.SaveFileName = name->text() + QStringLiteral(" RULA Analysis");
+    m_state.SaveFileName = OutputFiles::resultStem(name->text());
     const QString folder = saveFolder();
     // Only a name that stands for one file of this folder is looked up; any other ("a/b",
     // "../x") is refused by the save routine with its reason before anything is touched,
