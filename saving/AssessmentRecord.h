@@ -20,6 +20,16 @@ struct EmployeeTexts
     QString location;
 };
 
+// What the assessor records about the observation, beside the employee texts.
+struct AssessmentDetails
+{
+    QString task;       // the job or job step observed
+    QDateTime observed; // when it was observed
+    QString assessor;
+    QString phase; // one of assessmentPhases() (saving/Evidence.h)
+    QString notes;
+};
+
 // One assessment as every output sees it: the result files, the report, the comparison and
 // the register are all written from this, and the final results and action levels windows
 // show it. Built in one place, by BuildRecord, or read back from a saved text file.
@@ -33,6 +43,8 @@ struct AssessmentRecord
     std::optional<rula::ActionLevel> levelLeft;
     std::optional<rula::ActionLevel> levelRight;
     QDateTime assessedAt; // when the results were computed, or when a saved file was last written
+    // The observation's details; a saved file without evidence has none (`observed` invalid).
+    AssessmentDetails details;
 };
 
 // The record of `assessment` with every score computed from it now.

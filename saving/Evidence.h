@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "AssessmentRecord.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QPointF>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+// The evidence kept with a saved assessment, beside its text and database files: what was
+// observed, when and by whom, the employee texts exactly as typed, the pictures themselves
+// with the angles measured on them, and every revision. One SQLite file; its tables are
+// described in the README.
+
+// The phases an assessment can belong to, as they are stored and shown.
+const QStringList& assessmentPhases();
+
+// A landmark placed on a picture, in picture pixels.
+struct EvidenceLandmark
+{
+    QString side; // "Right" or "Left": the skeleton it belongs to
+    QString name; // "hip", "shoulder", ...
+    QPointF at;
+};
+
+// What one side's angles are measured against.
+struct EvidenceSkeleton
+{
+    QString side;                                        // "Right" or "Left"
+    QString facing;                                      // "Left" or "Right": the way the worker faces
+    std::optional<std::pair<QPointF, QPointF>> vertical; // a vertical reference line, when drawn
+    bool seated = false;
+};
+
+// One body part measured on a picture.
+struct EvidenceMeasurement
+{
+    QString bodyPart; // "Upper Arm (Right)", ...
+    double angle = 0; // signed degrees
+    QString band;     // the option panel of the band ("Frame1"), empty when none
+    int score = 0;
+    bool applied = false;
+};
+
+// A picture: the workplace picture with its bytes, or a reference (name and hash) to an
+// extra picture. Key frames of a video are further pictures with their own role.
+struct EvidencePicture
+{
+    QString role;     // "workplace" or "extra"
+    QString fileName; // the original file's name, without its folder
+    QString sha256;   // of the file's bytes, 64 lowercase hex digits
+    QSize pixelSize;
+    QByteArray bytes; // the file itself; empty for a reference
+    std::vector<EvidenceSkeleton> skeletons;
+    std::vector<EvidenceLandmark> landmarks;
+    std::vector<EvidenceMeasurement> measurements;
+};
+
+// One save of the assessment.
+struct EvidenceRevision
+{
+    int revision = 0;
+    QDateTime savedUtc;
+    QString assessor;
+    QString programVersion;
+    QString changes; // in words, since the previous revision
+};
+
+struct Evidence
+{
+    QString assessmentId; // made at the first save, kept by every later one
+    int revision = 0;     // 1 for the first save
+    QString textSha256;   // of the text file this evidence belongs to
+    EmployeeTexts typed;  // as typed, apostrophes included
+    AssessmentDetails details;
+    QDateTime assessedAt; // when the saved results were computed
+    std::vector<EvidencePicture> pictures;
+    std::vector<EvidenceRevision> history; // oldest first; the last is this revision
+
+    const EvidencePicture* workplacePicture() const;
+};
+
+// The SHA-256 of `bytes` as 64 lowercase hex digits.
+QString sha256Hex(const QByteArray& bytes);
+
+// Writes `evidence` as a new evidence file at `path` (it must not exist, or be empty). On
+// failure returns what failed and leaves at most a partial file the caller removes.
+QString writeEvidence(const QString& path, const Evidence& evidence);
+
+struct EvidenceReading
+{
+    bool ok = false;
+    QString error; // when not ok: why the file was not used, as one sentence for the assessor
+    Evidence evidence;
+};
+
+// The largest evidence file that is read.
+constexpr qint64 MaxEvidenceBytes = qint64(512) * 1024 * 1024;
+
+// Reads the evidence file at `path`, strictly: a plain file (not a link) of at most
+// MaxEvidenceBytes, an SQLite file of this program's kind and version, every table and
+// value as the writer makes them, every picture's bytes matching its hash. A file whose
+// recorded text hash is not `textSha256` is refused as belonging to another version of the
+// assessment. The file is opened read-only and as unchangeable: nothing is written, and
+// nothing in it names another file that would be read.
+EvidenceReading readEvidence(const QString& path, const QString& textSha256);
