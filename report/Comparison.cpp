@@ -39,20 +39,6 @@ ScoreLine shared(const QString& label, Change both, bool computed = false)
     return {label, computed, false, both, std::nullopt};
 }
 
-// What is chosen in a group: its posture, then its adjustments.
-QString selectionsText(const rula::AssessmentState& assessment, const rula::GroupInfo& group)
-{
-    QStringList chosen;
-    for (rula::OptionKind kind : {rula::OptionKind::Base, rula::OptionKind::Adjustment}) {
-        for (int option = group.firstOption; option < group.firstOption + group.optionCount; ++option) {
-            const rula::OptionInfo& info = rula::options()[static_cast<std::size_t>(option)];
-            if (info.kind == kind && assessment.isSelected(option))
-                chosen << modelText(info.meaning);
-        }
-    }
-    return chosen.isEmpty() ? QStringLiteral("nothing chosen") : chosen.join(QStringLiteral(", "));
-}
-
 } // namespace
 
 std::vector<ScoreSection> scoreSections(const AssessmentRecord& b, const AssessmentRecord& a)
@@ -101,18 +87,6 @@ QString summarySentence(const AssessmentRecord& before, const AssessmentRecord& 
     return QStringLiteral("Right side: action level %1 → %2; left side: %3 → %4")
         .arg(levelText(before.levelRight), levelText(after.levelRight), levelText(before.levelLeft),
              levelText(after.levelLeft));
-}
-
-QStringList changedSelections(const AssessmentRecord& before, const AssessmentRecord& after)
-{
-    QStringList changes;
-    for (const rula::GroupInfo& group : rula::groups()) {
-        const QString was = selectionsText(before.assessment, group);
-        const QString is = selectionsText(after.assessment, group);
-        if (was != is)
-            changes << QStringLiteral("%1: %2 → %3").arg(bodyPartName(group.group), was, is);
-    }
-    return changes;
 }
 
 } // namespace comparison

@@ -44,8 +44,4 @@ std::vector<ScoreSection> scoreSections(const AssessmentRecord& before, const As
 // "Right side: action level 4 → 2; left side: 3 → 3" ("none" for a grand score without one).
 QString summarySentence(const AssessmentRecord& before, const AssessmentRecord& after);
 
-// Each body part whose options differ: "Neck: neck flexed more than 20°, neck twisting →
-// neck flexed 10° to 20°".
-QStringList changedSelections(const AssessmentRecord& before, const AssessmentRecord& after);
-
 } // namespace comparison

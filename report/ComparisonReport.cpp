@@ -3,6 +3,7 @@
 
 #include "Comparison.h"
 #include "ReportStyle.h"
+#include "RevisionChanges.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -53,7 +54,7 @@ public:
         paragraph(QStringLiteral("Changed scores are bold on a blue ground: ▲ higher after the change (more "
                                  "risk), ▼ lower. Computed scores are on grey."),
                   TextRole::Small, mm(4));
-        changedOptions(comparison::changedSelections(before.record, after.record));
+        changedOptions(changedSelections(before.record, after.record));
         footer();
     }
 

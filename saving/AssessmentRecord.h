@@ -21,7 +21,7 @@ struct EmployeeTexts
 };
 
 // What the assessor records about the observation, beside the employee texts.
-struct AssessmentDetails
+struct ObservationDetails
 {
     QString task;       // the job or job step observed
     QDateTime observed; // when it was observed
@@ -44,7 +44,7 @@ struct AssessmentRecord
     std::optional<rula::ActionLevel> levelRight;
     QDateTime assessedAt; // when the results were computed, or when a saved file was last written
     // The observation's details; a saved file without evidence has none (`observed` invalid).
-    AssessmentDetails details;
+    ObservationDetails details;
 };
 
 // The record of `assessment` with every score computed from it now.

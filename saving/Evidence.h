@@ -78,7 +78,7 @@ struct Evidence
     int revision = 0;     // 1 for the first save
     QString textSha256;   // of the text file this evidence belongs to
     EmployeeTexts typed;  // as typed, apostrophes included
-    AssessmentDetails details;
+    ObservationDetails details;
     QDateTime assessedAt; // when the saved results were computed
     std::vector<EvidencePicture> pictures;
     std::vector<EvidenceRevision> history; // oldest first; the last is this revision

@@ -46,6 +46,7 @@ const std::vector<ControlRow> LeftColumn = {
     {Own, "Command6", 64, 256, 121, 49, "  RULA &Overview", ButtonFont, 6, 192},
     {Own, "Picture1", 8, 328, 249, 369, "", {}, 7, 0},
     {Own, "SSTab1", 264, 0, 753, 721, "", Arial(8.25), 8, 0},
+    {Own, "DetailsButton", 8, 307, 70, 19, "&Details...", Arial(8), 9, 201},
 };
 
 // Tabs 1 and 2: the upper arm of one side.

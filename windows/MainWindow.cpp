@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "MainWindow.h"
 
+#include "AssessmentDetails.h"
 #include "AssessmentState.h"
 #include "CaptionButton.h"
 #include "ExtraPics.h"
@@ -48,6 +49,9 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     picture1->installEventFilter(this);
     // ------------------------------------------------------------------------------------------
 
+    auto* details = new QPushButton(QStringLiteral("&Details..."), this);
+    placeControl(details, mainlayout::leftColumnRow("DetailsButton"), Units::Pixels);
+
     m_tabs = new TabbedPanel(this, mainlayout::tabCaptions(), mainlayout::TabsPerRow);
     placeControl(m_tabs, mainlayout::leftColumnRow("SSTab1"), Units::Pixels);
     buildTabs();
@@ -60,6 +64,7 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     connect(control<QPushButton>(this, "Command4"), &QPushButton::clicked, this, &MainWindow::viewExtraPictures);
     connect(control<QPushButton>(this, "Command8"), &QPushButton::clicked, this, &MainWindow::exitProgram);
     connect(control<QPushButton>(this, "Command6"), &QPushButton::clicked, this, &MainWindow::showOverview);
+    connect(details, &QPushButton::clicked, this, [this] { m_windows.window<AssessmentDetails>().showWindow(); });
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this), &QShortcut::activated, this,
             &MainWindow::measureAngles);
 }
