@@ -158,11 +158,8 @@ Evidence nextRevision(const AssessmentRecord& record, const QByteArray& textByte
         // A file saved before evidence was kept: what changed since it was reopened.
         const QStringList options =
             sources.reopened ? changedSelections(sources.previousRecord, record) : QStringList();
-        entry.changes =
-            QStringList(QStringLiteral("First save.") + (sources.reopened ? QStringLiteral(" Reopened from a file "
-                                                                                           "saved without evidence.")
-                                                                          : QString()))
-                .join(QString());
+        entry.changes = sources.reopened ? QStringLiteral("First save with evidence, of a file saved without it.")
+                                         : QStringLiteral("First save.");
         if (!options.isEmpty())
             entry.changes += QLatin1Char('\n') + options.join(QLatin1Char('\n'));
     }
