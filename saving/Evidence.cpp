@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Evidence.h"
 
+#include "DurableFiles.h"
 #include "ModelText.h"
 #include "OptionCatalogue.h"
+#include "OutputFiles.h"
 #include "PostureAngles.h"
 
 #include <QCryptographicHash>
@@ -536,4 +538,31 @@ EvidenceReading readEvidence(const QString& path, const QString& textSha256)
     }
     QSqlDatabase::removeDatabase(connection);
     return reading;
+}
+
+EvidenceOfFile evidenceOfTextFile(const QString& textPath)
+{
+    EvidenceOfFile found;
+    found.path = OutputFiles::evidencePath(textPath);
+    found.present = DurableFiles::entryExists(found.path);
+    if (!found.present)
+        return found;
+    QFile text(textPath);
+    if (!text.open(QIODevice::ReadOnly)) {
+        found.error = notUsed(QStringLiteral("cannot be checked (%1)").arg(text.errorString()));
+        return found;
+    }
+    EvidenceReading reading = readEvidence(found.path, sha256Hex(text.readAll()));
+    found.ok = reading.ok;
+    found.error = reading.error;
+    found.evidence = std::move(reading.evidence);
+    return found;
+}
+
+void completeRecord(AssessmentRecord& record, const Evidence& evidence)
+{
+    record.typed = evidence.typed;
+    record.details = evidence.details;
+    if (evidence.assessedAt.isValid())
+        record.assessedAt = evidence.assessedAt;
 }

@@ -110,3 +110,21 @@ constexpr qint64 MaxEvidenceBytes = qint64(512) * 1024 * 1024;
 // assessment. The file is opened read-only and as unchangeable: nothing is written, and
 // nothing in it names another file that would be read.
 EvidenceReading readEvidence(const QString& path, const QString& textSha256);
+
+// The evidence beside a saved text file, as the program's readers take it.
+struct EvidenceOfFile
+{
+    bool present = false; // an evidence file of the text file's name is there
+    bool ok = false;      // and it was read; otherwise `error` says why it was not used
+    QString path;
+    QString error;
+    Evidence evidence;
+};
+
+// Reads the evidence file of the saved text file `textPath` (OutputFiles::evidencePath),
+// checked against the text file's present bytes. No evidence file is not an error.
+EvidenceOfFile evidenceOfTextFile(const QString& textPath);
+
+// The record of a saved text file completed from its evidence: the employee texts as typed,
+// the details and when the results were computed.
+void completeRecord(AssessmentRecord& record, const Evidence& evidence);

@@ -48,6 +48,7 @@ void OpenExtraPics::open()
         return;
     }
     box->show();
+    m_state.extraPictureFiles << file;
     m_state.ExtraPictureCount = static_cast<std::int16_t>(count + 1);
     hide();
     extra.showWindow();

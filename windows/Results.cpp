@@ -13,6 +13,7 @@
 void PublishResults(ProgramState& state, WindowSet& windows)
 {
     state.record = BuildRecord(state.assessment, state.results, state.employee, QDateTime::currentDateTime());
+    state.record.details = state.details;
 
     windows.window<CautionStatement>().showWindow();
     if (windows.exists<MainWindow>())
@@ -24,7 +25,9 @@ void ShowActionLevels(ProgramState& state, WindowSet& windows)
 {
     // The levels are those of the grand scores the final results window shows now.
     const AssessmentRecord& previous = state.record;
+    const ObservationDetails details = previous.details;
     state.record = BuildRecord(previous.assessment, state.results, previous.typed, previous.assessedAt);
+    state.record.details = details;
 
     RULAAction& action = windows.window<RULAAction>();
     action.showLevels(state.record);
