@@ -2,6 +2,7 @@
 #include "Commands.h"
 
 #include "ErrorLine.h"
+#include "Evidence.h"
 #include "InterruptedSaves.h"
 #include "RegisterCsv.h"
 #include "SavedAssessment.h"
@@ -93,7 +94,11 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
             ++skipped;
             continue;
         }
-        csv += RegisterCsv::row(QFileInfo(file).absoluteFilePath(), saved.record);
+        const EvidenceOfFile evidence = evidenceOfTextFile(file);
+        if (evidence.present && !evidence.ok)
+            errorLine(errors, evidence.path) << evidence.error << '\n';
+        csv += RegisterCsv::row(QFileInfo(file).absoluteFilePath(), saved.record,
+                                evidence.ok ? &evidence.evidence : nullptr);
         count(left, saved.record.levelLeft);
         count(right, saved.record.levelRight);
         ++read;

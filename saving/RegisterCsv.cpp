@@ -51,6 +51,24 @@ QByteArray levelField(const std::optional<rula::ActionLevel>& level)
 
 namespace RegisterCsv {
 
+namespace {
+
+QByteArray evidenceFields(const Evidence& evidence)
+{
+    QStringList measured;
+    if (const EvidencePicture* picture = evidence.workplacePicture()) {
+        for (const EvidenceMeasurement& m : picture->measurements)
+            measured << m.bodyPart;
+    }
+    const ObservationDetails& details = evidence.details;
+    return ',' + field(inert(details.task)) + ',' +
+           details.observed.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1() + ',' +
+           field(inert(details.assessor)) + ',' + field(details.phase) + ',' + field(evidence.assessmentId) + ',' +
+           QByteArray::number(evidence.revision) + ',' + field(measured.join(QStringLiteral("; ")));
+}
+
+} // namespace
+
 QStringList columns()
 {
     QStringList names{QStringLiteral("File"), QStringLiteral("Employee Name"), QStringLiteral("Employee ID"),
@@ -60,6 +78,9 @@ QStringList columns()
     for (const ResultColumn& column : ResultColumns)
         names << QString::fromLatin1(column.name);
     names << QStringLiteral("Action Level Left") << QStringLiteral("Action Level Right");
+    names << QStringLiteral("Task") << QStringLiteral("Observed") << QStringLiteral("Assessor")
+          << QStringLiteral("Phase") << QStringLiteral("Assessment ID") << QStringLiteral("Revision")
+          << QStringLiteral("Measured Body Parts");
     return names;
 }
 
@@ -72,19 +93,21 @@ QByteArray header()
     return line + "\r\n";
 }
 
-QByteArray row(const QString& path, const AssessmentRecord& record)
+QByteArray row(const QString& path, const AssessmentRecord& record, const Evidence* evidence)
 {
+    const EmployeeTexts& texts = evidence ? evidence->typed : record.stored;
     QByteArray line;
     line.reserve(256);
-    line += field(path) + ',' + field(inert(record.stored.name)) + ',' + field(inert(record.stored.id)) + ',' +
-            field(inert(record.stored.location)) + ',' +
+    line += field(path) + ',' + field(inert(texts.name)) + ',' + field(inert(texts.id)) + ',' +
+            field(inert(texts.location)) + ',' +
             record.assessedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
     for (int scoreRow : ScoreRows)
         line += ',' + QByteArray::number(record.assessment.score(groupOfRow(scoreRow)));
     for (const ResultColumn& column : ResultColumns)
         line += ',' + QByteArray::number(record.results.*column.score);
-    line += ',' + levelField(record.levelLeft) + ',' + levelField(record.levelRight) + "\r\n";
-    return line;
+    line += ',' + levelField(record.levelLeft) + ',' + levelField(record.levelRight);
+    line += evidence ? evidenceFields(*evidence) : QByteArray(",,,,,,");
+    return line + "\r\n";
 }
 
 QByteArray field(const QString& text)

@@ -168,7 +168,8 @@ private slots:
             started << path;
             return true;
         });
-        SaveWindow::setSaveRoutine([this](const rula::AssessmentState&, SaveTable&, const QString&, const QString&) {
+        SaveWindow::setSaveRoutine([this](const rula::AssessmentState&, SaveTable&, const QString&, const QString&,
+                                          const SaveWindow::EvidenceWriter&) {
             ++saves;
             return SaveOutcome{true, QString()};
         });

@@ -19,9 +19,11 @@ class SaveWindow : public AppWindow
 public:
     SaveWindow(ProgramState& state, WindowSet& windows);
 
+    // Writes the evidence file, given the path of its new file.
+    using EvidenceWriter = std::function<QString(const QString& newFile)>;
     // The save routine the window runs; tests may stand in their own.
     using SaveRoutine = std::function<SaveOutcome(const rula::AssessmentState&, SaveTable&, const QString& folder,
-                                                  const QString& stem)>;
+                                                  const QString& stem, const EvidenceWriter& evidence)>;
     static void setSaveRoutine(SaveRoutine routine);
     static void resetSaveRoutine();
 
@@ -30,7 +32,8 @@ public:
     // "&Save": takes the name, tests both result files in the folder shown now, then asks
     // or saves.
     void save();
-    // Runs the save into the folder shown now under SaveFileName. A completed save says
+    // Runs the save into the folder shown now under SaveFileName, the evidence file (the
+    // next revision) with the result files. A completed save remembers the assessor, says
     // "File Saved" and ends the program; a failed one says what failed and leaves the
     // assessment, the windows and any old files as they were.
     void runSave();
