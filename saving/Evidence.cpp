@@ -86,8 +86,11 @@ QString run(QSqlDatabase& db, const QString& statement, const QVariantList& valu
     QSqlQuery query(db);
     if (!query.prepare(statement))
         return engineText(query.lastError());
-    for (const QVariant& value : values)
-        query.addBindValue(value);
+    for (const QVariant& value : values) {
+        // An empty text is stored as one, never as NULL.
+        const bool nullText = value.metaType().id() == QMetaType::QString && value.toString().isNull();
+        query.addBindValue(nullText ? QVariant(QStringLiteral("")) : value);
+    }
     if (!query.exec())
         return engineText(query.lastError());
     return {};
