@@ -120,7 +120,7 @@ ReportContent reportContent(const ProgramState& state, WindowSet& windows)
     // Measurements of a picture that has since been replaced are not this picture's; they
     // are listed without the picture when it can no longer be read.
     if (!state.workplacePictureFile.isEmpty() &&
-        state.angleMeasurements.pictureFile() == state.workplacePictureFile.toStdString())
+        state.angleMeasurements.pictureFile == state.workplacePictureFile.toStdString())
         content.measured =
             MeasuredAngles{state.angleMeasurements, content.workplacePicture.isNull() ? QSize() : loader.naturalSize()};
     if (windows.exists<ExtraPics>()) {
