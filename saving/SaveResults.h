@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <functional>
+
 struct SaveOutcome
 {
     bool ok = false;
@@ -25,9 +27,16 @@ struct SaveOutcome
 // RecoverInterruptedSaves), which every save runs first.
 SaveOutcome SaveResults(const rula::AssessmentState& state, SaveTable& table, const QString& folder,
                         const QString& stem);
+// Writes a third result file, given the path of its new file (created empty, hidden); returns
+// an empty text or what went wrong.
+using ResultFileWriter = std::function<QString(const QString& newFile)>;
+
 // The same, with the file system's steps passed through `steps` (see DurableFiles::SaveSteps).
+// With `evidence`, the evidence file (OutputFiles::evidencePath of the text file) is written by
+// it and replaced together with the other two.
 SaveOutcome SaveResultsWithSteps(const rula::AssessmentState& state, SaveTable& table, const QString& folder,
-                                 const QString& stem, DurableFiles::SaveSteps& steps);
+                                 const QString& stem, DurableFiles::SaveSteps& steps,
+                                 const ResultFileWriter& evidence = {});
 
 // True when a plain file of exactly that name exists (a link to one counts; folders do
 // not). A name beginning with a dot is an ordinary name and counts like any other.
