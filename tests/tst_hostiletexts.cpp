@@ -160,7 +160,7 @@ void TestHostileTexts::pastedTextsAreFilteredAndSaved()
     QVERIFY(windows->window<MainWindow>().isVisible());
 
     // Saved as the Save window saves: the record of the next results.
-    PublishResults(*state, *windows);
+    PublishResults(*state, *windows, {});
     SaveTable table = SaveTableOf(state->record);
     const SavedBack back = saveAndRead(table);
     QVERIFY2(back.error.isEmpty(), qPrintable(back.error));

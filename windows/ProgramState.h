@@ -4,7 +4,6 @@
 #include "AssessmentRecord.h"
 #include "AssessmentState.h"
 #include "PostureAngles.h"
-#include "ScoreTables.h"
 
 #include <QString>
 
@@ -15,7 +14,6 @@
 struct ProgramState
 {
     rula::AssessmentState assessment;
-    rula::ResultScores results;
     // The employee details boxes' texts as typed, apostrophes and all.
     EmployeeTexts employee;
     // The assessment as the last successful "View &Results" computed it: what the final
