@@ -45,7 +45,9 @@ SavedBack saveAndRead(SaveTable& table)
 {
     QTemporaryDir dir;
     SavedBack back;
-    const SaveOutcome outcome = SaveResults(rula::AssessmentState(), table, dir.path(), QStringLiteral("Probe"));
+    table.WriteLabels();
+    table.WriteOptionRows(rula::AssessmentState());
+    const SaveOutcome outcome = SaveResults(table, dir.path(), QStringLiteral("Probe"));
     back.error = outcome.error;
     if (!outcome.ok)
         return back;

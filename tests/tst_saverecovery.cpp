@@ -58,6 +58,8 @@ SaveTable table(int variant)
                variant == 0 ? QStringLiteral("Ann Lee") : QStringLiteral("Bo Lee, night shift"));
     t.setValue(SaveTable::EmployeeId, QStringLiteral("47%1").arg(variant));
     t.setValue(SaveTable::EmployeeLocation, QStringLiteral("Bay 7"));
+    t.WriteLabels();
+    t.WriteOptionRows(assessment(variant));
     return t;
 }
 
@@ -78,7 +80,7 @@ Pair referencePair(int variant)
 {
     QTemporaryDir dir;
     SaveTable t = table(variant);
-    const SaveOutcome outcome = SaveResults(assessment(variant), t, dir.path(), Stem);
+    const SaveOutcome outcome = SaveResults(t, dir.path(), Stem);
     if (!outcome.ok)
         qFatal("reference save failed: %s", qPrintable(outcome.error));
     return pairIn(dir.path());
@@ -134,7 +136,7 @@ bool saveStoppingAt(const QString& folder, int variant, Step step, bool noHardLi
     if (pid == 0) {
         StopAt steps(step, noHardLinks);
         SaveTable t = table(variant);
-        const SaveOutcome outcome = SaveResultsWithSteps(assessment(variant), t, folder, Stem, steps);
+        const SaveOutcome outcome = SaveResultsWithSteps(t, folder, Stem, steps);
         ::_exit(outcome.ok ? 0 : 1);
     }
     int status = 0;
@@ -234,7 +236,7 @@ void TestSaveRecovery::stopBetweenAnyTwoStepsIsRepaired()
     // A repair is idempotent, and the next save works.
     QCOMPARE(RecoverInterruptedSaves(dir.path()), QString());
     SaveTable t = table(1);
-    QVERIFY(SaveResults(assessment(1), t, dir.path(), Stem).ok);
+    QVERIFY(SaveResults(t, dir.path(), Stem).ok);
     QVERIFY(pairIn(dir.path()) == m_new);
     QCOMPARE(hiddenFiles(dir.path()), QStringList());
 }
@@ -257,7 +259,7 @@ void TestSaveRecovery::failureAtAnyStepKeepsTheOldPair()
     const QStringList before = allNames(dir.path());
     FailAt steps{Step(step)};
     SaveTable t = table(1);
-    const SaveOutcome outcome = SaveResultsWithSteps(assessment(1), t, dir.path(), Stem, steps);
+    const SaveOutcome outcome = SaveResultsWithSteps(t, dir.path(), Stem, steps);
     QVERIFY(!outcome.ok);
     QVERIFY2(outcome.error.contains(QLatin1String("Simulated failure")), qPrintable(outcome.error));
     QVERIFY(pairIn(dir.path()) == m_old);
@@ -273,7 +275,7 @@ void TestSaveRecovery::failedRestoreIsRepairedByTheNextRun()
     writeFile(resultDatabasePath(dir.path(), Stem), m_old.database);
     FailAt steps(Step::FirstReplaced, true);
     SaveTable t = table(1);
-    const SaveOutcome outcome = SaveResultsWithSteps(assessment(1), t, dir.path(), Stem, steps);
+    const SaveOutcome outcome = SaveResultsWithSteps(t, dir.path(), Stem, steps);
     QVERIFY(!outcome.ok);
     QVERIFY2(outcome.error.contains(QLatin1String("could not be put back")), qPrintable(outcome.error));
     QCOMPARE(readAll(resultTextPath(dir.path(), Stem)), m_new.text); // mixed until repaired
@@ -304,7 +306,7 @@ void TestSaveRecovery::killedSaveLoopIsAlwaysRepaired()
         if (pid == 0) {
             for (int variant = 1 - held;; variant = 1 - variant) {
                 SaveTable t = table(variant);
-                if (!SaveResults(assessment(variant), t, dir.path(), Stem).ok)
+                if (!SaveResults(t, dir.path(), Stem).ok)
                     ::_exit(1);
             }
         }
