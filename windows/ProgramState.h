@@ -6,6 +6,7 @@
 #include "PostureAngles.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -22,6 +23,8 @@ struct ProgramState
 
     std::int16_t CautionAccepted = 0;
     std::int16_t ExtraPictureCount = 0;
+    // The extra pictures' files as opened, in the order of their boxes.
+    QStringList extraPictureFiles;
     std::int16_t LastDriveIndex = 0;
     QString SelectedPicturePath;
     QString SelectedPictureName;
