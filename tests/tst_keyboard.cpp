@@ -168,8 +168,7 @@ private slots:
             started << path;
             return true;
         });
-        SaveWindow::setSaveRoutine([this](const rula::AssessmentState&, SaveTable&, const QString&, const QString&,
-                                          const SaveWindow::EvidenceWriter&) {
+        SaveWindow::setSaveRoutine([this](const SaveTable&, const QString&, const QString&, const ResultFileWriter&) {
             ++saves;
             return SaveOutcome{true, QString()};
         });

@@ -48,8 +48,8 @@ void OpenExtraPics::open()
         return;
     }
     box->show();
-    m_state.extraPictureFiles << file;
     m_state.ExtraPictureCount = static_cast<std::int16_t>(count + 1);
+    m_state.extraPictureFiles.append(file);
     hide();
     extra.showWindow();
 }

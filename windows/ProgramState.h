@@ -5,10 +5,8 @@
 #include "AssessmentState.h"
 #include "Evidence.h"
 #include "PostureAngles.h"
-#include "ScoreTables.h"
 
 #include <QString>
-
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -20,7 +18,6 @@
 struct ProgramState
 {
     rula::AssessmentState assessment;
-    rula::ResultScores results;
     // The employee details boxes' texts as typed, apostrophes and all.
     EmployeeTexts employee;
     // The assessment as the last successful "View &Results" computed it: what the final
@@ -29,6 +26,8 @@ struct ProgramState
 
     std::int16_t CautionAccepted = 0;
     std::int16_t ExtraPictureCount = 0;
+    // The extra pictures' files as opened, in the order of their boxes.
+    QStringList extraPictureFiles;
     std::int16_t LastDriveIndex = 0;
     QString SelectedPicturePath;
     QString SelectedPictureName;
@@ -44,8 +43,6 @@ struct ProgramState
     // The observation's details as the Assessment Details window keeps them; the record built
     // by "View &Results" takes them along.
     ObservationDetails details;
-    // The extra pictures loaded, as files, in the order of their boxes.
-    QStringList extraPictureFiles;
     // The evidence a reopened assessment was saved with (an empty id when it had none or it
     // was not used), the record its text file gave, and the private folder its workplace
     // picture was laid into for this run.

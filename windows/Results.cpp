@@ -10,9 +10,9 @@
 
 #include <QDateTime>
 
-void PublishResults(ProgramState& state, WindowSet& windows)
+void PublishResults(ProgramState& state, WindowSet& windows, const rula::ResultScores& results)
 {
-    state.record = BuildRecord(state.assessment, state.results, state.employee, QDateTime::currentDateTime());
+    state.record = BuildRecord(state.assessment, results, state.employee, QDateTime::currentDateTime());
     state.record.details = state.details;
 
     windows.window<CautionStatement>().showWindow();
@@ -23,12 +23,6 @@ void PublishResults(ProgramState& state, WindowSet& windows)
 
 void ShowActionLevels(ProgramState& state, WindowSet& windows)
 {
-    // The levels are those of the grand scores the final results window shows now.
-    const AssessmentRecord& previous = state.record;
-    const ObservationDetails details = previous.details;
-    state.record = BuildRecord(previous.assessment, state.results, previous.typed, previous.assessedAt);
-    state.record.details = details;
-
     RULAAction& action = windows.window<RULAAction>();
     action.showLevels(state.record);
     action.showWindow();

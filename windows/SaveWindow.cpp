@@ -83,26 +83,11 @@ std::vector<EvidencePicture> evidencePictures(const ProgramState& state, QString
     return pictures;
 }
 
-SaveOutcome saveWithEvidence(const rula::AssessmentState& state, SaveTable& table, const QString& folder,
-                             const QString& stem, const SaveWindow::EvidenceWriter& evidence)
+SaveOutcome saveWithEvidence(const SaveTable& table, const QString& folder, const QString& stem,
+                             const ResultFileWriter& evidence)
 {
-    SaveOutcome outcome = SaveResults(state, table, folder, stem);
-    if (!outcome.ok)
-        return outcome;
-    const QString path = OutputFiles::evidencePath(resultTextPath(folder, stem));
-    const QString temporary = DurableFiles::freeName(folder, QStringLiteral(".sqlite"));
-    QString error = DurableFiles::writeNewFileAs(temporary, {}, false);
-    if (error.isEmpty())
-        error = evidence(temporary);
-    if (error.isEmpty())
-        error = DurableFiles::syncFile(temporary);
-    if (error.isEmpty())
-        error = DurableFiles::renameFile(temporary, path);
-    if (!error.isEmpty()) {
-        DurableFiles::removeFile(temporary);
-        return {false, error};
-    }
-    return outcome;
+    DurableFiles::SaveSteps plain;
+    return SaveResultsWithSteps(table, folder, stem, plain, evidence);
 }
 
 SaveWindow::SaveRoutine& saveRoutine()
@@ -227,7 +212,7 @@ void SaveWindow::save()
 void SaveWindow::runSave()
 {
     // The options and the scores of one moment: the last successful "View &Results".
-    SaveTable table = SaveTableOf(m_state.record);
+    const SaveTable table = SaveTableOf(m_state.record);
     RevisionSources sources;
     sources.previous = m_state.reopenedEvidence;
     sources.reopened = !m_state.ReopenedFolder.isEmpty();
@@ -240,7 +225,7 @@ void SaveWindow::runSave()
     const Evidence evidence = nextRevision(m_state.record, ResultTextFile::contents(table), sources);
     const SaveOutcome outcome =
         pictureError.isEmpty()
-            ? saveRoutine()(m_state.record.assessment, table, saveFolder(), m_state.SaveFileName,
+            ? saveRoutine()(table, saveFolder(), m_state.SaveFileName,
                             [&evidence](const QString& newFile) { return writeEvidence(newFile, evidence); })
             : SaveOutcome{false, pictureError};
     if (outcome.ok) {

@@ -19,11 +19,9 @@ class SaveWindow : public AppWindow
 public:
     SaveWindow(ProgramState& state, WindowSet& windows);
 
-    // Writes the evidence file, given the path of its new file.
-    using EvidenceWriter = std::function<QString(const QString& newFile)>;
     // The save routine the window runs; tests may stand in their own.
-    using SaveRoutine = std::function<SaveOutcome(const rula::AssessmentState&, SaveTable&, const QString& folder,
-                                                  const QString& stem, const EvidenceWriter& evidence)>;
+    using SaveRoutine = std::function<SaveOutcome(const SaveTable&, const QString& folder, const QString& stem,
+                                                  const ResultFileWriter& evidence)>;
     static void setSaveRoutine(SaveRoutine routine);
     static void resetSaveRoutine();
 
