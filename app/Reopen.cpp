@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Commands.h"
 
-#include "DurableFiles.h"
 #include "EmployeeDetails.h"
 #include "Evidence.h"
 #include "InterruptedSaves.h"
@@ -39,16 +38,15 @@ void restorePictures(const Evidence& evidence, WindowSet& windows)
     if (!picture)
         return;
     ProgramState& state = windows.state();
-    state.evidencePictureFolder = std::make_shared<QTemporaryDir>();
-    const QString file = state.evidencePictureFolder->filePath(picture->fileName);
-    if (!state.evidencePictureFolder->isValid() ||
-        !DurableFiles::writeNewFileAs(file, picture->bytes, false).isEmpty() ||
-        !windows.window<OpenPictureFile>().showFile(file)) {
+    const PictureCopy copy = copyOfPicture(*picture);
+    state.evidencePictureFolder = copy.folder;
+    if (copy.path.isEmpty() || !windows.window<OpenPictureFile>().showFile(copy.path)) {
         MessageService::show(QStringLiteral("The workplace picture \"%1\" kept with the assessment cannot be shown.")
                                  .arg(picture->fileName),
                              QStringLiteral("Error"));
         return;
     }
+    state.angleMeasurements = measurementsOf(*picture, state.workplacePictureFile.toStdString());
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 // The three employee details texts.
 struct EmployeeTexts
@@ -30,6 +31,16 @@ struct ObservationDetails
     QString notes;
 };
 
+// One save of an assessment, as its evidence keeps it.
+struct AssessmentRevision
+{
+    int revision = 0;
+    QDateTime savedUtc;
+    QString assessor;
+    QString programVersion;
+    QString changes; // in words, since the previous revision
+};
+
 // One assessment as every output sees it: the result files, the report, the comparison and
 // the register are all written from this, and the final results and action levels windows
 // show it. Built in one place, by BuildRecord, or read back from a saved text file.
@@ -45,6 +56,10 @@ struct AssessmentRecord
     QDateTime assessedAt; // when the results were computed, or when a saved file was last written
     // The observation's details; a saved file without evidence has none (`observed` invalid).
     ObservationDetails details;
+    // The identity and saves kept in the evidence: no id and no history for an assessment never
+    // saved with evidence.
+    QString assessmentId;
+    std::vector<AssessmentRevision> history;
 };
 
 // The record of `assessment` with every score computed from it now.

@@ -39,15 +39,13 @@ const char* const Tables[][2] = {
                    "assessor TEXT NOT NULL, phase TEXT NOT NULL, notes TEXT NOT NULL, assessed TEXT NOT NULL)"},
     {"pictures", "CREATE TABLE pictures (picture INTEGER PRIMARY KEY, role TEXT NOT NULL, "
                  "file_name TEXT NOT NULL, sha256 TEXT NOT NULL, width INTEGER NOT NULL, "
-                 "height INTEGER NOT NULL, data BLOB)"},
-    {"skeletons", "CREATE TABLE skeletons (picture INTEGER NOT NULL REFERENCES pictures, side TEXT NOT NULL, "
-                  "facing TEXT NOT NULL, vertical_x1 REAL, vertical_y1 REAL, vertical_x2 REAL, vertical_y2 REAL, "
-                  "seated INTEGER NOT NULL)"},
+                 "height INTEGER NOT NULL, data BLOB, facing TEXT NOT NULL, vertical_x1 REAL, vertical_y1 REAL, "
+                 "vertical_x2 REAL, vertical_y2 REAL, seated INTEGER NOT NULL)"},
     {"landmarks", "CREATE TABLE landmarks (picture INTEGER NOT NULL REFERENCES pictures, side TEXT NOT NULL, "
                   "name TEXT NOT NULL, x REAL NOT NULL, y REAL NOT NULL)"},
     {"measurements", "CREATE TABLE measurements (picture INTEGER NOT NULL REFERENCES pictures, "
-                     "body_part TEXT NOT NULL, angle REAL NOT NULL, band TEXT NOT NULL, score INTEGER NOT NULL, "
-                     "applied INTEGER NOT NULL)"},
+                     "body_part TEXT NOT NULL, angle REAL, band TEXT NOT NULL, score INTEGER NOT NULL, "
+                     "applied_band TEXT NOT NULL, applied INTEGER NOT NULL)"},
     {"history", "CREATE TABLE history (revision INTEGER NOT NULL, saved_utc TEXT NOT NULL, assessor TEXT NOT NULL, "
                 "program_version TEXT NOT NULL, changes TEXT NOT NULL)"},
 };
@@ -128,22 +126,20 @@ QString writeTables(QSqlDatabase& db, const Evidence& evidence)
     int number = 0;
     for (const EvidencePicture& picture : evidence.pictures) {
         ++number;
-        errors << run(db, QStringLiteral("INSERT INTO pictures VALUES (?, ?, ?, ?, ?, ?, ?)"),
+        errors << run(db, QStringLiteral("INSERT INTO pictures VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                       {number, picture.role, picture.fileName, picture.sha256, picture.pixelSize.width(),
                        picture.pixelSize.height(),
-                       picture.bytes.isEmpty() ? QVariant(QMetaType(QMetaType::QByteArray)) : picture.bytes});
-        for (const EvidenceSkeleton& skeleton : picture.skeletons)
-            errors << run(db, QStringLiteral("INSERT INTO skeletons VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-                          {number, skeleton.side, skeleton.facing, nullable(skeleton.vertical, 0),
-                           nullable(skeleton.vertical, 1), nullable(skeleton.vertical, 2),
-                           nullable(skeleton.vertical, 3), int(skeleton.seated)});
+                       picture.bytes.isEmpty() ? QVariant(QMetaType(QMetaType::QByteArray)) : picture.bytes,
+                       picture.facing, nullable(picture.vertical, 0), nullable(picture.vertical, 1),
+                       nullable(picture.vertical, 2), nullable(picture.vertical, 3), int(picture.seated)});
         for (const EvidenceLandmark& landmark : picture.landmarks)
             errors << run(db, QStringLiteral("INSERT INTO landmarks VALUES (?, ?, ?, ?, ?)"),
                           {number, landmark.side, landmark.name, landmark.at.x(), landmark.at.y()});
         for (const EvidenceMeasurement& measured : picture.measurements)
-            errors << run(
-                db, QStringLiteral("INSERT INTO measurements VALUES (?, ?, ?, ?, ?, ?)"),
-                {number, measured.bodyPart, measured.angle, measured.band, measured.score, int(measured.applied)});
+            errors << run(db, QStringLiteral("INSERT INTO measurements VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                          {number, measured.bodyPart,
+                           measured.angle ? QVariant(*measured.angle) : QVariant(QMetaType(QMetaType::Double)),
+                           measured.band, measured.score, measured.appliedBand, int(measured.applied)});
     }
     for (const EvidenceRevision& entry : evidence.history)
         errors << run(db, QStringLiteral("INSERT INTO history VALUES (?, ?, ?, ?, ?)"),
@@ -260,6 +256,14 @@ QStringList bodyPartNames()
     return names;
 }
 
+QStringList landmarkNames()
+{
+    QStringList names;
+    for (int l = 0; l < rula::LandmarkCount; ++l)
+        names << modelText(rula::landmarkName(rula::Landmark(l)));
+    return names;
+}
+
 QStringList bandNames()
 {
     QStringList names{QString()};
@@ -362,7 +366,8 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256)
 
     const QStringList roles{QStringLiteral("workplace"), QStringLiteral("extra")};
     std::map<qint64, std::size_t> pictureIndex;
-    for (const QVariantList& row : rowsOf(db, "pictures", 7)) {
+    const QStringList sides{QStringLiteral("Right"), QStringLiteral("Left")};
+    for (const QVariantList& row : rowsOf(db, "pictures", 13)) {
         EvidencePicture picture;
         const qint64 number = checkedInteger(row[0], "picture", 1, MaxRows);
         picture.role = checkedChoice(row[1], "role", roles);
@@ -382,6 +387,13 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256)
                 throw Refusal{
                     QStringLiteral("is damaged (the picture \"%1\" does not match its SHA-256)").arg(picture.fileName)};
         }
+        picture.facing = checkedChoice(row[7], "facing", QStringList{QString()} + sides);
+        if (!row[8].isNull() || !row[9].isNull() || !row[10].isNull() || !row[11].isNull())
+            picture.vertical = std::make_pair(QPointF(checkedNumber(row[8], "vertical_x1", MaxCoordinate),
+                                                      checkedNumber(row[9], "vertical_y1", MaxCoordinate)),
+                                              QPointF(checkedNumber(row[10], "vertical_x2", MaxCoordinate),
+                                                      checkedNumber(row[11], "vertical_y2", MaxCoordinate)));
+        picture.seated = checkedInteger(row[12], "seated", 0, 1) != 0;
         if (picture.role == QLatin1String("workplace") && picture.bytes.isEmpty())
             throw Refusal{QStringLiteral("is damaged (the workplace picture has no data)")};
         if (pictureIndex.count(number))
@@ -395,37 +407,24 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256)
             throw Refusal{QStringLiteral("is damaged (a row names a picture it does not hold)")};
         return evidence.pictures[found->second];
     };
-    const QStringList sides{QStringLiteral("Right"), QStringLiteral("Left")};
-    for (const QVariantList& row : rowsOf(db, "skeletons", 8)) {
-        EvidenceSkeleton skeleton;
-        skeleton.side = checkedChoice(row[1], "side", sides);
-        skeleton.facing = checkedChoice(row[2], "facing", sides);
-        if (!row[3].isNull() || !row[4].isNull() || !row[5].isNull() || !row[6].isNull())
-            skeleton.vertical = std::make_pair(QPointF(checkedNumber(row[3], "vertical_x1", MaxCoordinate),
-                                                       checkedNumber(row[4], "vertical_y1", MaxCoordinate)),
-                                               QPointF(checkedNumber(row[5], "vertical_x2", MaxCoordinate),
-                                                       checkedNumber(row[6], "vertical_y2", MaxCoordinate)));
-        skeleton.seated = checkedInteger(row[7], "seated", 0, 1) != 0;
-        pictureOf(row[0]).skeletons.push_back(skeleton);
-    }
     for (const QVariantList& row : rowsOf(db, "landmarks", 5)) {
         EvidenceLandmark landmark;
-        landmark.side = checkedText(row[1], "side");
-        landmark.name = checkedText(row[2], "name");
-        if (landmark.side.size() > 64 || landmark.name.size() > 64)
-            throw Refusal{QStringLiteral("is damaged (a landmark's name is too long)")};
+        landmark.side = checkedChoice(row[1], "side", sides);
+        landmark.name = checkedChoice(row[2], "name", landmarkNames());
         landmark.at = QPointF(checkedNumber(row[3], "x", MaxCoordinate), checkedNumber(row[4], "y", MaxCoordinate));
         pictureOf(row[0]).landmarks.push_back(landmark);
     }
     const QStringList parts = bodyPartNames();
     const QStringList bands = bandNames();
-    for (const QVariantList& row : rowsOf(db, "measurements", 6)) {
+    for (const QVariantList& row : rowsOf(db, "measurements", 7)) {
         EvidenceMeasurement measured;
         measured.bodyPart = checkedChoice(row[1], "body_part", parts);
-        measured.angle = checkedNumber(row[2], "angle", 360);
+        if (!row[2].isNull())
+            measured.angle = checkedNumber(row[2], "angle", 360);
         measured.band = checkedChoice(row[3], "band", bands);
         measured.score = int(checkedInteger(row[4], "score", 0, 9));
-        measured.applied = checkedInteger(row[5], "applied", 0, 1) != 0;
+        measured.appliedBand = checkedChoice(row[5], "applied_band", bands);
+        measured.applied = checkedInteger(row[6], "applied", 0, 1) != 0;
         pictureOf(row[0]).measurements.push_back(measured);
     }
     for (const QVariantList& row : rowsOf(db, "history", 5)) {
@@ -566,6 +565,105 @@ void completeRecord(AssessmentRecord& record, const Evidence& evidence)
 {
     record.typed = evidence.typed;
     record.details = evidence.details;
+    record.assessmentId = evidence.assessmentId;
+    record.history = evidence.history;
     if (evidence.assessedAt.isValid())
         record.assessedAt = evidence.assessedAt;
+}
+
+namespace {
+
+QString panelOf(int optionIndex)
+{
+    return optionIndex < 0 ? QString() : modelText(rula::options()[std::size_t(optionIndex)].panel);
+}
+
+QString sideName(rula::Side side)
+{
+    return side == rula::Side::Left ? QStringLiteral("Left") : QStringLiteral("Right");
+}
+
+QString facingName(rula::Facing facing)
+{
+    switch (facing) {
+    case rula::Facing::Left:
+        return QStringLiteral("Left");
+    case rula::Facing::Right:
+        return QStringLiteral("Right");
+    case rula::Facing::Unset:
+        break;
+    }
+    return QString();
+}
+
+} // namespace
+
+void putMeasurements(EvidencePicture& picture, const rula::PictureMeasurements& sheet)
+{
+    picture.facing = facingName(sheet.facing);
+    if (sheet.verticalReference) {
+        const auto& line = *sheet.verticalReference;
+        picture.vertical = std::make_pair(QPointF(line[0].x, line[0].y), QPointF(line[1].x, line[1].y));
+    }
+    picture.seated = sheet.seatedSupported;
+    for (rula::Side side : {rula::Side::Right, rula::Side::Left}) {
+        for (int l = 0; l < rula::LandmarkCount; ++l) {
+            if (const std::optional<rula::Point>& at = sheet.side(side)[rula::Landmark(l)])
+                picture.landmarks.push_back(
+                    {sideName(side), modelText(rula::landmarkName(rula::Landmark(l))), QPointF(at->x, at->y)});
+        }
+    }
+    for (const rula::BodyPartInfo& info : rula::bodyParts()) {
+        const rula::Reading reading = rula::readPart(sheet, info.part);
+        const std::optional<int>& applied = sheet.applied(info.part);
+        if (!reading.angle && !applied)
+            continue;
+        EvidenceMeasurement measured;
+        measured.bodyPart = modelText(info.name);
+        measured.angle = reading.angle;
+        measured.band = panelOf(reading.optionIndex);
+        measured.score = reading.optionIndex < 0 ? 0 : rula::options()[std::size_t(reading.optionIndex)].value;
+        measured.appliedBand = applied ? panelOf(*applied) : QString();
+        measured.applied = reading.state == rula::PartState::Applied;
+        picture.measurements.push_back(measured);
+    }
+}
+
+rula::PictureMeasurements measurementsOf(const EvidencePicture& picture, const std::string& file)
+{
+    rula::PictureMeasurements sheet;
+    sheet.pictureFile = file;
+    sheet.facing = picture.facing == QLatin1String("Left")    ? rula::Facing::Left
+                   : picture.facing == QLatin1String("Right") ? rula::Facing::Right
+                                                              : rula::Facing::Unset;
+    if (picture.vertical)
+        sheet.verticalReference =
+            std::array<rula::Point, 2>{rula::Point{picture.vertical->first.x(), picture.vertical->first.y()},
+                                       rula::Point{picture.vertical->second.x(), picture.vertical->second.y()}};
+    sheet.seatedSupported = picture.seated;
+    for (const EvidenceLandmark& landmark : picture.landmarks) {
+        const rula::Side side = landmark.side == QLatin1String("Left") ? rula::Side::Left : rula::Side::Right;
+        for (int l = 0; l < rula::LandmarkCount; ++l) {
+            if (landmark.name == modelText(rula::landmarkName(rula::Landmark(l))))
+                sheet.side(side)[rula::Landmark(l)] = rula::Point{landmark.at.x(), landmark.at.y()};
+        }
+    }
+    for (const EvidenceMeasurement& measured : picture.measurements) {
+        for (const rula::BodyPartInfo& info : rula::bodyParts()) {
+            const int option = rula::optionIndexOfPanel(measured.appliedBand.toStdString());
+            if (measured.bodyPart == modelText(info.name) && option >= 0)
+                sheet.applied(info.part) = option;
+        }
+    }
+    return sheet;
+}
+
+PictureCopy copyOfPicture(const EvidencePicture& picture)
+{
+    PictureCopy copy;
+    copy.folder = std::make_shared<QTemporaryDir>();
+    const QString path = copy.folder->filePath(picture.fileName);
+    if (copy.folder->isValid() && DurableFiles::writeNewFileAs(path, picture.bytes, false).isEmpty())
+        copy.path = path;
+    return copy;
 }

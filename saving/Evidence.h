@@ -2,6 +2,7 @@
 #pragma once
 
 #include "AssessmentRecord.h"
+#include "PostureAngles.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -9,6 +10,9 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
 
 #include <optional>
 #include <vector>
@@ -25,27 +29,19 @@ const QStringList& assessmentPhases();
 struct EvidenceLandmark
 {
     QString side; // "Right" or "Left": the skeleton it belongs to
-    QString name; // "hip", "shoulder", ...
+    QString name; // "hip", "shoulder", "elbow", "wrist", "knuckles", "ear"
     QPointF at;
 };
 
-// What one side's angles are measured against.
-struct EvidenceSkeleton
-{
-    QString side;                                        // "Right" or "Left"
-    QString facing;                                      // "Left" or "Right": the way the worker faces
-    std::optional<std::pair<QPointF, QPointF>> vertical; // a vertical reference line, when drawn
-    bool seated = false;
-};
-
-// One body part measured on a picture.
+// One body part as measured on a picture: what its landmarks give, and the band applied.
 struct EvidenceMeasurement
 {
-    QString bodyPart; // "Upper Arm (Right)", ...
-    double angle = 0; // signed degrees
-    QString band;     // the option panel of the band ("Frame1"), empty when none
-    int score = 0;
-    bool applied = false;
+    QString bodyPart;            // "Upper Arm (Right)", ...
+    std::optional<double> angle; // signed degrees; none while its landmarks are incomplete
+    QString band;                // the option panel of the band the angle gives ("Frame4"), empty for none
+    int score = 0;               // that band's score
+    QString appliedBand;         // the option panel Apply last selected, empty when never applied
+    bool applied = false;        // applied, and the band has not changed since
 };
 
 // A picture: the workplace picture with its bytes, or a reference (name and hash) to an
@@ -57,20 +53,15 @@ struct EvidencePicture
     QString sha256;   // of the file's bytes, 64 lowercase hex digits
     QSize pixelSize;
     QByteArray bytes; // the file itself; empty for a reference
-    std::vector<EvidenceSkeleton> skeletons;
+    // What the angles on it are measured against.
+    QString facing;                                      // "Left", "Right", or empty while unset
+    std::optional<std::pair<QPointF, QPointF>> vertical; // a vertical reference line, when drawn
+    bool seated = false;                                 // seated, trunk well supported
     std::vector<EvidenceLandmark> landmarks;
     std::vector<EvidenceMeasurement> measurements;
 };
 
-// One save of the assessment.
-struct EvidenceRevision
-{
-    int revision = 0;
-    QDateTime savedUtc;
-    QString assessor;
-    QString programVersion;
-    QString changes; // in words, since the previous revision
-};
+using EvidenceRevision = AssessmentRevision;
 
 struct Evidence
 {
@@ -111,6 +102,21 @@ constexpr qint64 MaxEvidenceBytes = qint64(512) * 1024 * 1024;
 // nothing in it names another file that would be read.
 EvidenceReading readEvidence(const QString& path, const QString& textSha256);
 
+// The measurements of `sheet` as the evidence keeps them, put into `picture`.
+void putMeasurements(EvidencePicture& picture, const rula::PictureMeasurements& sheet);
+
+// The measurements kept with `picture`, as a sheet of the picture file `file`.
+rula::PictureMeasurements measurementsOf(const EvidencePicture& picture, const std::string& file);
+
+// A picture's bytes laid out as a file, under its own file name, in a new private folder that
+// lives as long as `folder` is held. `path` is empty when it could not be written.
+struct PictureCopy
+{
+    std::shared_ptr<QTemporaryDir> folder;
+    QString path;
+};
+PictureCopy copyOfPicture(const EvidencePicture& picture);
+
 // The evidence beside a saved text file, as the program's readers take it.
 struct EvidenceOfFile
 {
@@ -126,5 +132,5 @@ struct EvidenceOfFile
 EvidenceOfFile evidenceOfTextFile(const QString& textPath);
 
 // The record of a saved text file completed from its evidence: the employee texts as typed,
-// the details and when the results were computed.
+// the details, when the results were computed, the id and the history.
 void completeRecord(AssessmentRecord& record, const Evidence& evidence);

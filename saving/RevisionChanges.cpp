@@ -53,8 +53,10 @@ QString pictureText(const EvidencePicture* picture)
 
 QString measurementText(const EvidenceMeasurement& measured)
 {
+    if (!measured.angle)
+        return measured.applied ? QStringLiteral("not measured, applied") : QStringLiteral("not measured");
     return QStringLiteral("%1° (score %2%3)")
-        .arg(qRound(measured.angle))
+        .arg(qRound(*measured.angle))
         .arg(measured.score)
         .arg(measured.applied ? QStringLiteral(", applied") : QString());
 }

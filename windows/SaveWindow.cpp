@@ -72,6 +72,8 @@ std::vector<EvidencePicture> evidencePictures(const ProgramState& state, QString
             evidencePicture(state.workplacePictureFile, QStringLiteral("workplace"), true, error);
         if (!picture)
             return {};
+        if (state.angleMeasurements.pictureFile == state.workplacePictureFile.toStdString())
+            putMeasurements(*picture, state.angleMeasurements);
         pictures.push_back(*picture);
     }
     for (const QString& file : state.extraPictureFiles) {
