@@ -89,4 +89,21 @@ QString summarySentence(const AssessmentRecord& before, const AssessmentRecord& 
              levelText(after.levelLeft));
 }
 
+QString sameAssessmentSentence(const AssessmentRecord& before, const AssessmentRecord& after)
+{
+    if (before.assessmentId.isEmpty() || before.assessmentId != after.assessmentId)
+        return {};
+    return QStringLiteral("The same assessment, revision %1 → %2")
+        .arg(before.history.empty() ? 0 : before.history.back().revision)
+        .arg(after.history.empty() ? 0 : after.history.back().revision);
+}
+
+QString observedText(const AssessmentRecord& record)
+{
+    const QString format = QStringLiteral("yyyy-MM-dd HH:mm");
+    if (record.details.observed.isValid())
+        return record.details.observed.toLocalTime().toString(format);
+    return QStringLiteral("file last written %1").arg(record.assessedAt.toString(format));
+}
+
 } // namespace comparison
