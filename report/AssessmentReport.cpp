@@ -175,6 +175,23 @@ void drawPicture(QPainter& painter, const QImage& picture, const QRectF& box)
 
 // ---- Page 1 ---------------------------------------------------------------------------------
 
+// What was observed, when and by whom. A saved file without evidence knows only when it was
+// last written, and says so.
+void observation(PageFlow& flow, qreal width, const AssessmentRecord& record)
+{
+    const ObservationDetails& details = record.details;
+    if (!details.observed.isValid()) {
+        detailRow(flow, width, QStringLiteral("File last written"), when(record.assessedAt), 2);
+        return;
+    }
+    detailRow(flow, width, QStringLiteral("Task"), details.task.isEmpty() ? QStringLiteral("not given") : details.task,
+              2);
+    detailRow(flow, width, QStringLiteral("Observed"), when(details.observed.toLocalTime()), 2);
+    detailRow(flow, width, QStringLiteral("Assessor"),
+              details.assessor.isEmpty() ? QStringLiteral("not given") : details.assessor, 2);
+    detailRow(flow, width, QStringLiteral("Phase"), details.phase, 1);
+}
+
 bool summaryPage(PageFlow& flow, const ReportContent& content)
 {
     const AssessmentRecord& record = content.record;
@@ -190,10 +207,10 @@ bool summaryPage(PageFlow& flow, const ReportContent& content)
     const qreal pictureWidth = picture ? flow.mm(62) : 0;
     const qreal width = flow.area().width() - (picture ? pictureWidth + flow.mm(5) : 0);
     bool whole = true;
-    whole &= detailRow(flow, width, QStringLiteral("Name"), record.stored.name, 3);
-    whole &= detailRow(flow, width, QStringLiteral("Identification"), record.stored.id, 3);
-    whole &= detailRow(flow, width, QStringLiteral("Location"), record.stored.location, 3);
-    detailRow(flow, width, QStringLiteral("Assessed"), when(record.assessedAt), 2);
+    whole &= detailRow(flow, width, QStringLiteral("Name"), record.typed.name, 3);
+    whole &= detailRow(flow, width, QStringLiteral("Identification"), record.typed.id, 3);
+    whole &= detailRow(flow, width, QStringLiteral("Location"), record.typed.location, 3);
+    observation(flow, width, record);
     detailRow(flow, width, QStringLiteral("Program"), ProgramName, 1);
     detailRow(flow, width, QStringLiteral("Method"),
               QStringLiteral("RULA, Rapid Upper Limb Assessment (McAtamney and Corlett, 1993)"), 2);
@@ -580,12 +597,38 @@ void employeeTextsInFull(PageFlow& flow, const AssessmentRecord& record)
     flow.heading(QStringLiteral("Employee details in full"));
     QFont bold = font(TextRole::Body);
     bold.setBold(true);
-    const std::pair<QString, QString> texts[] = {{QStringLiteral("Name"), record.stored.name},
-                                                 {QStringLiteral("Identification"), record.stored.id},
-                                                 {QStringLiteral("Location"), record.stored.location}};
+    const std::pair<QString, QString> texts[] = {{QStringLiteral("Name"), record.typed.name},
+                                                 {QStringLiteral("Identification"), record.typed.id},
+                                                 {QStringLiteral("Location"), record.typed.location}};
     for (const auto& [label, text] : texts) {
         flow.paragraph(label, bold);
         flow.paragraph(text, font(TextRole::Body));
+    }
+}
+
+// The assessment's saves, oldest first, each with what changed; only for an assessment saved
+// with evidence.
+void history(PageFlow& flow, const AssessmentRecord& record)
+{
+    if (record.history.empty())
+        return;
+    flow.newPage();
+    flow.heading(QStringLiteral("History of this assessment"), TextRole::Title);
+    flow.paragraph(QStringLiteral("Assessment %1, saved %2 times. Each save is a revision; times are UTC.")
+                       .arg(record.assessmentId)
+                       .arg(record.history.size()),
+                   font(TextRole::Body));
+    QFont bold = font(TextRole::Body);
+    bold.setBold(true);
+    for (const AssessmentRevision& entry : record.history) {
+        flow.paragraph(QStringLiteral("Revision %1, %2 UTC, by %3 (TALVO RULA %4)")
+                           .arg(entry.revision)
+                           .arg(entry.savedUtc.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                                entry.assessor.isEmpty() ? QStringLiteral("no assessor given") : entry.assessor,
+                                entry.programVersion),
+                       bold);
+        for (const QString& change : entry.changes.split(QLatin1Char('\n')))
+            flow.paragraph(change, font(TextRole::Body), flow.mm(5), QStringLiteral("\u2022"));
     }
 }
 
@@ -593,8 +636,8 @@ void paintReport(QPdfWriter& writer, QPainter& painter, const ReportContent& con
 {
     const AssessmentRecord& record = content.record;
     QString footer = ProgramName + QStringLiteral(" \u00b7 RULA report");
-    if (!record.stored.name.isEmpty())
-        footer += QStringLiteral(" \u00b7 ") + record.stored.name.simplified();
+    if (!record.typed.name.isEmpty())
+        footer += QStringLiteral(" \u00b7 ") + record.typed.name.simplified();
     PageFlow flow(writer, painter, footer);
 
     const bool whole = summaryPage(flow, content);
@@ -615,6 +658,7 @@ void paintReport(QPdfWriter& writer, QPainter& painter, const ReportContent& con
 
     if (!whole)
         employeeTextsInFull(flow, record);
+    history(flow, record);
 }
 
 } // namespace
@@ -626,8 +670,7 @@ ReportOutcome WriteReport(const ReportContent& content, const QString& path)
         return {false, QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString())};
     {
         QPdfWriter writer(&file);
-        ReportStyle::setUpWriter(writer,
-                                 QStringLiteral("RULA report: %1").arg(content.record.stored.name.simplified()));
+        ReportStyle::setUpWriter(writer, QStringLiteral("RULA report: %1").arg(content.record.typed.name.simplified()));
         QPainter painter;
         if (!painter.begin(&writer)) {
             file.cancelWriting();
