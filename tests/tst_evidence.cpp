@@ -3,6 +3,7 @@
 // the assessment's details, reopened after the picture has gone, saved again as revision 2,
 // and reported from the file as in the windows; evidence files that are damaged or belong to
 // another version of the text file are named and left unused.
+#include "AngleCanvas.h"
 #include "AssessmentDetails.h"
 #include "CautionStatement.h"
 #include "Commands.h"
@@ -11,6 +12,7 @@
 #include "FileLists.h"
 #include "FinalResults.h"
 #include "MainWindow.h"
+#include "MeasureAngles.h"
 #include "MeasureSupport.h"
 #include "OpenPictureFile.h"
 #include "OptionCatalogue.h"
@@ -29,7 +31,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProcess>
+#include <QRadioButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -108,7 +112,21 @@ private slots:
         click(employee, "Command1");
 
         MainWindow& main = windows->window<MainWindow>();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
         loadWorkplacePicture(folder.filePath(QStringLiteral("photos")));
+        // The right upper arm straight forward (90° flexion, score 3) measured and applied; the
+        // left one 30° behind the trunk line (extension beyond 20°, score 2) measured only.
+        MeasureAngles& measure = openMeasureAngles();
+        QTest::mouseClick(child<QRadioButton>(measure, "FacesRight"), Qt::LeftButton);
+        choosePart(measure, QStringLiteral("Upper Arm (Right)"));
+        for (const QPoint& point : {at(measure, 600, 800), at(measure, 600, 200), at(measure, 1000, 200)})
+            QTest::mouseClick(measure.canvas(), Qt::LeftButton, {}, point);
+        click(measure, "Apply");
+        choosePart(measure, QStringLiteral("Upper Arm (Left)"));
+        const QPoint shoulder = at(measure, 600, 200);
+        for (const QPoint& point : {at(measure, 600, 800), shoulder, shoulder + QPoint(-100, 173)})
+            QTest::mouseClick(measure.canvas(), Qt::LeftButton, {}, point);
+        click(measure, "Close");
         for (const char* panel : OtherPanels)
             main.selectOption(rula::optionIndexOfPanel(panel));
         saveAs(QStringLiteral("O'Brien"), dir.path(), false);
@@ -151,6 +169,14 @@ private slots:
         auto* box = child<PictureBox>(main2, "Picture1");
         QVERIFY(box->isVisible() && box->hasPicture());
         QCOMPARE(readAll(state->workplacePictureFile), pictureBytes);
+        MeasureAngles& measured = openMeasureAngles();
+        choosePart(measured, QStringLiteral("Upper Arm (Right)"));
+        QCOMPARE(labelText(measured, "Angle"), QString::fromUtf8("90° flexion"));
+        QCOMPARE(labelText(measured, "Score"), QStringLiteral("Score 3, applied"));
+        choosePart(measured, QStringLiteral("Upper Arm (Left)"));
+        QCOMPARE(labelText(measured, "Angle"), QString::fromUtf8("30° extension"));
+        QCOMPARE(labelText(measured, "Score"), QStringLiteral("Score 2, measured"));
+        click(measured, "Close");
 
         // The neck a band higher, then saved over the first revision.
         main2.selectOption(rula::optionIndexOfPanel("Frame56"));
@@ -182,8 +208,10 @@ private slots:
         QCOMPARE(run.status, 0);
         const QString liveText = pdfText(live);
         QCOMPARE(pdfText(fromFile), liveText);
-        for (const QString& shown : {QStringLiteral("O'Brien"), QStringLiteral("Loading the press"),
-                                     QStringLiteral("Dana Kowalski"), QStringLiteral("Follow-up")})
+        for (const QString& shown :
+             {QStringLiteral("O'Brien"), QStringLiteral("Loading the press"), QStringLiteral("Dana Kowalski"),
+              QStringLiteral("Follow-up"), QStringLiteral("Angles measured on the workplace picture"),
+              QStringLiteral("Revision 2"), QStringLiteral("Phase: \"After change\" → \"Follow-up\"")})
             QVERIFY2(liveText.contains(shown), qPrintable(shown));
     }
 
@@ -238,6 +266,29 @@ private slots:
     }
 
 private:
+    MeasureAngles& openMeasureAngles()
+    {
+        auto* picture = child<PictureBox>(windows->window<MainWindow>(), "Picture1");
+        QTest::mouseDClick(picture, Qt::LeftButton, {}, picture->rect().center());
+        MeasureAngles& window = windows->window<MeasureAngles>();
+        if (!QTest::qWaitForWindowExposed(&window))
+            qFatal("Measure Angles did not open");
+        return window;
+    }
+
+    static void choosePart(MeasureAngles& window, const QString& name)
+    {
+        auto* parts = child<QListWidget>(window, "BodyPart");
+        const QList<QListWidgetItem*> found = parts->findItems(name + QStringLiteral(" \u2013 "), Qt::MatchStartsWith);
+        QCOMPARE(found.size(), 1);
+        QTest::mouseClick(parts->viewport(), Qt::LeftButton, {}, parts->visualItemRect(found.front()).center());
+    }
+
+    static QPoint at(MeasureAngles& window, double x, double y)
+    {
+        return window.canvas()->toWidget(rula::Point{x, y}).toPoint();
+    }
+
     void loadWorkplacePicture(const QString& folder)
     {
         MainWindow& main = windows->window<MainWindow>();
