@@ -188,6 +188,7 @@ void TestMeasureWindow::oneSideMarkedWithSixClicks()
     // The shoulder dragged forward: the trunk leans 6° and the neck, from the trunk line,
     // is extended about 46° (band 4). Both are marked changed; Main keeps what was applied.
     choosePart(window, QStringLiteral("Neck"));
+    QCoreApplication::processEvents();
     const QRect applyPlace = child<QPushButton>(window, "Apply")->geometry();
     QCOMPARE(text(window, "Borderline"), QString());
     drag(window, clicks[1], at(window, 660, 200));
@@ -199,6 +200,7 @@ void TestMeasureWindow::oneSideMarkedWithSixClicks()
     QCOMPARE(labelText(main(), "NeckScore"), QStringLiteral("1"));
     // A note appeared (46° of neck extension is hardly possible) and Apply stayed where it was.
     QVERIFY(text(window, "Borderline").contains(QStringLiteral("check which way the worker faces")));
+    QCoreApplication::processEvents(); // the layout settles
     QCOMPARE(child<QPushButton>(window, "Apply")->geometry(), applyPlace);
 
     click(window, "Apply");
