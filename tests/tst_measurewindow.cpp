@@ -305,6 +305,8 @@ void TestMeasureWindow::everyControlHasItsHelpTopic()
     for (const char* name : {"BodyPart", "FacesLeft", "FacesRight", "VerticalReference", "PictureVertical", "Apply",
                              "ApplyAll", "Seated", "ClearPoints", "Fit", "Close", "Picture"})
         QCOMPARE(ContextHelp::topicOf(child<QWidget>(window, name)), MeasureAngles::HelpTopic);
+    // The way in from the main window: F1 on the workplace picture.
+    QCOMPARE(ContextHelp::topicOf(child<QWidget>(main(), "Picture1")), MeasureAngles::HelpTopic);
 
     loadWorkplacePicture();
     QTest::keyClick(&main(), Qt::Key_M, Qt::ControlModifier);
