@@ -47,6 +47,7 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     picture1->setFocusPolicy(Qt::TabFocus);
     picture1->hide();
     picture1->installEventFilter(this);
+    picture1->setToolTip(QStringLiteral("Double-click to measure angles (Ctrl+M)"));
     // ------------------------------------------------------------------------------------------
 
     auto* details = new QPushButton(QStringLiteral("&Details..."), this);
