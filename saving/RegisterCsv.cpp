@@ -106,7 +106,7 @@ QByteArray row(const QString& path, const AssessmentRecord& record, const Eviden
     for (const ResultColumn& column : ResultColumns)
         line += ',' + QByteArray::number(record.results.*column.score);
     line += ',' + levelField(record.levelLeft) + ',' + levelField(record.levelRight);
-    line += evidence ? evidenceFields(*evidence) : QByteArray(",,,,,,");
+    line += evidence ? evidenceFields(*evidence) : QByteArray(",,,,,,,");
     return line + "\r\n";
 }
 
