@@ -109,7 +109,7 @@ void AssessmentDetails::showWindow()
     m_task->setText(state.details.task);
     m_observed->setDateTime(state.details.observed.isValid() ? state.details.observed.toLocalTime()
                                                              : QDateTime::currentDateTime());
-    m_assessor->setText(state.details.assessor);
+    m_assessor->setText(state.details.assessor.isEmpty() ? defaultAssessor() : state.details.assessor);
     m_phase->setCurrentIndex(std::max(0, int(assessmentPhases().indexOf(state.details.phase))));
     m_notes->setText(state.details.notes);
     m_task->setFocus();
