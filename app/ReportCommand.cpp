@@ -31,7 +31,7 @@ int RunReportCommand(const CommandLine& command, QTextStream& errors)
         errorLine(errors, output) << refused << '\n';
         return 1;
     }
-    const ReportOutcome outcome = WriteReport(content, output);
+    const ReportOutcome outcome = WriteReport(content, OutputFiles::writePath(output));
     if (!outcome.ok) {
         errors << "talvo-rula: " << outcome.error << '\n';
         return 1;
