@@ -86,15 +86,14 @@ bool resultFileExists(const QString& path)
     return QFileInfo(path).isFile();
 }
 
-SaveOutcome SaveResults(const rula::AssessmentState& state, SaveTable& table, const QString& folder,
-                        const QString& stem)
+SaveOutcome SaveResults(const SaveTable& table, const QString& folder, const QString& stem)
 {
     DurableFiles::SaveSteps plain;
-    return SaveResultsWithSteps(state, table, folder, stem, plain);
+    return SaveResultsWithSteps(table, folder, stem, plain);
 }
 
-SaveOutcome SaveResultsWithSteps(const rula::AssessmentState& state, SaveTable& table, const QString& folder,
-                                 const QString& stem, DurableFiles::SaveSteps& steps, const ResultFileWriter& evidence)
+SaveOutcome SaveResultsWithSteps(const SaveTable& table, const QString& folder, const QString& stem,
+                                 DurableFiles::SaveSteps& steps, const ResultFileWriter& evidence)
 {
     using DurableFiles::Step;
     // Nothing is touched before the name, the folder and both targets are known to be usable.
@@ -115,9 +114,6 @@ SaveOutcome SaveResultsWithSteps(const rula::AssessmentState& state, SaveTable& 
     // An earlier save that was killed is finished or undone first; what cannot be repaired
     // is no reason not to save.
     RecoverInterruptedSaves(folder);
-
-    table.WriteLabels();
-    table.WriteOptionRows(state);
 
     PairReplacement pair;
     QString error = pair.begin(folder, targets, steps);

@@ -61,6 +61,8 @@ SaveTable table(int variant)
                variant == 0 ? QStringLiteral("Ann Lee") : QStringLiteral("Bo Lee, night shift"));
     t.setValue(SaveTable::EmployeeId, QStringLiteral("47%1").arg(variant));
     t.setValue(SaveTable::EmployeeLocation, QStringLiteral("Bay 7"));
+    t.WriteLabels();
+    t.WriteOptionRows(assessment(variant));
     return t;
 }
 
@@ -104,8 +106,8 @@ Pair referencePair(int variant, bool evidence)
     QTemporaryDir dir;
     SaveTable t = table(variant);
     DurableFiles::SaveSteps plain;
-    const SaveOutcome outcome = SaveResultsWithSteps(assessment(variant), t, dir.path(), Stem, plain,
-                                                     evidence ? evidenceWriter(variant) : ResultFileWriter());
+    const SaveOutcome outcome =
+        SaveResultsWithSteps(t, dir.path(), Stem, plain, evidence ? evidenceWriter(variant) : ResultFileWriter());
     if (!outcome.ok)
         qFatal("reference save failed: %s", qPrintable(outcome.error));
     return pairIn(dir.path());
@@ -169,8 +171,8 @@ bool saveStoppingAt(const QString& folder, int variant, Step step, bool noHardLi
     if (pid == 0) {
         StopAt steps(step, noHardLinks);
         SaveTable t = table(variant);
-        const SaveOutcome outcome = SaveResultsWithSteps(assessment(variant), t, folder, Stem, steps,
-                                                         evidence ? evidenceWriter(variant) : ResultFileWriter());
+        const SaveOutcome outcome =
+            SaveResultsWithSteps(t, folder, Stem, steps, evidence ? evidenceWriter(variant) : ResultFileWriter());
         ::_exit(outcome.ok ? 0 : 1);
     }
     int status = 0;
@@ -282,9 +284,7 @@ void TestSaveRecovery::stopBetweenAnyTwoStepsIsRepaired()
     QCOMPARE(RecoverInterruptedSaves(dir.path()), QString());
     SaveTable t = table(1);
     DurableFiles::SaveSteps plain;
-    QVERIFY(SaveResultsWithSteps(assessment(1), t, dir.path(), Stem, plain,
-                                 evidence ? evidenceWriter(1) : ResultFileWriter())
-                .ok);
+    QVERIFY(SaveResultsWithSteps(t, dir.path(), Stem, plain, evidence ? evidenceWriter(1) : ResultFileWriter()).ok);
     QVERIFY(pairIn(dir.path()) == newFilesSaved);
     QCOMPARE(hiddenFiles(dir.path()), QStringList());
 }
@@ -307,7 +307,7 @@ void TestSaveRecovery::failureAtAnyStepKeepsTheOldPair()
     const QStringList before = allNames(dir.path());
     FailAt steps{Step(step)};
     SaveTable t = table(1);
-    const SaveOutcome outcome = SaveResultsWithSteps(assessment(1), t, dir.path(), Stem, steps);
+    const SaveOutcome outcome = SaveResultsWithSteps(t, dir.path(), Stem, steps);
     QVERIFY(!outcome.ok);
     QVERIFY2(outcome.error.contains(QLatin1String("Simulated failure")), qPrintable(outcome.error));
     QVERIFY(pairIn(dir.path()) == m_old);
@@ -323,7 +323,7 @@ void TestSaveRecovery::failedRestoreIsRepairedByTheNextRun()
     writeFile(resultDatabasePath(dir.path(), Stem), m_old.database);
     FailAt steps(Step::FirstReplaced, true);
     SaveTable t = table(1);
-    const SaveOutcome outcome = SaveResultsWithSteps(assessment(1), t, dir.path(), Stem, steps);
+    const SaveOutcome outcome = SaveResultsWithSteps(t, dir.path(), Stem, steps);
     QVERIFY(!outcome.ok);
     QVERIFY2(outcome.error.contains(QLatin1String("could not be put back")), qPrintable(outcome.error));
     QCOMPARE(readAll(resultTextPath(dir.path(), Stem)), m_new.text); // mixed until repaired
@@ -356,8 +356,7 @@ void TestSaveRecovery::killedSaveLoopIsAlwaysRepaired()
                 DurableFiles::SaveSteps plain;
                 for (int variant = 1 - held;; variant = 1 - variant) {
                     SaveTable t = table(variant);
-                    if (!SaveResultsWithSteps(assessment(variant), t, dir.path(), Stem, plain, evidenceWriter(variant))
-                             .ok)
+                    if (!SaveResultsWithSteps(t, dir.path(), Stem, plain, evidenceWriter(variant)).ok)
                         ::_exit(1);
                 }
             }
