@@ -41,7 +41,7 @@ int RunReportCommand(const CommandLine& command, QTextStream& errors)
             sources.angleMeasurements = measurementsOf(*workplace, picture.path.toStdString());
         }
     }
-    const ReportOutcome outcome = WriteReport(reportContentOf(record, sources), output);
+    const ReportOutcome outcome = WriteReport(reportContentOf(record, sources), OutputFiles::writePath(output));
     if (!outcome.ok) {
         errors << "talvo-rula: " << outcome.error << '\n';
         return 1;
