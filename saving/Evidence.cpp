@@ -360,7 +360,7 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256)
     evidence.details.task = checkedText(a[6], "task");
     evidence.details.observed = checkedDate(a[7], "observed", true);
     evidence.details.assessor = checkedText(a[8], "assessor");
-    evidence.details.phase = checkedChoice(a[9], "phase", assessmentPhases());
+    evidence.details.phase = checkedChoice(a[9], "phase", QStringList{QString()} + assessmentPhases());
     evidence.details.notes = checkedText(a[10], "notes");
     evidence.assessedAt = checkedDate(a[11], "assessed", true);
 
