@@ -691,7 +691,9 @@ private slots:
             QVERIFY2(button->font().bold(), name);
             QCOMPARE(button->property("helpTopic").toInt(), topic);
         }
-        QCOMPARE(m_main->findChildren<QPushButton*>().size(), std::size(buttons));
+        // Beyond the design, only "Video Frames..." in the strip below "RULA Overview".
+        QCOMPARE(find<QPushButton>(QStringLiteral("VideoFramesButton"))->geometry(), QRect(82, 307, 100, 19));
+        QCOMPARE(m_main->findChildren<QPushButton*>().size(), std::size(buttons) + 1);
         QCOMPARE(QFontInfo(panel->font()).family(), QStringLiteral("Liberation Sans"));
         QCOMPARE(panel->font().pointSizeF(), 8.25);
         QVERIFY(!panel->font().bold());

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArray>
 #include <QSize>
 #include <QString>
 
@@ -13,6 +14,8 @@
 struct VideoIndex
 {
     QString file;
+    // The file's SHA-256 in hexadecimal, when the reader has computed it.
+    QByteArray sha256;
     QString codec;
     QSize size;
     // The stream's time base (seconds per timestamp unit is num / den).

@@ -3,6 +3,7 @@
 
 #include "AssessmentRecord.h"
 #include "AssessmentState.h"
+#include "KeyFrames.h"
 #include "PostureAngles.h"
 #include "ScoreTables.h"
 
@@ -31,6 +32,8 @@ struct ProgramState
     // angles measured on it.
     QString workplacePictureFile;
     rula::PictureMeasurements angleMeasurements;
+    // Frames taken from videos of the task ("Video Frames"), each with its own measurements.
+    std::vector<KeyFrame> keyFrames;
     QString SaveFileName;
     // A reopened assessment's file: the Save window proposes this folder and name (empty
     // when the assessment was not reopened).
