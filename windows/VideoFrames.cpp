@@ -374,9 +374,9 @@ void VideoFrames::useFrame()
         }
     }
     const QString file = framePictureFile(m_shown);
-    // PNG is lossless: the picture kept is exactly the decoded frame. Light compression
+    // PNG is lossless: the picture kept is exactly the decoded frame. The fastest compression
     // keeps writing a full-HD frame short.
-    if (!m_pictures->isValid() || !m_view->frame().save(file, "PNG", 80)) {
+    if (!m_pictures->isValid() || !m_view->frame().save(file, "PNG", 90)) {
         MessageService::show(QStringLiteral("The frame could not be written to %1.").arg(file),
                              QStringLiteral("Error"));
         return;
