@@ -13,7 +13,7 @@ const QStringList& keyFrameReasonTexts()
 
 void keepKeyFrameMeasurements(ProgramState& state)
 {
-    const std::string& picture = state.angleMeasurements.pictureFile();
+    const std::string& picture = state.angleMeasurements.pictureFile;
     for (KeyFrame& keyFrame : state.keyFrames) {
         if (!picture.empty() && keyFrame.pictureFile.toStdString() == picture)
             keyFrame.measurements = state.angleMeasurements;
