@@ -99,8 +99,7 @@ void VideoDecoder::close()
     m_index = VideoIndex();
     m_keySeekTs.clear();
     m_position = -1;
-    m_lastNumber = -1;
-    m_lastPicture = QImage();
+    m_kept.clear();
 }
 
 bool VideoDecoder::fail(const QString& why)
@@ -267,6 +266,10 @@ bool VideoDecoder::decodeForwardTo(int number, QImage& picture, const std::funct
 {
     Codec& c = *m_codec;
     const std::int64_t target = m_index.pts[static_cast<std::size_t>(number)];
+    // The frames just before the target are kept too, for stepping back; they must then be
+    // decoded even where nothing refers to them.
+    const int firstKept = std::max(0, number - keptFrames() + 1);
+    const std::int64_t firstDecoded = m_index.pts[static_cast<std::size_t>(firstKept)];
     for (;;) {
         int result = avcodec_receive_frame(c.decoder, c.frame);
         if (result == 0) {
@@ -274,6 +277,8 @@ bool VideoDecoder::decodeForwardTo(int number, QImage& picture, const std::funct
             m_position = numberOf(pts);
             if (pts == target)
                 picture = toImage();
+            else if (m_position >= firstKept && m_position < number)
+                keep(m_position, toImage());
             av_frame_unref(c.frame);
             if (pts == target)
                 return !picture.isNull();
@@ -303,7 +308,7 @@ bool VideoDecoder::decodeForwardTo(int number, QImage& picture, const std::funct
         // depends on them, so the target comes out the same, in about half the time.
         const std::int64_t packetPts = c.packet->pts != AV_NOPTS_VALUE ? c.packet->pts : c.packet->dts;
         c.decoder->skip_frame =
-            packetPts != AV_NOPTS_VALUE && packetPts < target ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+            packetPts != AV_NOPTS_VALUE && packetPts < firstDecoded ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
         // A damaged packet is skipped: its frame then comes out missing, or damaged.
         if (c.packet->stream_index == c.stream)
             avcodec_send_packet(c.decoder, c.packet);
@@ -317,8 +322,10 @@ QImage VideoDecoder::frame(int number, const std::function<bool()>& cancelled)
         m_error = QStringLiteral("There is no frame %1 in the video.").arg(number);
         return QImage();
     }
-    if (number == m_lastNumber)
-        return m_lastPicture;
+    for (const auto& [keptNumber, keptPicture] : m_kept) {
+        if (keptNumber == number)
+            return keptPicture;
+    }
 
     QImage picture;
     const int key = m_index.keyFrameBefore(number);
@@ -349,9 +356,18 @@ QImage VideoDecoder::frame(int number, const std::function<bool()>& cancelled)
 
 QImage VideoDecoder::keep(int number, const QImage& picture)
 {
-    m_lastNumber = number;
-    m_lastPicture = picture;
+    if (picture.isNull())
+        return picture;
+    m_kept.emplace_back(number, picture);
+    while (static_cast<int>(m_kept.size()) > keptFrames())
+        m_kept.pop_front();
     return picture;
+}
+
+int VideoDecoder::keptFrames() const
+{
+    const std::int64_t frameBytes = std::max<std::int64_t>(1, 4LL * m_index.size.width() * m_index.size.height());
+    return static_cast<int>(std::clamp<std::int64_t>(64LL * 1024 * 1024 / frameBytes, 1, 9));
 }
 
 QImage VideoDecoder::toImage() const

@@ -7,16 +7,18 @@
 #include <QString>
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <utility>
 
 // A frame-exact video decoder on FFmpeg's libraries. Opening reads every packet of the video
 // stream once, without decoding, to index the frames' presentation timestamps; frame(N) then
 // seeks to the key frame before frame N and decodes forward to exactly its timestamp, so
 // B-frames, variable frame rates and streams that do not start at 0 give the same picture
 // for N every time. Asking for the frame after the last one decodes on without seeking.
-// Memory stays bounded: the decoder holds the index (16 bytes a frame) and the frames
-// FFmpeg keeps for reference, never the video.
+// Memory stays bounded: the decoder holds the index (16 bytes a frame), the frames FFmpeg
+// keeps for reference and at most 64 MB of decoded frames (keptFrames()), never the video.
 //
 // Not thread-safe: one thread uses one decoder (FrameReader gives it a thread of its own).
 class VideoDecoder
@@ -58,7 +60,11 @@ private:
     bool seekToKeyFrame(std::size_t keyPosition);
     // The number of the frame with timestamp `pts`, -1 for none.
     int numberOf(std::int64_t pts) const;
+    // Keeps `picture` of frame `number` among the frames kept, dropping the oldest beyond
+    // keptFrames(); returns it.
     QImage keep(int number, const QImage& picture);
+    // How many decoded frames are kept: 64 MB of them, 1 to 9 (9 at full HD, 1 at 4K).
+    int keptFrames() const;
     QImage toImage() const;
 
     std::unique_ptr<Codec> m_codec;
@@ -68,7 +74,7 @@ private:
     QString m_error;
     // The number of the last frame the decoder gave out, -1 when its position is unknown.
     int m_position = -1;
-    // The last frame given out, kept so that asking for it again costs nothing.
-    int m_lastNumber = -1;
-    QImage m_lastPicture;
+    // The frames last given out and those decoded just before a target, newest last: asking
+    // for one again, or stepping back from a target, costs nothing.
+    std::deque<std::pair<int, QImage>> m_kept;
 };

@@ -140,6 +140,7 @@ QWidget* VideoFrames::buildSidePanel()
     auto* listCaption = new QLabel(QStringLiteral("&Key frames:"), panel);
     m_keyFrames = new QListWidget(panel);
     m_keyFrames->setObjectName(QStringLiteral("KeyFrames"));
+    m_keyFrames->setWordWrap(true);
     listCaption->setBuddy(m_keyFrames);
     auto* reasonCaption = new QLabel(QStringLiteral("&Reason:"), panel);
     m_reason = new QComboBox(panel);
@@ -397,7 +398,7 @@ void VideoFrames::useFrame()
     const int row = static_cast<int>(m_state.keyFrames.size()) - 1;
     {
         const QSignalBlocker block(m_keyFrames);
-        m_keyFrames->addItem(keyFrameText(row));
+        addKeyFrameItem(row);
         m_keyFrames->setCurrentRow(row);
     }
     if (makeWorkplacePicture(row))
@@ -450,8 +451,7 @@ void VideoFrames::reasonOrNoteEdited()
 QString VideoFrames::keyFrameText(int row) const
 {
     const KeyFrame& keyFrame = m_state.keyFrames.at(static_cast<std::size_t>(row));
-    QString text = QStringLiteral("%1 frame %2 \u00B7 %3 \u00B7 %4")
-                       .arg(QFileInfo(keyFrame.videoFile).fileName())
+    QString text = QStringLiteral("Frame %1 \u00B7 %2 \u00B7 %3")
                        .arg(keyFrame.frameNumber)
                        .arg(formatTime(keyFrame.timeMs))
                        .arg(keyFrameReasonTexts().at(static_cast<int>(keyFrame.reason)));
@@ -460,13 +460,19 @@ QString VideoFrames::keyFrameText(int row) const
     return text;
 }
 
+void VideoFrames::addKeyFrameItem(int row)
+{
+    m_keyFrames->addItem(keyFrameText(row));
+    m_keyFrames->item(row)->setToolTip(m_state.keyFrames.at(static_cast<std::size_t>(row)).videoFile);
+}
+
 void VideoFrames::refreshKeyFrameList()
 {
     const QSignalBlocker block(m_keyFrames);
     const int row = m_keyFrames->currentRow();
     m_keyFrames->clear();
     for (int i = 0; i < static_cast<int>(m_state.keyFrames.size()); ++i)
-        m_keyFrames->addItem(keyFrameText(i));
+        addKeyFrameItem(i);
     if (row < m_keyFrames->count())
         m_keyFrames->setCurrentRow(row);
 }

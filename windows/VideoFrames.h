@@ -66,6 +66,7 @@ private:
     void keyFrameChosen(int row);
     void reasonOrNoteEdited();
     void refreshKeyFrameList();
+    void addKeyFrameItem(int row);
     QString keyFrameText(int row) const;
     QString framePictureFile(int number);
 
