@@ -2,6 +2,7 @@
 #pragma once
 
 #include "AssessmentRecord.h"
+#include "ChangePlan.h"
 #include "PostureAngles.h"
 #include "ScoreSheetPlaces.h"
 
@@ -30,6 +31,9 @@ struct ReportContent
     // Measurements live for the run only: a report made from a saved file has none, and then
     // no page of them.
     MeasuredAngles measured;
+    // The changes planned in this run ("Add to Report" in Plan a Change): a page of their own
+    // when there are any.
+    std::vector<rula::SingleChange> plannedChanges;
 };
 
 struct ReportOutcome
@@ -47,6 +51,7 @@ struct ReportOutcome
 //   Measured angles, on a page of their own when any were measured: the workplace picture
 //           with the measurements drawn over it as the Measure Angles window draws them, and
 //           a table of each body part's angle, band, score and whether it was applied.
+//   Planned changes, on a page of their own when any were planned in this run.
 //   Page 3 (4 after measured angles): reduction measures for the body regions that scored highest, the extra pictures
 //           and lines for the assessor's signature. Long texts continue on further pages.
 // The employee texts are shown as they are saved, so the report made later from the saved

@@ -10,6 +10,7 @@
 #include "ModelText.h"
 #include "PaintFitted.h"
 #include "PictureBox.h"
+#include "PlanChange.h"
 #include "ProgramFolder.h"
 #include "ProgramState.h"
 #include "ReportDialogs.h"
@@ -45,6 +46,8 @@ const std::vector<ControlRow>& controlTable()
         {K::Button, "Command3", 12120, 9720, 2055, 855, "&Exit", Comic(12), 3, 19},
         // Added in the free lower-left corner, last in the keyboard order.
         {K::Button, "Command8", 3000, 9720, 2055, 855, "Re&port...", Comic(12), 4, 193},
+        // Added left of it, last in the keyboard order. "&Plan" would share Alt+P with "Re&port".
+        {K::Button, "PlanChangeButton", 720, 9720, 2055, 855, "Plan a &Change...", Comic(12), 5, 240, WordWrap},
     };
     return rows;
 }
@@ -65,6 +68,8 @@ RULAAction::RULAAction(ProgramState& state, WindowSet& windows) : AppWindow(stat
     connect(control<QPushButton>(this, "Command2"), &QPushButton::clicked, this, &RULAAction::back);
     connect(control<QPushButton>(this, "Command3"), &QPushButton::clicked, this, [] { ProgramEnd::end(); });
     connect(control<QPushButton>(this, "Command8"), &QPushButton::clicked, this, &RULAAction::writeReport);
+    connect(control<QPushButton>(this, "PlanChangeButton"), &QPushButton::clicked, this,
+            [this] { m_windows.window<PlanChange>().showWindow(); });
     control<QPushButton>(this, "Command1")->setFocus();
 }
 
@@ -123,6 +128,8 @@ ReportContent reportContent(const ProgramState& state, WindowSet& windows)
         state.angleMeasurements.pictureFile() == state.workplacePictureFile.toStdString())
         content.measured =
             MeasuredAngles{state.angleMeasurements, content.workplacePicture.isNull() ? QSize() : loader.naturalSize()};
+    if (!state.plannedChanges.empty() && rula::sameAssessment(state.plannedOn, state.record.assessment))
+        content.plannedChanges = state.plannedChanges;
     if (windows.exists<ExtraPics>()) {
         const ExtraPics& extra = windows.window<ExtraPics>();
         for (int n = 1; n <= 4; ++n) {
