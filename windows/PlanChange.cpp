@@ -51,7 +51,7 @@ PlanChange::PlanChange(ProgramState& state, WindowSet& windows) : AppWindow(stat
     bold.setBold(true);
     m_smallest->setFont(bold);
     auto* caption = new QLabel(
-        QStringLiteral("&Changes that lower one body part's score, best first (tick several to combine them):"), this);
+        QStringLiteral("Changes that &lower one body part's score, best first (tick several to combine them):"), this);
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("Changes"));
     m_list->setWordWrap(true);
@@ -75,6 +75,8 @@ PlanChange::PlanChange(ProgramState& state, WindowSet& windows) : AppWindow(stat
     grid->addWidget(m_grandLeft, 1, 2);
     grid->addWidget(m_levelRight, 2, 1);
     grid->addWidget(m_levelLeft, 2, 2);
+    for (QLabel* value : {m_grandRight, m_grandLeft, m_levelRight, m_levelLeft})
+        value->setFont(bold);
     grid->setColumnStretch(3, 1);
     column->addLayout(grid);
 
