@@ -50,7 +50,8 @@ struct GroupChoice
 // The ways worth trying for one group: no change, and every combination of its changes
 // (at most one base option) that scores lower than every way with fewer changes. A way
 // with more changes and no lower score cannot be in a smallest set, since the method's
-// tables never rise as a body-part score falls.
+// tables never rise as a body-part score falls. Of ways of one size and one score, the one
+// first in the list stands for all: they lead to the same grand scores.
 std::vector<GroupChoice> groupChoices(const AssessmentState& assessment, const std::vector<SingleChange>& changes,
                                       Group group)
 {
@@ -74,8 +75,10 @@ std::vector<GroupChoice> groupChoices(const AssessmentState& assessment, const s
         choice.score = withChanges(assessment, picked).score(group);
         all.push_back(std::move(choice));
     }
-    std::stable_sort(all.begin(), all.end(), [](const GroupChoice& a, const GroupChoice& b) {
-        return a.positions.size() < b.positions.size();
+    std::sort(all.begin(), all.end(), [](const GroupChoice& a, const GroupChoice& b) {
+        if (a.positions.size() != b.positions.size())
+            return a.positions.size() < b.positions.size();
+        return a.score != b.score ? a.score < b.score : a.positions < b.positions;
     });
     std::vector<GroupChoice> kept;
     int lowestOfFewer = INT_MAX;
@@ -87,7 +90,9 @@ std::vector<GroupChoice> groupChoices(const AssessmentState& assessment, const s
             lowestOfFewer = std::min(lowestOfFewer, lowestOfThisSize);
             lowestOfThisSize = INT_MAX;
         }
-        if (size == 0 || choice.score < lowestOfFewer) {
+        const bool sameAsKept =
+            !kept.empty() && kept.back().positions.size() == size && kept.back().score == choice.score;
+        if ((size == 0 || choice.score < lowestOfFewer) && !sameAsKept) {
             lowestOfThisSize = std::min(lowestOfThisSize, choice.score);
             kept.push_back(std::move(choice));
         }
@@ -95,7 +100,8 @@ std::vector<GroupChoice> groupChoices(const AssessmentState& assessment, const s
     return kept;
 }
 
-// Depth-first search over the groups for the best set of exactly `budget` changes.
+// Depth-first search over the groups for the best set of exactly `budget` changes. The
+// assessment with the choices made so far is carried down, one copy per depth.
 class SetSearch
 {
 public:
@@ -119,24 +125,21 @@ public:
             m_mostChanges.push_back(int(most));
             m_lowest.push_back(lowest);
         }
+        m_roomAfter.assign(m_choices.size() + 1, 0);
+        for (std::size_t g = m_choices.size(); g-- > 0;)
+            m_roomAfter[g] = m_roomAfter[g + 1] + m_mostChanges[g];
     }
 
     // True when some set of changes, however many, would do it.
-    bool anyWouldDo() { return meets(evaluate(m_lowest, 0)); }
+    bool anyWouldDo() const { return meets(withLowestFrom(m_assessment, 0)); }
 
-    int largestBudget() const
-    {
-        int total = 0;
-        for (int most : m_mostChanges)
-            total += most;
-        return total;
-    }
+    int largestBudget() const { return m_roomAfter.front(); }
 
     std::optional<std::vector<int>> bestOfSize(int budget)
     {
         m_best.reset();
         std::vector<std::size_t> picks(m_choices.size(), 0);
-        search(picks, 0, budget);
+        search(m_assessment, picks, 0, budget);
         return m_best ? std::optional(m_best->positions) : std::nullopt;
     }
 
@@ -153,55 +156,55 @@ private:
         }
     };
 
-    bool meets(const PlanOutcome& after) const
+    bool meets(const AssessmentState& state) const
     {
+        const PlanOutcome after = outcomeOf(state, m_computed);
         auto side = [](int before, int now) { return before > 1 ? now < before : now <= before; };
         return side(m_before.levelRight, after.levelRight) && side(m_before.levelLeft, after.levelLeft);
     }
 
-    // The outcome with the first `decided` groups as picked and the rest at their lowest score.
-    PlanOutcome evaluate(const std::vector<std::size_t>& picks, std::size_t decided) const
+    void apply(AssessmentState& state, const GroupChoice& choice) const
     {
-        return outcomeOf(withChanges(m_assessment, chosen(picks, decided)), m_computed);
-    }
-
-    std::vector<SingleChange> chosen(const std::vector<std::size_t>& picks, std::size_t decided) const
-    {
-        std::vector<SingleChange> made;
-        for (std::size_t g = 0; g < m_choices.size(); ++g) {
-            const std::size_t pick = g < decided ? picks[g] : m_lowest[g];
-            for (int p : m_choices[g][pick].positions)
-                made.push_back(m_changes[static_cast<std::size_t>(p)]);
+        for (int p : choice.positions) {
+            const SingleChange& change = m_changes[static_cast<std::size_t>(p)];
+            const bool wanted = change.kind != ChangeKind::Untick;
+            if (change.kind == ChangeKind::Select || state.isSelected(change.optionIndex) != wanted)
+                state.SelectOption(change.optionIndex);
         }
-        return made;
     }
 
-    void search(std::vector<std::size_t>& picks, std::size_t group, int budget)
+    // `state` with every group from `first` on at its lowest score.
+    AssessmentState withLowestFrom(AssessmentState state, std::size_t first) const
+    {
+        for (std::size_t g = first; g < m_choices.size(); ++g)
+            apply(state, m_choices[g][m_lowest[g]]);
+        return state;
+    }
+
+    void search(const AssessmentState& state, std::vector<std::size_t>& picks, std::size_t group, int budget)
     {
         if (group == m_choices.size()) {
-            if (budget == 0)
-                consider(picks);
+            if (budget == 0 && meets(state))
+                consider(state, picks);
             return;
         }
-        int roomAfter = 0;
-        for (std::size_t g = group + 1; g < m_mostChanges.size(); ++g)
-            roomAfter += m_mostChanges[g];
         for (std::size_t c = 0; c < m_choices[group].size(); ++c) {
             const int size = int(m_choices[group][c].positions.size());
-            if (size > budget || budget - size > roomAfter)
+            if (size > budget || budget - size > m_roomAfter[group + 1])
+                continue;
+            AssessmentState next = state;
+            apply(next, m_choices[group][c]);
+            // Not even the lowest scores of the groups still open would do.
+            if (!meets(withLowestFrom(next, group + 1)))
                 continue;
             picks[group] = c;
-            if (!meets(evaluate(picks, group + 1)))
-                continue; // not even the lowest scores of the groups still open would do
-            search(picks, group + 1, budget - size);
+            search(next, picks, group + 1, budget - size);
         }
     }
 
-    void consider(const std::vector<std::size_t>& picks)
+    void consider(const AssessmentState& state, const std::vector<std::size_t>& picks)
     {
-        const PlanOutcome after = evaluate(picks, picks.size());
-        if (!meets(after))
-            return;
+        const PlanOutcome after = outcomeOf(state, m_computed);
         Candidate candidate{std::max(after.levelRight, after.levelLeft), after.grandRight() + after.grandLeft(), {}};
         for (std::size_t g = 0; g < picks.size(); ++g) {
             const std::vector<int>& positions = m_choices[g][picks[g]].positions;
@@ -218,6 +221,7 @@ private:
     PlanOutcome m_before;
     std::vector<std::vector<GroupChoice>> m_choices; // groups with at least one change
     std::vector<int> m_mostChanges;
+    std::vector<int> m_roomAfter; // the most changes the groups from this one on can take
     std::vector<std::size_t> m_lowest;
     std::optional<Candidate> m_best;
 };
