@@ -92,6 +92,7 @@ private slots:
     }
 
     void planCommandListsEverySingleChange();
+    void levelSortsBeforeGrandScores();
     void smallestSet_data();
     void smallestSet();
     void tickedChangesReachTheReport();
@@ -130,6 +131,31 @@ void PlanTest::planCommandListsEverySingleChange()
     const Run bad = runProgram({QStringLiteral("--plan"), QStringLiteral(TALVO_TEST_DATA "/rula_tables.txt")});
     QCOMPARE(bad.status, 1);
     QVERIFY(bad.errorLines.value(0).startsWith(QStringLiteral("talvo-rula: ")));
+}
+
+// Right: Table A 4 + static 1 + force 2 = score C 7; left: Table A 1 + static 1 + force 3 =
+// 5; neck 1, trunk more than 60° (4), legs supported: Table B 5, score D 5. Grand scores 7 / 6.
+// No left force gives left score C 2: 7 / 4 (sum 11, level 4); right force of 2-10 kg
+// intermittent gives right score C 6: 6 / 6 (sum 12, level 3), which comes first.
+void PlanTest::levelSortsBeforeGrandScores()
+{
+    const Picks picks{{Group::UpperRight, {4}},      {Group::UpperLeft, {1}},      {Group::LowerRight, {1}},
+                      {Group::LowerLeft, {1}},       {Group::WristRight, {2}},     {Group::WristTwistRight, {1}},
+                      {Group::WristLeft, {1}},       {Group::WristTwistLeft, {1}}, {Group::Neck, {1}},
+                      {Group::Trunk, {4}},           {Group::Legs, {1}},           {Group::MuscleRightUpper, {1}},
+                      {Group::MuscleLeftUpper, {1}}, {Group::MuscleLower, {2}},    {Group::ForceRightUpper, {3}},
+                      {Group::ForceLeftUpper, {4}},  {Group::ForceLower, {1}}};
+    const std::vector<rula::SingleChange> changes = rula::singleChanges(assessmentOf(picks), {});
+    std::vector<int> all(changes.size());
+    for (int i = 0; i < int(all.size()); ++i)
+        all[std::size_t(i)] = i;
+    const QStringList order = named(changes, all);
+    const qsizetype right = order.indexOf(QStringLiteral("Force Right Upper 2"));
+    const qsizetype left = order.indexOf(QStringLiteral("Force Left Upper 1"));
+    QVERIFY(right >= 0 && left >= 0);
+    QCOMPARE(changes[std::size_t(right)].outcome.grandRight(), 6);
+    QCOMPARE(changes[std::size_t(left)].outcome.grandLeft(), 4);
+    QVERIFY2(right < left, qPrintable(order.join(", ")));
 }
 
 void PlanTest::smallestSet_data()
