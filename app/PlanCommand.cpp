@@ -8,7 +8,6 @@
 #include "RegisterCsv.h"
 #include "SavedAssessment.h"
 
-#include <QSaveFile>
 #include <QStringList>
 #include <QTextStream>
 
@@ -69,10 +68,8 @@ int RunPlanCommand(const CommandLine& command, QTextStream& errors)
         errorLine(errors, output) << refused << '\n';
         return 1;
     }
-    const QByteArray csv = planCsv(saved.record);
-    QSaveFile file(output);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit()) {
-        errorLine(errors, output) << "cannot be written: " << file.errorString() << '\n';
+    if (const QString error = OutputFiles::writeWhole(output, planCsv(saved.record)); !error.isEmpty()) {
+        errorLine(errors, output) << "cannot be written: " << error << '\n';
         return 1;
     }
     return 0;
