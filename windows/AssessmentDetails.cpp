@@ -27,18 +27,18 @@ const std::vector<ControlRow>& controlTable()
 {
     static const std::vector<ControlRow> rows{
         // kind, name, left, top, width, height, text, font, keyboard order, help, style, colour
-        {K::Label, "TaskLabel", 16, 20, 104, 20, "&Task:", Arial(10), -1, 210, Plain, DarkBlue},
-        {K::TextBox, "Task", 128, 16, 312, 26, "", Arial(10), 0, 210},
-        {K::Label, "ObservedLabel", 16, 60, 104, 20, "&Observed:", Arial(10), -1, 211, Plain, DarkBlue},
-        {K::Custom, "Observed", 128, 56, 200, 26, "", Arial(10), 1, 211},
-        {K::Label, "AssessorLabel", 16, 100, 104, 20, "A&ssessor:", Arial(10), -1, 212, Plain, DarkBlue},
-        {K::TextBox, "Assessor", 128, 96, 312, 26, "", Arial(10), 2, 212},
-        {K::Label, "PhaseLabel", 16, 140, 104, 20, "&Phase:", Arial(10), -1, 213, Plain, DarkBlue},
-        {K::Custom, "Phase", 128, 136, 200, 26, "", Arial(10), 3, 213},
-        {K::Label, "NotesLabel", 16, 180, 104, 20, "&Notes:", Arial(10), -1, 214, Plain, DarkBlue},
-        {K::TextBox, "Notes", 128, 176, 312, 26, "", Arial(10), 4, 214},
-        {K::Button, "OkButton", 248, 224, 88, 32, "&OK", Arial(10, true), 5, 215},
-        {K::Button, "CancelButton", 352, 224, 88, 32, "&Cancel", Arial(10, true), 6, 215},
+        {K::Label, "TaskLabel", 16, 20, 104, 20, "&Task:", Arial(10), -1, 221, Plain, DarkBlue},
+        {K::TextBox, "Task", 128, 16, 312, 26, "", Arial(10), 0, 221},
+        {K::Label, "ObservedLabel", 16, 60, 104, 20, "&Observed:", Arial(10), -1, 222, Plain, DarkBlue},
+        {K::Custom, "Observed", 128, 56, 200, 26, "", Arial(10), 1, 222},
+        {K::Label, "AssessorLabel", 16, 100, 104, 20, "A&ssessor:", Arial(10), -1, 223, Plain, DarkBlue},
+        {K::TextBox, "Assessor", 128, 96, 312, 26, "", Arial(10), 2, 223},
+        {K::Label, "PhaseLabel", 16, 140, 104, 20, "&Phase:", Arial(10), -1, 224, Plain, DarkBlue},
+        {K::Custom, "Phase", 128, 136, 200, 26, "", Arial(10), 3, 224},
+        {K::Label, "NotesLabel", 16, 180, 104, 20, "&Notes:", Arial(10), -1, 225, Plain, DarkBlue},
+        {K::TextBox, "Notes", 128, 176, 312, 26, "", Arial(10), 4, 225},
+        {K::Button, "OkButton", 248, 224, 88, 32, "&OK", Arial(10, true), 5, 226},
+        {K::Button, "CancelButton", 352, 224, 88, 32, "&Cancel", Arial(10, true), 6, 226},
     };
     return rows;
 }

@@ -20,6 +20,7 @@
 #include "ScoreTables.h"
 #include "Services.h"
 #include "TabbedPanel.h"
+#include "VideoFrames.h"
 #include "WindowSet.h"
 
 #include <QImage>
@@ -39,6 +40,9 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
         if (QByteArray(row.name).startsWith("Command"))
             placeControl(new CaptionButton(QString::fromUtf8(row.text), this), row, Units::Pixels);
     }
+
+    placeControl(new QPushButton(QString::fromUtf8(mainlayout::leftColumnRow("VideoFramesButton").text), this),
+                 mainlayout::leftColumnRow("VideoFramesButton"), Units::Pixels);
 
     // ---- Workplace picture box `Picture1` --------------------------------------------------
     // Hidden until a picture is loaded (OpenPictureFile paints into it).
@@ -68,6 +72,9 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     connect(details, &QPushButton::clicked, this, [this] { m_windows.window<AssessmentDetails>().showWindow(); });
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this), &QShortcut::activated, this,
             &MainWindow::measureAngles);
+    connect(control<QPushButton>(this, "VideoFramesButton"), &QPushButton::clicked, this, &MainWindow::showVideoFrames);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V), this), &QShortcut::activated, this,
+            &MainWindow::showVideoFrames);
 }
 
 void MainWindow::buildTabs()
@@ -181,6 +188,11 @@ void MainWindow::measureAngles()
         return;
     }
     m_windows.window<MeasureAngles>().showWindow();
+}
+
+void MainWindow::showVideoFrames()
+{
+    m_windows.window<VideoFrames>().showWindow();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

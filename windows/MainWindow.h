@@ -36,6 +36,8 @@ public slots:
     void showOverview();
     // Opens Measure Angles on the workplace picture (double click on Picture1, Ctrl+M).
     void measureAngles();
+    // Opens Video Frames ("&Video Frames...", Ctrl+Shift+V).
+    void showVideoFrames();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

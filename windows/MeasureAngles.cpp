@@ -254,6 +254,7 @@ void MeasureAngles::showWindow()
 {
     const QString& file = m_state.workplacePictureFile;
     if (file != m_canvas->pictureFile()) {
+        keepKeyFrameMeasurements(m_state);
         if (!m_canvas->setPicture(file)) {
             MessageService::show(QStringLiteral("The file %1 is not a picture that can be shown.").arg(file),
                                  QStringLiteral("Error"));
