@@ -1,16 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The agreement of two assessors' folders, timed as the whole program run.
 //
-//   bench_agreement [pairs] [runs]   writes `pairs` saved assessments (default 1000) under each
+//   bench_agreement [pairs] [runs] [folder]
+//                                    writes `pairs` saved assessments (default 1000) under each
 //                                    of two folders with the program's own writer (B differs
 //                                    from A in one file of three), then runs
 //                                    `talvo-rula --agreement A B` `runs` times (default 5) for
 //                                    the CSV and for the PDF and reports the wall-clock time of
-//                                    each, from process start to exit.
+//                                    each, from process start to exit. With `folder`, the saved
+//                                    files and outputs are written there and kept.
 
 #include "SavedFiles.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -60,10 +63,11 @@ int main(int argc, char* argv[])
     const int pairs = argc > 1 ? std::max(2, std::atoi(argv[1])) : 1000;
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
     const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/talvo-rula");
-    QTemporaryDir work;
+    QTemporaryDir temporary;
+    const QDir work(argc > 3 ? QString::fromLocal8Bit(argv[3]) : temporary.path());
     const QString a = work.filePath(QStringLiteral("A"));
     const QString b = work.filePath(QStringLiteral("B"));
-    if (!work.isValid() || !writeFolders(a, b, pairs)) {
+    if (!temporary.isValid() || !writeFolders(a, b, pairs)) {
         std::fprintf(stderr, "cannot write the saved files\n");
         return 1;
     }
