@@ -57,6 +57,8 @@ int main(int argc, char* argv[])
         return RunRegisterCommand(command, errors);
     case CommandLine::Mode::Agreement:
         return RunAgreementCommand(command, errors);
+    case CommandLine::Mode::Plan:
+        return RunPlanCommand(command, errors);
     case CommandLine::Mode::Windows:
         break;
     }

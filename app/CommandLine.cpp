@@ -20,13 +20,17 @@ Forms:
   talvo-rula --agreement FOLDER_A FOLDER_B [-o OUT.pdf|OUT.csv]
                                        how alike two assessors scored the same postures
                                        (default Agreement.pdf in the current folder)
+  talvo-rula --plan SAVED.txt [-o OUT.csv]
+                                       list as CSV every single change that lowers a
+                                       body part's score, and where it leads
 
 Examples:
   talvo-rula "Smith RULA Analysis.txt"
   talvo-rula --report "Smith RULA Analysis.txt"
   talvo-rula --compare "Smith RULA Analysis.txt" "Smith after RULA Analysis.txt" -o change.pdf
   talvo-rula --register /srv/assessments -o register.csv
-  talvo-rula --agreement trainee1 trainee2 -o agreement.csv)";
+  talvo-rula --agreement trainee1 trainee2 -o agreement.csv
+  talvo-rula --plan "Smith RULA Analysis.txt")";
 
 CommandLine usageError(const QString& text)
 {
@@ -58,13 +62,17 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         QStringLiteral("agreement"),
         QStringLiteral("Measure how alike the assessments under FOLDER_A and FOLDER_B (given after it) are."),
         QStringLiteral("FOLDER_A"));
+    const QCommandLineOption plan(QStringLiteral("plan"),
+                                  QStringLiteral("Write the single changes that lower a score of a saved assessment "
+                                                 "as CSV."),
+                                  QStringLiteral("SAVED.txt"));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The file to write instead of the default."),
                                     QStringLiteral("FILE"));
     const QCommandLineOption checkInstallation(
         QStringLiteral("check-installation"),
         QStringLiteral("Start, report where the help files and the media player were found, and end."));
-    parser.addOptions({report, compare, registerOption, agreement, output, checkInstallation});
+    parser.addOptions({report, compare, registerOption, agreement, plan, output, checkInstallation});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A saved result text file to reopen."),
                                  QStringLiteral("[SAVED.txt]"));
 
@@ -86,10 +94,11 @@ CommandLine ParseCommandLine(const QStringList& arguments)
 
     const QStringList positional = parser.positionalArguments();
     const int forms = int(parser.isSet(report)) + int(parser.isSet(compare)) + int(parser.isSet(registerOption)) +
-                      int(parser.isSet(agreement));
+                      int(parser.isSet(agreement)) + int(parser.isSet(plan));
     if (forms > 1)
-        return usageError(QStringLiteral("--report, --compare, --register and --agreement cannot be combined."));
-    for (const QCommandLineOption* single : {&report, &compare, &registerOption, &agreement, &output}) {
+        return usageError(
+            QStringLiteral("--report, --compare, --register, --agreement and --plan cannot be combined."));
+    for (const QCommandLineOption* single : {&report, &compare, &registerOption, &agreement, &plan, &output}) {
         if (parser.values(*single).size() > 1)
             return usageError(QStringLiteral("--%1 may be given only once.").arg(single->names().constLast()));
     }
@@ -120,11 +129,16 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         if (parser.isSet(output) && ending != QLatin1String("csv") && ending != QLatin1String("pdf"))
             return usageError(
                 QStringLiteral("--agreement writes OUT.csv or OUT.pdf; \"%1\" ends in neither.").arg(command.output));
+    } else if (parser.isSet(plan)) {
+        command.mode = CommandLine::Mode::Plan;
+        command.inputs = QStringList{parser.value(plan)};
+        if (positional.size() != 0)
+            return usageError(QStringLiteral("--plan takes one saved file; unexpected \"%1\".").arg(positional[0]));
     } else {
         if (positional.size() > 1)
             return usageError(QStringLiteral("Only one saved file can be reopened at a time."));
         if (parser.isSet(output))
-            return usageError(QStringLiteral("-o goes with --report, --compare, --register or --agreement."));
+            return usageError(QStringLiteral("-o goes with --report, --compare, --register, --agreement or --plan."));
         command.inputs = positional;
     }
     for (const QString& input : command.inputs) {

@@ -14,6 +14,7 @@ struct CommandLine
         Compare,   // --compare BEFORE.txt AFTER.txt [-o out.pdf]
         Register,  // --register FOLDER [-o register.csv]
         Agreement, // --agreement FOLDER_A FOLDER_B [-o Agreement.pdf|.csv]
+        Plan,      // --plan SAVED.txt [-o plan.csv]
         Help,      // --help: `message` is the text to print
         Version,   // --version: `message` is the text to print
         UsageError // `message` is the one-line error
