@@ -341,7 +341,8 @@ void MeasureAngles::showMeasurement()
         if (m_bandPictureOption != measured->optionIndex) {
             const QString art = modelText(band.art);
             m_bandPicture->setPixmap(PictureLibrary::picture(
-                art, PictureLibrary::designSize(art).scaled(BandPictureBox, Qt::KeepAspectRatio), band.mirrored));
+                art, PictureLibrary::designSize(art).scaled(BandPictureBox, Qt::KeepAspectRatio), band.mirrored,
+                devicePixelRatioF()));
             m_bandPictureOption = measured->optionIndex;
         }
         m_bandText->setText(modelText(band.meaning));
