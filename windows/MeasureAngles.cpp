@@ -60,7 +60,7 @@ QLabel* wrappedLabel(const char* name, QWidget* parent)
 } // namespace
 
 MeasureAngles::MeasureAngles(ProgramState& state, WindowSet& windows)
-    : AppWindow(state, windows, Frame::Sizable, true), m_canvas(new AngleCanvas(this))
+    : AppWindow(state, windows, Frame::Sizable, true, Look::Desktop), m_canvas(new AngleCanvas(this))
 {
     setObjectName(QStringLiteral("MeasureAngles"));
     setWindowTitle(QStringLiteral("Measure Angles"));
