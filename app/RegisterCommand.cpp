@@ -93,6 +93,10 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
             ++skipped;
             continue;
         }
+        if (!saved.differences.isEmpty())
+            errorLine(errors, file) << "the saved scores differ from its options ("
+                                    << saved.differences.join(QStringLiteral("; "))
+                                    << "); its row has the scores its options give.\n";
         csv += RegisterCsv::row(QFileInfo(file).absoluteFilePath(), saved.record);
         count(left, saved.record.levelLeft);
         count(right, saved.record.levelRight);
