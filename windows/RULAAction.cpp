@@ -8,6 +8,7 @@
 #include "HelpFiles.h"
 #include "HelpViewer.h"
 #include "ModelText.h"
+#include "OutputFiles.h"
 #include "PaintFitted.h"
 #include "PictureBox.h"
 #include "ProgramFolder.h"
@@ -139,10 +140,16 @@ ReportContent reportContent(const ProgramState& state, WindowSet& windows)
 void RULAAction::writeReport()
 {
     const QString folder = m_windows.window<SaveWindow>().saveFolder();
-    const QString proposed = QDir(folder).filePath(m_state.record.typed.name + QStringLiteral(" RULA Report.pdf"));
+    const QString proposed = QDir(folder).filePath(
+        OutputFiles::fittedFileName(m_state.record.typed.name, QStringLiteral(" RULA Report.pdf")));
     const QString path = ReportDialogs::askSavePath(this, proposed);
     if (path.isEmpty())
         return;
+    if (const QString refused = OutputFiles::nameLengthRefusal(path); !refused.isEmpty()) {
+        MessageService::show(QStringLiteral("The report could not be saved as\n%1:\n%2").arg(path, refused),
+                             QStringLiteral("Error"));
+        return;
+    }
     const ReportOutcome outcome = WriteReport(reportContent(m_state, m_windows), path);
     if (!outcome.ok) {
         MessageService::show(QStringLiteral("The report could not be saved.\n\n%1\n\nNothing was changed: the "
@@ -151,8 +158,13 @@ void RULAAction::writeReport()
                              QStringLiteral("Error"));
         return;
     }
-    if (ReportDialogs::askToOpen(this, QStringLiteral("Report saved")))
-        ReportDialogs::open(path);
+    // The file's name makes the box wide enough for its whole title.
+    if (ReportDialogs::askToOpen(this, QStringLiteral("Report saved:\n%1").arg(QDir::toNativeSeparators(path))) &&
+        !ReportDialogs::open(path))
+        MessageService::show(QStringLiteral("The report was saved, but no program to show PDF files was found on this "
+                                            "computer. Open it with a PDF viewer from\n%1")
+                                 .arg(QDir::toNativeSeparators(path)),
+                             QStringLiteral("Report"));
 }
 
 void RULAAction::back()
