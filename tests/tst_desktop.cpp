@@ -108,9 +108,9 @@ private slots:
         QTest::keyClick(tabs, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(tabs->currentIndex(), 8);
 
-        QTest::keyClick(&main, Qt::Key_R, Qt::AltModifier);   // View &Results
-        QTRY_COMPARE(int(state->results.GrandScoreRight), 7); // the access key presses after a moment
-        QCOMPARE(int(state->results.GrandScoreLeft), 4);
+        QTest::keyClick(&main, Qt::Key_R, Qt::AltModifier);          // View &Results
+        QTRY_COMPARE(int(state->record.results.GrandScoreRight), 7); // the access key presses after a moment
+        QCOMPARE(int(state->record.results.GrandScoreLeft), 4);
         QCOMPARE(recorder.messages, QStringList());
     }
 

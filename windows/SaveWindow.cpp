@@ -149,8 +149,7 @@ void SaveWindow::save()
 void SaveWindow::runSave()
 {
     // The options and the scores of one moment: the last successful "View &Results".
-    SaveTable table = SaveTableOf(m_state.record);
-    const SaveOutcome outcome = saveRoutine()(m_state.record.assessment, table, saveFolder(), m_state.SaveFileName);
+    const SaveOutcome outcome = saveRoutine()(SaveTableOf(m_state.record), saveFolder(), m_state.SaveFileName);
     if (outcome.ok) {
         MessageService::show(QStringLiteral("File Saved"));
         ProgramEnd::end();
