@@ -623,7 +623,8 @@ ReportOutcome WriteReport(const ReportContent& content, const QString& path)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return {false, QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString())};
+        return {false, QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()),
+                QStringLiteral("cannot be written: %1").arg(file.errorString())};
     {
         QPdfWriter writer(&file);
         ReportStyle::setUpWriter(writer,
@@ -631,12 +632,14 @@ ReportOutcome WriteReport(const ReportContent& content, const QString& path)
         QPainter painter;
         if (!painter.begin(&writer)) {
             file.cancelWriting();
-            return {false, QStringLiteral("Cannot draw the report for %1").arg(QDir::toNativeSeparators(path))};
+            return {false, QStringLiteral("Cannot draw the report for %1").arg(QDir::toNativeSeparators(path)),
+                    QStringLiteral("the report cannot be drawn")};
         }
         paintReport(writer, painter, content);
         painter.end();
     }
     if (!file.commit())
-        return {false, QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString())};
-    return {true, QString()};
+        return {false, QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()),
+                QStringLiteral("cannot be written: %1").arg(file.errorString())};
+    return {true, QString(), QString()};
 }

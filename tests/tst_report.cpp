@@ -128,6 +128,7 @@ private slots:
     void malformedFileIsRefusedWithItsLine_data();
     void malformedFileIsRefusedWithItsLine();
     void defaultReportNameIsBesideTheSavedFile();
+    void writeErrorNamesTheFileAsItsSiblingsDo();
 
 private:
     // Caution, employee details and the main window, with the options chosen as their
@@ -410,6 +411,20 @@ void ReportTest::defaultReportNameIsBesideTheSavedFile()
     QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name),
              (QStringList{QStringLiteral("Smith RULA Analysis Report.pdf"), QStringLiteral("copy.saved Report.pdf")}));
     QVERIFY(pdfText(dir.filePath(QStringLiteral("copy.saved Report.pdf"))).contains(QStringLiteral("OBrien")));
+}
+
+// "talvo-rula: FILE: why", as --compare and --register write theirs.
+void ReportTest::writeErrorNamesTheFileAsItsSiblingsDo()
+{
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("Smith RULA Analysis.txt"));
+    QVERIFY(writeFile(input, readAll(RoadFile)));
+    const QString output = dir.filePath(QStringLiteral("no such folder/out.pdf"));
+    const ProgramRun report = run(QStringLiteral(TALVO_PROGRAM), {QStringLiteral("--report"), input, "-o", output});
+    QCOMPARE(report.exitCode, 1);
+    const QString err = QString::fromUtf8(report.err);
+    QCOMPARE(err.count(QLatin1Char('\n')), 1);
+    QVERIFY2(err.startsWith(QStringLiteral("talvo-rula: %1: cannot be written: ").arg(output)), qPrintable(err));
 }
 
 QTEST_MAIN(ReportTest)
