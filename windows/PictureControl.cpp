@@ -27,8 +27,8 @@ void PictureControl::paintEvent(QPaintEvent*)
     painter.drawPixmap(0, 0, PictureLibrary::picture(m_art, size(), m_mirrored, devicePixelRatioF()));
     if (hasFocus()) {
         // A frame that shows on white pictures and on the red of a chosen option alike.
-        const QRect frame = rect().adjusted(1, 1, -2, -2);
-        painter.setPen(QPen(Qt::black, 3));
+        const QRectF frame = QRectF(rect()).adjusted(2, 2, -2, -2);
+        painter.setPen(QPen(QColor(0, 0, 160), 4));
         painter.drawRect(frame);
         painter.setPen(QPen(Qt::white, 1, Qt::DashLine));
         painter.drawRect(frame);
