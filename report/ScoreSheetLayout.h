@@ -54,6 +54,7 @@ struct Value
     QString text;
     QString toolTip;
     bool computed;
+    QString caption; // what the value is: "Upper Right Arm", "Right side, posture score A"
 };
 
 // The record's 25 values: the 17 body-part scores, then the 8 computed ones.

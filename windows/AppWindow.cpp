@@ -100,15 +100,28 @@ void AppWindow::setClientArea(int width, int height, Units units)
             bar->setObjectName(bar == m_across ? QStringLiteral("WindowScrollAcross")
                                                : QStringLiteral("WindowScrollDown"));
             bar->setFocusPolicy(Qt::NoFocus);
+            // Opaque, so that a repaint of a bar never repaints the controls beneath it.
+            bar->setAutoFillBackground(true);
             bar->hide();
             connect(bar, &QScrollBar::valueChanged, this, &AppWindow::scrollControls);
         }
-        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-            if (now && now->window() == this)
-                scrollIntoView(now);
-        });
+        qApp->installEventFilter(this);
     }
     placeScrollBars();
+}
+
+bool AppWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // Only a control reached by the keyboard is scrolled into view: a click or a program's
+    // own focus change leaves the view where the assessor put it.
+    if (event->type() == QEvent::FocusIn && watched->isWidgetType()) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        auto* widget = static_cast<QWidget*>(watched);
+        if ((reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason) &&
+            widget->window() == this)
+            scrollIntoView(widget);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void AppWindow::resizeEvent(QResizeEvent* event)

@@ -35,8 +35,8 @@ QPalette designedPalette();
 // when dismissed, so it keeps its controls' state for the rest of the run. A window whose
 // designed client area is larger than the screen's available area (a high display scale on
 // a small screen) keeps its layout and scrolls: scroll bars appear along its right and
-// bottom edges, the wheel scrolls it, and a control that takes the focus is scrolled into
-// view.
+// bottom edges, the wheel scrolls it, and a control that the keyboard reaches is scrolled
+// into view.
 class AppWindow : public QWidget
 {
     Q_OBJECT
@@ -55,6 +55,7 @@ protected:
     // Enter itself (a text box, a list) keeps that behaviour: its keys never reach here.
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
     ProgramState& m_state;

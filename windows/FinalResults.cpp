@@ -129,6 +129,9 @@ void FinalResults::showScores(const AssessmentRecord& record)
         QLabel* box = control<QLabel>(this, value.name);
         box->setText(value.text);
         box->setToolTip(value.toolTip);
+        box->setAccessibleName(QStringLiteral("%1: %2").arg(value.caption, value.text));
+        box->setAccessibleDescription(
+            value.computed ? value.toolTip : QStringLiteral("The score of %1 on the score sheet.").arg(value.caption));
     }
 }
 

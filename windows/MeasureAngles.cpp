@@ -199,7 +199,9 @@ QWidget* MeasureAngles::buildSidePanel()
 
     // The notes and the part's note keep a fixed height: a note that appears moves no button.
     m_notes = wrappedLabel("Borderline", panel);
-    m_notes->setStyleSheet(QStringLiteral("color: #a00000;"));
+    // A red that reads on the desktop's palette, light or dark.
+    const bool darkDesktop = palette().color(QPalette::Window).lightness() < 128;
+    m_notes->setStyleSheet(darkDesktop ? QStringLiteral("color: #ff9a9a;") : QStringLiteral("color: #a00000;"));
     m_notes->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_notes->setFixedHeight(m_notes->fontMetrics().lineSpacing() * NoteLines);
     column->addWidget(m_notes);

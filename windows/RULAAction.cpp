@@ -71,15 +71,22 @@ RULAAction::RULAAction(ProgramState& state, WindowSet& windows) : AppWindow(stat
 
 void RULAAction::showLevels(const AssessmentRecord& record)
 {
-    auto show = [this](const std::optional<rula::ActionLevel>& level, const char* captionLabel, const char* textLabel) {
+    auto show = [this](const std::optional<rula::ActionLevel>& level, const char* captionLabel, const char* textLabel,
+                       const QString& side) {
         if (!level)
             return;
-        control<QLabel>(this, captionLabel)->setText(modelText(level->caption));
-        control<QLabel>(this, textLabel)->setText(modelText(level->longText));
+        QLabel* caption = control<QLabel>(this, captionLabel);
+        QLabel* text = control<QLabel>(this, textLabel);
+        caption->setText(modelText(level->caption));
+        text->setText(modelText(level->longText));
+        caption->setAccessibleName(QStringLiteral("%1: %2").arg(side, caption->text()));
+        caption->setAccessibleDescription(text->text());
+        text->setAccessibleName(QStringLiteral("%1: what %2 means").arg(side, caption->text()));
+        text->setAccessibleDescription(text->text());
     };
     // The right side is on the left half, under "Right Hand Side".
-    show(record.levelRight, "Label1", "Label2");
-    show(record.levelLeft, "Label3", "Label4");
+    show(record.levelRight, "Label1", "Label2", QStringLiteral("Right hand side"));
+    show(record.levelLeft, "Label3", "Label4", QStringLiteral("Left hand side"));
 }
 
 void RULAAction::mouseMoveEvent(QMouseEvent* event)
