@@ -146,8 +146,8 @@ bool detailRow(PageFlow& flow, qreal width, const QString& label, const QString&
     const qreal labelWidth = flow.mm(34);
     const QFont body = font(TextRole::Body);
     const qreal line = ReportStyle::wrappedHeight(*painter.device(), QStringLiteral("Ag"), body, width);
-    const qreal height =
-        qMin(maxLines * line, ReportStyle::wrappedHeight(*painter.device(), value, body, width - labelWidth));
+    const qreal height = qMin(maxLines * line, ReportStyle::wrappedHeight(*painter.device(), value, body,
+                                                                          width - labelWidth, maxLines * line));
     const qreal rowHeight = qMax(line, height);
     QFont bold = body;
     bold.setBold(true);
@@ -597,9 +597,16 @@ void employeeTextsInFull(PageFlow& flow, const AssessmentRecord& record)
     const std::pair<QString, QString> texts[] = {{QStringLiteral("Name"), record.stored.name},
                                                  {QStringLiteral("Identification"), record.stored.id},
                                                  {QStringLiteral("Location"), record.stored.location}};
+    // The employee boxes hold at most 32,767 characters; a file edited to hold more (up to
+    // the reader's 4 MB) is printed that far, so the report stays a few pages long.
+    constexpr qsizetype Longest = 32767;
     for (const auto& [label, text] : texts) {
         flow.paragraph(label, bold);
-        flow.paragraph(text, font(TextRole::Body));
+        flow.paragraph(text.size() <= Longest
+                           ? text
+                           : text.left(Longest) +
+                                 QStringLiteral(" \u2026 (%1 more characters)").arg(text.size() - Longest),
+                       font(TextRole::Body));
     }
 }
 
@@ -608,7 +615,7 @@ void paintReport(QPdfWriter& writer, QPainter& painter, const ReportContent& con
     const AssessmentRecord& record = content.record;
     QString footer = ProgramName + QStringLiteral(" \u00b7 RULA report");
     if (!record.stored.name.isEmpty())
-        footer += QStringLiteral(" \u00b7 ") + record.stored.name.simplified();
+        footer += QStringLiteral(" \u00b7 ") + record.stored.name.left(1000).simplified(); // one line of it shows
     PageFlow flow(writer, painter, footer);
 
     const bool whole = summaryPage(flow, content);
@@ -641,8 +648,8 @@ ReportOutcome WriteReport(const ReportContent& content, const QString& path)
                 QStringLiteral("cannot be written: %1").arg(file.errorString())};
     {
         QPdfWriter writer(&file);
-        ReportStyle::setUpWriter(writer,
-                                 QStringLiteral("RULA report: %1").arg(content.record.stored.name.simplified()));
+        ReportStyle::setUpWriter(
+            writer, QStringLiteral("RULA report: %1").arg(content.record.stored.name.left(1000).simplified()));
         QPainter painter;
         if (!painter.begin(&writer)) {
             file.cancelWriting();

@@ -118,10 +118,19 @@ void RULAAction::writeReport()
                              QStringLiteral("Error"));
         return;
     }
+    const QString folderSaved = m_windows.window<SaveWindow>().saveFolder();
+    const QStringList inputs{m_state.workplacePictureFile, resultTextPath(folderSaved, m_state.SaveFileName),
+                             resultDatabasePath(folderSaved, m_state.SaveFileName)};
+    if (const QString refused = OutputFiles::refusal(path, inputs, true); !refused.isEmpty()) {
+        MessageService::show(QStringLiteral("The report could not be saved.\n\n%1 %2\n\nNothing was changed.")
+                                 .arg(QDir::toNativeSeparators(path), refused),
+                             QStringLiteral("Error"));
+        return;
+    }
     const ReportOutcome outcome =
         WriteReport(reportContentOf(m_state.record, {m_state.workplacePictureFile, m_state.angleMeasurements,
                                                      m_state.extraPictureFiles}),
-                    path);
+                    OutputFiles::writePath(path));
     if (!outcome.ok) {
         MessageService::show(QStringLiteral("The report could not be saved.\n\n%1\n\nNothing was changed: the "
                                             "assessment is still open and no file was written or replaced.")
