@@ -100,8 +100,11 @@ void AppWindow::setClientArea(int width, int height, Units units)
             bar->setObjectName(bar == m_across ? QStringLiteral("WindowScrollAcross")
                                                : QStringLiteral("WindowScrollDown"));
             bar->setFocusPolicy(Qt::NoFocus);
-            // Opaque, so that a repaint of a bar never repaints the controls beneath it.
+            // Opaque and without hover effects: the pointer passing over a bar repaints
+            // neither the bar nor the controls beneath it.
             bar->setAutoFillBackground(true);
+            bar->ensurePolished();
+            bar->setAttribute(Qt::WA_Hover, false);
             bar->hide();
             connect(bar, &QScrollBar::valueChanged, this, &AppWindow::scrollControls);
         }
