@@ -58,6 +58,8 @@ int runProgram(QApplication& app)
         return RunCompareCommand(command, errors);
     case CommandLine::Mode::Register:
         return RunRegisterCommand(command, errors);
+    case CommandLine::Mode::Plan:
+        return RunPlanCommand(command, errors);
     case CommandLine::Mode::Windows:
         break;
     }

@@ -5,6 +5,7 @@
 #include "ModelText.h"
 #include "OptionCatalogue.h"
 #include "PictureLibrary.h"
+#include "PlanPage.h"
 #include "ReductionMeasures.h"
 #include "ReportArt.h"
 #include "ReportStyle.h"
@@ -413,6 +414,8 @@ QString regionNames(const std::vector<MeasureParagraph>& paragraphs)
     return names.join(QStringLiteral(", "));
 }
 
+void measureParagraphs(PageFlow& flow, const std::vector<MeasureParagraph>& paragraphs);
+
 void reductionMeasures(PageFlow& flow, const ReportContent& content)
 {
     flow.heading(QStringLiteral("Reduction measures"));
@@ -430,6 +433,11 @@ void reductionMeasures(PageFlow& flow, const ReportContent& content)
                                       "highest: %1.")
                            .arg(names),
                        font(TextRole::Body));
+    measureParagraphs(flow, paragraphs);
+}
+
+void measureParagraphs(PageFlow& flow, const std::vector<MeasureParagraph>& paragraphs)
+{
     QFont bold = font(TextRole::Body);
     bold.setBold(true);
     QFont item = font(TextRole::Body);
@@ -628,6 +636,12 @@ void paintReport(QPdfWriter& writer, QPainter& painter, const ReportContent& con
     traces(flow, record);
 
     measuredAngles(flow, content);
+
+    if (!content.plannedChanges.empty()) {
+        flow.newPage();
+        flow.heading(QStringLiteral("Planned changes"), TextRole::Title);
+        measureParagraphs(flow, PlannedChangesPage(record, content.plannedChanges, content.reductionMeasuresFile));
+    }
 
     flow.newPage();
     reductionMeasures(flow, content);
