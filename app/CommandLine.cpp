@@ -148,10 +148,58 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     return command;
 }
 
+QStringList WithoutQtOptions(const QStringList& arguments)
+{
+    // The options QGuiApplication and QApplication take out of the arguments (see
+    // `--help-all`), each with one or two dashes; those in the first list take a value,
+    // given after it or after "=".
+    static const QStringList withValue{QStringLiteral("platform"),
+                                       QStringLiteral("platformpluginpath"),
+                                       QStringLiteral("platformtheme"),
+                                       QStringLiteral("plugin"),
+                                       QStringLiteral("qwindowgeometry"),
+                                       QStringLiteral("qwindowicon"),
+                                       QStringLiteral("qwindowtitle"),
+                                       QStringLiteral("session"),
+                                       QStringLiteral("display"),
+                                       QStringLiteral("geometry"),
+                                       QStringLiteral("title"),
+                                       QStringLiteral("icon"),
+                                       QStringLiteral("name"),
+                                       QStringLiteral("style"),
+                                       QStringLiteral("stylesheet"),
+                                       QStringLiteral("qmljsdebugger"),
+                                       QStringLiteral("visual")};
+    static const QStringList flags{QStringLiteral("reverse"),     QStringLiteral("widgetcount"),
+                                   QStringLiteral("testability"), QStringLiteral("nograb"),
+                                   QStringLiteral("dograb"),      QStringLiteral("sync")};
+    QStringList kept;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        QString name = argument;
+        if (i == 0 || !name.startsWith(QLatin1Char('-')) || name == QLatin1String("--")) {
+            kept << argument;
+            continue;
+        }
+        name.remove(0, name.startsWith(QLatin1String("--")) ? 2 : 1);
+        const qsizetype equals = name.indexOf(QLatin1Char('='));
+        const QString bare = equals < 0 ? name : name.left(equals);
+        if (withValue.contains(bare)) {
+            if (equals < 0)
+                ++i; // its value follows
+            continue;
+        }
+        if (equals < 0 && flags.contains(bare))
+            continue;
+        kept << argument;
+    }
+    return kept;
+}
+
 bool RunsWithoutWindows(int argc, char* argv[])
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    return ParseCommandLine(arguments).mode != CommandLine::Mode::Windows;
+    return ParseCommandLine(WithoutQtOptions(arguments)).mode != CommandLine::Mode::Windows;
 }

@@ -74,6 +74,10 @@ FolderContents ReadSavedAssessments(const QStringList& files, QTextStream& error
             ++contents.skipped;
             continue;
         }
+        if (!saved.differences.isEmpty())
+            errorLine(errors, file) << "the saved scores differ from its options ("
+                                    << saved.differences.join(QStringLiteral("; "))
+                                    << "); the scores its options give are used.\n";
         contents.read.append(FolderAssessment{QFileInfo(file).absoluteFilePath(), saved.record});
     }
     return contents;

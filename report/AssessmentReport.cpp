@@ -4,12 +4,15 @@
 #include "MeasurementOverlay.h"
 #include "ModelText.h"
 #include "OptionCatalogue.h"
+#include "PictureLibrary.h"
 #include "PlanPage.h"
 #include "ReductionMeasures.h"
 #include "ReportArt.h"
 #include "ReportStyle.h"
+#include "ScoreSheetLayout.h"
 
 #include <QDir>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
@@ -256,9 +259,16 @@ void scoreSheet(PageFlow& flow, const ScoreSheetPlaces& sheet)
         painter.setPen(value.grand ? QColor(0xb0, 0x00, 0x00) : Qt::black);
         ReportStyle::drawFittedText(painter, box, value.text, valueFont, 4, Qt::AlignCenter);
     }
-    // A pixel of the window is 15 of the sheet's twips.
+    // Each edge as wide as the drawing's own edges appear here (a line of the window's layout
+    // can be wider, which at print resolution showed as a bar over the headers).
+    const QSizeF design = PictureLibrary::designSize(sheet.art);
     for (const ScoreSheetPlaces::Edge& edge : sheet.edges) {
-        painter.setPen(QPen(Qt::black, edge.width * 15 * scale));
+        if (design.isEmpty())
+            break;
+        const bool horizontal = edge.line.p1().y() == edge.line.p2().y();
+        painter.setPen(
+            QPen(Qt::black, ScoreSheetLayout::DrawnEdgeWidth *
+                                (horizontal ? target.height() / design.height() : target.width() / design.width())));
         painter.drawLine(QLineF(map(edge.line.p1()), map(edge.line.p2())));
     }
     painter.restore();
@@ -374,7 +384,11 @@ void traces(PageFlow& flow, const AssessmentRecord& record)
     bold.setBold(true);
     QFont text = font(TextRole::Small);
     text.setPointSizeF(9);
-    const qreal labelWidth = flow.mm(48);
+    // The label column as wide as its widest label, so that none wraps or shrinks.
+    qreal labelWidth = flow.mm(48);
+    const QFontMetricsF labelMetrics(bold, painter.device());
+    for (const auto& [label, sentence] : lines)
+        labelWidth = qMax(labelWidth, labelMetrics.horizontalAdvance(QString::fromLatin1(label)) + flow.mm(3));
     for (const auto& [label, sentence] : lines) {
         const QString value = modelText(sentence);
         const qreal width = flow.area().width() - labelWidth;
@@ -644,7 +658,8 @@ ReportOutcome WriteReport(const ReportContent& content, const QString& path)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return {false, QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString())};
+        return {false, QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()),
+                QStringLiteral("cannot be written: %1").arg(file.errorString())};
     {
         QPdfWriter writer(&file);
         ReportStyle::setUpWriter(
@@ -652,12 +667,14 @@ ReportOutcome WriteReport(const ReportContent& content, const QString& path)
         QPainter painter;
         if (!painter.begin(&writer)) {
             file.cancelWriting();
-            return {false, QStringLiteral("Cannot draw the report for %1").arg(QDir::toNativeSeparators(path))};
+            return {false, QStringLiteral("Cannot draw the report for %1").arg(QDir::toNativeSeparators(path)),
+                    QStringLiteral("the report cannot be drawn")};
         }
         paintReport(writer, painter, content);
         painter.end();
     }
     if (!file.commit())
-        return {false, QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString())};
-    return {true, QString()};
+        return {false, QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()),
+                QStringLiteral("cannot be written: %1").arg(file.errorString())};
+    return {true, QString(), QString()};
 }
