@@ -36,7 +36,7 @@ ReportContent reportContentOf(const AssessmentRecord& record, const ReportSource
     // Measurements of a picture that has since been replaced are not this picture's; they
     // are listed without the picture when it can no longer be read.
     if (!sources.workplacePictureFile.isEmpty() &&
-        sources.angleMeasurements.pictureFile() == sources.workplacePictureFile.toStdString())
+        sources.angleMeasurements.pictureFile == sources.workplacePictureFile.toStdString())
         content.measured = MeasuredAngles{sources.angleMeasurements,
                                           content.workplacePicture.isNull() ? QSize() : loader.naturalSize()};
     for (const QString& file : sources.extraPictureFiles) {

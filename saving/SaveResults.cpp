@@ -3,6 +3,7 @@
 
 #include "DurableFiles.h"
 #include "InterruptedSaves.h"
+#include "OutputFiles.h"
 #include "PairReplacement.h"
 #include "ResultDatabase.h"
 #include "ResultTextFile.h"
@@ -92,7 +93,7 @@ SaveOutcome SaveResults(const SaveTable& table, const QString& folder, const QSt
 }
 
 SaveOutcome SaveResultsWithSteps(const SaveTable& table, const QString& folder, const QString& stem,
-                                 DurableFiles::SaveSteps& steps)
+                                 DurableFiles::SaveSteps& steps, const ResultFileWriter& evidence)
 {
     using DurableFiles::Step;
     // Nothing is touched before the name, the folder and both targets are known to be usable.
@@ -102,7 +103,10 @@ SaveOutcome SaveResultsWithSteps(const SaveTable& table, const QString& folder, 
         return failed(why);
     const QString textPath = resultTextPath(folder, stem);
     const QString databasePath = resultDatabasePath(folder, stem);
-    for (const QString& target : {textPath, databasePath}) {
+    QStringList targets{textPath, databasePath};
+    if (evidence)
+        targets << OutputFiles::evidencePath(textPath);
+    for (const QString& target : targets) {
         if (const QString why = targetProblem(target); !why.isEmpty())
             return failed(why);
     }
@@ -112,8 +116,7 @@ SaveOutcome SaveResultsWithSteps(const SaveTable& table, const QString& folder, 
     RecoverInterruptedSaves(folder);
 
     PairReplacement pair;
-    QString error =
-        pair.begin(folder, {textPath, databasePath}, {QStringLiteral(".txt"), QStringLiteral(".mdb")}, steps);
+    QString error = pair.begin(folder, targets, steps);
     if (error.isEmpty())
         error = steps.reached(Step::IntentWritten);
     if (!error.isEmpty())
@@ -144,6 +147,15 @@ SaveOutcome SaveResultsWithSteps(const SaveTable& table, const QString& folder, 
     error = DurableFiles::syncFile(pair.temporary(0));
     if (!error.isEmpty())
         return failed(QStringLiteral("Could not write the text file \"%1\": %2").arg(textPath, error));
+    if (evidence) {
+        error = DurableFiles::writeNewFileAs(pair.temporary(2), {}, false);
+        if (error.isEmpty())
+            error = evidence(pair.temporary(2));
+        if (error.isEmpty())
+            error = DurableFiles::syncFile(pair.temporary(2));
+        if (!error.isEmpty())
+            return failed(QStringLiteral("Could not write the evidence file \"%1\": %2").arg(targets[2], error));
+    }
     error = steps.reached(Step::DatabaseSynced);
     if (!error.isEmpty())
         return failed(QStringLiteral("Could not write the database file \"%1\": %2").arg(databasePath, error));

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <functional>
+
 struct SaveOutcome
 {
     bool ok = false;
@@ -22,9 +24,15 @@ struct SaveOutcome
 // A save killed at any moment is repaired by the next save into that folder (or by
 // RecoverInterruptedSaves), which every save runs first.
 SaveOutcome SaveResults(const SaveTable& table, const QString& folder, const QString& stem);
+// Writes a third result file, given the path of its new file (created empty, hidden); returns
+// an empty text or what went wrong.
+using ResultFileWriter = std::function<QString(const QString& newFile)>;
+
 // The same, with the file system's steps passed through `steps` (see DurableFiles::SaveSteps).
+// With `evidence`, the evidence file (OutputFiles::evidencePath of the text file) is written by
+// it and replaced together with the other two.
 SaveOutcome SaveResultsWithSteps(const SaveTable& table, const QString& folder, const QString& stem,
-                                 DurableFiles::SaveSteps& steps);
+                                 DurableFiles::SaveSteps& steps, const ResultFileWriter& evidence = {});
 
 // True when a plain file of exactly that name exists (a link to one counts; folders do
 // not). A name beginning with a dot is an ordinary name and counts like any other.
