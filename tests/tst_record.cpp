@@ -117,6 +117,8 @@ private slots:
         QTest::newRow("a line missing") << good.left(lineStart(good, 184)) << "line 184:";
         QTest::newRow("truncated mid-file") << good.left(lineStart(good, 60) + 3) << "line 60:";
         QTest::newRow("label changed") << replaceLine(good, 5, "\"Upper Left Arm Scores\"") << "line 5:";
+        QTest::newRow("last option label changed")
+            << replaceLine(good, 173, "\"Force Lower - Option 5\"") << "line 173:";
         QTest::newRow("score not a number") << replaceLine(good, 6, "\"1\"") << "line 6:";
         QTest::newRow("option neither True nor False") << replaceLine(good, 44, "\"Yes\"") << "line 44:";
         QTest::newRow("unknown action level") << replaceLine(good, 2, "\"Action Level 5\"") << "line 2:";
