@@ -3,31 +3,49 @@
 
 #include "ErrorLine.h"
 #include "InterruptedSaves.h"
+#include "OutputFiles.h"
 #include "RegisterCsv.h"
 #include "SavedAssessment.h"
 
 #include <QDir>
-#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QSet>
 #include <QTextStream>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <dirent.h>
 
 namespace {
 
-// Every *.txt under `folder`, sorted, so the register lists them in the same order every time.
-// Hidden files (a save's temporary files) and links to folders are not followed.
-QStringList candidateFiles(const QString& folder)
+// What a walk of the register's tree finds: every *.txt (sorted, so the register lists them in
+// the same order every time), every folder walked, and the folders that could not be read.
+// Hidden files and folders (a save's temporary files) and links to folders are not followed.
+struct Tree
 {
     QStringList files;
-    QDirIterator walk(folder, {QStringLiteral("*.txt")}, QDir::Files, QDirIterator::Subdirectories);
-    while (walk.hasNext())
-        files << QDir::cleanPath(walk.next());
-    std::sort(files.begin(), files.end());
-    return files;
+    QStringList folders;
+    QStringList unreadable; // with why
+};
+
+void walk(const QString& folder, Tree& tree)
+{
+    DIR* listing = ::opendir(QFile::encodeName(folder).constData());
+    if (!listing) {
+        tree.unreadable << folder + QStringLiteral("\n") + qt_error_string(errno);
+        return;
+    }
+    ::closedir(listing);
+    tree.folders << folder;
+    const QFileInfoList entries =
+        QDir(folder).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& entry : entries) {
+        if (entry.isDir() && !entry.isSymLink())
+            walk(QDir::cleanPath(entry.filePath()), tree);
+        else if (!entry.isDir() && entry.fileName().endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
+            tree.files << QDir::cleanPath(entry.filePath());
+    }
 }
 
 // How many assessments of one side fall at each action level; [0] for a grand score with none.
@@ -63,14 +81,24 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
     }
     const QString output =
         command.output.isEmpty() ? QDir(folder).filePath(QStringLiteral("register.csv")) : command.output;
-    const QStringList files = candidateFiles(folder);
-    const QString outputPath = QFileInfo(output).absoluteFilePath();
-    for (const QString& file : files) {
-        if (QFileInfo(file).absoluteFilePath() == outputPath) {
-            errorLine(errors, output) << "is a file the register reads; choose another -o.\n";
-            return 1;
-        }
+    Tree tree;
+    walk(QDir::cleanPath(folder), tree);
+    std::sort(tree.files.begin(), tree.files.end());
+    const QStringList& files = tree.files;
+    if (const QString refused = OutputFiles::refusal(output, files, !command.output.isEmpty()); !refused.isEmpty()) {
+        errorLine(errors, output) << refused << '\n';
+        return 1;
     }
+
+    // Every folder walked is repaired, whether or not it holds a result file yet.
+    for (const QString& walked : tree.folders) {
+        const QString unrepaired = RecoverInterruptedSaves(walked);
+        if (!unrepaired.isEmpty())
+            errorLine(errors, walked) << "an interrupted save could not be repaired: " << unrepaired << '\n';
+    }
+    for (const QString& unreadable : tree.unreadable)
+        errorLine(errors, unreadable.section(QLatin1Char('\n'), 0, 0))
+            << "skipped, the folder cannot be read: " << unreadable.section(QLatin1Char('\n'), 1) << '\n';
 
     QByteArray csv = RegisterCsv::header();
     csv.reserve(files.size() * 160);
@@ -78,15 +106,7 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
     int skipped = 0;
     LevelCounts left{};
     LevelCounts right{};
-    QSet<QString> preparedFolders;
     for (const QString& file : files) {
-        const QString fileFolder = QFileInfo(file).path();
-        if (!preparedFolders.contains(fileFolder)) {
-            preparedFolders.insert(fileFolder);
-            const QString unrepaired = RecoverInterruptedSaves(fileFolder);
-            if (!unrepaired.isEmpty())
-                errorLine(errors, fileFolder) << "an interrupted save could not be repaired: " << unrepaired << '\n';
-        }
         const SavedAssessment saved = ReadSavedAssessmentFile(file);
         if (!saved.ok) {
             errorLine(errors, file) << "skipped, " << saved.error << '\n';
@@ -100,17 +120,20 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
     }
 
     if (read == 0) {
-        errorLine(errors, folder) << "no saved assessment in it (" << skipped << " files skipped); nothing written\n";
+        errorLine(errors, folder) << "no saved assessment in it (" << skipped << " files skipped, "
+                                  << tree.unreadable.size() << " folders could not be read); nothing written\n";
         return 1;
     }
-    QSaveFile register_(output);
-    if (!register_.open(QIODevice::WriteOnly) || register_.write(csv) != csv.size() || !register_.commit()) {
-        errorLine(errors, output) << "cannot be written: " << register_.errorString() << '\n';
+    if (const QString error = OutputFiles::writeWhole(output, csv); !error.isEmpty()) {
+        errorLine(errors, output) << "cannot be written: " << error << '\n';
         return 1;
     }
+    const qsizetype folders = tree.unreadable.size();
     errors << "talvo-rula: " << read << (read == 1 ? " assessment" : " assessments") << " read, " << skipped
-           << (skipped == 1 ? " file" : " files") << " skipped; register written to "
-           << QDir::toNativeSeparators(output) << '\n'
+           << (skipped == 1 ? " file" : " files") << " skipped";
+    if (folders > 0)
+        errors << ", " << folders << (folders == 1 ? " folder" : " folders") << " could not be read";
+    errors << "; register written to " << QDir::toNativeSeparators(output) << '\n'
            << levelSummary(QStringLiteral("Right side"), right) << '\n'
            << levelSummary(QStringLiteral("Left side"), left) << '\n';
     return 0;

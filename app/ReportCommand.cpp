@@ -25,7 +25,7 @@ int RunReportCommand(const CommandLine& command, QTextStream& errors)
         errorLine(errors, output) << refused << '\n';
         return 1;
     }
-    const ReportOutcome outcome = WriteReport(reportContentOf(saved.record), output);
+    const ReportOutcome outcome = WriteReport(reportContentOf(saved.record), OutputFiles::writePath(output));
     if (!outcome.ok) {
         errors << "talvo-rula: " << outcome.error << '\n';
         return 1;

@@ -15,7 +15,7 @@ void paintReport(QPdfWriter& writer, QPainter& painter, const ReportContent& con
 {
     QString footer = reportProgramName() + QStringLiteral(" \u00b7 RULA report");
     if (!content.record.stored.name.isEmpty())
-        footer += QStringLiteral(" \u00b7 ") + content.record.stored.name.simplified();
+        footer += QStringLiteral(" \u00b7 ") + content.record.stored.name.left(1000).simplified(); // one line shows
     PageFlow flow(writer, painter, footer);
     ReportNotes notes;
     for (ReportPage page : reportPages())
@@ -31,8 +31,8 @@ ReportOutcome WriteReport(const ReportContent& content, const QString& path)
         return {false, QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString())};
     {
         QPdfWriter writer(&file);
-        ReportStyle::setUpWriter(writer,
-                                 QStringLiteral("RULA report: %1").arg(content.record.stored.name.simplified()));
+        ReportStyle::setUpWriter(
+            writer, QStringLiteral("RULA report: %1").arg(content.record.stored.name.left(1000).simplified()));
         QPainter painter;
         if (!painter.begin(&writer)) {
             file.cancelWriting();

@@ -34,8 +34,8 @@ bool detailRow(PageFlow& flow, qreal width, const QString& label, const QString&
     const qreal labelWidth = flow.mm(34);
     const QFont body = font(TextRole::Body);
     const qreal line = ReportStyle::wrappedHeight(*painter.device(), QStringLiteral("Ag"), body, width);
-    const qreal height =
-        qMin(maxLines * line, ReportStyle::wrappedHeight(*painter.device(), value, body, width - labelWidth));
+    const qreal height = qMin(maxLines * line, ReportStyle::wrappedHeight(*painter.device(), value, body,
+                                                                          width - labelWidth, maxLines * line));
     const qreal rowHeight = qMax(line, height);
     QFont bold = body;
     bold.setBold(true);

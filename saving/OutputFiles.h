@@ -31,7 +31,20 @@ QString typedNameOf(const QString& savedTextPath);
 QString besideInput(const QString& input, const QString& suffix);
 
 // Why `output` may not be written as the result of reading `inputs`, or an empty string when
-// it may. `namedByUser` is true when the user named it (-o, a file dialog).
+// it may. `namedByUser` is true when the user named it (-o, a file dialog). Refused: one of
+// the inputs (compared after resolving links, "." and "..", and as the same file under
+// another name); an existing entry that is not a regular file (a folder, a device, a FIFO);
+// a link, unless the user named it and it points to a regular file of this user's.
 QString refusal(const QString& output, const QStringList& inputs, bool namedByUser);
+
+// Where an output that refusal() allowed is written: the file a link named by the user
+// points to, else `output` itself.
+QString writePath(const QString& output);
+
+// Writes `bytes` as the whole file at writePath(output): into a new hidden file beside it,
+// synced, then renamed over the name, which replaces whatever entry has that name then (a
+// link planted there since the check is replaced, never followed). A file that is replaced
+// keeps its permissions. Returns an empty text or the system's description of the failure.
+QString writeWhole(const QString& output, const QByteArray& bytes);
 
 } // namespace OutputFiles

@@ -35,11 +35,17 @@ constexpr ResultColumn ResultColumns[] = {
     {"Grand Score Right", &rula::ResultScores::GrandScoreRight},
 };
 
-// A text a spreadsheet opens as text, never as a formula to run.
+// A text a spreadsheet opens as text, never as a formula to run. Spreadsheets skip leading
+// blanks (any Unicode space) and read the full-width signs as the ASCII ones.
 QString inert(const QString& text)
 {
-    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
-    return !text.isEmpty() && formulaStarts.contains(text.front()) ? QLatin1Char('\'') + text : text;
+    static const QString formulaStarts = QStringLiteral("=+-@\uFF1D\uFF0B\uFF0D\uFF20");
+    qsizetype first = 0;
+    while (first < text.size() && text.at(first).isSpace())
+        ++first;
+    const bool formula = first < text.size() && formulaStarts.contains(text.at(first));
+    const bool control = !text.isEmpty() && (text.front() == QLatin1Char('\t') || text.front() == QLatin1Char('\r'));
+    return formula || control ? QLatin1Char('\'') + text : text;
 }
 
 QByteArray levelField(const std::optional<rula::ActionLevel>& level)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SavedAssessment.h"
 
+#include "DurableFiles.h"
 #include "ModelText.h"
 #include "ResultTextFile.h"
 
@@ -8,6 +9,11 @@
 #include <QFileInfo>
 
 #include <variant>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -212,15 +218,25 @@ SavedAssessment ReadSavedAssessment(const QByteArray& bytes)
 
 SavedAssessment ReadSavedAssessmentFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return failed(QStringLiteral("cannot be read: %1").arg(file.errorString()));
-    // A saved file is about 7 KB; anything far larger is not one, and is not read whole.
+    // Opened without waiting (a FIFO would wait for a writer) and read only when it is a
+    // regular file; a saved file is about 7 KB, so at most one byte past the limit is read.
+    const int fd = DurableFiles::openRetrying(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return failed(QStringLiteral("cannot be read: %1").arg(qt_error_string(errno)));
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return failed(QStringLiteral("cannot be read: it is not a regular file"));
+    }
+    QFile file;
+    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     constexpr qint64 Limit = 4 * 1024 * 1024;
-    if (file.size() > Limit)
-        return failed(QStringLiteral("the file is %1 bytes long, far more than a saved assessment").arg(file.size()));
-    SavedAssessment saved = ReadSavedAssessment(file.readAll());
+    const QByteArray bytes = file.read(Limit + 1);
+    if (bytes.size() > Limit)
+        return failed(QStringLiteral("the file is %1 bytes long, far more than a saved assessment")
+                          .arg(qMax(qint64(info.st_size), qint64(bytes.size()))));
+    SavedAssessment saved = ReadSavedAssessment(bytes);
     if (saved.ok)
-        saved.record.assessedAt = QFileInfo(file).lastModified();
+        saved.record.assessedAt = QFileInfo(path).lastModified();
     return saved;
 }

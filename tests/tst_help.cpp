@@ -383,9 +383,8 @@ void HelpTest::controlWithoutTopicShowsNothing()
     MainWindow& main = windows->window<MainWindow>();
     main.showWindow();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
-    // The option panel around a picture, the workplace picture box and the window itself
-    // carry no topic.
-    for (const char* name : {"Frame1", "Picture1"}) {
+    // The option panel around a picture and the window itself carry no topic.
+    for (const char* name : {"Frame1"}) {
         QWidget* control = main.findChild<QWidget*>(QString::fromLatin1(name));
         QVERIFY2(control, name);
         QCOMPARE(ContextHelp::topicOf(control), 0);

@@ -46,6 +46,7 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     picture1->setFocusPolicy(Qt::TabFocus);
     picture1->hide();
     picture1->installEventFilter(this);
+    picture1->setToolTip(QStringLiteral("Double-click to measure angles (Ctrl+M)"));
     // ------------------------------------------------------------------------------------------
 
     m_tabs = new TabbedPanel(this, mainlayout::tabCaptions(), mainlayout::TabsPerRow);

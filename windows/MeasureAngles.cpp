@@ -134,6 +134,8 @@ QWidget* MeasureAngles::buildSidePanel()
     auto* partsCaption = new QLabel(QStringLiteral("&Body part:"), panel);
     m_parts = new QListWidget(panel);
     m_parts->setObjectName(QStringLiteral("BodyPart"));
+    // Each entry has three lines: the shading tells one from the next.
+    m_parts->setAlternatingRowColors(true);
     for (int i = 0; i < rula::BodyPartCount; ++i)
         m_parts->addItem(QStringLiteral("\n\n"));
     m_parts->setFixedHeight(m_parts->sizeHintForRow(0) * rula::BodyPartCount + 2 * m_parts->frameWidth() + 2);

@@ -8,6 +8,7 @@
 #include "HelpFiles.h"
 #include "HelpViewer.h"
 #include "ModelText.h"
+#include "OutputFiles.h"
 #include "PaintFitted.h"
 #include "PictureBox.h"
 #include "ProgramFolder.h"
@@ -104,10 +105,19 @@ void RULAAction::writeReport()
     const QString path = ReportDialogs::askSavePath(this, proposed);
     if (path.isEmpty())
         return;
+    const QString folderSaved = m_windows.window<SaveWindow>().saveFolder();
+    const QStringList inputs{m_state.workplacePictureFile, resultTextPath(folderSaved, m_state.SaveFileName),
+                             resultDatabasePath(folderSaved, m_state.SaveFileName)};
+    if (const QString refused = OutputFiles::refusal(path, inputs, true); !refused.isEmpty()) {
+        MessageService::show(QStringLiteral("The report could not be saved.\n\n%1 %2\n\nNothing was changed.")
+                                 .arg(QDir::toNativeSeparators(path), refused),
+                             QStringLiteral("Error"));
+        return;
+    }
     const ReportOutcome outcome =
         WriteReport(reportContentOf(m_state.record, {m_state.workplacePictureFile, m_state.angleMeasurements,
                                                      m_state.extraPictureFiles}),
-                    path);
+                    OutputFiles::writePath(path));
     if (!outcome.ok) {
         MessageService::show(QStringLiteral("The report could not be saved.\n\n%1\n\nNothing was changed: the "
                                             "assessment is still open and no file was written or replaced.")
