@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RegisterCsv.h"
 
+#include "ScoreRowGroup.h"
+
 #include <array>
 
 namespace {
@@ -8,15 +10,6 @@ namespace {
 // The body-part score rows in the order the result files hold them: left arm, right arm,
 // then neck, trunk, legs and the lower body.
 constexpr std::array<int, rula::GroupCount> ScoreRows{2, 3, 4, 5, 6, 7, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
-
-rula::Group groupOfRow(int row)
-{
-    for (const rula::GroupInfo& group : rula::groups()) {
-        if (SaveTable::scoreRow(group.group) == row)
-            return group.group;
-    }
-    return rula::Group::UpperRight; // not reached: every row of ScoreRows holds a score
-}
 
 struct ResultColumn
 {
@@ -86,7 +79,7 @@ QByteArray row(const QString& path, const AssessmentRecord& record)
             field(inert(record.stored.location)) + ',' +
             record.assessedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
     for (int scoreRow : ScoreRows)
-        line += ',' + QByteArray::number(record.assessment.score(groupOfRow(scoreRow)));
+        line += ',' + QByteArray::number(record.assessment.score(scoreRowGroup(scoreRow)));
     for (const ResultColumn& column : ResultColumns)
         line += ',' + QByteArray::number(record.results.*column.score);
     line += ',' + levelField(record.levelLeft) + ',' + levelField(record.levelRight) + "\r\n";
