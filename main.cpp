@@ -55,6 +55,8 @@ int main(int argc, char* argv[])
         return RunCompareCommand(command, errors);
     case CommandLine::Mode::Register:
         return RunRegisterCommand(command, errors);
+    case CommandLine::Mode::Plan:
+        return RunPlanCommand(command, errors);
     case CommandLine::Mode::Windows:
         break;
     }

@@ -16,12 +16,16 @@ Forms:
                                        write a PDF comparing two assessments
   talvo-rula --register FOLDER [-o OUT.csv]
                                        list every saved assessment under FOLDER as CSV
+  talvo-rula --plan SAVED.txt [-o OUT.csv]
+                                       list as CSV every single change that lowers a
+                                       body part's score, and where it leads
 
 Examples:
   talvo-rula "Smith RULA Analysis.txt"
   talvo-rula --report "Smith RULA Analysis.txt"
   talvo-rula --compare "Smith RULA Analysis.txt" "Smith after RULA Analysis.txt" -o change.pdf
-  talvo-rula --register /srv/assessments -o register.csv)";
+  talvo-rula --register /srv/assessments -o register.csv
+  talvo-rula --plan "Smith RULA Analysis.txt")";
 
 CommandLine usageError(const QString& text)
 {
@@ -49,13 +53,17 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption registerOption(QStringLiteral("register"),
                                             QStringLiteral("Write one CSV row per saved assessment under FOLDER."),
                                             QStringLiteral("FOLDER"));
+    const QCommandLineOption plan(QStringLiteral("plan"),
+                                  QStringLiteral("Write the single changes that lower a score of a saved assessment "
+                                                 "as CSV."),
+                                  QStringLiteral("SAVED.txt"));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The file to write instead of the default."),
                                     QStringLiteral("FILE"));
     const QCommandLineOption checkInstallation(
         QStringLiteral("check-installation"),
         QStringLiteral("Start, report where the help files and the media player were found, and end."));
-    parser.addOptions({report, compare, registerOption, output, checkInstallation});
+    parser.addOptions({report, compare, registerOption, plan, output, checkInstallation});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A saved result text file to reopen."),
                                  QStringLiteral("[SAVED.txt]"));
 
@@ -76,10 +84,11 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     }
 
     const QStringList positional = parser.positionalArguments();
-    const int forms = int(parser.isSet(report)) + int(parser.isSet(compare)) + int(parser.isSet(registerOption));
+    const int forms = int(parser.isSet(report)) + int(parser.isSet(compare)) + int(parser.isSet(registerOption)) +
+                      int(parser.isSet(plan));
     if (forms > 1)
-        return usageError(QStringLiteral("--report, --compare and --register cannot be combined."));
-    for (const QCommandLineOption* single : {&report, &compare, &registerOption, &output}) {
+        return usageError(QStringLiteral("--report, --compare, --register and --plan cannot be combined."));
+    for (const QCommandLineOption* single : {&report, &compare, &registerOption, &plan, &output}) {
         if (parser.values(*single).size() > 1)
             return usageError(QStringLiteral("--%1 may be given only once.").arg(single->names().constLast()));
     }
@@ -101,11 +110,16 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         command.inputs = QStringList{parser.value(registerOption)};
         if (positional.size() != 0)
             return usageError(QStringLiteral("--register takes one folder; unexpected \"%1\".").arg(positional[0]));
+    } else if (parser.isSet(plan)) {
+        command.mode = CommandLine::Mode::Plan;
+        command.inputs = QStringList{parser.value(plan)};
+        if (positional.size() != 0)
+            return usageError(QStringLiteral("--plan takes one saved file; unexpected \"%1\".").arg(positional[0]));
     } else {
         if (positional.size() > 1)
             return usageError(QStringLiteral("Only one saved file can be reopened at a time."));
         if (parser.isSet(output))
-            return usageError(QStringLiteral("-o goes with --report, --compare or --register."));
+            return usageError(QStringLiteral("-o goes with --report, --compare, --register or --plan."));
         command.inputs = positional;
     }
     for (const QString& input : command.inputs) {

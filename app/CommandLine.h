@@ -13,6 +13,7 @@ struct CommandLine
         Report,    // --report SAVED.txt [-o out.pdf]
         Compare,   // --compare BEFORE.txt AFTER.txt [-o out.pdf]
         Register,  // --register FOLDER [-o register.csv]
+        Plan,      // --plan SAVED.txt [-o plan.csv]
         Help,      // --help: `message` is the text to print
         Version,   // --version: `message` is the text to print
         UsageError // `message` is the one-line error

@@ -35,6 +35,13 @@ void reductionMeasures(PageFlow& flow, const ReportContent& content)
                                       "highest: %1.")
                            .arg(names),
                        font(TextRole::Body));
+    measureParagraphs(flow, paragraphs);
+}
+
+} // namespace
+
+void measureParagraphs(PageFlow& flow, const std::vector<MeasureParagraph>& paragraphs)
+{
     QFont bold = font(TextRole::Body);
     bold.setBold(true);
     QFont item = font(TextRole::Body);
@@ -57,6 +64,8 @@ void reductionMeasures(PageFlow& flow, const ReportContent& content)
         }
     }
 }
+
+namespace {
 
 void extraPictures(PageFlow& flow, const ReportContent& content)
 {

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+struct MeasureParagraph;
+
 // What one page of the report tells a later one.
 struct ReportNotes
 {
@@ -21,9 +23,13 @@ using ReportPage = void (*)(PageFlow& flow, const ReportContent& content, Report
 // of its own and one line in that list.
 const std::vector<ReportPage>& reportPages();
 
+// Paragraphs of the reduction measures guide as the report prints them.
+void measureParagraphs(PageFlow& flow, const std::vector<MeasureParagraph>& paragraphs);
+
 // The pages, one unit each.
 void summaryPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);
 void detailPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);
 void measuredAnglesPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);
+void plannedChangesPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);
 void closingPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);
 void employeeTextsPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);

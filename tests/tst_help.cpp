@@ -110,7 +110,8 @@ const std::vector<HelpWindow>& helpWindows()
           {"Command2", 85},
           {"Command1", 147},
           {"Command7", 191},
-          {"Command8", 193}}},
+          {"Command8", 193},
+          {"PlanChangeButton", 240}}},
     };
     return list;
 }

@@ -11,6 +11,7 @@
 #include "OutputFiles.h"
 #include "PaintFitted.h"
 #include "PictureBox.h"
+#include "PlanChange.h"
 #include "ProgramFolder.h"
 #include "ProgramState.h"
 #include "ReportDialogs.h"
@@ -46,6 +47,8 @@ const std::vector<ControlRow>& controlTable()
         {K::Button, "Command3", 12120, 9720, 2055, 855, "&Exit", Comic(12), 3, 19},
         // Added in the free lower-left corner, last in the keyboard order.
         {K::Button, "Command8", 3000, 9720, 2055, 855, "Re&port...", Comic(12), 4, 193},
+        // Added left of it, last in the keyboard order. "&Plan" would share Alt+P with "Re&port".
+        {K::Button, "PlanChangeButton", 720, 9720, 2055, 855, "Plan a &Change...", Comic(12), 5, 240, WordWrap},
     };
     return rows;
 }
@@ -66,6 +69,8 @@ RULAAction::RULAAction(ProgramState& state, WindowSet& windows) : AppWindow(stat
     connect(control<QPushButton>(this, "Command2"), &QPushButton::clicked, this, &RULAAction::back);
     connect(control<QPushButton>(this, "Command3"), &QPushButton::clicked, this, [] { ProgramEnd::end(); });
     connect(control<QPushButton>(this, "Command8"), &QPushButton::clicked, this, &RULAAction::writeReport);
+    connect(control<QPushButton>(this, "PlanChangeButton"), &QPushButton::clicked, this,
+            [this] { m_windows.window<PlanChange>().showWindow(); });
     control<QPushButton>(this, "Command1")->setFocus();
 }
 
@@ -114,10 +119,10 @@ void RULAAction::writeReport()
                              QStringLiteral("Error"));
         return;
     }
-    const ReportOutcome outcome =
-        WriteReport(reportContentOf(m_state.record, {m_state.workplacePictureFile, m_state.angleMeasurements,
-                                                     m_state.extraPictureFiles}),
-                    OutputFiles::writePath(path));
+    const ReportOutcome outcome = WriteReport(
+        reportContentOf(m_state.record, {m_state.workplacePictureFile, m_state.angleMeasurements,
+                                         m_state.extraPictureFiles, m_state.plannedChanges, m_state.plannedOn}),
+        OutputFiles::writePath(path));
     if (!outcome.ok) {
         MessageService::show(QStringLiteral("The report could not be saved.\n\n%1\n\nNothing was changed: the "
                                             "assessment is still open and no file was written or replaced.")
