@@ -4,6 +4,7 @@
 #include "DurableFiles.h"
 #include "ModelText.h"
 #include "ResultTextFile.h"
+#include "ScoreRowGroup.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -133,16 +134,6 @@ QString replaySelections(const Reader& reader, rula::AssessmentState& state)
     return {};
 }
 
-// The group whose body-part score a row holds (rows 2-7 and 10-20).
-int groupOfScoreRow(int row)
-{
-    for (const rula::GroupInfo& group : rula::groups()) {
-        if (SaveTable::scoreRow(group.group) == row)
-            return static_cast<int>(group.group);
-    }
-    return 0;
-}
-
 QString difference(const QString& what, int saved, int computed)
 {
     return QStringLiteral("%1: saved %2, the options give %3").arg(what).arg(saved).arg(computed);
@@ -220,7 +211,7 @@ SavedAssessment ReadSavedAssessment(const QByteArray& bytes)
         else if (row == SaveTable::GrandScoreRight)
             error = reader.number(row, saved.savedGrandScoreRight);
         else
-            error = reader.number(row, saved.savedScores[static_cast<std::size_t>(groupOfScoreRow(row))]);
+            error = reader.number(row, saved.savedScores[static_cast<std::size_t>(scoreRowGroup(row))]);
         if (!error.isEmpty())
             return failed(error);
     }

@@ -123,6 +123,8 @@ private slots:
         QTest::newRow("notes") << QByteArray("Ask about the new chairs\r\n")
                                << "line 1: not a saved assessment: its first line is not a result";
         QTest::newRow("label changed") << replaceLine(good, 5, "\"Upper Left Arm Scores\"") << "line 5:";
+        QTest::newRow("last option label changed")
+            << replaceLine(good, 173, "\"Force Lower - Option 5\"") << "line 173:";
         QTest::newRow("score not a number") << replaceLine(good, 6, "\"1\"") << "line 6:";
         QTest::newRow("option neither True nor False") << replaceLine(good, 44, "\"Yes\"") << "line 44:";
         QTest::newRow("unknown action level") << replaceLine(good, 2, "\"Action Level 5\"") << "line 2:";
