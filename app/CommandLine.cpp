@@ -3,6 +3,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace {
 
@@ -16,6 +17,9 @@ Forms:
                                        write a PDF comparing two assessments
   talvo-rula --register FOLDER [-o OUT.csv]
                                        list every saved assessment under FOLDER as CSV
+  talvo-rula --agreement FOLDER_A FOLDER_B [-o OUT.pdf|OUT.csv]
+                                       how alike two assessors scored the same postures
+                                       (default Agreement.pdf in the current folder)
   talvo-rula --plan SAVED.txt [-o OUT.csv]
                                        list as CSV every single change that lowers a
                                        body part's score, and where it leads
@@ -25,6 +29,7 @@ Examples:
   talvo-rula --report "Smith RULA Analysis.txt"
   talvo-rula --compare "Smith RULA Analysis.txt" "Smith after RULA Analysis.txt" -o change.pdf
   talvo-rula --register /srv/assessments -o register.csv
+  talvo-rula --agreement trainee1 trainee2 -o agreement.csv
   talvo-rula --plan "Smith RULA Analysis.txt")";
 
 CommandLine usageError(const QString& text)
@@ -53,6 +58,10 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption registerOption(QStringLiteral("register"),
                                             QStringLiteral("Write one CSV row per saved assessment under FOLDER."),
                                             QStringLiteral("FOLDER"));
+    const QCommandLineOption agreement(
+        QStringLiteral("agreement"),
+        QStringLiteral("Measure how alike the assessments under FOLDER_A and FOLDER_B (given after it) are."),
+        QStringLiteral("FOLDER_A"));
     const QCommandLineOption plan(QStringLiteral("plan"),
                                   QStringLiteral("Write the single changes that lower a score of a saved assessment "
                                                  "as CSV."),
@@ -63,7 +72,7 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption checkInstallation(
         QStringLiteral("check-installation"),
         QStringLiteral("Start, report where the help files and the media player were found, and end."));
-    parser.addOptions({report, compare, registerOption, plan, output, checkInstallation});
+    parser.addOptions({report, compare, registerOption, agreement, plan, output, checkInstallation});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A saved result text file to reopen."),
                                  QStringLiteral("[SAVED.txt]"));
 
@@ -85,10 +94,11 @@ CommandLine ParseCommandLine(const QStringList& arguments)
 
     const QStringList positional = parser.positionalArguments();
     const int forms = int(parser.isSet(report)) + int(parser.isSet(compare)) + int(parser.isSet(registerOption)) +
-                      int(parser.isSet(plan));
+                      int(parser.isSet(agreement)) + int(parser.isSet(plan));
     if (forms > 1)
-        return usageError(QStringLiteral("--report, --compare, --register and --plan cannot be combined."));
-    for (const QCommandLineOption* single : {&report, &compare, &registerOption, &plan, &output}) {
+        return usageError(
+            QStringLiteral("--report, --compare, --register, --agreement and --plan cannot be combined."));
+    for (const QCommandLineOption* single : {&report, &compare, &registerOption, &agreement, &plan, &output}) {
         if (parser.values(*single).size() > 1)
             return usageError(QStringLiteral("--%1 may be given only once.").arg(single->names().constLast()));
     }
@@ -110,6 +120,15 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         command.inputs = QStringList{parser.value(registerOption)};
         if (positional.size() != 0)
             return usageError(QStringLiteral("--register takes one folder; unexpected \"%1\".").arg(positional[0]));
+    } else if (parser.isSet(agreement)) {
+        command.mode = CommandLine::Mode::Agreement;
+        if (positional.size() != 1)
+            return usageError(QStringLiteral("--agreement takes two folders: --agreement FOLDER_A FOLDER_B."));
+        command.inputs = QStringList{parser.value(agreement), positional[0]};
+        const QString ending = QFileInfo(command.output).suffix().toLower();
+        if (parser.isSet(output) && ending != QLatin1String("csv") && ending != QLatin1String("pdf"))
+            return usageError(
+                QStringLiteral("--agreement writes OUT.csv or OUT.pdf; \"%1\" ends in neither.").arg(command.output));
     } else if (parser.isSet(plan)) {
         command.mode = CommandLine::Mode::Plan;
         command.inputs = QStringList{parser.value(plan)};
@@ -119,7 +138,7 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         if (positional.size() > 1)
             return usageError(QStringLiteral("Only one saved file can be reopened at a time."));
         if (parser.isSet(output))
-            return usageError(QStringLiteral("-o goes with --report, --compare, --register or --plan."));
+            return usageError(QStringLiteral("-o goes with --report, --compare, --register, --agreement or --plan."));
         command.inputs = positional;
     }
     for (const QString& input : command.inputs) {
@@ -129,10 +148,58 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     return command;
 }
 
+QStringList WithoutQtOptions(const QStringList& arguments)
+{
+    // The options QGuiApplication and QApplication take out of the arguments (see
+    // `--help-all`), each with one or two dashes; those in the first list take a value,
+    // given after it or after "=".
+    static const QStringList withValue{QStringLiteral("platform"),
+                                       QStringLiteral("platformpluginpath"),
+                                       QStringLiteral("platformtheme"),
+                                       QStringLiteral("plugin"),
+                                       QStringLiteral("qwindowgeometry"),
+                                       QStringLiteral("qwindowicon"),
+                                       QStringLiteral("qwindowtitle"),
+                                       QStringLiteral("session"),
+                                       QStringLiteral("display"),
+                                       QStringLiteral("geometry"),
+                                       QStringLiteral("title"),
+                                       QStringLiteral("icon"),
+                                       QStringLiteral("name"),
+                                       QStringLiteral("style"),
+                                       QStringLiteral("stylesheet"),
+                                       QStringLiteral("qmljsdebugger"),
+                                       QStringLiteral("visual")};
+    static const QStringList flags{QStringLiteral("reverse"),     QStringLiteral("widgetcount"),
+                                   QStringLiteral("testability"), QStringLiteral("nograb"),
+                                   QStringLiteral("dograb"),      QStringLiteral("sync")};
+    QStringList kept;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        QString name = argument;
+        if (i == 0 || !name.startsWith(QLatin1Char('-')) || name == QLatin1String("--")) {
+            kept << argument;
+            continue;
+        }
+        name.remove(0, name.startsWith(QLatin1String("--")) ? 2 : 1);
+        const qsizetype equals = name.indexOf(QLatin1Char('='));
+        const QString bare = equals < 0 ? name : name.left(equals);
+        if (withValue.contains(bare)) {
+            if (equals < 0)
+                ++i; // its value follows
+            continue;
+        }
+        if (equals < 0 && flags.contains(bare))
+            continue;
+        kept << argument;
+    }
+    return kept;
+}
+
 bool RunsWithoutWindows(int argc, char* argv[])
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    return ParseCommandLine(arguments).mode != CommandLine::Mode::Windows;
+    return ParseCommandLine(WithoutQtOptions(arguments)).mode != CommandLine::Mode::Windows;
 }

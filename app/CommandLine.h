@@ -13,6 +13,7 @@ struct CommandLine
         Report,    // --report SAVED.txt [-o out.pdf]
         Compare,   // --compare BEFORE.txt AFTER.txt [-o out.pdf]
         Register,  // --register FOLDER [-o register.csv]
+        Agreement, // --agreement FOLDER_A FOLDER_B [-o Agreement.pdf|.csv]
         Plan,      // --plan SAVED.txt [-o plan.csv]
         Help,      // --help: `message` is the text to print
         Version,   // --version: `message` is the text to print
@@ -32,6 +33,10 @@ struct CommandLine
 // them). Never exits and never prints: the caller prints `message` and chooses the status.
 CommandLine ParseCommandLine(const QStringList& arguments);
 
-// True when the arguments ask for a form that writes files or prints and opens no window, so
-// the program can run without a display.
+// The arguments without the options Qt itself takes (-style Fusion, -style=Fusion, -reverse,
+// -platform offscreen ...), as QApplication leaves them; for a decision made before it exists.
+QStringList WithoutQtOptions(const QStringList& arguments);
+
+// True when the arguments (Qt's own options included) ask for a form that writes files or prints and opens no window,
+// so the program can run without a display.
 bool RunsWithoutWindows(int argc, char* argv[]);

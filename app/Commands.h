@@ -11,6 +11,7 @@ class WindowSet;
 int RunReportCommand(const CommandLine& command, QTextStream& errors);
 int RunCompareCommand(const CommandLine& command, QTextStream& errors);
 int RunRegisterCommand(const CommandLine& command, QTextStream& errors);
+int RunAgreementCommand(const CommandLine& command, QTextStream& errors);
 int RunPlanCommand(const CommandLine& command, QTextStream& errors);
 
 // Restores the saved assessment at `path` into the windows before the caution window shows;

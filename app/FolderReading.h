@@ -1,10 +1,48 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-class QString;
+#include "AssessmentRecord.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
 class QTextStream;
 
 // Before a saved file is read by a command-line form: completes or undoes any interrupted
 // save in its folder, so no half-replaced pair is read; what could not be repaired goes to
 // `errors` as one line naming the file.
 void RepairFolderOf(const QString& file, QTextStream& errors);
+
+// What a walk of a folder tree finds: every *.txt (sorted, so the forms that read a folder list
+// them in the same order every time), every folder walked, and the folders that could not be
+// read. Hidden files and folders (a save's temporary files) and links to folders are not followed.
+struct SavedFileTree
+{
+    QStringList files;
+    QStringList folders;
+    QStringList unreadable; // with why
+};
+
+SavedFileTree WalkSavedFiles(const QString& folder);
+
+// Repairs interrupted saves in every folder of `tree`, whether or not it holds a result file
+// yet, and names on `errors` what could not be repaired and each folder that could not be read.
+void PrepareTree(const SavedFileTree& tree, QTextStream& errors);
+
+// A saved assessment read from a folder, and its file's absolute path.
+struct FolderAssessment
+{
+    QString path;
+    AssessmentRecord record;
+};
+
+struct FolderContents
+{
+    QList<FolderAssessment> read; // in the order of `files`
+    int skipped = 0;
+};
+
+// Reads `files` (of a tree PrepareTree has prepared) as the register does: a file that is not a
+// saved assessment is named on `errors` as "skipped, why" and counted.
+FolderContents ReadSavedAssessments(const QStringList& files, QTextStream& errors);

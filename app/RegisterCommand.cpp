@@ -3,51 +3,17 @@
 
 #include "ErrorLine.h"
 #include "Evidence.h"
-#include "InterruptedSaves.h"
+#include "FolderReading.h"
 #include "OutputFiles.h"
 #include "RegisterCsv.h"
-#include "SavedAssessment.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 
-#include <algorithm>
 #include <array>
-#include <cerrno>
-#include <dirent.h>
 
 namespace {
-
-// What a walk of the register's tree finds: every *.txt (sorted, so the register lists them in
-// the same order every time), every folder walked, and the folders that could not be read.
-// Hidden files and folders (a save's temporary files) and links to folders are not followed.
-struct Tree
-{
-    QStringList files;
-    QStringList folders;
-    QStringList unreadable; // with why
-};
-
-void walk(const QString& folder, Tree& tree)
-{
-    DIR* listing = ::opendir(QFile::encodeName(folder).constData());
-    if (!listing) {
-        tree.unreadable << folder + QStringLiteral("\n") + qt_error_string(errno);
-        return;
-    }
-    ::closedir(listing);
-    tree.folders << folder;
-    const QFileInfoList entries =
-        QDir(folder).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QFileInfo& entry : entries) {
-        if (entry.isDir() && !entry.isSymLink())
-            walk(QDir::cleanPath(entry.filePath()), tree);
-        else if (!entry.isDir() && entry.fileName().endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
-            tree.files << QDir::cleanPath(entry.filePath());
-    }
-}
 
 // How many assessments of one side fall at each action level; [0] for a grand score with none.
 using LevelCounts = std::array<int, 5>;
@@ -82,46 +48,29 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
     }
     const QString output =
         command.output.isEmpty() ? QDir(folder).filePath(QStringLiteral("register.csv")) : command.output;
-    Tree tree;
-    walk(QDir::cleanPath(folder), tree);
-    std::sort(tree.files.begin(), tree.files.end());
+    const SavedFileTree tree = WalkSavedFiles(folder);
     const QStringList& files = tree.files;
     if (const QString refused = OutputFiles::refusal(output, files, !command.output.isEmpty()); !refused.isEmpty()) {
         errorLine(errors, output) << refused << '\n';
         return 1;
     }
 
-    // Every folder walked is repaired, whether or not it holds a result file yet.
-    for (const QString& walked : tree.folders) {
-        const QString unrepaired = RecoverInterruptedSaves(walked);
-        if (!unrepaired.isEmpty())
-            errorLine(errors, walked) << "an interrupted save could not be repaired: " << unrepaired << '\n';
-    }
-    for (const QString& unreadable : tree.unreadable)
-        errorLine(errors, unreadable.section(QLatin1Char('\n'), 0, 0))
-            << "skipped, the folder cannot be read: " << unreadable.section(QLatin1Char('\n'), 1) << '\n';
+    PrepareTree(tree, errors);
 
     QByteArray csv = RegisterCsv::header();
     csv.reserve(files.size() * 160);
-    int read = 0;
-    int skipped = 0;
+    const FolderContents contents = ReadSavedAssessments(files, errors);
+    const int read = int(contents.read.size());
+    const int skipped = contents.skipped;
     LevelCounts left{};
     LevelCounts right{};
-    for (const QString& file : files) {
-        const SavedAssessment saved = ReadSavedAssessmentFile(file);
-        if (!saved.ok) {
-            errorLine(errors, file) << "skipped, " << saved.error << '\n';
-            ++skipped;
-            continue;
-        }
-        const EvidenceOfFile evidence = evidenceOfTextFile(file);
+    for (const FolderAssessment& saved : contents.read) {
+        const EvidenceOfFile evidence = evidenceOfTextFile(saved.path);
         if (evidence.present && !evidence.ok)
             errorLine(errors, evidence.path) << evidence.error << '\n';
-        csv += RegisterCsv::row(QFileInfo(file).absoluteFilePath(), saved.record,
-                                evidence.ok ? &evidence.evidence : nullptr);
+        csv += RegisterCsv::row(saved.path, saved.record, evidence.ok ? &evidence.evidence : nullptr);
         count(left, saved.record.levelLeft);
         count(right, saved.record.levelRight);
-        ++read;
     }
 
     if (read == 0) {

@@ -43,7 +43,7 @@ int RunReportCommand(const CommandLine& command, QTextStream& errors)
     }
     const ReportOutcome outcome = WriteReport(reportContentOf(record, sources), OutputFiles::writePath(output));
     if (!outcome.ok) {
-        errors << "talvo-rula: " << outcome.error << '\n';
+        errorLine(errors, output) << outcome.reason << '\n';
         return 1;
     }
     return 0;

@@ -8,7 +8,8 @@
 struct ReportOutcome
 {
     bool ok = false;
-    QString error; // what failed, with the system's own description
+    QString error;  // what failed, with the system's own description
+    QString reason; // the same without the file's name: "cannot be written: ..."
 };
 
 // Writes the report as a PDF to `path`: the whole file or, on any failure, nothing (an

@@ -73,6 +73,32 @@ QString besideInput(const QString& input, const QString& suffix)
     return stem + suffix;
 }
 
+QString fittedFileName(const QString& name, const QString& suffix)
+{
+    const qsizetype room = MaxNameBytes - suffix.toUtf8().size();
+    QString kept = name;
+    while (!kept.isEmpty() && kept.toUtf8().size() > room) {
+        // Never split a surrogate pair.
+        kept.chop(kept.size() >= 2 && kept.at(kept.size() - 1).isLowSurrogate() ? 2 : 1);
+    }
+    if (kept.size() < name.size()) {
+        while (!kept.isEmpty() && (kept.back().isSpace() || kept.back() == QLatin1Char('.')))
+            kept.chop(1);
+    }
+    return kept + suffix;
+}
+
+QString nameLengthRefusal(const QString& path)
+{
+    const qsizetype bytes = QFileInfo(path).fileName().toUtf8().size();
+    if (bytes <= MaxNameBytes)
+        return QString();
+    return QStringLiteral("the file name is too long: it takes %1 bytes, and file names may take at most %2. "
+                          "Choose a shorter name.")
+        .arg(bytes)
+        .arg(MaxNameBytes);
+}
+
 QString refusal(const QString& output, const QStringList& inputs, bool namedByUser)
 {
     const QByteArray name = QFile::encodeName(output);

@@ -30,6 +30,18 @@ QString typedNameOf(const QString& savedTextPath);
 // " Report.pdf" gives "Smith RULA Analysis Report.pdf").
 QString besideInput(const QString& input, const QString& suffix);
 
+// The longest file name (in bytes of its UTF-8 form) the file systems in use accept.
+constexpr int MaxNameBytes = 255;
+
+// `name` followed by `suffix` as one file name, `name` shortened (at whole characters, with
+// trailing blanks and dots taken off) so that the whole stays within MaxNameBytes:
+// "<300 characters> RULA Report.pdf" keeps its suffix and as much of the name as fits.
+QString fittedFileName(const QString& name, const QString& suffix);
+
+// Why the file name of `path` cannot be used, or an empty string when it can (its length
+// only; the system names other faults when the file is written).
+QString nameLengthRefusal(const QString& path);
+
 // Why `output` may not be written as the result of reading `inputs`, or an empty string when
 // it may. `namedByUser` is true when the user named it (-o, a file dialog). Refused: one of
 // the inputs (compared after resolving links, "." and "..", and as the same file under

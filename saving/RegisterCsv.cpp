@@ -1,22 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RegisterCsv.h"
 
+#include "ScoreRowGroup.h"
+
 #include <array>
+#include <iterator>
 
 namespace {
 
 // The body-part score rows in the order the result files hold them: left arm, right arm,
 // then neck, trunk, legs and the lower body.
 constexpr std::array<int, rula::GroupCount> ScoreRows{2, 3, 4, 5, 6, 7, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
-
-rula::Group groupOfRow(int row)
-{
-    for (const rula::GroupInfo& group : rula::groups()) {
-        if (SaveTable::scoreRow(group.group) == row)
-            return group.group;
-    }
-    return rula::Group::UpperRight; // not reached: every row of ScoreRows holds a score
-}
 
 struct ResultColumn
 {
@@ -48,11 +42,6 @@ QString inert(const QString& text)
     return formula || control ? QLatin1Char('\'') + text : text;
 }
 
-QByteArray levelField(const std::optional<rula::ActionLevel>& level)
-{
-    return level ? QByteArray::number(level->level) : QByteArray();
-}
-
 } // namespace
 
 namespace RegisterCsv {
@@ -77,17 +66,40 @@ QByteArray evidenceFields(const Evidence& evidence)
 
 QStringList columns()
 {
-    QStringList names{QStringLiteral("File"), QStringLiteral("Employee Name"), QStringLiteral("Employee ID"),
-                      QStringLiteral("Employee Location"), QStringLiteral("Last Written")};
+    return QStringList{QStringLiteral("File"), QStringLiteral("Employee Name"), QStringLiteral("Employee ID"),
+                       QStringLiteral("Employee Location"), QStringLiteral("Last Written")} +
+           scoreColumns() +
+           QStringList{QStringLiteral("Task"),
+                       QStringLiteral("Observed"),
+                       QStringLiteral("Assessor"),
+                       QStringLiteral("Phase"),
+                       QStringLiteral("Assessment ID"),
+                       QStringLiteral("Revision"),
+                       QStringLiteral("Measured Body Parts")};
+}
+
+QStringList scoreColumns()
+{
+    QStringList names;
     for (int row : ScoreRows)
         names << SaveTable::labelText(row);
     for (const ResultColumn& column : ResultColumns)
         names << QString::fromLatin1(column.name);
     names << QStringLiteral("Action Level Left") << QStringLiteral("Action Level Right");
-    names << QStringLiteral("Task") << QStringLiteral("Observed") << QStringLiteral("Assessor")
-          << QStringLiteral("Phase") << QStringLiteral("Assessment ID") << QStringLiteral("Revision")
-          << QStringLiteral("Measured Body Parts");
     return names;
+}
+
+QList<std::optional<int>> scores(const AssessmentRecord& record)
+{
+    QList<std::optional<int>> values;
+    values.reserve(int(ScoreRows.size()) + int(std::size(ResultColumns)) + 2);
+    for (int scoreRow : ScoreRows)
+        values << int(record.assessment.score(scoreRowGroup(scoreRow)));
+    for (const ResultColumn& column : ResultColumns)
+        values << int(record.results.*column.score);
+    values << (record.levelLeft ? std::optional<int>(record.levelLeft->level) : std::nullopt)
+           << (record.levelRight ? std::optional<int>(record.levelRight->level) : std::nullopt);
+    return values;
 }
 
 QByteArray header()
@@ -107,11 +119,8 @@ QByteArray row(const QString& path, const AssessmentRecord& record, const Eviden
     line += field(path) + ',' + field(inert(texts.name)) + ',' + field(inert(texts.id)) + ',' +
             field(inert(texts.location)) + ',' +
             record.assessedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
-    for (int scoreRow : ScoreRows)
-        line += ',' + QByteArray::number(record.assessment.score(groupOfRow(scoreRow)));
-    for (const ResultColumn& column : ResultColumns)
-        line += ',' + QByteArray::number(record.results.*column.score);
-    line += ',' + levelField(record.levelLeft) + ',' + levelField(record.levelRight);
+    for (const std::optional<int>& value : scores(record))
+        line += ',' + (value ? QByteArray::number(*value) : QByteArray());
     line += evidence ? evidenceFields(*evidence) : QByteArray(",,,,,,,");
     return line + "\r\n";
 }

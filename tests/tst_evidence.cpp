@@ -329,7 +329,8 @@ private:
         click(windows->window<EmployeeDetails>(), "Command1");
         toActionLevels();
         ReportDialogs::setHandlers({[&](QWidget*, const QString&) { return pdf; },
-                                    [](QWidget*, const QString&) { return false; }, [](const QString&) {}});
+                                    [](QWidget*, const QString&) { return false; },
+                                    [](const QString&) { return true; }});
         click(windows->window<RULAAction>(), "Command8");
         QVERIFY2(recorder.messages.isEmpty(), qPrintable(recorder.messages.join(QLatin1Char('\n'))));
     }

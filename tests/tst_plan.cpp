@@ -237,7 +237,7 @@ void PlanTest::tickedChangesReachTheReport()
     QTemporaryDir dir;
     const QString report = dir.filePath(QStringLiteral("plan.pdf"));
     ReportDialogs::setHandlers({[&](QWidget*, const QString&) { return report; },
-                                [](QWidget*, const QString&) { return false; }, [](const QString&) {}});
+                                [](QWidget*, const QString&) { return false; }, [](const QString&) { return true; }});
     click(action, "Command8");
     QVERIFY2(recorder.messages.isEmpty(), qPrintable(recorder.messages.join('\n')));
     const QString page = pdfText(report, 3);

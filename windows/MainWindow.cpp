@@ -84,6 +84,7 @@ void MainWindow::buildTabs()
         buildControls(m_tabs->page(tab - 1), mainlayout::tabControls(tab), Units::Pixels);
 
     const auto& options = rula::options();
+    std::array<QList<QWidget*>, mainlayout::TabCount> keyboardOptions;
     for (int i = 0; i < rula::OptionCount; ++i) {
         const rula::OptionInfo& option = options[static_cast<std::size_t>(i)];
         const mainlayout::PanelPlace* place = mainlayout::panelPlace(option.panel);
@@ -100,11 +101,15 @@ void MainWindow::buildTabs()
         panel->picture()->setProperty("helpTopic", mainlayout::tabHelpTopic(tab));
         connect(panel->picture(), &PictureControl::clicked, this, [this, i] { selectOption(i); });
         m_panels[static_cast<std::size_t>(i)] = panel;
+        keyboardOptions[tab - 1] << panel->picture();
     }
+    for (int tab = 0; tab < mainlayout::TabCount; ++tab)
+        m_tabs->setKeyboardOptions(tab, keyboardOptions[tab]);
 
     for (const rula::GroupInfo& group : rula::groups()) {
         const QByteArray name = modelText(group.scoreLabel).toLatin1();
         m_scoreBoxes[static_cast<std::size_t>(group.group)] = control<QLabel>(this, name.constData());
+        describeGroup(group.group);
     }
 
     // The score boxes are empty until the first click; drawing their digits once now loads
@@ -128,6 +133,35 @@ void MainWindow::showGroup(rula::Group group)
         m_panels[static_cast<std::size_t>(i)]->setSelected(m_state.assessment.isSelected(i));
     m_scoreBoxes[static_cast<std::size_t>(group)]->setText(
         QString::fromStdString(rula::scoreText(m_state.assessment.score(group))));
+    describeGroup(group);
+}
+
+void MainWindow::describeGroup(rula::Group group)
+{
+    // What a screen reader says: the option as the picture shows it, its score and whether
+    // it is chosen; the score box with its group's name.
+    const rula::GroupInfo& info = rula::groupInfo(group);
+    const QString groupName = modelText(info.key);
+    for (int i = info.firstOption; i < info.firstOption + info.optionCount; ++i) {
+        const rula::OptionInfo& option = rula::options()[static_cast<std::size_t>(i)];
+        const QString score = option.kind == rula::OptionKind::Base
+                                  ? QString::number(option.value)
+                                  : (option.value > 0 ? QStringLiteral("+%1") : QStringLiteral("%1")).arg(option.value);
+        PictureControl* picture = m_panels[static_cast<std::size_t>(i)]->picture();
+        picture->setAccessibleName(
+            QStringLiteral("%1: %2, score %3, %4")
+                .arg(groupName, modelText(option.meaning), score,
+                     m_state.assessment.isSelected(i) ? QStringLiteral("selected") : QStringLiteral("not selected")));
+        picture->setAccessibleDescription(
+            QStringLiteral("Option %1 of %2 for %3. Space or Enter chooses it; the arrow keys move to the others.")
+                .arg(option.number)
+                .arg(info.optionCount)
+                .arg(groupName));
+    }
+    QLabel* box = m_scoreBoxes[static_cast<std::size_t>(group)];
+    box->setAccessibleName(
+        QStringLiteral("%1 score: %2").arg(groupName, box->text().isEmpty() ? QStringLiteral("none") : box->text()));
+    box->setAccessibleDescription(QStringLiteral("The score of %1 from the options chosen so far.").arg(groupName));
 }
 
 void MainWindow::loadPicture()

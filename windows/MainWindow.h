@@ -46,6 +46,8 @@ private:
     void buildTabs();
     // Shows the group's selected flags in its panels and its score in its score box.
     void showGroup(rula::Group group);
+    // Gives the group's pictures and score box the names and descriptions screen readers read.
+    void describeGroup(rula::Group group);
 
     TabbedPanel* m_tabs = nullptr;
     std::array<OptionPanel*, rula::OptionCount> m_panels{};

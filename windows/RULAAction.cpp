@@ -76,15 +76,22 @@ RULAAction::RULAAction(ProgramState& state, WindowSet& windows) : AppWindow(stat
 
 void RULAAction::showLevels(const AssessmentRecord& record)
 {
-    auto show = [this](const std::optional<rula::ActionLevel>& level, const char* captionLabel, const char* textLabel) {
+    auto show = [this](const std::optional<rula::ActionLevel>& level, const char* captionLabel, const char* textLabel,
+                       const QString& side) {
         if (!level)
             return;
-        control<QLabel>(this, captionLabel)->setText(modelText(level->caption));
-        control<QLabel>(this, textLabel)->setText(modelText(level->longText));
+        QLabel* caption = control<QLabel>(this, captionLabel);
+        QLabel* text = control<QLabel>(this, textLabel);
+        caption->setText(modelText(level->caption));
+        text->setText(modelText(level->longText));
+        caption->setAccessibleName(QStringLiteral("%1: %2").arg(side, caption->text()));
+        caption->setAccessibleDescription(text->text());
+        text->setAccessibleName(QStringLiteral("%1: what %2 means").arg(side, caption->text()));
+        text->setAccessibleDescription(text->text());
     };
     // The right side is on the left half, under "Right Hand Side".
-    show(record.levelRight, "Label1", "Label2");
-    show(record.levelLeft, "Label3", "Label4");
+    show(record.levelRight, "Label1", "Label2", QStringLiteral("Right hand side"));
+    show(record.levelLeft, "Label3", "Label4", QStringLiteral("Left hand side"));
 }
 
 void RULAAction::mouseMoveEvent(QMouseEvent* event)
@@ -106,10 +113,16 @@ void RULAAction::reductionMeasures()
 void RULAAction::writeReport()
 {
     const QString folder = m_windows.window<SaveWindow>().saveFolder();
-    const QString proposed = QDir(folder).filePath(m_state.record.typed.name + QStringLiteral(" RULA Report.pdf"));
+    const QString proposed = QDir(folder).filePath(
+        OutputFiles::fittedFileName(m_state.record.typed.name, QStringLiteral(" RULA Report.pdf")));
     const QString path = ReportDialogs::askSavePath(this, proposed);
     if (path.isEmpty())
         return;
+    if (const QString refused = OutputFiles::nameLengthRefusal(path); !refused.isEmpty()) {
+        MessageService::show(QStringLiteral("The report could not be saved as\n%1:\n%2").arg(path, refused),
+                             QStringLiteral("Error"));
+        return;
+    }
     const QString folderSaved = m_windows.window<SaveWindow>().saveFolder();
     const QStringList inputs{m_state.workplacePictureFile, resultTextPath(folderSaved, m_state.SaveFileName),
                              resultDatabasePath(folderSaved, m_state.SaveFileName)};
@@ -130,8 +143,13 @@ void RULAAction::writeReport()
                              QStringLiteral("Error"));
         return;
     }
-    if (ReportDialogs::askToOpen(this, QStringLiteral("Report saved")))
-        ReportDialogs::open(path);
+    // The file's name makes the box wide enough for its whole title.
+    if (ReportDialogs::askToOpen(this, QStringLiteral("Report saved:\n%1").arg(QDir::toNativeSeparators(path))) &&
+        !ReportDialogs::open(path))
+        MessageService::show(QStringLiteral("The report was saved, but no program to show PDF files was found on this "
+                                            "computer. Open it with a PDF viewer from\n%1")
+                                 .arg(QDir::toNativeSeparators(path)),
+                             QStringLiteral("Report"));
 }
 
 void RULAAction::back()
