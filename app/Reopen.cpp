@@ -4,6 +4,7 @@
 #include "EmployeeDetails.h"
 #include "Evidence.h"
 #include "InterruptedSaves.h"
+#include "KeyFrames.h"
 #include "MainWindow.h"
 #include "OpenPictureFile.h"
 #include "OptionCatalogue.h"
@@ -89,6 +90,8 @@ void ReopenAssessment(const QString& path, WindowSet& windows)
         state.details = record.details;
         state.reopenedEvidence = evidence.evidence;
         restorePictures(evidence.evidence, windows);
+        const EvidencePicture* workplace = evidence.evidence.workplacePicture();
+        restoreKeyFrames(evidence.evidence.pictures, workplace ? workplace->sha256 : QString(), state);
     }
 
     if (!saved.differences.isEmpty())

@@ -30,6 +30,7 @@ int RunReportCommand(const CommandLine& command, QTextStream& errors)
     AssessmentRecord record = saved.record;
     ReportSources sources;
     PictureCopy picture;
+    std::vector<PictureCopy> keyFramePictures;
     const EvidenceOfFile evidence = evidenceOfTextFile(input);
     if (evidence.present && !evidence.ok)
         errorLine(errors, evidence.path) << evidence.error << '\n';
@@ -39,6 +40,22 @@ int RunReportCommand(const CommandLine& command, QTextStream& errors)
             picture = copyOfPicture(*workplace);
             sources.workplacePictureFile = picture.path;
             sources.angleMeasurements = measurementsOf(*workplace, picture.path.toStdString());
+        }
+        for (const EvidencePicture& kept : evidence.evidence.pictures) {
+            if (!kept.keyFrame)
+                continue;
+            keyFramePictures.push_back(copyOfPicture(kept));
+            const QString file = keyFramePictures.back().path;
+            const EvidenceKeyFrame& frame = *kept.keyFrame;
+            sources.keyFrames.push_back({file,
+                                         frame.videoFile,
+                                         frame.frameNumber,
+                                         frame.timeMs,
+                                         frame.reason,
+                                         frame.note,
+                                         measurementsOf(kept, file.toStdString()),
+                                         {},
+                                         {}});
         }
     }
     const ReportOutcome outcome = WriteReport(reportContentOf(record, sources), OutputFiles::writePath(output));

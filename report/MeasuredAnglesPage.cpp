@@ -10,7 +10,8 @@ namespace {
 using ReportStyle::font;
 using ReportStyle::TextRole;
 
-// The workplace picture with the measurements drawn over it, as large as fits `box`.
+} // namespace
+
 void annotatedPicture(QPainter& painter, const QImage& picture, const MeasuredAngles& measured, const QRectF& box,
                       qreal pixel)
 {
@@ -25,7 +26,7 @@ void annotatedPicture(QPainter& painter, const QImage& picture, const MeasuredAn
     painter.restore();
 }
 
-// One row per measured body part: part, angle, band, score, applied. Every cell wraps.
+// Every cell wraps.
 void measurementTable(PageFlow& flow, const rula::PictureMeasurements& sheet)
 {
     QPainter& painter = flow.painter();
@@ -74,8 +75,6 @@ void measurementTable(PageFlow& flow, const rula::PictureMeasurements& sheet)
     }
     flow.advance(flow.mm(3));
 }
-
-} // namespace
 
 void measuredAnglesPage(PageFlow& flow, const ReportContent& content, ReportNotes&)
 {

@@ -47,5 +47,11 @@ ReportContent reportContentOf(const AssessmentRecord& record, const ReportSource
         if (!picture.isNull())
             content.extraPictures.push_back(picture);
     }
+    for (ReportKeyFrame keyFrame : sources.keyFrames) {
+        PictureLoader frameLoader;
+        keyFrame.picture = readPicture(frameLoader, keyFrame.pictureFile, WorkplacePictureSide);
+        keyFrame.pictureSize = keyFrame.picture.isNull() ? QSize() : frameLoader.naturalSize();
+        content.keyFrames.push_back(keyFrame);
+    }
     return content;
 }

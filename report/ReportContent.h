@@ -21,6 +21,21 @@ struct MeasuredAngles
     QSize pictureSize;
 };
 
+// A frame of the task's video kept as a picture, with why it was kept and the angles measured
+// on it.
+struct ReportKeyFrame
+{
+    QString pictureFile; // the frame as a lossless picture
+    QString videoFile;   // the video's file name
+    int frameNumber = 0; // from 0
+    qint64 timeMs = 0;   // from frame 0
+    QString reason;
+    QString note;
+    rula::PictureMeasurements measurements;
+    QImage picture;    // read from pictureFile for the report; null when it cannot be read
+    QSize pictureSize; // the picture's own size, the pixels the measurements are given in
+};
+
 // Everything the printed report of one assessment shows.
 struct ReportContent
 {
@@ -35,6 +50,7 @@ struct ReportContent
     // The changes planned in this run ("Add to Report" in Plan a Change): a page of their own
     // when there are any.
     std::vector<rula::SingleChange> plannedChanges;
+    std::vector<ReportKeyFrame> keyFrames; // in the order they were taken
 };
 
 // What a report shows besides the record, as the program holds it during a run; a report
@@ -46,6 +62,7 @@ struct ReportSources
     QStringList extraPictureFiles;                  // in the order they were loaded
     std::vector<rula::SingleChange> plannedChanges; // kept by Plan a Change's "Add to Report"
     rula::AssessmentState plannedOn;                // the assessment they were planned on
+    std::vector<ReportKeyFrame> keyFrames;          // their pictures are read from their files
 };
 
 // The report's content: the record, the score sheet filled in with it, the reduction

@@ -9,6 +9,7 @@ const std::vector<ReportPage>& reportPages()
         measuredAnglesPage, // only when angles were measured on the workplace picture
         plannedChangesPage, // only when changes were planned in this run
         closingPage,        // reduction measures, extra pictures and the assessor's signature
+        keyFramesPage,      // only for key frames taken from a video of the task
         employeeTextsPage,  // only when the summary had to cut an employee text
         historyPage,        // only for an assessment saved with evidence: every revision
     };

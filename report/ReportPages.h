@@ -26,6 +26,12 @@ const std::vector<ReportPage>& reportPages();
 // Paragraphs of the reduction measures guide as the report prints them.
 void measureParagraphs(PageFlow& flow, const std::vector<MeasureParagraph>& paragraphs);
 
+// A picture with the angles of `measured` drawn over it, as large as fits `box`.
+void annotatedPicture(QPainter& painter, const QImage& picture, const MeasuredAngles& measured, const QRectF& box,
+                      qreal pixel);
+// One row per measured body part of `sheet`: part, angle, band, score, applied.
+void measurementTable(PageFlow& flow, const rula::PictureMeasurements& sheet);
+
 // The pages, one unit each.
 void summaryPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);
 void detailPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);
@@ -33,4 +39,5 @@ void measuredAnglesPage(PageFlow& flow, const ReportContent& content, ReportNote
 void plannedChangesPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);
 void closingPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);
 void employeeTextsPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);
+void keyFramesPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);
 void historyPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);

@@ -16,6 +16,7 @@
 #include <QVariant>
 
 #include <cmath>
+#include <limits>
 #include <map>
 #include <set>
 #include <sys/stat.h>
@@ -25,7 +26,9 @@ namespace {
 // "TRLE" in the file header's application id: how a reader tells this program's evidence
 // from any other SQLite file.
 constexpr int ApplicationId = 0x54524c45;
-constexpr int SchemaVersion = 1;
+constexpr int SchemaVersion = 2;
+// Version 1 had no key frames; its files are read as they are.
+constexpr int FirstKeyFrameVersion = 2;
 constexpr qsizetype MaxText = 32767;
 constexpr int MaxRows = 100000;
 constexpr double MaxCoordinate = 1e6;
@@ -48,7 +51,12 @@ const char* const Tables[][2] = {
                      "applied_band TEXT NOT NULL, applied INTEGER NOT NULL)"},
     {"history", "CREATE TABLE history (revision INTEGER NOT NULL, saved_utc TEXT NOT NULL, assessor TEXT NOT NULL, "
                 "program_version TEXT NOT NULL, changes TEXT NOT NULL)"},
+    {"key_frames", "CREATE TABLE key_frames (picture INTEGER NOT NULL REFERENCES pictures, video_file TEXT NOT NULL, "
+                   "video_sha256 TEXT NOT NULL, frame_number INTEGER NOT NULL, pts INTEGER NOT NULL, "
+                   "start_pts INTEGER NOT NULL, time_base_num INTEGER NOT NULL, time_base_den INTEGER NOT NULL, "
+                   "time_ms INTEGER NOT NULL, reason TEXT NOT NULL, note TEXT NOT NULL)"},
 };
+constexpr std::size_t KeyFrameTable = 6;
 
 int connectionSerial = 0;
 
@@ -140,6 +148,11 @@ QString writeTables(QSqlDatabase& db, const Evidence& evidence)
                           {number, measured.bodyPart,
                            measured.angle ? QVariant(*measured.angle) : QVariant(QMetaType(QMetaType::Double)),
                            measured.band, measured.score, measured.appliedBand, int(measured.applied)});
+        if (const std::optional<EvidenceKeyFrame>& frame = picture.keyFrame)
+            errors << run(db, QStringLiteral("INSERT INTO key_frames VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                          {number, frame->videoFile, frame->videoSha256, frame->frameNumber, frame->pts,
+                           frame->startPts, frame->timeBaseNum, frame->timeBaseDen, frame->timeMs, frame->reason,
+                           frame->note});
     }
     for (const EvidenceRevision& entry : evidence.history)
         errors << run(db, QStringLiteral("INSERT INTO history VALUES (?, ?, ?, ?, ?)"),
@@ -301,21 +314,24 @@ QVariant single(QSqlDatabase& db, const QString& statement)
     return query.value(0);
 }
 
-void checkSchema(QSqlDatabase& db)
+// The version of the file's format, with exactly that version's tables, each with exactly
+// its statement.
+int checkSchema(QSqlDatabase& db)
 {
     if (single(db, QStringLiteral("PRAGMA application_id")).toInt() != ApplicationId)
         throw Refusal{QStringLiteral("is not an evidence file of this program")};
-    const QString tableCount = QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = "
-                                              "'schema_version'");
-    if (single(db, tableCount).toInt() != 1)
+    const QString versionTables = QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = "
+                                                 "'schema_version'");
+    if (single(db, versionTables).toInt() != 1)
         throw Refusal{QStringLiteral("is not an evidence file of this program")};
     const std::vector<QVariantList> version = rowsOf(db, "schema_version", 1);
     if (version.size() != 1 || !isInteger(version[0][0]))
         throw Refusal{QStringLiteral("is damaged (no version)")};
-    if (version[0][0].toLongLong() != SchemaVersion)
+    const qint64 schema = version[0][0].toLongLong();
+    if (schema < 1 || schema > SchemaVersion)
         throw Refusal{QStringLiteral("was written in version %1 of its format, which this program cannot read")
                           .arg(version[0][0].toLongLong())};
-    // Exactly the writer's tables, each with exactly its statement.
+    const std::size_t tableCount = schema < FirstKeyFrameVersion ? KeyFrameTable : std::size(Tables);
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("SELECT type, name, sql FROM sqlite_master")))
         throw Refusal{QStringLiteral("is damaged (%1)").arg(engineText(query.lastError()))};
@@ -323,20 +339,22 @@ void checkSchema(QSqlDatabase& db)
     while (query.next()) {
         const QString name = query.value(1).toString();
         bool known = false;
-        for (const auto& table : Tables)
-            known = known || (name == QLatin1String(table[0]) && query.value(0).toString() == QLatin1String("table") &&
-                              query.value(2).toString() == QLatin1String(table[1]));
+        for (std::size_t t = 0; t < tableCount; ++t)
+            known =
+                known || (name == QLatin1String(Tables[t][0]) && query.value(0).toString() == QLatin1String("table") &&
+                          query.value(2).toString() == QLatin1String(Tables[t][1]));
         if (!known)
             throw Refusal{QStringLiteral("is damaged (unexpected %1 \"%2\")").arg(query.value(0).toString(), name)};
         seen.insert(name);
     }
-    if (seen.size() != std::size(Tables))
+    if (seen.size() != tableCount)
         throw Refusal{QStringLiteral("is damaged (a table is missing)")};
+    return int(schema);
 }
 
 Evidence readTables(QSqlDatabase& db, const QString& textSha256)
 {
-    checkSchema(db);
+    const int schema = checkSchema(db);
     const QVariant check = single(db, QStringLiteral("PRAGMA quick_check"));
     if (check.toString() != QLatin1String("ok"))
         throw Refusal{QStringLiteral("is damaged (%1)").arg(check.toString().left(200))};
@@ -364,7 +382,7 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256)
     evidence.details.notes = checkedText(a[10], "notes");
     evidence.assessedAt = checkedDate(a[11], "assessed", true);
 
-    const QStringList roles{QStringLiteral("workplace"), QStringLiteral("extra")};
+    const QStringList roles{QStringLiteral("workplace"), QStringLiteral("extra"), QStringLiteral("keyframe")};
     std::map<qint64, std::size_t> pictureIndex;
     const QStringList sides{QStringLiteral("Right"), QStringLiteral("Left")};
     for (const QVariantList& row : rowsOf(db, "pictures", 13)) {
@@ -394,8 +412,8 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256)
                                               QPointF(checkedNumber(row[10], "vertical_x2", MaxCoordinate),
                                                       checkedNumber(row[11], "vertical_y2", MaxCoordinate)));
         picture.seated = checkedInteger(row[12], "seated", 0, 1) != 0;
-        if (picture.role == QLatin1String("workplace") && picture.bytes.isEmpty())
-            throw Refusal{QStringLiteral("is damaged (the workplace picture has no data)")};
+        if (picture.role != QLatin1String("extra") && picture.bytes.isEmpty())
+            throw Refusal{QStringLiteral("is damaged (the %1 picture has no data)").arg(picture.role)};
         if (pictureIndex.count(number))
             throw Refusal{QStringLiteral("is damaged (picture %1 twice)").arg(number)};
         pictureIndex[number] = evidence.pictures.size();
@@ -426,6 +444,34 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256)
         measured.appliedBand = checkedChoice(row[5], "applied_band", bands);
         measured.applied = checkedInteger(row[6], "applied", 0, 1) != 0;
         pictureOf(row[0]).measurements.push_back(measured);
+    }
+    if (schema >= FirstKeyFrameVersion) {
+        for (const QVariantList& row : rowsOf(db, "key_frames", 11)) {
+            EvidencePicture& picture = pictureOf(row[0]);
+            if (picture.role != QLatin1String("keyframe") || picture.keyFrame)
+                throw Refusal{QStringLiteral("is damaged (a key frame row names a picture that is none, or twice)")};
+            EvidenceKeyFrame frame;
+            frame.videoFile = checkedText(row[1], "video_file");
+            if (!isPlainFileName(frame.videoFile))
+                throw Refusal{QStringLiteral("is damaged (video_file is not a file name)")};
+            frame.videoSha256 = checkedText(row[2], "video_sha256");
+            if (!isHash(frame.videoSha256))
+                throw Refusal{QStringLiteral("is damaged (video_sha256 is not a SHA-256)")};
+            const qint64 limit = std::numeric_limits<qint64>::max();
+            frame.frameNumber = int(checkedInteger(row[3], "frame_number", 0, std::numeric_limits<int>::max()));
+            frame.pts = checkedInteger(row[4], "pts", -limit, limit);
+            frame.startPts = checkedInteger(row[5], "start_pts", -limit, limit);
+            frame.timeBaseNum = int(checkedInteger(row[6], "time_base_num", 1, std::numeric_limits<int>::max()));
+            frame.timeBaseDen = int(checkedInteger(row[7], "time_base_den", 1, std::numeric_limits<int>::max()));
+            frame.timeMs = checkedInteger(row[8], "time_ms", 0, limit);
+            frame.reason = checkedChoice(row[9], "reason", keyFrameReasons());
+            frame.note = checkedText(row[10], "note");
+            picture.keyFrame = frame;
+        }
+    }
+    for (const EvidencePicture& picture : evidence.pictures) {
+        if (picture.role == QLatin1String("keyframe") && !picture.keyFrame)
+            throw Refusal{QStringLiteral("is damaged (the key frame \"%1\" names no frame)").arg(picture.fileName)};
     }
     for (const QVariantList& row : rowsOf(db, "history", 5)) {
         EvidenceRevision entry;
@@ -462,6 +508,14 @@ const QStringList& assessmentPhases()
     static const QStringList phases{QStringLiteral("Baseline"), QStringLiteral("After change"),
                                     QStringLiteral("Follow-up"), QStringLiteral("Other")};
     return phases;
+}
+
+const QStringList& keyFrameReasons()
+{
+    static const QStringList reasons{QStringLiteral("Most frequent"), QStringLiteral("Longest held"),
+                                     QStringLiteral("Greatest force"), QStringLiteral("Most extreme"),
+                                     QStringLiteral("Other")};
+    return reasons;
 }
 
 const EvidencePicture* Evidence::workplacePicture() const

@@ -44,11 +44,29 @@ struct EvidenceMeasurement
     bool applied = false;        // applied, and the band has not changed since
 };
 
+// The frame of a video a key frame picture is: what identifies it for good, and why it was kept.
+struct EvidenceKeyFrame
+{
+    QString videoFile;   // the video's file name, without its folder
+    QString videoSha256; // of the video file, 64 lowercase hex digits
+    int frameNumber = 0; // from 0
+    qint64 pts = 0;      // presentation timestamp in the stream's time base
+    qint64 startPts = 0; // that of frame 0
+    int timeBaseNum = 1;
+    int timeBaseDen = 1;
+    qint64 timeMs = 0; // from frame 0
+    QString reason;    // one of keyFrameReasons()
+    QString note;
+};
+
+// Why a key frame was kept, as stored and shown.
+const QStringList& keyFrameReasons();
+
 // A picture: the workplace picture with its bytes, or a reference (name and hash) to an
 // extra picture. Key frames of a video are further pictures with their own role.
 struct EvidencePicture
 {
-    QString role;     // "workplace" or "extra"
+    QString role;     // "workplace", "extra" or "keyframe" (with its bytes, a lossless PNG)
     QString fileName; // the original file's name, without its folder
     QString sha256;   // of the file's bytes, 64 lowercase hex digits
     QSize pixelSize;
@@ -59,6 +77,7 @@ struct EvidencePicture
     bool seated = false;                                 // seated, trunk well supported
     std::vector<EvidenceLandmark> landmarks;
     std::vector<EvidenceMeasurement> measurements;
+    std::optional<EvidenceKeyFrame> keyFrame; // exactly for the role "keyframe"
 };
 
 using EvidenceRevision = AssessmentRevision;

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+struct EvidencePicture;
+struct ReportKeyFrame;
 struct ProgramState;
 
 // Why a frame of the task's video was kept: the postures the method asks the assessor to score.
@@ -48,3 +50,15 @@ struct KeyFrame
 // if it is one. Called before the measurements start afresh for another picture, and before
 // the key frames are read.
 void keepKeyFrameMeasurements(ProgramState& state);
+
+// The key frames of `state` as the report shows them, with the angles measured on them.
+std::vector<ReportKeyFrame> reportKeyFrames(ProgramState& state);
+
+// The key frames of `state` as the evidence keeps them, each with its PNG's bytes and the
+// angles measured on it; `error` says which picture could not be read (then none is given).
+std::vector<EvidencePicture> keyFramePictures(ProgramState& state, QString* error);
+
+// The key frames kept in `pictures`, laid out as files in private folders `state` holds; a key
+// frame that is the workplace picture shares its file `state.workplacePictureFile`.
+void restoreKeyFrames(const std::vector<EvidencePicture>& pictures, const QString& workplaceSha256,
+                      ProgramState& state);

@@ -57,6 +57,7 @@ struct ProgramState
     Evidence reopenedEvidence;
     AssessmentRecord reopenedRecord;
     std::shared_ptr<QTemporaryDir> evidencePictureFolder;
+    std::vector<std::shared_ptr<QTemporaryDir>> keyFrameFolders; // the reopened key frames' pictures
     // The help file that context help reads; resolved against the program's folder.
     QString ApplicationHelpFile = QStringLiteral("\\HelpFile\\HELPFILE.HLP");
 };

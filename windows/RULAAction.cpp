@@ -7,6 +7,7 @@
 #include "FinalResults.h"
 #include "HelpFiles.h"
 #include "HelpViewer.h"
+#include "KeyFrames.h"
 #include "ModelText.h"
 #include "OutputFiles.h"
 #include "PaintFitted.h"
@@ -132,10 +133,11 @@ void RULAAction::writeReport()
                              QStringLiteral("Error"));
         return;
     }
-    const ReportOutcome outcome = WriteReport(
-        reportContentOf(m_state.record, {m_state.workplacePictureFile, m_state.angleMeasurements,
-                                         m_state.extraPictureFiles, m_state.plannedChanges, m_state.plannedOn}),
-        OutputFiles::writePath(path));
+    const ReportOutcome outcome =
+        WriteReport(reportContentOf(m_state.record,
+                                    {m_state.workplacePictureFile, m_state.angleMeasurements, m_state.extraPictureFiles,
+                                     m_state.plannedChanges, m_state.plannedOn, reportKeyFrames(m_state)}),
+                    OutputFiles::writePath(path));
     if (!outcome.ok) {
         MessageService::show(QStringLiteral("The report could not be saved.\n\n%1\n\nNothing was changed: the "
                                             "assessment is still open and no file was written or replaced.")

@@ -5,6 +5,7 @@
 #include "DurableFiles.h"
 #include "Evidence.h"
 #include "FileLists.h"
+#include "KeyFrames.h"
 #include "OutputFiles.h"
 #include "OverwriteFile.h"
 #include "ProgramState.h"
@@ -221,6 +222,10 @@ void SaveWindow::runSave()
     sources.previousRecord = m_state.reopenedRecord;
     QString pictureError;
     sources.pictures = evidencePictures(m_state, &pictureError);
+    if (pictureError.isEmpty()) {
+        std::vector<EvidencePicture> keyFrames = keyFramePictures(m_state, &pictureError);
+        sources.pictures.insert(sources.pictures.end(), keyFrames.begin(), keyFrames.end());
+    }
     sources.savedUtc = QDateTime::currentDateTimeUtc();
     sources.programVersion = QCoreApplication::applicationVersion();
     sources.newId = QUuid::createUuid().toString(QUuid::WithoutBraces);

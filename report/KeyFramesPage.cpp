@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ReportPages.h"
+
+#include "MeasurementOverlay.h"
+
+#include <QTime>
+
+// Each frame kept from the video of the task: the picture with its angles, why it was kept,
+// where in the video it is, and the angles measured on it.
+void keyFramesPage(PageFlow& flow, const ReportContent& content, ReportNotes&)
+{
+    if (content.keyFrames.empty())
+        return;
+    flow.newPage();
+    flow.heading(QStringLiteral("Key frames of the video"), ReportStyle::TextRole::Title);
+    const QFont body = ReportStyle::font(ReportStyle::TextRole::Body);
+    flow.paragraph(QStringLiteral("The frames taken from the video of the task as the postures to score, each "
+                                  "kept exactly as decoded; frames are numbered from 0."),
+                   body);
+    int shown = 0;
+    for (const ReportKeyFrame& keyFrame : content.keyFrames) {
+        flow.advance(flow.mm(3));
+        flow.heading(QStringLiteral("Key frame %1: %2").arg(++shown).arg(keyFrame.reason));
+        flow.paragraph(QStringLiteral("Frame %1 at %2 of %3")
+                           .arg(keyFrame.frameNumber)
+                           .arg(QTime(0, 0).addMSecs(int(keyFrame.timeMs)).toString(QStringLiteral("hh:mm:ss.zzz")),
+                                keyFrame.videoFile),
+                       body);
+        if (!keyFrame.note.isEmpty())
+            flow.paragraph(QStringLiteral("Note: %1").arg(keyFrame.note), body);
+        if (!keyFrame.picture.isNull() && !keyFrame.pictureSize.isEmpty()) {
+            const MeasuredAngles measured{keyFrame.measurements, keyFrame.pictureSize};
+            const qreal height = QSizeF(keyFrame.pictureSize)
+                                     .scaled(QSizeF(flow.area().width(), flow.mm(90)), Qt::KeepAspectRatio)
+                                     .height();
+            flow.need(height);
+            annotatedPicture(flow.painter(), keyFrame.picture, measured,
+                             QRectF(flow.area().left(), flow.y(), flow.area().width(), height), flow.mm(0.25));
+            flow.advance(height + flow.mm(3));
+        }
+        if (MeasurementOverlay::rows(keyFrame.measurements).empty())
+            flow.paragraph(QStringLiteral("No angles were measured on this frame."), body);
+        else
+            measurementTable(flow, keyFrame.measurements);
+    }
+}
