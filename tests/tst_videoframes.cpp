@@ -1,18 +1,40 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Video Frames through its window: a video whose frames carry their numbers, frame 137 taken
-// as the workplace picture, which the main window's picture box then shows.
+// as the workplace picture, which the main window's picture box then shows; two key frames
+// saved, reopened in a new run and reported from the saved file.
+#include "CautionStatement.h"
+#include "Commands.h"
+#include "EmployeeDetails.h"
+#include "FileLists.h"
+#include "FinalResults.h"
 #include "MainWindow.h"
 #include "MeasureAngles.h"
 #include "PictureBox.h"
+#include "ProgramRuns.h"
+#include "RULAAction.h"
+#include "SaveWindow.h"
+#include "SavedFiles.h"
 #include "VideoFrames.h"
 #include "VideoSupport.h"
 #include "WindowTestSupport.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QSpinBox>
 #include <QTemporaryDir>
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
 
 class TestVideoFrames : public QObject, public WindowFixture
 {
@@ -36,8 +58,27 @@ private slots:
     void cleanup() { dropWindows(); }
 
     void frameTakenIsTheWorkplacePicture();
+    void keyFramesKeptWithTheAssessment();
 
 private:
+    // Goes to frame `number` and takes it with `reason` and `note`.
+    void takeFrame(VideoFrames& video, int number, const QString& reason, const QString& note)
+    {
+        auto* spin = child<QSpinBox>(video, "FrameNumber");
+        spin->setFocus();
+        spin->selectAll();
+        QTest::keyClicks(spin, QString::number(number));
+        QTest::keyClick(spin, Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            child<QLabel>(video, "FrameInfo")->text().startsWith(QStringLiteral("Frame %1 of").arg(number)), 20000);
+        QTest::mouseClick(child<QPushButton>(video, "UseFrame"), Qt::LeftButton);
+        windows->window<MeasureAngles>().close();
+        child<QComboBox>(video, "KeyFrameReason")->setCurrentText(reason);
+        auto* noteEdit = child<QLineEdit>(video, "KeyFrameNote");
+        noteEdit->selectAll();
+        QTest::keyClicks(noteEdit, note);
+    }
+
     QTemporaryDir m_dir;
     QString m_video;
 };
@@ -94,6 +135,74 @@ void TestVideoFrames::frameTakenIsTheWorkplacePicture()
     QCOMPARE(child<QListWidget>(video, "KeyFrames")->count(), 1);
     QVERIFY(windows->exists<MeasureAngles>() && windows->window<MeasureAngles>().isVisible());
     QCOMPARE(state->workplacePictureFile, state->keyFrames.front().pictureFile);
+}
+
+void TestVideoFrames::keyFramesKeptWithTheAssessment()
+{
+    CautionStatement& caution = windows->window<CautionStatement>();
+    caution.showWindow();
+    click(caution, "Command1");
+    EmployeeDetails& employee = windows->window<EmployeeDetails>();
+    QTest::keyClicks(child<QLineEdit>(employee, "Text1"), QStringLiteral("Filmed"));
+    click(employee, "Command1");
+    MainWindow& main = windows->window<MainWindow>();
+    QTest::mouseClick(child<QPushButton>(main, "VideoFramesButton"), Qt::LeftButton);
+    VideoFrames& video = windows->window<VideoFrames>();
+    auto* file = child<QLineEdit>(video, "VideoFile");
+    file->setFocus();
+    QTest::keyClicks(file, m_video);
+    QTest::keyClick(file, Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(child<QLabel>(video, "FrameInfo")->text().startsWith(QStringLiteral("Frame 0 of 200")),
+                             20000);
+    takeFrame(video, 137, QStringLiteral("Longest held"), QStringLiteral("arm highest"));
+    QVERIFY(!QTest::currentTestFailed());
+    takeFrame(video, 42, QStringLiteral("Greatest force"), QStringLiteral("trunk bent"));
+    QCOMPARE(state->keyFrames.size(), std::size_t(2));
+    const QByteArray png137 = readAll(state->keyFrames[0].pictureFile);
+    const QByteArray png42 = readAll(state->keyFrames[1].pictureFile);
+
+    const rula::AssessmentState assessment = variedAssessment(3);
+    for (int option = 0; option < rula::OptionCount; ++option) {
+        if (assessment.isSelected(option))
+            main.selectOption(option);
+    }
+    click(main, "Command2");
+    click(windows->window<CautionStatement>(), "Command1");
+    click(windows->window<FinalResults>(), "Command2");
+    click(windows->window<RULAAction>(), "Command7");
+    SaveWindow& save = windows->window<SaveWindow>();
+    QVERIFY(child<FolderList>(save, "Dir1")->setPath(m_dir.path()));
+    child<QLineEdit>(save, "Text1")->setText(QStringLiteral("Filmed"));
+    QTest::keyClick(child<QLineEdit>(save, "Text1"), Qt::Key_Return);
+    QCOMPARE(recorder.messages.last(), QStringLiteral("File Saved"));
+
+    // A new run reopens it: both frames back, exactly as taken, and listed in the window.
+    dropWindows();
+    makeWindows();
+    const QString text = m_dir.filePath(QStringLiteral("Filmed RULA Analysis.txt"));
+    ReopenAssessment(text, *windows);
+    QVERIFY2(recorder.messages.isEmpty(), qPrintable(recorder.messages.join(QLatin1Char('\n'))));
+    QCOMPARE(state->keyFrames.size(), std::size_t(2));
+    QCOMPARE(state->keyFrames[0].frameNumber, 137);
+    QCOMPARE(state->keyFrames[0].reason, KeyFrameReason::LongestHeld);
+    QCOMPARE(readAll(state->keyFrames[0].pictureFile), png137);
+    QCOMPARE(state->keyFrames[1].frameNumber, 42);
+    QCOMPARE(state->keyFrames[1].reason, KeyFrameReason::GreatestForce);
+    QCOMPARE(state->keyFrames[1].note, QStringLiteral("trunk bent"));
+    QCOMPARE(readAll(state->keyFrames[1].pictureFile), png42);
+    VideoFrames& reopened = windows->window<VideoFrames>();
+    reopened.showWindow();
+    QCOMPARE(child<QListWidget>(reopened, "KeyFrames")->count(), 2);
+
+    const QString pdf = m_dir.filePath(QStringLiteral("report.pdf"));
+    QCOMPARE(runProgram({QStringLiteral("--report"), text, QStringLiteral("-o"), pdf}).status, 0);
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, "-"});
+    QVERIFY(pdftotext.waitForFinished(60000));
+    const QString shown = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
+    for (const char* line : {"Key frame 1: Longest held Frame 137 at 00:00:05.480", "Note: arm highest",
+                             "Key frame 2: Greatest force Frame 42 at 00:00:01.680", "Note: trunk bent"})
+        QVERIFY2(shown.contains(QLatin1String(line)), line);
 }
 
 QTEST_MAIN(TestVideoFrames)
