@@ -46,6 +46,8 @@ const std::vector<ControlRow> LeftColumn = {
     {Own, "Command6", 64, 256, 121, 49, "  RULA &Overview", ButtonFont, 6, 192},
     {Own, "Picture1", 8, 328, 249, 369, "", {}, 7, 0},
     {Own, "SSTab1", 264, 0, 753, 721, "", Arial(8.25), 8, 0},
+    {Own, "TeamDatabaseButton", 186, 307, 71, 19, "&Team...", Arial(8.25), 11, 196},
+    {L, "TeamStatus", 8, 698, 249, 13, "", Arial(7.5), -1, 196, Plain, Black},
 };
 
 // Tabs 1 and 2: the upper arm of one side.

@@ -7,6 +7,7 @@
 #include <array>
 
 class OptionPanel;
+class TeamPublishing;
 class QLabel;
 class TabbedPanel;
 
@@ -26,6 +27,9 @@ public:
     // panels and score box show the result at once.
     void selectOption(int optionIndex);
 
+    // Publishes this run's saves to the team database; its status is the line under the picture.
+    TeamPublishing& teamPublishing() const { return *m_teamPublishing; }
+
 public slots:
     void loadPicture();
     void playVideo();
@@ -36,6 +40,7 @@ public slots:
     void showOverview();
     // Opens Measure Angles on the workplace picture (double click on Picture1, Ctrl+M).
     void measureAngles();
+    void showTeamDatabaseSettings();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -48,4 +53,5 @@ private:
     TabbedPanel* m_tabs = nullptr;
     std::array<OptionPanel*, rula::OptionCount> m_panels{};
     std::array<QLabel*, rula::GroupCount> m_scoreBoxes{};
+    TeamPublishing* m_teamPublishing = nullptr;
 };

@@ -36,6 +36,10 @@ struct ProgramState
     // when the assessment was not reopened).
     QString ReopenedFolder;
     QString ReopenedName;
+    // The team database saves are published to (a URI; empty for none), and the folder where
+    // publications wait until the server takes them.
+    QString teamDatabase;
+    QString outboxFolder;
     // The help file that context help reads; resolved against the program's folder.
     QString ApplicationHelpFile = QStringLiteral("\\HelpFile\\HELPFILE.HLP");
 };

@@ -2,10 +2,12 @@
 #include "SaveWindow.h"
 
 #include "FileLists.h"
+#include "MainWindow.h"
 #include "OutputFiles.h"
 #include "OverwriteFile.h"
 #include "ProgramState.h"
 #include "Services.h"
+#include "TeamPublishing.h"
 #include "WindowSet.h"
 
 #include <QCloseEvent>
@@ -152,6 +154,9 @@ void SaveWindow::runSave()
     SaveTable table = SaveTableOf(m_state.record);
     const SaveOutcome outcome = saveRoutine()(m_state.record.assessment, table, saveFolder(), m_state.SaveFileName);
     if (outcome.ok) {
+        // The saved files are the assessor's; the team database gets them when it can.
+        m_windows.window<MainWindow>().teamPublishing().publishSaved(resultTextPath(saveFolder(), m_state.SaveFileName),
+                                                                     m_state.record);
         MessageService::show(QStringLiteral("File Saved"));
         ProgramEnd::end();
         return;
