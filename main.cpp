@@ -63,6 +63,8 @@ int main(int argc, char* argv[])
         return RunTeamRegisterCommand(command, errors);
     case CommandLine::Mode::Publish:
         return RunPublishCommand(command, errors);
+    case CommandLine::Mode::Agreement:
+        return RunAgreementCommand(command, errors);
     case CommandLine::Mode::Windows:
         break;
     }

@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace {
 
@@ -23,6 +24,9 @@ Forms:
                                        team database
   talvo-rula --register URI [-o OUT.csv] [--all-revisions]
                                        write the team register from the team database
+  talvo-rula --agreement FOLDER_A FOLDER_B [-o OUT.pdf|OUT.csv]
+                                       how alike two assessors scored the same postures
+                                       (default Agreement.pdf in the current folder)
 
 Examples:
   talvo-rula "Smith RULA Analysis.txt"
@@ -31,6 +35,7 @@ Examples:
   talvo-rula --register /srv/assessments -o register.csv
   talvo-rula --publish /srv/assessments --database postgresql://db.example/rula
   talvo-rula --register postgresql://db.example/rula -o team.csv
+  talvo-rula --agreement trainee1 trainee2 -o agreement.csv
 
 The team database is --database URI, else the environment variable TALVO_DATABASE, else the
 program's "Team Database" setting. Passwords come from ~/.pgpass, PGPASSWORD or a service file.)";
@@ -69,13 +74,18 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                                       QStringLiteral("URI"));
     const QCommandLineOption allRevisions(QStringLiteral("all-revisions"),
                                           QStringLiteral("The team register lists every revision of an assessment."));
+    const QCommandLineOption agreement(
+        QStringLiteral("agreement"),
+        QStringLiteral("Measure how alike the assessments under FOLDER_A and FOLDER_B (given after it) are."),
+        QStringLiteral("FOLDER_A"));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The file to write instead of the default."),
                                     QStringLiteral("FILE"));
     const QCommandLineOption checkInstallation(
         QStringLiteral("check-installation"),
         QStringLiteral("Start, report where the help files and the media player were found, and end."));
-    parser.addOptions({report, compare, registerOption, publish, database, allRevisions, output, checkInstallation});
+    parser.addOptions(
+        {report, compare, registerOption, publish, database, allRevisions, agreement, output, checkInstallation});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A saved result text file to reopen."),
                                  QStringLiteral("[SAVED.txt]"));
 
@@ -97,10 +107,12 @@ CommandLine ParseCommandLine(const QStringList& arguments)
 
     const QStringList positional = parser.positionalArguments();
     const int forms = int(parser.isSet(report)) + int(parser.isSet(compare)) + int(parser.isSet(registerOption)) +
-                      int(parser.isSet(publish));
+                      int(parser.isSet(publish)) + int(parser.isSet(agreement));
     if (forms > 1)
-        return usageError(QStringLiteral("--report, --compare, --register and --publish cannot be combined."));
-    for (const QCommandLineOption* single : {&report, &compare, &registerOption, &publish, &database, &output}) {
+        return usageError(
+            QStringLiteral("--report, --compare, --register, --publish and --agreement cannot be combined."));
+    for (const QCommandLineOption* single :
+         {&report, &compare, &registerOption, &publish, &database, &agreement, &output}) {
         if (parser.values(*single).size() > 1)
             return usageError(QStringLiteral("--%1 may be given only once.").arg(single->names().constLast()));
     }
@@ -136,11 +148,20 @@ CommandLine ParseCommandLine(const QStringList& arguments)
             return usageError(QStringLiteral("--publish takes one folder; unexpected \"%1\".").arg(positional[0]));
         if (parser.isSet(output))
             return usageError(QStringLiteral("--publish writes no file; -o does not go with it."));
+    } else if (parser.isSet(agreement)) {
+        command.mode = CommandLine::Mode::Agreement;
+        if (positional.size() != 1)
+            return usageError(QStringLiteral("--agreement takes two folders: --agreement FOLDER_A FOLDER_B."));
+        command.inputs = QStringList{parser.value(agreement), positional[0]};
+        const QString ending = QFileInfo(command.output).suffix().toLower();
+        if (parser.isSet(output) && ending != QLatin1String("csv") && ending != QLatin1String("pdf"))
+            return usageError(
+                QStringLiteral("--agreement writes OUT.csv or OUT.pdf; \"%1\" ends in neither.").arg(command.output));
     } else {
         if (positional.size() > 1)
             return usageError(QStringLiteral("Only one saved file can be reopened at a time."));
         if (parser.isSet(output))
-            return usageError(QStringLiteral("-o goes with --report, --compare or --register."));
+            return usageError(QStringLiteral("-o goes with --report, --compare, --register or --agreement."));
         command.inputs = positional;
     }
     if (command.allRevisions && command.mode != CommandLine::Mode::TeamRegister)

@@ -15,6 +15,7 @@ struct CommandLine
         Register,     // --register FOLDER [-o register.csv]
         TeamRegister, // --register URI [-o register.csv] [--all-revisions]
         Publish,      // --publish FOLDER [--database URI]
+        Agreement,    // --agreement FOLDER_A FOLDER_B [-o Agreement.pdf|.csv]
         Help,         // --help: `message` is the text to print
         Version,      // --version: `message` is the text to print
         UsageError    // `message` is the one-line error

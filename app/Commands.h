@@ -13,6 +13,7 @@ int RunCompareCommand(const CommandLine& command, QTextStream& errors);
 int RunRegisterCommand(const CommandLine& command, QTextStream& errors);
 int RunPublishCommand(const CommandLine& command, QTextStream& errors);
 int RunTeamRegisterCommand(const CommandLine& command, QTextStream& errors);
+int RunAgreementCommand(const CommandLine& command, QTextStream& errors);
 
 // Restores the saved assessment at `path` into the windows before the caution window shows;
 // a file that cannot be read is reported in an "Error" box and the assessment stays empty.

@@ -2,33 +2,17 @@
 #include "Commands.h"
 
 #include "ErrorLine.h"
-#include "InterruptedSaves.h"
+#include "FolderReading.h"
 #include "RegisterCsv.h"
-#include "SavedAssessment.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QSet>
 #include <QTextStream>
 
-#include <algorithm>
 #include <array>
 
 namespace {
-
-// Every *.txt under `folder`, sorted, so the register lists them in the same order every time.
-// Hidden files (a save's temporary files) and links to folders are not followed.
-QStringList candidateFiles(const QString& folder)
-{
-    QStringList files;
-    QDirIterator walk(folder, {QStringLiteral("*.txt")}, QDir::Files, QDirIterator::Subdirectories);
-    while (walk.hasNext())
-        files << QDir::cleanPath(walk.next());
-    std::sort(files.begin(), files.end());
-    return files;
-}
 
 // How many assessments of one side fall at each action level; [0] for a grand score with none.
 using LevelCounts = std::array<int, 5>;
@@ -63,7 +47,7 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
     }
     const QString output =
         command.output.isEmpty() ? QDir(folder).filePath(QStringLiteral("register.csv")) : command.output;
-    const QStringList files = candidateFiles(folder);
+    const QStringList files = SavedFileCandidates(folder);
     const QString outputPath = QFileInfo(output).absoluteFilePath();
     for (const QString& file : files) {
         if (QFileInfo(file).absoluteFilePath() == outputPath) {
@@ -74,29 +58,15 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
 
     QByteArray csv = RegisterCsv::header();
     csv.reserve(files.size() * 160);
-    int read = 0;
-    int skipped = 0;
+    const FolderContents contents = ReadSavedAssessments(files, errors);
+    const int read = int(contents.read.size());
+    const int skipped = contents.skipped;
     LevelCounts left{};
     LevelCounts right{};
-    QSet<QString> preparedFolders;
-    for (const QString& file : files) {
-        const QString fileFolder = QFileInfo(file).path();
-        if (!preparedFolders.contains(fileFolder)) {
-            preparedFolders.insert(fileFolder);
-            const QString unrepaired = RecoverInterruptedSaves(fileFolder);
-            if (!unrepaired.isEmpty())
-                errorLine(errors, fileFolder) << "an interrupted save could not be repaired: " << unrepaired << '\n';
-        }
-        const SavedAssessment saved = ReadSavedAssessmentFile(file);
-        if (!saved.ok) {
-            errorLine(errors, file) << "skipped, " << saved.error << '\n';
-            ++skipped;
-            continue;
-        }
-        csv += RegisterCsv::row(QFileInfo(file).absoluteFilePath(), saved.record);
+    for (const FolderAssessment& saved : contents.read) {
+        csv += RegisterCsv::row(saved.path, saved.record);
         count(left, saved.record.levelLeft);
         count(right, saved.record.levelRight);
-        ++read;
     }
 
     if (read == 0) {

@@ -2,6 +2,7 @@
 #include "RegisterCsv.h"
 
 #include <array>
+#include <iterator>
 
 namespace {
 
@@ -42,25 +43,39 @@ QString inert(const QString& text)
     return !text.isEmpty() && formulaStarts.contains(text.front()) ? QLatin1Char('\'') + text : text;
 }
 
-QByteArray levelField(const std::optional<rula::ActionLevel>& level)
-{
-    return level ? QByteArray::number(level->level) : QByteArray();
-}
-
 } // namespace
 
 namespace RegisterCsv {
 
 QStringList columns()
 {
-    QStringList names{QStringLiteral("File"), QStringLiteral("Employee Name"), QStringLiteral("Employee ID"),
-                      QStringLiteral("Employee Location"), QStringLiteral("Last Written")};
+    return QStringList{QStringLiteral("File"), QStringLiteral("Employee Name"), QStringLiteral("Employee ID"),
+                       QStringLiteral("Employee Location"), QStringLiteral("Last Written")} +
+           scoreColumns();
+}
+
+QStringList scoreColumns()
+{
+    QStringList names;
     for (int row : ScoreRows)
         names << SaveTable::labelText(row);
     for (const ResultColumn& column : ResultColumns)
         names << QString::fromLatin1(column.name);
     names << QStringLiteral("Action Level Left") << QStringLiteral("Action Level Right");
     return names;
+}
+
+QList<std::optional<int>> scores(const AssessmentRecord& record)
+{
+    QList<std::optional<int>> values;
+    values.reserve(int(ScoreRows.size()) + int(std::size(ResultColumns)) + 2);
+    for (int scoreRow : ScoreRows)
+        values << int(record.assessment.score(groupOfRow(scoreRow)));
+    for (const ResultColumn& column : ResultColumns)
+        values << int(record.results.*column.score);
+    values << (record.levelLeft ? std::optional<int>(record.levelLeft->level) : std::nullopt)
+           << (record.levelRight ? std::optional<int>(record.levelRight->level) : std::nullopt);
+    return values;
 }
 
 QByteArray header()
@@ -79,11 +94,9 @@ QByteArray row(const QString& path, const AssessmentRecord& record)
     line += field(path) + ',' + field(inert(record.stored.name)) + ',' + field(inert(record.stored.id)) + ',' +
             field(inert(record.stored.location)) + ',' +
             record.assessedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
-    for (int scoreRow : ScoreRows)
-        line += ',' + QByteArray::number(record.assessment.score(groupOfRow(scoreRow)));
-    for (const ResultColumn& column : ResultColumns)
-        line += ',' + QByteArray::number(record.results.*column.score);
-    line += ',' + levelField(record.levelLeft) + ',' + levelField(record.levelRight) + "\r\n";
+    for (const std::optional<int>& value : scores(record))
+        line += ',' + (value ? QByteArray::number(*value) : QByteArray());
+    line += "\r\n";
     return line;
 }
 

@@ -4,8 +4,11 @@
 #include "AssessmentRecord.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 // The register: one CSV row per saved assessment, as a spreadsheet opens it. UTF-8, fields
 // quoted as RFC 4180 says (only where needed, quotes doubled), rows ending in CR LF.
@@ -15,6 +18,14 @@ namespace RegisterCsv {
 // written, the 17 body-part scores as the result files name them, posture scores A and B,
 // scores C and D, the grand scores and the action levels of both sides.
 QStringList columns();
+
+// The names of the score columns, the last 27 of columns(): the body-part scores, posture
+// scores A and B, scores C and D, the grand scores and the action levels.
+QStringList scoreColumns();
+
+// The values of the score columns for `record`, in their order; an action level is empty for a
+// grand score with none.
+QList<std::optional<int>> scores(const AssessmentRecord& record);
 
 // The header row.
 QByteArray header();

@@ -1,0 +1,209 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Commands.h"
+
+#include "Agreement.h"
+#include "AgreementReport.h"
+#include "ErrorLine.h"
+#include "FolderReading.h"
+#include "OutputFiles.h"
+#include "RegisterCsv.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMap>
+#include <QSaveFile>
+#include <QTextStream>
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+// The whole range each scored value can take by the method, named as the register's columns.
+struct ItemScale
+{
+    const char* name;
+    int lowest;
+    int highest;
+};
+
+constexpr ItemScale ItemScales[] = {
+    {"Upper Left Arm Score", 0, 6},
+    {"Lower Left Arm Score", 1, 3},
+    {"Left Wrist Angle Score", 1, 4},
+    {"Left Wrist Twist Score", 1, 2},
+    {"Left Muscle Use Score", 0, 1},
+    {"Left Force Score", 0, 3},
+    {"Upper Right Arm Score", 0, 6},
+    {"Lower Right Arm Score", 1, 3},
+    {"Right Wrist Angle Score", 1, 4},
+    {"Right Wrist Twist Score", 1, 2},
+    {"Right Muscle Use Score", 0, 1},
+    {"Right Force Score", 0, 3},
+    {"Neck Score", 1, 6},
+    {"Trunk Score", 1, 6},
+    {"Legs Score", 1, 2},
+    {"Lower Body Muscle Score", 0, 1},
+    {"Lower Body Force Score", 0, 3},
+    {"Posture Score A Left", 1, 9},
+    {"Posture Score A Right", 1, 9},
+    {"Posture Score B", 1, 9},
+    {"Score C Left", 1, 13},
+    {"Score C Right", 1, 13},
+    {"Score D", 1, 13},
+    {"Grand Score Left", 1, 7},
+    {"Grand Score Right", 1, 7},
+    {"Action Level Left", 1, 4},
+    {"Action Level Right", 1, 4},
+};
+
+const ItemScale* scaleOf(const QString& column)
+{
+    for (const ItemScale& scale : ItemScales) {
+        if (column == QLatin1String(scale.name))
+            return &scale;
+    }
+    return nullptr;
+}
+
+// The assessments read under `folder`, by their path under it.
+QMap<QString, AssessmentRecord> byRelativePath(const QString& folder, const QStringList& files, QTextStream& errors)
+{
+    const QDir root(folder);
+    QMap<QString, AssessmentRecord> records;
+    for (const FolderAssessment& saved : ReadSavedAssessments(files, errors).read)
+        records.insert(QDir::fromNativeSeparators(root.relativeFilePath(saved.path)), saved.record);
+    return records;
+}
+
+using Pair = std::pair<const AssessmentRecord*, const AssessmentRecord*>;
+
+// Pairs the files of A with those of B that have the same path under their folder; what is left
+// stays in `unpairedA` and `unpairedB`. The place for a second pairing (by employee
+// identification and task) of what is left, once saved assessments carry a task, is here.
+QList<Pair> pairAssessments(const QMap<QString, AssessmentRecord>& a, const QMap<QString, AssessmentRecord>& b,
+                            QStringList& paired, QStringList& unpairedA, QStringList& unpairedB)
+{
+    QList<Pair> pairs;
+    for (auto it = a.cbegin(); it != a.cend(); ++it) {
+        const auto partner = b.constFind(it.key());
+        if (partner == b.cend()) {
+            unpairedA << it.key();
+            continue;
+        }
+        pairs.append(Pair{&it.value(), &partner.value()});
+        paired << it.key();
+    }
+    for (auto it = b.cbegin(); it != b.cend(); ++it) {
+        if (!a.contains(it.key()))
+            unpairedB << it.key();
+    }
+    return pairs;
+}
+
+QList<AgreementItem> agreementItems(const QList<Pair>& pairs)
+{
+    const QStringList columns = RegisterCsv::scoreColumns();
+    std::vector<std::vector<std::pair<int, int>>> values(static_cast<std::size_t>(columns.size()));
+    for (const Pair& pair : pairs) {
+        const QList<std::optional<int>> first = RegisterCsv::scores(*pair.first);
+        const QList<std::optional<int>> second = RegisterCsv::scores(*pair.second);
+        for (int column = 0; column < columns.size(); ++column) {
+            if (first[column] && second[column])
+                values[static_cast<std::size_t>(column)].emplace_back(*first[column], *second[column]);
+        }
+    }
+    QList<AgreementItem> items;
+    for (int column = 0; column < columns.size(); ++column) {
+        const ItemScale* scale = scaleOf(columns[column]);
+        if (!scale)
+            continue; // not reached: every score column has its scale above
+        items.append(
+            AgreementItem{columns[column], rula::agreement::itemFigures(values[static_cast<std::size_t>(column)],
+                                                                        scale->lowest, scale->highest)});
+    }
+    return items;
+}
+
+QByteArray csvNumber(const std::optional<double>& value)
+{
+    if (!value)
+        return QByteArray();
+    QByteArray text = QByteArray::number(*value, 'f', 4);
+    return text == "-0.0000" ? QByteArray("0.0000") : text;
+}
+
+QByteArray agreementCsv(const QList<AgreementItem>& items)
+{
+    QByteArray csv = "item,pairs,exact_agreement,kappa,kappa_low,kappa_high,kappa_linear,kappa_linear_low,"
+                     "kappa_linear_high,kappa_quadratic,kappa_quadratic_low,kappa_quadratic_high,ac1,icc,icc_low,"
+                     "icc_high\r\n";
+    for (const AgreementItem& item : items) {
+        const rula::agreement::ItemFigures& f = item.figures;
+        QByteArrayList fields{RegisterCsv::field(item.name), QByteArray::number(f.pairs), csvNumber(f.exactAgreement)};
+        for (const rula::agreement::Estimate* estimate : {&f.kappa, &f.linearKappa, &f.quadraticKappa})
+            fields << csvNumber(estimate->value) << csvNumber(estimate->low) << csvNumber(estimate->high);
+        fields << csvNumber(f.ac1) << csvNumber(f.icc.value) << csvNumber(f.icc.low) << csvNumber(f.icc.high);
+        csv += fields.join(',') + "\r\n";
+    }
+    return csv;
+}
+
+} // namespace
+
+int RunAgreementCommand(const CommandLine& command, QTextStream& errors)
+{
+    const QString folderA = command.inputs.value(0);
+    const QString folderB = command.inputs.value(1);
+    for (const QString& folder : {folderA, folderB}) {
+        if (!QFileInfo(folder).isDir()) {
+            errorLine(errors, folder) << "not a folder\n";
+            return 1;
+        }
+    }
+    const QString output = command.output.isEmpty() ? QStringLiteral("Agreement.pdf") : command.output;
+    const QStringList filesA = SavedFileCandidates(folderA);
+    const QStringList filesB = SavedFileCandidates(folderB);
+    const QString refused = OutputFiles::refusal(output, filesA + filesB, !command.output.isEmpty());
+    if (!refused.isEmpty()) {
+        errorLine(errors, output) << refused << '\n';
+        return 1;
+    }
+
+    const QMap<QString, AssessmentRecord> a = byRelativePath(folderA, filesA, errors);
+    const QMap<QString, AssessmentRecord> b = byRelativePath(folderB, filesB, errors);
+    AgreementStudy study{folderA, folderB, {}, {}, {}, {}};
+    const QList<Pair> pairs = pairAssessments(a, b, study.pairs, study.unpairedA, study.unpairedB);
+    for (const QString& path : study.unpairedA)
+        errorLine(errors, QDir(folderA).filePath(path))
+            << "unpaired: no file of the same path under " << folderB << '\n';
+    for (const QString& path : study.unpairedB)
+        errorLine(errors, QDir(folderB).filePath(path))
+            << "unpaired: no file of the same path under " << folderA << '\n';
+    if (pairs.size() < 2) {
+        errorLine(errors, folderA) << pairs.size() << (pairs.size() == 1 ? " pair" : " pairs")
+                                   << " of saved assessments with " << folderB
+                                   << "; at least two are needed; nothing written\n";
+        return 1;
+    }
+    study.items = agreementItems(pairs);
+
+    QSaveFile file(output);
+    const bool csv = QFileInfo(output).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written && csv) {
+        const QByteArray bytes = agreementCsv(study.items);
+        written = file.write(bytes) == bytes.size();
+    } else if (written) {
+        written = writeAgreementReport(study, file);
+    }
+    if (!written || !file.commit()) {
+        errorLine(errors, output) << "cannot be written: " << file.errorString() << '\n';
+        return 1;
+    }
+    errors << "talvo-rula: " << pairs.size() << " pairs read (" << study.unpairedA.size() << " unpaired under "
+           << QDir::toNativeSeparators(folderA) << ", " << study.unpairedB.size() << " under "
+           << QDir::toNativeSeparators(folderB) << "); agreement written to " << QDir::toNativeSeparators(output)
+           << '\n';
+    return 0;
+}
