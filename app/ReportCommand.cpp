@@ -2,9 +2,7 @@
 #include "AssessmentReport.h"
 #include "Commands.h"
 #include "ErrorLine.h"
-#include "FinalResults.h"
 #include "FolderReading.h"
-#include "HelpFiles.h"
 #include "OutputFiles.h"
 #include "SavedAssessment.h"
 
@@ -20,10 +18,6 @@ int RunReportCommand(const CommandLine& command, QTextStream& errors)
         errorLine(errors, input) << saved.error << '\n';
         return 1;
     }
-    ReportContent content;
-    content.record = saved.record;
-    content.scoreSheet = FinalResults::scoreSheet(saved.record);
-    content.reductionMeasuresFile = HelpFiles::reductionMeasuresFile();
     const QString output =
         command.output.isEmpty() ? OutputFiles::besideInput(input, QStringLiteral(" Report.pdf")) : command.output;
     const QString refused = OutputFiles::refusal(output, {input}, !command.output.isEmpty());
@@ -31,7 +25,7 @@ int RunReportCommand(const CommandLine& command, QTextStream& errors)
         errorLine(errors, output) << refused << '\n';
         return 1;
     }
-    const ReportOutcome outcome = WriteReport(content, output);
+    const ReportOutcome outcome = WriteReport(reportContentOf(saved.record), output);
     if (!outcome.ok) {
         errors << "talvo-rula: " << outcome.error << '\n';
         return 1;

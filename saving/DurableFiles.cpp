@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -42,15 +43,25 @@ QString syncDescriptor(int fd)
 
 QString syncPath(const QString& path, int flags)
 {
-    int fd;
-    do {
-        fd = ::open(encoded(path).constData(), flags | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
+    const int fd = openRetrying(path, flags | O_CLOEXEC);
     if (fd < 0)
         return systemError(errno);
     QString error = syncDescriptor(fd);
     const QString closeError = closeChecked(fd);
     return error.isEmpty() ? closeError : error;
+}
+
+// The umask, which cannot be read without setting it except through the kernel's status file.
+mode_t currentUmask()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("Umask:"))
+                return mode_t(line.mid(6).trimmed().toUInt(nullptr, 8) & 0777);
+        }
+    }
+    return 022;
 }
 
 } // namespace
@@ -65,17 +76,88 @@ int SaveSteps::link(const char* from, const char* to)
     return ::link(from, to);
 }
 
+int openRetrying(const QString& path, int flags, mode_t mode)
+{
+    int fd;
+    do {
+        fd = ::open(encoded(path).constData(), flags, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+QString hiddenName(const QString& folder, const QString& id, const QString& suffix)
+{
+    return QStringLiteral("%1/.talvo-%2.%3").arg(folder, id, suffix);
+}
+
+QString hiddenSuffix(const QString& fileName)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\.talvo-[0-9a-f]{12}\\.([a-z]+)$"));
+    return pattern.match(fileName).captured(1);
+}
+
 QString freeName(const QString& folder, const QString& suffix)
 {
     for (;;) {
         const QString name =
-            QStringLiteral("%1/.talvo-%2%3")
-                .arg(folder)
-                .arg(QRandomGenerator::global()->generate64() & 0xFFFFFFFFFFFFull, 12, 16, QLatin1Char('0'))
-                .arg(suffix);
+            hiddenName(folder,
+                       QStringLiteral("%1").arg(QRandomGenerator::global()->generate64() & 0xFFFFFFFFFFFFull, 12, 16,
+                                                QLatin1Char('0')),
+                       suffix);
         if (!entryExists(name))
             return name;
     }
+}
+
+bool isPrivateFile(const struct stat& info)
+{
+    return S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0 &&
+           info.st_nlink == 1;
+}
+
+QByteArray startOf(const QString& path, qsizetype size, struct stat* info)
+{
+    struct stat own;
+    struct stat& described = info ? *info : own;
+    described = {};
+    const int fd = openRetrying(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    QByteArray bytes;
+    if (::fstat(fd, &described) == 0 && S_ISREG(described.st_mode)) {
+        bytes.resize(size);
+        qsizetype total = 0;
+        while (total < size) {
+            const ssize_t n = ::read(fd, bytes.data() + total, std::size_t(size - total));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            total += n;
+        }
+        bytes.truncate(total);
+    } else if (!S_ISREG(described.st_mode)) {
+        described.st_mode = 0;
+    }
+    ::close(fd);
+    return bytes;
+}
+
+QString giveOrdinaryPermissions(const QString& path)
+{
+    const int fd = openRetrying(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return systemError(errno);
+    struct stat info;
+    QString error;
+    if (::fstat(fd, &info) != 0)
+        error = systemError(errno);
+    else if (!S_ISREG(info.st_mode))
+        error = systemError(EINVAL);
+    else if (::fchmod(fd, 0666 & ~currentUmask()) != 0)
+        error = systemError(errno);
+    ::close(fd);
+    return error;
 }
 
 bool entryExists(const QString& path, bool* isPlainFile)
@@ -91,11 +173,7 @@ bool entryExists(const QString& path, bool* isPlainFile)
 
 QString writeNewFileAs(const QString& path, const QByteArray& bytes, bool sync)
 {
-    int fd;
-    do {
-        // 0666 and the process's umask: the permissions of any new file in that folder.
-        fd = ::open(encoded(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
+    const int fd = openRetrying(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return systemError(errno);
 

@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <sys/stat.h>
+
 // The file-system steps of a save that must never lose the files it replaces.
 // Every function returns an empty text on success, otherwise the system's own
 // description of what went wrong ("No space left on device"); callers say which
@@ -11,12 +13,35 @@
 namespace DurableFiles {
 
 // Creates the new file `path` (it must not exist), writes `bytes` into it and closes it,
-// syncing it to disk first when `sync` is set. The file gets the permissions any new file
-// gets in that folder. On failure nothing is left behind.
+// syncing it to disk first when `sync` is set. The file is readable and writable by its
+// owner only, so that no one else can change it while it is hidden (see
+// giveOrdinaryPermissions). On failure nothing is left behind.
 QString writeNewFileAs(const QString& path, const QByteArray& bytes, bool sync);
 
-// A hidden name "<folder>/.talvo-<12 hex digits><suffix>" that nothing uses at this moment.
+// Gives the regular file `path` (never a link) the permissions any new file gets: 0666
+// without the process's umask.
+QString giveOrdinaryPermissions(const QString& path);
+
+// open(2), repeated while a signal interrupts it; -1 with errno set on failure.
+int openRetrying(const QString& path, int flags, mode_t mode = 0);
+
+// The hidden names of a save's files: "<folder>/.talvo-<12 hex digits>.<suffix>".
+// hiddenName() makes one from `id` (12 hex digits); hiddenSuffix() gives the suffix of a
+// file name of that form, or an empty text for any other name.
+QString hiddenName(const QString& folder, const QString& id, const QString& suffix);
+QString hiddenSuffix(const QString& fileName);
+
+// A hidden name with a random id and `suffix` that nothing uses at this moment.
 QString freeName(const QString& folder, const QString& suffix);
+
+// Whether the file described by `info` is a regular file of this user's, with one name, that
+// no one else may write: a file only this user's program can have written.
+bool isPrivateFile(const struct stat& info);
+
+// Up to `size` first bytes of the regular file `path` (not followed if it is a link; a FIFO or
+// device is not opened for reading); `info`, when given, receives what the file is. Empty when
+// it is no regular file or cannot be read.
+QByteArray startOf(const QString& path, qsizetype size, struct stat* info = nullptr);
 
 // Syncs an existing file's contents to disk.
 QString syncFile(const QString& path);

@@ -29,6 +29,16 @@ QString resultStem(const QString& typedName)
     return typedName + resultSuffix();
 }
 
+QString evidencePath(const QString& textPath)
+{
+    QString stem = textPath;
+    if (stem.endsWith(TextSuffix))
+        stem.chop(TextSuffix.size());
+    if (stem.endsWith(resultSuffix()))
+        stem.chop(resultSuffix().size());
+    return stem + QStringLiteral(" RULA Evidence.sqlite");
+}
+
 QString typedNameOf(const QString& savedTextPath)
 {
     QString name = QFileInfo(savedTextPath).completeBaseName();

@@ -16,6 +16,11 @@ QString resultSuffix();
 // The stem of a save's files: the typed name with " RULA Analysis" added.
 QString resultStem(const QString& typedName);
 
+// The evidence file saved with the text file `textPath`: in the same folder, its name with
+// " RULA Analysis" replaced by " RULA Evidence" (or " RULA Evidence" added when the name
+// lacks it) and ".sqlite" for ".txt": "Lee RULA Analysis.txt" gives "Lee RULA Evidence.sqlite".
+QString evidencePath(const QString& textPath);
+
 // The name the Save window proposes for a saved text file: its name without
 // " RULA Analysis.txt" (or without ".txt" when the suffix is missing).
 QString typedNameOf(const QString& savedTextPath);

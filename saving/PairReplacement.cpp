@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PairReplacement.h"
 
+#include "OutputFiles.h"
+#include "ResultTextFile.h"
+#include "SaveTable.h"
+
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QFile>
-#include <QRegularExpression>
+#include <QThread>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -12,16 +17,19 @@
 #include <unistd.h>
 
 using namespace DurableFiles;
+using File = PairReplacement::File;
 
 namespace {
 
 // The intent file, line by line:
-//   TALVO RULA replacing two files 1
+//   TALVO RULA replacing result files 2
 //   state U0              U = undo (k files placed so far), F = complete
-//   pair <1 if the target had an old file, else 0> <new file> <kept old file> <target, hex>
-//   pair ...
+//   file <1 if the target had an old file, else 0> <new file> <kept old file> <target, hex>
+//   file ...              (two or three file lines: text, database, evidence)
 //   check <SHA-256 of the lines above, the two state characters read as "??">
-const QByteArray Header = QByteArrayLiteral("TALVO RULA replacing two files 1\n");
+// The check finds a torn or altered intent; that the intent is this user's and no one
+// else's to write is what makes it trusted.
+const QByteArray Header = QByteArrayLiteral("TALVO RULA replacing result files 2\n");
 const QByteArray StateTag = QByteArrayLiteral("state ");
 const qsizetype StateOffset = Header.size() + StateTag.size();
 constexpr qsizetype MaxIntentSize = 4096;
@@ -36,15 +44,38 @@ QString fileName(const QString& path)
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-QString inFolder(const QString& folder, const QString& name)
+QString folderOf(const QString& path)
 {
-    return folder + QLatin1Char('/') + name;
+    return path.left(path.lastIndexOf(QLatin1Char('/')));
 }
 
-bool isHiddenName(const QString& name, const char* suffixes)
+QString suffixOf(const QString& name)
 {
-    static const QString pattern = QStringLiteral("^\\.talvo-[0-9a-f]{12}\\.(%1)$");
-    return QRegularExpression(pattern.arg(QLatin1String(suffixes))).match(name).hasMatch();
+    return name.mid(name.lastIndexOf(QLatin1Char('.')) + 1);
+}
+
+QString systemError(int code)
+{
+    return qt_error_string(code);
+}
+
+// The intent of every save of the result name whose text file is `textName`.
+QString intentPath(const QString& folder, const QString& textName)
+{
+    const QByteArray hash = QCryptographicHash::hash(encoded(textName), QCryptographicHash::Sha256).toHex();
+    return hiddenName(folder, QString::fromLatin1(hash.left(12)), QStringLiteral("intent"));
+}
+
+bool isCleanName(const QString& name)
+{
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
+        name.contains(QLatin1Char('/')) || !name.isValidUtf16())
+        return false;
+    for (const QChar c : name) {
+        if (c.category() == QChar::Other_Control || c == QChar::ReplacementCharacter)
+            return false;
+    }
+    return true;
 }
 
 QByteArray checksum(QByteArray bytes)
@@ -53,15 +84,11 @@ QByteArray checksum(QByteArray bytes)
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
 }
 
-// The state characters, or an empty array when `bytes` are not an intent of this program.
 struct Intent
 {
     char state = 0;
     int placed = 0;
-    std::array<bool, 2> hadOldFile{};
-    std::array<QString, 2> temporary; // names without folder
-    std::array<QString, 2> kept;
-    std::array<QString, 2> target;
+    std::vector<File> files; // names without folder
 };
 
 bool parse(const QByteArray& bytes, Intent* intent)
@@ -71,31 +98,36 @@ bool parse(const QByteArray& bytes, Intent* intent)
     const qsizetype checkAt = bytes.lastIndexOf("check ");
     if (checkAt <= StateOffset || bytes.mid(checkAt + 6).trimmed() != checksum(bytes.left(checkAt)))
         return false;
-    const QList<QByteArray> lines = bytes.left(checkAt).split('\n');
-    // Header, state, two pairs and the empty rest after the last line end.
-    if (lines.size() != 5 || lines[1].size() != StateTag.size() + 2 || !lines[1].startsWith(StateTag))
+    QList<QByteArray> lines = bytes.left(checkAt).split('\n');
+    lines.removeLast(); // the empty rest after the last line end
+    // Header, state, two or three files.
+    if (lines.size() < 4 || lines.size() > 5 || lines[1].size() != StateTag.size() + 2 ||
+        !lines[1].startsWith(StateTag))
         return false;
     intent->state = lines[1].at(StateTag.size());
     const char placed = lines[1].at(StateTag.size() + 1);
-    if (!((intent->state == 'U' || intent->state == 'F') && placed >= '0' && placed <= '2'))
+    if (!((intent->state == 'U' || intent->state == 'F') && placed >= '0' && placed < '0' + lines.size() - 1))
         return false;
     intent->placed = placed - '0';
-    for (int i = 0; i < 2; ++i) {
-        const QList<QByteArray> fields = lines[2 + i].split(' ');
-        if (fields.size() != 5 || fields[0] != "pair" || (fields[1] != "0" && fields[1] != "1"))
+    QStringList targets;
+    QStringList hidden;
+    for (qsizetype i = 2; i < lines.size(); ++i) {
+        const QList<QByteArray> fields = lines[i].split(' ');
+        if (fields.size() != 5 || fields[0] != "file" || (fields[1] != "0" && fields[1] != "1"))
             return false;
-        const auto at = std::size_t(i);
-        intent->hadOldFile[at] = fields[1] == "1";
-        intent->temporary[at] = QString::fromLatin1(fields[2]);
-        intent->kept[at] = QString::fromLatin1(fields[3]);
-        intent->target[at] = QFile::decodeName(QByteArray::fromHex(fields[4]));
-        const QString& target = intent->target[at];
-        if (!isHiddenName(intent->temporary[at], "txt|mdb") || !isHiddenName(intent->kept[at], "kept") ||
-            target.isEmpty() || target.contains(QLatin1Char('/')) || target == QLatin1String(".") ||
-            target == QLatin1String(".."))
+        const QByteArray target = QByteArray::fromHex(fields[4]);
+        File file{fields[1] == "1", QString::fromLatin1(fields[2]), QString::fromLatin1(fields[3]),
+                  QFile::decodeName(target)};
+        // A name that does not survive decoding is not one this program wrote.
+        if (encoded(file.target) != target || hiddenSuffix(file.temporary) != suffixOf(file.target) ||
+            hiddenSuffix(file.kept) != QLatin1String("kept"))
             return false;
+        targets << file.target;
+        hidden << file.temporary << file.kept;
+        intent->files.push_back(file);
     }
-    return true;
+    hidden.removeDuplicates();
+    return hidden.size() == 2 * targets.size() && PairReplacement::isResultName(targets);
 }
 
 QByteArray readIntent(int fd)
@@ -114,17 +146,30 @@ QByteArray readIntent(int fd)
     return bytes;
 }
 
-QString systemError(int code)
+// Whether `path` names a regular file of this user's (not a link).
+bool isOwnFile(const QString& path)
 {
-    return qt_error_string(code);
+    struct stat info;
+    return ::lstat(encoded(path).constData(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid();
 }
 
-// Removes a new database file with the side files the engine may have made beside it.
+// Removes a new file of this user's with the side files the engine may have made beside it.
 void removeNewFile(const QString& path)
 {
-    removeFile(path);
-    for (const char* side : {"-journal", "-wal", "-shm"})
-        removeFile(path + QLatin1String(side));
+    for (const char* side : {"", "-journal", "-wal", "-shm"}) {
+        if (isOwnFile(path + QLatin1String(side)))
+            removeFile(path + QLatin1String(side));
+    }
+}
+
+// Whether `path` is a file this program wrote as the new file of its kind: this user's, and
+// beginning as such a file begins.
+bool isWrittenResult(const QString& path)
+{
+    struct stat info;
+    const QByteArray start = startOf(path, 64, &info);
+    return S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+           PairReplacement::beginsLikeResultFile(start, suffixOf(path));
 }
 
 bool sameFile(int fd, const QString& path)
@@ -133,6 +178,86 @@ bool sameFile(int fd, const QString& path)
     struct stat named;
     return ::fstat(fd, &open) == 0 && ::lstat(encoded(path).constData(), &named) == 0 && open.st_nlink > 0 &&
            open.st_dev == named.st_dev && open.st_ino == named.st_ino && S_ISREG(named.st_mode);
+}
+
+bool sameEntry(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+QString undo(const QString& folder, const std::vector<File>& files, int placed, SaveSteps& steps)
+{
+    QStringList lost;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const File& file = files[i];
+        const bool replaced = int(i) < placed;
+        struct stat kept;
+        struct stat target;
+        // Only an old file is ever kept; anything else under that name is no one's of ours.
+        const bool keptExists =
+            file.hadOldFile && ::lstat(encoded(file.kept).constData(), &kept) == 0 && S_ISREG(kept.st_mode);
+        const bool targetExists = ::lstat(encoded(file.target).constData(), &target) == 0;
+        if (keptExists && !replaced && targetExists && sameEntry(kept, target)) {
+            // Kept by a hard link: the target still is the old file.
+            removeFile(file.kept);
+        } else if (keptExists && (replaced || !targetExists)) {
+            QString error = steps.reached(Step::Restoring);
+            if (error.isEmpty())
+                error = renameFile(file.kept, file.target);
+            if (error.isEmpty())
+                removeFile(file.kept); // a rename onto the same file leaves both names
+            else
+                lost << QStringLiteral("\"%1\" is kept as \"%2\"").arg(file.target, file.kept);
+        } else if (keptExists) {
+            // Someone has made a new file under the target's name since: both stay.
+            lost << QStringLiteral("\"%1\" is kept as \"%2\"").arg(file.target, file.kept);
+        } else if (replaced && !file.hadOldFile && isWrittenResult(file.target)) {
+            removeFile(file.target);
+        }
+        removeNewFile(file.temporary);
+    }
+    syncFolder(folder);
+    return lost.join(QStringLiteral("; "));
+}
+
+QString complete(const QString& folder, const std::vector<File>& files)
+{
+    for (const File& file : files) {
+        struct stat info;
+        const QByteArray start = startOf(file.temporary, 64, &info);
+        if (S_ISREG(info.st_mode)) {
+            if (!isPrivateFile(info) || !PairReplacement::beginsLikeResultFile(start, suffixOf(file.target)))
+                return QStringLiteral("\"%1\" is not a file this program wrote").arg(file.temporary);
+            if (const QString error = renameFile(file.temporary, file.target); !error.isEmpty())
+                return QStringLiteral("\"%1\" could not take the name \"%2\": %3")
+                    .arg(file.temporary, file.target, error);
+        }
+        // Placed now or by the save before it was killed: it is still private.
+        if (isOwnFile(file.target))
+            giveOrdinaryPermissions(file.target);
+    }
+    if (const QString error = syncFolder(folder); !error.isEmpty())
+        return error;
+    for (const File& file : files) {
+        if (file.hadOldFile) {
+            struct stat kept;
+            if (::lstat(encoded(file.kept).constData(), &kept) == 0 && S_ISREG(kept.st_mode))
+                removeFile(file.kept);
+        }
+        removeNewFile(file.temporary);
+    }
+    return {};
+}
+
+QString carryOut(const QString& folder, Intent intent)
+{
+    for (File& file : intent.files) {
+        file.temporary = folder + QLatin1Char('/') + file.temporary;
+        file.kept = folder + QLatin1Char('/') + file.kept;
+        file.target = folder + QLatin1Char('/') + file.target;
+    }
+    SaveSteps plain;
+    return intent.state == 'F' ? complete(folder, intent.files) : undo(folder, intent.files, intent.placed, plain);
 }
 
 } // namespace
@@ -145,14 +270,90 @@ PairReplacement::~PairReplacement()
 
 bool PairReplacement::isIntentName(const QString& fileName)
 {
-    return isHiddenName(fileName, "intent");
+    return hiddenSuffix(fileName) == QLatin1String("intent");
 }
 
-QString PairReplacement::begin(const QString& folder, const std::array<QString, 2>& targets,
-                               const std::array<QString, 2>& suffixes, SaveSteps& steps)
+bool PairReplacement::beginsLikeResultFile(const QByteArray& start, const QString& suffix)
 {
+    static const QByteArray firstTextLine = ResultTextFile::item(SaveTable::labelText(0)) + "\r\n";
+    static const QByteArray databaseHeader = QByteArrayLiteral("SQLite format 3\0");
+    const QByteArray& head = suffix == QLatin1String("txt") ? firstTextLine : databaseHeader;
+    if (suffix != QLatin1String("txt") && suffix != QLatin1String("mdb") && suffix != QLatin1String("sqlite"))
+        return false;
+    return start.size() >= head.size() ? start.startsWith(head) : head.startsWith(start);
+}
+
+bool PairReplacement::isResultName(const QStringList& names)
+{
+    if (names.size() < 2 || names.size() > 3 || !names[0].endsWith(QLatin1String(".txt")))
+        return false;
+    const QString textName = names[0];
+    const QString stem = textName.chopped(4);
+    if (names[1] != stem + QLatin1String(".mdb") ||
+        (names.size() == 3 && names[2] != OutputFiles::evidencePath(textName)))
+        return false;
+    for (const QString& name : names) {
+        if (!isCleanName(name))
+            return false;
+    }
+    return true;
+}
+
+QString PairReplacement::begin(const QString& folder, const QStringList& targets, SaveSteps& steps, int wait)
+{
+    QStringList names;
+    for (const QString& target : targets)
+        names << fileName(target);
+    if (!isResultName(names) || folderOf(targets[0]) != folder)
+        return QStringLiteral("\"%1\" is not the name of result files").arg(targets.value(0));
     m_steps = &steps;
     m_folder = folder;
+
+    // The name's intent is locked before it is written, so saves of one name take turns and
+    // a repair running now finds it either locked or empty (and may remove it: then it is
+    // made again).
+    const QString intent = intentPath(folder, names[0]);
+    QElapsedTimer waited;
+    waited.start();
+    int fd = -1;
+    for (;;) {
+        fd = openRetrying(intent, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return QStringLiteral("\"%1\" cannot be used: %2").arg(intent, systemError(errno));
+        struct stat info;
+        if (::fstat(fd, &info) != 0 || !isPrivateFile(info)) {
+            ::close(fd);
+            return QStringLiteral("\"%1\" is not this user's own file (another user may have put it there); "
+                                  "remove it to save under this name")
+                .arg(intent);
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            if (sameFile(fd, intent))
+                break;
+        } else if (errno != EWOULDBLOCK && errno != EINTR) {
+            const int code = errno;
+            ::close(fd);
+            return systemError(code);
+        } else if (waited.elapsed() > wait) {
+            ::close(fd);
+            return QStringLiteral("another save of \"%1\" is running in this folder; try again when it has ended")
+                .arg(targets[0]);
+        }
+        ::close(fd);
+        QThread::msleep(5);
+    }
+    m_intent = intent;
+    m_fd = fd;
+
+    // A save of this name that was killed is carried out first.
+    if (Intent left; parse(readIntent(fd), &left)) {
+        if (const QString error = carryOut(folder, left); !error.isEmpty()) {
+            m_fd = -1;
+            ::close(fd);
+            return error;
+        }
+    }
+
     QStringList chosen;
     const auto pick = [&](const QString& suffix) {
         QString name;
@@ -162,55 +363,40 @@ QString PairReplacement::begin(const QString& folder, const std::array<QString, 
         chosen << name;
         return name;
     };
-    for (std::size_t i = 0; i < 2; ++i) {
-        m_pairs[i].target = targets[i];
-        m_pairs[i].hadOldFile = entryExists(targets[i]);
-        m_pairs[i].temporary = pick(suffixes[i]);
-        m_pairs[i].kept = pick(QStringLiteral(".kept"));
-        m_temporaries[i] = m_pairs[i].temporary;
+    m_files.clear();
+    for (const QString& target : targets) {
+        File file;
+        file.target = target;
+        file.hadOldFile = entryExists(target);
+        file.temporary = pick(suffixOf(target));
+        file.kept = pick(QStringLiteral("kept"));
+        m_files.push_back(file);
     }
-
     QByteArray bytes = Header + StateTag + "U0\n";
-    for (const Pair& pair : m_pairs) {
-        bytes += "pair " + QByteArray(pair.hadOldFile ? "1 " : "0 ") + fileName(pair.temporary).toLatin1() + ' ' +
-                 fileName(pair.kept).toLatin1() + ' ' + encoded(fileName(pair.target)).toHex() + '\n';
+    for (const File& file : m_files) {
+        bytes += "file " + QByteArray(file.hadOldFile ? "1 " : "0 ") + fileName(file.temporary).toLatin1() + ' ' +
+                 fileName(file.kept).toLatin1() + ' ' + encoded(fileName(file.target)).toHex() + '\n';
     }
     bytes += "check " + checksum(bytes) + '\n';
+    if (const QString error = writeIntent(bytes); !error.isEmpty()) {
+        finish();
+        return error;
+    }
+    return {};
+}
 
-    // Locked before anything is written, so a repair running now finds it either locked or
-    // not yet an intent, and leaves it alone.
-    const QString intent = pick(QStringLiteral(".intent"));
-    int fd;
-    do {
-        fd = ::open(encoded(intent).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
+QString PairReplacement::writeIntent(const QByteArray& bytes)
+{
+    if (::ftruncate(m_fd, 0) != 0)
         return systemError(errno);
-    int locked;
-    do {
-        locked = ::flock(fd, LOCK_EX);
-    } while (locked != 0 && errno == EINTR);
     qsizetype written = 0;
-    QString error = locked == 0 ? QString() : systemError(errno);
-    while (error.isEmpty() && written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, std::size_t(bytes.size() - written));
+    while (written < bytes.size()) {
+        const ssize_t n = ::pwrite(m_fd, bytes.constData() + written, std::size_t(bytes.size() - written), written);
         if (n > 0)
             written += n;
         else if (n == 0 || errno != EINTR)
-            error = systemError(n == 0 ? EIO : errno);
+            return systemError(n == 0 ? EIO : errno);
     }
-    if (error.isEmpty() && !sameFile(fd, intent)) {
-        // Another program instance's repair took it for the leftover of a killed save.
-        ::close(fd);
-        return QStringLiteral("the file \"%1\" was removed while it was written").arg(intent);
-    }
-    if (!error.isEmpty()) {
-        ::unlink(encoded(intent).constData());
-        ::close(fd);
-        return error;
-    }
-    m_intent = intent;
-    m_fd = fd;
     return {};
 }
 
@@ -232,8 +418,8 @@ QString PairReplacement::mark(char state, int placed)
 
 void PairReplacement::finish()
 {
-    ::unlink(encoded(m_intent).constData());
-    ::close(m_fd); // releases the lock
+    ::unlink(encoded(m_intent).constData()); // while still locked: the next save makes a new one
+    ::close(m_fd);
     m_fd = -1;
 }
 
@@ -241,58 +427,13 @@ void PairReplacement::abandon()
 {
     if (m_fd < 0)
         return;
-    const QString lost = undo(m_folder, m_pairs, 0, *m_steps);
+    const QString lost = undo(m_folder, m_files, 0, *m_steps);
     if (lost.isEmpty()) {
         finish();
     } else {
         ::close(m_fd);
         m_fd = -1;
     }
-}
-
-QString PairReplacement::undo(const QString& folder, const std::array<Pair, 2>& pairs, int placed, SaveSteps& steps)
-{
-    QStringList lost;
-    for (std::size_t i = 0; i < pairs.size(); ++i) {
-        const Pair& pair = pairs[i];
-        const bool replaced = int(i) < placed;
-        const bool keptExists = entryExists(pair.kept);
-        if (keptExists && !replaced && entryExists(pair.target)) {
-            // Kept by a hard link: the target still is the old file.
-            removeFile(pair.kept);
-        } else if (keptExists) {
-            QString error = steps.reached(Step::Restoring);
-            if (error.isEmpty())
-                error = renameFile(pair.kept, pair.target);
-            if (error.isEmpty())
-                removeFile(pair.kept); // a rename onto the same file leaves both names
-            else
-                lost << QStringLiteral("\"%1\" is kept as \"%2\"").arg(pair.target, pair.kept);
-        } else if (replaced && !pair.hadOldFile) {
-            removeFile(pair.target);
-        }
-        removeNewFile(pair.temporary);
-    }
-    syncFolder(folder);
-    return lost.join(QStringLiteral("; "));
-}
-
-QString PairReplacement::complete(const QString& folder, const std::array<Pair, 2>& pairs)
-{
-    for (const Pair& pair : pairs) {
-        if (entryExists(pair.temporary)) {
-            if (const QString error = renameFile(pair.temporary, pair.target); !error.isEmpty())
-                return QStringLiteral("\"%1\" could not take the name \"%2\": %3")
-                    .arg(pair.temporary, pair.target, error);
-        }
-    }
-    if (const QString error = syncFolder(folder); !error.isEmpty())
-        return error;
-    for (const Pair& pair : pairs) {
-        removeFile(pair.kept);
-        removeNewFile(pair.temporary);
-    }
-    return {};
 }
 
 QString PairReplacement::replace()
@@ -303,12 +444,12 @@ QString PairReplacement::replace()
     bool marked = false;
 
     // 1. Keep every old file under a second name.
-    for (Pair& pair : m_pairs) {
-        if (!pair.hadOldFile)
+    for (File& file : m_files) {
+        if (!file.hadOldFile)
             continue;
-        if (steps.link(encoded(pair.target).constData(), encoded(pair.kept).constData()) == 0)
+        if (steps.link(encoded(file.target).constData(), encoded(file.kept).constData()) == 0)
             continue;
-        if (errno == EEXIST || ::rename(encoded(pair.target).constData(), encoded(pair.kept).constData()) != 0) {
+        if (errno == EEXIST || ::rename(encoded(file.target).constData(), encoded(file.kept).constData()) != 0) {
             // (Without hard links the old file steps aside instead.)
             error = systemError(errno);
             break;
@@ -327,16 +468,19 @@ QString PairReplacement::replace()
             error = steps.reached(Step::ReadyMarked);
     }
 
-    // 3. Move the new files in and make their names durable.
-    for (const Step step : {Step::FirstReplaced, Step::AllReplaced}) {
+    // 3. Move the new files in, give them the permissions of any new file, and make their
+    // names durable.
+    for (std::size_t i = 0; error.isEmpty() && i < m_files.size(); ++i) {
+        const File& file = m_files[i];
+        error = renameFile(file.temporary, file.target);
         if (!error.isEmpty())
             break;
-        const Pair& pair = m_pairs[std::size_t(placed)];
-        error = renameFile(pair.temporary, pair.target);
-        if (error.isEmpty()) {
-            ++placed;
-            error = steps.reached(step);
-        }
+        ++placed;
+        giveOrdinaryPermissions(file.target);
+        if (i == 0)
+            error = steps.reached(Step::FirstReplaced);
+        if (error.isEmpty() && i + 1 == m_files.size())
+            error = steps.reached(Step::AllReplaced);
     }
     if (error.isEmpty())
         error = syncFolder(m_folder);
@@ -346,7 +490,7 @@ QString PairReplacement::replace()
     if (!error.isEmpty()) {
         if (marked)
             mark('U', placed);
-        const QString lost = undo(m_folder, m_pairs, placed, steps);
+        const QString lost = undo(m_folder, m_files, placed, steps);
         if (lost.isEmpty()) {
             finish();
             return error;
@@ -358,8 +502,10 @@ QString PairReplacement::replace()
 
     // 4. The old files are no longer needed. The save has succeeded: from here on only a
     // stop can interrupt it, and the next repair finishes it.
-    for (const Pair& pair : m_pairs)
-        removeFile(pair.kept);
+    for (const File& file : m_files) {
+        if (file.hadOldFile)
+            removeFile(file.kept);
+    }
     steps.reached(Step::KeptRemoved);
     finish();
     return {};
@@ -367,41 +513,42 @@ QString PairReplacement::replace()
 
 QString PairReplacement::recover(const QString& path, QStringList* named)
 {
-    int fd;
-    do {
-        fd = ::open(encoded(path).constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
-    } while (fd < 0 && errno == EINTR);
+    // Only an intent this user wrote: theirs, with one name, writable by no one else.
+    struct stat info;
+    if (::lstat(encoded(path).constData(), &info) != 0 || !isPrivateFile(info))
+        return {};
+    const int fd = openRetrying(path, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return QStringLiteral("\"%1\" cannot be opened: %2").arg(path, systemError(errno));
+    if (::fstat(fd, &info) != 0 || !isPrivateFile(info)) {
+        ::close(fd);
+        return {};
+    }
 
-    Intent intent;
     const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     const QByteArray bytes = readIntent(fd);
-    if (locked && bytes.isEmpty() && sameFile(fd, path)) {
-        // A save killed before it wrote its intent (it locks first): it made nothing else.
-        ::unlink(encoded(path).constData());
+    const QString folder = folderOf(path);
+    Intent intent;
+    const bool ours = parse(bytes, &intent) && fileName(intentPath(folder, intent.files[0].target)) == fileName(path);
+    if (ours) {
+        for (const File& file : intent.files)
+            *named << file.temporary << file.kept;
+    }
+    if (!locked || !sameFile(fd, path)) {
+        // Still running, or finished while we looked.
         ::close(fd);
         return {};
     }
-    const bool ours = parse(bytes, &intent);
-    if (ours) {
-        for (std::size_t i = 0; i < 2; ++i)
-            *named << intent.temporary[i] << intent.kept[i];
-    }
-    if (!locked || !ours || !sameFile(fd, path)) {
-        // Still running, not this program's, or finished while we looked.
+    if (!ours) {
+        // Empty or cut short: a save killed before its intent was complete, when it had made
+        // nothing else yet. Anything else is left alone.
+        if (Header.startsWith(bytes) || (bytes.startsWith(Header) && !bytes.contains("\ncheck ")))
+            ::unlink(encoded(path).constData());
         ::close(fd);
         return {};
     }
 
-    const QString folder = path.left(path.lastIndexOf(QLatin1Char('/')));
-    std::array<Pair, 2> pairs;
-    for (std::size_t i = 0; i < 2; ++i) {
-        pairs[i] = {intent.hadOldFile[i], inFolder(folder, intent.temporary[i]), inFolder(folder, intent.kept[i]),
-                    inFolder(folder, intent.target[i])};
-    }
-    SaveSteps plain;
-    const QString error = intent.state == 'F' ? complete(folder, pairs) : undo(folder, pairs, intent.placed, plain);
+    const QString error = carryOut(folder, intent);
     if (error.isEmpty()) {
         ::unlink(encoded(path).constData());
         syncFolder(folder);

@@ -3,6 +3,7 @@
 
 #include "DurableFiles.h"
 #include "InterruptedSaves.h"
+#include "OutputFiles.h"
 #include "PairReplacement.h"
 #include "ResultDatabase.h"
 #include "ResultTextFile.h"
@@ -85,15 +86,14 @@ bool resultFileExists(const QString& path)
     return QFileInfo(path).isFile();
 }
 
-SaveOutcome SaveResults(const rula::AssessmentState& state, SaveTable& table, const QString& folder,
-                        const QString& stem)
+SaveOutcome SaveResults(const SaveTable& table, const QString& folder, const QString& stem)
 {
     DurableFiles::SaveSteps plain;
-    return SaveResultsWithSteps(state, table, folder, stem, plain);
+    return SaveResultsWithSteps(table, folder, stem, plain);
 }
 
-SaveOutcome SaveResultsWithSteps(const rula::AssessmentState& state, SaveTable& table, const QString& folder,
-                                 const QString& stem, DurableFiles::SaveSteps& steps)
+SaveOutcome SaveResultsWithSteps(const SaveTable& table, const QString& folder, const QString& stem,
+                                 DurableFiles::SaveSteps& steps, const ResultFileWriter& evidence)
 {
     using DurableFiles::Step;
     // Nothing is touched before the name, the folder and both targets are known to be usable.
@@ -103,7 +103,10 @@ SaveOutcome SaveResultsWithSteps(const rula::AssessmentState& state, SaveTable& 
         return failed(why);
     const QString textPath = resultTextPath(folder, stem);
     const QString databasePath = resultDatabasePath(folder, stem);
-    for (const QString& target : {textPath, databasePath}) {
+    QStringList targets{textPath, databasePath};
+    if (evidence)
+        targets << OutputFiles::evidencePath(textPath);
+    for (const QString& target : targets) {
         if (const QString why = targetProblem(target); !why.isEmpty())
             return failed(why);
     }
@@ -112,12 +115,8 @@ SaveOutcome SaveResultsWithSteps(const rula::AssessmentState& state, SaveTable& 
     // is no reason not to save.
     RecoverInterruptedSaves(folder);
 
-    table.WriteLabels();
-    table.WriteOptionRows(state);
-
     PairReplacement pair;
-    QString error =
-        pair.begin(folder, {textPath, databasePath}, {QStringLiteral(".txt"), QStringLiteral(".mdb")}, steps);
+    QString error = pair.begin(folder, targets, steps);
     if (error.isEmpty())
         error = steps.reached(Step::IntentWritten);
     if (!error.isEmpty())
@@ -148,6 +147,15 @@ SaveOutcome SaveResultsWithSteps(const rula::AssessmentState& state, SaveTable& 
     error = DurableFiles::syncFile(pair.temporary(0));
     if (!error.isEmpty())
         return failed(QStringLiteral("Could not write the text file \"%1\": %2").arg(textPath, error));
+    if (evidence) {
+        error = DurableFiles::writeNewFileAs(pair.temporary(2), {}, false);
+        if (error.isEmpty())
+            error = evidence(pair.temporary(2));
+        if (error.isEmpty())
+            error = DurableFiles::syncFile(pair.temporary(2));
+        if (!error.isEmpty())
+            return failed(QStringLiteral("Could not write the evidence file \"%1\": %2").arg(targets[2], error));
+    }
     error = steps.reached(Step::DatabaseSynced);
     if (!error.isEmpty())
         return failed(QStringLiteral("Could not write the database file \"%1\": %2").arg(databasePath, error));

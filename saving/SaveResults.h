@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "AssessmentState.h"
 #include "DurableFiles.h"
 #include "SaveTable.h"
 
 #include <QString>
+
+#include <functional>
 
 struct SaveOutcome
 {
@@ -13,9 +14,8 @@ struct SaveOutcome
     QString error; // what failed, with the system's own description
 };
 
-// Writes the labels and the 66 option rows ("True"/"False" from the current selection)
-// into `table`, then writes folder + "/" + stem + ".txt" and ".mdb" (joined with "/"
-// exactly, nothing normalised).
+// Writes the finished save `table` (SaveTableOf a record) as folder + "/" + stem + ".txt"
+// and ".mdb" (joined with "/" exactly, nothing normalised).
 // Both new files are written to temporary files in the folder, synced to disk, and only
 // then moved over the old names; on any failure the old files stay byte-identical, no
 // temporary remains, and the outcome carries the error. An unsafe stem (see
@@ -23,11 +23,16 @@ struct SaveOutcome
 // anything is touched. Does not show "File Saved" and does not end the program.
 // A save killed at any moment is repaired by the next save into that folder (or by
 // RecoverInterruptedSaves), which every save runs first.
-SaveOutcome SaveResults(const rula::AssessmentState& state, SaveTable& table, const QString& folder,
-                        const QString& stem);
+SaveOutcome SaveResults(const SaveTable& table, const QString& folder, const QString& stem);
+// Writes a third result file, given the path of its new file (created empty, hidden); returns
+// an empty text or what went wrong.
+using ResultFileWriter = std::function<QString(const QString& newFile)>;
+
 // The same, with the file system's steps passed through `steps` (see DurableFiles::SaveSteps).
-SaveOutcome SaveResultsWithSteps(const rula::AssessmentState& state, SaveTable& table, const QString& folder,
-                                 const QString& stem, DurableFiles::SaveSteps& steps);
+// With `evidence`, the evidence file (OutputFiles::evidencePath of the text file) is written by
+// it and replaced together with the other two.
+SaveOutcome SaveResultsWithSteps(const SaveTable& table, const QString& folder, const QString& stem,
+                                 DurableFiles::SaveSteps& steps, const ResultFileWriter& evidence = {});
 
 // True when a plain file of exactly that name exists (a link to one counts; folders do
 // not). A name beginning with a dot is an ordinary name and counts like any other.

@@ -8,7 +8,6 @@
 #include "OptionCatalogue.h"
 #include "ProgramState.h"
 #include "Results.h"
-#include "ScoreTables.h"
 #include "WindowSet.h"
 
 #include <initializer_list>
@@ -27,6 +26,7 @@ inline void publishExampleResults(ProgramState& state, WindowSet& windows)
     };
     for (const auto& [group, number] : postures)
         state.assessment.SelectOption(rula::groupInfo(group).firstOption + number - 1);
-    rula::ComputeScores(state.assessment, state.results);
-    PublishResults(state, windows);
+    rula::ResultScores results;
+    rula::ComputeScores(state.assessment, results);
+    PublishResults(state, windows, results);
 }

@@ -45,7 +45,9 @@ SavedBack saveAndRead(SaveTable& table)
 {
     QTemporaryDir dir;
     SavedBack back;
-    const SaveOutcome outcome = SaveResults(rula::AssessmentState(), table, dir.path(), QStringLiteral("Probe"));
+    table.WriteLabels();
+    table.WriteOptionRows(rula::AssessmentState());
+    const SaveOutcome outcome = SaveResults(table, dir.path(), QStringLiteral("Probe"));
     back.error = outcome.error;
     if (!outcome.ok)
         return back;
@@ -160,7 +162,7 @@ void TestHostileTexts::pastedTextsAreFilteredAndSaved()
     QVERIFY(windows->window<MainWindow>().isVisible());
 
     // Saved as the Save window saves: the record of the next results.
-    PublishResults(*state, *windows);
+    PublishResults(*state, *windows, {});
     SaveTable table = SaveTableOf(state->record);
     const SavedBack back = saveAndRead(table);
     QVERIFY2(back.error.isEmpty(), qPrintable(back.error));

@@ -315,22 +315,23 @@ private slots:
         QCOMPARE(m_recorder.messages.last(),
                  QStringLiteral("You have not completed all of the necessary fields for Force Lower Body"));
         QVERIFY(m_main->isVisible());
-        QCOMPARE(m_state->results.GrandScoreLeft, 0);
+        QCOMPARE(m_state->record.results.GrandScoreLeft, 0);
     }
 
     void onlyTheMissingGroupsAreNamed()
     {
         // What an earlier publication left: results, score sheet labels and the record (of an
         // assessment with no option selected).
-        m_state->results.GrandScoreRight = 6;
-        m_state->results.ScoreD = 4;
+        rula::ResultScores earlierResults;
+        earlierResults.GrandScoreRight = 6;
+        earlierResults.ScoreD = 4;
         FinalResults& sheet = m_windows->window<FinalResults>();
         const QStringList sheetLabels = {"Label2",  "Label3",  "Label10", "Label16",
                                          "Label17", "Label21", "Label25", "Label26"};
         for (const QString& label : sheetLabels)
             sheet.findChild<QLabel*>(label)->setText(QStringLiteral("9"));
         const QDateTime earlier(QDate(2026, 3, 2), QTime(9, 30));
-        m_state->record = BuildRecord(m_state->assessment, m_state->results,
+        m_state->record = BuildRecord(m_state->assessment, earlierResults,
                                       {QStringLiteral("Ann"), QStringLiteral("7"), QStringLiteral("Bay")}, earlier);
         const SaveTable earlierRows = SaveTableOf(m_state->record);
 
@@ -343,9 +344,9 @@ private slots:
                          QStringLiteral("You have not completed all of the necessary fields for Force Lower Body")}));
 
         // An unsuccessful run changes no result, label, table cell or window.
-        QCOMPARE(m_state->results.GrandScoreRight, 6);
-        QCOMPARE(m_state->results.ScoreD, 4);
-        QCOMPARE(m_state->results.PostureScoreARight, 0);
+        QCOMPARE(m_state->record.results.GrandScoreRight, 6);
+        QCOMPARE(m_state->record.results.ScoreD, 4);
+        QCOMPARE(m_state->record.results.PostureScoreARight, 0);
         for (const QString& label : sheetLabels)
             QCOMPARE(sheet.findChild<QLabel*>(label)->text(), QStringLiteral("9"));
         QCOMPARE(sheet.findChild<QLabel*>(QStringLiteral("Label20"))->text(), QString());
@@ -378,9 +379,9 @@ private slots:
         QTest::mouseClick(find<QPushButton>(QStringLiteral("Command2")), Qt::LeftButton);
         QVERIFY(m_recorder.messages.isEmpty());
         // Every score 1, force and muscle of the lower body 3 and 1: score D = 1 + 3 + 1 = 5.
-        QCOMPARE(m_state->results.PostureScoreARight, 1);
-        QCOMPARE(m_state->results.ScoreD, 5);
-        QCOMPARE(m_state->results.GrandScoreRight, 4);
+        QCOMPARE(m_state->record.results.PostureScoreARight, 1);
+        QCOMPARE(m_state->record.results.ScoreD, 5);
+        QCOMPARE(m_state->record.results.GrandScoreRight, 4);
     }
 
     void extraPicturesNeedLoadingFirst()

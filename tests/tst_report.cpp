@@ -13,6 +13,7 @@
 #include "ReportDialogs.h"
 #include "SaveWindow.h"
 #include "SavedAssessment.h"
+#include "ScoreSheetLayout.h"
 #include "WindowTestSupport.h"
 
 #include <QDir>
@@ -278,7 +279,7 @@ void ReportTest::hostileTextsStayInsideThePage()
     const QString path = dir.filePath(QStringLiteral("hostile.pdf"));
     ReportContent content;
     content.record = saved.record;
-    content.scoreSheet = FinalResults::scoreSheet(saved.record);
+    content.scoreSheet = ScoreSheetLayout::placesOf(saved.record);
     // A tall workplace picture beside the long texts, and more extra pictures than are shown.
     content.workplacePicture = QImage(300, 2000, QImage::Format_RGB32);
     content.workplacePicture.fill(Qt::darkCyan);

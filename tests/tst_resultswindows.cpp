@@ -38,6 +38,15 @@
 
 namespace {
 
+// The record that "View Results" leaves for these grand scores of the current assessment.
+void setGrandScores(ProgramState& state, int right, int left)
+{
+    rula::ResultScores results;
+    results.GrandScoreRight = static_cast<std::int16_t>(right);
+    results.GrandScoreLeft = static_cast<std::int16_t>(left);
+    state.record = BuildRecord(state.assessment, results, state.employee, QDateTime::currentDateTime());
+}
+
 // One control of a window as designed: class, place in twips, caption and font.
 struct Designed
 {
@@ -297,7 +306,7 @@ void ResultsWindowsTest::employeeDetailsContinueStoresStrippedTexts()
     QCOMPARE(child<QLineEdit>(details, "Text1")->text(), QStringLiteral("O'Brien's"));
     QCOMPARE(state->employee.name, QStringLiteral("O'Brien's"));
     QCOMPARE(state->employee.id, QStringLiteral("'7'"));
-    PublishResults(*state, *windows);
+    PublishResults(*state, *windows, {});
     windows->window<CautionStatement>().hide();
     const SaveTable saved = SaveTableOf(state->record);
     QCOMPARE(cellString(saved.value(87)), QStringLiteral("OBriens"));
@@ -312,7 +321,7 @@ void ResultsWindowsTest::employeeDetailsContinueStoresStrippedTexts()
     QTest::keyClick(&details, Qt::Key_C, Qt::AltModifier); // an access key clicks after a short delay
     QTRY_VERIFY(windows->window<MainWindow>().isVisible());
     QVERIFY(!details.isVisible());
-    PublishResults(*state, *windows);
+    PublishResults(*state, *windows, {});
     QCOMPARE(cellString(SaveTableOf(state->record).value(89)), QStringLiteral("Bay B"));
     QCOMPARE(cellString(SaveTableOf(state->record).value(87)), QStringLiteral("OBriens"));
 }
@@ -332,7 +341,7 @@ void ResultsWindowsTest::employeeDetailsEnterOnlyInLocation()
     QTest::keyClick(child<QLineEdit>(details, "Text3"), Qt::Key_Enter);
     QVERIFY(!details.isVisible());
     QVERIFY(windows->window<MainWindow>().isVisible());
-    PublishResults(*state, *windows);
+    PublishResults(*state, *windows, {});
     QCOMPARE(cellString(SaveTableOf(state->record).value(87)), QStringLiteral("Ann"));
 
     windows->window<MainWindow>().hide();
@@ -437,7 +446,7 @@ void ResultsWindowsTest::finalResultsLayout()
 void ResultsWindowsTest::publishResultsFillsLabelsAndCells()
 {
     // Hiding the main window does not create it when it was never shown.
-    PublishResults(*state, *windows);
+    PublishResults(*state, *windows, {});
     QVERIFY(!windows->exists<MainWindow>());
     QCOMPARE(labelText(windows->window<FinalResults>(), "Label17"), QStringLiteral("0"));
 
@@ -462,7 +471,7 @@ void ResultsWindowsTest::publishResultsFillsLabelsAndCells()
     select(G::MuscleLeftUpper, 2);
     select(G::ForceLeftUpper, 4);
     select(G::ForceLower, 2);
-    rula::ResultScores& r = state->results;
+    rula::ResultScores r;
     r.PostureScoreALeft = 3;
     r.PostureScoreARight = 6;
     r.ScoreCLeft = 5;
@@ -473,7 +482,7 @@ void ResultsWindowsTest::publishResultsFillsLabelsAndCells()
     r.GrandScoreRight = 7;
     windows->window<MainWindow>().showWindow();
 
-    PublishResults(*state, *windows);
+    PublishResults(*state, *windows, r);
 
     QVERIFY(windows->window<CautionStatement>().isVisible());
     QVERIFY(!windows->window<MainWindow>().isVisible());
@@ -526,8 +535,7 @@ void ResultsWindowsTest::finalResultsButtons()
 
     results.showWindow();
     QVERIFY(QTest::qWaitForWindowActive(&results));
-    state->results.GrandScoreRight = 2;
-    state->results.GrandScoreLeft = 3;
+    setGrandScores(*state, 2, 3);
     QTest::keyClick(&results, Qt::Key_A, Qt::AltModifier); // access key of "&Action Level >>"
     QTRY_VERIFY(windows->exists<RULAAction>() && windows->window<RULAAction>().isVisible());
     QVERIFY(!results.isVisible());
@@ -542,8 +550,7 @@ void ResultsWindowsTest::finalResultsButtons()
 
 void ResultsWindowsTest::actionLevelsBothSides()
 {
-    state->results.GrandScoreRight = 7;
-    state->results.GrandScoreLeft = 1;
+    setGrandScores(*state, 7, 1);
     windows->window<FinalResults>().showWindow();
     ShowActionLevels(*state, *windows);
 
@@ -572,8 +579,7 @@ void ResultsWindowsTest::actionLevelsBothSides()
              QStringLiteral("posture is Acceptable posture if it is not maintained or repeated for long periods"));
 
     // Pressing again with new grand scores re-evaluates them.
-    state->results.GrandScoreRight = 5;
-    state->results.GrandScoreLeft = 6;
+    setGrandScores(*state, 5, 6);
     ShowActionLevels(*state, *windows);
     QCOMPARE(rightCaption->text(), QStringLiteral("Action Level 3"));
     QCOMPARE(leftCaption->text(), QStringLiteral("Action Level 3"));
@@ -593,14 +599,12 @@ void ResultsWindowsTest::actionLevelsSideWithoutLevelIsUnchanged()
     for (int row : {0, 1, 8, 9})
         QVERIFY(std::holds_alternative<std::monostate>(SaveTableOf(state->record).value(row)));
 
-    state->results.GrandScoreRight = 4;
-    state->results.GrandScoreLeft = 8;
+    setGrandScores(*state, 4, 8);
     ShowActionLevels(*state, *windows);
     QCOMPARE(labelText(action, "Label3"), QStringLiteral("Action Level 4"));
 
     for (int stale : {0, 9, -3}) {
-        state->results.GrandScoreRight = 1;
-        state->results.GrandScoreLeft = static_cast<std::int16_t>(stale);
+        setGrandScores(*state, 1, stale);
         ShowActionLevels(*state, *windows);
         const SaveTable saved = SaveTableOf(state->record);
         QCOMPARE(labelText(action, "Label1"), QStringLiteral("Action Level 1"));

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A save stopped at any moment (between every two of its steps, or by a real kill of a
-// process saving in a loop) is repaired by the next run that touches the folder: the pair
-// is both old files or both new ones, byte for byte, and no hidden file is left.
+// process saving in a loop) is repaired by the next run that touches the folder: the result
+// files (two, or three with the evidence file) are all old or all new, byte for byte, and no
+// hidden file is left.
 #include "DurableFiles.h"
 #include "InterruptedSaves.h"
+#include "OutputFiles.h"
 #include "PairReplacement.h"
 #include "ResultDatabase.h"
 #include "ResultTextFile.h"
@@ -13,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -58,30 +61,64 @@ SaveTable table(int variant)
                variant == 0 ? QStringLiteral("Ann Lee") : QStringLiteral("Bo Lee, night shift"));
     t.setValue(SaveTable::EmployeeId, QStringLiteral("47%1").arg(variant));
     t.setValue(SaveTable::EmployeeLocation, QStringLiteral("Bay 7"));
+    t.WriteLabels();
+    t.WriteOptionRows(assessment(variant));
     return t;
+}
+
+QString evidencePath(const QString& folder)
+{
+    return OutputFiles::evidencePath(resultTextPath(folder, Stem));
+}
+
+// An evidence file as a writer makes it: the engine's header, then bytes of each assessment.
+ResultFileWriter evidenceWriter(int variant)
+{
+    return [variant](const QString& path) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            return file.errorString();
+        file.write(QByteArrayLiteral("SQLite format 3\0") + QByteArray(3000, char('a' + variant)));
+        return QString();
+    };
 }
 
 struct Pair
 {
     QByteArray text;
     QByteArray database;
-    bool operator==(const Pair& other) const { return text == other.text && database == other.database; }
+    QByteArray evidence; // empty when there is none
+    bool operator==(const Pair& other) const
+    {
+        return text == other.text && database == other.database && evidence == other.evidence;
+    }
 };
 
 Pair pairIn(const QString& folder)
 {
-    return {readAll(resultTextPath(folder, Stem)), readAll(resultDatabasePath(folder, Stem))};
+    return {readAll(resultTextPath(folder, Stem)), readAll(resultDatabasePath(folder, Stem)),
+            readAll(evidencePath(folder))};
 }
 
-// The two files each assessment saves as, made once in a folder of their own.
-Pair referencePair(int variant)
+// The files each assessment saves as, made once in a folder of their own.
+Pair referencePair(int variant, bool evidence)
 {
     QTemporaryDir dir;
     SaveTable t = table(variant);
-    const SaveOutcome outcome = SaveResults(assessment(variant), t, dir.path(), Stem);
+    DurableFiles::SaveSteps plain;
+    const SaveOutcome outcome =
+        SaveResultsWithSteps(t, dir.path(), Stem, plain, evidence ? evidenceWriter(variant) : ResultFileWriter());
     if (!outcome.ok)
         qFatal("reference save failed: %s", qPrintable(outcome.error));
     return pairIn(dir.path());
+}
+
+void writePair(const QString& folder, const Pair& pair)
+{
+    writeFile(resultTextPath(folder, Stem), pair.text);
+    writeFile(resultDatabasePath(folder, Stem), pair.database);
+    if (!pair.evidence.isEmpty())
+        writeFile(evidencePath(folder), pair.evidence);
 }
 
 QStringList hiddenFiles(const QString& folder)
@@ -128,13 +165,14 @@ private:
 };
 
 // Runs a save in a child process that stops at `step`; true when it stopped there.
-bool saveStoppingAt(const QString& folder, int variant, Step step, bool noHardLinks)
+bool saveStoppingAt(const QString& folder, int variant, Step step, bool noHardLinks, bool evidence = false)
 {
     const pid_t pid = ::fork();
     if (pid == 0) {
         StopAt steps(step, noHardLinks);
         SaveTable t = table(variant);
-        const SaveOutcome outcome = SaveResultsWithSteps(assessment(variant), t, folder, Stem, steps);
+        const SaveOutcome outcome =
+            SaveResultsWithSteps(t, folder, Stem, steps, evidence ? evidenceWriter(variant) : ResultFileWriter());
         ::_exit(outcome.ok ? 0 : 1);
     }
     int status = 0;
@@ -174,16 +212,23 @@ private slots:
 private:
     Pair m_old;
     Pair m_new;
+    Pair m_oldThree; // with the evidence file
+    Pair m_newThree;
 };
 
 void TestSaveRecovery::initTestCase()
 {
-    m_old = referencePair(0);
-    m_new = referencePair(1);
+    m_old = referencePair(0, false);
+    m_new = referencePair(1, false);
+    m_oldThree = referencePair(0, true);
+    m_newThree = referencePair(1, true);
     QVERIFY(!(m_old == m_new));
     QVERIFY(!m_old.database.isEmpty());
+    QVERIFY(m_old.evidence.isEmpty());
+    QVERIFY(m_oldThree.evidence.startsWith(QByteArrayLiteral("SQLite format 3\0")));
+    QCOMPARE(m_newThree.text, m_new.text);
     // Two saves of one assessment are the same bytes, so pairs compare byte for byte.
-    QVERIFY(referencePair(1) == m_new);
+    QVERIFY(referencePair(1, false) == m_new);
 }
 
 void TestSaveRecovery::stopBetweenAnyTwoStepsIsRepaired_data()
@@ -192,14 +237,17 @@ void TestSaveRecovery::stopBetweenAnyTwoStepsIsRepaired_data()
     QTest::addColumn<bool>("oldFiles");
     QTest::addColumn<bool>("noHardLinks");
     QTest::addColumn<bool>("expectNew");
+    QTest::addColumn<bool>("evidence");
     for (const Step step : SaveSteps) {
         // From the moment the intent says "replacing", the repair completes the save.
         const bool completes = int(step) >= int(Step::ReadyMarked);
         for (bool oldFiles : {true, false}) {
             for (bool noLinks : {false, true}) {
-                QTest::addRow("%s, %s%s", stepName(step), oldFiles ? "old files" : "no old files",
-                              noLinks ? ", no hard links" : "")
-                    << int(step) << oldFiles << noLinks << completes;
+                for (bool evidence : {false, true}) {
+                    QTest::addRow("%s, %s%s%s", stepName(step), oldFiles ? "old files" : "no old files",
+                                  noLinks ? ", no hard links" : "", evidence ? ", evidence" : "")
+                        << int(step) << oldFiles << noLinks << completes << evidence;
+                }
             }
         }
     }
@@ -211,22 +259,23 @@ void TestSaveRecovery::stopBetweenAnyTwoStepsIsRepaired()
     QFETCH(bool, oldFiles);
     QFETCH(bool, noHardLinks);
     QFETCH(bool, expectNew);
+    QFETCH(bool, evidence);
+    const Pair& oldFilesSaved = evidence ? m_oldThree : m_old;
+    const Pair& newFilesSaved = evidence ? m_newThree : m_new;
     QTemporaryDir dir;
     writeFile(dir.filePath(QStringLiteral("notes.txt")), "the assessor's own file");
-    if (oldFiles) {
-        writeFile(resultTextPath(dir.path(), Stem), m_old.text);
-        writeFile(resultDatabasePath(dir.path(), Stem), m_old.database);
-    }
-    QVERIFY(saveStoppingAt(dir.path(), 1, Step(step), noHardLinks));
+    if (oldFiles)
+        writePair(dir.path(), oldFilesSaved);
+    QVERIFY(saveStoppingAt(dir.path(), 1, Step(step), noHardLinks, evidence));
     if (int(step) < int(Step::KeptRemoved))
         QVERIFY(!hiddenFiles(dir.path()).isEmpty()); // the stop left something to repair
 
     QCOMPARE(RecoverInterruptedSaves(dir.path()), QString());
     QCOMPARE(hiddenFiles(dir.path()), QStringList());
     if (expectNew)
-        QVERIFY(pairIn(dir.path()) == m_new);
+        QVERIFY(pairIn(dir.path()) == newFilesSaved);
     else if (oldFiles)
-        QVERIFY(pairIn(dir.path()) == m_old);
+        QVERIFY(pairIn(dir.path()) == oldFilesSaved);
     else
         QCOMPARE(allNames(dir.path()), QStringList{QStringLiteral("notes.txt")});
     QCOMPARE(readAll(dir.filePath(QStringLiteral("notes.txt"))), QByteArray("the assessor's own file"));
@@ -234,8 +283,9 @@ void TestSaveRecovery::stopBetweenAnyTwoStepsIsRepaired()
     // A repair is idempotent, and the next save works.
     QCOMPARE(RecoverInterruptedSaves(dir.path()), QString());
     SaveTable t = table(1);
-    QVERIFY(SaveResults(assessment(1), t, dir.path(), Stem).ok);
-    QVERIFY(pairIn(dir.path()) == m_new);
+    DurableFiles::SaveSteps plain;
+    QVERIFY(SaveResultsWithSteps(t, dir.path(), Stem, plain, evidence ? evidenceWriter(1) : ResultFileWriter()).ok);
+    QVERIFY(pairIn(dir.path()) == newFilesSaved);
     QCOMPARE(hiddenFiles(dir.path()), QStringList());
 }
 
@@ -257,7 +307,7 @@ void TestSaveRecovery::failureAtAnyStepKeepsTheOldPair()
     const QStringList before = allNames(dir.path());
     FailAt steps{Step(step)};
     SaveTable t = table(1);
-    const SaveOutcome outcome = SaveResultsWithSteps(assessment(1), t, dir.path(), Stem, steps);
+    const SaveOutcome outcome = SaveResultsWithSteps(t, dir.path(), Stem, steps);
     QVERIFY(!outcome.ok);
     QVERIFY2(outcome.error.contains(QLatin1String("Simulated failure")), qPrintable(outcome.error));
     QVERIFY(pairIn(dir.path()) == m_old);
@@ -273,7 +323,7 @@ void TestSaveRecovery::failedRestoreIsRepairedByTheNextRun()
     writeFile(resultDatabasePath(dir.path(), Stem), m_old.database);
     FailAt steps(Step::FirstReplaced, true);
     SaveTable t = table(1);
-    const SaveOutcome outcome = SaveResultsWithSteps(assessment(1), t, dir.path(), Stem, steps);
+    const SaveOutcome outcome = SaveResultsWithSteps(t, dir.path(), Stem, steps);
     QVERIFY(!outcome.ok);
     QVERIFY2(outcome.error.contains(QLatin1String("could not be put back")), qPrintable(outcome.error));
     QCOMPARE(readAll(resultTextPath(dir.path(), Stem)), m_new.text); // mixed until repaired
@@ -285,12 +335,11 @@ void TestSaveRecovery::failedRestoreIsRepairedByTheNextRun()
 
 void TestSaveRecovery::killedSaveLoopIsAlwaysRepaired()
 {
-    // A child saves the two assessments in turn, for ever, starting with the one the folder
-    // does not hold; it is killed at a random moment, the folder repaired and checked, and
-    // the next child goes on from there.
+    // Two children save the two assessments (three files each, with the evidence file) in
+    // turn, for ever, at the same time; both are killed at random moments, the folder
+    // repaired and checked, and the next children go on from there.
     QTemporaryDir dir;
-    writeFile(resultTextPath(dir.path(), Stem), m_old.text);
-    writeFile(resultDatabasePath(dir.path(), Stem), m_old.database);
+    writePair(dir.path(), m_oldThree);
     QRandomGenerator random(20261207);
     QElapsedTimer clock;
     clock.start();
@@ -300,21 +349,27 @@ void TestSaveRecovery::killedSaveLoopIsAlwaysRepaired()
     int completedByRepair = 0;
     int changes = 0;
     while (kills < 400 && clock.elapsed() < 15000) {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            for (int variant = 1 - held;; variant = 1 - variant) {
-                SaveTable t = table(variant);
-                if (!SaveResults(assessment(variant), t, dir.path(), Stem).ok)
-                    ::_exit(1);
+        pid_t savers[2];
+        for (pid_t& pid : savers) {
+            pid = ::fork();
+            if (pid == 0) {
+                DurableFiles::SaveSteps plain;
+                for (int variant = 1 - held;; variant = 1 - variant) {
+                    SaveTable t = table(variant);
+                    if (!SaveResultsWithSteps(t, dir.path(), Stem, plain, evidenceWriter(variant)).ok)
+                        ::_exit(1);
+                }
             }
+            QVERIFY(pid > 0);
         }
-        QVERIFY(pid > 0);
-        ::usleep(static_cast<useconds_t>(random.bounded(1000, 30000)));
-        QCOMPARE(::kill(pid, SIGKILL), 0);
-        int status = 0;
-        QCOMPARE(::waitpid(pid, &status, 0), pid);
-        QVERIFY2(WIFSIGNALED(status), "the saving child ended by itself");
-        ++kills;
+        for (const pid_t pid : savers) {
+            ::usleep(static_cast<useconds_t>(random.bounded(1000, 20000)));
+            QCOMPARE(::kill(pid, SIGKILL), 0);
+            int status = 0;
+            QCOMPARE(::waitpid(pid, &status, 0), pid);
+            QVERIFY2(WIFSIGNALED(status), "a saving child ended by itself: a save failed");
+            ++kills;
+        }
         const QStringList hidden = hiddenFiles(dir.path());
         if (!hidden.isEmpty())
             ++interrupted;
@@ -327,17 +382,20 @@ void TestSaveRecovery::killedSaveLoopIsAlwaysRepaired()
         const QStringList left = hiddenFiles(dir.path());
         QVERIFY2(left.isEmpty(), qPrintable(left.join(QLatin1Char(' ')) + QStringLiteral(" after kill %1").arg(kills)));
         const Pair pair = pairIn(dir.path());
-        QVERIFY2(pair == m_old || pair == m_new, qPrintable(QStringLiteral("mixed pair after kill %1").arg(kills)));
-        const int now = pair == m_new ? 1 : 0;
+        QVERIFY2(pair == m_oldThree || pair == m_newThree,
+                 qPrintable(QStringLiteral("mixed files after kill %1").arg(kills)));
+        const int now = pair == m_newThree ? 1 : 0;
         if (now != held)
             ++changes;
         held = now;
-        QCOMPARE(allNames(dir.path()), QStringList({Stem + QStringLiteral(".mdb"), Stem + QStringLiteral(".txt")}));
+        QCOMPARE(allNames(dir.path()), QStringList({Stem + QStringLiteral(".mdb"), Stem + QStringLiteral(".txt"),
+                                                    QFileInfo(evidencePath(dir.path())).fileName()}));
     }
-    qInfo("%d kills: %d in the middle of a save, %d while renaming (completed by the repair), %d changed the pair",
+    qInfo("%d kills: %d folders in the middle of a save, %d while renaming (completed by the repair), %d changed "
+          "the files",
           kills, interrupted, completedByRepair, changes);
     QVERIFY(kills >= 50);
-    QVERIFY(interrupted >= kills / 4); // the kills did land inside saves
+    QVERIFY(interrupted >= kills / 8); // the kills did land inside saves
     QVERIFY(completedByRepair > 0);
     QVERIFY(changes > 0);
 }
@@ -378,7 +436,7 @@ void TestSaveRecovery::onlyOwnFilesAreRemoved()
             QDir(other.path()).entryList({QStringLiteral("*.intent")}, QDir::Hidden | QDir::Files);
         QCOMPARE(intents.size(), 1);
         QByteArray bytes = readAll(other.filePath(intents.first()));
-        const qsizetype pair = bytes.indexOf("pair 1 ");
+        const qsizetype pair = bytes.indexOf("file 1 ");
         QVERIFY(pair > 0);
         bytes[pair + 5] = '0';
         writeFile(dir.filePath(QStringLiteral(".talvo-0123456789b4.intent")), bytes);
@@ -401,8 +459,7 @@ void TestSaveRecovery::runningSaveIsLeftAlone()
     writeFile(resultDatabasePath(dir.path(), Stem), m_old.database);
     DurableFiles::SaveSteps plain;
     PairReplacement running;
-    QCOMPARE(running.begin(dir.path(), {resultTextPath(dir.path(), Stem), resultDatabasePath(dir.path(), Stem)},
-                           {QStringLiteral(".txt"), QStringLiteral(".mdb")}, plain),
+    QCOMPARE(running.begin(dir.path(), {resultTextPath(dir.path(), Stem), resultDatabasePath(dir.path(), Stem)}, plain),
              QString());
     QCOMPARE(DurableFiles::writeNewFileAs(running.temporary(0), m_new.text, true), QString());
     QCOMPARE(DurableFiles::writeNewFileAs(running.temporary(1), m_new.database, true), QString());

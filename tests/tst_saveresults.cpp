@@ -83,6 +83,8 @@ SaveTable sampleTable()
     table.setValue(87, QStringLiteral("Jürgen Müller"));
     table.setValue(88, QStringLiteral("4711"));
     table.setValue(89, QStringLiteral("Hall \"B\", Plant 2"));
+    table.WriteLabels();
+    table.WriteOptionRows(sampleAssessment());
     return table;
 }
 
@@ -238,7 +240,7 @@ ChildOutcome saveInChild(const QString& folder, const QString& stem, const SaveT
         if (!prepare())
             return "-";
         SaveTable copy = table;
-        const SaveOutcome outcome = SaveResults(sampleAssessment(), copy, folder, stem);
+        const SaveOutcome outcome = SaveResults(copy, folder, stem);
         return (outcome.ok ? "1" : "0") + outcome.error.toUtf8();
     });
     ChildOutcome outcome;
@@ -330,7 +332,7 @@ void TestSaveResults::textFileMatchesTheHandWrittenSample()
 {
     QTemporaryDir dir;
     SaveTable table = sampleTable();
-    const SaveOutcome outcome = SaveResults(sampleAssessment(), table, dir.path(), Stem);
+    const SaveOutcome outcome = SaveResults(table, dir.path(), Stem);
     QVERIFY2(outcome.ok, qPrintable(outcome.error));
     const QByteArray expected = readAll(QStringLiteral(TALVO_TEST_DATA "/sample_result.txt"));
     QCOMPARE(expected.count("\r\n"), 184);
@@ -364,9 +366,7 @@ void TestSaveResults::textFileOfAnUnfinishedAssessment()
 
 void TestSaveResults::textParserRefusesMalformedFiles()
 {
-    SaveTable table = sampleTable();
-    table.WriteLabels();
-    table.WriteOptionRows(sampleAssessment());
+    const SaveTable table = sampleTable();
     const QByteArray good = ResultTextFile::contents(table);
     QVERIFY(ResultTextFile::parse(good).ok);
     QVERIFY(!ResultTextFile::parse(good.chopped(2)).ok);       // last line end missing
@@ -414,13 +414,9 @@ void TestSaveResults::statementsAreTheFixedTexts()
 void TestSaveResults::saveWritesLabelsAndOptionRows()
 {
     QTemporaryDir dir;
-    SaveTable table = sampleTable();
-    rula::AssessmentState state = sampleAssessment();
-    const int upperRight6 = optionIndex(rula::Group::UpperRight, 6);
-    state.SelectOption(upperRight6);
-    state.SelectOption(upperRight6); // clicked twice: "False" again
+    const SaveTable table = sampleTable();
     const QStringList connectionsBefore = QSqlDatabase::connectionNames();
-    const SaveOutcome outcome = SaveResults(state, table, dir.path(), Stem);
+    const SaveOutcome outcome = SaveResults(table, dir.path(), Stem);
     QVERIFY2(outcome.ok, qPrintable(outcome.error));
     QCOMPARE(QSqlDatabase::connectionNames(), connectionsBefore);
 
@@ -493,7 +489,7 @@ void TestSaveResults::employeeTextsSurviveBothFiles()
     table.setValue(87, name);
     table.setValue(88, id);
     table.setValue(89, location);
-    const SaveOutcome outcome = SaveResults(sampleAssessment(), table, dir.path(), Stem);
+    const SaveOutcome outcome = SaveResults(table, dir.path(), Stem);
     QVERIFY2(outcome.ok, qPrintable(outcome.error));
     QVERIFY(outcome.error.isEmpty());
     verifySaved(dir.path(), Stem, table);
@@ -505,7 +501,7 @@ void TestSaveResults::emptyNameBoxStillSaves()
     QTemporaryDir dir;
     SaveTable table = sampleTable();
     const QString stem = QStringLiteral(" RULA Analysis");
-    const SaveOutcome outcome = SaveResults(sampleAssessment(), table, dir.path(), stem);
+    const SaveOutcome outcome = SaveResults(table, dir.path(), stem);
     QVERIFY2(outcome.ok, qPrintable(outcome.error));
     QVERIFY(QFileInfo::exists(dir.path() + QStringLiteral("/ RULA Analysis.txt")));
     QVERIFY(QFileInfo::exists(dir.path() + QStringLiteral("/ RULA Analysis.mdb")));
@@ -518,7 +514,7 @@ void TestSaveResults::oldResultIsReplacedCompletely()
     writeOldResult(dir.path(), Stem);
     writeFile(dir.filePath(QStringLiteral("Other RULA Analysis.txt")), "other\r\n");
     SaveTable table = sampleTable();
-    const SaveOutcome outcome = SaveResults(sampleAssessment(), table, dir.path(), Stem);
+    const SaveOutcome outcome = SaveResults(table, dir.path(), Stem);
     QVERIFY2(outcome.ok, qPrintable(outcome.error));
     verifySaved(dir.path(), Stem, table); // one row, no table Extra, text file not longer than it should be
     QCOMPARE(readAll(dir.filePath(QStringLiteral("Other RULA Analysis.txt"))), QByteArray("other\r\n"));
@@ -526,7 +522,7 @@ void TestSaveResults::oldResultIsReplacedCompletely()
 
     // A second save over the first one.
     table.setValue(87, QStringLiteral("Second"));
-    QVERIFY(SaveResults(sampleAssessment(), table, dir.path(), Stem).ok);
+    QVERIFY(SaveResults(table, dir.path(), Stem).ok);
     verifySaved(dir.path(), Stem, table);
 }
 
@@ -538,7 +534,7 @@ void TestSaveResults::pathsAreJoinedAsGiven()
     QTemporaryDir dir;
     SaveTable table = sampleTable();
     const QString folder = dir.path() + QStringLiteral("/");
-    const SaveOutcome outcome = SaveResults(sampleAssessment(), table, folder, Stem);
+    const SaveOutcome outcome = SaveResults(table, folder, Stem);
     QVERIFY2(outcome.ok, qPrintable(outcome.error));
     verifySaved(dir.path(), Stem, table);
 }
@@ -548,7 +544,7 @@ void TestSaveResults::newFilesGetOrdinaryPermissions()
     QTemporaryDir dir;
     SaveTable table = sampleTable();
     const mode_t oldMask = ::umask(022);
-    const SaveOutcome outcome = SaveResults(sampleAssessment(), table, dir.path(), Stem);
+    const SaveOutcome outcome = SaveResults(table, dir.path(), Stem);
     ::umask(oldMask);
     QVERIFY2(outcome.ok, qPrintable(outcome.error));
     for (const QString& path : {resultTextPath(dir.path(), Stem), resultDatabasePath(dir.path(), Stem)}) {
@@ -565,25 +561,25 @@ void TestSaveResults::missingOrUnusableFolderIsReported()
     const auto before = snapshot(dir.path());
     SaveTable table = sampleTable();
 
-    SaveOutcome outcome = SaveResults(sampleAssessment(), table, dir.filePath(QStringLiteral("missing")), Stem);
+    SaveOutcome outcome = SaveResults(table, dir.filePath(QStringLiteral("missing")), Stem);
     QVERIFY(!outcome.ok);
     QVERIFY2(outcome.error.contains(QLatin1String("No such file or directory")), qPrintable(outcome.error));
     QVERIFY(outcome.error.contains(dir.filePath(QStringLiteral("missing"))));
 
     // A folder path that runs through a regular file cannot be written by anyone, root included.
-    outcome = SaveResults(sampleAssessment(), table, dir.filePath(QStringLiteral("plain.txt/sub")), Stem);
+    outcome = SaveResults(table, dir.filePath(QStringLiteral("plain.txt/sub")), Stem);
     QVERIFY(!outcome.ok);
     QVERIFY2(outcome.error.contains(QLatin1String("Not a directory")), qPrintable(outcome.error));
-    outcome = SaveResults(sampleAssessment(), table, dir.filePath(QStringLiteral("plain.txt")), Stem);
+    outcome = SaveResults(table, dir.filePath(QStringLiteral("plain.txt")), Stem);
     QVERIFY(!outcome.ok);
     QVERIFY2(outcome.error.contains(QLatin1String("Not a directory")), qPrintable(outcome.error));
 
-    outcome = SaveResults(sampleAssessment(), table, QString(), Stem);
+    outcome = SaveResults(table, QString(), Stem);
     QVERIFY(!outcome.ok);
     QVERIFY(!outcome.error.isEmpty());
 
     // A NUL would cut the folder name short and save into its parent.
-    outcome = SaveResults(sampleAssessment(), table, dir.path() + QChar(0) + QStringLiteral("x"), Stem);
+    outcome = SaveResults(table, dir.path() + QChar(0) + QStringLiteral("x"), Stem);
     QVERIFY(!outcome.ok);
     QVERIFY2(outcome.error.contains(QLatin1String("NUL")), qPrintable(outcome.error));
     QCOMPARE(snapshot(dir.path()), before);
@@ -623,7 +619,7 @@ void TestSaveResults::immutableFolderKeepsOldFiles()
     if (!setImmutable(dir.path(), true))
         QSKIP("The file system here has no immutable flag");
     SaveTable table = sampleTable();
-    const SaveOutcome outcome = SaveResults(sampleAssessment(), table, dir.path(), Stem);
+    const SaveOutcome outcome = SaveResults(table, dir.path(), Stem);
     QVERIFY(setImmutable(dir.path(), false));
     QVERIFY(!outcome.ok);
     QVERIFY2(outcome.error.contains(QLatin1String("Operation not permitted")), qPrintable(outcome.error));
@@ -652,10 +648,7 @@ void TestSaveResults::fullDiskKeepsOldFiles()
         QVERIFY(outcome.ran);
         if (outcome.ok) {
             ++saved;
-            SaveTable written = table;
-            written.WriteLabels();
-            written.WriteOptionRows(sampleAssessment());
-            verifySaved(dir.path(), Stem, written);
+            verifySaved(dir.path(), Stem, table);
         } else {
             failures << outcome.error;
             QVERIFY2(!outcome.error.isEmpty(), qPrintable(QString::number(limit)));
@@ -702,7 +695,7 @@ void TestSaveResults::fullFileSystemKeepsOldFiles()
             filler.close();
             const auto before = snapshot(disk);
             SaveTable copy = table;
-            const SaveOutcome outcome = SaveResults(sampleAssessment(), copy, disk, Stem);
+            const SaveOutcome outcome = SaveResults(copy, disk, Stem);
             if (outcome.ok)
                 return "1" + savedProblem(disk, Stem, copy).toUtf8();
             if (snapshot(disk) != before)
@@ -752,7 +745,7 @@ void TestSaveResults::replacingIsAllOrNothing()
     const auto before = snapshot(dir.path());
     SaveTable table = sampleTable();
     FaultySteps steps(static_cast<Fault>(fault), !hardLinks);
-    const SaveOutcome outcome = SaveResultsWithSteps(sampleAssessment(), table, dir.path(), Stem, steps);
+    const SaveOutcome outcome = SaveResultsWithSteps(table, dir.path(), Stem, steps);
     if (fault == int(Fault::None)) {
         QVERIFY2(outcome.ok, qPrintable(outcome.error));
         verifySaved(dir.path(), Stem, table);
@@ -764,7 +757,7 @@ void TestSaveResults::replacingIsAllOrNothing()
     QCOMPARE(snapshot(dir.path()), before);
 
     // The next save is not affected.
-    QVERIFY(SaveResults(sampleAssessment(), table, dir.path(), Stem).ok);
+    QVERIFY(SaveResults(table, dir.path(), Stem).ok);
     verifySaved(dir.path(), Stem, table);
 }
 
@@ -775,7 +768,7 @@ void TestSaveResults::failedRestoreSaysWhereTheOldFilesAre()
     const QByteArray oldText = readAll(resultTextPath(dir.path(), Stem));
     SaveTable table = sampleTable();
     FaultySteps steps(Fault::WhileRestoring);
-    const SaveOutcome outcome = SaveResultsWithSteps(sampleAssessment(), table, dir.path(), Stem, steps);
+    const SaveOutcome outcome = SaveResultsWithSteps(table, dir.path(), Stem, steps);
     QVERIFY(!outcome.ok);
     QVERIFY2(outcome.error.contains(QLatin1String("could not be put back")), qPrintable(outcome.error));
     // The text file was replaced before the fault; its old contents are kept and named.
@@ -795,7 +788,7 @@ void TestSaveResults::folderNamedLikeTheResultFileIsRefused()
         const auto before = snapshot(dir.path());
         QVERIFY(!resultFileExists(dir.filePath(Stem + suffix)));
         SaveTable table = sampleTable();
-        const SaveOutcome outcome = SaveResults(sampleAssessment(), table, dir.path(), Stem);
+        const SaveOutcome outcome = SaveResults(table, dir.path(), Stem);
         QVERIFY(!outcome.ok);
         QVERIFY2(outcome.error.contains(QLatin1String("is not a file")), qPrintable(outcome.error));
         QCOMPARE(snapshot(dir.path()), before);
@@ -830,15 +823,14 @@ void TestSaveResults::unsafeStemsAreRefusedBeforeAnythingIsTouched()
     const auto outside = snapshot(dir.path());
     const auto inside = snapshot(folder);
     const auto sub = snapshot(folder + QStringLiteral("/sub"));
-    SaveTable table = sampleTable();
+    const SaveTable table = sampleTable();
     QVERIFY(!unsafeStemReason(stem).isEmpty());
-    const SaveOutcome outcome = SaveResults(sampleAssessment(), table, folder, stem);
+    const SaveOutcome outcome = SaveResults(table, folder, stem);
     QVERIFY(!outcome.ok);
     QCOMPARE(outcome.error, unsafeStemReason(stem));
     QCOMPARE(snapshot(dir.path()), outside);
     QCOMPARE(snapshot(folder), inside);
     QCOMPARE(snapshot(folder + QStringLiteral("/sub")), sub);
-    QCOMPARE(table.label(0), SaveCell()); // not even the table was touched
 
     QVERIFY(unsafeStemReason(QStringLiteral(" RULA Analysis")).isEmpty());
     QVERIFY(unsafeStemReason(QStringLiteral("...x RULA Analysis")).isEmpty());
@@ -869,7 +861,7 @@ void TestSaveResults::existenceTestCountsOnlyPlainFiles()
     // A save over a link replaces the link, never the file it points to.
     writeFile(file, "target");
     SaveTable table = sampleTable();
-    QVERIFY(SaveResults(sampleAssessment(), table, dir.path(), QStringLiteral("link")).ok);
+    QVERIFY(SaveResults(table, dir.path(), QStringLiteral("link")).ok);
     QVERIFY(!QFileInfo(dir.filePath(QStringLiteral("link.txt"))).isSymLink());
     QCOMPARE(readAll(file), QByteArray("target"));
 }

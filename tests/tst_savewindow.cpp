@@ -456,12 +456,11 @@ private slots:
     {
         QString folderSeen;
         QString stemSeen;
-        SaveWindow::setSaveRoutine(
-            [&](const rula::AssessmentState&, SaveTable&, const QString& folder, const QString& stem) {
-                folderSeen = folder;
-                stemSeen = stem;
-                return SaveOutcome{false, QStringLiteral("not written in this test")};
-            });
+        SaveWindow::setSaveRoutine([&](const SaveTable&, const QString& folder, const QString& stem) {
+            folderSeen = folder;
+            stemSeen = stem;
+            return SaveOutcome{false, QStringLiteral("not written in this test")};
+        });
         SaveWindow& save = saveWindow();
         save.showWindow();
         auto* folders = control<FolderList>(&save, "Dir1");

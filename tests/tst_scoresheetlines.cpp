@@ -40,8 +40,9 @@ void ScoreSheetLinesTest::linesLookLikeTheDrawingsEdges()
     // Every label filled, so the white boxes carry their digits as the assessor sees them.
     for (int group = 0; group < rula::GroupCount; ++group)
         state->assessment.SelectOption(rula::groupInfo(rula::Group(group)).firstOption);
-    rula::ComputeScores(state->assessment, state->results);
-    PublishResults(*state, *windows);
+    rula::ResultScores scores;
+    rula::ComputeScores(state->assessment, scores);
+    PublishResults(*state, *windows, scores);
     FinalResults& results = windows->window<FinalResults>();
     const QImage window = results.grab().toImage().convertToFormat(QImage::Format_RGB32);
 

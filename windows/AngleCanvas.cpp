@@ -162,15 +162,32 @@ rula::Point AngleCanvas::toPicture(QPointF position) const
     return rula::Point{p.x(), p.y()};
 }
 
-void AngleCanvas::setActivePoints(const std::vector<rula::Point>& points, int wanted, bool isReference,
-                                  rula::BodyPart part)
+void AngleCanvas::setMarking(const std::vector<std::optional<rula::Point>>& places, int next,
+                             const MeasurementOverlay::Marking& marking)
 {
-    m_active = points;
-    m_wanted = wanted;
-    m_activeIsReference = isReference;
-    m_activePart = part;
+    m_places = places;
+    m_next = next;
+    m_marking = marking;
     m_drag = Drag::None;
+    placesChanged();
     updateCursor();
+}
+
+void AngleCanvas::setNext(int next)
+{
+    m_next = next;
+    updateCursor();
+}
+
+void AngleCanvas::placesChanged()
+{
+    if (m_marking.reference) {
+        m_marking.referenceEnds.clear();
+        for (const auto& slot : m_places) {
+            if (slot)
+                m_marking.referenceEnds.push_back(*slot);
+        }
+    }
     update();
 }
 
@@ -203,12 +220,9 @@ void AngleCanvas::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.drawImage(0, 0, m_view);
 
-    const MeasurementOverlay::ActiveItem active{m_active, m_activeIsReference, m_activePart};
     const QTransform pictureToWidget(m_scale, 0, 0, m_scale, m_origin.x(), m_origin.y());
-    if (m_sheet)
-        MeasurementOverlay::DrawMeasurements(painter, *m_sheet, pictureToWidget, 1, &active);
-    else
-        MeasurementOverlay::DrawMeasurements(painter, rula::PictureMeasurements(), pictureToWidget, 1, &active);
+    MeasurementOverlay::DrawMeasurements(painter, m_sheet ? *m_sheet : rula::PictureMeasurements(), pictureToWidget, 1,
+                                         &m_marking);
 }
 
 void AngleCanvas::resizeEvent(QResizeEvent* event)
@@ -219,12 +233,14 @@ void AngleCanvas::resizeEvent(QResizeEvent* event)
     m_viewValid = false;
 }
 
-int AngleCanvas::activePointAt(QPointF position) const
+int AngleCanvas::placeAt(QPointF position) const
 {
     int nearest = -1;
     double nearestDistance = GrabRadius;
-    for (std::size_t i = 0; i < m_active.size(); ++i) {
-        const QPointF d = toWidget(m_active[i]) - position;
+    for (std::size_t i = 0; i < m_places.size(); ++i) {
+        if (!m_places[i])
+            continue;
+        const QPointF d = toWidget(*m_places[i]) - position;
         const double distance = std::hypot(d.x(), d.y());
         if (distance <= nearestDistance) {
             nearest = static_cast<int>(i);
@@ -238,7 +254,7 @@ void AngleCanvas::updateCursor()
 {
     if (m_drag == Drag::Pan)
         setCursor(Qt::ClosedHandCursor);
-    else if (static_cast<int>(m_active.size()) < m_wanted)
+    else if (m_next >= 0)
         setCursor(Qt::CrossCursor);
     else
         setCursor(Qt::OpenHandCursor);
@@ -250,7 +266,7 @@ void AngleCanvas::mousePressEvent(QMouseEvent* event)
         return;
     m_pressAt = event->position();
     m_originAtPress = m_origin;
-    m_draggedPoint = event->button() == Qt::LeftButton ? activePointAt(event->position()) : -1;
+    m_draggedPoint = event->button() == Qt::LeftButton ? placeAt(event->position()) : -1;
     m_drag = m_draggedPoint >= 0 ? Drag::Point : Drag::Press;
     if (event->button() == Qt::MiddleButton)
         m_drag = Drag::Pan;
@@ -272,20 +288,22 @@ void AngleCanvas::mouseMoveEvent(QMouseEvent* event)
         rula::Point p = toPicture(event->position());
         p.x = std::clamp(p.x, 0.0, double(m_natural.width()));
         p.y = std::clamp(p.y, 0.0, double(m_natural.height()));
-        m_active[static_cast<std::size_t>(m_draggedPoint)] = p;
-        emit activePointsEdited();
-        update();
+        m_places[static_cast<std::size_t>(m_draggedPoint)] = p;
+        placesChanged();
+        emit pointsEdited();
     }
 }
 
 void AngleCanvas::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (m_drag == Drag::Press && event->button() == Qt::LeftButton && static_cast<int>(m_active.size()) < m_wanted) {
+    if (m_drag == Drag::Press && event->button() == Qt::LeftButton && m_next >= 0 &&
+        m_next < static_cast<int>(m_places.size())) {
         const rula::Point p = toPicture(event->position());
         if (p.x >= 0 && p.y >= 0 && p.x <= m_natural.width() && p.y <= m_natural.height()) {
-            m_active.push_back(p);
-            emit activePointsEdited();
-            update();
+            m_places[static_cast<std::size_t>(m_next)] = p;
+            m_next = -1; // the window says which point comes next
+            placesChanged();
+            emit pointsEdited();
         }
     }
     m_drag = Drag::None;

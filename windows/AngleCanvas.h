@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "MeasurementOverlay.h"
 #include "PostureAngles.h"
 
 #include <QImage>
@@ -20,7 +21,7 @@
 // a point repaints only the drawing over that cache.
 //
 // Mouse: the wheel zooms about the cursor, a drag on the picture pans it, a click places
-// the next point of the active item and a drag on one of its points moves that point.
+// the point asked for next and a drag on a placed point moves that point.
 class AngleCanvas : public QWidget
 {
     Q_OBJECT
@@ -36,15 +37,17 @@ public:
     // True once the picture is shown from its full-size decode (not the quick first copy).
     bool showsFullPicture() const { return !m_levels.empty() && m_levels.front().image.size() == m_natural; }
 
-    // The measurements drawn over the picture; the active body part's are drawn as its
-    // editable points instead.
+    // The measurements drawn over the picture.
     void setMeasurements(const rula::PictureMeasurements* sheet) { m_sheet = sheet; }
 
-    // The points being placed or moved: up to `wanted` of them. While `isReference`, they
-    // are the two ends of the vertical reference line.
-    void setActivePoints(const std::vector<rula::Point>& points, int wanted, bool isReference,
-                         rula::BodyPart part = rula::BodyPart::UpperArmRight);
-    const std::vector<rula::Point>& activePoints() const { return m_active; }
+    // The points the assessor may place and move: each slot holds a point or is empty; a
+    // click places the point of slot `next` (none while -1) and a drag moves any placed one.
+    // `marking` says what they are: one side's landmarks, or the vertical reference's ends.
+    void setMarking(const std::vector<std::optional<rula::Point>>& places, int next,
+                    const MeasurementOverlay::Marking& marking);
+    const std::vector<std::optional<rula::Point>>& places() const { return m_places; }
+    // The slot a click places next, keeping a drag in progress.
+    void setNext(int next);
 
     // Fits the whole picture into the view again.
     void fit();
@@ -56,7 +59,7 @@ public:
 
 signals:
     // A point was placed or moved (during a drag, at every move).
-    void activePointsEdited();
+    void pointsEdited();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -77,7 +80,7 @@ private:
     void useLevels(std::vector<Level> levels);
     const Level& levelFor(double scale) const;
     void renderView();
-    int activePointAt(QPointF position) const;
+    int placeAt(QPointF position) const;
     void zoomAbout(QPointF anchor, double scale);
     void updateCursor();
 
@@ -94,10 +97,11 @@ private:
     bool m_viewValid = false;
 
     const rula::PictureMeasurements* m_sheet = nullptr;
-    std::vector<rula::Point> m_active;
-    int m_wanted = 0;
-    bool m_activeIsReference = false;
-    rula::BodyPart m_activePart = rula::BodyPart::UpperArmRight;
+    std::vector<std::optional<rula::Point>> m_places;
+    int m_next = -1;
+    MeasurementOverlay::Marking m_marking;
+
+    void placesChanged();
 
     enum class Drag
     {

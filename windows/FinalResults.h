@@ -2,7 +2,6 @@
 #pragma once
 
 #include "AppWindow.h"
-#include "ScoreSheetPlaces.h"
 
 struct AssessmentRecord;
 
@@ -20,9 +19,6 @@ public:
     // Fills the 25 value labels with the record's scores; each computed score's tool tip says
     // how it was reached.
     void showScores(const AssessmentRecord& record);
-
-    // The score sheet drawing and the record's values where this window places them, in twips.
-    static ScoreSheetPlaces scoreSheet(const AssessmentRecord& record);
 
     // The window's controls in twips, back to front: the heading, the score sheet drawing,
     // the 25 white value labels, the edge lines redrawn over them and the buttons.

@@ -157,8 +157,10 @@ void MainWindow::viewResults()
             MessageService::show(QString::fromStdString(message));
         return;
     }
-    rula::ComputeScores(m_state.assessment, m_state.results);
-    PublishResults(m_state, m_windows);
+    // A lookup that matches no cell keeps the score of the last results.
+    rula::ResultScores results = m_state.record.results;
+    rula::ComputeScores(m_state.assessment, results);
+    PublishResults(m_state, m_windows, results);
 }
 
 void MainWindow::viewExtraPictures()

@@ -11,6 +11,7 @@
 #include "WindowSet.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -24,26 +25,50 @@ namespace {
 
 constexpr int SidePanelWidth = 350;
 const QSize BandPictureBox(150, 120);
+constexpr int NoteLines = 5; // the notes keep this height, so that nothing below them moves
 
-QString partNote(rula::AngleKind kind, bool trunkMeasured)
+QString text(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+QString sideName(rula::Side side)
+{
+    return side == rula::Side::Right ? QStringLiteral("right") : QStringLiteral("left");
+}
+
+QString stateText(rula::PartState state)
+{
+    switch (state) {
+    case rula::PartState::NotMeasured:
+        return QStringLiteral("not measured");
+    case rula::PartState::Measured:
+        return QStringLiteral("measured");
+    case rula::PartState::Applied:
+        return QStringLiteral("applied");
+    case rula::PartState::ChangedSinceApplied:
+        return QStringLiteral("changed since applied");
+    }
+    return QString();
+}
+
+QString partNote(rula::AngleKind kind, bool seated)
 {
     switch (kind) {
     case rula::AngleKind::UpperArm:
-        return QStringLiteral("Measured from the trunk line (hip to shoulder): forward is flexion, backward "
-                              "extension.");
+        return QStringLiteral("Measured from the trunk line (hip to shoulder): forward is flexion, continuing past "
+                              "the overhead position; backward is extension.");
     case rula::AngleKind::LowerArm:
         return QStringLiteral("Forearm flexion: 180\u00B0 minus the angle at the elbow.");
     case rula::AngleKind::Wrist:
-        return QStringLiteral("The wrist counts as straight (0\u00B0, score 1) only within \u00B12\u00B0 of the "
-                              "forearm line; any more is bent.");
+        return text(rula::zeroRuleNote(kind));
     case rula::AngleKind::Neck:
-        return (trunkMeasured ? QStringLiteral("Measured from the trunk line of the trunk measurement. ")
-                              : QStringLiteral("Measured from the vertical; measure the trunk first to measure "
-                                               "from the trunk line. ")) +
-               QStringLiteral("Any extension scores 4.");
+        return QStringLiteral("Measured from the trunk line (hip to shoulder). ") + text(rula::zeroRuleNote(kind));
     case rula::AngleKind::Trunk:
-        return QStringLiteral("The trunk counts as upright (0\u00B0, score 1) only within \u00B12\u00B0 of the "
-                              "vertical. Leaning back is banded by its size, as the same flexion.");
+        return seated ? QStringLiteral("Seated with the trunk well supported: the method scores the trunk 1 whatever "
+                                       "its angle.")
+                      : text(rula::zeroRuleNote(kind)) +
+                            QStringLiteral(" Leaning back is banded by its size, as the same flexion.");
     }
     return QString();
 }
@@ -90,9 +115,12 @@ MeasureAngles::MeasureAngles(ProgramState& state, WindowSet& windows)
         if (m_drawingReference)
             choosePart();
     });
-    connect(m_facesRight, &QRadioButton::toggled, this, &MeasureAngles::chooseFacing);
+    connect(m_facesLeft, &QRadioButton::clicked, this, &MeasureAngles::chooseFacing);
+    connect(m_facesRight, &QRadioButton::clicked, this, &MeasureAngles::chooseFacing);
+    connect(m_seated, &QCheckBox::toggled, this, &MeasureAngles::chooseSeated);
     connect(m_apply, &QPushButton::clicked, this, &MeasureAngles::apply);
-    connect(m_canvas, &AngleCanvas::activePointsEdited, this, &MeasureAngles::pointsEdited);
+    connect(m_applyAll, &QPushButton::clicked, this, &MeasureAngles::applyAll);
+    connect(m_canvas, &AngleCanvas::pointsEdited, this, &MeasureAngles::pointsEdited);
     m_parts->setCurrentRow(0);
 }
 
@@ -106,8 +134,8 @@ QWidget* MeasureAngles::buildSidePanel()
     auto* partsCaption = new QLabel(QStringLiteral("&Body part:"), panel);
     m_parts = new QListWidget(panel);
     m_parts->setObjectName(QStringLiteral("BodyPart"));
-    for (const rula::BodyPartInfo& part : rula::bodyParts())
-        m_parts->addItem(modelText(part.name));
+    for (int i = 0; i < rula::BodyPartCount; ++i)
+        m_parts->addItem(QStringLiteral("\n\n"));
     m_parts->setFixedHeight(m_parts->sizeHintForRow(0) * rula::BodyPartCount + 2 * m_parts->frameWidth() + 2);
     partsCaption->setBuddy(m_parts);
     column->addWidget(partsCaption);
@@ -117,10 +145,9 @@ QWidget* MeasureAngles::buildSidePanel()
     m_facesLeft->setObjectName(QStringLiteral("FacesLeft"));
     m_facesRight = new QRadioButton(QStringLiteral("Worker faces &right"), panel);
     m_facesRight->setObjectName(QStringLiteral("FacesRight"));
-    m_facesRight->setChecked(true);
-    auto* facing = new QButtonGroup(panel);
-    facing->addButton(m_facesLeft);
-    facing->addButton(m_facesRight);
+    m_facing = new QButtonGroup(panel);
+    m_facing->addButton(m_facesLeft);
+    m_facing->addButton(m_facesRight);
     auto* facingRow = new QHBoxLayout;
     facingRow->addWidget(m_facesLeft);
     facingRow->addWidget(m_facesRight);
@@ -170,25 +197,33 @@ QWidget* MeasureAngles::buildSidePanel()
     bandRow->addLayout(bandColumn, 1);
     column->addLayout(bandRow);
 
-    m_borderline = wrappedLabel("Borderline", panel);
-    m_borderline->setStyleSheet(QStringLiteral("color: #a00000;"));
-    column->addWidget(m_borderline);
+    // The notes and the part's note keep a fixed height: a note that appears moves no button.
+    m_notes = wrappedLabel("Borderline", panel);
+    m_notes->setStyleSheet(QStringLiteral("color: #a00000;"));
+    m_notes->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_notes->setFixedHeight(m_notes->fontMetrics().lineSpacing() * NoteLines);
+    column->addWidget(m_notes);
     m_partNote = wrappedLabel("PartNote", panel);
+    m_partNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_partNote->setFixedHeight(m_partNote->fontMetrics().lineSpacing() * 4);
     column->addWidget(m_partNote);
 
     m_apply = new QPushButton(QStringLiteral("&Apply"), panel);
     m_apply->setObjectName(QStringLiteral("Apply"));
     auto* clear = new QPushButton(QStringLiteral("C&lear Points"), panel);
     clear->setObjectName(QStringLiteral("ClearPoints"));
+    m_applyAll = new QPushButton(QStringLiteral("Apply &All"), panel);
+    m_applyAll->setObjectName(QStringLiteral("ApplyAll"));
     auto* actionRow = new QHBoxLayout;
     actionRow->addWidget(m_apply);
+    actionRow->addWidget(m_applyAll);
     actionRow->addWidget(clear);
     column->addLayout(actionRow);
     connect(clear, &QPushButton::clicked, this, &MeasureAngles::clearPoints);
 
-    m_summary = wrappedLabel("Measurements", panel);
-    column->addSpacing(8);
-    column->addWidget(m_summary);
+    m_seated = new QCheckBox(QStringLiteral("&Seated, trunk well supported"), panel);
+    m_seated->setObjectName(QStringLiteral("Seated"));
+    column->addWidget(m_seated);
     column->addStretch(1);
 
     auto* projection = wrappedLabel("ProjectionNote", panel);
@@ -206,6 +241,10 @@ QWidget* MeasureAngles::buildSidePanel()
     column->addLayout(closeRow);
     connect(fit, &QPushButton::clicked, m_canvas, &AngleCanvas::fit);
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
+
+    // The controls added later follow the first ones in keyboard order.
+    setTabOrder(close, m_applyAll);
+    setTabOrder(m_applyAll, m_seated);
     return panel;
 }
 
@@ -218,9 +257,15 @@ void MeasureAngles::showWindow()
                                  QStringLiteral("Error"));
             return;
         }
-        m_state.angleMeasurements.setPicture(file.toStdString());
-        m_facesRight->setChecked(m_state.angleMeasurements.frame().facing == rula::Facing::Right);
-        m_facesLeft->setChecked(m_state.angleMeasurements.frame().facing == rula::Facing::Left);
+        rula::PictureMeasurements& sheet = m_state.angleMeasurements;
+        sheet.setPicture(file.toStdString());
+        // Neither facing is chosen for a picture not measured yet.
+        m_facing->setExclusive(false);
+        m_facesLeft->setChecked(sheet.facing == rula::Facing::Left);
+        m_facesRight->setChecked(sheet.facing == rula::Facing::Right);
+        m_facing->setExclusive(true);
+        const QSignalBlocker quiet(m_seated);
+        m_seated->setChecked(sheet.seatedSupported);
         choosePart();
     }
     showMaximized();
@@ -233,19 +278,76 @@ rula::BodyPart MeasureAngles::currentPart() const
     return static_cast<rula::BodyPart>(std::max(0, m_parts->currentRow()));
 }
 
+rula::Reading MeasureAngles::currentReading() const
+{
+    return rula::readPart(m_state.angleMeasurements, currentPart(), m_side);
+}
+
 void MeasureAngles::choosePart()
 {
     m_drawingReference = false;
-    const rula::BodyPart part = currentPart();
-    const rula::Measurement* measured = m_state.angleMeasurements.find(part);
-    m_canvas->setActivePoints(measured ? measured->points : std::vector<rula::Point>{},
-                              static_cast<int>(rula::bodyPartInfo(part).landmarks.size()), false, part);
+    m_referenceRefusal.clear();
+    if (const auto side = rula::bodyPartInfo(currentPart()).side)
+        m_side = *side;
+    else
+        m_side = *currentReading().side;
+    markOnCanvas();
     showMeasurement();
+}
+
+void MeasureAngles::markOnCanvas()
+{
+    MeasurementOverlay::Marking marking;
+    std::vector<std::optional<rula::Point>> places;
+    if (m_drawingReference) {
+        marking.reference = true;
+        if (const auto& reference = m_state.angleMeasurements.verticalReference)
+            places = {(*reference)[0], (*reference)[1]};
+        else
+            places.resize(2);
+    } else {
+        marking.side = m_side;
+        const rula::Skeleton& skeleton = m_state.angleMeasurements.side(m_side);
+        places.assign(skeleton.landmarks.begin(), skeleton.landmarks.end());
+    }
+    m_canvas->setMarking(places, -1, marking);
+    m_canvas->setNext(nextPlace());
+}
+
+int MeasureAngles::nextPlace() const
+{
+    const auto& places = m_canvas->places();
+    if (m_drawingReference) {
+        for (std::size_t i = 0; i < places.size(); ++i) {
+            if (!places[i])
+                return static_cast<int>(i);
+        }
+        return -1;
+    }
+    if (m_state.angleMeasurements.facing == rula::Facing::Unset)
+        return -1;
+    const rula::Reading reading = currentReading();
+    if (!reading.missing.empty())
+        return static_cast<int>(reading.missing.front());
+    const rula::Skeleton& skeleton = m_state.angleMeasurements.side(m_side);
+    for (int i = 0; i < rula::LandmarkCount; ++i) {
+        if (!skeleton.landmarks[static_cast<std::size_t>(i)])
+            return i;
+    }
+    return -1;
 }
 
 void MeasureAngles::chooseFacing()
 {
-    m_state.angleMeasurements.setFacing(m_facesRight->isChecked() ? rula::Facing::Right : rula::Facing::Left);
+    m_state.angleMeasurements.facing = m_facesRight->isChecked() ? rula::Facing::Right : rula::Facing::Left;
+    m_canvas->setNext(nextPlace());
+    m_canvas->update();
+    showMeasurement();
+}
+
+void MeasureAngles::chooseSeated()
+{
+    m_state.angleMeasurements.seatedSupported = m_seated->isChecked();
     m_canvas->update();
     showMeasurement();
 }
@@ -253,19 +355,16 @@ void MeasureAngles::chooseFacing()
 void MeasureAngles::drawVerticalReference()
 {
     m_drawingReference = true;
-    std::vector<rula::Point> ends;
-    if (const auto& reference = m_state.angleMeasurements.frame().verticalReference)
-        ends = {(*reference)[0], (*reference)[1]};
-    m_canvas->setActivePoints(ends, 2, true);
+    m_referenceRefusal.clear();
+    markOnCanvas();
     showMeasurement();
 }
 
 void MeasureAngles::useThePicturesVertical()
 {
-    m_state.angleMeasurements.clearVerticalReference();
-    if (m_drawingReference)
-        m_canvas->setActivePoints({}, 2, true);
-    m_canvas->update();
+    m_state.angleMeasurements.verticalReference.reset();
+    m_referenceRefusal.clear();
+    markOnCanvas();
     showMeasurement();
 }
 
@@ -275,96 +374,141 @@ void MeasureAngles::clearPoints()
         useThePicturesVertical();
         return;
     }
-    m_state.angleMeasurements.remove(currentPart());
-    choosePart();
+    const rula::Reading reading = currentReading();
+    for (rula::Landmark l : rula::bodyPartInfo(currentPart()).landmarks)
+        m_state.angleMeasurements.side(*reading.side)[l].reset();
+    markOnCanvas();
+    showMeasurement();
 }
 
 void MeasureAngles::pointsEdited()
 {
-    const std::vector<rula::Point>& points = m_canvas->activePoints();
+    const auto& places = m_canvas->places();
+    rula::PictureMeasurements& sheet = m_state.angleMeasurements;
     if (m_drawingReference) {
-        if (points.size() == 2)
-            m_state.angleMeasurements.setVerticalReference(points[0], points[1]);
+        if (places.size() == 2 && places[0] && places[1]) {
+            m_referenceRefusal = text(rula::verticalReferenceRefusal(*places[0], *places[1]));
+            if (m_referenceRefusal.isEmpty())
+                sheet.verticalReference = std::array<rula::Point, 2>{*places[0], *places[1]};
+        }
     } else {
-        m_state.angleMeasurements.setPoints(currentPart(), points);
+        rula::Skeleton& skeleton = sheet.side(m_side);
+        std::copy(places.begin(), places.end(), skeleton.landmarks.begin());
     }
+    m_canvas->setNext(nextPlace());
+    m_canvas->update();
     showMeasurement();
+}
+
+void MeasureAngles::applyPart(rula::BodyPart part)
+{
+    const rula::Reading reading = rula::readPart(m_state.angleMeasurements, part);
+    if (!reading.angle)
+        return;
+    m_windows.window<MainWindow>().selectOption(reading.optionIndex);
+    m_state.angleMeasurements.applied(part) = reading.optionIndex;
 }
 
 void MeasureAngles::apply()
 {
-    const rula::BodyPart part = currentPart();
-    const rula::Measurement* measured = m_state.angleMeasurements.find(part);
-    if (!measured || !measured->isComplete())
-        return;
-    m_windows.window<MainWindow>().selectOption(measured->optionIndex);
-    m_state.angleMeasurements.markApplied(part);
+    applyPart(currentPart());
+    m_canvas->update();
+    showMeasurement();
+}
+
+void MeasureAngles::applyAll()
+{
+    for (const rula::BodyPartInfo& info : rula::bodyParts()) {
+        const rula::Reading reading = rula::readPart(m_state.angleMeasurements, info.part);
+        if (reading.angle && reading.state != rula::PartState::Applied)
+            applyPart(info.part);
+    }
+    m_canvas->update();
     showMeasurement();
 }
 
 void MeasureAngles::showMeasurement()
 {
-    const rula::BodyPart part = currentPart();
-    const rula::BodyPartInfo& info = rula::bodyPartInfo(part);
-    const rula::Measurement* measured = m_state.angleMeasurements.find(part);
-    const std::size_t placed = m_canvas->activePoints().size();
+    const rula::BodyPartInfo& info = rula::bodyPartInfo(currentPart());
+    const rula::Reading reading = currentReading();
+    const rula::PictureMeasurements& sheet = m_state.angleMeasurements;
 
+    const int next = nextPlace();
+    QStringList notes;
     if (m_drawingReference) {
-        m_prompt->setText(placed < 2 ? QStringLiteral("Click %1 end of a line that is vertical in the workplace "
-                                                      "(a door frame, a wall edge).")
-                                           .arg(placed == 0 ? QStringLiteral("one") : QStringLiteral("the other"))
-                                     : QStringLiteral("Drag an end to adjust the vertical; choose a body part to "
-                                                      "measure against it."));
-    } else if (placed < info.landmarks.size()) {
-        m_prompt->setText(QStringLiteral("Click the %1").arg(modelText(info.landmarks[placed])));
+        m_prompt->setText(next >= 0 ? QStringLiteral("Click %1 end of a line that is vertical in the workplace "
+                                                     "(a door frame, a wall edge).")
+                                          .arg(next == 0 ? QStringLiteral("one") : QStringLiteral("the other"))
+                                    : QStringLiteral("Drag an end to adjust the vertical; choose a body part to "
+                                                     "measure against it."));
+        if (!m_referenceRefusal.isEmpty())
+            notes << m_referenceRefusal;
+    } else if (sheet.facing == rula::Facing::Unset) {
+        m_prompt->setText(QStringLiteral("Choose which way the worker faces (Worker faces left or right), then click "
+                                         "the points."));
+    } else if (next >= 0) {
+        const QString name = modelText(rula::landmarkName(static_cast<rula::Landmark>(next)));
+        m_prompt->setText(reading.missing.empty()
+                              ? QStringLiteral("Click the %1 of the %2 side next, or drag a point to adjust it.")
+                                    .arg(name, sideName(m_side))
+                              : QStringLiteral("Click the %1 (%2 side)").arg(name, sideName(m_side)));
     } else {
-        m_prompt->setText(QStringLiteral("Drag a point to adjust it."));
+        m_prompt->setText(QStringLiteral("Drag a point to adjust it; every angle that uses it follows."));
     }
 
-    const bool complete = measured && measured->isComplete();
-    m_apply->setEnabled(complete);
-    m_partNote->setText(partNote(info.kind, [this] {
-        const rula::Measurement* trunk = m_state.angleMeasurements.find(rula::BodyPart::Trunk);
-        return trunk && trunk->isComplete();
-    }()));
-    if (!complete) {
+    m_apply->setEnabled(reading.angle && reading.state != rula::PartState::Applied);
+    bool anyToApply = false;
+    for (const rula::BodyPartInfo& part : rula::bodyParts()) {
+        const rula::Reading r = rula::readPart(sheet, part.part);
+        anyToApply = anyToApply || (r.angle && r.state != rula::PartState::Applied);
+    }
+    m_applyAll->setEnabled(anyToApply);
+    m_partNote->setText(partNote(info.kind, sheet.seatedSupported));
+
+    if (!reading.problem.empty())
+        notes << text(reading.problem);
+    if (!reading.angle) {
         m_angle->setText(QStringLiteral("\u2013"));
         m_bandPicture->clear();
         m_bandPictureOption = -1;
         m_bandText->clear();
         m_score->clear();
-        m_borderline->clear();
     } else {
-        const rula::OptionInfo& band = rula::options()[static_cast<std::size_t>(measured->optionIndex)];
-        m_angle->setText(MeasurementOverlay::angleText(info.kind, measured->angle));
+        const rula::OptionInfo& band = rula::options()[static_cast<std::size_t>(reading.optionIndex)];
+        m_angle->setText(MeasurementOverlay::angleText(info.kind, *reading.angle));
         // A drag calls this at every move; the picture is only set again when the band changes.
-        if (m_bandPictureOption != measured->optionIndex) {
+        if (m_bandPictureOption != reading.optionIndex) {
             const QString art = modelText(band.art);
             m_bandPicture->setPixmap(PictureLibrary::picture(
                 art, PictureLibrary::designSize(art).scaled(BandPictureBox, Qt::KeepAspectRatio), band.mirrored));
-            m_bandPictureOption = measured->optionIndex;
+            m_bandPictureOption = reading.optionIndex;
         }
         m_bandText->setText(modelText(band.meaning));
-        m_score->setText(measured->applied ? QStringLiteral("Score %1, applied").arg(band.value)
-                                           : QStringLiteral("Score %1").arg(band.value));
-        const auto near = rula::nearLimit(info.kind, info.group, measured->angle);
-        m_borderline->setText(near ? QString::fromStdString(rula::borderlineNote(*near)) : QString());
+        m_score->setText(QStringLiteral("Score %1, %2").arg(band.value).arg(stateText(reading.state)));
+        if (!reading.facingNote.empty())
+            notes << text(reading.facingNote);
+        if (reading.borderline)
+            notes << text(rula::borderlineNote(*reading.borderline));
     }
-    showSummary();
+    m_notes->setText(notes.join(QLatin1Char('\n')));
+    showPartList();
 }
 
-void MeasureAngles::showSummary()
+void MeasureAngles::showPartList()
 {
-    QStringList lines;
-    for (const rula::Measurement& m : m_state.angleMeasurements.measurements()) {
-        if (!m.isComplete())
-            continue;
-        const rula::BodyPartInfo& info = rula::bodyPartInfo(m.part);
-        const int score = rula::options()[static_cast<std::size_t>(m.optionIndex)].value;
-        lines << QStringLiteral("%1: %2, score %3%4")
-                     .arg(modelText(info.name), MeasurementOverlay::angleText(info.kind, m.angle))
-                     .arg(score)
-                     .arg(m.applied ? QStringLiteral(", applied") : QString());
+    for (const rula::BodyPartInfo& info : rula::bodyParts()) {
+        const rula::Reading reading = rula::readPart(m_state.angleMeasurements, info.part, m_side);
+        QString detail = QStringLiteral("\u2013");
+        QString band;
+        if (reading.angle) {
+            const rula::OptionInfo& option = rula::options()[static_cast<std::size_t>(reading.optionIndex)];
+            detail = QStringLiteral("%1, score %2")
+                         .arg(MeasurementOverlay::angleText(info.kind, *reading.angle))
+                         .arg(option.value);
+            band = modelText(option.meaning);
+        }
+        m_parts->item(static_cast<int>(info.part))
+            ->setText(QStringLiteral("%1 \u2013 %2\n%3\n%4")
+                          .arg(modelText(info.name), stateText(reading.state), detail, band));
     }
-    m_summary->setText(lines.isEmpty() ? QString() : QStringLiteral("Measured:\n") + lines.join(QLatin1Char('\n')));
 }

@@ -5,15 +5,19 @@
 #include "PostureAngles.h"
 
 class AngleCanvas;
+class QButtonGroup;
+class QCheckBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
 
 // The "Measure Angles" window: the workplace picture at full size, on which the assessor
-// clicks a body part's points and reads its angle, band and score; "Apply" selects that
-// band on the main window as a click on its picture would. The measurements are kept in
-// the program state for the rest of the run and drawn again whenever the window opens.
+// marks each side of the worker once (hip, shoulder, elbow, wrist, knuckles, ear) and reads
+// every body part's angle, band and score. "Apply" selects the chosen part's band on the main
+// window as a click on its picture would, "Apply All" every measured part's; nothing on the
+// main window changes otherwise. The measurements are kept in the program state for the rest
+// of the run and drawn again whenever the window opens.
 class MeasureAngles : public AppWindow
 {
     Q_OBJECT
@@ -31,33 +35,45 @@ public:
 
 public slots:
     void apply();
+    void applyAll();
 
 private:
     QWidget* buildSidePanel();
     void choosePart();
     void chooseFacing();
+    void chooseSeated();
     void drawVerticalReference();
     void useThePicturesVertical();
     void clearPoints();
     void pointsEdited();
-    // Shows the chosen body part's prompt, angle, band, score and notes.
+    // Hands the canvas the landmarks of the side being marked (or the reference's ends).
+    void markOnCanvas();
+    // The slot a click places next: the chosen part's first missing landmark, then the side's.
+    int nextPlace() const;
+    // Shows the chosen body part's prompt, angle, band, score and notes, and every part's state.
     void showMeasurement();
-    void showSummary();
+    void showPartList();
+    void applyPart(rula::BodyPart part);
     rula::BodyPart currentPart() const;
+    rula::Reading currentReading() const;
 
     AngleCanvas* m_canvas;
     QListWidget* m_parts;
+    QButtonGroup* m_facing;
     QRadioButton* m_facesLeft;
     QRadioButton* m_facesRight;
+    QCheckBox* m_seated;
     QPushButton* m_apply;
+    QPushButton* m_applyAll;
     QLabel* m_prompt;
     QLabel* m_angle;
     QLabel* m_bandPicture;
     QLabel* m_bandText;
     QLabel* m_score;
-    QLabel* m_borderline;
+    QLabel* m_notes;
     QLabel* m_partNote;
-    QLabel* m_summary;
     int m_bandPictureOption = -1; // the option whose picture m_bandPicture shows
     bool m_drawingReference = false;
+    QString m_referenceRefusal;            // why the line being drawn is not used as the vertical
+    rula::Side m_side = rula::Side::Right; // the side being marked
 };

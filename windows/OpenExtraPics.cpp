@@ -49,6 +49,7 @@ void OpenExtraPics::open()
     }
     box->show();
     m_state.ExtraPictureCount = static_cast<std::int16_t>(count + 1);
+    m_state.extraPictureFiles.append(file);
     hide();
     extra.showWindow();
 }

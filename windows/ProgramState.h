@@ -4,9 +4,9 @@
 #include "AssessmentRecord.h"
 #include "AssessmentState.h"
 #include "PostureAngles.h"
-#include "ScoreTables.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -15,7 +15,6 @@
 struct ProgramState
 {
     rula::AssessmentState assessment;
-    rula::ResultScores results;
     // The employee details boxes' texts as typed, apostrophes and all.
     EmployeeTexts employee;
     // The assessment as the last successful "View &Results" computed it: what the final
@@ -24,6 +23,8 @@ struct ProgramState
 
     std::int16_t CautionAccepted = 0;
     std::int16_t ExtraPictureCount = 0;
+    // The extra pictures' files as opened, in the order of their boxes.
+    QStringList extraPictureFiles;
     std::int16_t LastDriveIndex = 0;
     QString SelectedPicturePath;
     QString SelectedPictureName;

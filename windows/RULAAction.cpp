@@ -96,45 +96,6 @@ void RULAAction::reductionMeasures()
                              [](const QString& text) { MessageService::show(text); });
 }
 
-namespace {
-
-// The longer side of the workplace picture in the report: sharp on paper, small in the file.
-constexpr int ReportPictureSide = 2400;
-
-// What the report shows besides the record: the pictures the assessor loaded and the angles
-// measured on the workplace picture.
-ReportContent reportContent(const ProgramState& state, WindowSet& windows)
-{
-    ReportContent content;
-    content.record = state.record;
-    content.scoreSheet = FinalResults::scoreSheet(state.record);
-    content.reductionMeasuresFile = HelpFiles::reductionMeasuresFile();
-    PictureLoader loader;
-    if (!state.workplacePictureFile.isEmpty() && loader.load(state.workplacePictureFile)) {
-        const QSize natural = loader.naturalSize();
-        content.workplacePicture =
-            loader.decode(natural.width() > ReportPictureSide || natural.height() > ReportPictureSide
-                              ? natural.scaled(ReportPictureSide, ReportPictureSide, Qt::KeepAspectRatio)
-                              : natural);
-    }
-    // Measurements of a picture that has since been replaced are not this picture's; they
-    // are listed without the picture when it can no longer be read.
-    if (!state.workplacePictureFile.isEmpty() &&
-        state.angleMeasurements.pictureFile() == state.workplacePictureFile.toStdString())
-        content.measured =
-            MeasuredAngles{state.angleMeasurements, content.workplacePicture.isNull() ? QSize() : loader.naturalSize()};
-    if (windows.exists<ExtraPics>()) {
-        const ExtraPics& extra = windows.window<ExtraPics>();
-        for (int n = 1; n <= 4; ++n) {
-            if (extra.pictureBox(n)->hasPicture())
-                content.extraPictures.push_back(extra.pictureBox(n)->picture());
-        }
-    }
-    return content;
-}
-
-} // namespace
-
 // Asks where, writes the whole file or nothing, and offers to open it.
 void RULAAction::writeReport()
 {
@@ -143,7 +104,10 @@ void RULAAction::writeReport()
     const QString path = ReportDialogs::askSavePath(this, proposed);
     if (path.isEmpty())
         return;
-    const ReportOutcome outcome = WriteReport(reportContent(m_state, m_windows), path);
+    const ReportOutcome outcome =
+        WriteReport(reportContentOf(m_state.record, {m_state.workplacePictureFile, m_state.angleMeasurements,
+                                                     m_state.extraPictureFiles}),
+                    path);
     if (!outcome.ok) {
         MessageService::show(QStringLiteral("The report could not be saved.\n\n%1\n\nNothing was changed: the "
                                             "assessment is still open and no file was written or replaced.")

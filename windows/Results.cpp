@@ -10,9 +10,9 @@
 
 #include <QDateTime>
 
-void PublishResults(ProgramState& state, WindowSet& windows)
+void PublishResults(ProgramState& state, WindowSet& windows, const rula::ResultScores& results)
 {
-    state.record = BuildRecord(state.assessment, state.results, state.employee, QDateTime::currentDateTime());
+    state.record = BuildRecord(state.assessment, results, state.employee, QDateTime::currentDateTime());
 
     windows.window<CautionStatement>().showWindow();
     if (windows.exists<MainWindow>())
@@ -22,10 +22,6 @@ void PublishResults(ProgramState& state, WindowSet& windows)
 
 void ShowActionLevels(ProgramState& state, WindowSet& windows)
 {
-    // The levels are those of the grand scores the final results window shows now.
-    const AssessmentRecord& previous = state.record;
-    state.record = BuildRecord(previous.assessment, state.results, previous.typed, previous.assessedAt);
-
     RULAAction& action = windows.window<RULAAction>();
     action.showLevels(state.record);
     action.showWindow();

@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ScoreTables.h"
+
 struct ProgramState;
 class WindowSet;
 
-// After a successful completeness check and ComputeScores: builds the assessment record from
-// the program state, shows the caution window, hides Main and shows the record on the final
-// results window (still hidden).
-void PublishResults(ProgramState& state, WindowSet& windows);
+// After a successful completeness check and ComputeScores: builds the assessment record of
+// `results` and the program state, shows the caution window, hides Main and shows the record
+// on the final results window (still hidden).
+void PublishResults(ProgramState& state, WindowSet& windows, const rula::ResultScores& results);
 
-// Classifies both grand scores into the record's action levels, shows them on the action
-// levels window, shows that window and hides the final results window.
+// Shows the record's action levels on the action levels window, shows that window and hides
+// the final results window.
 void ShowActionLevels(ProgramState& state, WindowSet& windows);

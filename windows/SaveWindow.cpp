@@ -151,8 +151,7 @@ void SaveWindow::save()
 void SaveWindow::runSave()
 {
     // The options and the scores of one moment: the last successful "View &Results".
-    SaveTable table = SaveTableOf(m_state.record);
-    const SaveOutcome outcome = saveRoutine()(m_state.record.assessment, table, saveFolder(), m_state.SaveFileName);
+    const SaveOutcome outcome = saveRoutine()(SaveTableOf(m_state.record), saveFolder(), m_state.SaveFileName);
     if (outcome.ok) {
         // The saved files are the assessor's; the team database gets them when it can.
         m_windows.window<MainWindow>().teamPublishing().publishSaved(resultTextPath(saveFolder(), m_state.SaveFileName),

@@ -20,8 +20,7 @@ public:
     SaveWindow(ProgramState& state, WindowSet& windows);
 
     // The save routine the window runs; tests may stand in their own.
-    using SaveRoutine = std::function<SaveOutcome(const rula::AssessmentState&, SaveTable&, const QString& folder,
-                                                  const QString& stem)>;
+    using SaveRoutine = std::function<SaveOutcome(const SaveTable&, const QString& folder, const QString& stem)>;
     static void setSaveRoutine(SaveRoutine routine);
     static void resetSaveRoutine();
 
