@@ -75,7 +75,8 @@ int main(int argc, char* argv[])
 
     // A save into a folder, then its publication kept for a server that does not answer.
     cluster.stop();
-    const AssessmentRecord record = BuildRecord(variedAssessment(5), {QStringLiteral("Lee")}, QDateTime());
+    const AssessmentRecord record =
+        BuildRecord(variedAssessment(5), {QStringLiteral("Lee"), QString(), QString()}, QDateTime());
     const SaveTable table = SaveTableOf(record);
     std::vector<double> plain;
     std::vector<double> published;

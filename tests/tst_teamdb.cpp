@@ -7,7 +7,6 @@
 #include "MainWindow.h"
 #include "Outbox.h"
 #include "PostgresCluster.h"
-#include "Results.h"
 #include "SaveWindow.h"
 #include "SavedFiles.h"
 #include "TeamPublishing.h"
@@ -241,7 +240,7 @@ private:
             if (wanted.isSelected(option) != state->assessment.isSelected(option))
                 main.selectOption(option);
         }
-        PublishResults(*state, *windows);
+        click(main, "Command2"); // View Results
         SaveWindow& save = windows->window<SaveWindow>();
         save.showWindow();
         QVERIFY(child<FolderList>(save, "Dir1")->setPath(folder));
