@@ -83,6 +83,7 @@ TeamDatabase::TeamDatabase(const DatabaseAddress& address)
 
 TeamDatabase::~TeamDatabase()
 {
+    m_insert.reset();
     {
         QSqlDatabase database = QSqlDatabase::database(m_connectionName, false);
         if (database.isValid())
@@ -185,16 +186,21 @@ TeamDatabase::Stored TeamDatabase::publish(const Publication& publication)
         return Stored::Refused;
     }
     QSqlDatabase database = QSqlDatabase::database(m_connectionName, false);
-    QSqlQuery query(database);
-    query.prepare(QStringLiteral(
-        "INSERT INTO talvo_assessment (publication_key, assessment_id, revision, file_path, file_sha256, "
-        "last_written, employee_name, employee_id, employee_location, selections, body_part_scores, "
-        "posture_a_left, posture_a_right, posture_b, score_c_left, score_c_right, score_d, grand_left, grand_right, "
-        "level_left, level_right, evidence) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?::smallint[], ?, ?, ?, ?, ?, ?, "
-        "?, ?, ?, ?, ?::jsonb) ON CONFLICT (publication_key) DO NOTHING RETURNING id"));
+    if (!m_insert) {
+        m_insert = std::make_unique<QSqlQuery>(database);
+        m_insert->prepare(QStringLiteral(
+            "INSERT INTO talvo_assessment (publication_key, assessment_id, revision, file_path, file_sha256, "
+            "last_written, employee_name, employee_id, employee_location, selections, body_part_scores, "
+            "posture_a_left, posture_a_right, posture_b, score_c_left, score_c_right, score_d, grand_left, "
+            "grand_right, "
+            "level_left, level_right, evidence) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?::smallint[], ?, ?, ?, ?, ?, ?, "
+            "?, ?, ?, ?, ?::jsonb) ON CONFLICT (publication_key) DO NOTHING RETURNING id"));
+    }
+    QSqlQuery& query = *m_insert;
     const AssessmentRecord& record = publication.record;
     const rula::ResultScores& results = record.results;
     const QVariant noText(QMetaType::fromType<QString>());
+    int position = 0;
     for (const QVariant& value : {
              QVariant(publication.key()),
              publication.assessmentId.isEmpty() ? noText : QVariant(publication.assessmentId),
@@ -219,7 +225,7 @@ TeamDatabase::Stored TeamDatabase::publish(const Publication& publication)
              levelValue(record.levelRight),
              publication.evidence.isEmpty() ? noText : QVariant(QString::fromUtf8(publication.evidence)),
          })
-        query.addBindValue(value);
+        query.bindValue(position++, value);
     if (!query.exec()) {
         m_error = sqlError(query.lastError());
         // A server that went away fails every statement; one that refused this row does not.

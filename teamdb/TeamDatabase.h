@@ -8,11 +8,14 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 // One connection to the team database, in the thread that made it. Opening it creates or
 // upgrades the program's tables (one migration per schema version, each in a transaction);
 // publishing only ever inserts, so nothing published is changed or removed by the program.
+class QSqlQuery;
+
 class TeamDatabase
 {
 public:
@@ -53,4 +56,6 @@ private:
     DatabaseAddress m_address;
     QString m_connectionName;
     QString m_error;
+    // The insert, prepared once per connection.
+    std::unique_ptr<QSqlQuery> m_insert;
 };
