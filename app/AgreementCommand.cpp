@@ -162,16 +162,18 @@ int RunAgreementCommand(const CommandLine& command, QTextStream& errors)
         }
     }
     const QString output = command.output.isEmpty() ? QStringLiteral("Agreement.pdf") : command.output;
-    const QStringList filesA = SavedFileCandidates(folderA);
-    const QStringList filesB = SavedFileCandidates(folderB);
-    const QString refused = OutputFiles::refusal(output, filesA + filesB, !command.output.isEmpty());
+    const SavedFileTree treeA = WalkSavedFiles(folderA);
+    const SavedFileTree treeB = WalkSavedFiles(folderB);
+    const QString refused = OutputFiles::refusal(output, treeA.files + treeB.files, !command.output.isEmpty());
     if (!refused.isEmpty()) {
         errorLine(errors, output) << refused << '\n';
         return 1;
     }
 
-    const QMap<QString, AssessmentRecord> a = byRelativePath(folderA, filesA, errors);
-    const QMap<QString, AssessmentRecord> b = byRelativePath(folderB, filesB, errors);
+    PrepareTree(treeA, errors);
+    PrepareTree(treeB, errors);
+    const QMap<QString, AssessmentRecord> a = byRelativePath(folderA, treeA.files, errors);
+    const QMap<QString, AssessmentRecord> b = byRelativePath(folderB, treeB.files, errors);
     AgreementStudy study{folderA, folderB, {}, {}, {}, {}};
     const QList<Pair> pairs = pairAssessments(a, b, study.pairs, study.unpairedA, study.unpairedB);
     for (const QString& path : study.unpairedA)

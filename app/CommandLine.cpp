@@ -27,6 +27,9 @@ Forms:
   talvo-rula --agreement FOLDER_A FOLDER_B [-o OUT.pdf|OUT.csv]
                                        how alike two assessors scored the same postures
                                        (default Agreement.pdf in the current folder)
+  talvo-rula --plan SAVED.txt [-o OUT.csv]
+                                       list as CSV every single change that lowers a
+                                       body part's score, and where it leads
 
 Examples:
   talvo-rula "Smith RULA Analysis.txt"
@@ -36,6 +39,7 @@ Examples:
   talvo-rula --publish /srv/assessments --database postgresql://db.example/rula
   talvo-rula --register postgresql://db.example/rula -o team.csv
   talvo-rula --agreement trainee1 trainee2 -o agreement.csv
+  talvo-rula --plan "Smith RULA Analysis.txt"
 
 The team database is --database URI, else the environment variable TALVO_DATABASE, else the
 program's "Team Database" setting. Passwords come from ~/.pgpass, PGPASSWORD or a service file.)";
@@ -78,6 +82,10 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         QStringLiteral("agreement"),
         QStringLiteral("Measure how alike the assessments under FOLDER_A and FOLDER_B (given after it) are."),
         QStringLiteral("FOLDER_A"));
+    const QCommandLineOption plan(QStringLiteral("plan"),
+                                  QStringLiteral("Write the single changes that lower a score of a saved assessment "
+                                                 "as CSV."),
+                                  QStringLiteral("SAVED.txt"));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The file to write instead of the default."),
                                     QStringLiteral("FILE"));
@@ -85,7 +93,7 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         QStringLiteral("check-installation"),
         QStringLiteral("Start, report where the help files and the media player were found, and end."));
     parser.addOptions(
-        {report, compare, registerOption, publish, database, allRevisions, agreement, output, checkInstallation});
+        {report, compare, registerOption, publish, database, allRevisions, agreement, plan, output, checkInstallation});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A saved result text file to reopen."),
                                  QStringLiteral("[SAVED.txt]"));
 
@@ -107,12 +115,12 @@ CommandLine ParseCommandLine(const QStringList& arguments)
 
     const QStringList positional = parser.positionalArguments();
     const int forms = int(parser.isSet(report)) + int(parser.isSet(compare)) + int(parser.isSet(registerOption)) +
-                      int(parser.isSet(publish)) + int(parser.isSet(agreement));
+                      int(parser.isSet(publish)) + int(parser.isSet(agreement)) + int(parser.isSet(plan));
     if (forms > 1)
         return usageError(
-            QStringLiteral("--report, --compare, --register, --publish and --agreement cannot be combined."));
+            QStringLiteral("--report, --compare, --register, --publish, --agreement and --plan cannot be combined."));
     for (const QCommandLineOption* single :
-         {&report, &compare, &registerOption, &publish, &database, &agreement, &output}) {
+         {&report, &compare, &registerOption, &publish, &database, &agreement, &plan, &output}) {
         if (parser.values(*single).size() > 1)
             return usageError(QStringLiteral("--%1 may be given only once.").arg(single->names().constLast()));
     }
@@ -157,11 +165,16 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         if (parser.isSet(output) && ending != QLatin1String("csv") && ending != QLatin1String("pdf"))
             return usageError(
                 QStringLiteral("--agreement writes OUT.csv or OUT.pdf; \"%1\" ends in neither.").arg(command.output));
+    } else if (parser.isSet(plan)) {
+        command.mode = CommandLine::Mode::Plan;
+        command.inputs = QStringList{parser.value(plan)};
+        if (positional.size() != 0)
+            return usageError(QStringLiteral("--plan takes one saved file; unexpected \"%1\".").arg(positional[0]));
     } else {
         if (positional.size() > 1)
             return usageError(QStringLiteral("Only one saved file can be reopened at a time."));
         if (parser.isSet(output))
-            return usageError(QStringLiteral("-o goes with --report, --compare, --register or --agreement."));
+            return usageError(QStringLiteral("-o goes with --report, --compare, --register, --agreement or --plan."));
         command.inputs = positional;
     }
     if (command.allRevisions && command.mode != CommandLine::Mode::TeamRegister)
@@ -173,10 +186,58 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     return command;
 }
 
+QStringList WithoutQtOptions(const QStringList& arguments)
+{
+    // The options QGuiApplication and QApplication take out of the arguments (see
+    // `--help-all`), each with one or two dashes; those in the first list take a value,
+    // given after it or after "=".
+    static const QStringList withValue{QStringLiteral("platform"),
+                                       QStringLiteral("platformpluginpath"),
+                                       QStringLiteral("platformtheme"),
+                                       QStringLiteral("plugin"),
+                                       QStringLiteral("qwindowgeometry"),
+                                       QStringLiteral("qwindowicon"),
+                                       QStringLiteral("qwindowtitle"),
+                                       QStringLiteral("session"),
+                                       QStringLiteral("display"),
+                                       QStringLiteral("geometry"),
+                                       QStringLiteral("title"),
+                                       QStringLiteral("icon"),
+                                       QStringLiteral("name"),
+                                       QStringLiteral("style"),
+                                       QStringLiteral("stylesheet"),
+                                       QStringLiteral("qmljsdebugger"),
+                                       QStringLiteral("visual")};
+    static const QStringList flags{QStringLiteral("reverse"),     QStringLiteral("widgetcount"),
+                                   QStringLiteral("testability"), QStringLiteral("nograb"),
+                                   QStringLiteral("dograb"),      QStringLiteral("sync")};
+    QStringList kept;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        QString name = argument;
+        if (i == 0 || !name.startsWith(QLatin1Char('-')) || name == QLatin1String("--")) {
+            kept << argument;
+            continue;
+        }
+        name.remove(0, name.startsWith(QLatin1String("--")) ? 2 : 1);
+        const qsizetype equals = name.indexOf(QLatin1Char('='));
+        const QString bare = equals < 0 ? name : name.left(equals);
+        if (withValue.contains(bare)) {
+            if (equals < 0)
+                ++i; // its value follows
+            continue;
+        }
+        if (equals < 0 && flags.contains(bare))
+            continue;
+        kept << argument;
+    }
+    return kept;
+}
+
 bool RunsWithoutWindows(int argc, char* argv[])
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    return ParseCommandLine(arguments).mode != CommandLine::Mode::Windows;
+    return ParseCommandLine(WithoutQtOptions(arguments)).mode != CommandLine::Mode::Windows;
 }

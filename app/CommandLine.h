@@ -19,6 +19,7 @@ struct CommandLine
         Help,         // --help: `message` is the text to print
         Version,      // --version: `message` is the text to print
         UsageError    // `message` is the one-line error
+            Plan,     // --plan SAVED.txt [-o plan.csv]
     };
 
     Mode mode = Mode::Windows;
@@ -38,6 +39,10 @@ struct CommandLine
 // them). Never exits and never prints: the caller prints `message` and chooses the status.
 CommandLine ParseCommandLine(const QStringList& arguments);
 
-// True when the arguments ask for a form that writes files or prints and opens no window, so
-// the program can run without a display.
+// The arguments without the options Qt itself takes (-style Fusion, -style=Fusion, -reverse,
+// -platform offscreen ...), as QApplication leaves them; for a decision made before it exists.
+QStringList WithoutQtOptions(const QStringList& arguments);
+
+// True when the arguments (Qt's own options included) ask for a form that writes files or prints and opens no window,
+// so the program can run without a display.
 bool RunsWithoutWindows(int argc, char* argv[]);

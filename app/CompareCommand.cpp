@@ -7,8 +7,8 @@
 #include "OutputFiles.h"
 #include "SavedAssessment.h"
 
+#include <QBuffer>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextStream>
 
 #include <optional>
@@ -49,9 +49,14 @@ int RunCompareCommand(const CommandLine& command, QTextStream& errors)
         errorLine(errors, output) << refused << '\n';
         return 1;
     }
-    QSaveFile pdf(output);
-    if (!pdf.open(QIODevice::WriteOnly) || !writeComparisonReport(*before, *after, pdf) || !pdf.commit()) {
-        errorLine(errors, output) << "cannot be written: " << pdf.errorString() << '\n';
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    if (!writeComparisonReport(*before, *after, pdf)) {
+        errorLine(errors, output) << "cannot be written: the comparison could not be drawn\n";
+        return 1;
+    }
+    if (const QString error = OutputFiles::writeWhole(output, pdf.data()); !error.isEmpty()) {
+        errorLine(errors, output) << "cannot be written: " << error << '\n';
         return 1;
     }
     return 0;

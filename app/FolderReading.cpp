@@ -6,12 +6,13 @@
 #include "SavedAssessment.h"
 
 #include <QDir>
-#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
-#include <QSet>
 #include <QTextStream>
 
 #include <algorithm>
+#include <cerrno>
+#include <dirent.h>
 
 void RepairFolderOf(const QString& file, QTextStream& errors)
 {
@@ -20,34 +21,63 @@ void RepairFolderOf(const QString& file, QTextStream& errors)
         errorLine(errors, file) << "an interrupted save in its folder could not be repaired: " << unrepaired << '\n';
 }
 
-QStringList SavedFileCandidates(const QString& folder)
+namespace {
+
+void walk(const QString& folder, SavedFileTree& tree)
 {
-    QStringList files;
-    QDirIterator walk(folder, {QStringLiteral("*.txt")}, QDir::Files, QDirIterator::Subdirectories);
-    while (walk.hasNext())
-        files << QDir::cleanPath(walk.next());
-    std::sort(files.begin(), files.end());
-    return files;
+    DIR* listing = ::opendir(QFile::encodeName(folder).constData());
+    if (!listing) {
+        tree.unreadable << folder + QStringLiteral("\n") + qt_error_string(errno);
+        return;
+    }
+    ::closedir(listing);
+    tree.folders << folder;
+    const QFileInfoList entries =
+        QDir(folder).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& entry : entries) {
+        if (entry.isDir() && !entry.isSymLink())
+            walk(QDir::cleanPath(entry.filePath()), tree);
+        else if (!entry.isDir() && entry.fileName().endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
+            tree.files << QDir::cleanPath(entry.filePath());
+    }
+}
+
+} // namespace
+
+SavedFileTree WalkSavedFiles(const QString& folder)
+{
+    SavedFileTree tree;
+    walk(QDir::cleanPath(folder), tree);
+    std::sort(tree.files.begin(), tree.files.end());
+    return tree;
+}
+
+void PrepareTree(const SavedFileTree& tree, QTextStream& errors)
+{
+    for (const QString& walked : tree.folders) {
+        const QString unrepaired = RecoverInterruptedSaves(walked);
+        if (!unrepaired.isEmpty())
+            errorLine(errors, walked) << "an interrupted save could not be repaired: " << unrepaired << '\n';
+    }
+    for (const QString& unreadable : tree.unreadable)
+        errorLine(errors, unreadable.section(QLatin1Char('\n'), 0, 0))
+            << "skipped, the folder cannot be read: " << unreadable.section(QLatin1Char('\n'), 1) << '\n';
 }
 
 FolderContents ReadSavedAssessments(const QStringList& files, QTextStream& errors)
 {
     FolderContents contents;
-    QSet<QString> preparedFolders;
     for (const QString& file : files) {
-        const QString fileFolder = QFileInfo(file).path();
-        if (!preparedFolders.contains(fileFolder)) {
-            preparedFolders.insert(fileFolder);
-            const QString unrepaired = RecoverInterruptedSaves(fileFolder);
-            if (!unrepaired.isEmpty())
-                errorLine(errors, fileFolder) << "an interrupted save could not be repaired: " << unrepaired << '\n';
-        }
         const SavedAssessment saved = ReadSavedAssessmentFile(file);
         if (!saved.ok) {
             errorLine(errors, file) << "skipped, " << saved.error << '\n';
             ++contents.skipped;
             continue;
         }
+        if (!saved.differences.isEmpty())
+            errorLine(errors, file) << "the saved scores differ from its options ("
+                                    << saved.differences.join(QStringLiteral("; "))
+                                    << "); the scores its options give are used.\n";
         contents.read.append(FolderAssessment{QFileInfo(file).absoluteFilePath(), saved.record});
     }
     return contents;

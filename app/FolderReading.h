@@ -14,9 +14,21 @@ class QTextStream;
 // `errors` as one line naming the file.
 void RepairFolderOf(const QString& file, QTextStream& errors);
 
-// Every *.txt under `folder`, sorted, so the forms that read a folder list them in the same
-// order every time. Hidden files (a save's temporary files) and links to folders are not followed.
-QStringList SavedFileCandidates(const QString& folder);
+// What a walk of a folder tree finds: every *.txt (sorted, so the forms that read a folder list
+// them in the same order every time), every folder walked, and the folders that could not be
+// read. Hidden files and folders (a save's temporary files) and links to folders are not followed.
+struct SavedFileTree
+{
+    QStringList files;
+    QStringList folders;
+    QStringList unreadable; // with why
+};
+
+SavedFileTree WalkSavedFiles(const QString& folder);
+
+// Repairs interrupted saves in every folder of `tree`, whether or not it holds a result file
+// yet, and names on `errors` what could not be repaired and each folder that could not be read.
+void PrepareTree(const SavedFileTree& tree, QTextStream& errors);
 
 // A saved assessment read from a folder, and its file's absolute path.
 struct FolderAssessment
@@ -31,7 +43,6 @@ struct FolderContents
     int skipped = 0;
 };
 
-// Reads `files` as the register does: each folder's interrupted saves are repaired first (what
-// could not be is named on `errors`), and a file that is not a saved assessment is named on
-// `errors` as "skipped, why" and counted.
+// Reads `files` (of a tree PrepareTree has prepared) as the register does: a file that is not a
+// saved assessment is named on `errors` as "skipped, why" and counted.
 FolderContents ReadSavedAssessments(const QStringList& files, QTextStream& errors);

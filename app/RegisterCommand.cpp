@@ -3,11 +3,11 @@
 
 #include "ErrorLine.h"
 #include "FolderReading.h"
+#include "OutputFiles.h"
 #include "RegisterCsv.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextStream>
 
 #include <array>
@@ -47,14 +47,14 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
     }
     const QString output =
         command.output.isEmpty() ? QDir(folder).filePath(QStringLiteral("register.csv")) : command.output;
-    const QStringList files = SavedFileCandidates(folder);
-    const QString outputPath = QFileInfo(output).absoluteFilePath();
-    for (const QString& file : files) {
-        if (QFileInfo(file).absoluteFilePath() == outputPath) {
-            errorLine(errors, output) << "is a file the register reads; choose another -o.\n";
-            return 1;
-        }
+    const SavedFileTree tree = WalkSavedFiles(folder);
+    const QStringList& files = tree.files;
+    if (const QString refused = OutputFiles::refusal(output, files, !command.output.isEmpty()); !refused.isEmpty()) {
+        errorLine(errors, output) << refused << '\n';
+        return 1;
     }
+
+    PrepareTree(tree, errors);
 
     QByteArray csv = RegisterCsv::header();
     csv.reserve(files.size() * 160);
@@ -70,17 +70,20 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
     }
 
     if (read == 0) {
-        errorLine(errors, folder) << "no saved assessment in it (" << skipped << " files skipped); nothing written\n";
+        errorLine(errors, folder) << "no saved assessment in it (" << skipped << " files skipped, "
+                                  << tree.unreadable.size() << " folders could not be read); nothing written\n";
         return 1;
     }
-    QSaveFile register_(output);
-    if (!register_.open(QIODevice::WriteOnly) || register_.write(csv) != csv.size() || !register_.commit()) {
-        errorLine(errors, output) << "cannot be written: " << register_.errorString() << '\n';
+    if (const QString error = OutputFiles::writeWhole(output, csv); !error.isEmpty()) {
+        errorLine(errors, output) << "cannot be written: " << error << '\n';
         return 1;
     }
+    const qsizetype folders = tree.unreadable.size();
     errors << "talvo-rula: " << read << (read == 1 ? " assessment" : " assessments") << " read, " << skipped
-           << (skipped == 1 ? " file" : " files") << " skipped; register written to "
-           << QDir::toNativeSeparators(output) << '\n'
+           << (skipped == 1 ? " file" : " files") << " skipped";
+    if (folders > 0)
+        errors << ", " << folders << (folders == 1 ? " folder" : " folders") << " could not be read";
+    errors << "; register written to " << QDir::toNativeSeparators(output) << '\n'
            << levelSummary(QStringLiteral("Right side"), right) << '\n'
            << levelSummary(QStringLiteral("Left side"), left) << '\n';
     return 0;

@@ -25,9 +25,9 @@ int RunReportCommand(const CommandLine& command, QTextStream& errors)
         errorLine(errors, output) << refused << '\n';
         return 1;
     }
-    const ReportOutcome outcome = WriteReport(reportContentOf(saved.record), output);
+    const ReportOutcome outcome = WriteReport(reportContentOf(saved.record), OutputFiles::writePath(output));
     if (!outcome.ok) {
-        errors << "talvo-rula: " << outcome.error << '\n';
+        errorLine(errors, output) << outcome.reason << '\n';
         return 1;
     }
     return 0;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HelpFiles.h"
 
+#include "BreakPoints.h"
 #include "ProgramFolder.h"
 
 #include <QDateTime>
@@ -160,22 +161,21 @@ QString confined(QString html, const QString& folder)
     return out;
 }
 
-// Gives words longer than a line a place to break (an invisible zero-width space every 100
-// letters): the text layout needs time that grows fast with the length of an unbroken word.
+// Gives words longer than a line a place to break (see BreakPoints), never inside a tag or
+// an entity ("&amp;").
 QString breakLongWords(const QString& html)
 {
-    constexpr int Longest = 100;
     QString out;
-    out.reserve(html.size() + html.size() / Longest);
+    out.reserve(html.size() + html.size() / BreakPoints::Longest);
+    BreakPoints points;
     bool inTag = false;
     int inEntity = 0; // letters left that may still belong to an entity ("&amp;")
-    int run = 0;
     for (const QChar c : html) {
         if (c == QLatin1Char('<')) {
             inTag = true;
         } else if (c == QLatin1Char('>')) {
             inTag = false;
-            run = 0;
+            points.reset();
         } else if (!inTag) {
             if (c == QLatin1Char('&'))
                 inEntity = 12;
@@ -183,12 +183,8 @@ QString breakLongWords(const QString& html)
                 inEntity = 0;
             else if (inEntity > 0)
                 --inEntity;
-            if (c.isSpace()) {
-                run = 0;
-            } else if (++run > Longest && inEntity == 0 && !c.isLowSurrogate() && c != QLatin1Char(';')) {
-                out += QChar(0x200B);
-                run = 1;
-            }
+            if (points.breakBefore(c, inEntity == 0 && c != QLatin1Char(';')))
+                out += QChar(BreakPoints::Mark);
         }
         out += c;
     }

@@ -93,18 +93,20 @@ QImage render(QSvgRenderer& svg, QSize size, bool mirrored)
 
 } // namespace
 
-QPixmap PictureLibrary::picture(const QString& art, QSize size, bool mirrored)
+QPixmap PictureLibrary::picture(const QString& art, QSize size, bool mirrored, qreal ratio)
 {
     static QHash<QString, QPixmap> cache;
     const QString key =
-        QStringLiteral("%1/%2x%3/%4").arg(art).arg(size.width()).arg(size.height()).arg(mirrored ? 1 : 0);
+        QStringLiteral("%1/%2x%3/%4/%5").arg(art).arg(size.width()).arg(size.height()).arg(mirrored ? 1 : 0).arg(ratio);
     auto found = cache.constFind(key);
     if (found != cache.constEnd())
         return found.value();
 
     QPixmap pixmap;
-    if (QSvgRenderer* svg = renderer(art); svg && !size.isEmpty())
-        pixmap = QPixmap::fromImage(render(*svg, size, mirrored));
+    if (QSvgRenderer* svg = renderer(art); svg && !size.isEmpty()) {
+        pixmap = QPixmap::fromImage(render(*svg, (QSizeF(size) * ratio).toSize(), mirrored));
+        pixmap.setDevicePixelRatio(ratio);
+    }
     cache.insert(key, pixmap);
     return pixmap;
 }

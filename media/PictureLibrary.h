@@ -15,8 +15,10 @@ public:
     // The picture `art` stretched to `size`, mirrored left to right when asked. A mirrored
     // drawing keeps its labels and circled score readable: they move to the mirrored place
     // but are not themselves flipped. Each (art, size, mirrored) is rendered once and then
-    // served from a cache. An unknown name gives a null pixmap.
-    static QPixmap picture(const QString& art, QSize size, bool mirrored = false);
+    // served from a cache. An unknown name gives a null pixmap. `ratio` is the device pixel
+    // ratio of the screen it is shown on: the drawing is rendered at `size` times `ratio`
+    // pixels, so it stays sharp on a scaled display, and the pixmap still measures `size`.
+    static QPixmap picture(const QString& art, QSize size, bool mirrored = false, qreal ratio = 1.0);
 
     // The picture's designed size in pixels; invalid for an unknown name.
     static QSize designSize(const QString& art);

@@ -40,13 +40,6 @@ void assignIfFound(std::int16_t& target, std::optional<int> value)
         target = static_cast<std::int16_t>(*value);
 }
 
-void computeSide(int upperArm, int lowerArm, int wrist, int twist, int muscle, int force, std::int16_t& postureA,
-                 std::int16_t& scoreC)
-{
-    assignIfFound(postureA, lookupTableA(std::max(upperArm, 1), lowerArm, wrist, twist));
-    scoreC = static_cast<std::int16_t>(postureA + muscle + force);
-}
-
 } // namespace
 
 std::optional<int> lookupTableA(int upperArm, int lowerArm, int wrist, int wristTwist)
@@ -70,17 +63,36 @@ std::optional<int> lookupTableC(int scoreC, int scoreD)
     return TableC[std::min(scoreC, 8) - 1][std::min(scoreD, 7) - 1];
 }
 
+const ArmPlan ArmPlans[2] = {
+    {Group::UpperLeft, Group::LowerLeft, Group::WristLeft, Group::WristTwistLeft, Group::MuscleLeftUpper,
+     Group::ForceLeftUpper, &ResultScores::PostureScoreALeft, &ResultScores::ScoreCLeft, &ResultScores::GrandScoreLeft},
+    {Group::UpperRight, Group::LowerRight, Group::WristRight, Group::WristTwistRight, Group::MuscleRightUpper,
+     Group::ForceRightUpper, &ResultScores::PostureScoreARight, &ResultScores::ScoreCRight,
+     &ResultScores::GrandScoreRight},
+};
+
+const BodyPlan LowerBodyPlan = {Group::Neck, Group::Trunk, Group::Legs, Group::MuscleLower, Group::ForceLower};
+
+TableAInputs tableAInputs(const AssessmentState& state, const ArmPlan& arm)
+{
+    const int upperArm = state.score(arm.upperArm);
+    return {upperArm, std::max(upperArm, 1), state.score(arm.lowerArm), state.score(arm.wrist),
+            state.score(arm.wristTwist)};
+}
+
 void ComputeScores(const AssessmentState& state, ResultScores& results)
 {
     auto s = [&state](Group g) { return int(state.score(g)); };
-    computeSide(s(Group::UpperLeft), s(Group::LowerLeft), s(Group::WristLeft), s(Group::WristTwistLeft),
-                s(Group::MuscleLeftUpper), s(Group::ForceLeftUpper), results.PostureScoreALeft, results.ScoreCLeft);
-    computeSide(s(Group::UpperRight), s(Group::LowerRight), s(Group::WristRight), s(Group::WristTwistRight),
-                s(Group::MuscleRightUpper), s(Group::ForceRightUpper), results.PostureScoreARight, results.ScoreCRight);
-    assignIfFound(results.PostureScoreB, lookupTableB(s(Group::Neck), s(Group::Trunk), s(Group::Legs)));
-    results.ScoreD = static_cast<std::int16_t>(results.PostureScoreB + s(Group::ForceLower) + s(Group::MuscleLower));
-    assignIfFound(results.GrandScoreLeft, lookupTableC(results.ScoreCLeft, results.ScoreD));
-    assignIfFound(results.GrandScoreRight, lookupTableC(results.ScoreCRight, results.ScoreD));
+    for (const ArmPlan& arm : ArmPlans) {
+        const TableAInputs a = tableAInputs(state, arm);
+        assignIfFound(results.*arm.postureScoreA, lookupTableA(a.upperArmLookedUp, a.lowerArm, a.wrist, a.wristTwist));
+        results.*arm.scoreC = static_cast<std::int16_t>(results.*arm.postureScoreA + s(arm.muscle) + s(arm.force));
+    }
+    const BodyPlan& body = LowerBodyPlan;
+    assignIfFound(results.PostureScoreB, lookupTableB(s(body.neck), s(body.trunk), s(body.legs)));
+    results.ScoreD = static_cast<std::int16_t>(results.PostureScoreB + s(body.force) + s(body.muscle));
+    for (const ArmPlan& arm : ArmPlans)
+        assignIfFound(results.*arm.grandScore, lookupTableC(results.*arm.scoreC, results.ScoreD));
 }
 
 } // namespace rula

@@ -32,6 +32,35 @@ std::optional<int> lookupTableB(int neck, int trunk, int legs);
 // use the 7+ column) give the grand score 1-7. Below 1 matches nothing.
 std::optional<int> lookupTableC(int scoreC, int scoreD);
 
+// The plan of the lookups: which body-part scores go into which table and sum, and which
+// result each fills. ComputeScores follows it and TraceScores retells it, so a trace can
+// never disagree with a score.
+struct ArmPlan
+{
+    Group upperArm, lowerArm, wrist, wristTwist, muscle, force;
+    std::int16_t ResultScores::*postureScoreA; // Table A
+    std::int16_t ResultScores::*scoreC;        // posture score A + muscle use + force
+    std::int16_t ResultScores::*grandScore;    // Table C of score C and score D
+};
+
+struct BodyPlan
+{
+    Group neck, trunk, legs, muscle, force; // Table B, then score D = posture score B + muscle use + force
+};
+
+// The left arm, then the right: the order in which ComputeScores fills them in.
+extern const ArmPlan ArmPlans[2];
+extern const BodyPlan LowerBodyPlan;
+
+// Table A's inputs for one arm: `upperArm` as scored, and `upperArmLookedUp`, the row it is
+// looked up in (a score below 1, option 1 with the arm support adjustment, is looked up as 1,
+// the method's lowest band).
+struct TableAInputs
+{
+    int upperArm, upperArmLookedUp, lowerArm, wrist, wristTwist;
+};
+TableAInputs tableAInputs(const AssessmentState& state, const ArmPlan& arm);
+
 // Combines the body-part scores through Tables A, B and C into `results`, in the order
 // A left, C left, A right, C right, B, D, grand left, grand right. A lookup that matches
 // no cell leaves its result as it was. An upper arm score below 1 (option 1 with the arm

@@ -19,16 +19,15 @@ std::string outcome(std::optional<int> found, int kept, int row, int column)
     return " gives " + number(*found) + " (row " + number(row) + ", column " + number(column) + ")";
 }
 
-std::string traceTableA(int upperArm, int lowerArm, int wrist, int twist, int kept)
+std::string traceTableA(const TableAInputs& a, int kept)
 {
-    const int lookedUp = std::max(upperArm, 1);
-    std::string text = "Table A: upper arm " + number(upperArm);
-    if (lookedUp != upperArm)
+    std::string text = "Table A: upper arm " + number(a.upperArm);
+    if (a.upperArmLookedUp != a.upperArm)
         text += " (looked up as 1, the lowest band)";
-    text += ", lower arm " + number(lowerArm) + ", wrist " + number(wrist) + ", twist " + number(twist);
-    const int row = (lookedUp - 1) * 3 + lowerArm;
-    const int column = (wrist - 1) * 2 + twist;
-    return text + outcome(lookupTableA(lookedUp, lowerArm, wrist, twist), kept, row, column);
+    text += ", lower arm " + number(a.lowerArm) + ", wrist " + number(a.wrist) + ", twist " + number(a.wristTwist);
+    const int row = (a.upperArmLookedUp - 1) * 3 + a.lowerArm;
+    const int column = (a.wrist - 1) * 2 + a.wristTwist;
+    return text + outcome(lookupTableA(a.upperArmLookedUp, a.lowerArm, a.wrist, a.wristTwist), kept, row, column);
 }
 
 std::string traceSum(const char* name, const char* postureName, int posture, int muscle, int force)
@@ -48,30 +47,41 @@ std::string traceTableC(int scoreC, int scoreD, int kept)
     return text + outcome(lookupTableC(scoreC, scoreD), kept, std::min(scoreC, 8), std::min(scoreD, 7));
 }
 
+// Where each arm's sentences go, in the order of ArmPlans.
+struct ArmTrace
+{
+    std::string ScoreTrace::*postureScoreA;
+    std::string ScoreTrace::*scoreC;
+    std::string ScoreTrace::*grandScore;
+};
+
+constexpr ArmTrace ArmTraces[2] = {
+    {&ScoreTrace::PostureScoreALeft, &ScoreTrace::ScoreCLeft, &ScoreTrace::GrandScoreLeft},
+    {&ScoreTrace::PostureScoreARight, &ScoreTrace::ScoreCRight, &ScoreTrace::GrandScoreRight},
+};
+
 } // namespace
 
 ScoreTrace TraceScores(const AssessmentState& state, const ResultScores& results)
 {
     auto s = [&state](Group g) { return int(state.score(g)); };
     ScoreTrace trace;
-    trace.PostureScoreALeft = traceTableA(s(Group::UpperLeft), s(Group::LowerLeft), s(Group::WristLeft),
-                                          s(Group::WristTwistLeft), results.PostureScoreALeft);
-    trace.PostureScoreARight = traceTableA(s(Group::UpperRight), s(Group::LowerRight), s(Group::WristRight),
-                                           s(Group::WristTwistRight), results.PostureScoreARight);
-    trace.ScoreCLeft = traceSum("Score C", "posture score A", results.PostureScoreALeft, s(Group::MuscleLeftUpper),
-                                s(Group::ForceLeftUpper));
-    trace.ScoreCRight = traceSum("Score C", "posture score A", results.PostureScoreARight, s(Group::MuscleRightUpper),
-                                 s(Group::ForceRightUpper));
+    const BodyPlan& body = LowerBodyPlan;
+    for (int side = 0; side < 2; ++side) {
+        const ArmPlan& arm = ArmPlans[side];
+        const ArmTrace& to = ArmTraces[side];
+        const int postureA = results.*arm.postureScoreA;
+        trace.*to.postureScoreA = traceTableA(tableAInputs(state, arm), postureA);
+        trace.*to.scoreC = traceSum("Score C", "posture score A", postureA, s(arm.muscle), s(arm.force));
+        trace.*to.grandScore = traceTableC(results.*arm.scoreC, results.ScoreD, results.*arm.grandScore);
+    }
 
-    const int neck = s(Group::Neck);
-    const int trunk = s(Group::Trunk);
-    const int legs = s(Group::Legs);
+    const int neck = s(body.neck);
+    const int trunk = s(body.trunk);
+    const int legs = s(body.legs);
     trace.PostureScoreB = "Table B: neck " + number(neck) + ", trunk " + number(trunk) + ", legs " + number(legs) +
                           outcome(lookupTableB(neck, trunk, legs), results.PostureScoreB, neck, (trunk - 1) * 2 + legs);
-    trace.ScoreD =
-        traceSum("Score D", "posture score B", results.PostureScoreB, s(Group::MuscleLower), s(Group::ForceLower));
-    trace.GrandScoreLeft = traceTableC(results.ScoreCLeft, results.ScoreD, results.GrandScoreLeft);
-    trace.GrandScoreRight = traceTableC(results.ScoreCRight, results.ScoreD, results.GrandScoreRight);
+    trace.ScoreD = traceSum("Score D", "posture score B", results.PostureScoreB, s(body.muscle), s(body.force));
     return trace;
 }
 

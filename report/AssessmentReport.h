@@ -8,7 +8,8 @@
 struct ReportOutcome
 {
     bool ok = false;
-    QString error; // what failed, with the system's own description
+    QString error;  // what failed, with the system's own description
+    QString reason; // the same without the file's name: "cannot be written: ..."
 };
 
 // Writes the report as a PDF to `path`: the whole file or, on any failure, nothing (an
@@ -20,6 +21,7 @@ struct ReportOutcome
 //   Measured angles, on a page of their own when any were measured: the workplace picture
 //           with the measurements drawn over it as the Measure Angles window draws them, and
 //           a table of each body part's angle, band, score and whether it was applied.
+//   Planned changes, on a page of their own when any were planned in this run.
 //   Page 3 (4 after measured angles): reduction measures for the body regions that scored highest, the extra pictures
 //           and lines for the assessor's signature. Long texts continue on further pages.
 // The employee texts are shown as they are saved, so the report made later from the saved

@@ -75,6 +75,19 @@ std::vector<int> RegionsToImprove(const rula::AssessmentState& assessment)
     return topics;
 }
 
+std::vector<int> RegionTopicsOf(const std::vector<rula::Group>& touched)
+{
+    std::vector<int> topics;
+    for (const Region& region : regions()) {
+        const bool hit = std::any_of(region.groups.begin(), region.groups.end(), [&touched](Group group) {
+            return std::find(touched.begin(), touched.end(), group) != touched.end();
+        });
+        if (hit && std::find(topics.begin(), topics.end(), region.topic) == topics.end())
+            topics.push_back(region.topic);
+    }
+    return topics;
+}
+
 std::vector<MeasureParagraph> ReductionMeasures(const QString& helpPath, const std::vector<int>& topics)
 {
     using Kind = MeasureParagraph::Kind;

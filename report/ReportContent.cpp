@@ -39,6 +39,8 @@ ReportContent reportContentOf(const AssessmentRecord& record, const ReportSource
         sources.angleMeasurements.pictureFile == sources.workplacePictureFile.toStdString())
         content.measured = MeasuredAngles{sources.angleMeasurements,
                                           content.workplacePicture.isNull() ? QSize() : loader.naturalSize()};
+    if (rula::sameAssessment(sources.plannedOn, record.assessment))
+        content.plannedChanges = sources.plannedChanges;
     for (const QString& file : sources.extraPictureFiles) {
         PictureLoader extraLoader;
         const QImage picture = readPicture(extraLoader, file, ExtraPictureSide);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "AssessmentRecord.h"
+#include "ChangePlan.h"
 #include "PostureAngles.h"
 #include "ScoreSheetPlaces.h"
 
@@ -31,18 +32,24 @@ struct ReportContent
     // Measurements live for the run only: a report made from a saved file has none, and then
     // no page of them.
     MeasuredAngles measured;
+    // The changes planned in this run ("Add to Report" in Plan a Change): a page of their own
+    // when there are any.
+    std::vector<rula::SingleChange> plannedChanges;
 };
 
 // What a report shows besides the record, as the program holds it during a run; a report
 // made from a saved file has none of it.
 struct ReportSources
 {
-    QString workplacePictureFile;                // the file as opened; empty for none
-    rula::PictureMeasurements angleMeasurements; // measured on that picture (or an earlier one)
-    QStringList extraPictureFiles;               // in the order they were loaded
+    QString workplacePictureFile;                   // the file as opened; empty for none
+    rula::PictureMeasurements angleMeasurements;    // measured on that picture (or an earlier one)
+    QStringList extraPictureFiles;                  // in the order they were loaded
+    std::vector<rula::SingleChange> plannedChanges; // kept by Plan a Change's "Add to Report"
+    rula::AssessmentState plannedOn;                // the assessment they were planned on
 };
 
 // The report's content: the record, the score sheet filled in with it, the reduction
 // measures guide, and the pictures and angles of `sources` read from their files now (a
 // picture that can no longer be read is left out; its angles are then listed without it).
+// Planned changes are shown only when they were planned on the record's assessment.
 ReportContent reportContentOf(const AssessmentRecord& record, const ReportSources& sources = {});

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ReportStyle.h"
 
+#include "BreakPoints.h"
+
 #include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -8,6 +10,9 @@
 #include <QPdfWriter>
 #include <QTextLayout>
 
+#include <algorithm>
+#include <limits>
+#include <memory>
 #include <vector>
 
 namespace ReportStyle {
@@ -17,12 +22,13 @@ namespace {
 constexpr int Resolution = 300;
 constexpr qreal MarginMm = 15;
 
-// A paragraph laid out in lines `width` wide. Line breaks typed by the assessor stay breaks.
+// A paragraph laid out in lines `width` wide. Line breaks typed by the assessor stay breaks;
+// long words get break points (see BreakPoints), which textStart() does not count.
 class Paragraph
 {
 public:
     Paragraph(const QPaintDevice& device, const QString& text, const QFont& font, qreal width, Qt::Alignment alignment)
-        : m_layout(laidOutText(text), font, const_cast<QPaintDevice*>(&device))
+        : m_layout(laidOutText(text, m_marks), font, const_cast<QPaintDevice*>(&device))
     {
         QTextOption option(alignment & Qt::AlignHorizontal_Mask);
         option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -45,6 +51,13 @@ public:
     int lineCount() const { return m_layout.lineCount(); }
     QTextLine line(int i) const { return m_layout.lineAt(i); }
 
+    // Where line `i` starts in the text as given.
+    int textStart(int i) const
+    {
+        const int laidOut = line(i).textStart();
+        return laidOut - int(std::lower_bound(m_marks.begin(), m_marks.end(), laidOut) - m_marks.begin());
+    }
+
     // How many leading lines fit in `height`.
     int linesWithin(qreal height) const
     {
@@ -61,16 +74,45 @@ public:
     }
 
 private:
-    static QString laidOutText(QString text)
+    static QString laidOutText(QString text, std::vector<int>& marks)
     {
         text.replace(QLatin1String("\r\n"), QLatin1String(" \n")); // keeps every index
         text.replace(QLatin1Char('\n'), QChar::LineSeparator);
         text.replace(QLatin1Char('\r'), QChar::LineSeparator);
-        return text;
+        BreakPoints points;
+        QString out;
+        out.reserve(text.size() + text.size() / BreakPoints::Longest);
+        for (const QChar c : text) {
+            if (points.breakBefore(c)) {
+                marks.push_back(int(out.size()));
+                out += QChar(BreakPoints::Mark);
+            }
+            out += c;
+        }
+        return out;
     }
 
+    std::vector<int> m_marks; // where the break points are in the laid-out text, in order
     QTextLayout m_layout;
 };
+
+// The leading lines of `text` as the whole text would be laid out, enough to fill `height`:
+// growing starts of the text are laid out until one fills more than `height` or is the
+// whole text (`*whole`). A line before the last of a start is as in the whole text, so a
+// page of a very long text costs about what its lines cost.
+std::unique_ptr<Paragraph> leadingLines(const QPaintDevice& device, const QString& text, const QFont& font, qreal width,
+                                        Qt::Alignment alignment, qreal height, bool* whole)
+{
+    for (qsizetype size = 4096;; size *= 4) {
+        qsizetype end = qMin(size, text.size());
+        if (end < text.size() && text.at(end).isLowSurrogate())
+            ++end;
+        *whole = end == text.size();
+        auto paragraph = std::make_unique<Paragraph>(device, *whole ? text : text.left(end), font, width, alignment);
+        if (*whole || paragraph->linesWithin(height) < paragraph->lineCount())
+            return paragraph;
+    }
+}
 
 qreal verticalOffset(const QRectF& box, qreal used, Qt::Alignment alignment)
 {
@@ -151,39 +193,46 @@ QColor levelColour(int level)
     }
 }
 
-qreal wrappedHeight(const QPaintDevice& device, const QString& text, const QFont& font, qreal width)
+qreal wrappedHeight(const QPaintDevice& device, const QString& text, const QFont& font, qreal width, qreal atMost)
 {
-    return Paragraph(device, text, font, width, Qt::AlignLeft).height();
+    bool whole = false;
+    const auto paragraph = leadingLines(device, text, font, width, Qt::AlignLeft, atMost, &whole);
+    return whole ? paragraph->height() : qMax(paragraph->height(), atMost + 1);
 }
 
 int drawWrappedText(QPainter& painter, const QRectF& box, const QString& text, const QFont& font,
                     Qt::Alignment alignment)
 {
-    const Paragraph paragraph(*painter.device(), text, font, box.width(), alignment);
-    const int lines = paragraph.linesWithin(box.height());
-    const qreal used = lines ? paragraph.line(lines - 1).rect().bottom() : 0;
-    paragraph.draw(painter, box.topLeft() + QPointF(0, verticalOffset(box, used, alignment)), lines);
-    return lines == paragraph.lineCount() ? int(text.size()) : paragraph.line(lines).textStart();
+    bool whole = false;
+    const auto paragraph = leadingLines(*painter.device(), text, font, box.width(), alignment, box.height(), &whole);
+    const int lines = paragraph->linesWithin(box.height());
+    const qreal used = lines ? paragraph->line(lines - 1).rect().bottom() : 0;
+    paragraph->draw(painter, box.topLeft() + QPointF(0, verticalOffset(box, used, alignment)), lines);
+    return whole && lines == paragraph->lineCount() ? int(text.size()) : paragraph->textStart(lines);
 }
 
 bool drawFittedText(QPainter& painter, const QRectF& box, const QString& text, QFont font, qreal minimumPointSize,
                     Qt::Alignment alignment)
 {
     const QPaintDevice& device = *painter.device();
-    while (font.pointSizeF() > minimumPointSize && wrappedHeight(device, text, font, box.width()) > box.height())
+    while (font.pointSizeF() > minimumPointSize &&
+           wrappedHeight(device, text, font, box.width(), box.height()) > box.height())
         font.setPointSizeF(qMax(minimumPointSize, font.pointSizeF() - 0.5));
-    const Paragraph paragraph(device, text, font, box.width(), alignment);
-    const int lines = paragraph.linesWithin(box.height());
-    if (lines == paragraph.lineCount()) {
-        paragraph.draw(painter, box.topLeft() + QPointF(0, verticalOffset(box, paragraph.height(), alignment)), lines);
+    bool whole = false;
+    const auto paragraph = leadingLines(device, text, font, box.width(), alignment, box.height(), &whole);
+    const int lines = paragraph->linesWithin(box.height());
+    if (whole && lines == paragraph->lineCount()) {
+        paragraph->draw(painter, box.topLeft() + QPointF(0, verticalOffset(box, paragraph->height(), alignment)),
+                        lines);
         return true;
     }
     if (lines == 0)
         return false;
     // Every line but the last that fits as laid out; the last carries the rest, elided.
-    paragraph.draw(painter, box.topLeft(), lines - 1);
-    const QTextLine last = paragraph.line(lines - 1);
-    QString rest = text.mid(last.textStart());
+    paragraph->draw(painter, box.topLeft(), lines - 1);
+    const QTextLine last = paragraph->line(lines - 1);
+    // (A line holds far fewer letters than this; the rest would only slow the elision down.)
+    QString rest = text.mid(paragraph->textStart(lines - 1), 2000);
     rest.replace(QLatin1Char('\n'), QLatin1Char(' '));
     const QFontMetricsF metrics(font, const_cast<QPaintDevice*>(&device));
     const QString elided = metrics.elidedText(rest, Qt::ElideRight, box.width());

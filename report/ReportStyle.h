@@ -8,6 +8,8 @@
 #include <QRectF>
 #include <QString>
 
+#include <limits>
+
 class QPainter;
 class QPaintDevice;
 class QPdfWriter;
@@ -44,8 +46,10 @@ QFont font(TextRole role);
 // The colour of an action level: 1 green, 2 yellow, 3 orange, 4 red; light grey for none.
 QColor levelColour(int level);
 
-// The height `text` takes wrapped at `width` in `font` on `device`.
-qreal wrappedHeight(const QPaintDevice& device, const QString& text, const QFont& font, qreal width);
+// The height `text` takes wrapped at `width` in `font` on `device`; any height above `atMost`
+// when it takes more than that (found without laying out all of a very long text).
+qreal wrappedHeight(const QPaintDevice& device, const QString& text, const QFont& font, qreal width,
+                    qreal atMost = std::numeric_limits<qreal>::max());
 
 // Draws as many whole lines of `text` as fit in `box`, wrapped at word boundaries (anywhere
 // inside a word wider than the box), right to left for right-to-left text. Returns how many

@@ -41,17 +41,20 @@ struct ResultPlace
     std::int16_t rula::ResultScores::*score;
     std::string rula::ScoreTrace::*trace;
     const char* name;
+    const char* caption;
 };
 
 constexpr ResultPlace ResultPlaces[] = {
-    {&rula::ResultScores::PostureScoreALeft, &rula::ScoreTrace::PostureScoreALeft, "Label10"},
-    {&rula::ResultScores::PostureScoreARight, &rula::ScoreTrace::PostureScoreARight, "Label11"},
-    {&rula::ResultScores::ScoreCLeft, &rula::ScoreTrace::ScoreCLeft, "Label15"},
-    {&rula::ResultScores::ScoreCRight, &rula::ScoreTrace::ScoreCRight, "Label14"},
-    {&rula::ResultScores::PostureScoreB, &rula::ScoreTrace::PostureScoreB, "Label23"},
-    {&rula::ResultScores::ScoreD, &rula::ScoreTrace::ScoreD, "Label26"},
-    {&rula::ResultScores::GrandScoreLeft, &rula::ScoreTrace::GrandScoreLeft, "Label16"},
-    {&rula::ResultScores::GrandScoreRight, &rula::ScoreTrace::GrandScoreRight, "Label17"},
+    {&rula::ResultScores::PostureScoreALeft, &rula::ScoreTrace::PostureScoreALeft, "Label10",
+     "Left side, posture score A"},
+    {&rula::ResultScores::PostureScoreARight, &rula::ScoreTrace::PostureScoreARight, "Label11",
+     "Right side, posture score A"},
+    {&rula::ResultScores::ScoreCLeft, &rula::ScoreTrace::ScoreCLeft, "Label15", "Left side, score C"},
+    {&rula::ResultScores::ScoreCRight, &rula::ScoreTrace::ScoreCRight, "Label14", "Right side, score C"},
+    {&rula::ResultScores::PostureScoreB, &rula::ScoreTrace::PostureScoreB, "Label23", "Posture score B"},
+    {&rula::ResultScores::ScoreD, &rula::ScoreTrace::ScoreD, "Label26", "Score D"},
+    {&rula::ResultScores::GrandScoreLeft, &rula::ScoreTrace::GrandScoreLeft, "Label16", "Left side, grand score"},
+    {&rula::ResultScores::GrandScoreRight, &rula::ScoreTrace::GrandScoreRight, "Label17", "Right side, grand score"},
 };
 
 QString decimal(int score)
@@ -126,10 +129,11 @@ std::vector<Value> valuesOf(const AssessmentRecord& record)
 {
     std::vector<Value> values;
     for (const BodyPartPlace& place : BodyPartPlaces)
-        values.push_back({place.name, decimal(record.assessment.score(place.group)), bodyPartName(place.group), false});
+        values.push_back({place.name, decimal(record.assessment.score(place.group)), bodyPartName(place.group), false,
+                          bodyPartName(place.group)});
     for (const ResultPlace& place : ResultPlaces)
-        values.push_back(
-            {place.name, decimal(record.results.*place.score), modelText(record.trace.*place.trace), true});
+        values.push_back({place.name, decimal(record.results.*place.score), modelText(record.trace.*place.trace), true,
+                          QString::fromLatin1(place.caption)});
     return values;
 }
 

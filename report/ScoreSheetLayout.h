@@ -33,6 +33,10 @@ struct EdgeLine
     int width;
 };
 
+// The drawing's box edges and underlines are this wide in its own units; an edge drawn again
+// over a box is as wide as they appear, whatever `EdgeLine::width` says.
+inline constexpr qreal DrawnEdgeWidth = 2.0;
+
 // The drawing in the picture library and where it lies.
 inline constexpr const char* Art = "score_sheet";
 QRect drawing();
@@ -50,6 +54,7 @@ struct Value
     QString text;
     QString toolTip;
     bool computed;
+    QString caption; // what the value is: "Upper Right Arm", "Right side, posture score A"
 };
 
 // The record's 25 values: the 17 body-part scores, then the 8 computed ones.

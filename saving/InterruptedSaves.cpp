@@ -11,8 +11,11 @@
 QString RecoverInterruptedSaves(const QString& folder)
 {
     const QDir dir(folder);
-    const QStringList names =
-        dir.entryList({QStringLiteral(".talvo-*")}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    QStringList names;
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
+        if (!DurableFiles::hiddenSuffix(name).isEmpty())
+            names << name;
+    }
     if (names.isEmpty())
         return {};
 

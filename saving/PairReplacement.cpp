@@ -321,6 +321,11 @@ QString PairReplacement::begin(const QString& folder, const QStringList& targets
         if (fd < 0)
             return QStringLiteral("\"%1\" cannot be used: %2").arg(intent, systemError(errno));
         struct stat info;
+        if (::fstat(fd, &info) == 0 && info.st_nlink == 0) {
+            // Removed by the save before us as it ended, just after we opened it.
+            ::close(fd);
+            continue;
+        }
         if (::fstat(fd, &info) != 0 || !isPrivateFile(info)) {
             ::close(fd);
             return QStringLiteral("\"%1\" is not this user's own file (another user may have put it there); "

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RegisterCsv.h"
 
+#include "ScoreRowGroup.h"
+
 #include <array>
 #include <iterator>
 
@@ -9,15 +11,6 @@ namespace {
 // The body-part score rows in the order the result files hold them: left arm, right arm,
 // then neck, trunk, legs and the lower body.
 constexpr std::array<int, rula::GroupCount> ScoreRows{2, 3, 4, 5, 6, 7, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
-
-rula::Group groupOfRow(int row)
-{
-    for (const rula::GroupInfo& group : rula::groups()) {
-        if (SaveTable::scoreRow(group.group) == row)
-            return group.group;
-    }
-    return rula::Group::UpperRight; // not reached: every row of ScoreRows holds a score
-}
 
 struct ResultColumn
 {
@@ -36,11 +29,17 @@ constexpr ResultColumn ResultColumns[] = {
     {"Grand Score Right", &rula::ResultScores::GrandScoreRight},
 };
 
-// A text a spreadsheet opens as text, never as a formula to run.
+// A text a spreadsheet opens as text, never as a formula to run. Spreadsheets skip leading
+// blanks (any Unicode space) and read the full-width signs as the ASCII ones.
 QString inert(const QString& text)
 {
-    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
-    return !text.isEmpty() && formulaStarts.contains(text.front()) ? QLatin1Char('\'') + text : text;
+    static const QString formulaStarts = QStringLiteral("=+-@\uFF1D\uFF0B\uFF0D\uFF20");
+    qsizetype first = 0;
+    while (first < text.size() && text.at(first).isSpace())
+        ++first;
+    const bool formula = first < text.size() && formulaStarts.contains(text.at(first));
+    const bool control = !text.isEmpty() && (text.front() == QLatin1Char('\t') || text.front() == QLatin1Char('\r'));
+    return formula || control ? QLatin1Char('\'') + text : text;
 }
 
 } // namespace
@@ -70,7 +69,7 @@ QList<std::optional<int>> scores(const AssessmentRecord& record)
     QList<std::optional<int>> values;
     values.reserve(int(ScoreRows.size()) + int(std::size(ResultColumns)) + 2);
     for (int scoreRow : ScoreRows)
-        values << int(record.assessment.score(groupOfRow(scoreRow)));
+        values << int(record.assessment.score(scoreRowGroup(scoreRow)));
     for (const ResultColumn& column : ResultColumns)
         values << int(record.results.*column.score);
     values << (record.levelLeft ? std::optional<int>(record.levelLeft->level) : std::nullopt)

@@ -2,6 +2,7 @@
 #include "SaveTable.h"
 
 #include "ModelText.h"
+#include "ScoreRowGroup.h"
 
 namespace {
 
@@ -80,6 +81,15 @@ QString SaveTable::labelText(int row)
 int SaveTable::scoreRow(rula::Group group)
 {
     return ScoreRows[static_cast<int>(group)];
+}
+
+rula::Group scoreRowGroup(int row)
+{
+    for (int group = 0; group < rula::GroupCount; ++group) {
+        if (ScoreRows[group] == row)
+            return static_cast<rula::Group>(group);
+    }
+    return rula::Group(0);
 }
 
 void SaveTable::WriteLabels()

@@ -1,13 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SavedAssessment.h"
 
+#include "DurableFiles.h"
 #include "ModelText.h"
 #include "ResultTextFile.h"
+#include "ScoreRowGroup.h"
 
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
 #include <variant>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -43,7 +51,8 @@ public:
             const QString expected = SaveTable::labelText(row);
             const QString* text = std::get_if<QString>(&label);
             if (!text || *text != expected)
-                return lineError(labelLine(row), QStringLiteral("the label %1 was expected").arg(quoted(expected)));
+                return lineError(labelLine(row),
+                                 QStringLiteral("a saved assessment has the label %1 here").arg(quoted(expected)));
         }
         return {};
     }
@@ -54,7 +63,7 @@ public:
             out = *text;
             return {};
         }
-        return lineError(valueLine(row), QStringLiteral("%1 must be a quoted text").arg(what(row)));
+        return lineError(valueLine(row), QStringLiteral("%1 should be a text in quotes").arg(what(row)));
     }
 
     QString number(int row, std::int16_t& out) const
@@ -63,16 +72,15 @@ public:
             out = *number;
             return {};
         }
-        return lineError(valueLine(row), QStringLiteral("%1 must be a whole number").arg(what(row)));
+        return lineError(valueLine(row), QStringLiteral("%1 should be a whole number").arg(what(row)));
     }
 
     QString oneOf(int row, const QStringList& allowed) const
     {
         QString found;
         if (!text(row, found).isEmpty() || !allowed.contains(found))
-            return lineError(
-                valueLine(row),
-                QStringLiteral("%1 must be one of %2").arg(what(row), quoted(allowed.join(QStringLiteral("\", \"")))));
+            return lineError(valueLine(row), QStringLiteral("%1 should be one of %2")
+                                                 .arg(what(row), quoted(allowed.join(QStringLiteral("\", \"")))));
         return {};
     }
 
@@ -126,19 +134,31 @@ QString replaySelections(const Reader& reader, rula::AssessmentState& state)
     return {};
 }
 
-// The group whose body-part score a row holds (rows 2-7 and 10-20).
-int groupOfScoreRow(int row)
-{
-    for (const rula::GroupInfo& group : rula::groups()) {
-        if (SaveTable::scoreRow(group.group) == row)
-            return static_cast<int>(group.group);
-    }
-    return 0;
-}
-
 QString difference(const QString& what, int saved, int computed)
 {
     return QStringLiteral("%1: saved %2, the options give %3").arg(what).arg(saved).arg(computed);
+}
+
+// The faults a reader recognises at once, before the line-by-line check: a file that is not
+// a saved assessment at all, and one cut short.
+QString plainFault(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return Reader::lineError(1, QStringLiteral("not a saved assessment: the file is empty"));
+    const qsizetype firstEnd = bytes.indexOf('\n');
+    QByteArray first = firstEnd < 0 ? bytes : bytes.left(firstEnd);
+    if (first.endsWith('\r'))
+        first.chop(1);
+    if (first != quoted(SaveTable::labelText(0)).toLocal8Bit())
+        return Reader::lineError(1, QStringLiteral("not a saved assessment: its first line is not a result"));
+    const bool cutInLine = !bytes.endsWith('\n');
+    const int lines = int(bytes.count('\n')) + (cutInLine ? 1 : 0);
+    if (lines < ResultTextFile::LineCount)
+        return Reader::lineError(cutInLine ? lines : lines + 1,
+                                 QStringLiteral("the file ends early: it has %1 of the %2 lines a saved assessment has")
+                                     .arg(lines)
+                                     .arg(ResultTextFile::LineCount));
+    return {};
 }
 
 SavedAssessment failed(const QString& error)
@@ -152,6 +172,8 @@ SavedAssessment failed(const QString& error)
 
 SavedAssessment ReadSavedAssessment(const QByteArray& bytes)
 {
+    if (const QString fault = plainFault(bytes); !fault.isEmpty())
+        return failed(fault);
     const ResultTextFile::Parsed parsed = ResultTextFile::parse(bytes);
     if (!parsed.ok)
         return failed(parsed.error);
@@ -160,6 +182,8 @@ SavedAssessment ReadSavedAssessment(const QByteArray& bytes)
     SavedAssessment saved;
     const QStringList captions = levelTexts(&rula::ActionLevel::caption);
     const QStringList recommendations = levelTexts(&rula::ActionLevel::Recommendation);
+    QString savedLevelLeft;
+    QString savedLevelRight;
     // Rows in file order, so the first bad line is the one named.
     for (int row = 0; row < SaveTable::RowCount; ++row) {
         const bool optionRow = row >= SaveTable::FirstOptionRow && row < SaveTable::FirstOptionRow + rula::OptionCount;
@@ -169,9 +193,10 @@ SavedAssessment ReadSavedAssessment(const QByteArray& bytes)
         QString error = reader.checkLabels(row, lastLabel);
         if (!error.isEmpty())
             return failed(error);
-        if (row == SaveTable::ActionLevelLeft || row == SaveTable::ActionLevelRight)
+        if (row == SaveTable::ActionLevelLeft || row == SaveTable::ActionLevelRight) {
             error = reader.oneOf(row, captions);
-        else if (row == SaveTable::RecommendationLeft || row == SaveTable::RecommendationRight)
+            reader.text(row, row == SaveTable::ActionLevelLeft ? savedLevelLeft : savedLevelRight);
+        } else if (row == SaveTable::RecommendationLeft || row == SaveTable::RecommendationRight)
             error = reader.oneOf(row, recommendations);
         else if (row == SaveTable::FirstOptionRow)
             error = replaySelections(reader, saved.record.assessment);
@@ -186,7 +211,7 @@ SavedAssessment ReadSavedAssessment(const QByteArray& bytes)
         else if (row == SaveTable::GrandScoreRight)
             error = reader.number(row, saved.savedGrandScoreRight);
         else
-            error = reader.number(row, saved.savedScores[static_cast<std::size_t>(groupOfScoreRow(row))]);
+            error = reader.number(row, saved.savedScores[static_cast<std::size_t>(scoreRowGroup(row))]);
         if (!error.isEmpty())
             return failed(error);
     }
@@ -206,21 +231,41 @@ SavedAssessment ReadSavedAssessment(const QByteArray& bytes)
     if (saved.savedGrandScoreRight != saved.record.results.GrandScoreRight)
         saved.differences << difference(QStringLiteral("Right grand score"), saved.savedGrandScoreRight,
                                         saved.record.results.GrandScoreRight);
+    // An action level that contradicts the grand score beside it, named as a score would be.
+    const auto levelDifference = [&saved](const QString& side, const QString& savedLevel, int grand) {
+        const std::optional<rula::ActionLevel> level = rula::classifyGrandScore(grand);
+        const QString computed = level ? modelText(level->caption) : QString();
+        if (level && savedLevel != computed)
+            saved.differences << QStringLiteral("%1 action level: saved \"%2\", the options give \"%3\"")
+                                     .arg(side, savedLevel, computed);
+    };
+    levelDifference(QStringLiteral("Left"), savedLevelLeft, saved.record.results.GrandScoreLeft);
+    levelDifference(QStringLiteral("Right"), savedLevelRight, saved.record.results.GrandScoreRight);
     saved.ok = true;
     return saved;
 }
 
 SavedAssessment ReadSavedAssessmentFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return failed(QStringLiteral("cannot be read: %1").arg(file.errorString()));
-    // A saved file is about 7 KB; anything far larger is not one, and is not read whole.
+    // Opened without waiting (a FIFO would wait for a writer) and read only when it is a
+    // regular file; a saved file is about 7 KB, so at most one byte past the limit is read.
+    const int fd = DurableFiles::openRetrying(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return failed(QStringLiteral("cannot be read: %1").arg(qt_error_string(errno)));
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return failed(QStringLiteral("cannot be read: it is not a regular file"));
+    }
+    QFile file;
+    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     constexpr qint64 Limit = 4 * 1024 * 1024;
-    if (file.size() > Limit)
-        return failed(QStringLiteral("the file is %1 bytes long, far more than a saved assessment").arg(file.size()));
-    SavedAssessment saved = ReadSavedAssessment(file.readAll());
+    const QByteArray bytes = file.read(Limit + 1);
+    if (bytes.size() > Limit)
+        return failed(QStringLiteral("the file is %1 bytes long, far more than a saved assessment")
+                          .arg(qMax(qint64(info.st_size), qint64(bytes.size()))));
+    SavedAssessment saved = ReadSavedAssessment(bytes);
     if (saved.ok)
-        saved.record.assessedAt = QFileInfo(file).lastModified();
+        saved.record.assessedAt = QFileInfo(path).lastModified();
     return saved;
 }

@@ -11,6 +11,7 @@ packages=(
     fonts-liberation fonts-comic-neue fontconfig
     xvfb xauth imagemagick sqlite3 python3
     clang-format git dpkg-dev file poppler-utils fonts-dejavu-core fonts-wqy-microhei
+    libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
 )
 
 missing=()

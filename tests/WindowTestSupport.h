@@ -12,6 +12,8 @@
 #include "Services.h"
 #include "WindowSet.h"
 
+#include <QApplication>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QRect>
@@ -64,10 +66,21 @@ struct WindowFixture
         state = std::make_unique<ProgramState>();
         windows = std::make_unique<WindowSet>(*state);
     }
+    // Fails the test when a top-level window outlives the window set: a window the program
+    // made outside it would stay open when the assessment is done.
     void dropWindows()
     {
         windows.reset();
         state.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QStringList left;
+        for (const QWidget* widget : QApplication::topLevelWidgets()) {
+            const Qt::WindowType type = widget->windowType();
+            if (type != Qt::ToolTip && type != Qt::Popup && type != Qt::Desktop)
+                left << QString::fromLatin1(widget->metaObject()->className()) + QLatin1Char(' ') +
+                            widget->objectName();
+        }
+        QVERIFY2(left.isEmpty(), qPrintable(QStringLiteral("windows left over: ") + left.join(QStringLiteral(", "))));
     }
 };
 

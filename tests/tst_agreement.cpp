@@ -2,11 +2,13 @@
 // Agreement between two assessors: every figure against published worked examples, typed from
 // their sources, the undefined cases, and the program itself on two folders of saved files.
 #include "Agreement.h"
+#include "CommandLine.h"
 #include "OptionCatalogue.h"
 #include "ProgramRuns.h"
 #include "SavedFiles.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -63,6 +65,25 @@ QList<QStringList> csvRows(const QString& path)
     return rows;
 }
 
+// The PDF's text as pdftotext lays it out, line by line.
+QStringList pdfLines(const QString& path)
+{
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(pdftotext.readAllStandardOutput()).split(QLatin1Char('\n'));
+}
+
+QString lineStarting(const QStringList& lines, const QString& start)
+{
+    for (const QString& line : lines) {
+        if (line.trimmed().startsWith(start))
+            return line.simplified();
+    }
+    return QString();
+}
+
 } // namespace
 
 class AgreementTest : public QObject
@@ -74,6 +95,10 @@ private slots:
     void kappas();
     void gwetAc1();
     void shroutFleissIcc();
+    void landisKoch_data();
+    void landisKoch();
+    void commandForms_data();
+    void commandForms();
     void undefined_data();
     void undefined();
     void programOnTwoFolders();
@@ -164,6 +189,50 @@ void AgreementTest::shroutFleissIcc()
     compareRounded(icc.value, 0.29, 2);
     compareRounded(icc.low, 0.019, 3);
     compareRounded(icc.high, 0.76, 2);
+}
+
+// Landis and Koch (1977), Table of "strength of agreement": < 0.00 poor, 0.00-0.20 slight,
+// 0.21-0.40 fair, 0.41-0.60 moderate, 0.61-0.80 substantial, 0.81-1.00 almost perfect.
+void AgreementTest::landisKoch_data()
+{
+    QTest::addColumn<double>("kappa");
+    QTest::addColumn<QString>("band");
+    QTest::newRow("-0.05") << -0.05 << "poor";
+    QTest::newRow("0.20") << 0.20 << "slight";
+    QTest::newRow("0.21") << 0.21 << "fair";
+    QTest::newRow("0.60") << 0.60 << "moderate";
+    QTest::newRow("0.61") << 0.61 << "substantial";
+    QTest::newRow("0.81") << 0.81 << "almost perfect";
+}
+
+void AgreementTest::landisKoch()
+{
+    QFETCH(double, kappa);
+    QFETCH(QString, band);
+    QCOMPARE(QString::fromLatin1(landisKochBand(kappa)), band);
+}
+
+void AgreementTest::commandForms_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("usageError");
+    QTest::newRow("two folders") << QStringList{"--agreement", "a", "b"} << false;
+    QTest::newRow("CSV in capitals") << QStringList{"--agreement", "a", "b", "-o", "OUT.CSV"} << false;
+    QTest::newRow("one folder") << QStringList{"--agreement", "a"} << true;
+    QTest::newRow("three folders") << QStringList{"--agreement", "a", "b", "c"} << true;
+    QTest::newRow("neither CSV nor PDF") << QStringList{"--agreement", "a", "b", "-o", "out.txt"} << true;
+    QTest::newRow("no ending") << QStringList{"--agreement", "a", "b", "-o", "out"} << true;
+    QTest::newRow("with --register") << QStringList{"--agreement", "a", "b", "--register", "c"} << true;
+}
+
+void AgreementTest::commandForms()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, usageError);
+    const CommandLine command = ParseCommandLine(QStringList{"talvo-rula"} + arguments);
+    QCOMPARE(command.mode, usageError ? CommandLine::Mode::UsageError : CommandLine::Mode::Agreement);
+    if (!usageError)
+        QCOMPARE(command.inputs, (QStringList{"a", "b"}));
 }
 
 // Pairs on a scale, and which figures must be undefined (and so empty in the CSV, n/a in the PDF).
@@ -266,6 +335,16 @@ void AgreementTest::programOnTwoFolders()
     QFile written(pdf);
     QVERIFY(written.open(QIODevice::ReadOnly));
     QVERIFY(written.read(5) == "%PDF-");
+    const QStringList lines = pdfLines(pdf);
+    QCOMPARE(lineStarting(lines, QStringLiteral("Neck Score")).split(QLatin1Char(' ')).mid(2, 2),
+             (QStringList{"4", "0.75"}));
+    const QString neckLine = lineStarting(lines, QStringLiteral("Neck Score"));
+    QVERIFY2(neckLine.contains(QStringLiteral("0.82")) && neckLine.count(QStringLiteral("almost perfect")) == 2 &&
+                 neckLine.contains(QStringLiteral("0.71")) && neckLine.contains(QStringLiteral("0.94")),
+             qPrintable(neckLine));
+    QVERIFY2(lineStarting(lines, QStringLiteral("Legs Score")).contains(QStringLiteral("n/a")),
+             qPrintable(lineStarting(lines, QStringLiteral("Legs Score"))));
+    QVERIFY(!lineStarting(lines, QStringLiteral("only A RULA Analysis.txt")).isEmpty());
     QCOMPARE(runProgram({QStringLiteral("--agreement"), a, b, QStringLiteral("-o"), work.filePath("x.txt")}).status, 2);
 }
 

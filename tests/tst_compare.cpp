@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -115,6 +116,45 @@ private slots:
         QVERIFY(!text.contains(QStringLiteral("different locations")));
         QVERIFY(
             text.contains(QStringLiteral("Neck: neck flexed more than 20°, neck twisting → neck flexed 10° to 20°")));
+    }
+
+    // The same two files the other way round, the employee the same in both: every change is
+    // a rise, on the blue ground of a changed score (its pixels counted on the page, since
+    // text extraction sees no colour).
+    void theChangeTheOtherWayRaisesScores()
+    {
+        QTemporaryDir dir;
+        const QString before = dir.filePath(QStringLiteral("before.txt"));
+        QFile file(before);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(readAll(After).replace("\r\n\"Smith\"\r\n", "\r\n\"OBrien\"\r\n"));
+        file.close();
+        const QString output = dir.filePath(QStringLiteral("back.pdf"));
+        const Run run = runProgram({QStringLiteral("--compare"), before, Before, QStringLiteral("-o"), output});
+        QCOMPARE(run.status, 0);
+        const QStringList lines = pdfLines(output);
+        const QString text = lines.join(QLatin1Char('\n'));
+        QVERIFY2(hasRow(lines, QStringLiteral("Grand score"), {"6 → 7 ▲", "4 → 5 ▲"}), qPrintable(text));
+        QVERIFY2(hasRow(lines, QStringLiteral("Score D"), {"5 → 9 ▲"}), qPrintable(text));
+        QVERIFY(!text.contains(QStringLiteral("different employees")));
+
+        QProcess pdftoppm;
+        pdftoppm.start(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("40"),
+                                                    QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                                                    QStringLiteral("1"), output, dir.filePath(QStringLiteral("page"))});
+        QVERIFY(pdftoppm.waitForFinished(30000) && pdftoppm.exitCode() == 0);
+        const QStringList pages = QDir(dir.path()).entryList({QStringLiteral("page*.png")});
+        QCOMPARE(pages.size(), 1);
+        const QImage page(dir.filePath(pages[0]));
+        int blue = 0;
+        for (int y = 0; y < page.height(); ++y) {
+            for (int x = 0; x < page.width(); ++x) {
+                const QColor c = page.pixelColor(x, y);
+                blue += qAbs(c.red() - 0xcf) < 8 && qAbs(c.green() - 0xe2) < 8 && qAbs(c.blue() - 0xff) < 8;
+            }
+        }
+        // Twelve changed cells of about 30 x 8 pixels each at this resolution.
+        QVERIFY2(blue > 1000, qPrintable(QString::number(blue)));
     }
 
     void theSameFileTwiceChangesNothing()

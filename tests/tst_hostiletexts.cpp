@@ -76,6 +76,19 @@ QString mix10000()
     return text.left(10000);
 }
 
+// What the box keeps of mix10000(), worked out piece by piece: NUL, controls, DEL and C1 go,
+// a line break becomes one blank, a lone half of a pair becomes U+FFFD. One turn of the
+// pieces (in the order 0, 7, 4, 1, 8, 5, 2, 9, 6, 3) is 62 characters, so 10,000 are 161
+// turns and 18 characters more: "O'Brien", the escape piece, the lone high half and the
+// first three characters of the SQL piece.
+QString mix10000Kept()
+{
+    const QString turn = QStringLiteral("O'Brien") + QStringLiteral("[31m") + Replacement +
+                         QStringLiteral("\"; DROP TABLE RULAResult; --") + QStringLiteral("Jürgen 😀 日本") +
+                         QStringLiteral("'") + Replacement + QStringLiteral(" ");
+    return turn.repeated(161) + QStringLiteral("O'Brien[31m") + Replacement + QStringLiteral("\"; ");
+}
+
 } // namespace
 
 class TestHostileTexts : public QObject, public WindowFixture
@@ -140,8 +153,7 @@ void TestHostileTexts::pastedTextsAreFilteredAndSaved_data()
     QTest::newRow("lone surrogate before an apostrophe")
         << QStringLiteral("O") + LoneHigh + QStringLiteral("'); DROP TABLE RULAResult; --")
         << QStringLiteral("O") + Replacement + QStringLiteral("'); DROP TABLE RULAResult; --");
-    const QString mix = mix10000();
-    QTest::newRow("10,000-character mix") << mix << EmployeeTextFilter::clean(mix);
+    QTest::newRow("10,000-character mix") << mix10000() << mix10000Kept();
 }
 
 void TestHostileTexts::pastedTextsAreFilteredAndSaved()

@@ -182,7 +182,7 @@ void MeasurementReportTest::measuredAnglesArePrintedOverThePictureAndListed()
 
     const QString report = dir.filePath(QStringLiteral("measured.pdf"));
     ReportDialogs::setHandlers({[&](QWidget*, const QString&) { return report; },
-                                [](QWidget*, const QString&) { return false; }, [](const QString&) {}});
+                                [](QWidget*, const QString&) { return false; }, [](const QString&) { return true; }});
     click(action, "Command8");
     QVERIFY2(recorder.messages.isEmpty(), qPrintable(recorder.messages.join(QLatin1Char('\n'))));
 

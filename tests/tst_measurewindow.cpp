@@ -188,6 +188,7 @@ void TestMeasureWindow::oneSideMarkedWithSixClicks()
     // The shoulder dragged forward: the trunk leans 6° and the neck, from the trunk line,
     // is extended about 46° (band 4). Both are marked changed; Main keeps what was applied.
     choosePart(window, QStringLiteral("Neck"));
+    QCoreApplication::processEvents();
     const QRect applyPlace = child<QPushButton>(window, "Apply")->geometry();
     QCOMPARE(text(window, "Borderline"), QString());
     drag(window, clicks[1], at(window, 660, 200));
@@ -199,6 +200,7 @@ void TestMeasureWindow::oneSideMarkedWithSixClicks()
     QCOMPARE(labelText(main(), "NeckScore"), QStringLiteral("1"));
     // A note appeared (46° of neck extension is hardly possible) and Apply stayed where it was.
     QVERIFY(text(window, "Borderline").contains(QStringLiteral("check which way the worker faces")));
+    QCoreApplication::processEvents(); // the layout settles
     QCOMPARE(child<QPushButton>(window, "Apply")->geometry(), applyPlace);
 
     click(window, "Apply");
@@ -303,6 +305,8 @@ void TestMeasureWindow::everyControlHasItsHelpTopic()
     for (const char* name : {"BodyPart", "FacesLeft", "FacesRight", "VerticalReference", "PictureVertical", "Apply",
                              "ApplyAll", "Seated", "ClearPoints", "Fit", "Close", "Picture"})
         QCOMPARE(ContextHelp::topicOf(child<QWidget>(window, name)), MeasureAngles::HelpTopic);
+    // The way in from the main window: F1 on the workplace picture.
+    QCOMPARE(ContextHelp::topicOf(child<QWidget>(main(), "Picture1")), MeasureAngles::HelpTopic);
 
     loadWorkplacePicture();
     QTest::keyClick(&main(), Qt::Key_M, Qt::ControlModifier);

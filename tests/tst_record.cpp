@@ -114,14 +114,22 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("line");
         const QByteArray good = readAll(RoadFile);
-        QTest::newRow("a line missing") << good.left(lineStart(good, 184)) << "line 184:";
-        QTest::newRow("truncated mid-file") << good.left(lineStart(good, 60) + 3) << "line 60:";
+        QTest::newRow("a line missing")
+            << good.left(lineStart(good, 184))
+            << "line 184: the file ends early: it has 183 of the 184 lines a saved assessment has";
+        QTest::newRow("truncated mid-file")
+            << good.left(lineStart(good, 60) + 3)
+            << "line 60: the file ends early: it has 60 of the 184 lines a saved assessment has";
+        QTest::newRow("notes") << QByteArray("Ask about the new chairs\r\n")
+                               << "line 1: not a saved assessment: its first line is not a result";
         QTest::newRow("label changed") << replaceLine(good, 5, "\"Upper Left Arm Scores\"") << "line 5:";
+        QTest::newRow("last option label changed")
+            << replaceLine(good, 173, "\"Force Lower - Option 5\"") << "line 173:";
         QTest::newRow("score not a number") << replaceLine(good, 6, "\"1\"") << "line 6:";
         QTest::newRow("option neither True nor False") << replaceLine(good, 44, "\"Yes\"") << "line 44:";
         QTest::newRow("unknown action level") << replaceLine(good, 2, "\"Action Level 5\"") << "line 2:";
         QTest::newRow("employee name not quoted") << replaceLine(good, 176, "OBrien") << "line 176:";
-        QTest::newRow("empty file") << QByteArray() << "line 1:";
+        QTest::newRow("empty file") << QByteArray() << "line 1: not a saved assessment: the file is empty";
         // Upper Right options 1 to 5 are lines 44 to 52; the road chose option 4 (and 6).
         QTest::newRow("two postures chosen") << replaceLine(good, 44, "\"True\"") << "line 50:";
         QTest::newRow("no posture chosen") << replaceLine(good, 50, "\"False\"") << "line 44:";
@@ -133,7 +141,21 @@ private slots:
         QFETCH(QString, line);
         const SavedAssessment saved = ReadSavedAssessment(bytes);
         QVERIFY(!saved.ok);
-        QVERIFY2(saved.error.startsWith(line + QLatin1Char(' ')), qPrintable(saved.error));
+        QVERIFY2(saved.error.startsWith(line), qPrintable(saved.error));
+    }
+
+    // An action level edited against its grand score is named like a score.
+    void editedActionLevelIsNamed()
+    {
+        const QByteArray good = readAll(RoadFile);
+        const SavedAssessment original = ReadSavedAssessment(good);
+        QVERIFY2(original.ok && original.differences.isEmpty(), qPrintable(original.error));
+        QVERIFY(original.record.results.GrandScoreLeft >= 3); // the road's left side: level 2 or more
+        const SavedAssessment saved = ReadSavedAssessment(replaceLine(good, 2, "\"Action Level 1\""));
+        QVERIFY2(saved.ok, qPrintable(saved.error));
+        QCOMPARE(saved.differences.size(), 1);
+        QVERIFY2(saved.differences[0].startsWith(QStringLiteral("Left action level: saved \"Action Level 1\"")),
+                 qPrintable(saved.differences[0]));
     }
 
     // A score edited by hand is kept as the options give it, and the difference is named.

@@ -3,6 +3,7 @@
 // files written by the program's own writer, beside files that are not saved assessments.
 // The CSV is read back with Python's csv module.
 #include "ProgramRuns.h"
+#include "RegisterCsv.h"
 #include "SavedFiles.h"
 
 #include <QDir>
@@ -227,6 +228,30 @@ private slots:
                 QVERIFY2(lines[0].contains(expected), qPrintable(lines[0] + QStringLiteral(" / ") + expected));
             }
         }
+    }
+
+    // An employee name as its row begins: quoted by RFC 4180 (comma, quote, line break) and
+    // with an apostrophe before a formula's first character, worked out by hand.
+    void employeeNameFields_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("begins");
+        QTest::newRow("plain") << QStringLiteral("Ann Lee") << QByteArray("a.txt,Ann Lee,");
+        QTest::newRow("comma") << QStringLiteral("Lee, Ann") << QByteArray("a.txt,\"Lee, Ann\",");
+        QTest::newRow("quote") << QStringLiteral("Ann \"Al\" Lee") << QByteArray("a.txt,\"Ann \"\"Al\"\" Lee\",");
+        QTest::newRow("equals") << QStringLiteral("=1+2") << QByteArray("a.txt,'=1+2,");
+        QTest::newRow("plus") << QStringLiteral("+1 555") << QByteArray("a.txt,'+1 555,");
+        QTest::newRow("minus") << QStringLiteral("-2") << QByteArray("a.txt,'-2,");
+        QTest::newRow("at") << QStringLiteral("@SUM(A1)") << QByteArray("a.txt,'@SUM(A1),");
+    }
+    void employeeNameFields()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, begins);
+        AssessmentRecord record;
+        record.stored.name = name;
+        const QByteArray row = RegisterCsv::row(QStringLiteral("a.txt"), record);
+        QVERIFY2(row.startsWith(begins), row.constData());
     }
 
     // Nothing to list: status 1, the files named, and no register written over an old one.

@@ -128,6 +128,7 @@ private slots:
     void malformedFileIsRefusedWithItsLine_data();
     void malformedFileIsRefusedWithItsLine();
     void defaultReportNameIsBesideTheSavedFile();
+    void writeErrorNamesTheFileAsItsSiblingsDo();
 
 private:
     // Caution, employee details and the main window, with the options chosen as their
@@ -196,15 +197,22 @@ void ReportTest::liveReportAndTheReportOfItsSavedFileReadTheSame()
                                     asked = text;
                                     return true;
                                 },
-                                [&](const QString& path) { opened = path; }});
+                                [&](const QString& path) {
+                                    opened = path;
+                                    return false; // no PDF viewer on this desktop
+                                }});
     QApplication::setActiveWindow(&action);
     QVERIFY(QTest::qWaitForWindowActive(&action));
     QTest::keyClick(&action, Qt::Key_P, Qt::AltModifier); // the access key of Re&port...
-    QTRY_COMPARE(asked, QStringLiteral("Report saved"));
+    QTRY_COMPARE(asked, QStringLiteral("Report saved:\n") + live);
     QCOMPARE(proposed, QDir(windows->window<SaveWindow>().saveFolder())
                            .filePath(QStringLiteral("Ana Mar\u00eda O'N\u00fa\u00f1ez RULA Report.pdf")));
     QCOMPARE(opened, live);
-    QVERIFY(recorder.messages.isEmpty());
+    QCOMPARE(recorder.messages.size(), 1);
+    QVERIFY2(recorder.messages[0].contains(QStringLiteral("no program to show PDF files")) &&
+                 recorder.messages[0].contains(live),
+             qPrintable(recorder.messages[0]));
+    recorder.clear();
     QVERIFY(action.isVisible()); // the assessment stays open to be saved
 
     // Saved as usual, then reported from the command line.
@@ -339,7 +347,7 @@ void ReportTest::aReportThatCannotBeWrittenChangesNothing()
                                     asked = true;
                                     return false;
                                 },
-                                [](const QString&) {}});
+                                [](const QString&) { return true; }});
     RULAAction& action = windows->window<RULAAction>();
     action.showWindow();
     click(action, "Command8");
@@ -403,6 +411,20 @@ void ReportTest::defaultReportNameIsBesideTheSavedFile()
     QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name),
              (QStringList{QStringLiteral("Smith RULA Analysis Report.pdf"), QStringLiteral("copy.saved Report.pdf")}));
     QVERIFY(pdfText(dir.filePath(QStringLiteral("copy.saved Report.pdf"))).contains(QStringLiteral("OBrien")));
+}
+
+// "talvo-rula: FILE: why", as --compare and --register write theirs.
+void ReportTest::writeErrorNamesTheFileAsItsSiblingsDo()
+{
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("Smith RULA Analysis.txt"));
+    QVERIFY(writeFile(input, readAll(RoadFile)));
+    const QString output = dir.filePath(QStringLiteral("no such folder/out.pdf"));
+    const ProgramRun report = run(QStringLiteral(TALVO_PROGRAM), {QStringLiteral("--report"), input, "-o", output});
+    QCOMPARE(report.exitCode, 1);
+    const QString err = QString::fromUtf8(report.err);
+    QCOMPARE(err.count(QLatin1Char('\n')), 1);
+    QVERIFY2(err.startsWith(QStringLiteral("talvo-rula: %1: cannot be written: ").arg(output)), qPrintable(err));
 }
 
 QTEST_MAIN(ReportTest)

@@ -627,6 +627,7 @@ void ResultsWindowsTest::actionLevelsWindowLayoutAndButtons()
     QCOMPARE(action.windowTitle(), QStringLiteral("Action Levels - RULA"));
     QCOMPARE(action.size(), QSize(15270 / 15, 11145 / 15));
     const char* comic = "Comic Neue";
+    const char* plan = "Plan a &Change...";
     checkDesign(action, {
                             {"Label5", "QLabel", 1200, 1200, 5775, 1095, "Right Hand Side", comic, 36, true},
                             {"Label6", "QLabel", 7800, 1200, 6255, 1095, "Left Hand Side", comic, 36, true},
@@ -640,6 +641,7 @@ void ResultsWindowsTest::actionLevelsWindowLayoutAndButtons()
                             {"Command3", "QPushButton", 12120, 9720, 2055, 855, "&Exit", comic, 12, false},
                             // Added in the free lower-left corner.
                             {"Command8", "QPushButton", 3000, 9720, 2055, 855, "Re&port...", comic, 12, false},
+                            {"PlanChangeButton", "QPushButton", 720, 9720, 2055, 855, plan, comic, 12, false},
                         });
     for (const char* heading : {"Label5", "Label6"})
         QCOMPARE(child<QLabel>(action, heading)->palette().color(QPalette::WindowText), QColor(0, 0, 128));
@@ -648,8 +650,8 @@ void ResultsWindowsTest::actionLevelsWindowLayoutAndButtons()
     for (const char* text : {"Label2", "Label4"})
         QVERIFY(child<QLabel>(action, text)->wordWrap());
 
-    const char* order[] = {"Command1", "Command7", "Command2", "Command3", "Command8"};
-    for (int i = 0; i < 4; ++i)
+    const char* order[] = {"Command1", "Command7", "Command2", "Command3", "Command8", "PlanChangeButton"};
+    for (int i = 0; i < 5; ++i)
         QCOMPARE(nextTabStop(child<QPushButton>(action, order[i])), child<QPushButton>(action, order[i + 1]));
 
     action.showWindow();
@@ -759,6 +761,7 @@ void ResultsWindowsTest::contextHelpTopics()
     QCOMPARE(topic(action, "Command2"), 85);
     QCOMPARE(topic(action, "Command1"), 147);
     QCOMPARE(topic(action, "Command7"), 191);
+    QCOMPARE(topic(action, "PlanChangeButton"), 240);
     QCOMPARE(topic(windows->window<CautionStatement>(), "Command1"), 0);
 }
 
@@ -780,7 +783,8 @@ void ResultsWindowsTest::everyButtonShowsItsWholeCaption()
             QVERIFY2(captionFits(button), qPrintable(where));
         }
     }
-    QCOMPARE(buttons, 2 + 2 + 7 + 3 + 5 + 1 + 2 + 2 + 2 + 2 + 1);
+    // Main: its seven designed buttons and "Video Frames...".
+    QCOMPARE(buttons, 2 + 2 + 8 + 3 + 6 + 1 + 2 + 2 + 2 + 2 + 1);
     // The one caption too wide for a single line wraps.
     QVERIFY(qobject_cast<CaptionButton*>(child<QPushButton>(windows->window<RULAAction>(), "Command1")));
 }

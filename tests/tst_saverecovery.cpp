@@ -356,8 +356,12 @@ void TestSaveRecovery::killedSaveLoopIsAlwaysRepaired()
                 DurableFiles::SaveSteps plain;
                 for (int variant = 1 - held;; variant = 1 - variant) {
                     SaveTable t = table(variant);
-                    if (!SaveResultsWithSteps(t, dir.path(), Stem, plain, evidenceWriter(variant)).ok)
+                    const SaveOutcome outcome =
+                        SaveResultsWithSteps(t, dir.path(), Stem, plain, evidenceWriter(variant));
+                    if (!outcome.ok) {
+                        qWarning("save failed: %s", qPrintable(outcome.error));
                         ::_exit(1);
+                    }
                 }
             }
             QVERIFY(pid > 0);

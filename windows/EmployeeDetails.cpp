@@ -43,7 +43,7 @@ QColor EmployeeDetails::labelBackground()
     // Qt has no role for window borders; the inactive window colour is what the platform
     // style paints an inactive window's frame and background with. Should a style leave it
     // unset, the classic light grey of an inactive border stands in.
-    const QColor colour = QApplication::palette().color(QPalette::Inactive, QPalette::Window);
+    const QColor colour = designedPalette().color(QPalette::Inactive, QPalette::Window);
     return colour.isValid() ? colour : QColor(192, 192, 192);
 }
 

@@ -24,8 +24,7 @@ using K = ControlKind;
 constexpr FontStyle ValueFont = Comic(14.25);
 constexpr FontStyle GrandFont = Comic(24, true);
 
-// The score sheet's box edges and underlines are 2 units wide in the drawing.
-constexpr qreal ScoreSheetEdge = 2.0;
+constexpr qreal ScoreSheetEdge = ScoreSheetLayout::DrawnEdgeWidth;
 
 // Client area 15270 x 10635 twips. Rows are created in order, so the drawing lies behind
 // the value labels and the edge lines lie above them. The score sheet's places are the
@@ -130,6 +129,9 @@ void FinalResults::showScores(const AssessmentRecord& record)
         QLabel* box = control<QLabel>(this, value.name);
         box->setText(value.text);
         box->setToolTip(value.toolTip);
+        box->setAccessibleName(QStringLiteral("%1: %2").arg(value.caption, value.text));
+        box->setAccessibleDescription(
+            value.computed ? value.toolTip : QStringLiteral("The score of %1 on the score sheet.").arg(value.caption));
     }
 }
 

@@ -44,8 +44,10 @@ const std::vector<ControlRow> LeftColumn = {
     {Own, "Command4", 8, 176, 121, 49, "View Extra &Pictures", ButtonFont, 4, 34},
     {Own, "Command8", 136, 176, 121, 49, "&Exit", ButtonFont, 5, 19},
     {Own, "Command6", 64, 256, 121, 49, "  RULA &Overview", ButtonFont, 6, 192},
-    {Own, "Picture1", 8, 328, 249, 369, "", {}, 7, 0},
+    {Own, "Picture1", 8, 328, 249, 369, "", {}, 7, 200}, // the Measure Angles topic: double-click opens it
     {Own, "SSTab1", 264, 0, 753, 721, "", Arial(8.25), 8, 0},
+    // Added in the strip between "RULA Overview" and the picture, after the designed controls.
+    {Own, "VideoFramesButton", 82, 307, 100, 19, "&Video Frames...", Arial(8), 10, 210},
     {Own, "TeamDatabaseButton", 186, 307, 71, 19, "&Team...", Arial(8.25), 11, 196},
     {L, "TeamStatus", 8, 698, 249, 13, "", Arial(7.5), -1, 196, Plain, Black},
 };

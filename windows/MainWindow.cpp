@@ -21,6 +21,7 @@
 #include "TabbedPanel.h"
 #include "TeamDatabaseSettings.h"
 #include "TeamPublishing.h"
+#include "VideoFrames.h"
 #include "WindowSet.h"
 
 #include <QImage>
@@ -41,6 +42,9 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
             placeControl(new CaptionButton(QString::fromUtf8(row.text), this), row, Units::Pixels);
     }
 
+    placeControl(new QPushButton(QString::fromUtf8(mainlayout::leftColumnRow("VideoFramesButton").text), this),
+                 mainlayout::leftColumnRow("VideoFramesButton"), Units::Pixels);
+
     // ---- Workplace picture box `Picture1` --------------------------------------------------
     // Hidden until a picture is loaded (OpenPictureFile paints into it).
     auto* picture1 = new PictureBox(this);
@@ -48,6 +52,7 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     picture1->setFocusPolicy(Qt::TabFocus);
     picture1->hide();
     picture1->installEventFilter(this);
+    picture1->setToolTip(QStringLiteral("Double-click to measure angles (Ctrl+M)"));
     // ------------------------------------------------------------------------------------------
 
     // ---- The team database: its settings button and the status line under the picture ------
@@ -79,6 +84,9 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     connect(control<QPushButton>(this, "Command6"), &QPushButton::clicked, this, &MainWindow::showOverview);
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this), &QShortcut::activated, this,
             &MainWindow::measureAngles);
+    connect(control<QPushButton>(this, "VideoFramesButton"), &QPushButton::clicked, this, &MainWindow::showVideoFrames);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V), this), &QShortcut::activated, this,
+            &MainWindow::showVideoFrames);
 }
 
 void MainWindow::buildTabs()
@@ -88,6 +96,7 @@ void MainWindow::buildTabs()
         buildControls(m_tabs->page(tab - 1), mainlayout::tabControls(tab), Units::Pixels);
 
     const auto& options = rula::options();
+    std::array<QList<QWidget*>, mainlayout::TabCount> keyboardOptions;
     for (int i = 0; i < rula::OptionCount; ++i) {
         const rula::OptionInfo& option = options[static_cast<std::size_t>(i)];
         const mainlayout::PanelPlace* place = mainlayout::panelPlace(option.panel);
@@ -104,11 +113,15 @@ void MainWindow::buildTabs()
         panel->picture()->setProperty("helpTopic", mainlayout::tabHelpTopic(tab));
         connect(panel->picture(), &PictureControl::clicked, this, [this, i] { selectOption(i); });
         m_panels[static_cast<std::size_t>(i)] = panel;
+        keyboardOptions[tab - 1] << panel->picture();
     }
+    for (int tab = 0; tab < mainlayout::TabCount; ++tab)
+        m_tabs->setKeyboardOptions(tab, keyboardOptions[tab]);
 
     for (const rula::GroupInfo& group : rula::groups()) {
         const QByteArray name = modelText(group.scoreLabel).toLatin1();
         m_scoreBoxes[static_cast<std::size_t>(group.group)] = control<QLabel>(this, name.constData());
+        describeGroup(group.group);
     }
 
     // The score boxes are empty until the first click; drawing their digits once now loads
@@ -132,6 +145,35 @@ void MainWindow::showGroup(rula::Group group)
         m_panels[static_cast<std::size_t>(i)]->setSelected(m_state.assessment.isSelected(i));
     m_scoreBoxes[static_cast<std::size_t>(group)]->setText(
         QString::fromStdString(rula::scoreText(m_state.assessment.score(group))));
+    describeGroup(group);
+}
+
+void MainWindow::describeGroup(rula::Group group)
+{
+    // What a screen reader says: the option as the picture shows it, its score and whether
+    // it is chosen; the score box with its group's name.
+    const rula::GroupInfo& info = rula::groupInfo(group);
+    const QString groupName = modelText(info.key);
+    for (int i = info.firstOption; i < info.firstOption + info.optionCount; ++i) {
+        const rula::OptionInfo& option = rula::options()[static_cast<std::size_t>(i)];
+        const QString score = option.kind == rula::OptionKind::Base
+                                  ? QString::number(option.value)
+                                  : (option.value > 0 ? QStringLiteral("+%1") : QStringLiteral("%1")).arg(option.value);
+        PictureControl* picture = m_panels[static_cast<std::size_t>(i)]->picture();
+        picture->setAccessibleName(
+            QStringLiteral("%1: %2, score %3, %4")
+                .arg(groupName, modelText(option.meaning), score,
+                     m_state.assessment.isSelected(i) ? QStringLiteral("selected") : QStringLiteral("not selected")));
+        picture->setAccessibleDescription(
+            QStringLiteral("Option %1 of %2 for %3. Space or Enter chooses it; the arrow keys move to the others.")
+                .arg(option.number)
+                .arg(info.optionCount)
+                .arg(groupName));
+    }
+    QLabel* box = m_scoreBoxes[static_cast<std::size_t>(group)];
+    box->setAccessibleName(
+        QStringLiteral("%1 score: %2").arg(groupName, box->text().isEmpty() ? QStringLiteral("none") : box->text()));
+    box->setAccessibleDescription(QStringLiteral("The score of %1 from the options chosen so far.").arg(groupName));
 }
 
 void MainWindow::loadPicture()
@@ -192,6 +234,11 @@ void MainWindow::measureAngles()
         return;
     }
     m_windows.window<MeasureAngles>().showWindow();
+}
+
+void MainWindow::showVideoFrames()
+{
+    m_windows.window<VideoFrames>().showWindow();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

@@ -40,6 +40,8 @@ public slots:
     void showOverview();
     // Opens Measure Angles on the workplace picture (double click on Picture1, Ctrl+M).
     void measureAngles();
+    // Opens Video Frames ("&Video Frames...", Ctrl+Shift+V).
+    void showVideoFrames();
     void showTeamDatabaseSettings();
 
 protected:
@@ -49,6 +51,8 @@ private:
     void buildTabs();
     // Shows the group's selected flags in its panels and its score in its score box.
     void showGroup(rula::Group group);
+    // Gives the group's pictures and score box the names and descriptions screen readers read.
+    void describeGroup(rula::Group group);
 
     TabbedPanel* m_tabs = nullptr;
     std::array<OptionPanel*, rula::OptionCount> m_panels{};

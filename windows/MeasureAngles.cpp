@@ -85,7 +85,7 @@ QLabel* wrappedLabel(const char* name, QWidget* parent)
 } // namespace
 
 MeasureAngles::MeasureAngles(ProgramState& state, WindowSet& windows)
-    : AppWindow(state, windows, Frame::Sizable, true), m_canvas(new AngleCanvas(this))
+    : AppWindow(state, windows, Frame::Sizable, true, Look::Desktop), m_canvas(new AngleCanvas(this))
 {
     setObjectName(QStringLiteral("MeasureAngles"));
     setWindowTitle(QStringLiteral("Measure Angles"));
@@ -134,6 +134,8 @@ QWidget* MeasureAngles::buildSidePanel()
     auto* partsCaption = new QLabel(QStringLiteral("&Body part:"), panel);
     m_parts = new QListWidget(panel);
     m_parts->setObjectName(QStringLiteral("BodyPart"));
+    // Each entry has three lines: the shading tells one from the next.
+    m_parts->setAlternatingRowColors(true);
     for (int i = 0; i < rula::BodyPartCount; ++i)
         m_parts->addItem(QStringLiteral("\n\n"));
     m_parts->setFixedHeight(m_parts->sizeHintForRow(0) * rula::BodyPartCount + 2 * m_parts->frameWidth() + 2);
@@ -199,7 +201,9 @@ QWidget* MeasureAngles::buildSidePanel()
 
     // The notes and the part's note keep a fixed height: a note that appears moves no button.
     m_notes = wrappedLabel("Borderline", panel);
-    m_notes->setStyleSheet(QStringLiteral("color: #a00000;"));
+    // A red that reads on the desktop's palette, light or dark.
+    const bool darkDesktop = palette().color(QPalette::Window).lightness() < 128;
+    m_notes->setStyleSheet(darkDesktop ? QStringLiteral("color: #ff9a9a;") : QStringLiteral("color: #a00000;"));
     m_notes->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_notes->setFixedHeight(m_notes->fontMetrics().lineSpacing() * NoteLines);
     column->addWidget(m_notes);
@@ -252,6 +256,7 @@ void MeasureAngles::showWindow()
 {
     const QString& file = m_state.workplacePictureFile;
     if (file != m_canvas->pictureFile()) {
+        keepKeyFrameMeasurements(m_state);
         if (!m_canvas->setPicture(file)) {
             MessageService::show(QStringLiteral("The file %1 is not a picture that can be shown.").arg(file),
                                  QStringLiteral("Error"));
@@ -480,7 +485,8 @@ void MeasureAngles::showMeasurement()
         if (m_bandPictureOption != reading.optionIndex) {
             const QString art = modelText(band.art);
             m_bandPicture->setPixmap(PictureLibrary::picture(
-                art, PictureLibrary::designSize(art).scaled(BandPictureBox, Qt::KeepAspectRatio), band.mirrored));
+                art, PictureLibrary::designSize(art).scaled(BandPictureBox, Qt::KeepAspectRatio), band.mirrored,
+                devicePixelRatioF()));
             m_bandPictureOption = reading.optionIndex;
         }
         m_bandText->setText(modelText(band.meaning));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OverwriteFile.h"
 
+#include "ProgramState.h"
 #include "SaveWindow.h"
 #include "Services.h"
 #include "WindowSet.h"
@@ -34,6 +35,12 @@ OverwriteFile::OverwriteFile(ProgramState& state, WindowSet& windows) : AppWindo
     buildControls(this, overwriteLayout(), Units::Twips);
     connect(control<QPushButton>(this, "Command3"), &QPushButton::clicked, this, &OverwriteFile::overwrite);
     connect(control<QPushButton>(this, "Command5"), &QPushButton::clicked, this, &OverwriteFile::newFilename);
+}
+
+void OverwriteFile::showWindow()
+{
+    setWindowTitle(QStringLiteral("Overwrite File - %1.txt").arg(m_state.SaveFileName));
+    AppWindow::showWindow();
 }
 
 // Saves over the old files, into the folder the Save window shows now, under the name

@@ -11,6 +11,9 @@ class OverwriteFile : public AppWindow
 public:
     OverwriteFile(ProgramState& state, WindowSet& windows);
 
+    // Shows the question with the existing text file's name in the title.
+    void showWindow() override;
+
 private:
     void overwrite();
     void newFilename();

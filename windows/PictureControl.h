@@ -3,8 +3,10 @@
 
 #include <QWidget>
 
-// A picture control: draws one of the program's pictures stretched to its own size
-// and reports clicks. It takes no keyboard focus.
+// A picture control: draws one of the program's pictures stretched to its own size, at the
+// screen's pixel density, and reports clicks. Tab and a click never give it the focus; when
+// given it (by the arrow keys of a tabbed panel) it shows a focus frame, and Space or Enter
+// report a click.
 class PictureControl : public QWidget
 {
     Q_OBJECT
@@ -21,6 +23,9 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     QString m_art;

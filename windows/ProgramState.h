@@ -3,6 +3,8 @@
 
 #include "AssessmentRecord.h"
 #include "AssessmentState.h"
+#include "ChangePlan.h"
+#include "KeyFrames.h"
 #include "PostureAngles.h"
 
 #include <QString>
@@ -32,6 +34,12 @@ struct ProgramState
     // angles measured on it.
     QString workplacePictureFile;
     rula::PictureMeasurements angleMeasurements;
+    // Frames taken from videos of the task ("Video Frames"), each with its own measurements.
+    std::vector<KeyFrame> keyFrames;
+    // The changes "Add to Report" of Plan a Change keeps for the next report, and the
+    // assessment they were planned on (a report of another assessment leaves them out).
+    std::vector<rula::SingleChange> plannedChanges;
+    rula::AssessmentState plannedOn;
     QString SaveFileName;
     // A reopened assessment's file: the Save window proposes this folder and name (empty
     // when the assessment was not reopened).

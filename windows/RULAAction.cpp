@@ -8,8 +8,10 @@
 #include "HelpFiles.h"
 #include "HelpViewer.h"
 #include "ModelText.h"
+#include "OutputFiles.h"
 #include "PaintFitted.h"
 #include "PictureBox.h"
+#include "PlanChange.h"
 #include "ProgramFolder.h"
 #include "ProgramState.h"
 #include "ReportDialogs.h"
@@ -45,6 +47,8 @@ const std::vector<ControlRow>& controlTable()
         {K::Button, "Command3", 12120, 9720, 2055, 855, "&Exit", Comic(12), 3, 19},
         // Added in the free lower-left corner, last in the keyboard order.
         {K::Button, "Command8", 3000, 9720, 2055, 855, "Re&port...", Comic(12), 4, 193},
+        // Added left of it, last in the keyboard order. "&Plan" would share Alt+P with "Re&port".
+        {K::Button, "PlanChangeButton", 720, 9720, 2055, 855, "Plan a &Change...", Comic(12), 5, 240, WordWrap},
     };
     return rows;
 }
@@ -65,20 +69,29 @@ RULAAction::RULAAction(ProgramState& state, WindowSet& windows) : AppWindow(stat
     connect(control<QPushButton>(this, "Command2"), &QPushButton::clicked, this, &RULAAction::back);
     connect(control<QPushButton>(this, "Command3"), &QPushButton::clicked, this, [] { ProgramEnd::end(); });
     connect(control<QPushButton>(this, "Command8"), &QPushButton::clicked, this, &RULAAction::writeReport);
+    connect(control<QPushButton>(this, "PlanChangeButton"), &QPushButton::clicked, this,
+            [this] { m_windows.window<PlanChange>().showWindow(); });
     control<QPushButton>(this, "Command1")->setFocus();
 }
 
 void RULAAction::showLevels(const AssessmentRecord& record)
 {
-    auto show = [this](const std::optional<rula::ActionLevel>& level, const char* captionLabel, const char* textLabel) {
+    auto show = [this](const std::optional<rula::ActionLevel>& level, const char* captionLabel, const char* textLabel,
+                       const QString& side) {
         if (!level)
             return;
-        control<QLabel>(this, captionLabel)->setText(modelText(level->caption));
-        control<QLabel>(this, textLabel)->setText(modelText(level->longText));
+        QLabel* caption = control<QLabel>(this, captionLabel);
+        QLabel* text = control<QLabel>(this, textLabel);
+        caption->setText(modelText(level->caption));
+        text->setText(modelText(level->longText));
+        caption->setAccessibleName(QStringLiteral("%1: %2").arg(side, caption->text()));
+        caption->setAccessibleDescription(text->text());
+        text->setAccessibleName(QStringLiteral("%1: what %2 means").arg(side, caption->text()));
+        text->setAccessibleDescription(text->text());
     };
     // The right side is on the left half, under "Right Hand Side".
-    show(record.levelRight, "Label1", "Label2");
-    show(record.levelLeft, "Label3", "Label4");
+    show(record.levelRight, "Label1", "Label2", QStringLiteral("Right hand side"));
+    show(record.levelLeft, "Label3", "Label4", QStringLiteral("Left hand side"));
 }
 
 void RULAAction::mouseMoveEvent(QMouseEvent* event)
@@ -100,14 +113,29 @@ void RULAAction::reductionMeasures()
 void RULAAction::writeReport()
 {
     const QString folder = m_windows.window<SaveWindow>().saveFolder();
-    const QString proposed = QDir(folder).filePath(m_state.record.typed.name + QStringLiteral(" RULA Report.pdf"));
+    const QString proposed = QDir(folder).filePath(
+        OutputFiles::fittedFileName(m_state.record.typed.name, QStringLiteral(" RULA Report.pdf")));
     const QString path = ReportDialogs::askSavePath(this, proposed);
     if (path.isEmpty())
         return;
-    const ReportOutcome outcome =
-        WriteReport(reportContentOf(m_state.record, {m_state.workplacePictureFile, m_state.angleMeasurements,
-                                                     m_state.extraPictureFiles}),
-                    path);
+    if (const QString refused = OutputFiles::nameLengthRefusal(path); !refused.isEmpty()) {
+        MessageService::show(QStringLiteral("The report could not be saved as\n%1:\n%2").arg(path, refused),
+                             QStringLiteral("Error"));
+        return;
+    }
+    const QString folderSaved = m_windows.window<SaveWindow>().saveFolder();
+    const QStringList inputs{m_state.workplacePictureFile, resultTextPath(folderSaved, m_state.SaveFileName),
+                             resultDatabasePath(folderSaved, m_state.SaveFileName)};
+    if (const QString refused = OutputFiles::refusal(path, inputs, true); !refused.isEmpty()) {
+        MessageService::show(QStringLiteral("The report could not be saved.\n\n%1 %2\n\nNothing was changed.")
+                                 .arg(QDir::toNativeSeparators(path), refused),
+                             QStringLiteral("Error"));
+        return;
+    }
+    const ReportOutcome outcome = WriteReport(
+        reportContentOf(m_state.record, {m_state.workplacePictureFile, m_state.angleMeasurements,
+                                         m_state.extraPictureFiles, m_state.plannedChanges, m_state.plannedOn}),
+        OutputFiles::writePath(path));
     if (!outcome.ok) {
         MessageService::show(QStringLiteral("The report could not be saved.\n\n%1\n\nNothing was changed: the "
                                             "assessment is still open and no file was written or replaced.")
@@ -115,8 +143,13 @@ void RULAAction::writeReport()
                              QStringLiteral("Error"));
         return;
     }
-    if (ReportDialogs::askToOpen(this, QStringLiteral("Report saved")))
-        ReportDialogs::open(path);
+    // The file's name makes the box wide enough for its whole title.
+    if (ReportDialogs::askToOpen(this, QStringLiteral("Report saved:\n%1").arg(QDir::toNativeSeparators(path))) &&
+        !ReportDialogs::open(path))
+        MessageService::show(QStringLiteral("The report was saved, but no program to show PDF files was found on this "
+                                            "computer. Open it with a PDF viewer from\n%1")
+                                 .arg(QDir::toNativeSeparators(path)),
+                             QStringLiteral("Report"));
 }
 
 void RULAAction::back()

@@ -7,7 +7,7 @@ struct AssessmentRecord;
 
 // The "Action Levels - RULA" window: the action level of each side with its explanation.
 // The right side's results are on the left half, the left side's on the right half.
-// "Re&port..." writes the printed report of the assessment.
+// "Re&port..." writes the printed report of the assessment; "Plan a &Change..." opens Plan a Change.
 class RULAAction : public AppWindow
 {
     Q_OBJECT

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TabbedPanel.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -82,6 +83,7 @@ TabbedPanel::TabbedPanel(QWidget* parent, const QStringList& captions, int tabsP
 {
     setFocusPolicy(Qt::TabFocus);
     m_pages.reserve(static_cast<std::size_t>(captions.size()));
+    m_options.resize(static_cast<std::size_t>(captions.size()));
     for (int i = 0; i < captions.size(); ++i) {
         auto* page = new QWidget(this);
         page->setObjectName(QStringLiteral("SSTab1Page%1").arg(i + 1));
@@ -101,6 +103,7 @@ TabbedPanel::TabbedPanel(QWidget* parent, const QStringList& captions, int tabsP
     };
     addShortcut(Qt::CTRL | Qt::Key_Tab, 1);
     addShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, -1);
+    addShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab, -1); // where Shift+Tab does not arrive as Backtab
     addShortcut(Qt::CTRL | Qt::Key_PageDown, 1);
     addShortcut(Qt::CTRL | Qt::Key_PageUp, -1);
 }
@@ -130,6 +133,9 @@ void TabbedPanel::setCurrentIndex(int index)
     if (index < 0 || index >= count() || index == m_current)
         return;
     QWidget* previous = m_current >= 0 ? page(m_current) : nullptr;
+    // An option of the tab put away hands the focus back to the headers.
+    if (previous && previous->isAncestorOf(QApplication::focusWidget()))
+        setFocus(Qt::OtherFocusReason);
     m_current = index;
     page(index)->show();
     if (previous)
@@ -177,14 +183,20 @@ void TabbedPanel::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
         return;
     }
+    const QList<QWidget*> options = m_current >= 0 ? m_options[static_cast<std::size_t>(m_current)] : QList<QWidget*>();
     switch (event->key()) {
     case Qt::Key_Left:
-    case Qt::Key_Up:
         turn(-1);
         break;
     case Qt::Key_Right:
-    case Qt::Key_Down:
         turn(1);
+        break;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (options.isEmpty())
+            turn(event->key() == Qt::Key_Down ? 1 : -1);
+        else
+            (event->key() == Qt::Key_Down ? options.constFirst() : options.constLast())->setFocus(Qt::TabFocusReason);
         break;
     default:
         QWidget::keyPressEvent(event);
@@ -203,4 +215,42 @@ void TabbedPanel::focusOutEvent(QFocusEvent* event)
 {
     m_strip->update();
     QWidget::focusOutEvent(event);
+}
+
+void TabbedPanel::setKeyboardOptions(int index, const QList<QWidget*>& options)
+{
+    for (QWidget* option : options)
+        option->installEventFilter(this);
+    m_options.at(static_cast<std::size_t>(index)) = options;
+}
+
+bool TabbedPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || m_current < 0)
+        return QWidget::eventFilter(watched, event);
+    const QList<QWidget*>& options = m_options[static_cast<std::size_t>(m_current)];
+    const qsizetype at = options.indexOf(static_cast<QWidget*>(watched));
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (at < 0 || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        return QWidget::eventFilter(watched, event);
+    const bool back =
+        key->key() == Qt::Key_Backtab || (key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ShiftModifier));
+    switch (key->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        options[(at + options.size() - 1) % options.size()]->setFocus(Qt::BacktabFocusReason);
+        return true;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        options[(at + 1) % options.size()]->setFocus(Qt::TabFocusReason);
+        return true;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        setFocus(Qt::BacktabFocusReason);
+        if (!back)
+            focusNextPrevChild(true);
+        return true;
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
 }

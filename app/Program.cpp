@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Program.h"
+
+#include "CautionStatement.h"
+#include "CommandLine.h"
+#include "Commands.h"
+#include "MainWindow.h"
+#include "Outbox.h"
+#include "ProgramFolder.h"
+#include "ProgramState.h"
+#include "Resources.h"
+#include "TeamPublishing.h"
+#include "TeamSettings.h"
+#include "WindowSet.h"
+
+#include <QApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+// The forms without windows print only their own lines on stderr: one per error.
+void keepOnlyCriticalMessages(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+} // namespace
+
+void prepareForCommandLine(int argc, char* argv[])
+{
+    if (RunsWithoutWindows(argc, argv)) {
+        qInstallMessageHandler(keepOnlyCriticalMessages);
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+}
+
+int runProgram(QApplication& app)
+{
+    QApplication::setApplicationName(QStringLiteral("talvo-rula"));
+    QApplication::setApplicationDisplayName(QStringLiteral("TALVO RULA"));
+    QApplication::setApplicationVersion(QStringLiteral(TALVO_VERSION));
+    initTalvoResources();
+
+    QTextStream out(stdout);
+    QTextStream errors(stderr);
+    const CommandLine command = ParseCommandLine(QApplication::arguments());
+    switch (command.mode) {
+    case CommandLine::Mode::Help:
+    case CommandLine::Mode::Version:
+        out << command.message;
+        return 0;
+    case CommandLine::Mode::UsageError:
+        errors << "talvo-rula: " << command.message << "\nTry 'talvo-rula --help' for the forms it takes.\n";
+        return 2;
+    case CommandLine::Mode::Report:
+        return RunReportCommand(command, errors);
+    case CommandLine::Mode::Compare:
+        return RunCompareCommand(command, errors);
+    case CommandLine::Mode::Register:
+        return RunRegisterCommand(command, errors);
+    case CommandLine::Mode::TeamRegister:
+        return RunTeamRegisterCommand(command, errors);
+    case CommandLine::Mode::Publish:
+        return RunPublishCommand(command, errors);
+    case CommandLine::Mode::Agreement:
+        return RunAgreementCommand(command, errors);
+    case CommandLine::Mode::Plan:
+        return RunPlanCommand(command, errors);
+    case CommandLine::Mode::Windows:
+        break;
+    }
+
+    ProgramState state;
+    state.teamDatabase = TeamSettings::configuredDatabase(command.database);
+    state.outboxFolder = Outbox::defaultFolder();
+    WindowSet windows(state);
+    // Publications that waited for the team database go as soon as the program starts.
+    if (!state.teamDatabase.isEmpty())
+        windows.window<MainWindow>().teamPublishing().sendWaiting();
+    if (!command.inputs.isEmpty())
+        ReopenAssessment(command.inputs.constFirst(), windows);
+    // The caution window is the only window at start; every other one is created when
+    // first shown.
+    windows.window<CautionStatement>().showWindow();
+    if (command.checkInstallation) {
+        QCoreApplication::processEvents();
+        return ProgramFolder::checkInstallation(out);
+    }
+    return app.exec();
+}

@@ -1,0 +1,184 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The frame-exact decoder on videos made here whose every frame carries its number in its
+// pixels: each way of reaching a frame must give the picture carrying that number.
+#include "VideoDecoder.h"
+#include "VideoSupport.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+constexpr int FrameCount = 300;
+
+struct Encoding
+{
+    const char* name;
+    const char* file;
+    QStringList arguments; // after the timing arguments
+    bool variable;
+};
+
+QStringList words(const char* text)
+{
+    return QString::fromLatin1(text).split(QLatin1Char(' '));
+}
+
+const std::vector<Encoding>& encodings()
+{
+    static const std::vector<Encoding> list = {
+        {"H.264 with B-frames", "h264.mp4",
+         words("-c:v libx264 -preset veryfast -bf 3 -g 48 -sc_threshold 0 -pix_fmt yuv420p"), false},
+        {"H.264 variable rate, starting at 2.5 s", "h264-vfr.mkv",
+         words("-c:v libx264 -preset veryfast -bf 2 -g 30 -pix_fmt yuv420p -output_ts_offset 2.5"), true},
+        {"MPEG-4 with B-frames", "mpeg4.mp4", words("-c:v mpeg4 -q:v 3 -bf 2 -g 36"), false},
+        {"VP9 variable rate, starting at 1 s", "vp9-vfr.webm",
+         words("-c:v libvpx-vp9 -deadline realtime -cpu-used 8 -g 40 -b:v 1M -output_ts_offset 1"), true},
+    };
+    return list;
+}
+
+} // namespace
+
+class TestVideoDecoder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void everyWayLandsOnTheFrame_data();
+    void everyWayLandsOnTheFrame();
+    void badFilesAreRefused_data();
+    void badFilesAreRefused();
+
+private:
+    QString make(const char* file, const QStringList& arguments, int frames = 0);
+    QTemporaryDir m_dir;
+};
+
+QString TestVideoDecoder::make(const char* file, const QStringList& arguments, int frames)
+{
+    const QString path = m_dir.filePath(QString::fromLatin1(file));
+    const QString failure = testvideo::runFfmpeg(arguments + QStringList{path}, frames);
+    if (!failure.isEmpty())
+        qFatal("%s: %s", file, qPrintable(failure));
+    return path;
+}
+
+void TestVideoDecoder::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    for (const Encoding& encoding : encodings())
+        make(encoding.file, testvideo::timing(encoding.variable) + encoding.arguments, FrameCount);
+}
+
+void TestVideoDecoder::everyWayLandsOnTheFrame_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("variable");
+    for (const Encoding& encoding : encodings())
+        QTest::newRow(encoding.name) << m_dir.filePath(QString::fromLatin1(encoding.file)) << encoding.variable;
+}
+
+void TestVideoDecoder::everyWayLandsOnTheFrame()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, variable);
+    VideoDecoder decoder;
+    QVERIFY2(decoder.open(file), qPrintable(decoder.error()));
+    const VideoIndex& index = decoder.index();
+    QCOMPARE(index.frameCount(), FrameCount);
+    QCOMPARE(index.size, QSize(testvideo::Width, testvideo::Height));
+    // The times the video was made with (testvideo::timing), counted from frame 0.
+    for (int n = 0; n < FrameCount; ++n)
+        QCOMPARE(index.timeMs(n), std::int64_t(n * 40 + (variable ? n * n % 17 : 0)));
+
+    for (int n = 0; n < FrameCount; ++n)
+        QCOMPARE(testvideo::frameNumber(decoder.frame(n)), n);
+    // Back across two key frames of every video (their groups are 30 to 48 frames long).
+    for (int n = 160; n >= 60; --n)
+        QCOMPARE(testvideo::frameNumber(decoder.frame(n)), n);
+
+    QRandomGenerator random(22);
+    std::vector<int> numbers;
+    std::vector<QImage> pictures;
+    for (int i = 0; i < 50; ++i) {
+        numbers.push_back(static_cast<int>(random.bounded(FrameCount)));
+        pictures.push_back(decoder.frame(numbers.back()));
+        QCOMPARE(testvideo::frameNumber(pictures.back()), numbers.back());
+    }
+    // Reopened, the same numbers in the opposite order give the very same pictures.
+    decoder.close();
+    QVERIFY2(decoder.open(file), qPrintable(decoder.error()));
+    for (int i = 49; i >= 0; --i)
+        QVERIFY2(decoder.frame(numbers[static_cast<std::size_t>(i)]) == pictures[static_cast<std::size_t>(i)],
+                 qPrintable(QStringLiteral("frame %1").arg(numbers[static_cast<std::size_t>(i)])));
+}
+
+void TestVideoDecoder::badFilesAreRefused_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("why");
+    const QString good = m_dir.filePath(QStringLiteral("h264.mp4"));
+    const auto write = [this](const char* name, const QByteArray& bytes) {
+        const QString path = m_dir.filePath(QString::fromLatin1(name));
+        QFile out(path);
+        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
+            qFatal("cannot write %s", name);
+        return path;
+    };
+    QFile goodFile(good);
+    QVERIFY(goodFile.open(QIODevice::ReadOnly));
+    const QByteArray video = goodFile.readAll();
+    const QString faststart =
+        make("faststart.mp4", {QStringLiteral("-i"), good, QStringLiteral("-c"), QStringLiteral("copy"),
+                               QStringLiteral("-movflags"), QStringLiteral("+faststart")});
+    QFile faststartFile(faststart);
+    QVERIFY(faststartFile.open(QIODevice::ReadOnly));
+    const QByteArray front = faststartFile.readAll();
+    // The frames' data zeroed after the index, which a faststart file has at its front.
+    QByteArray zeroed = front;
+    const int data = static_cast<int>(zeroed.indexOf("mdat")) + 4;
+    QVERIFY(data > 4);
+    zeroed.replace(data, zeroed.size() - data, QByteArray(zeroed.size() - data, '\0'));
+
+    QTest::newRow("text named .mp4") << write("notes.mp4", "Shift notes: line 3 stopped at 10:40.\n")
+                                     << QStringLiteral("is not a video");
+    QTest::newRow("text named .txt") << write("notes.txt", QByteArray(2000, 'x')) << QStringLiteral("is not a video");
+    QTest::newRow("truncated, index at the end")
+        << write("cut.mp4", video.left(video.size() / 2)) << QStringLiteral("is damaged or truncated");
+    QTest::newRow("truncated, index at the start")
+        << write("cut-faststart.mp4", front.left(front.size() * 3 / 5)) << QStringLiteral("is damaged or truncated");
+    QTest::newRow("frames zeroed") << write("zeroed.mp4", zeroed) << QStringLiteral("is damaged");
+    QTest::newRow("sound only") << make("sound.m4a", words("-f lavfi -i sine=duration=1 -c:a aac"))
+                                << QStringLiteral("holds no video stream");
+    // A video stream with its sample tables emptied: the size and count of every frame
+    // (stsz) and their durations (stts) say 0 entries.
+    QByteArray empty = front;
+    const qsizetype sizes = empty.indexOf("stsz");
+    const qsizetype durations = empty.indexOf("stts");
+    QVERIFY(sizes > 0 && durations > 0);
+    empty.replace(sizes + 12, 4, QByteArray(4, '\0'));
+    empty.replace(durations + 8, 4, QByteArray(4, '\0'));
+    QTest::newRow("no frames") << write("empty.mp4", empty) << QStringLiteral("has no frames");
+    QTest::newRow("8K") << make("8k.mp4", words("-f lavfi -i color=size=7680x4320:duration=0.04 -c:v libx264 "
+                                                "-preset ultrafast"))
+                        << QStringLiteral("is 7680 x 4320 pixels");
+}
+
+void TestVideoDecoder::badFilesAreRefused()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, why);
+    VideoDecoder decoder;
+    QVERIFY(!decoder.open(file));
+    QVERIFY2(decoder.error().contains(file) && decoder.error().contains(why), qPrintable(decoder.error()));
+    QVERIFY(!decoder.isOpen());
+    QCOMPARE(decoder.index().frameCount(), 0);
+    QVERIFY(decoder.frame(0).isNull());
+}
+
+QTEST_GUILESS_MAIN(TestVideoDecoder)
+#include "tst_videodecoder.moc"
