@@ -16,10 +16,10 @@ struct CommandLine
         TeamRegister, // --register URI [-o register.csv] [--all-revisions]
         Publish,      // --publish FOLDER [--database URI]
         Agreement,    // --agreement FOLDER_A FOLDER_B [-o Agreement.pdf|.csv]
+        Plan,         // --plan SAVED.txt [-o plan.csv]
         Help,         // --help: `message` is the text to print
         Version,      // --version: `message` is the text to print
         UsageError    // `message` is the one-line error
-            Plan,     // --plan SAVED.txt [-o plan.csv]
     };
 
     Mode mode = Mode::Windows;

@@ -3,6 +3,7 @@
 
 #include "DatabaseAddress.h"
 #include "ErrorLine.h"
+#include "Evidence.h"
 #include "FolderReading.h"
 #include "Outbox.h"
 #include "OutputFiles.h"
@@ -78,7 +79,9 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
         return 1;
     }
 
-    const FolderContents contents = ReadSavedAssessments(SavedFileCandidates(folder), errors);
+    const SavedFileTree tree = WalkSavedFiles(folder);
+    PrepareTree(tree, errors);
+    const FolderContents contents = ReadSavedAssessments(tree.files, errors);
     std::vector<Publication> publications;
     int unreadable = 0;
     for (const FolderAssessment& assessment : contents.read) {

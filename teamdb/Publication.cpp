@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Publication.h"
 
+#include "EvidenceJson.h"
 #include "OptionCatalogue.h"
 
 #include <QCryptographicHash>
@@ -52,6 +53,8 @@ QString Publication::unstorableReason() const
                 return QStringLiteral("an employee text holds a NUL character, which the database cannot store");
         }
     }
+    if (evidence.contains("\\u0000"))
+        return QStringLiteral("the evidence holds a NUL character, which the database cannot store");
     return QString();
 }
 
@@ -89,9 +92,14 @@ std::optional<Publication> Publication::fromJson(const QJsonObject& json)
 }
 
 Publication Publication::of(const QString& path, const QByteArray& bytes, const AssessmentRecord& record,
-                            const QDateTime& lastWritten)
+                            const QDateTime& lastWritten, const Evidence* evidence)
 {
     Publication publication;
+    if (evidence) {
+        publication.assessmentId = evidence->assessmentId;
+        publication.revision = evidence->revision;
+        publication.evidence = evidenceToJson(*evidence);
+    }
     publication.filePath = QFileInfo(path).absoluteFilePath();
     publication.fileSha256 = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
     publication.lastWritten = lastWritten;

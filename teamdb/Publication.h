@@ -2,6 +2,7 @@
 #pragma once
 
 #include "AssessmentRecord.h"
+#include "Evidence.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -36,9 +37,10 @@ struct Publication
     QJsonObject toJson() const;
     static std::optional<Publication> fromJson(const QJsonObject& json);
 
-    // The publication of the saved text file at `path` with these bytes, read into `record`.
+    // The publication of the saved text file at `path` with these bytes, read into `record`,
+    // with the evidence saved beside it (none: nullptr).
     static Publication of(const QString& path, const QByteArray& bytes, const AssessmentRecord& record,
-                          const QDateTime& lastWritten);
+                          const QDateTime& lastWritten, const Evidence* evidence = nullptr);
 };
 
 // The record a publication's selections and employee texts give, with `assessedAt` as its time:

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TeamDatabase.h"
 
+#include "EvidenceJson.h"
 #include "RegisterCsv.h"
 
 #include <QAtomicInt>
@@ -245,7 +246,7 @@ QByteArray TeamDatabase::registerCsv(bool allRevisions, int* rows)
                        "b.assessment_id = a.assessment_id AND (b.revision > a.revision OR (b.revision = a.revision AND "
                        "b.id > a.id)))");
     const QString sql = QStringLiteral("SELECT a.file_path, a.last_written, a.employee_name, a.employee_id, "
-                                       "a.employee_location, a.selections, a.published_by, a.published_at "
+                                       "a.employee_location, a.selections, a.published_by, a.published_at, a.evidence "
                                        "FROM talvo_assessment a") +
                         (allRevisions ? QString() : latestOnly) + QStringLiteral(" ORDER BY a.file_path, a.id");
     if (!query.exec(sql)) {
@@ -260,7 +261,9 @@ QByteArray TeamDatabase::registerCsv(bool allRevisions, int* rows)
         const QDateTime lastWritten = query.value(1).toDateTime().toLocalTime();
         const EmployeeTexts typed{query.value(2).toString(), query.value(3).toString(), query.value(4).toString()};
         const AssessmentRecord record = recordOfSelections(query.value(5).toString(), typed, lastWritten);
-        QByteArray line = RegisterCsv::row(query.value(0).toString(), record);
+        const std::optional<Evidence> evidence =
+            query.value(8).isNull() ? std::nullopt : evidenceFromJson(query.value(8).toString().toUtf8());
+        QByteArray line = RegisterCsv::row(query.value(0).toString(), record, evidence ? &*evidence : nullptr);
         line.chop(2);
         csv += line + ',' + RegisterCsv::field(query.value(6).toString()) + ',' +
                query.value(7).toDateTime().toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1() +

@@ -173,6 +173,20 @@ private slots:
                                                              "'%1/First%%'")
                                                   .arg(work.path()));
         QCOMPARE(QString::fromUtf8(QByteArray::fromHex(names.toLatin1())), hostile.join(QLatin1Char('|')));
+        // With their evidence: the team register's rows of the two saves are the folder register's.
+        const QString folderCsv = work.filePath(QStringLiteral("folder.csv"));
+        const QString teamCsv = work.filePath(QStringLiteral("team.csv"));
+        QCOMPARE(runWith({QStringLiteral("--register"), work.path(), QStringLiteral("-o"), folderCsv}).status, 0);
+        QCOMPARE(runWith({QStringLiteral("--register"), uri(), QStringLiteral("-o"), teamCsv}).status, 0);
+        QStringList teamRows;
+        for (const QString& row : rowsOf(teamCsv)) {
+            if (row.startsWith(work.path()))
+                teamRows << withoutLastFields(row, 2);
+        }
+        QCOMPARE(teamRows, rowsOf(folderCsv));
+        QCOMPARE(teamRows.size(), 2);
+        QVERIFY2(teamRows.value(0).section(QLatin1Char(','), -2, -2) == QLatin1String("1"),
+                 qPrintable(teamRows.value(0))); // revision 1 of its evidence
     }
 
     void twoPublishersAtOnceStoreEachOnce()

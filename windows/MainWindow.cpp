@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "MainWindow.h"
 
+#include "AssessmentDetails.h"
 #include "AssessmentState.h"
 #include "CaptionButton.h"
 #include "ExtraPics.h"
@@ -55,6 +56,8 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     picture1->setToolTip(QStringLiteral("Double-click to measure angles (Ctrl+M)"));
     // ------------------------------------------------------------------------------------------
 
+    auto* details = new QPushButton(QStringLiteral("&Details..."), this);
+    placeControl(details, mainlayout::leftColumnRow("DetailsButton"), Units::Pixels);
     // ---- The team database: its settings button and the status line under the picture ------
     placeControl(new CaptionButton(QStringLiteral("&Team..."), this), mainlayout::leftColumnRow("TeamDatabaseButton"),
                  Units::Pixels);
@@ -82,6 +85,7 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     connect(control<QPushButton>(this, "Command4"), &QPushButton::clicked, this, &MainWindow::viewExtraPictures);
     connect(control<QPushButton>(this, "Command8"), &QPushButton::clicked, this, &MainWindow::exitProgram);
     connect(control<QPushButton>(this, "Command6"), &QPushButton::clicked, this, &MainWindow::showOverview);
+    connect(details, &QPushButton::clicked, this, [this] { m_windows.window<AssessmentDetails>().showWindow(); });
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this), &QShortcut::activated, this,
             &MainWindow::measureAngles);
     connect(control<QPushButton>(this, "VideoFramesButton"), &QPushButton::clicked, this, &MainWindow::showVideoFrames);

@@ -22,7 +22,7 @@ TeamPublishing::~TeamPublishing()
     m_sending.waitForFinished();
 }
 
-bool TeamPublishing::publishSaved(const QString& textPath, const AssessmentRecord& record)
+bool TeamPublishing::publishSaved(const QString& textPath, const AssessmentRecord& record, const Evidence& evidence)
 {
     if (m_database.isEmpty())
         return true;
@@ -32,7 +32,7 @@ bool TeamPublishing::publishSaved(const QString& textPath, const AssessmentRecor
         return false;
     }
     const Publication publication =
-        Publication::of(textPath, file.readAll(), record, QFileInfo(textPath).lastModified());
+        Publication::of(textPath, file.readAll(), record, QFileInfo(textPath).lastModified(), &evidence);
     QString error;
     if (!Outbox(m_outboxFolder).add(publication, &error)) {
         setStatus(QStringLiteral("Team database: not published, the outbox cannot be written (%1).").arg(error));

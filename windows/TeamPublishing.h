@@ -20,10 +20,11 @@ public:
     TeamPublishing(const QString& database, const QString& outboxFolder, QObject* parent = nullptr);
     ~TeamPublishing() override;
 
-    // Keeps the publication of the saved text file `textPath` (written from `record`) and
+    // Keeps the publication of the saved text file `textPath` (written from `record`, with
+    // `evidence` beside it) and
     // starts sending. Returns false, with status() saying why, only when it could not even be
     // kept in the outbox.
-    bool publishSaved(const QString& textPath, const AssessmentRecord& record);
+    bool publishSaved(const QString& textPath, const AssessmentRecord& record, const Evidence& evidence);
 
     // Publishes to `database` from now on (empty: to none).
     void setDatabase(const QString& database) { m_database = database; }
