@@ -20,6 +20,8 @@
 #include "ScoreTables.h"
 #include "Services.h"
 #include "TabbedPanel.h"
+#include "TeamDatabaseSettings.h"
+#include "TeamPublishing.h"
 #include "VideoFrames.h"
 #include "WindowSet.h"
 
@@ -56,6 +58,20 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
 
     auto* details = new QPushButton(QStringLiteral("&Details..."), this);
     placeControl(details, mainlayout::leftColumnRow("DetailsButton"), Units::Pixels);
+    // ---- The team database: its settings button and the status line under the picture ------
+    placeControl(new CaptionButton(QStringLiteral("&Team..."), this), mainlayout::leftColumnRow("TeamDatabaseButton"),
+                 Units::Pixels);
+    auto* teamStatus = new QLabel(this);
+    placeControl(teamStatus, mainlayout::leftColumnRow("TeamStatus"), Units::Pixels);
+    teamStatus->setTextFormat(Qt::PlainText);
+    m_teamPublishing = new TeamPublishing(state.teamDatabase, state.outboxFolder, this);
+    connect(m_teamPublishing, &TeamPublishing::statusChanged, teamStatus, [teamStatus](const QString& status) {
+        teamStatus->setText(teamStatus->fontMetrics().elidedText(status, Qt::ElideRight, teamStatus->width()));
+        teamStatus->setToolTip(status);
+    });
+    connect(control<QPushButton>(this, "TeamDatabaseButton"), &QPushButton::clicked, this,
+            &MainWindow::showTeamDatabaseSettings);
+    // ------------------------------------------------------------------------------------------
 
     m_tabs = new TabbedPanel(this, mainlayout::tabCaptions(), mainlayout::TabsPerRow);
     placeControl(m_tabs, mainlayout::leftColumnRow("SSTab1"), Units::Pixels);
@@ -235,4 +251,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
         measureAngles();
     return AppWindow::eventFilter(watched, event);
+}
+
+void MainWindow::showTeamDatabaseSettings()
+{
+    m_windows.window<TeamDatabaseSettings>().showWindow();
 }

@@ -58,6 +58,10 @@ struct ProgramState
     AssessmentRecord reopenedRecord;
     std::shared_ptr<QTemporaryDir> evidencePictureFolder;
     std::vector<std::shared_ptr<QTemporaryDir>> keyFrameFolders; // the reopened key frames' pictures
+    // The team database saves are published to (a URI; empty for none), and the folder where
+    // publications wait until the server takes them.
+    QString teamDatabase;
+    QString outboxFolder;
     // The help file that context help reads; resolved against the program's folder.
     QString ApplicationHelpFile = QStringLiteral("\\HelpFile\\HELPFILE.HLP");
 };

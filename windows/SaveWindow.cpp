@@ -6,12 +6,14 @@
 #include "Evidence.h"
 #include "FileLists.h"
 #include "KeyFrames.h"
+#include "MainWindow.h"
 #include "OutputFiles.h"
 #include "OverwriteFile.h"
 #include "ProgramState.h"
 #include "ResultTextFile.h"
 #include "RevisionChanges.h"
 #include "Services.h"
+#include "TeamPublishing.h"
 #include "WindowSet.h"
 
 #include <QBuffer>
@@ -237,6 +239,9 @@ void SaveWindow::runSave()
             : SaveOutcome{false, pictureError};
     if (outcome.ok) {
         AssessmentDetails::rememberAssessor(m_state.record.details.assessor);
+        // The saved files are the assessor's; the team database gets them when it can.
+        m_windows.window<MainWindow>().teamPublishing().publishSaved(resultTextPath(saveFolder(), m_state.SaveFileName),
+                                                                     m_state.record, evidence);
         MessageService::show(QStringLiteral("File Saved"));
         ProgramEnd::end();
         return;
