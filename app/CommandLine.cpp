@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CommandLine.h"
 
+#include "DatabaseAddress.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -17,6 +19,11 @@ Forms:
                                        write a PDF comparing two assessments
   talvo-rula --register FOLDER [-o OUT.csv]
                                        list every saved assessment under FOLDER as CSV
+  talvo-rula --publish FOLDER [--database URI]
+                                       publish every saved assessment under FOLDER to the
+                                       team database
+  talvo-rula --register URI [-o OUT.csv] [--all-revisions]
+                                       write the team register from the team database
   talvo-rula --agreement FOLDER_A FOLDER_B [-o OUT.pdf|OUT.csv]
                                        how alike two assessors scored the same postures
                                        (default Agreement.pdf in the current folder)
@@ -29,8 +36,13 @@ Examples:
   talvo-rula --report "Smith RULA Analysis.txt"
   talvo-rula --compare "Smith RULA Analysis.txt" "Smith after RULA Analysis.txt" -o change.pdf
   talvo-rula --register /srv/assessments -o register.csv
+  talvo-rula --publish /srv/assessments --database postgresql://db.example/rula
+  talvo-rula --register postgresql://db.example/rula -o team.csv
   talvo-rula --agreement trainee1 trainee2 -o agreement.csv
-  talvo-rula --plan "Smith RULA Analysis.txt")";
+  talvo-rula --plan "Smith RULA Analysis.txt"
+
+The team database is --database URI, else the environment variable TALVO_DATABASE, else the
+program's "Team Database" setting. Passwords come from ~/.pgpass, PGPASSWORD or a service file.)";
 
 CommandLine usageError(const QString& text)
 {
@@ -58,6 +70,14 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption registerOption(QStringLiteral("register"),
                                             QStringLiteral("Write one CSV row per saved assessment under FOLDER."),
                                             QStringLiteral("FOLDER"));
+    const QCommandLineOption publish(
+        QStringLiteral("publish"), QStringLiteral("Publish every saved assessment under FOLDER to the team database."),
+        QStringLiteral("FOLDER"));
+    const QCommandLineOption database(QStringLiteral("database"),
+                                      QStringLiteral("The team database (postgresql://...) to publish to."),
+                                      QStringLiteral("URI"));
+    const QCommandLineOption allRevisions(QStringLiteral("all-revisions"),
+                                          QStringLiteral("The team register lists every revision of an assessment."));
     const QCommandLineOption agreement(
         QStringLiteral("agreement"),
         QStringLiteral("Measure how alike the assessments under FOLDER_A and FOLDER_B (given after it) are."),
@@ -72,7 +92,8 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption checkInstallation(
         QStringLiteral("check-installation"),
         QStringLiteral("Start, report where the help files and the media player were found, and end."));
-    parser.addOptions({report, compare, registerOption, agreement, plan, output, checkInstallation});
+    parser.addOptions(
+        {report, compare, registerOption, publish, database, allRevisions, agreement, plan, output, checkInstallation});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A saved result text file to reopen."),
                                  QStringLiteral("[SAVED.txt]"));
 
@@ -94,16 +115,19 @@ CommandLine ParseCommandLine(const QStringList& arguments)
 
     const QStringList positional = parser.positionalArguments();
     const int forms = int(parser.isSet(report)) + int(parser.isSet(compare)) + int(parser.isSet(registerOption)) +
-                      int(parser.isSet(agreement)) + int(parser.isSet(plan));
+                      int(parser.isSet(publish)) + int(parser.isSet(agreement)) + int(parser.isSet(plan));
     if (forms > 1)
         return usageError(
-            QStringLiteral("--report, --compare, --register, --agreement and --plan cannot be combined."));
-    for (const QCommandLineOption* single : {&report, &compare, &registerOption, &agreement, &plan, &output}) {
+            QStringLiteral("--report, --compare, --register, --publish, --agreement and --plan cannot be combined."));
+    for (const QCommandLineOption* single :
+         {&report, &compare, &registerOption, &publish, &database, &agreement, &plan, &output}) {
         if (parser.values(*single).size() > 1)
             return usageError(QStringLiteral("--%1 may be given only once.").arg(single->names().constLast()));
     }
     command.output = parser.value(output);
     command.checkInstallation = parser.isSet(checkInstallation);
+    command.database = parser.value(database);
+    command.allRevisions = parser.isSet(allRevisions);
 
     if (parser.isSet(report)) {
         command.mode = CommandLine::Mode::Report;
@@ -116,10 +140,22 @@ CommandLine ParseCommandLine(const QStringList& arguments)
             return usageError(QStringLiteral("--compare takes two saved files: --compare BEFORE.txt AFTER.txt."));
         command.inputs = QStringList{parser.value(compare), positional[0]};
     } else if (parser.isSet(registerOption)) {
-        command.mode = CommandLine::Mode::Register;
-        command.inputs = QStringList{parser.value(registerOption)};
+        const QString source = parser.value(registerOption);
+        command.mode =
+            DatabaseAddress::looksLikeUri(source) ? CommandLine::Mode::TeamRegister : CommandLine::Mode::Register;
+        command.inputs = QStringList{source};
         if (positional.size() != 0)
-            return usageError(QStringLiteral("--register takes one folder; unexpected \"%1\".").arg(positional[0]));
+            return usageError(
+                QStringLiteral("--register takes one folder or database; unexpected \"%1\".").arg(positional[0]));
+        if (parser.isSet(database))
+            return usageError(QStringLiteral("--register takes the database as its argument, not --database."));
+    } else if (parser.isSet(publish)) {
+        command.mode = CommandLine::Mode::Publish;
+        command.inputs = QStringList{parser.value(publish)};
+        if (positional.size() != 0)
+            return usageError(QStringLiteral("--publish takes one folder; unexpected \"%1\".").arg(positional[0]));
+        if (parser.isSet(output))
+            return usageError(QStringLiteral("--publish writes no file; -o does not go with it."));
     } else if (parser.isSet(agreement)) {
         command.mode = CommandLine::Mode::Agreement;
         if (positional.size() != 1)
@@ -141,6 +177,8 @@ CommandLine ParseCommandLine(const QStringList& arguments)
             return usageError(QStringLiteral("-o goes with --report, --compare, --register, --agreement or --plan."));
         command.inputs = positional;
     }
+    if (command.allRevisions && command.mode != CommandLine::Mode::TeamRegister)
+        return usageError(QStringLiteral("--all-revisions goes with --register URI."));
     for (const QString& input : command.inputs) {
         if (input.isEmpty())
             return usageError(QStringLiteral("An empty file name was given."));

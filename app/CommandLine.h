@@ -9,15 +9,17 @@ struct CommandLine
 {
     enum class Mode
     {
-        Windows,   // the assessment windows, empty or with `inputs[0]` reopened
-        Report,    // --report SAVED.txt [-o out.pdf]
-        Compare,   // --compare BEFORE.txt AFTER.txt [-o out.pdf]
-        Register,  // --register FOLDER [-o register.csv]
-        Agreement, // --agreement FOLDER_A FOLDER_B [-o Agreement.pdf|.csv]
-        Plan,      // --plan SAVED.txt [-o plan.csv]
-        Help,      // --help: `message` is the text to print
-        Version,   // --version: `message` is the text to print
-        UsageError // `message` is the one-line error
+        Windows,      // the assessment windows, empty or with `inputs[0]` reopened
+        Report,       // --report SAVED.txt [-o out.pdf]
+        Compare,      // --compare BEFORE.txt AFTER.txt [-o out.pdf]
+        Register,     // --register FOLDER [-o register.csv]
+        TeamRegister, // --register URI [-o register.csv] [--all-revisions]
+        Publish,      // --publish FOLDER [--database URI]
+        Agreement,    // --agreement FOLDER_A FOLDER_B [-o Agreement.pdf|.csv]
+        Plan,         // --plan SAVED.txt [-o plan.csv]
+        Help,         // --help: `message` is the text to print
+        Version,      // --version: `message` is the text to print
+        UsageError    // `message` is the one-line error
     };
 
     Mode mode = Mode::Windows;
@@ -27,6 +29,10 @@ struct CommandLine
     // --check-installation: start as usual, then report where the help files and the media
     // player were found and end (0 when all were found, 1 otherwise).
     bool checkInstallation = false;
+    // --database URI: the team database, instead of TALVO_DATABASE or the program's setting.
+    QString database;
+    // --all-revisions: the team register lists every revision, not only each assessment's latest.
+    bool allRevisions = false;
 };
 
 // Reads the arguments (the program's name first, as QCoreApplication::arguments() gives

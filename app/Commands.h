@@ -11,6 +11,8 @@ class WindowSet;
 int RunReportCommand(const CommandLine& command, QTextStream& errors);
 int RunCompareCommand(const CommandLine& command, QTextStream& errors);
 int RunRegisterCommand(const CommandLine& command, QTextStream& errors);
+int RunPublishCommand(const CommandLine& command, QTextStream& errors);
+int RunTeamRegisterCommand(const CommandLine& command, QTextStream& errors);
 int RunAgreementCommand(const CommandLine& command, QTextStream& errors);
 int RunPlanCommand(const CommandLine& command, QTextStream& errors);
 

@@ -3,6 +3,7 @@
 
 #include "ComparisonReport.h"
 #include "ErrorLine.h"
+#include "Evidence.h"
 #include "FolderReading.h"
 #include "OutputFiles.h"
 #include "SavedAssessment.h"
@@ -28,7 +29,13 @@ std::optional<ComparedFile> readCompared(const QString& path, QTextStream& error
         errorLine(errors, path) << "the saved scores differ from its options ("
                                 << saved.differences.join(QStringLiteral("; "))
                                 << "); the comparison uses the scores its options give.\n";
-    return ComparedFile{QFileInfo(path).absoluteFilePath(), saved.record};
+    AssessmentRecord record = saved.record;
+    const EvidenceOfFile evidence = evidenceOfTextFile(path);
+    if (evidence.present && !evidence.ok)
+        errorLine(errors, evidence.path) << evidence.error << '\n';
+    if (evidence.ok)
+        completeRecord(record, evidence.evidence);
+    return ComparedFile{QFileInfo(path).absoluteFilePath(), record};
 }
 
 } // namespace

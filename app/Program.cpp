@@ -4,9 +4,13 @@
 #include "CautionStatement.h"
 #include "CommandLine.h"
 #include "Commands.h"
+#include "MainWindow.h"
+#include "Outbox.h"
 #include "ProgramFolder.h"
 #include "ProgramState.h"
 #include "Resources.h"
+#include "TeamPublishing.h"
+#include "TeamSettings.h"
 #include "WindowSet.h"
 
 #include <QApplication>
@@ -58,6 +62,10 @@ int runProgram(QApplication& app)
         return RunCompareCommand(command, errors);
     case CommandLine::Mode::Register:
         return RunRegisterCommand(command, errors);
+    case CommandLine::Mode::TeamRegister:
+        return RunTeamRegisterCommand(command, errors);
+    case CommandLine::Mode::Publish:
+        return RunPublishCommand(command, errors);
     case CommandLine::Mode::Agreement:
         return RunAgreementCommand(command, errors);
     case CommandLine::Mode::Plan:
@@ -67,7 +75,12 @@ int runProgram(QApplication& app)
     }
 
     ProgramState state;
+    state.teamDatabase = TeamSettings::configuredDatabase(command.database);
+    state.outboxFolder = Outbox::defaultFolder();
     WindowSet windows(state);
+    // Publications that waited for the team database go as soon as the program starts.
+    if (!state.teamDatabase.isEmpty())
+        windows.window<MainWindow>().teamPublishing().sendWaiting();
     if (!command.inputs.isEmpty())
         ReopenAssessment(command.inputs.constFirst(), windows);
     // The caution window is the only window at start; every other one is created when

@@ -2,6 +2,7 @@
 #include "Commands.h"
 
 #include "ErrorLine.h"
+#include "Evidence.h"
 #include "FolderReading.h"
 #include "OutputFiles.h"
 #include "RegisterCsv.h"
@@ -64,7 +65,10 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
     LevelCounts left{};
     LevelCounts right{};
     for (const FolderAssessment& saved : contents.read) {
-        csv += RegisterCsv::row(saved.path, saved.record);
+        const EvidenceOfFile evidence = evidenceOfTextFile(saved.path);
+        if (evidence.present && !evidence.ok)
+            errorLine(errors, evidence.path) << evidence.error << '\n';
+        csv += RegisterCsv::row(saved.path, saved.record, evidence.ok ? &evidence.evidence : nullptr);
         count(left, saved.record.levelLeft);
         count(right, saved.record.levelRight);
     }

@@ -2,8 +2,10 @@
 #include "Commands.h"
 
 #include "EmployeeDetails.h"
+#include "Evidence.h"
 #include "InterruptedSaves.h"
 #include "MainWindow.h"
+#include "OpenPictureFile.h"
 #include "OptionCatalogue.h"
 #include "OutputFiles.h"
 #include "ProgramState.h"
@@ -28,6 +30,25 @@ void replaySelections(const rula::AssessmentState& saved, MainWindow& main)
     }
 }
 
+// The workplace picture is shown from the evidence, whatever became of the original file: its
+// bytes are laid, under the original name, into a private folder kept for the run.
+void restorePictures(const Evidence& evidence, WindowSet& windows)
+{
+    const EvidencePicture* picture = evidence.workplacePicture();
+    if (!picture)
+        return;
+    ProgramState& state = windows.state();
+    const PictureCopy copy = copyOfPicture(*picture);
+    state.evidencePictureFolder = copy.folder;
+    if (copy.path.isEmpty() || !windows.window<OpenPictureFile>().showFile(copy.path)) {
+        MessageService::show(QStringLiteral("The workplace picture \"%1\" kept with the assessment cannot be shown.")
+                                 .arg(picture->fileName),
+                             QStringLiteral("Error"));
+        return;
+    }
+    state.angleMeasurements = measurementsOf(*picture, state.workplacePictureFile.toStdString());
+}
+
 } // namespace
 
 void ReopenAssessment(const QString& path, WindowSet& windows)
@@ -49,11 +70,26 @@ void ReopenAssessment(const QString& path, WindowSet& windows)
         return;
     }
 
-    windows.window<EmployeeDetails>().setTexts(saved.record.stored);
-    replaySelections(saved.record.assessment, windows.window<MainWindow>());
+    AssessmentRecord record = saved.record;
+    const EvidenceOfFile evidence = evidenceOfTextFile(path);
+    if (evidence.present && !evidence.ok)
+        MessageService::show(QStringLiteral("\"%1\": %2\n\nThe assessment opens without it.")
+                                 .arg(QDir::toNativeSeparators(evidence.path), evidence.error),
+                             QStringLiteral("Error"));
+    if (evidence.ok)
+        completeRecord(record, evidence.evidence);
+
+    windows.window<EmployeeDetails>().setTexts(record.typed);
+    replaySelections(record.assessment, windows.window<MainWindow>());
     ProgramState& state = windows.state();
     state.ReopenedFolder = file.absolutePath();
     state.ReopenedName = OutputFiles::typedNameOf(path);
+    state.reopenedRecord = record;
+    if (evidence.ok) {
+        state.details = record.details;
+        state.reopenedEvidence = evidence.evidence;
+        restorePictures(evidence.evidence, windows);
+    }
 
     if (!saved.differences.isEmpty())
         MessageService::show(

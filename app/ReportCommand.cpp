@@ -2,6 +2,7 @@
 #include "AssessmentReport.h"
 #include "Commands.h"
 #include "ErrorLine.h"
+#include "Evidence.h"
 #include "FolderReading.h"
 #include "OutputFiles.h"
 #include "SavedAssessment.h"
@@ -25,7 +26,22 @@ int RunReportCommand(const CommandLine& command, QTextStream& errors)
         errorLine(errors, output) << refused << '\n';
         return 1;
     }
-    const ReportOutcome outcome = WriteReport(reportContentOf(saved.record), OutputFiles::writePath(output));
+    // The evidence kept with the file completes the record and gives the pictures and angles.
+    AssessmentRecord record = saved.record;
+    ReportSources sources;
+    PictureCopy picture;
+    const EvidenceOfFile evidence = evidenceOfTextFile(input);
+    if (evidence.present && !evidence.ok)
+        errorLine(errors, evidence.path) << evidence.error << '\n';
+    if (evidence.ok) {
+        completeRecord(record, evidence.evidence);
+        if (const EvidencePicture* workplace = evidence.evidence.workplacePicture()) {
+            picture = copyOfPicture(*workplace);
+            sources.workplacePictureFile = picture.path;
+            sources.angleMeasurements = measurementsOf(*workplace, picture.path.toStdString());
+        }
+    }
+    const ReportOutcome outcome = WriteReport(reportContentOf(record, sources), OutputFiles::writePath(output));
     if (!outcome.ok) {
         errorLine(errors, output) << outcome.reason << '\n';
         return 1;

@@ -14,8 +14,8 @@ namespace {
 void paintReport(QPdfWriter& writer, QPainter& painter, const ReportContent& content)
 {
     QString footer = reportProgramName() + QStringLiteral(" \u00b7 RULA report");
-    if (!content.record.stored.name.isEmpty())
-        footer += QStringLiteral(" \u00b7 ") + content.record.stored.name.left(1000).simplified(); // one line shows
+    if (!content.record.typed.name.isEmpty())
+        footer += QStringLiteral(" \u00b7 ") + content.record.typed.name.left(1000).simplified(); // one line shows
     PageFlow flow(writer, painter, footer);
     ReportNotes notes;
     for (ReportPage page : reportPages())
@@ -33,7 +33,7 @@ ReportOutcome WriteReport(const ReportContent& content, const QString& path)
     {
         QPdfWriter writer(&file);
         ReportStyle::setUpWriter(
-            writer, QStringLiteral("RULA report: %1").arg(content.record.stored.name.left(1000).simplified()));
+            writer, QStringLiteral("RULA report: %1").arg(content.record.typed.name.left(1000).simplified()));
         QPainter painter;
         if (!painter.begin(&writer)) {
             file.cancelWriting();

@@ -39,20 +39,6 @@ ScoreLine shared(const QString& label, Change both, bool computed = false)
     return {label, computed, false, both, std::nullopt};
 }
 
-// What is chosen in a group: its posture, then its adjustments.
-QString selectionsText(const rula::AssessmentState& assessment, const rula::GroupInfo& group)
-{
-    QStringList chosen;
-    for (rula::OptionKind kind : {rula::OptionKind::Base, rula::OptionKind::Adjustment}) {
-        for (int option = group.firstOption; option < group.firstOption + group.optionCount; ++option) {
-            const rula::OptionInfo& info = rula::options()[static_cast<std::size_t>(option)];
-            if (info.kind == kind && assessment.isSelected(option))
-                chosen << modelText(info.meaning);
-        }
-    }
-    return chosen.isEmpty() ? QStringLiteral("nothing chosen") : chosen.join(QStringLiteral(", "));
-}
-
 } // namespace
 
 std::vector<ScoreSection> scoreSections(const AssessmentRecord& b, const AssessmentRecord& a)
@@ -103,16 +89,21 @@ QString summarySentence(const AssessmentRecord& before, const AssessmentRecord& 
              levelText(after.levelLeft));
 }
 
-QStringList changedSelections(const AssessmentRecord& before, const AssessmentRecord& after)
+QString sameAssessmentSentence(const AssessmentRecord& before, const AssessmentRecord& after)
 {
-    QStringList changes;
-    for (const rula::GroupInfo& group : rula::groups()) {
-        const QString was = selectionsText(before.assessment, group);
-        const QString is = selectionsText(after.assessment, group);
-        if (was != is)
-            changes << QStringLiteral("%1: %2 → %3").arg(bodyPartName(group.group), was, is);
-    }
-    return changes;
+    if (before.assessmentId.isEmpty() || before.assessmentId != after.assessmentId)
+        return {};
+    return QStringLiteral("The same assessment, revision %1 → %2")
+        .arg(before.history.empty() ? 0 : before.history.back().revision)
+        .arg(after.history.empty() ? 0 : after.history.back().revision);
+}
+
+QString observedText(const AssessmentRecord& record)
+{
+    const QString format = QStringLiteral("yyyy-MM-dd HH:mm");
+    if (record.details.observed.isValid())
+        return record.details.observed.toLocalTime().toString(format);
+    return QStringLiteral("file last written %1").arg(record.assessedAt.toString(format));
 }
 
 } // namespace comparison

@@ -44,8 +44,12 @@ std::vector<ScoreSection> scoreSections(const AssessmentRecord& before, const As
 // "Right side: action level 4 → 2; left side: 3 → 3" ("none" for a grand score without one).
 QString summarySentence(const AssessmentRecord& before, const AssessmentRecord& after);
 
-// Each body part whose options differ: "Neck: neck flexed more than 20°, neck twisting →
-// neck flexed 10° to 20°".
-QStringList changedSelections(const AssessmentRecord& before, const AssessmentRecord& after);
+// "The same assessment, revision 1 → 3" when both were saved with evidence of one assessment
+// id; empty otherwise.
+QString sameAssessmentSentence(const AssessmentRecord& before, const AssessmentRecord& after);
+
+// When an assessment was made: its observation from the evidence ("2026-11-30 09:15"), or
+// else the time its file was last written, said so.
+QString observedText(const AssessmentRecord& record);
 
 } // namespace comparison

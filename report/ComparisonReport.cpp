@@ -3,6 +3,7 @@
 
 #include "Comparison.h"
 #include "ReportStyle.h"
+#include "RevisionChanges.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -43,6 +44,8 @@ public:
     {
         paragraph(QStringLiteral("RULA comparison: before and after"), TextRole::Title, mm(2));
         paragraph(comparison::summarySentence(before.record, after.record), TextRole::Heading, mm(4));
+        if (const QString same = comparison::sameAssessmentSentence(before.record, after.record); !same.isEmpty())
+            paragraph(same, TextRole::Body, mm(3));
         const std::vector<comparison::ScoreSection> sections = comparison::scoreSections(before.record, after.record);
         scoreSection(sections[0]);
         m_y += mm(3);
@@ -53,7 +56,7 @@ public:
         paragraph(QStringLiteral("Changed scores are bold on a blue ground: ▲ higher after the change (more "
                                  "risk), ▼ lower. Computed scores are on grey."),
                   TextRole::Small, mm(4));
-        changedOptions(comparison::changedSelections(before.record, after.record));
+        changedOptions(changedSelections(before.record, after.record));
         footer();
     }
 
@@ -181,11 +184,11 @@ private:
         ensureRoom(mm(7) * 6);
         tableHeading(QStringLiteral("Files and employees"), {QStringLiteral("Before"), QStringLiteral("After")});
 
-        const EmployeeTexts& was = before.record.stored;
-        const EmployeeTexts& is = after.record.stored;
+        const EmployeeTexts& was = before.record.typed;
+        const EmployeeTexts& is = after.record.typed;
         textRow(QStringLiteral("File"), before.path, after.path, false, mm(9));
-        textRow(QStringLiteral("Last written"), dateText(before.record.assessedAt), dateText(after.record.assessedAt),
-                false, mm(6));
+        textRow(QStringLiteral("Observed"), comparison::observedText(before.record),
+                comparison::observedText(after.record), false, mm(6));
         textRow(QStringLiteral("Employee name"), was.name, is.name, true, mm(6));
         textRow(QStringLiteral("Employee ID"), was.id, is.id, true, mm(6));
         textRow(QStringLiteral("Employee location"), was.location, is.location, true, mm(6));

@@ -11,9 +11,9 @@ void employeeTextsPage(PageFlow& flow, const ReportContent& content, ReportNotes
     flow.heading(QStringLiteral("Employee details in full"));
     QFont bold = ReportStyle::font(ReportStyle::TextRole::Body);
     bold.setBold(true);
-    const std::pair<QString, QString> texts[] = {{QStringLiteral("Name"), record.stored.name},
-                                                 {QStringLiteral("Identification"), record.stored.id},
-                                                 {QStringLiteral("Location"), record.stored.location}};
+    const std::pair<QString, QString> texts[] = {{QStringLiteral("Name"), record.typed.name},
+                                                 {QStringLiteral("Identification"), record.typed.id},
+                                                 {QStringLiteral("Location"), record.typed.location}};
     // The employee boxes hold at most 32,767 characters; a file edited to hold more (up to
     // the reader's 4 MB) is printed that far, so the report stays a few pages long.
     constexpr qsizetype Longest = 32767;

@@ -10,6 +10,7 @@ const std::vector<ReportPage>& reportPages()
         plannedChangesPage, // only when changes were planned in this run
         closingPage,        // reduction measures, extra pictures and the assessor's signature
         employeeTextsPage,  // only when the summary had to cut an employee text
+        historyPage,        // only for an assessment saved with evidence: every revision
     };
     return pages;
 }

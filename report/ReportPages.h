@@ -33,3 +33,4 @@ void measuredAnglesPage(PageFlow& flow, const ReportContent& content, ReportNote
 void plannedChangesPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);
 void closingPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);
 void employeeTextsPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);
+void historyPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);

@@ -46,6 +46,23 @@ bool detailRow(PageFlow& flow, qreal width, const QString& label, const QString&
     return whole;
 }
 
+// What was observed, when and by whom. A saved file without evidence knows only when it was
+// last written, and says so.
+void observation(PageFlow& flow, qreal width, const AssessmentRecord& record)
+{
+    const ObservationDetails& details = record.details;
+    if (!details.observed.isValid()) {
+        detailRow(flow, width, QStringLiteral("File last written"), when(record.assessedAt), 2);
+        return;
+    }
+    detailRow(flow, width, QStringLiteral("Task"), details.task.isEmpty() ? QStringLiteral("not given") : details.task,
+              2);
+    detailRow(flow, width, QStringLiteral("Observed"), when(details.observed.toLocalTime()), 2);
+    detailRow(flow, width, QStringLiteral("Assessor"),
+              details.assessor.isEmpty() ? QStringLiteral("not given") : details.assessor, 2);
+    detailRow(flow, width, QStringLiteral("Phase"), details.phase, 1);
+}
+
 } // namespace
 
 void summaryPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes)
@@ -63,10 +80,10 @@ void summaryPage(PageFlow& flow, const ReportContent& content, ReportNotes& note
     const qreal pictureWidth = picture ? flow.mm(62) : 0;
     const qreal width = flow.area().width() - (picture ? pictureWidth + flow.mm(5) : 0);
     bool whole = true;
-    whole &= detailRow(flow, width, QStringLiteral("Name"), record.stored.name, 3);
-    whole &= detailRow(flow, width, QStringLiteral("Identification"), record.stored.id, 3);
-    whole &= detailRow(flow, width, QStringLiteral("Location"), record.stored.location, 3);
-    detailRow(flow, width, QStringLiteral("Assessed"), when(record.assessedAt), 2);
+    whole &= detailRow(flow, width, QStringLiteral("Name"), record.typed.name, 3);
+    whole &= detailRow(flow, width, QStringLiteral("Identification"), record.typed.id, 3);
+    whole &= detailRow(flow, width, QStringLiteral("Location"), record.typed.location, 3);
+    observation(flow, width, record);
     detailRow(flow, width, QStringLiteral("Program"), reportProgramName(), 1);
     detailRow(flow, width, QStringLiteral("Method"),
               QStringLiteral("RULA, Rapid Upper Limb Assessment (McAtamney and Corlett, 1993)"), 2);

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 // The three employee details texts.
 struct EmployeeTexts
@@ -18,6 +19,26 @@ struct EmployeeTexts
     QString name;
     QString id;
     QString location;
+};
+
+// What the assessor records about the observation, beside the employee texts.
+struct ObservationDetails
+{
+    QString task;       // the job or job step observed
+    QDateTime observed; // when it was observed
+    QString assessor;
+    QString phase; // one of assessmentPhases() (saving/Evidence.h)
+    QString notes;
+};
+
+// One save of an assessment, as its evidence keeps it.
+struct AssessmentRevision
+{
+    int revision = 0;
+    QDateTime savedUtc;
+    QString assessor;
+    QString programVersion;
+    QString changes; // in words, since the previous revision
 };
 
 // One assessment as every output sees it: the result files, the report, the comparison and
@@ -33,6 +54,12 @@ struct AssessmentRecord
     std::optional<rula::ActionLevel> levelLeft;
     std::optional<rula::ActionLevel> levelRight;
     QDateTime assessedAt; // when the results were computed, or when a saved file was last written
+    // The observation's details; a saved file without evidence has none (`observed` invalid).
+    ObservationDetails details;
+    // The identity and saves kept in the evidence: no id and no history for an assessment never
+    // saved with evidence.
+    QString assessmentId;
+    std::vector<AssessmentRevision> history;
 };
 
 // The record of `assessment` with every score computed from it now.

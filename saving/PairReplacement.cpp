@@ -320,13 +320,16 @@ QString PairReplacement::begin(const QString& folder, const QStringList& targets
         fd = openRetrying(intent, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
         if (fd < 0)
             return QStringLiteral("\"%1\" cannot be used: %2").arg(intent, systemError(errno));
+        // One look at the file: a second could see it removed in between and take the removal
+        // for someone else's file.
         struct stat info;
-        if (::fstat(fd, &info) == 0 && info.st_nlink == 0) {
+        const bool looked = ::fstat(fd, &info) == 0;
+        if (looked && info.st_nlink == 0) {
             // Removed by the save before us as it ended, just after we opened it.
             ::close(fd);
             continue;
         }
-        if (::fstat(fd, &info) != 0 || !isPrivateFile(info)) {
+        if (!looked || !isPrivateFile(info)) {
             ::close(fd);
             return QStringLiteral("\"%1\" is not this user's own file (another user may have put it there); "
                                   "remove it to save under this name")

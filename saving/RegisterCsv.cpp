@@ -46,11 +46,36 @@ QString inert(const QString& text)
 
 namespace RegisterCsv {
 
+namespace {
+
+QByteArray evidenceFields(const Evidence& evidence)
+{
+    QStringList measured;
+    if (const EvidencePicture* picture = evidence.workplacePicture()) {
+        for (const EvidenceMeasurement& m : picture->measurements)
+            measured << m.bodyPart;
+    }
+    const ObservationDetails& details = evidence.details;
+    return ',' + field(inert(details.task)) + ',' +
+           details.observed.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1() + ',' +
+           field(inert(details.assessor)) + ',' + field(details.phase) + ',' + field(evidence.assessmentId) + ',' +
+           QByteArray::number(evidence.revision) + ',' + field(measured.join(QStringLiteral("; ")));
+}
+
+} // namespace
+
 QStringList columns()
 {
     return QStringList{QStringLiteral("File"), QStringLiteral("Employee Name"), QStringLiteral("Employee ID"),
                        QStringLiteral("Employee Location"), QStringLiteral("Last Written")} +
-           scoreColumns();
+           scoreColumns() +
+           QStringList{QStringLiteral("Task"),
+                       QStringLiteral("Observed"),
+                       QStringLiteral("Assessor"),
+                       QStringLiteral("Phase"),
+                       QStringLiteral("Assessment ID"),
+                       QStringLiteral("Revision"),
+                       QStringLiteral("Measured Body Parts")};
 }
 
 QStringList scoreColumns()
@@ -86,17 +111,18 @@ QByteArray header()
     return line + "\r\n";
 }
 
-QByteArray row(const QString& path, const AssessmentRecord& record)
+QByteArray row(const QString& path, const AssessmentRecord& record, const Evidence* evidence)
 {
+    const EmployeeTexts& texts = evidence ? evidence->typed : record.stored;
     QByteArray line;
     line.reserve(256);
-    line += field(path) + ',' + field(inert(record.stored.name)) + ',' + field(inert(record.stored.id)) + ',' +
-            field(inert(record.stored.location)) + ',' +
+    line += field(path) + ',' + field(inert(texts.name)) + ',' + field(inert(texts.id)) + ',' +
+            field(inert(texts.location)) + ',' +
             record.assessedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
     for (const std::optional<int>& value : scores(record))
         line += ',' + (value ? QByteArray::number(*value) : QByteArray());
-    line += "\r\n";
-    return line;
+    line += evidence ? evidenceFields(*evidence) : QByteArray(",,,,,,,");
+    return line + "\r\n";
 }
 
 QByteArray field(const QString& text)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "AssessmentRecord.h"
+#include "Evidence.h"
 
 #include <QByteArray>
 #include <QList>
@@ -16,7 +17,9 @@ namespace RegisterCsv {
 
 // The column names, in order: the file, the employee texts, the time the file was last
 // written, the 17 body-part scores as the result files name them, posture scores A and B,
-// scores C and D, the grand scores and the action levels of both sides.
+// scores C and D, the grand scores and the action levels of both sides; then what the
+// evidence file adds: task, observed, assessor, phase, assessment id, revision and the body
+// parts measured on the workplace picture.
 QStringList columns();
 
 // The names of the score columns, the last 27 of columns(): the body-part scores, posture
@@ -34,7 +37,9 @@ QByteArray header();
 // "yyyy-MM-dd HH:mm:ss"; an action level is its number, empty for a grand score with none.
 // An employee text that a spreadsheet would take for a formula ("=", "+", "-" or "@" first)
 // gets an apostrophe in front: saved texts never hold one, so it cannot be mistaken for theirs.
-QByteArray row(const QString& path, const AssessmentRecord& record);
+// With `evidence` (nullptr for none), the employee texts are the ones it keeps as typed, and
+// its columns are filled; without, they are empty.
+QByteArray row(const QString& path, const AssessmentRecord& record, const Evidence* evidence = nullptr);
 
 // One field as RFC 4180 writes it: quoted when it holds a comma, a quote or a line break.
 QByteArray field(const QString& text);

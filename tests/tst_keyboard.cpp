@@ -168,7 +168,7 @@ private slots:
             started << path;
             return true;
         });
-        SaveWindow::setSaveRoutine([this](const SaveTable&, const QString&, const QString&) {
+        SaveWindow::setSaveRoutine([this](const SaveTable&, const QString&, const QString&, const ResultFileWriter&) {
             ++saves;
             return SaveOutcome{true, QString()};
         });

@@ -692,9 +692,15 @@ private slots:
             QVERIFY2(button->font().bold(), name);
             QCOMPARE(button->property("helpTopic").toInt(), topic);
         }
-        // Beyond the design, only "Video Frames..." in the strip below "RULA Overview".
+        // Beyond the design, "Video Frames..." and "Details..." in the strip below "RULA Overview".
         QCOMPARE(find<QPushButton>(QStringLiteral("VideoFramesButton"))->geometry(), QRect(82, 307, 100, 19));
-        QCOMPARE(m_main->findChildren<QPushButton*>().size(), std::size(buttons) + 1);
+        // "&Details..." in the strip below "RULA Overview": small Arial, after the designed controls.
+        auto* details = find<QPushButton>(QStringLiteral("DetailsButton"));
+        QVERIFY(details);
+        QCOMPARE(details->geometry(), QRect(8, 307, 70, 19));
+        QCOMPARE(details->font().pointSizeF(), 8.0);
+        QCOMPARE(details->property("helpTopic").toInt(), 201);
+        QCOMPARE(m_main->findChildren<QPushButton*>().size(), std::size(buttons) + 2);
         QCOMPARE(QFontInfo(panel->font()).family(), QStringLiteral("Liberation Sans"));
         QCOMPARE(panel->font().pointSizeF(), 8.25);
         QVERIFY(!panel->font().bold());

@@ -115,7 +115,8 @@ private slots:
         click(caution, "Command1");
         EmployeeDetails& details = windows->window<EmployeeDetails>();
         QVERIFY(details.isVisible());
-        QCOMPARE(child<QLineEdit>(details, "Text1")->text(), QStringLiteral("OBrien"));
+        // The evidence kept the name as typed, apostrophe and all.
+        QCOMPARE(child<QLineEdit>(details, "Text1")->text(), QStringLiteral("O'Brien"));
         QCOMPARE(child<QLineEdit>(details, "Text2")->text(), QStringLiteral("E-042"));
         QCOMPARE(child<QLineEdit>(details, "Text3")->text(), QStringLiteral("Bay \"7\", Line 2"));
         click(details, "Command1");
@@ -161,8 +162,8 @@ private slots:
         QCOMPARE(recorder.ends, 1);
         QCOMPARE(readAll(dir.filePath(QStringLiteral("Second RULA Analysis.txt"))), readAll(first));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
-                 (QStringList{"O'Brien RULA Analysis.mdb", "O'Brien RULA Analysis.txt", "Second RULA Analysis.mdb",
-                              "Second RULA Analysis.txt"}));
+                 (QStringList{"O'Brien RULA Analysis.mdb", "O'Brien RULA Analysis.txt", "O'Brien RULA Evidence.sqlite",
+                              "Second RULA Analysis.mdb", "Second RULA Analysis.txt", "Second RULA Evidence.sqlite"}));
     }
 
     // A file edited by hand: its neck and left wrist scores no longer follow from its options.

@@ -265,6 +265,7 @@ void ResultsWindowsTest::employeeDetailsLayoutAndColours()
                              {"Text3", "QLineEdit", 4200, 3360, 3975, 495, "", arial, 14.25, false},
                              {"Command1", "QPushButton", 4080, 4200, 1935, 855, "&Continue", arial, 12, true},
                              {"Command2", "QPushButton", 6240, 4200, 1935, 855, "&Exit", arial, 12, true},
+                             {"DetailsButton", "QPushButton", 480, 4200, 1935, 855, "&Details...", arial, 12, true},
                          });
 
     for (const char* name : {"Label1", "Label2", "Label3", "Label4"}) {
@@ -783,8 +784,9 @@ void ResultsWindowsTest::everyButtonShowsItsWholeCaption()
             QVERIFY2(captionFits(button), qPrintable(where));
         }
     }
-    // Main: its seven designed buttons and "Video Frames...".
-    QCOMPARE(buttons, 2 + 2 + 8 + 3 + 6 + 1 + 2 + 2 + 2 + 2 + 1);
+    // Employee Details: its two designed buttons and "Details..."; Main: its seven designed
+    // buttons, "Video Frames..." and "Details...".
+    QCOMPARE(buttons, 2 + 3 + 9 + 3 + 6 + 1 + 2 + 2 + 2 + 2 + 1);
     // The one caption too wide for a single line wraps.
     QVERIFY(qobject_cast<CaptionButton*>(child<QPushButton>(windows->window<RULAAction>(), "Command1")));
 }

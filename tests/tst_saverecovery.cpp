@@ -4,6 +4,7 @@
 // files (two, or three with the evidence file) are all old or all new, byte for byte, and no
 // hidden file is left.
 #include "DurableFiles.h"
+#include "Evidence.h"
 #include "InterruptedSaves.h"
 #include "OutputFiles.h"
 #include "PairReplacement.h"
@@ -22,6 +23,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <set>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -69,6 +71,23 @@ SaveTable table(int variant)
 QString evidencePath(const QString& folder)
 {
     return OutputFiles::evidencePath(resultTextPath(folder, Stem));
+}
+
+// The evidence file of each assessment as the program's own writer makes it: it names the
+// text file it belongs to by its SHA-256.
+ResultFileWriter realEvidenceWriter(int variant)
+{
+    return [variant](const QString& path) {
+        Evidence evidence;
+        evidence.assessmentId = QStringLiteral("kill-loop");
+        evidence.revision = 1;
+        evidence.textSha256 = sha256Hex(ResultTextFile::contents(table(variant)));
+        evidence.details.phase = QStringLiteral("Baseline");
+        evidence.details.task = QStringLiteral("variant %1").arg(variant);
+        evidence.history.push_back({1, QDateTime(QDate(2026, 12, 7), QTime(12, 0), Qt::UTC), QStringLiteral("K"),
+                                    QStringLiteral("2.0"), QStringLiteral("First save.")});
+        return writeEvidence(path, evidence);
+    };
 }
 
 // An evidence file as a writer makes it: the engine's header, then bytes of each assessment.
@@ -206,6 +225,7 @@ private slots:
     void failureAtAnyStepKeepsTheOldPair();
     void failedRestoreIsRepairedByTheNextRun();
     void killedSaveLoopIsAlwaysRepaired();
+    void killedEvidenceSaveKeepsItsTextFile();
     void onlyOwnFilesAreRemoved();
     void runningSaveIsLeftAlone();
 
@@ -402,6 +422,42 @@ void TestSaveRecovery::killedSaveLoopIsAlwaysRepaired()
     QVERIFY(interrupted >= kills / 8); // the kills did land inside saves
     QVERIFY(completedByRepair > 0);
     QVERIFY(changes > 0);
+}
+
+void TestSaveRecovery::killedEvidenceSaveKeepsItsTextFile()
+{
+    // One child at a time saves the two assessments in turn with real evidence files and is
+    // killed at a random moment; after the repair the evidence reader accepts the evidence as
+    // that of the text file beside it.
+    QTemporaryDir dir;
+    DurableFiles::SaveSteps plain;
+    SaveTable first = table(0);
+    QVERIFY(SaveResultsWithSteps(first, dir.path(), Stem, plain, realEvidenceWriter(0)).ok);
+    QRandomGenerator random(20261208);
+    std::set<QString> seen;
+    for (int kill = 0; kill < 150; ++kill) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            for (int variant = kill % 2;; variant = 1 - variant) {
+                SaveTable t = table(variant);
+                if (!SaveResultsWithSteps(t, dir.path(), Stem, plain, realEvidenceWriter(variant)).ok)
+                    ::_exit(1);
+            }
+        }
+        QVERIFY(pid > 0);
+        ::usleep(static_cast<useconds_t>(random.bounded(2000, 40000)));
+        QCOMPARE(::kill(pid, SIGKILL), 0);
+        int status = 0;
+        QCOMPARE(::waitpid(pid, &status, 0), pid);
+        QVERIFY2(WIFSIGNALED(status), "the saving child ended by itself: a save failed");
+        QCOMPARE(RecoverInterruptedSaves(dir.path()), QString());
+        QCOMPARE(hiddenFiles(dir.path()), QStringList());
+        const QByteArray text = readAll(resultTextPath(dir.path(), Stem));
+        const EvidenceReading reading = readEvidence(evidencePath(dir.path()), sha256Hex(text));
+        QVERIFY2(reading.ok, qPrintable(reading.error + QStringLiteral(" after kill %1").arg(kill)));
+        seen.insert(reading.evidence.details.task);
+    }
+    QCOMPARE(seen.size(), std::size_t(2)); // both assessments were saved in turn
 }
 
 void TestSaveRecovery::onlyOwnFilesAreRemoved()

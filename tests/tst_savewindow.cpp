@@ -235,7 +235,8 @@ private slots:
         QCOMPARE(m_messages[0].title, QStringLiteral("Project1"));
         QCOMPARE(m_ends, 1);
         // Both files were there when "File Saved" was shown.
-        QCOMPARE(m_filesAtMessage, (QStringList{"Smith RULA Analysis.mdb", "Smith RULA Analysis.txt"}));
+        QCOMPARE(m_filesAtMessage,
+                 (QStringList{"Smith RULA Analysis.mdb", "Smith RULA Analysis.txt", "Smith RULA Evidence.sqlite"}));
         QCOMPARE(readAll(dir.filePath(QStringLiteral("Smith RULA Analysis.txt"))).count("\r\n"), 184);
         QVERIFY(!m_windows->exists<OverwriteFile>() || m_windows->window<OverwriteFile>().isHidden());
     }
@@ -307,7 +308,7 @@ private slots:
         QTest::keyClick(name, Qt::Key_Return);
         QCOMPARE(m_ends, 1);
         QCOMPARE(QDir(folders->path()).entryList(QDir::Files, QDir::Name),
-                 (QStringList{"Jones RULA Analysis.mdb", "Jones RULA Analysis.txt"}));
+                 (QStringList{"Jones RULA Analysis.mdb", "Jones RULA Analysis.txt", "Jones RULA Evidence.sqlite"}));
     }
 
     void newFilenameThenSaveUnderAnotherName()
@@ -355,7 +356,7 @@ private slots:
 
         QCOMPARE(m_ends, 1);
         QCOMPARE(QDir(second.path()).entryList(QDir::Files, QDir::Name),
-                 (QStringList{"Smith RULA Analysis.mdb", "Smith RULA Analysis.txt"}));
+                 (QStringList{"Smith RULA Analysis.mdb", "Smith RULA Analysis.txt", "Smith RULA Evidence.sqlite"}));
         QCOMPARE(QDir(first.path()).entryList(QDir::Files), QStringList{"Smith RULA Analysis.mdb"});
         QCOMPARE(readAll(first.filePath(QStringLiteral("Smith RULA Analysis.mdb"))), QByteArray("old"));
     }
@@ -390,7 +391,7 @@ private slots:
         QCOMPARE(m_ends, 1);
         QCOMPARE(m_messages.back().text, QStringLiteral("File Saved"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
-                 (QStringList{"Smith RULA Analysis.mdb", "Smith RULA Analysis.txt"}));
+                 (QStringList{"Smith RULA Analysis.mdb", "Smith RULA Analysis.txt", "Smith RULA Evidence.sqlite"}));
     }
 
     void aFailedOverwriteKeepsTheQuestionAndTheOldFiles()
@@ -456,11 +457,12 @@ private slots:
     {
         QString folderSeen;
         QString stemSeen;
-        SaveWindow::setSaveRoutine([&](const SaveTable&, const QString& folder, const QString& stem) {
-            folderSeen = folder;
-            stemSeen = stem;
-            return SaveOutcome{false, QStringLiteral("not written in this test")};
-        });
+        SaveWindow::setSaveRoutine(
+            [&](const SaveTable&, const QString& folder, const QString& stem, const ResultFileWriter&) {
+                folderSeen = folder;
+                stemSeen = stem;
+                return SaveOutcome{false, QStringLiteral("not written in this test")};
+            });
         SaveWindow& save = saveWindow();
         save.showWindow();
         auto* folders = control<FolderList>(&save, "Dir1");
@@ -631,8 +633,9 @@ private slots:
         QCOMPARE(m_messages.size(), std::size_t(1));
         QCOMPARE(m_messages[0].text, QStringLiteral("File Saved"));
         QCOMPARE(m_ends, 1);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
-                 (QStringList{"O'Brien RULA Analysis.mdb", "O'Brien RULA Analysis.txt"}));
+        QCOMPARE(
+            QDir(dir.path()).entryList(QDir::Files, QDir::Name),
+            (QStringList{"O'Brien RULA Analysis.mdb", "O'Brien RULA Analysis.txt", "O'Brien RULA Evidence.sqlite"}));
         const QByteArray expected = readAll(QStringLiteral(TALVO_TEST_DATA "/savewin_road_expected.txt"));
         const QByteArray written = readAll(dir.filePath(QStringLiteral("O'Brien RULA Analysis.txt")));
         QCOMPARE(expected.count("\r\n"), 184);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "EmployeeDetails.h"
 
+#include "AssessmentDetails.h"
 #include "AssessmentRecord.h"
 #include "EmployeeTextFilter.h"
 #include "MainWindow.h"
@@ -9,6 +10,7 @@
 #include "WindowSet.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,7 +20,7 @@ namespace {
 using K = ControlKind;
 
 // Client area 8505 x 5370 twips. Labels take no keyboard focus, so only the text boxes and
-// buttons are in the keyboard order: Text1, Text2, Text3, "&Continue", "&Exit".
+// buttons are in the keyboard order: Text1, Text2, Text3, "&Continue", "&Exit", "&Details...".
 const std::vector<ControlRow>& controlTable()
 {
     static const std::vector<ControlRow> rows{
@@ -32,6 +34,7 @@ const std::vector<ControlRow>& controlTable()
         {K::TextBox, "Text3", 4200, 3360, 3975, 495, "", Arial(14.25), 2, 22},
         {K::Button, "Command1", 4080, 4200, 1935, 855, "&Continue", Arial(12, true), 3, 23},
         {K::Button, "Command2", 6240, 4200, 1935, 855, "&Exit", Arial(12, true), 8, 19},
+        {K::Button, "DetailsButton", 480, 4200, 1935, 855, "&Details...", Arial(12, true), 9, 201},
     };
     return rows;
 }
@@ -64,6 +67,8 @@ EmployeeDetails::EmployeeDetails(ProgramState& state, WindowSet& windows)
 
     connect(control<QPushButton>(this, "Command1"), &QPushButton::clicked, this, &EmployeeDetails::continueToMain);
     connect(control<QPushButton>(this, "Command2"), &QPushButton::clicked, this, [] { ProgramEnd::end(); });
+    connect(control<QPushButton>(this, "DetailsButton"), &QPushButton::clicked, this,
+            [this] { m_windows.window<AssessmentDetails>().showWindow(); });
     // Enter (Return or the keypad's Enter) in the location box continues; in the other boxes
     // it does nothing.
     connect(control<QLineEdit>(this, "Text3"), &QLineEdit::returnPressed, this, &EmployeeDetails::continueToMain);
@@ -86,6 +91,7 @@ EmployeeDetails::EmployeeDetails(ProgramState& state, WindowSet& windows)
 
 void EmployeeDetails::continueToMain()
 {
+    AssessmentDetails::fillDefaults(m_state, QDateTime::currentDateTime());
     control<QLineEdit>(this, "Text1")->setFocus();
     m_windows.window<MainWindow>().showWindow();
     hide();

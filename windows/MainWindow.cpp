@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "MainWindow.h"
 
+#include "AssessmentDetails.h"
 #include "AssessmentState.h"
 #include "CaptionButton.h"
 #include "ExtraPics.h"
@@ -19,6 +20,8 @@
 #include "ScoreTables.h"
 #include "Services.h"
 #include "TabbedPanel.h"
+#include "TeamDatabaseSettings.h"
+#include "TeamPublishing.h"
 #include "VideoFrames.h"
 #include "WindowSet.h"
 
@@ -54,6 +57,23 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     picture1->setToolTip(QStringLiteral("Double-click to measure angles (Ctrl+M)"));
     // ------------------------------------------------------------------------------------------
 
+    auto* details = new QPushButton(QStringLiteral("&Details..."), this);
+    placeControl(details, layoutRow(mainlayout::leftColumn(), "DetailsButton"), Units::Pixels);
+    // ---- The team database: its settings button and the status line under the picture ------
+    placeControl(new CaptionButton(QStringLiteral("&Team..."), this),
+                 layoutRow(mainlayout::leftColumn(), "TeamDatabaseButton"), Units::Pixels);
+    auto* teamStatus = new QLabel(this);
+    placeControl(teamStatus, layoutRow(mainlayout::leftColumn(), "TeamStatus"), Units::Pixels);
+    teamStatus->setTextFormat(Qt::PlainText);
+    m_teamPublishing = new TeamPublishing(state.teamDatabase, state.outboxFolder, this);
+    connect(m_teamPublishing, &TeamPublishing::statusChanged, teamStatus, [teamStatus](const QString& status) {
+        teamStatus->setText(teamStatus->fontMetrics().elidedText(status, Qt::ElideRight, teamStatus->width()));
+        teamStatus->setToolTip(status);
+    });
+    connect(control<QPushButton>(this, "TeamDatabaseButton"), &QPushButton::clicked, this,
+            &MainWindow::showTeamDatabaseSettings);
+    // ------------------------------------------------------------------------------------------
+
     m_tabs = new TabbedPanel(this, mainlayout::tabCaptions(), mainlayout::TabsPerRow);
     placeControl(m_tabs, layoutRow(mainlayout::leftColumn(), "SSTab1"), Units::Pixels);
     buildTabs();
@@ -66,6 +86,7 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     connect(control<QPushButton>(this, "Command4"), &QPushButton::clicked, this, &MainWindow::viewExtraPictures);
     connect(control<QPushButton>(this, "Command8"), &QPushButton::clicked, this, &MainWindow::exitProgram);
     connect(control<QPushButton>(this, "Command6"), &QPushButton::clicked, this, &MainWindow::showOverview);
+    connect(details, &QPushButton::clicked, this, [this] { m_windows.window<AssessmentDetails>().showWindow(); });
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this), &QShortcut::activated, this,
             &MainWindow::measureAngles);
     connect(control<QPushButton>(this, "VideoFramesButton"), &QPushButton::clicked, this, &MainWindow::showVideoFrames);
@@ -231,4 +252,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
         measureAngles();
     return AppWindow::eventFilter(watched, event);
+}
+
+void MainWindow::showTeamDatabaseSettings()
+{
+    m_windows.window<TeamDatabaseSettings>().showWindow();
 }

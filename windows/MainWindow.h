@@ -7,6 +7,7 @@
 #include <array>
 
 class OptionPanel;
+class TeamPublishing;
 class QLabel;
 class TabbedPanel;
 
@@ -26,6 +27,9 @@ public:
     // panels and score box show the result at once.
     void selectOption(int optionIndex);
 
+    // Publishes this run's saves to the team database; its status is the line under the picture.
+    TeamPublishing& teamPublishing() const { return *m_teamPublishing; }
+
 public slots:
     void loadPicture();
     void playVideo();
@@ -38,6 +42,7 @@ public slots:
     void measureAngles();
     // Opens Video Frames ("&Video Frames...", Ctrl+Shift+V).
     void showVideoFrames();
+    void showTeamDatabaseSettings();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -52,4 +57,5 @@ private:
     TabbedPanel* m_tabs = nullptr;
     std::array<OptionPanel*, rula::OptionCount> m_panels{};
     std::array<QLabel*, rula::GroupCount> m_scoreBoxes{};
+    TeamPublishing* m_teamPublishing = nullptr;
 };

@@ -110,6 +110,16 @@ bool OpenPictureFile::paint()
     return true;
 }
 
+bool OpenPictureFile::showFile(const QString& file)
+{
+    PictureBox* box = control<PictureBox>(&m_windows.window<MainWindow>(), "Picture1");
+    if (!PaintFitted(file, m_loader, *box))
+        return false;
+    m_state.workplacePictureFile = m_loader.file();
+    box->show();
+    return true;
+}
+
 void OpenPictureFile::open()
 {
     // Before any file has been chosen there is nothing to open.

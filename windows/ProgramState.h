@@ -4,13 +4,16 @@
 #include "AssessmentRecord.h"
 #include "AssessmentState.h"
 #include "ChangePlan.h"
+#include "Evidence.h"
 #include "KeyFrames.h"
 #include "PostureAngles.h"
 
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <cstdint>
+#include <memory>
 
 // Everything that more than one window reads or writes, for the whole run.
 // Created once in main() and handed to the windows; a test makes a fresh one.
@@ -45,6 +48,19 @@ struct ProgramState
     // when the assessment was not reopened).
     QString ReopenedFolder;
     QString ReopenedName;
+    // The observation's details as the Assessment Details window keeps them; the record built
+    // by "View &Results" takes them along.
+    ObservationDetails details;
+    // The evidence a reopened assessment was saved with (an empty id when it had none or it
+    // was not used), the record its text file gave, and the private folder its workplace
+    // picture was laid into for this run.
+    Evidence reopenedEvidence;
+    AssessmentRecord reopenedRecord;
+    std::shared_ptr<QTemporaryDir> evidencePictureFolder;
+    // The team database saves are published to (a URI; empty for none), and the folder where
+    // publications wait until the server takes them.
+    QString teamDatabase;
+    QString outboxFolder;
     // The help file that context help reads; resolved against the program's folder.
     QString ApplicationHelpFile = QStringLiteral("\\HelpFile\\HELPFILE.HLP");
 };

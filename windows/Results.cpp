@@ -13,6 +13,9 @@
 void PublishResults(ProgramState& state, WindowSet& windows, const rula::ResultScores& results)
 {
     state.record = BuildRecord(state.assessment, results, state.employee, QDateTime::currentDateTime());
+    state.record.details = state.details;
+    state.record.assessmentId = state.reopenedEvidence.assessmentId;
+    state.record.history = state.reopenedEvidence.history;
 
     windows.window<CautionStatement>().showWindow();
     if (windows.exists<MainWindow>())

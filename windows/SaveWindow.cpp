@@ -1,17 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SaveWindow.h"
 
+#include "AssessmentDetails.h"
+#include "DurableFiles.h"
+#include "Evidence.h"
 #include "FileLists.h"
+#include "MainWindow.h"
 #include "OutputFiles.h"
 #include "OverwriteFile.h"
 #include "ProgramState.h"
+#include "ResultTextFile.h"
+#include "RevisionChanges.h"
 #include "Services.h"
+#include "TeamPublishing.h"
 #include "WindowSet.h"
 
+#include <QBuffer>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QUuid>
 
 namespace {
 
@@ -29,9 +43,60 @@ const std::vector<ControlRow>& saveLayout()
     return rows;
 }
 
+// A picture file as the evidence keeps it: its name, hash and size, and its bytes when
+// `keepBytes`. Empty, with `error` set, when the file can no longer be read.
+std::optional<EvidencePicture> evidencePicture(const QString& file, const QString& role, bool keepBytes, QString* error)
+{
+    QFile input(file);
+    if (!input.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("The picture \"%1\" cannot be read any more: %2").arg(file, input.errorString());
+        return std::nullopt;
+    }
+    EvidencePicture picture;
+    picture.role = role;
+    picture.bytes = input.readAll();
+    picture.fileName = QFileInfo(file).fileName();
+    picture.sha256 = sha256Hex(picture.bytes);
+    QBuffer buffer(&picture.bytes);
+    picture.pixelSize = QImageReader(&buffer).size();
+    if (!keepBytes)
+        picture.bytes.clear();
+    return picture;
+}
+
+// The pictures of this run as the evidence keeps them: the workplace picture with its bytes
+// and its measurements, the extra pictures as references.
+std::vector<EvidencePicture> evidencePictures(const ProgramState& state, QString* error)
+{
+    std::vector<EvidencePicture> pictures;
+    if (!state.workplacePictureFile.isEmpty()) {
+        std::optional<EvidencePicture> picture =
+            evidencePicture(state.workplacePictureFile, QStringLiteral("workplace"), true, error);
+        if (!picture)
+            return {};
+        if (state.angleMeasurements.pictureFile == state.workplacePictureFile.toStdString())
+            putMeasurements(*picture, state.angleMeasurements);
+        pictures.push_back(*picture);
+    }
+    for (const QString& file : state.extraPictureFiles) {
+        if (std::optional<EvidencePicture> picture = evidencePicture(file, QStringLiteral("extra"), false, error))
+            pictures.push_back(*picture);
+        else
+            return {};
+    }
+    return pictures;
+}
+
+SaveOutcome saveWithEvidence(const SaveTable& table, const QString& folder, const QString& stem,
+                             const ResultFileWriter& evidence)
+{
+    DurableFiles::SaveSteps plain;
+    return SaveResultsWithSteps(table, folder, stem, plain, evidence);
+}
+
 SaveWindow::SaveRoutine& saveRoutine()
 {
-    static SaveWindow::SaveRoutine routine = SaveResults;
+    static SaveWindow::SaveRoutine routine = saveWithEvidence;
     return routine;
 }
 
@@ -67,7 +132,7 @@ void SaveWindow::setSaveRoutine(SaveRoutine routine)
 
 void SaveWindow::resetSaveRoutine()
 {
-    saveRoutine() = SaveResults;
+    saveRoutine() = saveWithEvidence;
 }
 
 // Loading: the name box proposes the employee's name exactly as typed, apostrophes and all;
@@ -138,7 +203,9 @@ void SaveWindow::save()
     const bool usable = unsafeStemReason(m_state.SaveFileName).isEmpty();
     const bool textExists = usable && resultFileExists(resultTextPath(folder, m_state.SaveFileName));
     const bool databaseExists = usable && resultFileExists(resultDatabasePath(folder, m_state.SaveFileName));
-    if (textExists || databaseExists) {
+    const bool evidenceExists =
+        usable && resultFileExists(OutputFiles::evidencePath(resultTextPath(folder, m_state.SaveFileName)));
+    if (textExists || databaseExists || evidenceExists) {
         m_windows.window<OverwriteFile>().showWindow();
         name->clear();
         return;
@@ -149,8 +216,27 @@ void SaveWindow::save()
 void SaveWindow::runSave()
 {
     // The options and the scores of one moment: the last successful "View &Results".
-    const SaveOutcome outcome = saveRoutine()(SaveTableOf(m_state.record), saveFolder(), m_state.SaveFileName);
+    const SaveTable table = SaveTableOf(m_state.record);
+    RevisionSources sources;
+    sources.previous = m_state.reopenedEvidence;
+    sources.reopened = !m_state.ReopenedFolder.isEmpty();
+    sources.previousRecord = m_state.reopenedRecord;
+    QString pictureError;
+    sources.pictures = evidencePictures(m_state, &pictureError);
+    sources.savedUtc = QDateTime::currentDateTimeUtc();
+    sources.programVersion = QCoreApplication::applicationVersion();
+    sources.newId = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const Evidence evidence = nextRevision(m_state.record, ResultTextFile::contents(table), sources);
+    const SaveOutcome outcome =
+        pictureError.isEmpty()
+            ? saveRoutine()(table, saveFolder(), m_state.SaveFileName,
+                            [&evidence](const QString& newFile) { return writeEvidence(newFile, evidence); })
+            : SaveOutcome{false, pictureError};
     if (outcome.ok) {
+        AssessmentDetails::rememberAssessor(m_state.record.details.assessor);
+        // The saved files are the assessor's; the team database gets them when it can.
+        m_windows.window<MainWindow>().teamPublishing().publishSaved(resultTextPath(saveFolder(), m_state.SaveFileName),
+                                                                     m_state.record, evidence);
         MessageService::show(QStringLiteral("File Saved"));
         ProgramEnd::end();
         return;

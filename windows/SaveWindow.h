@@ -20,7 +20,8 @@ public:
     SaveWindow(ProgramState& state, WindowSet& windows);
 
     // The save routine the window runs; tests may stand in their own.
-    using SaveRoutine = std::function<SaveOutcome(const SaveTable&, const QString& folder, const QString& stem)>;
+    using SaveRoutine = std::function<SaveOutcome(const SaveTable&, const QString& folder, const QString& stem,
+                                                  const ResultFileWriter& evidence)>;
     static void setSaveRoutine(SaveRoutine routine);
     static void resetSaveRoutine();
 
@@ -29,7 +30,8 @@ public:
     // "&Save": takes the name, tests both result files in the folder shown now, then asks
     // or saves.
     void save();
-    // Runs the save into the folder shown now under SaveFileName. A completed save says
+    // Runs the save into the folder shown now under SaveFileName, the evidence file (the
+    // next revision) with the result files. A completed save remembers the assessor, says
     // "File Saved" and ends the program; a failed one says what failed and leaves the
     // assessment, the windows and any old files as they were.
     void runSave();

@@ -1,0 +1,136 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "AssessmentRecord.h"
+#include "PostureAngles.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QPointF>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+#include <optional>
+#include <vector>
+
+// The evidence kept with a saved assessment, beside its text and database files: what was
+// observed, when and by whom, the employee texts exactly as typed, the pictures themselves
+// with the angles measured on them, and every revision. One SQLite file; its tables are
+// described in the README.
+
+// The phases an assessment can belong to, as they are stored and shown.
+const QStringList& assessmentPhases();
+
+// A landmark placed on a picture, in picture pixels.
+struct EvidenceLandmark
+{
+    QString side; // "Right" or "Left": the skeleton it belongs to
+    QString name; // "hip", "shoulder", "elbow", "wrist", "knuckles", "ear"
+    QPointF at;
+};
+
+// One body part as measured on a picture: what its landmarks give, and the band applied.
+struct EvidenceMeasurement
+{
+    QString bodyPart;            // "Upper Arm (Right)", ...
+    std::optional<double> angle; // signed degrees; none while its landmarks are incomplete
+    QString band;                // the option panel of the band the angle gives ("Frame4"), empty for none
+    int score = 0;               // that band's score
+    QString appliedBand;         // the option panel Apply last selected, empty when never applied
+    bool applied = false;        // applied, and the band has not changed since
+};
+
+// A picture: the workplace picture with its bytes, or a reference (name and hash) to an
+// extra picture. Key frames of a video are further pictures with their own role.
+struct EvidencePicture
+{
+    QString role;     // "workplace" or "extra"
+    QString fileName; // the original file's name, without its folder
+    QString sha256;   // of the file's bytes, 64 lowercase hex digits
+    QSize pixelSize;
+    QByteArray bytes; // the file itself; empty for a reference
+    // What the angles on it are measured against.
+    QString facing;                                      // "Left", "Right", or empty while unset
+    std::optional<std::pair<QPointF, QPointF>> vertical; // a vertical reference line, when drawn
+    bool seated = false;                                 // seated, trunk well supported
+    std::vector<EvidenceLandmark> landmarks;
+    std::vector<EvidenceMeasurement> measurements;
+};
+
+using EvidenceRevision = AssessmentRevision;
+
+struct Evidence
+{
+    QString assessmentId; // made at the first save, kept by every later one
+    int revision = 0;     // 1 for the first save
+    QString textSha256;   // of the text file this evidence belongs to
+    EmployeeTexts typed;  // as typed, apostrophes included
+    ObservationDetails details;
+    QDateTime assessedAt; // when the saved results were computed
+    std::vector<EvidencePicture> pictures;
+    std::vector<EvidenceRevision> history; // oldest first; the last is this revision
+
+    const EvidencePicture* workplacePicture() const;
+};
+
+// The SHA-256 of `bytes` as 64 lowercase hex digits.
+QString sha256Hex(const QByteArray& bytes);
+
+// Writes `evidence` as a new evidence file at `path` (it must not exist, or be empty). On
+// failure returns what failed and leaves at most a partial file the caller removes.
+QString writeEvidence(const QString& path, const Evidence& evidence);
+
+struct EvidenceReading
+{
+    bool ok = false;
+    QString error; // when not ok: why the file was not used, as one sentence for the assessor
+    Evidence evidence;
+};
+
+// The largest evidence file that is read.
+constexpr qint64 MaxEvidenceBytes = qint64(512) * 1024 * 1024;
+
+// Reads the evidence file at `path`, strictly: a plain file (not a link) of at most
+// MaxEvidenceBytes, an SQLite file of this program's kind and version, every table and
+// value as the writer makes them, every picture's bytes matching its hash. A file whose
+// recorded text hash is not `textSha256` is refused as belonging to another version of the
+// assessment. The file is opened read-only and as unchangeable: nothing is written, and
+// nothing in it names another file that would be read.
+EvidenceReading readEvidence(const QString& path, const QString& textSha256);
+
+// The measurements of `sheet` as the evidence keeps them, put into `picture`.
+void putMeasurements(EvidencePicture& picture, const rula::PictureMeasurements& sheet);
+
+// The measurements kept with `picture`, as a sheet of the picture file `file`.
+rula::PictureMeasurements measurementsOf(const EvidencePicture& picture, const std::string& file);
+
+// A picture's bytes laid out as a file, under its own file name, in a new private folder that
+// lives as long as `folder` is held. `path` is empty when it could not be written.
+struct PictureCopy
+{
+    std::shared_ptr<QTemporaryDir> folder;
+    QString path;
+};
+PictureCopy copyOfPicture(const EvidencePicture& picture);
+
+// The evidence beside a saved text file, as the program's readers take it.
+struct EvidenceOfFile
+{
+    bool present = false; // an evidence file of the text file's name is there
+    bool ok = false;      // and it was read; otherwise `error` says why it was not used
+    QString path;
+    QString error;
+    Evidence evidence;
+};
+
+// Reads the evidence file of the saved text file `textPath` (OutputFiles::evidencePath),
+// checked against the text file's present bytes. No evidence file is not an error.
+EvidenceOfFile evidenceOfTextFile(const QString& textPath);
+
+// The record of a saved text file completed from its evidence: the employee texts as typed,
+// the details, when the results were computed, the id and the history.
+void completeRecord(AssessmentRecord& record, const Evidence& evidence);

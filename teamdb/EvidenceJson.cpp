@@ -1,0 +1,161 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "EvidenceJson.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+QString timeText(const QDateTime& time)
+{
+    return time.isValid() ? time.toString(Qt::ISODateWithMs) : QString();
+}
+
+QDateTime timeOf(const QJsonValue& value)
+{
+    return QDateTime::fromString(value.toString(), Qt::ISODateWithMs);
+}
+
+QJsonArray pointJson(const QPointF& point)
+{
+    return {point.x(), point.y()};
+}
+
+QPointF pointOf(const QJsonValue& value)
+{
+    const QJsonArray xy = value.toArray();
+    return {xy.at(0).toDouble(), xy.at(1).toDouble()};
+}
+
+QJsonObject pictureJson(const EvidencePicture& picture)
+{
+    QJsonArray landmarks;
+    for (const EvidenceLandmark& landmark : picture.landmarks)
+        landmarks.append(QJsonObject{{QStringLiteral("side"), landmark.side},
+                                     {QStringLiteral("name"), landmark.name},
+                                     {QStringLiteral("at"), pointJson(landmark.at)}});
+    QJsonArray measurements;
+    for (const EvidenceMeasurement& m : picture.measurements) {
+        QJsonObject measurement{{QStringLiteral("bodyPart"), m.bodyPart},
+                                {QStringLiteral("band"), m.band},
+                                {QStringLiteral("score"), m.score},
+                                {QStringLiteral("appliedBand"), m.appliedBand},
+                                {QStringLiteral("applied"), m.applied}};
+        if (m.angle)
+            measurement.insert(QStringLiteral("angle"), *m.angle);
+        measurements.append(measurement);
+    }
+    QJsonObject json{{QStringLiteral("role"), picture.role},
+                     {QStringLiteral("fileName"), picture.fileName},
+                     {QStringLiteral("sha256"), picture.sha256},
+                     {QStringLiteral("width"), picture.pixelSize.width()},
+                     {QStringLiteral("height"), picture.pixelSize.height()},
+                     {QStringLiteral("facing"), picture.facing},
+                     {QStringLiteral("seated"), picture.seated},
+                     {QStringLiteral("landmarks"), landmarks},
+                     {QStringLiteral("measurements"), measurements}};
+    if (picture.vertical)
+        json.insert(QStringLiteral("vertical"),
+                    QJsonArray{pointJson(picture.vertical->first), pointJson(picture.vertical->second)});
+    return json;
+}
+
+EvidencePicture pictureOf(const QJsonObject& json)
+{
+    EvidencePicture picture;
+    picture.role = json.value(QStringLiteral("role")).toString();
+    picture.fileName = json.value(QStringLiteral("fileName")).toString();
+    picture.sha256 = json.value(QStringLiteral("sha256")).toString();
+    picture.pixelSize =
+        QSize(json.value(QStringLiteral("width")).toInt(), json.value(QStringLiteral("height")).toInt());
+    picture.facing = json.value(QStringLiteral("facing")).toString();
+    picture.seated = json.value(QStringLiteral("seated")).toBool();
+    if (const QJsonArray vertical = json.value(QStringLiteral("vertical")).toArray(); vertical.size() == 2)
+        picture.vertical = std::make_pair(pointOf(vertical.at(0)), pointOf(vertical.at(1)));
+    for (const QJsonValue& value : json.value(QStringLiteral("landmarks")).toArray()) {
+        const QJsonObject landmark = value.toObject();
+        picture.landmarks.push_back({landmark.value(QStringLiteral("side")).toString(),
+                                     landmark.value(QStringLiteral("name")).toString(),
+                                     pointOf(landmark.value(QStringLiteral("at")))});
+    }
+    for (const QJsonValue& value : json.value(QStringLiteral("measurements")).toArray()) {
+        const QJsonObject m = value.toObject();
+        EvidenceMeasurement measurement;
+        measurement.bodyPart = m.value(QStringLiteral("bodyPart")).toString();
+        if (m.contains(QStringLiteral("angle")))
+            measurement.angle = m.value(QStringLiteral("angle")).toDouble();
+        measurement.band = m.value(QStringLiteral("band")).toString();
+        measurement.score = m.value(QStringLiteral("score")).toInt();
+        measurement.appliedBand = m.value(QStringLiteral("appliedBand")).toString();
+        measurement.applied = m.value(QStringLiteral("applied")).toBool();
+        picture.measurements.push_back(measurement);
+    }
+    return picture;
+}
+
+} // namespace
+
+QByteArray evidenceToJson(const Evidence& evidence)
+{
+    QJsonArray pictures;
+    for (const EvidencePicture& picture : evidence.pictures)
+        pictures.append(pictureJson(picture));
+    QJsonArray history;
+    for (const EvidenceRevision& revision : evidence.history)
+        history.append(QJsonObject{{QStringLiteral("revision"), revision.revision},
+                                   {QStringLiteral("savedUtc"), timeText(revision.savedUtc)},
+                                   {QStringLiteral("assessor"), revision.assessor},
+                                   {QStringLiteral("programVersion"), revision.programVersion},
+                                   {QStringLiteral("changes"), revision.changes}});
+    const ObservationDetails& details = evidence.details;
+    const QJsonObject json{
+        {QStringLiteral("assessmentId"), evidence.assessmentId},
+        {QStringLiteral("revision"), evidence.revision},
+        {QStringLiteral("textSha256"), evidence.textSha256},
+        {QStringLiteral("typed"), QJsonObject{{QStringLiteral("name"), evidence.typed.name},
+                                              {QStringLiteral("id"), evidence.typed.id},
+                                              {QStringLiteral("location"), evidence.typed.location}}},
+        {QStringLiteral("details"), QJsonObject{{QStringLiteral("task"), details.task},
+                                                {QStringLiteral("observed"), timeText(details.observed)},
+                                                {QStringLiteral("assessor"), details.assessor},
+                                                {QStringLiteral("phase"), details.phase},
+                                                {QStringLiteral("notes"), details.notes}}},
+        {QStringLiteral("assessedAt"), timeText(evidence.assessedAt)},
+        {QStringLiteral("pictures"), pictures},
+        {QStringLiteral("history"), history},
+    };
+    return QJsonDocument(json).toJson(QJsonDocument::Compact);
+}
+
+std::optional<Evidence> evidenceFromJson(const QByteArray& bytes)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(bytes);
+    if (!document.isObject())
+        return std::nullopt;
+    const QJsonObject json = document.object();
+    Evidence evidence;
+    evidence.assessmentId = json.value(QStringLiteral("assessmentId")).toString();
+    evidence.revision = json.value(QStringLiteral("revision")).toInt();
+    evidence.textSha256 = json.value(QStringLiteral("textSha256")).toString();
+    const QJsonObject typed = json.value(QStringLiteral("typed")).toObject();
+    evidence.typed = {typed.value(QStringLiteral("name")).toString(), typed.value(QStringLiteral("id")).toString(),
+                      typed.value(QStringLiteral("location")).toString()};
+    const QJsonObject details = json.value(QStringLiteral("details")).toObject();
+    evidence.details = {
+        details.value(QStringLiteral("task")).toString(), timeOf(details.value(QStringLiteral("observed"))),
+        details.value(QStringLiteral("assessor")).toString(), details.value(QStringLiteral("phase")).toString(),
+        details.value(QStringLiteral("notes")).toString()};
+    evidence.assessedAt = timeOf(json.value(QStringLiteral("assessedAt")));
+    for (const QJsonValue& picture : json.value(QStringLiteral("pictures")).toArray())
+        evidence.pictures.push_back(pictureOf(picture.toObject()));
+    for (const QJsonValue& value : json.value(QStringLiteral("history")).toArray()) {
+        const QJsonObject revision = value.toObject();
+        evidence.history.push_back({revision.value(QStringLiteral("revision")).toInt(),
+                                    timeOf(revision.value(QStringLiteral("savedUtc"))),
+                                    revision.value(QStringLiteral("assessor")).toString(),
+                                    revision.value(QStringLiteral("programVersion")).toString(),
+                                    revision.value(QStringLiteral("changes")).toString()});
+    }
+    return evidence;
+}

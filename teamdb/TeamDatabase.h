@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "DatabaseAddress.h"
+#include "Publication.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+// One connection to the team database, in the thread that made it. Opening it creates or
+// upgrades the program's tables (one migration per schema version, each in a transaction);
+// publishing only ever inserts, so nothing published is changed or removed by the program.
+class QSqlQuery;
+
+class TeamDatabase
+{
+public:
+    explicit TeamDatabase(const DatabaseAddress& address);
+    ~TeamDatabase();
+    TeamDatabase(const TeamDatabase&) = delete;
+    TeamDatabase& operator=(const TeamDatabase&) = delete;
+
+    // Connects and brings the schema to this program's version. False with error() set when the
+    // server cannot be reached, refuses the login, or holds a newer schema than this program knows.
+    bool open();
+    QString error() const { return m_error; }
+
+    enum class Stored
+    {
+        New,
+        AlreadyThere,
+        Refused, // the server refused this one publication (error() says why); others may go on
+        Failed,  // the connection failed: nothing more can be sent now
+    };
+    Stored publish(const Publication& publication);
+
+    // Runs `publishAll` in one transaction: all of its new rows are stored, or none.
+    bool inTransaction(const std::function<bool()>& publishAll);
+
+    // The team register as CSV: the folder register's columns plus who published each row and
+    // when; the latest revision of each assessment, or every revision. `rows` receives the count.
+    // Returns an empty array with error() set on failure.
+    QByteArray registerCsv(bool allRevisions, int* rows);
+
+    // The schema version this program creates.
+    static int schemaVersion();
+
+private:
+    bool migrate();
+    bool fail(const QString& what, const QString& why);
+
+    DatabaseAddress m_address;
+    QString m_connectionName;
+    QString m_error;
+    // The insert, prepared once per connection.
+    std::unique_ptr<QSqlQuery> m_insert;
+};

@@ -1,0 +1,340 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The evidence kept with an assessment: saved through the windows with a workplace picture and
+// the assessment's details, reopened after the picture has gone, saved again as revision 2,
+// and reported from the file as in the windows; evidence files that are damaged or belong to
+// another version of the text file are named and left unused.
+#include "AngleCanvas.h"
+#include "AssessmentDetails.h"
+#include "CautionStatement.h"
+#include "Commands.h"
+#include "EmployeeDetails.h"
+#include "Evidence.h"
+#include "FileLists.h"
+#include "FinalResults.h"
+#include "MainWindow.h"
+#include "MeasureAngles.h"
+#include "MeasureSupport.h"
+#include "OpenPictureFile.h"
+#include "OptionCatalogue.h"
+#include "OverwriteFile.h"
+#include "PictureBox.h"
+#include "ProgramRuns.h"
+#include "RULAAction.h"
+#include "ReportDialogs.h"
+#include "SaveWindow.h"
+#include "SavedFiles.h"
+#include "WindowTestSupport.h"
+
+#include <QComboBox>
+#include <QCryptographicHash>
+#include <QDateTimeEdit>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// The text of a PDF as pdftotext gives it.
+QString pdfText(const QString& path)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, "-"});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        qFatal("pdftotext failed on %s", qPrintable(path));
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// Every body part but the measured ones, one posture each.
+const char* const OtherPanels[] = {"Frame11", "Frame16", "Frame18", "Frame20", "Frame19", "Frame24",
+                                   "Frame28", "Frame29", "Frame32", "Frame33", "Frame55", "Frame61",
+                                   "Frame58", "Frame64", "Frame66", "Frame35", "Frame38", "Frame39",
+                                   "Frame43", "Frame45", "Frame50", "Frame4"};
+
+const QDateTime Observed(QDate(2026, 11, 30), QTime(9, 15));
+
+} // namespace
+
+class EvidenceTest : public QObject, public WindowFixture
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        startRecording();
+    }
+    void init() { makeWindows(); }
+    void cleanup()
+    {
+        ReportDialogs::resetHandlers();
+        dropWindows();
+    }
+
+    void keptWithTheAssessmentAndItsRevisions()
+    {
+        QTemporaryDir dir;
+        QDir folder(dir.path());
+        QVERIFY(folder.mkdir(QStringLiteral("photos")));
+        const QString picture = writeWorkplacePicture(QDir(folder.filePath(QStringLiteral("photos"))));
+        const QByteArray pictureBytes = readAll(picture);
+
+        // ---- The first save, through the windows.
+        CautionStatement& caution = windows->window<CautionStatement>();
+        caution.showWindow();
+        click(caution, "Command1");
+        EmployeeDetails& employee = windows->window<EmployeeDetails>();
+        QTest::keyClicks(child<QLineEdit>(employee, "Text1"), QStringLiteral("O'Brien"));
+        QTest::keyClicks(child<QLineEdit>(employee, "Text2"), QStringLiteral("E-042"));
+        QTest::keyClicks(child<QLineEdit>(employee, "Text3"), QStringLiteral("Press shop, bay 7"));
+        click(employee, "DetailsButton");
+        AssessmentDetails& details = windows->window<AssessmentDetails>();
+        QVERIFY(details.isVisible());
+        QTest::keyClicks(child<QLineEdit>(details, "Task"), QStringLiteral("Loading the press"));
+        child<QDateTimeEdit>(details, "Observed")->setDateTime(Observed);
+        child<QLineEdit>(details, "Assessor")->setText(QStringLiteral("Dana Kowalski"));
+        child<QComboBox>(details, "Phase")->setCurrentText(QStringLiteral("After change"));
+        QTest::keyClicks(child<QLineEdit>(details, "Notes"), QStringLiteral("Guard moved 20 cm"));
+        click(details, "OkButton");
+        QVERIFY(!details.isVisible());
+        click(employee, "Command1");
+
+        MainWindow& main = windows->window<MainWindow>();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        loadWorkplacePicture(folder.filePath(QStringLiteral("photos")));
+        // The right upper arm straight forward (90° flexion, score 3) measured and applied; the
+        // left one 30° behind the trunk line (extension beyond 20°, score 2) measured only.
+        MeasureAngles& measure = openMeasureAngles();
+        QTest::mouseClick(child<QRadioButton>(measure, "FacesRight"), Qt::LeftButton);
+        choosePart(measure, QStringLiteral("Upper Arm (Right)"));
+        for (const QPoint& point : {at(measure, 600, 800), at(measure, 600, 200), at(measure, 1000, 200)})
+            QTest::mouseClick(measure.canvas(), Qt::LeftButton, {}, point);
+        click(measure, "Apply");
+        choosePart(measure, QStringLiteral("Upper Arm (Left)"));
+        const QPoint shoulder = at(measure, 600, 200);
+        for (const QPoint& point : {at(measure, 600, 800), shoulder, shoulder + QPoint(-100, 173)})
+            QTest::mouseClick(measure.canvas(), Qt::LeftButton, {}, point);
+        click(measure, "Close");
+        for (const char* panel : OtherPanels)
+            main.selectOption(rula::optionIndexOfPanel(panel));
+        saveAs(QStringLiteral("O'Brien"), dir.path(), false);
+
+        const QString text = folder.filePath(QStringLiteral("O'Brien RULA Analysis.txt"));
+        const QString evidencePath = folder.filePath(QStringLiteral("O'Brien RULA Evidence.sqlite"));
+        const QString textHash =
+            QString::fromLatin1(QCryptographicHash::hash(readAll(text), QCryptographicHash::Sha256).toHex());
+        EvidenceReading first = readEvidence(evidencePath, textHash);
+        QVERIFY2(first.ok, qPrintable(first.error));
+        QCOMPARE(first.evidence.revision, 1);
+        QCOMPARE(first.evidence.history.size(), std::size_t(1));
+        QCOMPARE(first.evidence.history[0].assessor, QStringLiteral("Dana Kowalski"));
+        const QString id = first.evidence.assessmentId;
+        QVERIFY(!id.isEmpty());
+
+        // ---- The photo is moved away; a new run reopens the file.
+        QVERIFY(folder.rename(QStringLiteral("photos"), QStringLiteral("elsewhere")));
+        dropWindows();
+        makeWindows();
+        ReopenAssessment(text, *windows);
+        QVERIFY2(recorder.messages.isEmpty(), qPrintable(recorder.messages.join(QLatin1Char('\n'))));
+        CautionStatement& caution2 = windows->window<CautionStatement>();
+        caution2.showWindow();
+        click(caution2, "Command1");
+        EmployeeDetails& employee2 = windows->window<EmployeeDetails>();
+        QCOMPARE(child<QLineEdit>(employee2, "Text1")->text(), QStringLiteral("O'Brien"));
+        QCOMPARE(child<QLineEdit>(employee2, "Text3")->text(), QStringLiteral("Press shop, bay 7"));
+        click(employee2, "DetailsButton");
+        AssessmentDetails& details2 = windows->window<AssessmentDetails>();
+        QCOMPARE(child<QLineEdit>(details2, "Task")->text(), QStringLiteral("Loading the press"));
+        QCOMPARE(child<QDateTimeEdit>(details2, "Observed")->dateTime(), Observed);
+        QCOMPARE(child<QLineEdit>(details2, "Assessor")->text(), QStringLiteral("Dana Kowalski"));
+        QCOMPARE(child<QComboBox>(details2, "Phase")->currentText(), QStringLiteral("After change"));
+        QCOMPARE(child<QLineEdit>(details2, "Notes")->text(), QStringLiteral("Guard moved 20 cm"));
+        child<QComboBox>(details2, "Phase")->setCurrentText(QStringLiteral("Follow-up"));
+        click(details2, "OkButton");
+        click(employee2, "Command1");
+        MainWindow& main2 = windows->window<MainWindow>();
+        auto* box = child<PictureBox>(main2, "Picture1");
+        QVERIFY(box->isVisible() && box->hasPicture());
+        QCOMPARE(readAll(state->workplacePictureFile), pictureBytes);
+        MeasureAngles& measured = openMeasureAngles();
+        choosePart(measured, QStringLiteral("Upper Arm (Right)"));
+        QCOMPARE(labelText(measured, "Angle"), QString::fromUtf8("90° flexion"));
+        QCOMPARE(labelText(measured, "Score"), QStringLiteral("Score 3, applied"));
+        choosePart(measured, QStringLiteral("Upper Arm (Left)"));
+        QCOMPARE(labelText(measured, "Angle"), QString::fromUtf8("30° extension"));
+        QCOMPARE(labelText(measured, "Score"), QStringLiteral("Score 2, measured"));
+        click(measured, "Close");
+
+        // The neck a band higher, then saved over the first revision.
+        main2.selectOption(rula::optionIndexOfPanel("Frame56"));
+        saveAs(QStringLiteral("O'Brien"), dir.path(), true);
+
+        const QString secondHash =
+            QString::fromLatin1(QCryptographicHash::hash(readAll(text), QCryptographicHash::Sha256).toHex());
+        EvidenceReading second = readEvidence(evidencePath, secondHash);
+        QVERIFY2(second.ok, qPrintable(second.error));
+        QCOMPARE(second.evidence.assessmentId, id);
+        QCOMPARE(second.evidence.revision, 2);
+        QCOMPARE(second.evidence.history.size(), std::size_t(2));
+        QCOMPARE(second.evidence.workplacePicture()->bytes, pictureBytes);
+        const QStringList changes = second.evidence.history[1].changes.split(QLatin1Char('\n'));
+        QVERIFY2(changes.contains(QStringLiteral("Phase: \"After change\" → \"Follow-up\"")),
+                 qPrintable(changes.join('|')));
+        QVERIFY2(changes.size() == 2 && changes[0].startsWith(QStringLiteral("Neck: ")), qPrintable(changes.join('|')));
+        // The first evidence no longer belongs to the text file.
+        QVERIFY(readEvidence(evidencePath, textHash).error.contains(QStringLiteral("another version")));
+
+        // ---- A third run reports it in the windows; the report from the file reads the same.
+        dropWindows();
+        makeWindows();
+        ReopenAssessment(text, *windows);
+        const QString live = folder.filePath(QStringLiteral("live.pdf"));
+        reportThroughTheWindows(live);
+        const QString fromFile = folder.filePath(QStringLiteral("file.pdf"));
+        const Run run = runProgram({QStringLiteral("--report"), text, QStringLiteral("-o"), fromFile});
+        QCOMPARE(run.status, 0);
+        const QString liveText = pdfText(live);
+        QCOMPARE(pdfText(fromFile), liveText);
+        for (const QString& shown :
+             {QStringLiteral("O'Brien"), QStringLiteral("Loading the press"), QStringLiteral("Dana Kowalski"),
+              QStringLiteral("Follow-up"), QStringLiteral("Angles measured on the workplace picture"),
+              QStringLiteral("Revision 2"), QStringLiteral("Phase: \"After change\" → \"Follow-up\"")})
+            QVERIFY2(liveText.contains(shown), qPrintable(shown));
+    }
+
+    void damagedOrMismatchedEvidenceIsNamedAndLeftUnused_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("mismatched") << "text"
+                                    << "The evidence file belongs to another version of this assessment; "
+                                       "it was not used.";
+        QTest::newRow("damaged") << "evidence"
+                                 << "The evidence file is damaged";
+    }
+    void damagedOrMismatchedEvidenceIsNamedAndLeftUnused()
+    {
+        QFETCH(QString, damage);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString text = dir.filePath(QStringLiteral("Lee RULA Analysis.txt"));
+        const QString evidencePath = dir.filePath(QStringLiteral("Lee RULA Evidence.sqlite"));
+        const rula::AssessmentState assessment = variedAssessment(3);
+        const QByteArray textBytes = savedTextFile(assessment, {QStringLiteral("Lee"), QStringLiteral("7"), {}});
+        QVERIFY(writeWholeFile(text, textBytes));
+        Evidence evidence;
+        evidence.assessmentId = QStringLiteral("a1");
+        evidence.revision = 1;
+        evidence.textSha256 = sha256Hex(textBytes);
+        evidence.typed = {QStringLiteral("Lee's"), QStringLiteral("7"), {}};
+        evidence.details.phase = QStringLiteral("Baseline");
+        evidence.details.task = QStringLiteral("Welding");
+        evidence.history.push_back({1, QDateTime::currentDateTimeUtc(), QStringLiteral("K"), "2.0", "First save."});
+        QCOMPARE(writeEvidence(evidencePath, evidence), QString());
+        if (damage == QLatin1String("text")) {
+            // The text file saved again by another program: the evidence is of its earlier version.
+            QVERIFY(writeWholeFile(text, savedTextFile(assessment, {QStringLiteral("Lee"), QStringLiteral("8"), {}})));
+        } else {
+            // The first page after the file header overwritten, as a broken copy leaves it.
+            QFile file(evidencePath);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.seek(100));
+            file.write(QByteArray(4096, '\x5a'));
+        }
+
+        ReopenAssessment(text, *windows);
+        QCOMPARE(recorder.messages.size(), 1);
+        QVERIFY2(recorder.messages[0].contains(QStringLiteral("Lee RULA Evidence.sqlite")) &&
+                     recorder.messages[0].contains(reason),
+                 qPrintable(recorder.messages[0]));
+        // The assessment opens from its text file alone.
+        QCOMPARE(child<QLineEdit>(windows->window<EmployeeDetails>(), "Text1")->text(), QStringLiteral("Lee"));
+        QVERIFY(state->details.task.isEmpty());
+    }
+
+private:
+    MeasureAngles& openMeasureAngles()
+    {
+        auto* picture = child<PictureBox>(windows->window<MainWindow>(), "Picture1");
+        QTest::mouseDClick(picture, Qt::LeftButton, {}, picture->rect().center());
+        MeasureAngles& window = windows->window<MeasureAngles>();
+        if (!QTest::qWaitForWindowExposed(&window))
+            qFatal("Measure Angles did not open");
+        return window;
+    }
+
+    static void choosePart(MeasureAngles& window, const QString& name)
+    {
+        auto* parts = child<QListWidget>(window, "BodyPart");
+        const QList<QListWidgetItem*> found = parts->findItems(name + QStringLiteral(" \u2013 "), Qt::MatchStartsWith);
+        QCOMPARE(found.size(), 1);
+        QTest::mouseClick(parts->viewport(), Qt::LeftButton, {}, parts->visualItemRect(found.front()).center());
+    }
+
+    static QPoint at(MeasureAngles& window, double x, double y)
+    {
+        return window.canvas()->toWidget(rula::Point{x, y}).toPoint();
+    }
+
+    void loadWorkplacePicture(const QString& folder)
+    {
+        MainWindow& main = windows->window<MainWindow>();
+        click(main, "Command3");
+        OpenPictureFile& open = windows->window<OpenPictureFile>();
+        QVERIFY(child<FolderList>(open, "Dir1")->setPath(folder));
+        QVERIFY(clickListEntry(child<FileList>(open, "File1"), QStringLiteral("workplace.png")));
+        click(open, "cmdOpen");
+        QVERIFY(child<PictureBox>(main, "Picture1")->hasPicture());
+    }
+
+    void toActionLevels()
+    {
+        click(windows->window<MainWindow>(), "Command2");
+        click(windows->window<CautionStatement>(), "Command1");
+        click(windows->window<FinalResults>(), "Command2");
+    }
+
+    void saveAs(const QString& name, const QString& folder, bool overwrite)
+    {
+        toActionLevels();
+        click(windows->window<RULAAction>(), "Command7");
+        SaveWindow& save = windows->window<SaveWindow>();
+        QVERIFY(child<FolderList>(save, "Dir1")->setPath(folder));
+        child<QLineEdit>(save, "Text1")->setText(name);
+        QTest::keyClick(child<QLineEdit>(save, "Text1"), Qt::Key_Return);
+        if (overwrite)
+            click(windows->window<OverwriteFile>(), "Command3");
+        QCOMPARE(recorder.messages, QStringList{QStringLiteral("File Saved")});
+        recorder.clear();
+    }
+
+    void reportThroughTheWindows(const QString& pdf)
+    {
+        CautionStatement& caution = windows->window<CautionStatement>();
+        caution.showWindow();
+        click(caution, "Command1");
+        click(windows->window<EmployeeDetails>(), "Command1");
+        toActionLevels();
+        ReportDialogs::setHandlers({[&](QWidget*, const QString&) { return pdf; },
+                                    [](QWidget*, const QString&) { return false; },
+                                    [](const QString&) { return true; }});
+        click(windows->window<RULAAction>(), "Command8");
+        QVERIFY2(recorder.messages.isEmpty(), qPrintable(recorder.messages.join(QLatin1Char('\n'))));
+    }
+};
+
+QTEST_MAIN(EvidenceTest)
+#include "tst_evidence.moc"

@@ -1,0 +1,269 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The team register in PostgreSQL, against a throwaway cluster of the test's own: folders
+// published and read back, nothing doubled, saves waiting in the outbox while the server is
+// away, two publishers at once, texts kept exactly, a refused login.
+#include "EmployeeDetails.h"
+#include "FileLists.h"
+#include "MainWindow.h"
+#include "Outbox.h"
+#include "PostgresCluster.h"
+#include "SaveWindow.h"
+#include "SavedFiles.h"
+#include "TeamPublishing.h"
+#include "WindowTestSupport.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QProcessEnvironment>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <algorithm>
+
+namespace {
+
+struct Finished
+{
+    int status = -1;
+    QString errors;
+};
+
+// Runs the program with `arguments`, and with `environment` added to this process's.
+Finished runWith(const QStringList& arguments, const QStringList& environment = {})
+{
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& setting : environment)
+        env.insert(setting.section(QLatin1Char('='), 0, 0), setting.section(QLatin1Char('='), 1));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(TALVO_PROGRAM), arguments);
+    Finished finished;
+    if (program.waitForFinished(120000) && program.exitStatus() == QProcess::NormalExit)
+        finished.status = program.exitCode();
+    finished.errors = QString::fromUtf8(program.readAllStandardError());
+    return finished;
+}
+
+// Writes `count` different saved assessments under `folder`, spread over two subfolders.
+void writeAssessments(const QString& folder, int first, int count)
+{
+    for (int i = first; i < first + count; ++i) {
+        const EmployeeTexts texts{QStringLiteral("Worker %1").arg(i), QStringLiteral("ID-%1").arg(i),
+                                  QStringLiteral("Line %1, hall \"B\"").arg(i % 3)};
+        const QString path = QStringLiteral("%1/line%2/Worker %3 RULA Analysis.txt").arg(folder).arg(i % 2).arg(i);
+        if (!writeWholeFile(path, savedTextFile(variedAssessment(i), texts)))
+            qFatal("cannot write %s", qPrintable(path));
+    }
+}
+
+// The CSV's rows after the header, each cut to its first `fields` fields (none of the fields
+// compared here holds a comma inside quotes but the location, which both registers quote alike).
+QStringList rowsOf(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {QStringLiteral("<cannot read %1>").arg(path)};
+    QStringList rows = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    rows.removeFirst();
+    return rows;
+}
+
+QString withoutLastFields(const QString& row, int fields)
+{
+    QString cut = row;
+    for (int i = 0; i < fields; ++i)
+        cut.truncate(cut.lastIndexOf(QLatin1Char(',')));
+    return cut;
+}
+
+} // namespace
+
+class TestTeamDatabase : public QObject, public WindowFixture
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (!PostgresCluster::installed())
+            QSKIP("PostgreSQL 15 is not installed (Debian's postgresql package); the install script installs it");
+        QVERIFY2(m_cluster.create(), qPrintable(m_cluster.why()));
+        startRecording();
+    }
+    void init()
+    {
+        makeWindows();
+        QVERIFY2(m_cluster.start(), qPrintable(m_cluster.why()));
+    }
+    void cleanup() { dropWindows(); }
+
+    void aPublishedFolderReadsBackAsItsRegisterAndNothingDoubles()
+    {
+        QTemporaryDir work;
+        const QString folder = work.filePath(QStringLiteral("plant"));
+        writeAssessments(folder, 0, 20);
+        const QString before = m_cluster.value(QStringLiteral("SELECT count(*) FROM talvo_assessment"));
+
+        Finished published = runWith({QStringLiteral("--publish"), folder, QStringLiteral("--database"), uri()});
+        QVERIFY2(published.status == 0, qPrintable(published.errors));
+        QVERIFY2(published.errors.contains(QStringLiteral("20 new, 0 already there, 0 refused")),
+                 qPrintable(published.errors));
+
+        const QString folderCsv = work.filePath(QStringLiteral("folder.csv"));
+        const QString teamCsv = work.filePath(QStringLiteral("team.csv"));
+        QCOMPARE(runWith({QStringLiteral("--register"), folder, QStringLiteral("-o"), folderCsv}).status, 0);
+        const Finished team = runWith({QStringLiteral("--register"), uri(), QStringLiteral("-o"), teamCsv});
+        QVERIFY2(team.status == 0, qPrintable(team.errors));
+        const QStringList folderRows = rowsOf(folderCsv);
+        QStringList teamRows = rowsOf(teamCsv);
+        // Other tests' publications stand in the same database: only this folder's rows count.
+        teamRows.erase(std::remove_if(teamRows.begin(), teamRows.end(),
+                                      [&](const QString& row) { return !row.startsWith(folder); }),
+                       teamRows.end());
+        QCOMPARE(teamRows.size(), 20);
+        QStringList teamWithoutPublisher;
+        for (const QString& row : teamRows) {
+            QVERIFY2(row.section(QLatin1Char(','), -2, -2) == QLatin1String("talvo"), qPrintable(row));
+            teamWithoutPublisher << withoutLastFields(row, 2);
+        }
+        QCOMPARE(teamWithoutPublisher, folderRows);
+
+        published = runWith({QStringLiteral("--publish"), folder, QStringLiteral("--database"), uri()});
+        QCOMPARE(published.status, 0);
+        QVERIFY2(published.errors.contains(QStringLiteral("0 new, 20 already there")), qPrintable(published.errors));
+        QCOMPARE(m_cluster.value(QStringLiteral("SELECT count(*) FROM talvo_assessment")).toInt(), before.toInt() + 20);
+    }
+
+    void savesWaitWhileTheServerIsAwayAndGoAtTheNextStart()
+    {
+        QTemporaryDir work;
+        state->teamDatabase = uri();
+        state->outboxFolder = work.filePath(QStringLiteral("outbox"));
+        // Typed as an assessor may type them: every one must come back exactly.
+        const QStringList hostile{
+            QStringLiteral("O'Brien \"; DROP TABLE talvo_assessment; -- \\ 'x'"),
+            QStringLiteral("Jürgen 😀 日本 שלום عربي"),
+            QStringLiteral("=1+1, @SUM(A1) %s %n ${HOME} `id`"),
+        };
+        QVERIFY(m_cluster.stop());
+        saveThroughWindows(work.path(), QStringLiteral("First"), hostile, 7);
+        saveThroughWindows(work.path(), QStringLiteral("Second"), hostile, 8);
+        QCOMPARE(recorder.messages, (QStringList{QStringLiteral("File Saved"), QStringLiteral("File Saved")}));
+        TeamPublishing& publishing = windows->window<MainWindow>().teamPublishing();
+        QTRY_VERIFY2_WITH_TIMEOUT(publishing.status().contains(QStringLiteral("2 assessments waiting")),
+                                  qPrintable(publishing.status()), 20000);
+        QCOMPARE(Outbox(state->outboxFolder).pending().size(), 2);
+        QVERIFY(labelText(windows->window<MainWindow>(), "TeamStatus").startsWith(QStringLiteral("Team database: 2")));
+
+        QVERIFY2(m_cluster.start(), qPrintable(m_cluster.why()));
+        // The next start: a fresh publisher sends what waits.
+        TeamPublishing nextStart(uri(), state->outboxFolder);
+        QSignalSpy sent(&nextStart, &TeamPublishing::sent);
+        nextStart.sendWaiting();
+        QVERIFY(sent.wait(20000));
+        QCOMPARE(Outbox(state->outboxFolder).pending().size(), 0);
+        const QString stored = m_cluster.value(
+            QStringLiteral("SELECT count(*) FROM talvo_assessment WHERE file_path LIKE '%1/%%'").arg(work.path()));
+        QCOMPARE(stored, QStringLiteral("2"));
+        // Byte for byte as typed, apostrophes and all.
+        const QString names = m_cluster.value(QStringLiteral("SELECT encode(convert_to(employee_name || '|' || "
+                                                             "employee_id || '|' || employee_location, 'UTF8'), "
+                                                             "'hex') FROM talvo_assessment WHERE file_path LIKE "
+                                                             "'%1/First%%'")
+                                                  .arg(work.path()));
+        QCOMPARE(QString::fromUtf8(QByteArray::fromHex(names.toLatin1())), hostile.join(QLatin1Char('|')));
+        // With their evidence: the team register's rows of the two saves are the folder register's.
+        const QString folderCsv = work.filePath(QStringLiteral("folder.csv"));
+        const QString teamCsv = work.filePath(QStringLiteral("team.csv"));
+        QCOMPARE(runWith({QStringLiteral("--register"), work.path(), QStringLiteral("-o"), folderCsv}).status, 0);
+        QCOMPARE(runWith({QStringLiteral("--register"), uri(), QStringLiteral("-o"), teamCsv}).status, 0);
+        QStringList teamRows;
+        for (const QString& row : rowsOf(teamCsv)) {
+            if (row.startsWith(work.path()))
+                teamRows << withoutLastFields(row, 2);
+        }
+        QCOMPARE(teamRows, rowsOf(folderCsv));
+        QCOMPARE(teamRows.size(), 2);
+        QVERIFY2(teamRows.value(0).section(QLatin1Char(','), -2, -2) == QLatin1String("1"),
+                 qPrintable(teamRows.value(0))); // revision 1 of its evidence
+    }
+
+    void twoPublishersAtOnceStoreEachOnce()
+    {
+        QTemporaryDir work;
+        const QString a = work.filePath(QStringLiteral("a"));
+        const QString b = work.filePath(QStringLiteral("b"));
+        writeAssessments(a, 1000, 500);
+        writeAssessments(b, 1250, 500); // 250 of them the same files as a's last 250, in other folders
+        const int before = m_cluster.value(QStringLiteral("SELECT count(*) FROM talvo_assessment")).toInt();
+
+        QProcess first;
+        QProcess second;
+        first.start(QStringLiteral(TALVO_PROGRAM),
+                    {QStringLiteral("--publish"), a, QStringLiteral("--database"), uri()});
+        second.start(QStringLiteral(TALVO_PROGRAM),
+                     {QStringLiteral("--publish"), b, QStringLiteral("--database"), uri()});
+        QVERIFY(first.waitForFinished(120000) && second.waitForFinished(120000));
+        QVERIFY2(first.exitCode() == 0, first.readAllStandardError().constData());
+        QVERIFY2(second.exitCode() == 0, second.readAllStandardError().constData());
+        QCOMPARE(m_cluster.value(QStringLiteral("SELECT count(*) FROM talvo_assessment")).toInt(), before + 750);
+        QCOMPARE(m_cluster.value(QStringLiteral("SELECT count(*) - count(DISTINCT publication_key) FROM "
+                                                "talvo_assessment")),
+                 QStringLiteral("0"));
+    }
+
+    void aRefusedLoginIsNamedAndTheOutboxKept()
+    {
+        QTemporaryDir work;
+        const QString outbox = work.filePath(QStringLiteral("data/talvo-rula/outbox"));
+        QString error;
+        QVERIFY(Outbox(outbox).add(Publication::of(work.filePath(QStringLiteral("x.txt")), "saved",
+                                                   BuildRecord(variedAssessment(3), {}, QDateTime::currentDateTime()),
+                                                   QDateTime::currentDateTime()),
+                                   &error));
+        writeAssessments(work.filePath(QStringLiteral("plant")), 0, 2);
+        const QString guarded = m_cluster.uri(QStringLiteral("guarded"));
+        const Finished refused = runWith({QStringLiteral("--publish"), work.filePath(QStringLiteral("plant")),
+                                          QStringLiteral("--database"), guarded},
+                                         {QStringLiteral("PGPASSWORD=wrong"),
+                                          QStringLiteral("XDG_DATA_HOME=") + work.filePath(QStringLiteral("data"))});
+        QCOMPARE(refused.status, 1);
+        QVERIFY2(
+            refused.errors.startsWith(QStringLiteral("talvo-rula: ") + guarded + QStringLiteral(": cannot connect: ")),
+            qPrintable(refused.errors));
+        QVERIFY2(refused.errors.contains(QStringLiteral("password authentication failed")), qPrintable(refused.errors));
+        QCOMPARE(refused.errors.count(QLatin1Char('\n')), 1);
+        QCOMPARE(Outbox(outbox).pending().size(), 1);
+    }
+
+private:
+    QString uri() const { return m_cluster.uri(); }
+
+    // An assessment made in the windows with these employee texts, saved as `name` into `folder`
+    // through the Save window.
+    void saveThroughWindows(const QString& folder, const QString& name, const QStringList& texts, int variant)
+    {
+        EmployeeDetails& details = windows->window<EmployeeDetails>();
+        child<QLineEdit>(details, "Text1")->setText(texts.value(0));
+        child<QLineEdit>(details, "Text2")->setText(texts.value(1));
+        child<QLineEdit>(details, "Text3")->setText(texts.value(2));
+        MainWindow& main = windows->window<MainWindow>();
+        const rula::AssessmentState wanted = variedAssessment(variant);
+        for (int option = 0; option < rula::OptionCount; ++option) {
+            if (wanted.isSelected(option) != state->assessment.isSelected(option))
+                main.selectOption(option);
+        }
+        click(main, "Command2"); // View Results
+        SaveWindow& save = windows->window<SaveWindow>();
+        save.showWindow();
+        QVERIFY(child<FolderList>(save, "Dir1")->setPath(folder));
+        child<QLineEdit>(save, "Text1")->setText(name);
+        click(save, "Command1");
+    }
+
+    PostgresCluster m_cluster;
+};
+
+QTEST_MAIN(TestTeamDatabase)
+#include "tst_teamdb.moc"

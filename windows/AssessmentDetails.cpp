@@ -1,0 +1,152 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "AssessmentDetails.h"
+
+#include "EmployeeTextFilter.h"
+#include "Evidence.h"
+#include "ProgramState.h"
+#include "Services.h"
+
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+using K = ControlKind;
+
+const char* const AssessorKey = "assessment/lastAssessor";
+
+// Client area 456 x 272 pixels.
+const std::vector<ControlRow>& controlTable()
+{
+    static const std::vector<ControlRow> rows{
+        // kind, name, left, top, width, height, text, font, keyboard order, help, style, colour
+        {K::Label, "TaskLabel", 16, 20, 104, 20, "&Task:", Arial(10), -1, 221, Plain, DarkBlue},
+        {K::TextBox, "Task", 128, 16, 312, 26, "", Arial(10), 0, 221},
+        {K::Label, "ObservedLabel", 16, 60, 104, 20, "&Observed:", Arial(10), -1, 222, Plain, DarkBlue},
+        {K::Custom, "Observed", 128, 56, 200, 26, "", Arial(10), 1, 222},
+        {K::Label, "AssessorLabel", 16, 100, 104, 20, "A&ssessor:", Arial(10), -1, 223, Plain, DarkBlue},
+        {K::TextBox, "Assessor", 128, 96, 312, 26, "", Arial(10), 2, 223},
+        {K::Label, "PhaseLabel", 16, 140, 104, 20, "&Phase:", Arial(10), -1, 224, Plain, DarkBlue},
+        {K::Custom, "Phase", 128, 136, 200, 26, "", Arial(10), 3, 224},
+        {K::Label, "NotesLabel", 16, 180, 104, 20, "&Notes:", Arial(10), -1, 225, Plain, DarkBlue},
+        {K::TextBox, "Notes", 128, 176, 312, 26, "", Arial(10), 4, 225},
+        {K::Button, "OkButton", 248, 224, 88, 32, "&OK", Arial(10, true), 5, 226},
+        {K::Button, "CancelButton", 352, 224, 88, 32, "&Cancel", Arial(10, true), 6, 226},
+    };
+    return rows;
+}
+
+const ControlRow& row(const char* name)
+{
+    for (const ControlRow& r : controlTable()) {
+        if (qstrcmp(r.name, name) == 0)
+            return r;
+    }
+    qFatal("Assessment Details has no row %s", name);
+}
+
+// The full name of the account running the program: the first field of its GECOS entry.
+QString accountName()
+{
+    const passwd* entry = ::getpwuid(::getuid());
+    if (!entry)
+        return {};
+    const QString gecos =
+        QString::fromLocal8Bit(entry->pw_gecos ? entry->pw_gecos : "").section(QLatin1Char(','), 0, 0);
+    return EmployeeTextFilter::clean(gecos.trimmed().isEmpty() ? QString::fromLocal8Bit(entry->pw_name) : gecos);
+}
+
+} // namespace
+
+AssessmentDetails::AssessmentDetails(ProgramState& state, WindowSet& windows)
+    : AppWindow(state, windows, Frame::FixedDialog, true)
+{
+    setObjectName(QStringLiteral("AssessmentDetails"));
+    setWindowTitle(QStringLiteral("Assessment Details"));
+    setClientArea(456, 272, Units::Pixels);
+
+    m_observed = new QDateTimeEdit(this);
+    m_observed->setCalendarPopup(true);
+    m_observed->setDisplayFormat(QStringLiteral("d MMMM yyyy HH:mm"));
+    placeControl(m_observed, row("Observed"), Units::Pixels);
+    m_phase = new QComboBox(this);
+    m_phase->addItems(assessmentPhases());
+    placeControl(m_phase, row("Phase"), Units::Pixels);
+    buildControls(this, controlTable(), Units::Pixels);
+    m_task = control<QLineEdit>(this, "Task");
+    m_assessor = control<QLineEdit>(this, "Assessor");
+    m_notes = control<QLineEdit>(this, "Notes");
+
+    // The same text rules as the employee boxes: what is shown is what is kept.
+    for (QLineEdit* box : {m_task, m_assessor, m_notes}) {
+        connect(
+            EmployeeTextFilter::install(box), &EmployeeTextFilter::textCut, this,
+            [] { MessageService::show(QStringLiteral("Only the first 32,767 characters of this text are kept.")); },
+            Qt::QueuedConnection);
+    }
+    const std::pair<const char*, QWidget*> buddies[] = {{"TaskLabel", m_task},
+                                                        {"ObservedLabel", m_observed},
+                                                        {"AssessorLabel", m_assessor},
+                                                        {"PhaseLabel", m_phase},
+                                                        {"NotesLabel", m_notes}};
+    for (const auto& [label, box] : buddies)
+        control<QLabel>(this, label)->setBuddy(box);
+    connect(control<QPushButton>(this, "OkButton"), &QPushButton::clicked, this, &AssessmentDetails::accept);
+    connect(control<QPushButton>(this, "CancelButton"), &QPushButton::clicked, this, &QWidget::hide);
+    connect(m_notes, &QLineEdit::returnPressed, this, &AssessmentDetails::accept);
+}
+
+void AssessmentDetails::showWindow()
+{
+    const ProgramState& state = m_state;
+    m_task->setText(state.details.task);
+    m_observed->setDateTime(state.details.observed.isValid() ? state.details.observed.toLocalTime()
+                                                             : QDateTime::currentDateTime());
+    m_assessor->setText(state.details.assessor.isEmpty() ? defaultAssessor() : state.details.assessor);
+    m_phase->setCurrentIndex(std::max(0, int(assessmentPhases().indexOf(state.details.phase))));
+    m_notes->setText(state.details.notes);
+    m_task->setFocus();
+    AppWindow::showWindow();
+}
+
+void AssessmentDetails::accept()
+{
+    m_state.details.task = m_task->text();
+    m_state.details.observed = m_observed->dateTime();
+    m_state.details.assessor = m_assessor->text();
+    m_state.details.phase = m_phase->currentText();
+    m_state.details.notes = m_notes->text();
+    hide();
+}
+
+QString AssessmentDetails::defaultAssessor()
+{
+    const QString last = QSettings(QStringLiteral("talvo-rula"), QStringLiteral("talvo-rula"))
+                             .value(QLatin1String(AssessorKey))
+                             .toString();
+    return last.isEmpty() ? accountName() : EmployeeTextFilter::clean(last).left(EmployeeTextFilter::MaxLength);
+}
+
+void AssessmentDetails::rememberAssessor(const QString& assessor)
+{
+    if (!assessor.isEmpty())
+        QSettings(QStringLiteral("talvo-rula"), QStringLiteral("talvo-rula"))
+            .setValue(QLatin1String(AssessorKey), assessor);
+}
+
+void AssessmentDetails::fillDefaults(ProgramState& state, const QDateTime& now)
+{
+    if (!state.details.observed.isValid())
+        state.details.observed = now;
+    if (state.details.assessor.isEmpty())
+        state.details.assessor = defaultAssessor();
+    if (state.details.phase.isEmpty())
+        state.details.phase = assessmentPhases().first();
+}
