@@ -91,7 +91,8 @@ int main(int argc, char* argv[])
         (run % 2 ? published : plain).push_back(saved);
         if (run % 2) {
             clock.restart();
-            publishing.publishSaved(resultTextPath(saves, QStringLiteral("Lee %1 RULA Analysis").arg(run)), record);
+            publishing.publishSaved(resultTextPath(saves, QStringLiteral("Lee %1 RULA Analysis").arg(run)), record,
+                                    Evidence());
             published.back() += double(clock.nsecsElapsed()) / 1e6;
         }
     }

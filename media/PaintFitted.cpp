@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PaintFitted.h"
 
-#include "PictureBox.h"
-
 #include <QFile>
 #include <QImageReader>
 
@@ -318,18 +316,4 @@ FittedRect fitPicture(QSize picture, QSize box)
     fitted.width = w;
     fitted.height = h;
     return fitted;
-}
-
-bool PaintFitted(const QString& file, PictureLoader& loader, PictureBox& box)
-{
-    const QSize inner = box.innerSize();
-    if (inner.isEmpty() || !loader.load(file))
-        return false;
-    const QRect target = fitPicture(loader.naturalSize(), inner).toPixels();
-    const QImage picture = loader.decode((QSizeF(target.size()) * box.devicePixelRatioF()).toSize());
-    if (picture.isNull())
-        return false;
-    box.clear();
-    box.paintPicture(picture, target);
-    return true;
 }

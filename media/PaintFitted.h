@@ -7,8 +7,6 @@
 #include <QSize>
 #include <QString>
 
-class PictureBox;
-
 // A picture loader: learns a picture file's natural size from its header and later
 // decodes the file at exactly the size it will be shown at. It never holds a full-size
 // copy of the picture, so a 6000 x 4000 photograph costs only what its box shows.
@@ -57,10 +55,3 @@ struct FittedRect
 };
 
 FittedRect fitPicture(QSize picture, QSize box);
-
-// Paints the picture file `file` into `box` through `loader`: loads it, fits it into the
-// box's inner area (fitPicture), clears the box and paints the whole picture, scaled, into
-// the fitted rectangle. Whether the box is visible is left as it is.
-// Returns false, and leaves the box exactly as it was, when the file is not a readable
-// picture (PictureLoader::load) or cannot be decoded.
-bool PaintFitted(const QString& file, PictureLoader& loader, PictureBox& box);

@@ -46,3 +46,17 @@ void PictureBox::paintEvent(QPaintEvent* event)
     painter.setClipRect(inner);
     painter.drawImage(m_target.translated(inner.topLeft()), m_picture);
 }
+
+bool PaintFitted(const QString& file, PictureLoader& loader, PictureBox& box)
+{
+    const QSize inner = box.innerSize();
+    if (inner.isEmpty() || !loader.load(file))
+        return false;
+    const QRect target = fitPicture(loader.naturalSize(), inner).toPixels();
+    const QImage picture = loader.decode((QSizeF(target.size()) * box.devicePixelRatioF()).toSize());
+    if (picture.isNull())
+        return false;
+    box.clear();
+    box.paintPicture(picture, target);
+    return true;
+}

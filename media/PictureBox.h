@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "PaintFitted.h"
+
 #include <QFrame>
 #include <QImage>
 #include <QRect>
@@ -41,3 +43,10 @@ private:
     QImage m_picture;
     QRect m_target;
 };
+
+// Paints the picture file `file` into `box` through `loader`: loads it, fits it into the
+// box's inner area (fitPicture), clears the box and paints the whole picture, scaled, into
+// the fitted rectangle. Whether the box is visible is left as it is.
+// Returns false, and leaves the box exactly as it was, when the file is not a readable
+// picture (PictureLoader::load) or cannot be decoded.
+bool PaintFitted(const QString& file, PictureLoader& loader, PictureBox& box);

@@ -287,7 +287,7 @@ bool PairReplacement::isResultName(const QStringList& names)
 {
     if (names.size() < 2 || names.size() > 3 || !names[0].endsWith(QLatin1String(".txt")))
         return false;
-    const QString textName = names[0];
+    const QString& textName = names[0];
     const QString stem = textName.chopped(4);
     if (names[1] != stem + QLatin1String(".mdb") ||
         (names.size() == 3 && names[2] != OutputFiles::evidencePath(textName)))

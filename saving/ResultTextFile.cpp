@@ -39,7 +39,7 @@ QByteArray item(const SaveCell& cell)
 QByteArray contents(const SaveTable& table)
 {
     QByteArray bytes;
-    bytes.reserve(8 * 1024);
+    bytes.reserve(qsizetype{8} * 1024);
     for (int row = 0; row < SaveTable::RowCount; ++row) {
         bytes += item(table.label(row));
         bytes += LineEnd;

@@ -259,7 +259,7 @@ SavedAssessment ReadSavedAssessmentFile(const QString& path)
     }
     QFile file;
     file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-    constexpr qint64 Limit = 4 * 1024 * 1024;
+    constexpr qint64 Limit = qint64{4} * 1024 * 1024;
     const QByteArray bytes = file.read(Limit + 1);
     if (bytes.size() > Limit)
         return failed(QStringLiteral("the file is %1 bytes long, far more than a saved assessment")

@@ -700,7 +700,11 @@ private slots:
         QCOMPARE(details->geometry(), QRect(8, 307, 70, 19));
         QCOMPARE(details->font().pointSizeF(), 8.0);
         QCOMPARE(details->property("helpTopic").toInt(), 201);
-        QCOMPARE(m_main->findChildren<QPushButton*>().size(), std::size(buttons) + 2);
+        // "&Team..." at the strip's right end, the team database's settings.
+        auto* team = find<QPushButton>(QStringLiteral("TeamDatabaseButton"));
+        QCOMPARE(team->geometry(), QRect(186, 307, 71, 19));
+        QCOMPARE(team->text(), QStringLiteral("&Team..."));
+        QCOMPARE(m_main->findChildren<QPushButton*>().size(), std::size(buttons) + 3);
         QCOMPARE(QFontInfo(panel->font()).family(), QStringLiteral("Liberation Sans"));
         QCOMPARE(panel->font().pointSizeF(), 8.25);
         QVERIFY(!panel->font().bold());

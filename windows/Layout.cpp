@@ -128,6 +128,16 @@ void applyTabOrder(QWidget* parent)
         QWidget::setTabOrder(ordered[i - 1].second, ordered[i].second);
 }
 
+const ControlRow& layoutRow(const std::vector<ControlRow>& rows, std::string_view name)
+{
+    for (const ControlRow& row : rows) {
+        if (name == row.name)
+            return row;
+    }
+    std::fprintf(stderr, "No layout row is named %.*s\n", static_cast<int>(name.size()), name.data());
+    std::abort();
+}
+
 void setClientSize(QWidget* window, int width, int height, Units units)
 {
     window->resize(toPixels(width, units), toPixels(height, units));

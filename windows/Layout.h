@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <initializer_list>
+#include <string_view>
 #include <vector>
 
 class QWidget;
@@ -77,6 +78,10 @@ struct ControlRow
     unsigned style = Plain;
     QRgb colour = Black; // text colour
 };
+
+// The row of `rows` named `name`; aborts with a readable message on an unknown name: a
+// window's own code never asks for a row its table does not hold.
+const ControlRow& layoutRow(const std::vector<ControlRow>& rows, std::string_view name);
 
 // Creates the rows' controls as children of `parent`, in table order (later rows on top),
 // and chains the focusable ones in keyboard order. Geometry is converted to pixels.

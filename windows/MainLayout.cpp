@@ -2,8 +2,6 @@
 #include "MainLayout.h"
 
 #include <array>
-#include <cstdio>
-#include <cstdlib>
 
 namespace mainlayout {
 namespace {
@@ -245,16 +243,6 @@ const PanelPlace Panels[] = {
 const std::vector<ControlRow>& leftColumn()
 {
     return LeftColumn;
-}
-
-const ControlRow& leftColumnRow(std::string_view name)
-{
-    for (const ControlRow& row : LeftColumn) {
-        if (name == row.name)
-            return row;
-    }
-    std::fprintf(stderr, "The main window's left column has no row %.*s\n", static_cast<int>(name.size()), name.data());
-    std::abort();
 }
 
 QStringList tabCaptions()

@@ -22,9 +22,6 @@ constexpr int TabsPerRow = 5;
 // all Custom rows: the window creates them itself.
 const std::vector<ControlRow>& leftColumn();
 
-// The row of the left column named `name`; aborts on an unknown name.
-const ControlRow& leftColumnRow(std::string_view name);
-
 // Captions of the nine tab headers, in tab order.
 QStringList tabCaptions();
 

@@ -43,13 +43,14 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
             placeControl(new CaptionButton(QString::fromUtf8(row.text), this), row, Units::Pixels);
     }
 
-    placeControl(new QPushButton(QString::fromUtf8(mainlayout::leftColumnRow("VideoFramesButton").text), this),
-                 mainlayout::leftColumnRow("VideoFramesButton"), Units::Pixels);
+    placeControl(
+        new QPushButton(QString::fromUtf8(layoutRow(mainlayout::leftColumn(), "VideoFramesButton").text), this),
+        layoutRow(mainlayout::leftColumn(), "VideoFramesButton"), Units::Pixels);
 
     // ---- Workplace picture box `Picture1` --------------------------------------------------
     // Hidden until a picture is loaded (OpenPictureFile paints into it).
     auto* picture1 = new PictureBox(this);
-    placeControl(picture1, mainlayout::leftColumnRow("Picture1"), Units::Pixels);
+    placeControl(picture1, layoutRow(mainlayout::leftColumn(), "Picture1"), Units::Pixels);
     picture1->setFocusPolicy(Qt::TabFocus);
     picture1->hide();
     picture1->installEventFilter(this);
@@ -57,12 +58,12 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     // ------------------------------------------------------------------------------------------
 
     auto* details = new QPushButton(QStringLiteral("&Details..."), this);
-    placeControl(details, mainlayout::leftColumnRow("DetailsButton"), Units::Pixels);
+    placeControl(details, layoutRow(mainlayout::leftColumn(), "DetailsButton"), Units::Pixels);
     // ---- The team database: its settings button and the status line under the picture ------
-    placeControl(new CaptionButton(QStringLiteral("&Team..."), this), mainlayout::leftColumnRow("TeamDatabaseButton"),
-                 Units::Pixels);
+    placeControl(new CaptionButton(QStringLiteral("&Team..."), this),
+                 layoutRow(mainlayout::leftColumn(), "TeamDatabaseButton"), Units::Pixels);
     auto* teamStatus = new QLabel(this);
-    placeControl(teamStatus, mainlayout::leftColumnRow("TeamStatus"), Units::Pixels);
+    placeControl(teamStatus, layoutRow(mainlayout::leftColumn(), "TeamStatus"), Units::Pixels);
     teamStatus->setTextFormat(Qt::PlainText);
     m_teamPublishing = new TeamPublishing(state.teamDatabase, state.outboxFolder, this);
     connect(m_teamPublishing, &TeamPublishing::statusChanged, teamStatus, [teamStatus](const QString& status) {
@@ -74,7 +75,7 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     // ------------------------------------------------------------------------------------------
 
     m_tabs = new TabbedPanel(this, mainlayout::tabCaptions(), mainlayout::TabsPerRow);
-    placeControl(m_tabs, mainlayout::leftColumnRow("SSTab1"), Units::Pixels);
+    placeControl(m_tabs, layoutRow(mainlayout::leftColumn(), "SSTab1"), Units::Pixels);
     buildTabs();
     applyTabOrder(this);
 

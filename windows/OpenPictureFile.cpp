@@ -24,15 +24,6 @@ const std::vector<ControlRow> OpenPictureFileLayout = {
     {ControlKind::Button, "Command1", 1200, 3120, 2175, 615, "&Exit", Comic(12), 2, 61},
 };
 
-const ControlRow& row(const std::vector<ControlRow>& layout, const char* name)
-{
-    for (const ControlRow& layoutRow : layout) {
-        if (qstrcmp(layoutRow.name, name) == 0)
-            return layoutRow;
-    }
-    qFatal("A picture-file window's layout has no row %s", name);
-}
-
 } // namespace
 
 // ---------------------------------------------------------------- PictureFileWindow
@@ -43,9 +34,9 @@ PictureFileWindow::PictureFileWindow(ProgramState& state, WindowSet& windows, co
     m_drives = new DriveList(this);
     m_folders = new FolderList(this);
     m_files = new FileList(this);
-    placeControl(m_drives, row(layout, "Drive1"), Units::Twips);
-    placeControl(m_folders, row(layout, "Dir1"), Units::Twips);
-    placeControl(m_files, row(layout, "File1"), Units::Twips);
+    placeControl(m_drives, layoutRow(layout, "Drive1"), Units::Twips);
+    placeControl(m_folders, layoutRow(layout, "Dir1"), Units::Twips);
+    placeControl(m_files, layoutRow(layout, "File1"), Units::Twips);
     buildControls(this, layout, Units::Twips);
     m_path = control<QLineEdit>(this, "Text1");
 

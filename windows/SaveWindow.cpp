@@ -111,10 +111,10 @@ SaveWindow::SaveWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
 
     const std::vector<ControlRow>& rows = saveLayout();
     m_drives = new DriveList(this);
-    placeControl(m_drives, rows[0], Units::Twips);
+    placeControl(m_drives, layoutRow(rows, "Drive1"), Units::Twips);
     m_folders = new FolderList(this);
     m_folders->setOpenOnClick(true); // a click on an entry opens it
-    placeControl(m_folders, rows[1], Units::Twips);
+    placeControl(m_folders, layoutRow(rows, "Dir1"), Units::Twips);
     buildControls(this, rows, Units::Twips);
     m_name = control<QLineEdit>(this, "Text1");
 
