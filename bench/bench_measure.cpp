@@ -137,10 +137,10 @@ QImage drawWorkplace(bool grain)
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
             noise = noise * 1664525u + 1013904223u;
-            const int grain = static_cast<int>(noise >> 29) - 4;
+            const int speck = static_cast<int>(noise >> 29) - 4;
             const QRgb c = line[x];
-            line[x] = qRgb(std::clamp(qRed(c) + grain, 0, 255), std::clamp(qGreen(c) + grain, 0, 255),
-                           std::clamp(qBlue(c) + grain, 0, 255));
+            line[x] = qRgb(std::clamp(qRed(c) + speck, 0, 255), std::clamp(qGreen(c) + speck, 0, 255),
+                           std::clamp(qBlue(c) + speck, 0, 255));
         }
     }
     return image;

@@ -135,7 +135,7 @@ QString confinedPicture(QString reference, const QString& folder)
 
 // A section with every way of loading a file confined: pictures only from the folder, as
 // absolute file addresses; no style sheets, imports, background pictures or CSS addresses.
-QString confined(QString html, const QString& folder)
+QString confined(const QString& html, const QString& folder)
 {
     static const QRegularExpression source(
         QStringLiteral("\\bsrc\\s*=\\s*(\"[^\"]{0,4096}\"|'[^']{0,4096}'|[^\\s>]{1,4096})"),

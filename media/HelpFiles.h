@@ -28,7 +28,7 @@ QString expectedPath(const QString& helpPath);
 QString reductionMeasuresFile();
 
 // A larger file is no help file: it gets the message of an unreadable one.
-constexpr qint64 MaxFileSize = 8 * 1024 * 1024;
+constexpr qint64 MaxFileSize = qint64{8} * 1024 * 1024;
 
 // Whether `path` is a plain file (after following links) inside `folder` (a real, clean
 // path) and no larger than MaxFileSize: the only files help may load besides itself.

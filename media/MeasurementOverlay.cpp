@@ -133,6 +133,7 @@ void Overlay::drawReference(const std::vector<rula::Point>& ends, bool marking)
 {
     const QColor colour = marking ? ActiveColour : ReferenceColour;
     std::vector<QPointF> at;
+    at.reserve(ends.size());
     for (const rula::Point& p : ends)
         at.push_back(toDevice(p));
     if (at.size() == 2) {

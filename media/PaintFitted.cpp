@@ -55,7 +55,7 @@ public:
 private:
     bool refill()
     {
-        m_buffer = m_device.read(64 * 1024);
+        m_buffer = m_device.read(qint64{64} * 1024);
         m_pos = 0;
         return !m_buffer.isEmpty();
     }
@@ -151,7 +151,7 @@ bool bmpIsComplete(QIODevice& device)
 // table) follow one another up to the trailer, or up to the file's end after a whole block.
 bool gifIsComplete(QFile& in)
 {
-    const QByteArray bytes = in.read(64 * 1024 * 1024);
+    const QByteArray bytes = in.read(qint64{64} * 1024 * 1024);
     qsizetype pos = 13;
     if (bytes.size() < pos)
         return false;
@@ -197,7 +197,7 @@ bool xbmIsComplete(QFile& in)
     QImageReader reader(&in);
     const QSize size = reader.size();
     in.seek(0);
-    const QByteArray text = in.read(16 * 1024 * 1024);
+    const QByteArray text = in.read(qint64{16} * 1024 * 1024);
     const qsizetype open = text.indexOf('{');
     const qsizetype close = text.indexOf('}', open);
     if (!size.isValid() || open < 0 || close < 0)

@@ -108,7 +108,7 @@ private:
         const qreal height = mm(7);
         ReportStyle::drawFittedText(m_painter, QRectF(m_area.left(), m_y, labelWidth(), height), heading,
                                     ReportStyle::font(TextRole::Heading), 8, Qt::AlignLeft | Qt::AlignVCenter);
-        const qreal columnWidth = (m_area.width() - labelWidth()) / columns.size();
+        const qreal columnWidth = (m_area.width() - labelWidth()) / static_cast<qreal>(columns.size());
         for (int i = 0; i < columns.size(); ++i) {
             const QRectF box(m_area.left() + labelWidth() + i * columnWidth, m_y, columnWidth, height);
             ReportStyle::drawFittedText(m_painter, box, columns[i], bold(ReportStyle::font(TextRole::Body)), 7,
@@ -125,7 +125,7 @@ private:
         for (const QString& column : section.columns)
             columns << column + QStringLiteral(": before → after");
         tableHeading(section.heading, columns);
-        const qreal columnWidth = (m_area.width() - labelWidth()) / section.columns.size();
+        const qreal columnWidth = (m_area.width() - labelWidth()) / static_cast<qreal>(section.columns.size());
         for (const comparison::ScoreLine& line : section.lines) {
             const qreal height = line.actionLevel ? mm(9) : mm(6.5);
             ensureRoom(height);

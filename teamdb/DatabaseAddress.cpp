@@ -75,12 +75,12 @@ std::optional<DatabaseAddress> DatabaseAddress::parse(const QString& uri, QStrin
 
 QSqlDatabase DatabaseAddress::connection(const QString& connectionName) const
 {
-    QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
-    database.setHostName(host);
+    QSqlDatabase postgres = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
+    postgres.setHostName(host);
     if (port > 0)
-        database.setPort(port);
-    database.setDatabaseName(this->database);
-    database.setUserName(user);
-    database.setConnectOptions(options);
-    return database;
+        postgres.setPort(port);
+    postgres.setDatabaseName(database);
+    postgres.setUserName(user);
+    postgres.setConnectOptions(options);
+    return postgres;
 }

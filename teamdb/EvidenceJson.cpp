@@ -73,13 +73,13 @@ EvidencePicture pictureOf(const QJsonObject& json)
     picture.seated = json.value(QStringLiteral("seated")).toBool();
     if (const QJsonArray vertical = json.value(QStringLiteral("vertical")).toArray(); vertical.size() == 2)
         picture.vertical = std::make_pair(pointOf(vertical.at(0)), pointOf(vertical.at(1)));
-    for (const QJsonValue& value : json.value(QStringLiteral("landmarks")).toArray()) {
+    for (const auto& value : json.value(QStringLiteral("landmarks")).toArray()) {
         const QJsonObject landmark = value.toObject();
         picture.landmarks.push_back({landmark.value(QStringLiteral("side")).toString(),
                                      landmark.value(QStringLiteral("name")).toString(),
                                      pointOf(landmark.value(QStringLiteral("at")))});
     }
-    for (const QJsonValue& value : json.value(QStringLiteral("measurements")).toArray()) {
+    for (const auto& value : json.value(QStringLiteral("measurements")).toArray()) {
         const QJsonObject m = value.toObject();
         EvidenceMeasurement measurement;
         measurement.bodyPart = m.value(QStringLiteral("bodyPart")).toString();
@@ -147,9 +147,9 @@ std::optional<Evidence> evidenceFromJson(const QByteArray& bytes)
         details.value(QStringLiteral("assessor")).toString(), details.value(QStringLiteral("phase")).toString(),
         details.value(QStringLiteral("notes")).toString()};
     evidence.assessedAt = timeOf(json.value(QStringLiteral("assessedAt")));
-    for (const QJsonValue& picture : json.value(QStringLiteral("pictures")).toArray())
+    for (const auto& picture : json.value(QStringLiteral("pictures")).toArray())
         evidence.pictures.push_back(pictureOf(picture.toObject()));
-    for (const QJsonValue& value : json.value(QStringLiteral("history")).toArray()) {
+    for (const auto& value : json.value(QStringLiteral("history")).toArray()) {
         const QJsonObject revision = value.toObject();
         evidence.history.push_back({revision.value(QStringLiteral("revision")).toInt(),
                                     timeOf(revision.value(QStringLiteral("savedUtc"))),

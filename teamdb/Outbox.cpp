@@ -13,7 +13,7 @@
 namespace {
 
 // A waiting publication is at most a saved file's record and its evidence in JSON.
-constexpr qint64 LargestWaitingFile = 64 * 1024 * 1024;
+constexpr qint64 LargestWaitingFile = qint64{64} * 1024 * 1024;
 
 const QString Suffix = QStringLiteral(".publication.json");
 

@@ -168,9 +168,9 @@ private slots:
             for (const auto& [column, line] : FileLineOfColumn) {
                 QVERIFY2(header.contains(column), qPrintable(column));
                 // A text that would start a formula is shown as text: an apostrophe in front.
-                const QString saved = lineOf(bytes, line);
+                const QString text = lineOf(bytes, line);
                 QCOMPARE(row[header.indexOf(column)],
-                         saved.startsWith(QLatin1Char('=')) ? QLatin1Char('\'') + saved : saved);
+                         text.startsWith(QLatin1Char('=')) ? QLatin1Char('\'') + text : text);
             }
             // "Action Level 3" on lines 2 (left) and 18 (right).
             QCOMPARE(QStringLiteral("Action Level ") + row[header.indexOf(QStringLiteral("Action Level Left"))],

@@ -34,7 +34,7 @@ bool looksLikeContainer(const QString& file)
     QFile input(file);
     if (!input.open(QIODevice::ReadOnly))
         return false;
-    QByteArray head = input.read(64 * 1024);
+    QByteArray head = input.read(qint64{64} * 1024);
     const int size = static_cast<int>(head.size());
     head.append(QByteArray(AVPROBE_PADDING_SIZE, '\0'));
     const QByteArray name = QFile::encodeName(file);

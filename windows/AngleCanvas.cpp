@@ -34,7 +34,7 @@ std::vector<QImage> halvings(const QImage& full)
     return copies;
 }
 
-QImage inViewFormat(QImage image)
+QImage inViewFormat(const QImage& image)
 {
     return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
 }

@@ -261,7 +261,7 @@ bool VideoFrames::step(int key)
     if (!m_index)
         return false;
     const auto oneSecond = [this](int direction) {
-        return m_index->frameAtMs(m_index->timeMs(m_current) + direction * 1000);
+        return m_index->frameAtMs(m_index->timeMs(m_current) + direction * std::int64_t{1000});
     };
     switch (key) {
     case Qt::Key_Left:
