@@ -18,14 +18,7 @@ namespace {
 using ReportStyle::TextRole;
 using rula::agreement::Estimate;
 
-const QColor RuleColour(0x90, 0x90, 0x90);
 const QColor HeadingGround(0xf0, 0xf0, 0xf0);
-
-QFont bold(QFont font)
-{
-    font.setBold(true);
-    return font;
-}
 
 QString number(const std::optional<double>& value)
 {
@@ -164,7 +157,7 @@ private:
     void rule()
     {
         m_painter.save();
-        m_painter.setPen(QPen(RuleColour, mm(0.2)));
+        m_painter.setPen(QPen(ReportStyle::RuleColour, mm(0.2)));
         m_painter.drawLine(QPointF(m_area.left(), m_y), QPointF(m_area.right(), m_y));
         m_painter.restore();
     }
@@ -186,7 +179,7 @@ private:
 
     void heading()
     {
-        const QFont font = bold(ReportStyle::font(TextRole::Small));
+        const QFont font = ReportStyle::bold(ReportStyle::font(TextRole::Small));
         const QStringList names{QStringLiteral("Item"),
                                 QStringLiteral("Pairs"),
                                 QStringLiteral("Exact agreement"),

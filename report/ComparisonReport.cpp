@@ -17,17 +17,9 @@ using ReportStyle::TextRole;
 
 const QColor ChangedGround(0xcf, 0xe2, 0xff);
 const QColor ComputedGround(0xf0, 0xf0, 0xf0);
-const QColor RuleColour(0x90, 0x90, 0x90);
-
 QString dateText(const QDateTime& when)
 {
     return when.isValid() ? when.toString(QStringLiteral("yyyy-MM-dd HH:mm")) : QStringLiteral("unknown");
-}
-
-QFont bold(QFont font, bool on = true)
-{
-    font.setBold(on);
-    return font;
 }
 
 // Paints the comparison top to bottom, starting a new page when the next block does not fit.
@@ -97,7 +89,7 @@ private:
     void rule()
     {
         m_painter.save();
-        m_painter.setPen(QPen(RuleColour, mm(0.2)));
+        m_painter.setPen(QPen(ReportStyle::RuleColour, mm(0.2)));
         m_painter.drawLine(QPointF(m_area.left(), m_y), QPointF(m_area.right(), m_y));
         m_painter.restore();
     }
@@ -111,8 +103,8 @@ private:
         const qreal columnWidth = (m_area.width() - labelWidth()) / static_cast<qreal>(columns.size());
         for (int i = 0; i < columns.size(); ++i) {
             const QRectF box(m_area.left() + labelWidth() + i * columnWidth, m_y, columnWidth, height);
-            ReportStyle::drawFittedText(m_painter, box, columns[i], bold(ReportStyle::font(TextRole::Body)), 7,
-                                        Qt::AlignCenter);
+            ReportStyle::drawFittedText(m_painter, box, columns[i],
+                                        ReportStyle::bold(ReportStyle::font(TextRole::Body)), 7, Qt::AlignCenter);
         }
         m_y += height;
         rule();
@@ -132,7 +124,7 @@ private:
             const QRectF row(m_area.left(), m_y, m_area.width(), height);
             if (line.computed)
                 fill(row, ComputedGround);
-            const QFont labelFont = bold(ReportStyle::font(TextRole::Body), line.computed);
+            const QFont labelFont = ReportStyle::bold(ReportStyle::font(TextRole::Body), line.computed);
             ReportStyle::drawFittedText(m_painter, QRectF(row.left() + mm(1.5), row.top(), labelWidth(), height),
                                         line.label, labelFont, 7, Qt::AlignLeft | Qt::AlignVCenter);
             int column = 0;
@@ -167,7 +159,8 @@ private:
         QString afterText = shown(change.after);
         if (change.changed())
             afterText += change.after > change.before ? QStringLiteral("  ▲") : QStringLiteral("  ▼");
-        const QFont font = bold(ReportStyle::font(actionLevel ? TextRole::Heading : TextRole::Body), change.changed());
+        const QFont font =
+            ReportStyle::bold(ReportStyle::font(actionLevel ? TextRole::Heading : TextRole::Body), change.changed());
         const qreal gap = mm(4);
         m_painter.setFont(font);
         m_painter.drawText(QRectF(cell.left(), cell.top(), middle - gap - cell.left(), cell.height()),
@@ -208,7 +201,7 @@ private:
     {
         ensureRoom(height);
         const bool differs = markDifference && before != after;
-        const QFont font = bold(ReportStyle::font(TextRole::Small), differs);
+        const QFont font = ReportStyle::bold(ReportStyle::font(TextRole::Small), differs);
         ReportStyle::drawFittedText(m_painter, QRectF(m_area.left() + mm(1.5), m_y, labelWidth(), height), label,
                                     ReportStyle::font(TextRole::Body), 7, Qt::AlignLeft | Qt::AlignVCenter);
         const qreal columnWidth = (m_area.width() - labelWidth()) / 2;

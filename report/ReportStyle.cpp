@@ -150,6 +150,12 @@ qreal mm(const QPaintDevice& device, qreal millimetres)
     return millimetres * device.logicalDpiY() / 25.4;
 }
 
+QFont bold(QFont font, bool on)
+{
+    font.setBold(on);
+    return font;
+}
+
 QFont font(TextRole role)
 {
     QFont font(QStringLiteral("DejaVu Sans"));

@@ -42,6 +42,11 @@ enum class TextRole
     Score    // a grand score on a level band, large enough to read across a desk
 };
 QFont font(TextRole role);
+// `font`, bold or not.
+QFont bold(QFont font, bool on = true);
+
+// The colour of a table's rules.
+inline const QColor RuleColour{0x90, 0x90, 0x90};
 
 // The colour of an action level: 1 green, 2 yellow, 3 orange, 4 red; light grey for none.
 QColor levelColour(int level);

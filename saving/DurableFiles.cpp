@@ -12,8 +12,6 @@
 
 namespace DurableFiles {
 
-namespace {
-
 QString systemError(int code)
 {
     return qt_error_string(code);
@@ -23,6 +21,8 @@ QByteArray encoded(const QString& path)
 {
     return QFile::encodeName(path);
 }
+
+namespace {
 
 QString closeChecked(int fd)
 {

@@ -12,6 +12,11 @@
 // file it concerned. Paths are used exactly as given.
 namespace DurableFiles {
 
+// The system's description of an errno value ("No space left on device").
+QString systemError(int code);
+// A path as the system calls take it.
+QByteArray encoded(const QString& path);
+
 // Creates the new file `path` (it must not exist), writes `bytes` into it and closes it,
 // syncing it to disk first when `sync` is set. The file is readable and writable by its
 // owner only, so that no one else can change it while it is hidden (see

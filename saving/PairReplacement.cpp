@@ -34,11 +34,6 @@ const QByteArray StateTag = QByteArrayLiteral("state ");
 const qsizetype StateOffset = Header.size() + StateTag.size();
 constexpr qsizetype MaxIntentSize = 4096;
 
-QByteArray encoded(const QString& path)
-{
-    return QFile::encodeName(path);
-}
-
 QString fileName(const QString& path)
 {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
@@ -52,11 +47,6 @@ QString folderOf(const QString& path)
 QString suffixOf(const QString& name)
 {
     return name.mid(name.lastIndexOf(QLatin1Char('.')) + 1);
-}
-
-QString systemError(int code)
-{
-    return qt_error_string(code);
 }
 
 // The intent of every save of the result name whose text file is `textName`.

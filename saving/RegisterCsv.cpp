@@ -10,7 +10,8 @@ namespace {
 
 // The body-part score rows in the order the result files hold them: left arm, right arm,
 // then neck, trunk, legs and the lower body.
-constexpr std::array<int, rula::GroupCount> ScoreRows{2, 3, 4, 5, 6, 7, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
+constexpr std::array<int, rula::GroupCount> FileOrderScoreRows{2,  3,  4,  5,  6,  7,  10, 11, 12,
+                                                               13, 14, 15, 16, 17, 18, 19, 20};
 
 struct ResultColumn
 {
@@ -81,7 +82,7 @@ QStringList columns()
 QStringList scoreColumns()
 {
     QStringList names;
-    for (int row : ScoreRows)
+    for (int row : FileOrderScoreRows)
         names << SaveTable::labelText(row);
     for (const ResultColumn& column : ResultColumns)
         names << QString::fromLatin1(column.name);
@@ -92,8 +93,8 @@ QStringList scoreColumns()
 QList<std::optional<int>> scores(const AssessmentRecord& record)
 {
     QList<std::optional<int>> values;
-    values.reserve(int(ScoreRows.size()) + int(std::size(ResultColumns)) + 2);
-    for (int scoreRow : ScoreRows)
+    values.reserve(int(FileOrderScoreRows.size()) + int(std::size(ResultColumns)) + 2);
+    for (int scoreRow : FileOrderScoreRows)
         values << int(record.assessment.score(scoreRowGroup(scoreRow)));
     for (const ResultColumn& column : ResultColumns)
         values << int(record.results.*column.score);

@@ -20,7 +20,7 @@ QString selectionsText(const rula::AssessmentState& assessment, const rula::Grou
     return chosen.isEmpty() ? QStringLiteral("nothing chosen") : chosen.join(QStringLiteral(", "));
 }
 
-QString quoted(const QString& text)
+QString quotedOrEmpty(const QString& text)
 {
     return text.isEmpty() ? QStringLiteral("(empty)") : QStringLiteral("\"%1\"").arg(text);
 }
@@ -28,10 +28,10 @@ QString quoted(const QString& text)
 void compareText(QStringList& changes, const QString& what, const QString& was, const QString& is)
 {
     if (was != is)
-        changes << QStringLiteral("%1: %2 → %3").arg(what, quoted(was), quoted(is));
+        changes << QStringLiteral("%1: %2 → %3").arg(what, quotedOrEmpty(was), quotedOrEmpty(is));
 }
 
-QString dateText(const QDateTime& when)
+QString shownDate(const QDateTime& when)
 {
     return when.isValid() ? when.toOffsetFromUtc(when.offsetFromUtc()).toString(QStringLiteral("yyyy-MM-dd HH:mm"))
                           : QStringLiteral("(none)");
@@ -126,9 +126,9 @@ QString describeChanges(const AssessmentRecord& before, const Evidence& was, con
     compareText(changes, QStringLiteral("Employee ID"), was.typed.id, is.typed.id);
     compareText(changes, QStringLiteral("Employee location"), was.typed.location, is.typed.location);
     compareText(changes, QStringLiteral("Task"), was.details.task, is.details.task);
-    if (dateText(was.details.observed) != dateText(is.details.observed))
+    if (shownDate(was.details.observed) != shownDate(is.details.observed))
         changes
-            << QStringLiteral("Observed: %1 → %2").arg(dateText(was.details.observed), dateText(is.details.observed));
+            << QStringLiteral("Observed: %1 → %2").arg(shownDate(was.details.observed), shownDate(is.details.observed));
     compareText(changes, QStringLiteral("Assessor"), was.details.assessor, is.details.assessor);
     compareText(changes, QStringLiteral("Phase"), was.details.phase, is.details.phase);
     compareText(changes, QStringLiteral("Notes"), was.details.notes, is.details.notes);

@@ -45,7 +45,7 @@ QString targetProblem(const QString& path)
     return {};
 }
 
-SaveOutcome failed(const QString& error)
+SaveOutcome saveFailed(const QString& error)
 {
     return {false, error};
 }
@@ -98,9 +98,9 @@ SaveOutcome SaveResultsWithSteps(const SaveTable& table, const QString& folder, 
     using DurableFiles::Step;
     // Nothing is touched before the name, the folder and both targets are known to be usable.
     if (const QString why = unsafeStemReason(stem); !why.isEmpty())
-        return failed(why);
+        return saveFailed(why);
     if (const QString why = folderProblem(folder); !why.isEmpty())
-        return failed(why);
+        return saveFailed(why);
     const QString textPath = resultTextPath(folder, stem);
     const QString databasePath = resultDatabasePath(folder, stem);
     QStringList targets{textPath, databasePath};
@@ -108,7 +108,7 @@ SaveOutcome SaveResultsWithSteps(const SaveTable& table, const QString& folder, 
         targets << OutputFiles::evidencePath(textPath);
     for (const QString& target : targets) {
         if (const QString why = targetProblem(target); !why.isEmpty())
-            return failed(why);
+            return saveFailed(why);
     }
 
     // An earlier save that was killed is finished or undone first; what cannot be repaired
@@ -120,7 +120,7 @@ SaveOutcome SaveResultsWithSteps(const SaveTable& table, const QString& folder, 
     if (error.isEmpty())
         error = steps.reached(Step::IntentWritten);
     if (!error.isEmpty())
-        return failed(
+        return saveFailed(
             QStringLiteral("Could not prepare saving \"%1\" and \"%2\": %3").arg(textPath, databasePath, error));
 
     // The text file, as a new file beside the old one.
@@ -128,7 +128,7 @@ SaveOutcome SaveResultsWithSteps(const SaveTable& table, const QString& folder, 
     if (error.isEmpty())
         error = steps.reached(Step::TextWritten);
     if (!error.isEmpty())
-        return failed(QStringLiteral("Could not write the text file \"%1\": %2").arg(textPath, error));
+        return saveFailed(QStringLiteral("Could not write the text file \"%1\": %2").arg(textPath, error));
 
     // The database, likewise: created empty, filled by the engine, closed; then both are
     // synced to disk.
@@ -136,17 +136,17 @@ SaveOutcome SaveResultsWithSteps(const SaveTable& table, const QString& folder, 
     if (error.isEmpty())
         error = steps.reached(Step::DatabaseCreated);
     if (!error.isEmpty())
-        return failed(QStringLiteral("Could not create the database file \"%1\": %2").arg(databasePath, error));
+        return saveFailed(QStringLiteral("Could not create the database file \"%1\": %2").arg(databasePath, error));
     error = ResultDatabase::write(pair.temporary(1), table);
     if (error.isEmpty())
         error = steps.reached(Step::DatabaseWritten);
     if (error.isEmpty())
         error = DurableFiles::syncFile(pair.temporary(1));
     if (!error.isEmpty())
-        return failed(QStringLiteral("Could not write the database file \"%1\": %2").arg(databasePath, error));
+        return saveFailed(QStringLiteral("Could not write the database file \"%1\": %2").arg(databasePath, error));
     error = DurableFiles::syncFile(pair.temporary(0));
     if (!error.isEmpty())
-        return failed(QStringLiteral("Could not write the text file \"%1\": %2").arg(textPath, error));
+        return saveFailed(QStringLiteral("Could not write the text file \"%1\": %2").arg(textPath, error));
     if (evidence) {
         error = DurableFiles::writeNewFileAs(pair.temporary(2), {}, false);
         if (error.isEmpty())
@@ -154,15 +154,15 @@ SaveOutcome SaveResultsWithSteps(const SaveTable& table, const QString& folder, 
         if (error.isEmpty())
             error = DurableFiles::syncFile(pair.temporary(2));
         if (!error.isEmpty())
-            return failed(QStringLiteral("Could not write the evidence file \"%1\": %2").arg(targets[2], error));
+            return saveFailed(QStringLiteral("Could not write the evidence file \"%1\": %2").arg(targets[2], error));
     }
     error = steps.reached(Step::DatabaseSynced);
     if (!error.isEmpty())
-        return failed(QStringLiteral("Could not write the database file \"%1\": %2").arg(databasePath, error));
+        return saveFailed(QStringLiteral("Could not write the database file \"%1\": %2").arg(databasePath, error));
 
     // Both complete: they take the names of the old files together, or not at all.
     error = pair.replace();
     if (!error.isEmpty())
-        return failed(QStringLiteral("Could not replace \"%1\" and \"%2\": %3").arg(textPath, databasePath, error));
+        return saveFailed(QStringLiteral("Could not replace \"%1\" and \"%2\": %3").arg(textPath, databasePath, error));
     return {true, {}};
 }

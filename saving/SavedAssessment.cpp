@@ -161,7 +161,7 @@ QString plainFault(const QByteArray& bytes)
     return {};
 }
 
-SavedAssessment failed(const QString& error)
+SavedAssessment readFailed(const QString& error)
 {
     SavedAssessment saved;
     saved.error = error;
@@ -173,10 +173,10 @@ SavedAssessment failed(const QString& error)
 SavedAssessment ReadSavedAssessment(const QByteArray& bytes)
 {
     if (const QString fault = plainFault(bytes); !fault.isEmpty())
-        return failed(fault);
+        return readFailed(fault);
     const ResultTextFile::Parsed parsed = ResultTextFile::parse(bytes);
     if (!parsed.ok)
-        return failed(parsed.error);
+        return readFailed(parsed.error);
     const Reader reader(parsed.items);
 
     SavedAssessment saved;
@@ -192,7 +192,7 @@ SavedAssessment ReadSavedAssessment(const QByteArray& bytes)
         const int lastLabel = optionRow ? SaveTable::FirstOptionRow + rula::OptionCount - 1 : row;
         QString error = reader.checkLabels(row, lastLabel);
         if (!error.isEmpty())
-            return failed(error);
+            return readFailed(error);
         if (row == SaveTable::ActionLevelLeft || row == SaveTable::ActionLevelRight) {
             error = reader.oneOf(row, captions);
             reader.text(row, row == SaveTable::ActionLevelLeft ? savedLevelLeft : savedLevelRight);
@@ -213,7 +213,7 @@ SavedAssessment ReadSavedAssessment(const QByteArray& bytes)
         else
             error = reader.number(row, saved.savedScores[static_cast<std::size_t>(scoreRowGroup(row))]);
         if (!error.isEmpty())
-            return failed(error);
+            return readFailed(error);
     }
 
     const EmployeeTexts stored = saved.record.stored;
@@ -251,19 +251,19 @@ SavedAssessment ReadSavedAssessmentFile(const QString& path)
     // regular file; a saved file is about 7 KB, so at most one byte past the limit is read.
     const int fd = DurableFiles::openRetrying(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return failed(QStringLiteral("cannot be read: %1").arg(qt_error_string(errno)));
+        return readFailed(QStringLiteral("cannot be read: %1").arg(qt_error_string(errno)));
     struct stat info;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        return failed(QStringLiteral("cannot be read: it is not a regular file"));
+        return readFailed(QStringLiteral("cannot be read: it is not a regular file"));
     }
     QFile file;
     file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     constexpr qint64 Limit = qint64{4} * 1024 * 1024;
     const QByteArray bytes = file.read(Limit + 1);
     if (bytes.size() > Limit)
-        return failed(QStringLiteral("the file is %1 bytes long, far more than a saved assessment")
-                          .arg(qMax(qint64(info.st_size), qint64(bytes.size()))));
+        return readFailed(QStringLiteral("the file is %1 bytes long, far more than a saved assessment")
+                              .arg(qMax(qint64(info.st_size), qint64(bytes.size()))));
     SavedAssessment saved = ReadSavedAssessment(bytes);
     if (saved.ok)
         saved.record.assessedAt = QFileInfo(path).lastModified();

@@ -3,8 +3,8 @@
 # Source checks that need no build: every tracked C++ file is formatted as .clang-format
 # says, the committed SVG pictures are exactly what scripts/draw_pictures.py draws, and
 # clang-tidy (.clang-tidy) finds nothing in the program's own code (every library, the
-# program and its player; tests and benchmarks are not looked at); it reads the compile
-# database of build/, which is configured here (not built) when it is missing.
+# program and its player; tests and benchmarks are not looked at), from a compile database
+# configured (not built) in a temporary folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,10 +22,10 @@ if ! diff -r "$drawn" resources/pictures >/dev/null; then
 fi
 
 echo "Running clang-tidy over the program's code (.clang-tidy)"
-if [ ! -f build/compile_commands.json ]; then
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALVO_WERROR=ON -DBUILD_TESTING=ON >/dev/null
-fi
+# A compile database of single files (the build's own lists the unity units), configured only.
+database="$drawn/database"
+cmake -S . -B "$database" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_UNITY_BUILD=OFF -DBUILD_TESTING=OFF >/dev/null
 # The compile database holds GCC's own warning options, which clang does not know.
 git ls-files -z main.cpp 'model/*.cpp' 'saving/*.cpp' 'media/*.cpp' 'report/*.cpp' 'video/*.cpp' 'teamdb/*.cpp' \
     'windows/*.cpp' 'app/*.cpp' 'player/*.cpp' |
-    xargs -0 -n 1 -P "$(nproc)" clang-tidy -p build --quiet --extra-arg=-Wno-unknown-warning-option
+    xargs -0 -n 1 -P "$(nproc)" clang-tidy -p "$database" --quiet --extra-arg=-Wno-unknown-warning-option

@@ -4,7 +4,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+# A new build folder builds with Ninja (it keeps both cores busy across the libraries); one
+# that exists keeps the generator it was made with.
+generator=()
+[ -f build/CMakeCache.txt ] || generator=(-G Ninja)
+cmake "${generator[@]}" -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 cmake --build build -j"$(nproc)" --target talvo-rula mplayer2
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display found: starting the program on a virtual display (xvfb-run)."

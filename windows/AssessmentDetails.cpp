@@ -23,7 +23,7 @@ using K = ControlKind;
 const char* const AssessorKey = "assessment/lastAssessor";
 
 // Client area 456 x 272 pixels.
-const std::vector<ControlRow>& controlTable()
+const std::vector<ControlRow>& assessmentDetailsControls()
 {
     static const std::vector<ControlRow> rows{
         // kind, name, left, top, width, height, text, font, keyboard order, help, style, colour
@@ -45,7 +45,7 @@ const std::vector<ControlRow>& controlTable()
 
 const ControlRow& row(const char* name)
 {
-    for (const ControlRow& r : controlTable()) {
+    for (const ControlRow& r : assessmentDetailsControls()) {
         if (qstrcmp(r.name, name) == 0)
             return r;
     }
@@ -79,7 +79,7 @@ AssessmentDetails::AssessmentDetails(ProgramState& state, WindowSet& windows)
     m_phase = new QComboBox(this);
     m_phase->addItems(assessmentPhases());
     placeControl(m_phase, row("Phase"), Units::Pixels);
-    buildControls(this, controlTable(), Units::Pixels);
+    buildControls(this, assessmentDetailsControls(), Units::Pixels);
     m_task = control<QLineEdit>(this, "Task");
     m_assessor = control<QLineEdit>(this, "Assessor");
     m_notes = control<QLineEdit>(this, "Notes");

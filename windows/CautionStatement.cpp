@@ -27,7 +27,7 @@ constexpr const char* SecondParagraph =
 using K = ControlKind;
 
 // Client area 9405 x 7680 twips.
-const std::vector<ControlRow>& controlTable()
+const std::vector<ControlRow>& cautionStatementControls()
 {
     static const std::vector<ControlRow> rows{
         // kind, name, left, top, width, height, text, font, keyboard order, help, style
@@ -47,7 +47,7 @@ CautionStatement::CautionStatement(ProgramState& state, WindowSet& windows)
 {
     setObjectName(QStringLiteral("CautionStatement"));
     setWindowTitle(QStringLiteral("TALVO - Caution Statement"));
-    buildControls(this, controlTable(), Units::Twips);
+    buildControls(this, cautionStatementControls(), Units::Twips);
     setClientArea(9405, 7680, Units::Twips);
 
     connect(control<QPushButton>(this, "Command1"), &QPushButton::clicked, this, &CautionStatement::accept);

@@ -21,7 +21,7 @@ using K = ControlKind;
 
 // Client area 8505 x 5370 twips. Labels take no keyboard focus, so only the text boxes and
 // buttons are in the keyboard order: Text1, Text2, Text3, "&Continue", "&Exit", "&Details...".
-const std::vector<ControlRow>& controlTable()
+const std::vector<ControlRow>& employeeDetailsControls()
 {
     static const std::vector<ControlRow> rows{
         // kind, name, left, top, width, height, text, font, keyboard order, help, style, colour
@@ -55,7 +55,7 @@ EmployeeDetails::EmployeeDetails(ProgramState& state, WindowSet& windows)
 {
     setObjectName(QStringLiteral("EmployeeDetails"));
     setWindowTitle(QStringLiteral("Employee Details"));
-    buildControls(this, controlTable(), Units::Twips);
+    buildControls(this, employeeDetailsControls(), Units::Twips);
     setClientArea(8505, 5370, Units::Twips);
 
     for (QLabel* label : findChildren<QLabel*>()) {

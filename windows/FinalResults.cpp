@@ -29,7 +29,7 @@ constexpr qreal ScoreSheetEdge = ScoreSheetLayout::DrawnEdgeWidth;
 // Client area 15270 x 10635 twips. Rows are created in order, so the drawing lies behind
 // the value labels and the edge lines lie above them. The score sheet's places are the
 // report's data (ScoreSheetLayout), so the printed sheet is this window's.
-const std::vector<ControlRow>& controlTable()
+const std::vector<ControlRow>& finalResultsControls()
 {
     static const std::vector<ControlRow> rows = [] {
         const QRect sheet = ScoreSheetLayout::drawing();
@@ -76,7 +76,7 @@ FinalResults::FinalResults(ProgramState& state, WindowSet& windows)
 {
     setObjectName(QStringLiteral("FinalResults"));
     setWindowTitle(QStringLiteral("Final Results - RULA"));
-    buildControls(this, controlTable(), Units::Twips);
+    buildControls(this, finalResultsControls(), Units::Twips);
     setClientArea(15270, 10635, Units::Twips);
     drawLinesAsTheEdges();
 
@@ -89,7 +89,7 @@ FinalResults::FinalResults(ProgramState& state, WindowSet& windows)
 
 const std::vector<ControlRow>& FinalResults::layout()
 {
-    return controlTable();
+    return finalResultsControls();
 }
 
 // Each line redraws a stretch of an edge of the score sheet that a white value label covers.

@@ -31,7 +31,7 @@ namespace {
 using K = ControlKind;
 
 // Client area 15270 x 11145 twips.
-const std::vector<ControlRow>& controlTable()
+const std::vector<ControlRow>& rulaActionControls()
 {
     static const std::vector<ControlRow> rows{
         // kind, name, left, top, width, height, text, font, keyboard order, help, style, colour
@@ -60,7 +60,7 @@ RULAAction::RULAAction(ProgramState& state, WindowSet& windows) : AppWindow(stat
 {
     setObjectName(QStringLiteral("RULAAction"));
     setWindowTitle(QStringLiteral("Action Levels - RULA"));
-    buildControls(this, controlTable(), Units::Twips);
+    buildControls(this, rulaActionControls(), Units::Twips);
     setClientArea(15270, 11145, Units::Twips);
     setMouseTracking(true);
 

@@ -8,7 +8,7 @@ namespace {
 using K = ControlKind;
 
 // Client area 10815 x 7020 twips.
-const std::vector<ControlRow>& controlTable()
+const std::vector<ControlRow>& rulaOverviewControls()
 {
     static const std::vector<ControlRow> rows{
         // kind, name, left, top, width, height, text, font, keyboard order
@@ -24,7 +24,7 @@ RULAOverview::RULAOverview(ProgramState& state, WindowSet& windows) : AppWindow(
 {
     setObjectName(QStringLiteral("RULAOverview"));
     setWindowTitle(QStringLiteral("RULA Overview"));
-    buildControls(this, controlTable(), Units::Twips);
+    buildControls(this, rulaOverviewControls(), Units::Twips);
     setClientArea(10815, 7020, Units::Twips);
     connect(control<QPushButton>(this, "Command1"), &QPushButton::clicked, this, &QWidget::hide);
 }

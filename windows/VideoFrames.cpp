@@ -29,7 +29,7 @@
 
 namespace {
 
-constexpr int SidePanelWidth = 300;
+constexpr int FramePanelWidth = 300;
 
 QPushButton* button(const QString& text, const char* name, QWidget* parent)
 {
@@ -134,7 +134,7 @@ QWidget* VideoFrames::buildStepRow()
 QWidget* VideoFrames::buildSidePanel()
 {
     auto* panel = new QWidget(this);
-    panel->setFixedWidth(SidePanelWidth);
+    panel->setFixedWidth(FramePanelWidth);
     auto* column = new QVBoxLayout(panel);
     column->setContentsMargins(6, 0, 0, 0);
     auto* listCaption = new QLabel(QStringLiteral("&Key frames:"), panel);
