@@ -215,3 +215,5 @@ void HelpPopup::keyPressEvent(QKeyEvent* event)
     event->accept();
     close();
 }
+
+#include "moc_ContextHelp.cpp"

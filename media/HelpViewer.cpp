@@ -145,3 +145,5 @@ void HelpViewer::follow(const QUrl& link)
             showTopic(match.captured(1).toInt());
     }
 }
+
+#include "moc_HelpViewer.cpp"

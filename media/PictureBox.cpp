@@ -60,3 +60,5 @@ bool PaintFitted(const QString& file, PictureLoader& loader, PictureBox& box)
     box.paintPicture(picture, target);
     return true;
 }
+
+#include "moc_PictureBox.cpp"

@@ -185,3 +185,5 @@ void PlayerWindow::reportFailure(const QString& reason)
     if (m_report)
         m_report(text);
 }
+
+#include "moc_PlayerWindow.cpp"

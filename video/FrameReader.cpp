@@ -112,3 +112,5 @@ void FrameReader::request(int number)
         m_worker, [worker = m_worker, generation, number] { worker->decode(generation, number); },
         Qt::QueuedConnection);
 }
+
+#include "moc_FrameReader.cpp"

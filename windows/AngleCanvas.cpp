@@ -330,3 +330,5 @@ void AngleCanvas::zoomAbout(QPointF anchor, double scale)
     m_viewValid = false;
     update();
 }
+
+#include "moc_AngleCanvas.cpp"

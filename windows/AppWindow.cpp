@@ -211,3 +211,5 @@ void AppWindow::keyPressEvent(QKeyEvent* event)
     }
     QWidget::keyPressEvent(event);
 }
+
+#include "moc_AppWindow.cpp"

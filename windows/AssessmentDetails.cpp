@@ -150,3 +150,5 @@ void AssessmentDetails::fillDefaults(ProgramState& state, const QDateTime& now)
     if (state.details.phase.isEmpty())
         state.details.phase = assessmentPhases().first();
 }
+
+#include "moc_AssessmentDetails.cpp"

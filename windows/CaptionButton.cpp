@@ -27,3 +27,5 @@ void CaptionButton::paintEvent(QPaintEvent*)
     style()->drawItemText(&painter, textRect, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, palette(),
                           isEnabled(), text(), QPalette::ButtonText);
 }
+
+#include "moc_CaptionButton.cpp"

@@ -72,3 +72,5 @@ void CautionStatement::accept()
         hide();
     }
 }
+
+#include "moc_CautionStatement.cpp"

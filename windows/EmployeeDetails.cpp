@@ -103,3 +103,5 @@ void EmployeeDetails::setTexts(const EmployeeTexts& texts)
     control<QLineEdit>(this, "Text2")->setText(texts.id);
     control<QLineEdit>(this, "Text3")->setText(texts.location);
 }
+
+#include "moc_EmployeeDetails.cpp"

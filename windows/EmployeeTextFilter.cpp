@@ -78,3 +78,5 @@ QValidator::State EmployeeTextFilter::validate(QString& input, int& pos) const
     input = text;
     return Acceptable;
 }
+
+#include "moc_EmployeeTextFilter.cpp"

@@ -48,3 +48,5 @@ PictureBox* ExtraPics::pictureBox(int n) const
         return nullptr;
     return control<PictureBox>(this, BoxNames[n - 1]);
 }
+
+#include "moc_ExtraPics.cpp"

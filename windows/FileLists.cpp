@@ -276,3 +276,5 @@ void connectDriveList(DriveList* drives, FolderList* folders, std::int16_t& last
             drives->selectSilently(holder);
     });
 }
+
+#include "moc_FileLists.cpp"

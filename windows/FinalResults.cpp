@@ -146,3 +146,5 @@ void FinalResults::back()
     if (m_windows.exists<OverwriteFile>())
         m_windows.window<OverwriteFile>().hide();
 }
+
+#include "moc_FinalResults.cpp"

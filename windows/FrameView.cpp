@@ -103,3 +103,5 @@ void FrameView::resizeEvent(QResizeEvent*)
     else
         keepInView();
 }
+
+#include "moc_FrameView.cpp"

@@ -52,3 +52,5 @@ void LineControl::paintEvent(QPaintEvent*)
     painter.setPen(pen);
     painter.drawLine(QPointF(m_from - pos()), QPointF(m_to - pos()));
 }
+
+#include "moc_LineControl.cpp"

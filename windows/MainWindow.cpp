@@ -258,3 +258,5 @@ void MainWindow::showTeamDatabaseSettings()
 {
     m_windows.window<TeamDatabaseSettings>().showWindow();
 }
+
+#include "moc_MainWindow.cpp"

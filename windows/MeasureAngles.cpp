@@ -518,3 +518,5 @@ void MeasureAngles::showPartList()
                           .arg(modelText(info.name), stateText(reading.state), detail, band));
     }
 }
+
+#include "moc_MeasureAngles.cpp"

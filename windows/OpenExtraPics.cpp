@@ -58,3 +58,5 @@ void OpenExtraPics::exit()
 {
     hide();
 }
+
+#include "moc_OpenExtraPics.cpp"

@@ -140,3 +140,5 @@ void OpenPictureFile::exit()
         paint();
     hide();
 }
+
+#include "moc_OpenPictureFile.cpp"

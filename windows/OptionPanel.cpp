@@ -34,3 +34,5 @@ QColor OptionPanel::colour() const
 {
     return palette().color(QPalette::Window);
 }
+
+#include "moc_OptionPanel.cpp"

@@ -57,3 +57,5 @@ void OverwriteFile::newFilename()
     hide();
     m_windows.window<SaveWindow>().askForNewName();
 }
+
+#include "moc_OverwriteFile.cpp"

@@ -63,3 +63,5 @@ void PictureControl::mousePressEvent(QMouseEvent* event)
     if (event->button() == Qt::LeftButton)
         emit clicked();
 }
+
+#include "moc_PictureControl.cpp"

@@ -197,3 +197,5 @@ void PlanChange::addToReport()
                            ? QStringLiteral("this planned change")
                            : QStringLiteral("these %1 planned changes").arg(m_state.plannedChanges.size())));
 }
+
+#include "moc_PlanChange.cpp"

@@ -159,3 +159,5 @@ void RULAAction::back()
     hide();
     m_windows.window<FinalResults>().showWindow();
 }
+
+#include "moc_RULAAction.cpp"

@@ -28,3 +28,5 @@ RULAOverview::RULAOverview(ProgramState& state, WindowSet& windows) : AppWindow(
     setClientArea(10815, 7020, Units::Twips);
     connect(control<QPushButton>(this, "Command1"), &QPushButton::clicked, this, &QWidget::hide);
 }
+
+#include "moc_RULAOverview.cpp"

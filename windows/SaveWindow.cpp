@@ -255,3 +255,5 @@ void SaveWindow::runSave()
                              .arg(outcome.error),
                          QStringLiteral("Error"));
 }
+
+#include "moc_SaveWindow.cpp"

@@ -254,3 +254,5 @@ bool TabbedPanel::eventFilter(QObject* watched, QEvent* event)
         return QWidget::eventFilter(watched, event);
     }
 }
+
+#include "moc_TabbedPanel.cpp"

@@ -119,3 +119,5 @@ void TeamDatabaseSettings::accept()
     }
     hide();
 }
+
+#include "moc_TeamDatabaseSettings.cpp"

@@ -87,3 +87,5 @@ void TeamPublishing::setStatus(const QString& status)
     m_status = status;
     emit statusChanged(status);
 }
+
+#include "moc_TeamPublishing.cpp"

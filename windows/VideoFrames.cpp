@@ -476,3 +476,5 @@ void VideoFrames::refreshKeyFrameList()
     if (row < m_keyFrames->count())
         m_keyFrames->setCurrentRow(row);
 }
+
+#include "moc_VideoFrames.cpp"
