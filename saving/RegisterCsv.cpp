@@ -1,17 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RegisterCsv.h"
 
+#include "SaveTable.h"
 #include "ScoreRowGroup.h"
 
 #include <array>
 #include <iterator>
 
 namespace {
-
-// The body-part score rows in the order the result files hold them: left arm, right arm,
-// then neck, trunk, legs and the lower body.
-constexpr std::array<int, rula::GroupCount> FileOrderScoreRows{2,  3,  4,  5,  6,  7,  10, 11, 12,
-                                                               13, 14, 15, 16, 17, 18, 19, 20};
 
 struct ResultColumn
 {
@@ -82,7 +78,7 @@ QStringList columns()
 QStringList scoreColumns()
 {
     QStringList names;
-    for (int row : FileOrderScoreRows)
+    for (int row : SaveTable::scoreRowsInFileOrder())
         names << SaveTable::labelText(row);
     for (const ResultColumn& column : ResultColumns)
         names << QString::fromLatin1(column.name);
@@ -93,8 +89,8 @@ QStringList scoreColumns()
 QList<std::optional<int>> scores(const AssessmentRecord& record)
 {
     QList<std::optional<int>> values;
-    values.reserve(int(FileOrderScoreRows.size()) + int(std::size(ResultColumns)) + 2);
-    for (int scoreRow : FileOrderScoreRows)
+    values.reserve(int(rula::GroupCount) + int(std::size(ResultColumns)) + 2);
+    for (int scoreRow : SaveTable::scoreRowsInFileOrder())
         values << int(record.assessment.score(scoreRowGroup(scoreRow)));
     for (const ResultColumn& column : ResultColumns)
         values << int(record.results.*column.score);

@@ -4,6 +4,8 @@
 #include "ModelText.h"
 #include "ScoreRowGroup.h"
 
+#include <algorithm>
+
 namespace {
 
 struct FixedRow
@@ -81,6 +83,14 @@ QString SaveTable::labelText(int row)
 int SaveTable::scoreRow(rula::Group group)
 {
     return ScoreRows[static_cast<int>(group)];
+}
+
+std::array<int, rula::GroupCount> SaveTable::scoreRowsInFileOrder()
+{
+    std::array<int, rula::GroupCount> rows{};
+    std::copy(std::begin(ScoreRows), std::end(ScoreRows), rows.begin());
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 rula::Group scoreRowGroup(int row)

@@ -44,6 +44,8 @@ public:
     static QString labelText(int row);
     // The row that receives a body-part score (rows 2-7, 10-20).
     static int scoreRow(rula::Group group);
+    // Every body-part score row, in the order the file holds them.
+    static std::array<int, rula::GroupCount> scoreRowsInFileOrder();
 
 private:
     std::array<SaveCell, RowCount> m_labels{};
