@@ -11,6 +11,7 @@
 #include "Resources.h"
 #include "TeamPublishing.h"
 #include "TeamSettings.h"
+#include "VideoDecoder.h"
 #include "WindowSet.h"
 
 #include <QApplication>
@@ -88,7 +89,12 @@ int runProgram(QApplication& app)
     windows.window<CautionStatement>().showWindow();
     if (command.checkInstallation) {
         QCoreApplication::processEvents();
-        return ProgramFolder::checkInstallation(out);
+        const int found = ProgramFolder::checkInstallation(out);
+        const QString decoderError = VideoDecoder::moduleError();
+        out << "Video decoder: " << VideoDecoder::moduleFile()
+            << (decoderError.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(decoderError)) << '\n';
+        out.flush();
+        return decoderError.isEmpty() ? found : 1;
     }
     return app.exec();
 }

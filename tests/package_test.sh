@@ -28,7 +28,7 @@ echo "package: $(basename "$deb")"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libqt6svg6 \
-    libqt6multimedia6 libqt6multimediawidgets6 libqt6sql6-sqlite libqt6sql6-psql fonts-liberation fonts-comic-neue \
+    libqt6multimedia6 libqt6multimediawidgets6 libavcodec59 libavformat59 libswscale6 libqt6sql6-sqlite libqt6sql6-psql fonts-liberation fonts-comic-neue \
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav; do
     sed 's/, /\n/g' <<<"$depends" | cut -d' ' -f1 | grep -qxF "$package" || fail "Depends lacks $package"
 done
@@ -36,8 +36,9 @@ done
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 files=$root/usr/lib/talvo-rula
-for path in usr/bin/talvo-rula usr/lib/talvo-rula/mplayer2.exe; do
-    [ -x "$root/$path" ] || fail "$path is missing or not executable"
+for path in usr/bin/talvo-rula usr/lib/talvo-rula/mplayer2.exe usr/lib/talvo-rula/talvo-video.so; do
+    [ -f "$root/$path" ] || fail "$path is missing"
+    [ "$path" = usr/lib/talvo-rula/talvo-video.so ] || [ -x "$root/$path" ] || fail "$path is not executable"
     if ldd "$root/$path" | grep -q 'not found'; then
         fail "$path needs a library that is not installed: $(ldd "$root/$path" | grep 'not found')"
     fi
@@ -64,7 +65,8 @@ expected="Program folder: $files
 Help file \\HelpFile\\HELPFILE.HLP: $files/HelpFile/HELPFILE.HLP
 Help file \\Helpfile\\helpfile.hlp: $files/Helpfile/helpfile.hlp
 Help file \\Reduction Measures\\HELPFILE.HLP: $files/Reduction Measures/HELPFILE.HLP
-Media player mplayer2.exe: $files/mplayer2.exe"
+Media player mplayer2.exe: $files/mplayer2.exe
+Video decoder: $files/talvo-video.so"
 [ "$(cat "$work/check.txt")" = "$expected" ] || fail "expected:
 $expected"
 
@@ -75,4 +77,13 @@ PATH=/usr/bin:/bin timeout 30 "$root/usr/bin/talvo-rula" --check-installation >"
 [ "$status" -eq 1 ] || fail "with a help folder missing the program ended with $status, not 1"
 grep -q '^Help file \\Reduction Measures\\HELPFILE.HLP: missing' "$work/check.txt" ||
     fail "the missing help file was not named: $(cat "$work/check.txt")"
+mv "$work/moved" "$files/Reduction Measures"
+
+# So is a missing video decoder: the program starts without it, and says what is missing.
+mv "$files/talvo-video.so" "$work/talvo-video.so"
+status=0
+PATH=/usr/bin:/bin timeout 30 "$root/usr/bin/talvo-rula" --check-installation >"$work/check.txt" 2>/dev/null || status=$?
+[ "$status" -eq 1 ] || fail "with the video decoder missing the program ended with $status, not 1"
+grep -qxF "Video decoder: $files/talvo-video.so (not found)" "$work/check.txt" ||
+    fail "the missing video decoder was not named: $(cat "$work/check.txt")"
 echo "package test passed"

@@ -1,80 +1,41 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "VideoIndex.h"
+#include "VideoDecoding.h"
 
 #include <QImage>
 #include <QString>
 
-#include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <utility>
 
-// A frame-exact video decoder on FFmpeg's libraries. Opening reads every packet of the video
-// stream once, without decoding, to index the frames' presentation timestamps; frame(N) then
-// seeks to the key frame before frame N and decodes forward to exactly its timestamp, so
-// B-frames, variable frame rates and streams that do not start at 0 give the same picture
-// for N every time. Asking for the frame after the last one decodes on without seeking.
-// Memory stays bounded: the decoder holds the index (16 bytes a frame), the frames FFmpeg
-// keeps for reference and at most 64 MB of decoded frames (keptFrames()), never the video.
-//
-// Not thread-safe: one thread uses one decoder (FrameReader gives it a thread of its own).
+// A frame-exact video decoder (see VideoDecoding). FFmpeg's libraries and the hundred and
+// more libraries they load are kept out of the program's start: the decoding lives in a
+// module (talvo-video.so, beside the program's other files) loaded when the first decoder is
+// made. Without that module every open fails with a sentence saying so.
 class VideoDecoder
 {
 public:
-    // The largest picture opened: 4096 x 2160 pixels (DCI 4K; UHD 3840 x 2160 fits). An 8K
-    // frame would take 130 MB as one picture and seconds to seek to.
-    static constexpr std::int64_t MaxPixels = 4096LL * 2160;
+    static constexpr std::int64_t MaxPixels = VideoDecoding::MaxPixels;
 
     VideoDecoder();
     ~VideoDecoder();
     VideoDecoder(const VideoDecoder&) = delete;
     VideoDecoder& operator=(const VideoDecoder&) = delete;
 
-    // Opens `file`, indexes its frames and decodes its first frame. On failure returns false,
-    // error() says why in one sentence naming the file (damaged or truncated, not a video, no
-    // video stream, no frames, too large), and the decoder is closed.
     bool open(const QString& file);
     void close();
     bool isOpen() const;
-    QString error() const { return m_error; }
-
-    // The open video's frames; empty when none is open.
-    const VideoIndex& index() const { return m_index; }
-
-    // Frame `number` (from 0) as an RGB32 picture of index().size, or a null picture when it
-    // cannot be decoded (error() says why) or when `cancelled` returned true, which it is
-    // asked between packets.
+    QString error() const;
+    const VideoIndex& index() const;
     QImage frame(int number, const std::function<bool()>& cancelled = {});
 
-private:
-    struct Codec;
-    bool fail(const QString& why);
-    bool buildIndex();
-    // Decodes on from where the decoder stands until frame `number`; false when a later
-    // frame comes first, the stream ends or `cancelled` says so.
-    bool decodeForwardTo(int number, QImage& picture, const std::function<bool()>& cancelled);
-    // Seeks to the key frame at `keyPosition` in index().keyFrames, emptying the decoder.
-    bool seekToKeyFrame(std::size_t keyPosition);
-    // The number of the frame with timestamp `pts`, -1 for none.
-    int numberOf(std::int64_t pts) const;
-    // Keeps `picture` of frame `number` among the frames kept, dropping the oldest beyond
-    // keptFrames(); returns it.
-    QImage keep(int number, const QImage& picture);
-    // How many decoded frames are kept: 64 MB of them, 1 to 9 (9 at full HD, 1 at 4K).
-    int keptFrames() const;
-    QImage toImage() const;
+    // The module's file (where it was looked for first when it was not found), and why it
+    // could not be loaded, empty once it is: for the installation check.
+    static QString moduleFile();
+    static QString moduleError();
 
-    std::unique_ptr<Codec> m_codec;
-    VideoIndex m_index;
-    // The key frames' decoding timestamps, by key-frame position: what a seek aims at.
-    std::vector<std::int64_t> m_keySeekTs;
+private:
+    std::unique_ptr<VideoDecoding> m_decoding;
     QString m_error;
-    // The number of the last frame the decoder gave out, -1 when its position is unknown.
-    int m_position = -1;
-    // The frames last given out and those decoded just before a target, newest last: asking
-    // for one again, or stepping back from a target, costs nothing.
-    std::deque<std::pair<int, QImage>> m_kept;
 };
