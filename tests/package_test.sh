@@ -43,6 +43,12 @@ for path in usr/bin/talvo-rula usr/lib/talvo-rula/mplayer2.exe usr/lib/talvo-rul
         fail "$path needs a library that is not installed: $(ldd "$root/$path" | grep 'not found')"
     fi
 done
+# The program starts without FFmpeg, whose libraries load over a hundred more: only the video
+# decoder module links it.
+if ldd "$root/usr/bin/talvo-rula" | grep -q 'libavcodec'; then
+    fail "usr/bin/talvo-rula links FFmpeg; only talvo-video.so should"
+fi
+ldd "$root/usr/lib/talvo-rula/talvo-video.so" | grep -q 'libavcodec' || fail "talvo-video.so does not link FFmpeg"
 for path in "usr/lib/talvo-rula/HelpFile/HELPFILE.HLP" "usr/lib/talvo-rula/Helpfile/helpfile.hlp" \
     "usr/lib/talvo-rula/Reduction Measures/HELPFILE.HLP" usr/share/applications/talvo-rula.desktop \
     usr/share/icons/hicolor/scalable/apps/talvo-rula.svg usr/share/metainfo/org.talvo.TalvoRula.metainfo.xml; do
