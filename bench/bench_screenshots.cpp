@@ -2,6 +2,7 @@
 // Draws the screenshots in docs/screenshots/ (every window but the main window's tabs, which
 // bench_main --screenshots draws): the windows as the assessor sees them, offscreen.
 // Usage: QT_QPA_PLATFORM=offscreen bench_screenshots DIR
+#include "AssessmentDetails.h"
 #include "CautionStatement.h"
 #include "ContextHelp.h"
 #include "EmployeeDetails.h"
@@ -23,6 +24,8 @@
 #include "SaveWindow.h"
 #include "ScoreTables.h"
 #include "Services.h"
+#include "TeamDatabaseSettings.h"
+#include "VideoFrames.h"
 #include "WindowSet.h"
 
 #include <QApplication>
@@ -243,6 +246,23 @@ void pictures(const QDir& dir)
     save(shown.grab().toImage(), dir, "extra-pics.png");
 }
 
+// Windows of their own beside the designed ones, as they first open: assessment details, the
+// team database and video frames (plan-change.png, with an assessment, is drawn by hand).
+void ownWindows(const QDir& dir)
+{
+    ProgramState state;
+    WindowSet windows(state);
+    const auto shoot = [&dir](AppWindow& window, const char* name) {
+        window.showWindow();
+        QCoreApplication::processEvents();
+        save(window.grab().toImage(), dir, name);
+        window.hide();
+    };
+    shoot(windows.window<AssessmentDetails>(), "assessment-details.png");
+    shoot(windows.window<TeamDatabaseSettings>(), "team-database.png");
+    shoot(windows.window<VideoFrames>(), "video-frames.png");
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -263,6 +283,7 @@ int main(int argc, char* argv[])
     help(dir);
     saving(dir);
     pictures(dir);
+    ownWindows(dir);
     for (const QString& message : messages)
         std::fprintf(stderr, "message: %s\n", qPrintable(message));
     return failures == 0 && messages.isEmpty() ? 0 : 1;

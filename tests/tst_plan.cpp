@@ -96,6 +96,7 @@ private slots:
     void smallestSet_data();
     void smallestSet();
     void tickedChangesReachTheReport();
+    void unscoredSidesAreNotCalledLevelOne();
 };
 
 // The saved level-4 assessment through `--plan`: every row worked out by hand.
@@ -183,6 +184,20 @@ void PlanTest::smallestSet()
     const std::vector<rula::SingleChange> changes = rula::singleChanges(assessment, computed);
     const std::optional<std::vector<int>> set = rula::smallestLoweringSet(assessment, computed, changes);
     QCOMPARE(set ? named(changes, *set) : QStringList{}, expected);
+}
+
+// Nothing scored yet: both levels are "none", and no side is said to be at level 1.
+void PlanTest::unscoredSidesAreNotCalledLevelOne()
+{
+    state->record = BuildRecord(state->assessment, {"Bench", "7", "Line 2"}, QDateTime::currentDateTime());
+    RULAAction& action = windows->window<RULAAction>();
+    action.showWindow();
+    action.showLevels(state->record);
+    click(action, "PlanChangeButton");
+    const QWidget& window = windows->window<PlanChange>();
+    QVERIFY(labelText(window, "PlanNow").contains(QStringLiteral("action levels none / none")));
+    QCOMPARE(labelText(window, "SmallestSet"),
+             QStringLiteral("A side without an action level has nothing to lower: score every body part first."));
 }
 
 // The assessor: the upper arm lowered alone keeps level 3; with the trunk it is level

@@ -130,7 +130,10 @@ void PlanChange::fill()
         const rula::PlanOutcome after = rula::outcomeOf(rula::withChanges(record.assessment, set), record.results);
         m_smallest->setText(QStringLiteral("Fewest changes that bring each side's level down: %1; %2.")
                                 .arg(names.join(QStringLiteral("; ")), PlanText::outcome(m_before, after)));
-    } else if (m_before.levelRight <= 1 && m_before.levelLeft <= 1) {
+    } else if (m_before.levelRight < 1 || m_before.levelLeft < 1) {
+        m_smallest->setText(QStringLiteral("A side without an action level has nothing to lower: score every body part "
+                                           "first."));
+    } else if (m_before.levelRight == 1 && m_before.levelLeft == 1) {
         m_smallest->setText(QStringLiteral("Both sides are at action level 1."));
     } else {
         m_smallest->setText(QStringLiteral("No combination of these changes brings each side's level down."));
