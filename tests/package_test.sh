@@ -39,16 +39,19 @@ files=$root/usr/lib/talvo-rula
 for path in usr/bin/talvo-rula usr/lib/talvo-rula/mplayer2.exe usr/lib/talvo-rula/talvo-video.so; do
     [ -f "$root/$path" ] || fail "$path is missing"
     [ "$path" = usr/lib/talvo-rula/talvo-video.so ] || [ -x "$root/$path" ] || fail "$path is not executable"
-    if ldd "$root/$path" | grep -q 'not found'; then
+    if ldd "$root/$path" | grep 'not found' >/dev/null; then
         fail "$path needs a library that is not installed: $(ldd "$root/$path" | grep 'not found')"
     fi
 done
 # The program starts without FFmpeg, whose libraries load over a hundred more: only the video
 # decoder module links it.
-if ldd "$root/usr/bin/talvo-rula" | grep -q 'libavcodec'; then
+# (ldd's output is read whole: grep -q leaving early would fail the pipe.)
+program_libraries=$(ldd "$root/usr/bin/talvo-rula")
+module_libraries=$(ldd "$root/usr/lib/talvo-rula/talvo-video.so")
+if grep -q 'libavcodec' <<<"$program_libraries"; then
     fail "usr/bin/talvo-rula links FFmpeg; only talvo-video.so should"
 fi
-ldd "$root/usr/lib/talvo-rula/talvo-video.so" | grep -q 'libavcodec' || fail "talvo-video.so does not link FFmpeg"
+grep -q 'libavcodec' <<<"$module_libraries" || fail "talvo-video.so does not link FFmpeg"
 for path in "usr/lib/talvo-rula/HelpFile/HELPFILE.HLP" "usr/lib/talvo-rula/Helpfile/helpfile.hlp" \
     "usr/lib/talvo-rula/Reduction Measures/HELPFILE.HLP" usr/share/applications/talvo-rula.desktop \
     usr/share/icons/hicolor/scalable/apps/talvo-rula.svg usr/share/metainfo/org.talvo.TalvoRula.metainfo.xml; do
