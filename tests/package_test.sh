@@ -79,20 +79,22 @@ Video decoder: $files/talvo-video.so"
 [ "$(cat "$work/check.txt")" = "$expected" ] || fail "expected:
 $expected"
 
-# A missing help folder is named, and the program says so by its exit status.
-mv "$files/Reduction Measures" "$work/moved"
-status=0
-PATH=/usr/bin:/bin timeout 30 "$root/usr/bin/talvo-rula" --check-installation >"$work/check.txt" 2>/dev/null || status=$?
-[ "$status" -eq 1 ] || fail "with a help folder missing the program ended with $status, not 1"
-grep -q '^Help file \\Reduction Measures\\HELPFILE.HLP: missing' "$work/check.txt" ||
-    fail "the missing help file was not named: $(cat "$work/check.txt")"
-mv "$work/moved" "$files/Reduction Measures"
+# Runs the installation check with `$1` (in the installed folder) moved away: the program must
+# end with 1 and name `$2` as missing, in a line `grep "${@:3}"` finds.
+check_missing() {
+    local path=$1 what=$2
+    shift 2
+    mv "$files/$path" "$work/moved"
+    local status=0
+    PATH=/usr/bin:/bin timeout 30 "$root/usr/bin/talvo-rula" --check-installation >"$work/check.txt" 2>/dev/null ||
+        status=$?
+    mv "$work/moved" "$files/$path"
+    [ "$status" -eq 1 ] || fail "with $what missing the program ended with $status, not 1"
+    grep "$@" "$work/check.txt" || fail "$what was not named as missing: $(cat "$work/check.txt")"
+}
 
-# So is a missing video decoder: the program starts without it, and says what is missing.
-mv "$files/talvo-video.so" "$work/talvo-video.so"
-status=0
-PATH=/usr/bin:/bin timeout 30 "$root/usr/bin/talvo-rula" --check-installation >"$work/check.txt" 2>/dev/null || status=$?
-[ "$status" -eq 1 ] || fail "with the video decoder missing the program ended with $status, not 1"
-grep -qxF "Video decoder: $files/talvo-video.so (not found)" "$work/check.txt" ||
-    fail "the missing video decoder was not named: $(cat "$work/check.txt")"
+# A missing help folder is named, and the program says so by its exit status; so is a missing
+# video decoder (the program starts without it).
+check_missing "Reduction Measures" "the help folder" -q '^Help file \\Reduction Measures\\HELPFILE.HLP: missing'
+check_missing talvo-video.so "the video decoder" -qxF "Video decoder: $files/talvo-video.so (not found)"
 echo "package test passed"
