@@ -192,6 +192,14 @@ BodyLandmarks BodyLandmarks::scaled(double factor) const
     return out;
 }
 
+QSize workingSize(QSize natural)
+{
+    const int longer = std::max(natural.width(), natural.height());
+    if (longer <= WorkingSide)
+        return natural;
+    return natural.scaled(WorkingSide, WorkingSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
 QString detectorFileName()
 {
     return QStringLiteral("pose_detection.onnx");

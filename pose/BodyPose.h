@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <QPointF>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -104,6 +105,13 @@ QString detectorFileName();   // pose_detection.onnx
 QString landmarkFileName();   // pose_landmark_full.onnx
 QStringList modelFileNames(); // both
 QString modelFolder();
+
+// The models see a person at 224 and 256 pixels: a larger picture is looked at as a copy
+// whose longer side is at most WorkingSide, which costs no accuracy and keeps the time
+// independent of the camera. The places found on that copy are scaled back with
+// BodyLandmarks::scaled(natural width / copy width).
+constexpr int WorkingSide = 1280;
+QSize workingSize(QSize natural);
 
 class PoseFinder
 {
