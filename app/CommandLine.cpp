@@ -30,6 +30,10 @@ Forms:
   talvo-rula --plan SAVED.txt [-o OUT.csv]
                                        list as CSV every single change that lowers a
                                        body part's score, and where it leads
+  talvo-rula --landmarks PICTURE [-o OUT.csv]
+  talvo-rula --landmarks VIDEO --frame N [-o OUT.csv]
+                                       find the worker's body landmarks on a picture or
+                                       on frame N (from 0) of a video, as CSV
 
 Examples:
   talvo-rula "Smith RULA Analysis.txt"
@@ -40,6 +44,7 @@ Examples:
   talvo-rula --register postgresql://db.example/rula -o team.csv
   talvo-rula --agreement trainee1 trainee2 -o agreement.csv
   talvo-rula --plan "Smith RULA Analysis.txt"
+  talvo-rula --landmarks workplace.jpg -o landmarks.csv
 
 The team database is --database URI, else the environment variable TALVO_DATABASE, else the
 program's "Team Database" setting. Passwords come from ~/.pgpass, PGPASSWORD or a service file.)";
@@ -86,14 +91,21 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                                   QStringLiteral("Write the single changes that lower a score of a saved assessment "
                                                  "as CSV."),
                                   QStringLiteral("SAVED.txt"));
+    const QCommandLineOption landmarks(QStringLiteral("landmarks"),
+                                       QStringLiteral("Find the worker's body landmarks on a picture or a video frame "
+                                                      "and write them as CSV."),
+                                       QStringLiteral("PICTURE"));
+    const QCommandLineOption frame(QStringLiteral("frame"),
+                                   QStringLiteral("With --landmarks: the frame of the video, from 0."),
+                                   QStringLiteral("N"));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The file to write instead of the default."),
                                     QStringLiteral("FILE"));
     const QCommandLineOption checkInstallation(
         QStringLiteral("check-installation"),
         QStringLiteral("Start, report where the help files and the media player were found, and end."));
-    parser.addOptions(
-        {report, compare, registerOption, publish, database, allRevisions, agreement, plan, output, checkInstallation});
+    parser.addOptions({report, compare, registerOption, publish, database, allRevisions, agreement, plan, landmarks,
+                       frame, output, checkInstallation});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A saved result text file to reopen."),
                                  QStringLiteral("[SAVED.txt]"));
 
@@ -115,12 +127,13 @@ CommandLine ParseCommandLine(const QStringList& arguments)
 
     const QStringList positional = parser.positionalArguments();
     const int forms = int(parser.isSet(report)) + int(parser.isSet(compare)) + int(parser.isSet(registerOption)) +
-                      int(parser.isSet(publish)) + int(parser.isSet(agreement)) + int(parser.isSet(plan));
+                      int(parser.isSet(publish)) + int(parser.isSet(agreement)) + int(parser.isSet(plan)) +
+                      int(parser.isSet(landmarks));
     if (forms > 1)
-        return usageError(
-            QStringLiteral("--report, --compare, --register, --publish, --agreement and --plan cannot be combined."));
+        return usageError(QStringLiteral(
+            "--report, --compare, --register, --publish, --agreement, --plan and --landmarks cannot be combined."));
     for (const QCommandLineOption* single :
-         {&report, &compare, &registerOption, &publish, &database, &agreement, &plan, &output}) {
+         {&report, &compare, &registerOption, &publish, &database, &agreement, &plan, &landmarks, &frame, &output}) {
         if (parser.values(*single).size() > 1)
             return usageError(QStringLiteral("--%1 may be given only once.").arg(single->names().constLast()));
     }
@@ -170,13 +183,29 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         command.inputs = QStringList{parser.value(plan)};
         if (positional.size() != 0)
             return usageError(QStringLiteral("--plan takes one saved file; unexpected \"%1\".").arg(positional[0]));
+    } else if (parser.isSet(landmarks)) {
+        command.mode = CommandLine::Mode::Landmarks;
+        command.inputs = QStringList{parser.value(landmarks)};
+        if (positional.size() != 0)
+            return usageError(
+                QStringLiteral("--landmarks takes one picture or video; unexpected \"%1\".").arg(positional[0]));
+        if (parser.isSet(frame)) {
+            bool number = false;
+            command.frame = parser.value(frame).toInt(&number);
+            if (!number || command.frame < 0)
+                return usageError(
+                    QStringLiteral("--frame takes a frame number from 0; \"%1\" is none.").arg(parser.value(frame)));
+        }
     } else {
         if (positional.size() > 1)
             return usageError(QStringLiteral("Only one saved file can be reopened at a time."));
         if (parser.isSet(output))
-            return usageError(QStringLiteral("-o goes with --report, --compare, --register, --agreement or --plan."));
+            return usageError(
+                QStringLiteral("-o goes with --report, --compare, --register, --agreement, --plan or --landmarks."));
         command.inputs = positional;
     }
+    if (parser.isSet(frame) && command.mode != CommandLine::Mode::Landmarks)
+        return usageError(QStringLiteral("--frame goes with --landmarks VIDEO."));
     if (command.allRevisions && command.mode != CommandLine::Mode::TeamRegister)
         return usageError(QStringLiteral("--all-revisions goes with --register URI."));
     for (const QString& input : command.inputs) {

@@ -17,6 +17,7 @@ struct CommandLine
         Publish,      // --publish FOLDER [--database URI]
         Agreement,    // --agreement FOLDER_A FOLDER_B [-o Agreement.pdf|.csv]
         Plan,         // --plan SAVED.txt [-o plan.csv]
+        Landmarks,    // --landmarks PICTURE|VIDEO [--frame N] [-o landmarks.csv]
         Help,         // --help: `message` is the text to print
         Version,      // --version: `message` is the text to print
         UsageError    // `message` is the one-line error
@@ -33,6 +34,8 @@ struct CommandLine
     QString database;
     // --all-revisions: the team register lists every revision, not only each assessment's latest.
     bool allRevisions = false;
+    // --frame N with --landmarks: the frame (from 0) of the video `inputs[0]`; -1 for a picture.
+    int frame = -1;
 };
 
 // Reads the arguments (the program's name first, as QCoreApplication::arguments() gives

@@ -71,6 +71,8 @@ int runProgram(QApplication& app)
         return RunAgreementCommand(command, errors);
     case CommandLine::Mode::Plan:
         return RunPlanCommand(command, errors);
+    case CommandLine::Mode::Landmarks:
+        return RunLandmarksCommand(command, errors);
     case CommandLine::Mode::Windows:
         break;
     }
