@@ -34,6 +34,10 @@ Forms:
   talvo-rula --landmarks VIDEO --frame N [-o OUT.csv]
                                        find the worker's body landmarks on a picture or
                                        on frame N (from 0) of a video, as CSV
+  talvo-rula --score-video VIDEO [--samples-per-second N] [--assessment SAVED.txt] [-o OUT.csv]
+                                       score the whole video, N samples a second (default
+                                       5), one CSV row per sample and side; what the camera
+                                       cannot see comes from SAVED.txt, else its lowest score
 
 Examples:
   talvo-rula "Smith RULA Analysis.txt"
@@ -45,6 +49,7 @@ Examples:
   talvo-rula --agreement trainee1 trainee2 -o agreement.csv
   talvo-rula --plan "Smith RULA Analysis.txt"
   talvo-rula --landmarks workplace.jpg -o landmarks.csv
+  talvo-rula --score-video task.mp4 --assessment "Smith RULA Analysis.txt" -o task.csv
 
 The team database is --database URI, else the environment variable TALVO_DATABASE, else the
 program's "Team Database" setting. Passwords come from ~/.pgpass, PGPASSWORD or a service file.)";
@@ -98,6 +103,16 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption frame(QStringLiteral("frame"),
                                    QStringLiteral("With --landmarks: the frame of the video, from 0."),
                                    QStringLiteral("N"));
+    const QCommandLineOption scoreVideo(QStringLiteral("score-video"),
+                                        QStringLiteral("Score every sample of a video and write the scores as CSV."),
+                                        QStringLiteral("VIDEO"));
+    const QCommandLineOption samplesPerSecond(QStringLiteral("samples-per-second"),
+                                              QStringLiteral("With --score-video: samples a second, 1 to 25 (5)."),
+                                              QStringLiteral("N"));
+    const QCommandLineOption assessment(
+        QStringLiteral("assessment"),
+        QStringLiteral("With --score-video: the saved assessment whose choices stand for what the camera cannot see."),
+        QStringLiteral("SAVED.txt"));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The file to write instead of the default."),
                                     QStringLiteral("FILE"));
@@ -105,7 +120,7 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         QStringLiteral("check-installation"),
         QStringLiteral("Start, report where the help files and the media player were found, and end."));
     parser.addOptions({report, compare, registerOption, publish, database, allRevisions, agreement, plan, landmarks,
-                       frame, output, checkInstallation});
+                       frame, scoreVideo, samplesPerSecond, assessment, output, checkInstallation});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A saved result text file to reopen."),
                                  QStringLiteral("[SAVED.txt]"));
 
@@ -128,12 +143,13 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     const QStringList positional = parser.positionalArguments();
     const int forms = int(parser.isSet(report)) + int(parser.isSet(compare)) + int(parser.isSet(registerOption)) +
                       int(parser.isSet(publish)) + int(parser.isSet(agreement)) + int(parser.isSet(plan)) +
-                      int(parser.isSet(landmarks));
+                      int(parser.isSet(landmarks)) + int(parser.isSet(scoreVideo));
     if (forms > 1)
-        return usageError(QStringLiteral(
-            "--report, --compare, --register, --publish, --agreement, --plan and --landmarks cannot be combined."));
+        return usageError(QStringLiteral("--report, --compare, --register, --publish, --agreement, --plan, --landmarks "
+                                         "and --score-video cannot be combined."));
     for (const QCommandLineOption* single :
-         {&report, &compare, &registerOption, &publish, &database, &agreement, &plan, &landmarks, &frame, &output}) {
+         {&report, &compare, &registerOption, &publish, &database, &agreement, &plan, &landmarks, &frame, &scoreVideo,
+          &samplesPerSecond, &assessment, &output}) {
         if (parser.values(*single).size() > 1)
             return usageError(QStringLiteral("--%1 may be given only once.").arg(single->names().constLast()));
     }
@@ -196,16 +212,34 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                 return usageError(
                     QStringLiteral("--frame takes a frame number from 0; \"%1\" is none.").arg(parser.value(frame)));
         }
+    } else if (parser.isSet(scoreVideo)) {
+        command.mode = CommandLine::Mode::ScoreVideo;
+        command.inputs = QStringList{parser.value(scoreVideo)};
+        if (positional.size() != 0)
+            return usageError(QStringLiteral("--score-video takes one video; unexpected \"%1\".").arg(positional[0]));
+        if (parser.isSet(samplesPerSecond)) {
+            bool number = false;
+            command.samplesPerSecond = parser.value(samplesPerSecond).toInt(&number);
+            if (!number || command.samplesPerSecond < 1 || command.samplesPerSecond > 25)
+                return usageError(QStringLiteral("--samples-per-second takes a number from 1 to 25; \"%1\" is none.")
+                                      .arg(parser.value(samplesPerSecond)));
+        }
+        command.assessment = parser.value(assessment);
+        if (parser.isSet(assessment) && command.assessment.isEmpty())
+            return usageError(QStringLiteral("An empty file name was given."));
     } else {
         if (positional.size() > 1)
             return usageError(QStringLiteral("Only one saved file can be reopened at a time."));
         if (parser.isSet(output))
             return usageError(
-                QStringLiteral("-o goes with --report, --compare, --register, --agreement, --plan or --landmarks."));
+                QStringLiteral("-o goes with --report, --compare, --register, --agreement, --plan, --landmarks or "
+                               "--score-video."));
         command.inputs = positional;
     }
     if (parser.isSet(frame) && command.mode != CommandLine::Mode::Landmarks)
         return usageError(QStringLiteral("--frame goes with --landmarks VIDEO."));
+    if ((parser.isSet(samplesPerSecond) || parser.isSet(assessment)) && command.mode != CommandLine::Mode::ScoreVideo)
+        return usageError(QStringLiteral("--samples-per-second and --assessment go with --score-video VIDEO."));
     if (command.allRevisions && command.mode != CommandLine::Mode::TeamRegister)
         return usageError(QStringLiteral("--all-revisions goes with --register URI."));
     for (const QString& input : command.inputs) {

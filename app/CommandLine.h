@@ -18,6 +18,7 @@ struct CommandLine
         Agreement,    // --agreement FOLDER_A FOLDER_B [-o Agreement.pdf|.csv]
         Plan,         // --plan SAVED.txt [-o plan.csv]
         Landmarks,    // --landmarks PICTURE|VIDEO [--frame N] [-o landmarks.csv]
+        ScoreVideo,   // --score-video VIDEO [--samples-per-second N] [--assessment SAVED.txt] [-o OUT.csv]
         Help,         // --help: `message` is the text to print
         Version,      // --version: `message` is the text to print
         UsageError    // `message` is the one-line error
@@ -36,6 +37,10 @@ struct CommandLine
     bool allRevisions = false;
     // --frame N with --landmarks: the frame (from 0) of the video `inputs[0]`; -1 for a picture.
     int frame = -1;
+    // With --score-video: --samples-per-second N (1 to 25) and --assessment SAVED.txt, whose
+    // choices stand for what the camera cannot see (empty when not given).
+    int samplesPerSecond = 5;
+    QString assessment;
 };
 
 // Reads the arguments (the program's name first, as QCoreApplication::arguments() gives

@@ -16,6 +16,7 @@ int RunTeamRegisterCommand(const CommandLine& command, QTextStream& errors);
 int RunAgreementCommand(const CommandLine& command, QTextStream& errors);
 int RunPlanCommand(const CommandLine& command, QTextStream& errors);
 int RunLandmarksCommand(const CommandLine& command, QTextStream& errors);
+int RunScoreVideoCommand(const CommandLine& command, QTextStream& errors);
 
 // Restores the saved assessment at `path` into the windows before the caution window shows;
 // a file that cannot be read is reported in an "Error" box and the assessment stays empty.

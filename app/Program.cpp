@@ -73,6 +73,8 @@ int runProgram(QApplication& app)
         return RunPlanCommand(command, errors);
     case CommandLine::Mode::Landmarks:
         return RunLandmarksCommand(command, errors);
+    case CommandLine::Mode::ScoreVideo:
+        return RunScoreVideoCommand(command, errors);
     case CommandLine::Mode::Windows:
         break;
     }

@@ -89,6 +89,20 @@ struct ScoredSample
     std::optional<int> worstGrand() const;
 };
 
+// A whole video scored: which video (its file and SHA-256 in hexadecimal), at how many samples
+// a second, the groups counted at their lowest score, and the samples scored in frame order.
+// `complete` is false when scoring stopped early (cancelled or a frame that cannot be decoded):
+// the samples are those scored until then.
+struct VideoTimeline
+{
+    std::string videoFile;
+    std::string videoSha256;
+    int samplesPerSecond = 5;
+    std::vector<Group> defaulted;
+    std::vector<ScoredSample> samples;
+    bool complete = false;
+};
+
 // What the camera cannot see (muscle use, force, legs, wrist twist and the adjustments) is
 // the assessor's choice on the main window. A group whose base option was not chosen there
 // is counted at its lowest score and named in `defaulted`, in group order. The measured
