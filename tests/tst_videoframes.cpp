@@ -23,6 +23,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
+#include <QProgressBar>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
 
@@ -59,6 +61,7 @@ private slots:
 
     void frameTakenIsTheWorkplacePicture();
     void keyFramesKeptWithTheAssessment();
+    void wholeVideoScored();
 
 private:
     // Goes to frame `number` and takes it with `reason` and `note`.
@@ -203,6 +206,78 @@ void TestVideoFrames::keyFramesKeptWithTheAssessment()
     for (const char* line : {"Key frame 1: Longest held Frame 137 at 00:00:05.480", "Note: arm highest",
                              "Key frame 2: Greatest force Frame 42 at 00:00:01.680", "Note: trunk bent"})
         QVERIFY2(shown.contains(QLatin1String(line)), line);
+}
+
+void TestVideoFrames::wholeVideoScored()
+{
+    // A real photograph (opencv-doc's footballer) as a two-second video, turned 3° more at each
+    // of its ten frames a second.
+    const QString turning = m_dir.filePath(QStringLiteral("turning.mp4"));
+    const QString made = testvideo::runFfmpeg(
+        {QStringLiteral("-loop"), QStringLiteral("1"), QStringLiteral("-framerate"), QStringLiteral("10"),
+         QStringLiteral("-i"), QStringLiteral("/usr/share/doc/opencv-doc/examples/data/messi5.jpg"),
+         QStringLiteral("-t"), QStringLiteral("2"), QStringLiteral("-vf"),
+         QStringLiteral("scale=1096:684,rotate=a='n*3*PI/180':fillcolor=black,format=yuv420p"), QStringLiteral("-c:v"),
+         QStringLiteral("libx264"), turning});
+    QVERIFY2(made.isEmpty(), qPrintable(made));
+
+    MainWindow& main = windows->window<MainWindow>();
+    main.show();
+    QTest::mouseClick(child<QPushButton>(main, "VideoFramesButton"), Qt::LeftButton);
+    VideoFrames& video = windows->window<VideoFrames>();
+    auto* info = child<QLabel>(video, "FrameInfo");
+    auto* file = child<QLineEdit>(video, "VideoFile");
+    file->setFocus();
+    QTest::keyClicks(file, turning);
+    QTest::keyClick(file, Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(info->text().startsWith(QStringLiteral("Frame 0 of 20")), 20000);
+
+    QCOMPARE(child<QSpinBox>(video, "SampleRate")->value(), 5);
+    auto* cancel = child<QPushButton>(video, "CancelScoring");
+    QVERIFY(!cancel->isEnabled());
+    QTest::mouseClick(child<QPushButton>(video, "ScoreVideo"), Qt::LeftButton);
+    QVERIFY(cancel->isEnabled());
+    auto* progress = child<QProgressBar>(video, "ScoreProgress");
+    // Five samples a second of two seconds.
+    QTRY_COMPARE_WITH_TIMEOUT(progress->format(), QStringLiteral("10 samples scored"), 120000);
+    QVERIFY(!cancel->isEnabled());
+    QCOMPARE(state->videoTimeline.samples.size(), std::size_t(10));
+    QVERIFY(state->videoTimeline.complete);
+    QCOMPARE(QString::fromStdString(state->videoTimeline.videoSha256).size(), 64);
+    QVERIFY(child<QWidget>(video, "ScoreTimeline")->isVisible());
+
+    // The shares of each side, whole percents adding up to 100.
+    const QStringList shares = child<QLabel>(video, "TimeShares")->text().split('\n');
+    QCOMPARE(shares.size(), 2);
+    const QRegularExpression form(
+        QStringLiteral("^(Right|Left) side: level 1 (\\d+) %, level 2 (\\d+) %, level 3 (\\d+) %, level 4 (\\d+) %$"));
+    for (const QString& line : shares) {
+        const QRegularExpressionMatch match = form.match(line);
+        QVERIFY2(match.hasMatch(), qPrintable(line));
+        QCOMPARE(match.captured(2).toInt() + match.captured(3).toInt() + match.captured(4).toInt() +
+                     match.captured(5).toInt(),
+                 100);
+    }
+    QVERIFY(child<QLabel>(video, "ScoringNote")->text().contains(QStringLiteral("Legs")));
+
+    // A click on the chart's right end shows the last sample's frame.
+    auto* chart = child<QWidget>(video, "ScoreTimeline");
+    QTest::mouseClick(chart, Qt::LeftButton, {}, QPoint(chart->width() - 6, chart->height() / 2));
+    QTRY_VERIFY_WITH_TIMEOUT(info->text().startsWith(QStringLiteral("Frame 18 of 20")), 20000);
+
+    // The worst moment proposed first is looked at, then kept as a key frame, most extreme.
+    auto* proposed = child<QListWidget>(video, "ProposedKeyFrames");
+    QVERIFY(proposed->count() >= 1 && proposed->count() <= 5);
+    const int frame = proposed->item(0)->text().section(QStringLiteral("frame "), 1).section(' ', 0, 0).toInt();
+    proposed->setCurrentRow(0);
+    QTRY_VERIFY_WITH_TIMEOUT(info->text().startsWith(QStringLiteral("Frame %1 of 20").arg(frame)), 20000);
+    // Whatever reason is shown for the next key frame.
+    child<QComboBox>(video, "KeyFrameReason")->setCurrentText(QStringLiteral("Other"));
+    QTest::mouseClick(child<QPushButton>(video, "UseProposedFrame"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(state->keyFrames.size(), std::size_t(1), 20000);
+    QCOMPARE(state->keyFrames.front().frameNumber, frame);
+    QCOMPARE(state->keyFrames.front().reason, KeyFrameReason::MostExtreme);
+    windows->window<MeasureAngles>().close();
 }
 
 QTEST_MAIN(TestVideoFrames)

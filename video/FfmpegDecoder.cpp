@@ -13,6 +13,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -370,6 +371,19 @@ int FfmpegDecoder::keptFrames() const
     return static_cast<int>(std::clamp<std::int64_t>(64LL * 1024 * 1024 / frameBytes, 1, 9));
 }
 
+// An RGB32 picture whose buffer has room past its last line: swscale's vector code writes
+// whole vectors, up to a few dozen bytes beyond the end of a line whose width is not a
+// multiple of its vector (seen with 1096-pixel-wide frames).
+static QImage scalerTarget(int width, int height)
+{
+    constexpr int Slack = 256;
+    const std::size_t stride = (static_cast<std::size_t>(width) * 4 + 63) & ~std::size_t{63};
+    auto* data = static_cast<uchar*>(std::malloc(stride * static_cast<std::size_t>(height) + Slack));
+    if (!data)
+        return QImage();
+    return QImage(data, width, height, static_cast<qsizetype>(stride), QImage::Format_RGB32, &std::free, data);
+}
+
 QImage FfmpegDecoder::toImage() const
 {
     Codec& c = *m_codec;
@@ -379,7 +393,7 @@ QImage FfmpegDecoder::toImage() const
     c.scaler =
         sws_getCachedContext(c.scaler, frame.width, frame.height, static_cast<AVPixelFormat>(frame.format), frame.width,
                              frame.height, AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr);
-    QImage image(frame.width, frame.height, QImage::Format_RGB32);
+    QImage image = scalerTarget(frame.width, frame.height);
     if (!c.scaler || image.isNull())
         return QImage();
     std::uint8_t* target[4] = {image.bits(), nullptr, nullptr, nullptr};

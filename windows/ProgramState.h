@@ -7,6 +7,7 @@
 #include "Evidence.h"
 #include "KeyFrames.h"
 #include "PostureAngles.h"
+#include "VideoScoring.h"
 
 #include <QString>
 #include <QStringList>
@@ -39,6 +40,9 @@ struct ProgramState
     rula::PictureMeasurements angleMeasurements;
     // Frames taken from videos of the task ("Video Frames"), each with its own measurements.
     std::vector<KeyFrame> keyFrames;
+    // The whole video scored sample by sample (Video Frames' "Score the Whole Video"); no
+    // samples until it is.
+    rula::VideoTimeline videoTimeline;
     // The changes "Add to Report" of Plan a Change keeps for the next report, and the
     // assessment they were planned on (a report of another assessment leaves them out).
     std::vector<rula::SingleChange> plannedChanges;

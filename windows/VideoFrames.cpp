@@ -7,6 +7,7 @@
 #include "MainWindow.h"
 #include "PictureBox.h"
 #include "ProgramState.h"
+#include "ScoringPanel.h"
 #include "Services.h"
 #include "WindowSet.h"
 
@@ -100,10 +101,29 @@ VideoFrames::VideoFrames(ProgramState& state, WindowSet& windows)
     connect(m_reader, &FrameReader::frameReady, this, &VideoFrames::frameReady);
     connect(m_reader, &FrameReader::frameFailed, this, &VideoFrames::frameFailed);
     connect(&m_playTimer, &QTimer::timeout, this, &VideoFrames::playTick);
+    addScoringPanel(column);
     m_file->setFocus();
 }
 
 VideoFrames::~VideoFrames() = default;
+
+void VideoFrames::addScoringPanel(QVBoxLayout* column)
+{
+    // Made last, so that its controls follow the others in keyboard order, with help of their own.
+    m_scoring = new ScoringPanel(m_state, this);
+    column->addWidget(m_scoring);
+    resize(width(), height() + 220);
+    connect(m_reader, &FrameReader::opened, m_scoring, &ScoringPanel::setVideo);
+    connect(m_scoring, &ScoringPanel::frameWanted, this, &VideoFrames::goToFrame);
+    connect(m_scoring, &ScoringPanel::keyFrameWanted, this, [this](int frame) {
+        {
+            const QSignalBlocker block(m_reason);
+            m_reason->setCurrentIndex(static_cast<int>(KeyFrameReason::MostExtreme));
+        }
+        goToFrame(frame);
+        useFrame();
+    });
+}
 
 QWidget* VideoFrames::buildStepRow()
 {

@@ -20,6 +20,8 @@ class QListWidget;
 class QPushButton;
 class QSlider;
 class QSpinBox;
+class QVBoxLayout;
+class ScoringPanel;
 
 // The "Video Frames" window: a video of the task, stepped frame by frame (the frame shown for
 // a number is always the same picture), and "Use This Frame", which makes the frame the
@@ -69,6 +71,8 @@ private:
     void addKeyFrameItem(int row);
     QString keyFrameText(int row) const;
     QString framePictureFile(int number);
+    // Scoring the whole video: its panel below the frame.
+    void addScoringPanel(QVBoxLayout* column);
 
     FrameReader* m_reader;
     std::shared_ptr<const VideoIndex> m_index;
@@ -91,4 +95,5 @@ private:
     QListWidget* m_keyFrames;
     QComboBox* m_reason;
     QLineEdit* m_note;
+    ScoringPanel* m_scoring = nullptr;
 };
