@@ -196,6 +196,9 @@ ScoringPanel::ScoringPanel(ProgramState& state, QWidget* parent) : QWidget(paren
     auto* proposedCaption = new QLabel(QStringLiteral("Wors&t moments:"), this);
     m_proposedList = new QListWidget(this);
     m_proposedList->setObjectName(QStringLiteral("ProposedKeyFrames"));
+    // As wide as the key frames' list above it, each moment on as many lines as it needs.
+    m_proposedList->setFixedWidth(300);
+    m_proposedList->setWordWrap(true);
     proposedCaption->setBuddy(m_proposedList);
     m_use = new QPushButton(QStringLiteral("Us&e as Key Frame"), this);
     m_use->setObjectName(QStringLiteral("UseProposedFrame"));
