@@ -480,10 +480,9 @@ void MeasureAngles::suggestLandmarks()
                 return result;
             }
             result.finder = finder;
-            const QSize working = pose::workingSize(copy.size());
-            const QImage image =
-                working == copy.size() ? copy : copy.scaled(working, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-            result.body = finder->find(image).scaled(factor * copy.width() / image.width());
+            // The canvas's copy is used as it is (between one and two working sizes): the models
+            // reduce it further themselves.
+            result.body = finder->find(copy).scaled(factor);
             return result;
         }));
 }
