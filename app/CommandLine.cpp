@@ -118,7 +118,8 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                                     QStringLiteral("FILE"));
     const QCommandLineOption checkInstallation(
         QStringLiteral("check-installation"),
-        QStringLiteral("Start, report where the help files and the media player were found, and end."));
+        QStringLiteral("Start, report where the help files, the media player and the pose models were found, "
+                       "and end."));
     parser.addOptions({report, compare, registerOption, publish, database, allRevisions, agreement, plan, landmarks,
                        frame, scoreVideo, samplesPerSecond, assessment, output, checkInstallation});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A saved result text file to reopen."),

@@ -62,7 +62,8 @@ int RunLandmarksCommand(const CommandLine& command, QTextStream& errors)
         natural = loader.naturalSize();
         image = loader.decode(pose::workingSize(natural));
         if (image.isNull()) {
-            errorLine(errors, input) << "cannot be decoded.\n";
+            errorLine(errors, input) << "cannot be decoded (" << natural.width() << " x " << natural.height()
+                                     << " pixels).\n";
             return 1;
         }
     } else {

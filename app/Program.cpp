@@ -3,6 +3,7 @@
 
 #include "CautionStatement.h"
 #include "CommandLine.h"
+#include "BodyPose.h"
 #include "Commands.h"
 #include "MainWindow.h"
 #include "Outbox.h"
@@ -15,6 +16,8 @@
 #include "WindowSet.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <cstdio>
@@ -97,8 +100,15 @@ int runProgram(QApplication& app)
         const QString decoderError = VideoDecoder::moduleError();
         out << "Video decoder: " << VideoDecoder::moduleFile()
             << (decoderError.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(decoderError)) << '\n';
+        bool modelMissing = false;
+        for (const QString& name : pose::modelFileNames()) {
+            const QString model = QDir(pose::modelFolder()).filePath(name);
+            const bool there = QFileInfo(model).isFile();
+            modelMissing = modelMissing || !there;
+            out << "Pose model " << name << ": " << (there ? model : QStringLiteral("missing (%1)").arg(model)) << '\n';
+        }
         out.flush();
-        return decoderError.isEmpty() ? found : 1;
+        return decoderError.isEmpty() && !modelMissing ? found : 1;
     }
     return app.exec();
 }

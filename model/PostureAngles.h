@@ -43,10 +43,29 @@ constexpr int LandmarkCount = 6;
 // "hip", "shoulder", "elbow", "wrist", "knuckles", "ear".
 std::string_view landmarkName(Landmark landmark);
 
-// The landmarks of one side placed on the picture; each is unset until it is clicked.
+// A landmark the program found on the picture by itself and suggested: where, and how
+// confident it was, from 0 to 1.
+struct Suggestion
+{
+    Point at;
+    double confidence = 0;
+};
+
+// The landmarks of one side placed on the picture; each is unset until it is clicked (or
+// suggested). `suggested` keeps what was suggested for each, whether the assessor moved it
+// since or not.
 struct Skeleton
 {
     std::array<std::optional<Point>, LandmarkCount> landmarks;
+    std::array<std::optional<Suggestion>, LandmarkCount> suggested;
+
+    // The landmark is placed where it was suggested (the assessor has not moved it).
+    bool asSuggested(Landmark l) const
+    {
+        const std::optional<Point>& at = landmarks[static_cast<std::size_t>(l)];
+        const std::optional<Suggestion>& s = suggested[static_cast<std::size_t>(l)];
+        return at && s && at->x == s->at.x && at->y == s->at.y;
+    }
 
     const std::optional<Point>& operator[](Landmark l) const { return landmarks[static_cast<std::size_t>(l)]; }
     std::optional<Point>& operator[](Landmark l) { return landmarks[static_cast<std::size_t>(l)]; }

@@ -388,12 +388,15 @@ BodyLandmarks landmarksAt(cv::dnn::Net& net, const std::vector<cv::String>& outp
     body.presence = double(presence.ptr<float>()[0]);
     body.found = body.presence >= ConfidentFrom;
 
-    const auto place = [&](int i) { return apply(toPicture, v[5 * i], v[5 * i + 1]); };
-    const auto confidence = [&](int i) { return sigmoid(v[5 * i + 3]); };
+    const auto place = [&](int i) {
+        const std::size_t at = 5 * std::size_t(i);
+        return apply(toPicture, v[at], v[at + 1]);
+    };
+    const auto confidence = [&](int i) { return sigmoid(v[5 * std::size_t(i) + 3]); };
     for (int s = 0; s < 2; ++s) {
         for (int l = 0; l < LandmarkCount; ++l) {
             const Source& source = Sources[s][l];
-            LandmarkGuess& guess = body.points[std::size_t(s * LandmarkCount + l)];
+            LandmarkGuess& guess = body.points[std::size_t(s) * LandmarkCount + std::size_t(l)];
             if (source.second < 0) {
                 guess.at = place(source.first);
                 guess.confidence = confidence(source.first);

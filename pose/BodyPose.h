@@ -90,7 +90,7 @@ struct BodyLandmarks
 
     const LandmarkGuess& at(Side side, Landmark landmark) const
     {
-        return points[std::size_t(int(side) * LandmarkCount + int(landmark))];
+        return points[std::size_t(side) * LandmarkCount + std::size_t(landmark)];
     }
     // How many of one side's landmarks have at least ConfidentFrom.
     int confidentCount(Side side) const;

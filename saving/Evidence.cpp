@@ -15,6 +15,7 @@
 #include <QUrl>
 #include <QVariant>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -26,9 +27,10 @@ namespace {
 // "TRLE" in the file header's application id: how a reader tells this program's evidence
 // from any other SQLite file.
 constexpr int ApplicationId = 0x54524c45;
-constexpr int SchemaVersion = 2;
-// Version 1 had no key frames; its files are read as they are.
+constexpr int SchemaVersion = 3;
+// Version 1 had no key frames, version 2 no suggested landmarks; their files are read as they are.
 constexpr int FirstKeyFrameVersion = 2;
+constexpr int FirstSuggestionVersion = 3;
 constexpr qsizetype MaxText = 32767;
 constexpr int MaxRows = 100000;
 constexpr double MaxCoordinate = 1e6;
@@ -55,8 +57,21 @@ const char* const Tables[][2] = {
                    "video_sha256 TEXT NOT NULL, frame_number INTEGER NOT NULL, pts INTEGER NOT NULL, "
                    "start_pts INTEGER NOT NULL, time_base_num INTEGER NOT NULL, time_base_den INTEGER NOT NULL, "
                    "time_ms INTEGER NOT NULL, reason TEXT NOT NULL, note TEXT NOT NULL)"},
+    {"landmark_suggestions",
+     "CREATE TABLE landmark_suggestions (picture INTEGER NOT NULL REFERENCES pictures, side TEXT NOT NULL, "
+     "name TEXT NOT NULL, suggested_x REAL NOT NULL, suggested_y REAL NOT NULL, confidence REAL NOT NULL, "
+     "moved INTEGER NOT NULL)"},
 };
 constexpr std::size_t KeyFrameTable = 6;
+constexpr std::size_t SuggestionTable = 7;
+
+// How many of Tables a file of version `schema` has.
+std::size_t tablesOfVersion(qint64 schema)
+{
+    return schema < FirstKeyFrameVersion     ? KeyFrameTable
+           : schema < FirstSuggestionVersion ? SuggestionTable
+                                             : std::size(Tables);
+}
 
 int connectionSerial = 0;
 
@@ -140,9 +155,14 @@ QString writeTables(QSqlDatabase& db, const Evidence& evidence)
                        picture.bytes.isEmpty() ? QVariant(QMetaType(QMetaType::QByteArray)) : picture.bytes,
                        picture.facing, nullable(picture.vertical, 0), nullable(picture.vertical, 1),
                        nullable(picture.vertical, 2), nullable(picture.vertical, 3), int(picture.seated)});
-        for (const EvidenceLandmark& landmark : picture.landmarks)
+        for (const EvidenceLandmark& landmark : picture.landmarks) {
             errors << run(db, QStringLiteral("INSERT INTO landmarks VALUES (?, ?, ?, ?, ?)"),
                           {number, landmark.side, landmark.name, landmark.at.x(), landmark.at.y()});
+            if (landmark.suggestedAt)
+                errors << run(db, QStringLiteral("INSERT INTO landmark_suggestions VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                              {number, landmark.side, landmark.name, landmark.suggestedAt->x(),
+                               landmark.suggestedAt->y(), landmark.confidence, int(landmark.moved)});
+        }
         for (const EvidenceMeasurement& measured : picture.measurements)
             errors << run(db, QStringLiteral("INSERT INTO measurements VALUES (?, ?, ?, ?, ?, ?, ?)"),
                           {number, measured.bodyPart,
@@ -331,7 +351,7 @@ int checkSchema(QSqlDatabase& db)
     if (schema < 1 || schema > SchemaVersion)
         throw Refusal{QStringLiteral("was written in version %1 of its format, which this program cannot read")
                           .arg(version[0][0].toLongLong())};
-    const std::size_t tableCount = schema < FirstKeyFrameVersion ? KeyFrameTable : std::size(Tables);
+    const std::size_t tableCount = tablesOfVersion(schema);
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("SELECT type, name, sql FROM sqlite_master")))
         throw Refusal{QStringLiteral("is damaged (%1)").arg(engineText(query.lastError()))};
@@ -431,6 +451,23 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256)
         landmark.name = checkedChoice(row[2], "name", landmarkNames());
         landmark.at = QPointF(checkedNumber(row[3], "x", MaxCoordinate), checkedNumber(row[4], "y", MaxCoordinate));
         pictureOf(row[0]).landmarks.push_back(landmark);
+    }
+    if (schema >= FirstSuggestionVersion) {
+        for (const QVariantList& row : rowsOf(db, "landmark_suggestions", 7)) {
+            EvidencePicture& picture = pictureOf(row[0]);
+            const QString side = checkedChoice(row[1], "side", sides);
+            const QString name = checkedChoice(row[2], "name", landmarkNames());
+            const auto found = std::find_if(picture.landmarks.begin(), picture.landmarks.end(),
+                                            [&](const auto& l) { return l.side == side && l.name == name; });
+            if (found == picture.landmarks.end() || found->suggestedAt)
+                throw Refusal{QStringLiteral("is damaged (a suggestion names no landmark, or one twice)")};
+            found->suggestedAt = QPointF(checkedNumber(row[3], "suggested_x", MaxCoordinate),
+                                         checkedNumber(row[4], "suggested_y", MaxCoordinate));
+            found->confidence = checkedNumber(row[5], "confidence", 1);
+            if (found->confidence < 0)
+                throw Refusal{QStringLiteral("is damaged (confidence)")};
+            found->moved = checkedInteger(row[6], "moved", 0, 1) != 0;
+        }
     }
     const QStringList parts = bodyPartNames();
     const QStringList bands = bandNames();
@@ -662,9 +699,19 @@ void putMeasurements(EvidencePicture& picture, const rula::PictureMeasurements& 
     picture.seated = sheet.seatedSupported;
     for (rula::Side side : {rula::Side::Right, rula::Side::Left}) {
         for (int l = 0; l < rula::LandmarkCount; ++l) {
-            if (const std::optional<rula::Point>& at = sheet.side(side)[rula::Landmark(l)])
-                picture.landmarks.push_back(
-                    {sideName(side), modelText(rula::landmarkName(rula::Landmark(l))), QPointF(at->x, at->y)});
+            const std::optional<rula::Point>& at = sheet.side(side)[rula::Landmark(l)];
+            if (!at)
+                continue;
+            EvidenceLandmark landmark;
+            landmark.side = sideName(side);
+            landmark.name = modelText(rula::landmarkName(rula::Landmark(l)));
+            landmark.at = QPointF(at->x, at->y);
+            if (const std::optional<rula::Suggestion>& suggested = sheet.side(side).suggested[std::size_t(l)]) {
+                landmark.suggestedAt = QPointF(suggested->at.x, suggested->at.y);
+                landmark.confidence = suggested->confidence;
+                landmark.moved = !sheet.side(side).asSuggested(rula::Landmark(l));
+            }
+            picture.landmarks.push_back(landmark);
         }
     }
     for (const rula::BodyPartInfo& info : rula::bodyParts()) {
@@ -698,8 +745,12 @@ rula::PictureMeasurements measurementsOf(const EvidencePicture& picture, const s
     for (const EvidenceLandmark& landmark : picture.landmarks) {
         const rula::Side side = landmark.side == QLatin1String("Left") ? rula::Side::Left : rula::Side::Right;
         for (int l = 0; l < rula::LandmarkCount; ++l) {
-            if (landmark.name == modelText(rula::landmarkName(rula::Landmark(l))))
-                sheet.side(side)[rula::Landmark(l)] = rula::Point{landmark.at.x(), landmark.at.y()};
+            if (landmark.name != modelText(rula::landmarkName(rula::Landmark(l))))
+                continue;
+            sheet.side(side)[rula::Landmark(l)] = rula::Point{landmark.at.x(), landmark.at.y()};
+            if (landmark.suggestedAt)
+                sheet.side(side).suggested[std::size_t(l)] = rula::Suggestion{
+                    rula::Point{landmark.suggestedAt->x(), landmark.suggestedAt->y()}, landmark.confidence};
         }
     }
     for (const EvidenceMeasurement& measured : picture.measurements) {

@@ -31,6 +31,11 @@ struct EvidenceLandmark
     QString side; // "Right" or "Left": the skeleton it belongs to
     QString name; // "hip", "shoulder", "elbow", "wrist", "knuckles", "ear"
     QPointF at;
+    // When the program suggested the landmark (Suggest Landmarks): where, how confident it
+    // was (0 to 1), and whether the assessor moved it from there.
+    std::optional<QPointF> suggestedAt;
+    double confidence = 0;
+    bool moved = false;
 };
 
 // One body part as measured on a picture: what its landmarks give, and the band applied.

@@ -13,7 +13,8 @@ packages=(
     clang-format git dpkg-dev file poppler-utils fonts-dejavu-core fonts-wqy-microhei
     libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
     clang-tidy libqt6sql6-psql postgresql
-    opencv-doc
+    libopencv-core-dev libopencv-imgproc-dev libopencv-dnn-dev python3-onnx python3-numpy npm
+    opencv-doc python3-skimage
 )
 
 missing=()

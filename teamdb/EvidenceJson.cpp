@@ -75,9 +75,11 @@ EvidencePicture pictureOf(const QJsonObject& json)
         picture.vertical = std::make_pair(pointOf(vertical.at(0)), pointOf(vertical.at(1)));
     for (const auto& value : json.value(QStringLiteral("landmarks")).toArray()) {
         const QJsonObject landmark = value.toObject();
-        picture.landmarks.push_back({landmark.value(QStringLiteral("side")).toString(),
-                                     landmark.value(QStringLiteral("name")).toString(),
-                                     pointOf(landmark.value(QStringLiteral("at")))});
+        EvidenceLandmark read;
+        read.side = landmark.value(QStringLiteral("side")).toString();
+        read.name = landmark.value(QStringLiteral("name")).toString();
+        read.at = pointOf(landmark.value(QStringLiteral("at")));
+        picture.landmarks.push_back(read);
     }
     for (const auto& value : json.value(QStringLiteral("measurements")).toArray()) {
         const QJsonObject m = value.toObject();

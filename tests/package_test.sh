@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from a build folder, unpacks it with dpkg-deb -x into a temporary
 # folder and runs the unpacked program offscreen: it must start, find its help files and its
-# media player in its own installed folder (not the build folder), and end with 0. Then one
-# help folder is taken away and the program must name it and end with 1.
+# media player and its pose models in its own installed folder (not the build folder), and end
+# with 0. Then one help folder, the video decoder or a model is taken away and the program must
+# name it and end with 1.
 # Usage: package_test.sh BUILD_FOLDER
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -54,7 +55,9 @@ fi
 grep -q 'libavcodec' <<<"$module_libraries" || fail "talvo-video.so does not link FFmpeg"
 for path in "usr/lib/talvo-rula/HelpFile/HELPFILE.HLP" "usr/lib/talvo-rula/Helpfile/helpfile.hlp" \
     "usr/lib/talvo-rula/Reduction Measures/HELPFILE.HLP" usr/share/applications/talvo-rula.desktop \
-    usr/share/icons/hicolor/scalable/apps/talvo-rula.svg usr/share/metainfo/org.talvo.TalvoRula.metainfo.xml; do
+    usr/share/icons/hicolor/scalable/apps/talvo-rula.svg usr/share/metainfo/org.talvo.TalvoRula.metainfo.xml \
+    usr/lib/talvo-rula/models/pose_detection.onnx usr/lib/talvo-rula/models/pose_landmark_full.onnx \
+    usr/lib/talvo-rula/models/package.json usr/lib/talvo-rula/models/MODELS-LICENCE; do
     [ -f "$root/$path" ] || fail "$path is missing"
 done
 if find "$root" -name 'tst_*' -o -name 'bench_*' | grep -q .; then
@@ -75,7 +78,9 @@ Help file \\HelpFile\\HELPFILE.HLP: $files/HelpFile/HELPFILE.HLP
 Help file \\Helpfile\\helpfile.hlp: $files/Helpfile/helpfile.hlp
 Help file \\Reduction Measures\\HELPFILE.HLP: $files/Reduction Measures/HELPFILE.HLP
 Media player mplayer2.exe: $files/mplayer2.exe
-Video decoder: $files/talvo-video.so"
+Video decoder: $files/talvo-video.so
+Pose model pose_detection.onnx: $files/models/pose_detection.onnx
+Pose model pose_landmark_full.onnx: $files/models/pose_landmark_full.onnx"
 [ "$(cat "$work/check.txt")" = "$expected" ] || fail "expected:
 $expected"
 
@@ -97,4 +102,14 @@ check_missing() {
 # video decoder (the program starts without it).
 check_missing "Reduction Measures" "the help folder" -q '^Help file \\Reduction Measures\\HELPFILE.HLP: missing'
 check_missing talvo-video.so "the video decoder" -qxF "Video decoder: $files/talvo-video.so (not found)"
+check_missing models/pose_landmark_full.onnx "a pose model" \
+    -qxF "Pose model pose_landmark_full.onnx: missing ($files/models/pose_landmark_full.onnx)"
+# The models' licence is stated beside them, and the package they come from says it.
+grep -q '"license": "Apache-2.0"' "$files/models/package.json" || fail "models/package.json states no Apache-2.0"
+grep -q 'Apache-2.0' "$files/models/MODELS-LICENCE" || fail "models/MODELS-LICENCE states no licence"
+
+# A picture of a person: the installed program finds the landmarks with its installed models.
+PATH=/usr/bin:/bin timeout 60 "$root/usr/bin/talvo-rula" --landmarks /usr/share/doc/opencv-doc/examples/data/messi5.jpg \
+    -o "$work/landmarks.csv" || fail "--landmarks ended with $? on a photograph of a person"
+[ "$(wc -l <"$work/landmarks.csv")" -eq 13 ] || fail "--landmarks wrote $(wc -l <"$work/landmarks.csv") lines, not 13"
 echo "package test passed"

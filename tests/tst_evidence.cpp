@@ -2,7 +2,8 @@
 // The evidence kept with an assessment: saved through the windows with a workplace picture and
 // the assessment's details, reopened after the picture has gone, saved again as revision 2,
 // and reported from the file as in the windows; evidence files that are damaged or belong to
-// another version of the text file are named and left unused.
+// another version of the text file are named and left unused. Suggested landmarks keep their
+// suggestion, confidence and whether the assessor moved them.
 #include "AngleCanvas.h"
 #include "AssessmentDetails.h"
 #include "CautionStatement.h"
@@ -37,6 +38,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <map>
 
 namespace {
 
@@ -263,6 +266,59 @@ private slots:
         // The assessment opens from its text file alone.
         QCOMPARE(child<QLineEdit>(windows->window<EmployeeDetails>(), "Text1")->text(), QStringLiteral("Lee"));
         QVERIFY(state->details.task.isEmpty());
+    }
+
+    // A suggested wrist left where it was, a suggested elbow moved, a hip clicked by hand: the
+    // evidence keeps each as it is and gives the same measurements back.
+    void suggestedLandmarksAreKept()
+    {
+        rula::PictureMeasurements sheet;
+        sheet.facing = rula::Facing::Right;
+        rula::Skeleton& right = sheet.side(rula::Side::Right);
+        right[rula::Landmark::Wrist] = rula::Point{100, 200};
+        right.suggested[std::size_t(rula::Landmark::Wrist)] = rula::Suggestion{{100, 200}, 0.4};
+        right[rula::Landmark::Elbow] = rula::Point{150, 210};
+        right.suggested[std::size_t(rula::Landmark::Elbow)] = rula::Suggestion{{140, 200}, 0.9};
+        sheet.side(rula::Side::Left)[rula::Landmark::Hip] = rula::Point{300, 400};
+
+        EvidencePicture picture;
+        picture.role = QStringLiteral("extra");
+        picture.fileName = QStringLiteral("worker.jpg");
+        picture.sha256 = sha256Hex("worker");
+        picture.pixelSize = QSize(640, 480);
+        putMeasurements(picture, sheet);
+        Evidence evidence;
+        evidence.assessmentId = QStringLiteral("a1");
+        evidence.revision = 1;
+        evidence.textSha256 = sha256Hex("text");
+        evidence.history.push_back({1, QDateTime::currentDateTimeUtc(), QStringLiteral("K"), "2.0", "First save."});
+        evidence.pictures.push_back(picture);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("evidence.sqlite"));
+        QCOMPARE(writeEvidence(path, evidence), QString());
+        const EvidenceReading read = readEvidence(path, sha256Hex("text"));
+        QVERIFY2(read.ok, qPrintable(read.error));
+
+        std::map<QString, EvidenceLandmark> kept;
+        for (const EvidenceLandmark& landmark : read.evidence.pictures.at(0).landmarks)
+            kept[landmark.side + QLatin1Char(' ') + landmark.name] = landmark;
+        QCOMPARE(kept.size(), std::size_t(3));
+        const EvidenceLandmark& wrist = kept.at(QStringLiteral("Right wrist"));
+        QCOMPARE(wrist.suggestedAt, std::optional<QPointF>(QPointF(100, 200)));
+        QCOMPARE(wrist.confidence, 0.4);
+        QVERIFY(!wrist.moved);
+        const EvidenceLandmark& elbow = kept.at(QStringLiteral("Right elbow"));
+        QCOMPARE(elbow.at, QPointF(150, 210));
+        QCOMPARE(elbow.suggestedAt, std::optional<QPointF>(QPointF(140, 200)));
+        QCOMPARE(elbow.confidence, 0.9);
+        QVERIFY(elbow.moved);
+        QVERIFY(!kept.at(QStringLiteral("Left hip")).suggestedAt);
+
+        const rula::PictureMeasurements back = measurementsOf(read.evidence.pictures.at(0), "worker.jpg");
+        QVERIFY(back.side(rula::Side::Right).asSuggested(rula::Landmark::Wrist));
+        QVERIFY(!back.side(rula::Side::Right).asSuggested(rula::Landmark::Elbow));
+        QCOMPARE(back.side(rula::Side::Right).suggested[std::size_t(rula::Landmark::Elbow)]->confidence, 0.9);
+        QVERIFY(!back.side(rula::Side::Left).suggested[std::size_t(rula::Landmark::Hip)]);
     }
 
 private:

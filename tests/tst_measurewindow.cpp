@@ -2,7 +2,8 @@
 // The Measure Angles window driven as the assessor uses it: a workplace picture loaded
 // through the Open Picture File window, the window opened from Main, one side of the worker
 // marked with six clicks, every band applied at once and found selected and scored on Main,
-// and a band changed by a drag left alone on Main until it is applied.
+// and a band changed by a drag left alone on Main until it is applied. Suggest Landmarks on a
+// real photograph places both skeletons, and nothing reaches Main until Apply All.
 #include "AngleCanvas.h"
 #include "ContextHelp.h"
 #include "FileLists.h"
@@ -22,7 +23,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include <cmath>
 
 class TestMeasureWindow : public QObject, public WindowFixture
 {
@@ -38,8 +42,13 @@ private slots:
     void nothingToMeasureWithoutAPicture();
     void vanishedPictureGivesAMessage();
     void everyControlHasItsHelpTopic();
+    void suggestedLandmarksWaitForApplyAll();
+    void noPersonToSuggest();
 
 private:
+    // The workplace picture replaced by a photograph shipped with opencv-doc.
+    void usePhotograph(const QString& photograph);
+    bool anyOptionSelected() const;
     // Loads the picture as the assessor does: Load Picture, its folder, the file, Open.
     void loadWorkplacePicture();
     MeasureAngles& openByDoubleClick();
@@ -303,7 +312,7 @@ void TestMeasureWindow::everyControlHasItsHelpTopic()
     QCOMPARE(help.topicTitle(MeasureAngles::HelpTopic), QStringLiteral("Measure Angles"));
     QVERIFY(help.contentsHtml().contains(QStringLiteral("#topic-%1").arg(MeasureAngles::HelpTopic)));
     for (const char* name : {"BodyPart", "FacesLeft", "FacesRight", "VerticalReference", "PictureVertical", "Apply",
-                             "ApplyAll", "Seated", "ClearPoints", "Fit", "Close", "Picture"})
+                             "ApplyAll", "Seated", "ClearPoints", "Fit", "Close", "Picture", "SuggestLandmarks"})
         QCOMPARE(ContextHelp::topicOf(child<QWidget>(window, name)), MeasureAngles::HelpTopic);
     // The way in from the main window: F1 on the workplace picture.
     QCOMPARE(ContextHelp::topicOf(child<QWidget>(main(), "Picture1")), MeasureAngles::HelpTopic);
@@ -316,6 +325,91 @@ void TestMeasureWindow::everyControlHasItsHelpTopic()
     QVERIFY(popup->text().contains(QStringLiteral("Ctrl+M")));
     popup->close();
     QTRY_VERIFY(!ContextHelp::currentPopup());
+}
+
+void TestMeasureWindow::usePhotograph(const QString& photograph)
+{
+    QVERIFY(QImage(photograph).save(m_picture));
+}
+
+bool TestMeasureWindow::anyOptionSelected() const
+{
+    for (std::size_t i = 0; i < rula::options().size(); ++i) {
+        if (state->assessment.isSelected(int(i)))
+            return true;
+    }
+    return false;
+}
+
+void TestMeasureWindow::suggestedLandmarksWaitForApplyAll()
+{
+    usePhotograph(QStringLiteral("/usr/share/doc/opencv-doc/examples/data/messi5.jpg"));
+    loadWorkplacePicture();
+    MeasureAngles& window = openByDoubleClick();
+    QVERIFY(!anyOptionSelected());
+    QVERIFY(!child<QRadioButton>(window, "FacesRight")->isChecked());
+
+    // The search runs in the background: the window answers meanwhile.
+    click(window, "SuggestLandmarks");
+    QVERIFY(!child<QPushButton>(window, "SuggestLandmarks")->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(child<QPushButton>(window, "SuggestLandmarks")->isEnabled(), 60000);
+    const QString status = text(window, "SuggestStatus");
+    QVERIFY2(QRegularExpression(QStringLiteral("^Found confidently: [56] of 6 points on the right side, [56] of 6 on "
+                                               "the left\\."))
+                 .match(status)
+                 .hasMatch(),
+             qPrintable(status));
+
+    // Both skeletons placed, each point kept with its suggestion; the footballer looks to the
+    // picture's right, and that facing is chosen.
+    for (const rula::Side side : {rula::Side::Right, rula::Side::Left}) {
+        for (int l = 0; l < rula::LandmarkCount; ++l)
+            QVERIFY(state->angleMeasurements.side(side).asSuggested(rula::Landmark(l)));
+    }
+    // The person's right hand is on the picture's left (hand-marked at 86, 95).
+    const rula::Point knuckles = *state->angleMeasurements.side(rula::Side::Right)[rula::Landmark::Knuckles];
+    QVERIFY2(std::hypot(knuckles.x - 86, knuckles.y - 95) < 12, qPrintable(QString::number(knuckles.x)));
+    QVERIFY(child<QRadioButton>(window, "FacesRight")->isChecked());
+    QVERIFY(listEntry(window, QStringLiteral("Upper Arm (Left)"))
+                .startsWith(QString::fromUtf8("Upper Arm (Left) – measured\n")));
+    QVERIFY(listEntry(window, QStringLiteral("Upper Arm (Right)"))
+                .startsWith(QString::fromUtf8("Upper Arm (Right) – measured\n")));
+    // Nothing reaches Main before Apply All.
+    QVERIFY(!anyOptionSelected());
+    QCOMPARE(labelText(main(), "CurrentScore"), QString());
+
+    // A doubtful point is marked "check" in the list until the assessor moves it.
+    rula::Skeleton& right = state->angleMeasurements.side(rula::Side::Right);
+    right.suggested[std::size_t(rula::Landmark::Wrist)]->confidence = 0.3;
+    choosePart(window, QStringLiteral("Wrist (Right)"));
+    const QString wristEntry = listEntry(window, QStringLiteral("Wrist (Right)"));
+    QVERIFY2(wristEntry.section(QLatin1Char('\n'), 0, 0).endsWith(QStringLiteral(", check")), qPrintable(wristEntry));
+    QVERIFY(listEntry(window, QStringLiteral("Lower Arm (Right)")).contains(QStringLiteral(", check")));
+    QVERIFY(!listEntry(window, QStringLiteral("Upper Arm (Right)")).contains(QStringLiteral(", check")));
+    const rula::Point wrist = *right[rula::Landmark::Wrist];
+    drag(window, at(window, wrist.x, wrist.y), at(window, wrist.x + 8, wrist.y + 4));
+    QVERIFY(!right.asSuggested(rula::Landmark::Wrist));
+    QVERIFY(right.suggested[std::size_t(rula::Landmark::Wrist)].has_value());
+    QVERIFY(!listEntry(window, QStringLiteral("Wrist (Right)")).contains(QStringLiteral(", check")));
+
+    click(window, "ApplyAll");
+    QVERIFY(anyOptionSelected());
+    QVERIFY(!labelText(main(), "CurrentScore").isEmpty());
+    QVERIFY(recorder.messages.isEmpty());
+}
+
+void TestMeasureWindow::noPersonToSuggest()
+{
+    usePhotograph(QStringLiteral("/usr/share/doc/opencv-doc/examples/data/fruits.jpg"));
+    loadWorkplacePicture();
+    MeasureAngles& window = openByDoubleClick();
+    click(window, "SuggestLandmarks");
+    QTRY_VERIFY_WITH_TIMEOUT(child<QPushButton>(window, "SuggestLandmarks")->isEnabled(), 60000);
+    QCOMPARE(text(window, "SuggestStatus"),
+             QStringLiteral("No person was found in this picture; click the landmarks yourself."));
+    QVERIFY(state->angleMeasurements.isEmpty());
+    QVERIFY(!child<QRadioButton>(window, "FacesRight")->isChecked());
+    QVERIFY(!child<QRadioButton>(window, "FacesLeft")->isChecked());
 }
 
 QTEST_MAIN(TestMeasureWindow)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AngleCanvas.h"
 
+#include "BodyPose.h"
+
 #include "MeasurementOverlay.h"
 #include "PaintFitted.h"
 
@@ -223,6 +225,63 @@ void AngleCanvas::paintEvent(QPaintEvent*)
     const QTransform pictureToWidget(m_scale, 0, 0, m_scale, m_origin.x(), m_origin.y());
     MeasurementOverlay::DrawMeasurements(painter, m_sheet ? *m_sheet : rula::PictureMeasurements(), pictureToWidget, 1,
                                          &m_marking);
+    drawSuggestions(painter);
+}
+
+void AngleCanvas::drawSuggestions(QPainter& painter) const
+{
+    if (!m_sheet)
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    QFont font = painter.font();
+    font.setPixelSize(12);
+    font.setBold(true);
+    painter.setFont(font);
+    for (const rula::Side side : {rula::Side::Right, rula::Side::Left}) {
+        const rula::Skeleton& skeleton = m_sheet->side(side);
+        for (int i = 0; i < rula::LandmarkCount; ++i) {
+            const auto l = static_cast<rula::Landmark>(i);
+            if (!skeleton.asSuggested(l))
+                continue;
+            const rula::Suggestion& suggestion = *skeleton.suggested[static_cast<std::size_t>(i)];
+            const bool doubtful = suggestion.confidence < pose::ConfidentFrom;
+            const QPointF at = toWidget(suggestion.at);
+            const QColor colour = doubtful ? QColor(230, 40, 30) : QColor(40, 200, 230);
+            QPen ring(colour, doubtful ? 3 : 1.5, doubtful ? Qt::DashLine : Qt::SolidLine);
+            painter.setPen(ring);
+            painter.setBrush(Qt::NoBrush);
+            const double radius = doubtful ? 13 : 10;
+            painter.drawEllipse(at, radius, radius);
+            const QString label = QStringLiteral("%1%").arg(qRound(suggestion.confidence * 100)) +
+                                  (doubtful ? QStringLiteral(" check") : QString());
+            const QPointF textAt = at + QPointF(radius + 2, -radius);
+            const QRectF box =
+                painter.fontMetrics().boundingRect(label).translated(textAt.toPoint()).adjusted(-2, -1, 2, 1);
+            painter.fillRect(box, QColor(0, 0, 0, 150));
+            painter.setPen(colour);
+            painter.drawText(textAt, label);
+        }
+    }
+    painter.restore();
+}
+
+QImage AngleCanvas::copyForSearch(int longerSide) const
+{
+    const Level* chosen = nullptr;
+    for (const Level& level : m_levels) {
+        const int longer = std::max(level.image.width(), level.image.height());
+        const bool enough = longer >= longerSide;
+        if (!chosen) {
+            chosen = &level;
+            continue;
+        }
+        const int chosenLonger = std::max(chosen->image.width(), chosen->image.height());
+        const bool chosenEnough = chosenLonger >= longerSide;
+        if ((enough && (!chosenEnough || longer < chosenLonger)) || (!enough && !chosenEnough && longer > chosenLonger))
+            chosen = &level;
+    }
+    return chosen ? chosen->image : QImage();
 }
 
 void AngleCanvas::resizeEvent(QResizeEvent* event)

@@ -22,6 +22,11 @@
 //
 // Mouse: the wheel zooms about the cursor, a drag on the picture pans it, a click places
 // the point asked for next and a drag on a placed point moves that point.
+//
+// A landmark that stands where the program suggested it has a ring with the suggestion's
+// confidence; below pose::ConfidentFrom the ring is red, dashed and says "check".
+class QPainter;
+
 class AngleCanvas : public QWidget
 {
     Q_OBJECT
@@ -48,6 +53,10 @@ public:
     const std::vector<std::optional<rula::Point>>& places() const { return m_places; }
     // The slot a click places next, keeping a drag in progress.
     void setNext(int next);
+
+    // The picture as decoded so far, at the smallest copy whose longer side is at least
+    // `longerSide` pixels (the largest there is when none is): what landmarks are searched on.
+    QImage copyForSearch(int longerSide) const;
 
     // Fits the whole picture into the view again.
     void fit();
@@ -83,6 +92,7 @@ private:
     int placeAt(QPointF position) const;
     void zoomAbout(QPointF anchor, double scale);
     void updateCursor();
+    void drawSuggestions(QPainter& painter) const;
 
     QString m_file;
     QSize m_natural;

@@ -12,6 +12,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -20,6 +21,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -84,8 +86,18 @@ QLabel* wrappedLabel(const char* name, QWidget* parent)
 
 } // namespace
 
+// What a search for the worker gave, handed from the background to the window.
+struct MeasureAngles::Suggested
+{
+    QString file; // the picture searched
+    std::shared_ptr<pose::PoseFinder> finder;
+    QString error; // the models could not be loaded
+    pose::BodyLandmarks body;
+};
+
 MeasureAngles::MeasureAngles(ProgramState& state, WindowSet& windows)
-    : AppWindow(state, windows, Frame::Sizable, true, Look::Desktop), m_canvas(new AngleCanvas(this))
+    : AppWindow(state, windows, Frame::Sizable, true, Look::Desktop), m_canvas(new AngleCanvas(this)),
+      m_suggesting(new QFutureWatcher<Suggested>(this))
 {
     setObjectName(QStringLiteral("MeasureAngles"));
     setWindowTitle(QStringLiteral("Measure Angles"));
@@ -121,6 +133,8 @@ MeasureAngles::MeasureAngles(ProgramState& state, WindowSet& windows)
     connect(m_apply, &QPushButton::clicked, this, &MeasureAngles::apply);
     connect(m_applyAll, &QPushButton::clicked, this, &MeasureAngles::applyAll);
     connect(m_canvas, &AngleCanvas::pointsEdited, this, &MeasureAngles::pointsEdited);
+    connect(m_suggest, &QPushButton::clicked, this, &MeasureAngles::suggestLandmarks);
+    connect(m_suggesting, &QFutureWatcher<Suggested>::finished, this, &MeasureAngles::useSuggestion);
     m_parts->setCurrentRow(0);
 }
 
@@ -228,6 +242,17 @@ QWidget* MeasureAngles::buildSidePanel()
     m_seated = new QCheckBox(QStringLiteral("&Seated, trunk well supported"), panel);
     m_seated->setObjectName(QStringLiteral("Seated"));
     column->addWidget(m_seated);
+
+    m_suggest = new QPushButton(QStringLiteral("S&uggest Landmarks"), panel);
+    m_suggest->setObjectName(QStringLiteral("SuggestLandmarks"));
+    m_suggest->setToolTip(QStringLiteral("Find the worker on the picture and place both sides' landmarks for you to "
+                                         "check; nothing reaches the main window until you apply."));
+    auto* suggestRow = new QHBoxLayout;
+    suggestRow->addWidget(m_suggest);
+    suggestRow->addStretch(1);
+    column->addLayout(suggestRow);
+    m_suggestStatus = wrappedLabel("SuggestStatus", panel);
+    column->addWidget(m_suggestStatus);
     column->addStretch(1);
 
     auto* projection = wrappedLabel("ProjectionNote", panel);
@@ -249,6 +274,7 @@ QWidget* MeasureAngles::buildSidePanel()
     // The controls added later follow the first ones in keyboard order.
     setTabOrder(close, m_applyAll);
     setTabOrder(m_applyAll, m_seated);
+    setTabOrder(m_seated, m_suggest);
     return panel;
 }
 
@@ -271,6 +297,7 @@ void MeasureAngles::showWindow()
         m_facing->setExclusive(true);
         const QSignalBlocker quiet(m_seated);
         m_seated->setChecked(sheet.seatedSupported);
+        m_suggestStatus->clear();
         choosePart();
     }
     showMaximized();
@@ -432,6 +459,85 @@ void MeasureAngles::applyAll()
     showMeasurement();
 }
 
+void MeasureAngles::suggestLandmarks()
+{
+    if (m_suggesting->isRunning() || m_canvas->pictureFile().isEmpty())
+        return;
+    const QImage copy = m_canvas->copyForSearch(pose::WorkingSide);
+    if (copy.isNull())
+        return;
+    const double factor = double(m_canvas->pictureSize().width()) / copy.width();
+    m_suggest->setEnabled(false);
+    m_suggestStatus->setText(QStringLiteral("Looking for the worker\u2026"));
+    m_suggesting->setFuture(QtConcurrent::run(
+        [file = m_canvas->pictureFile(), finder = m_finder, copy, factor, folder = pose::modelFolder()]() mutable {
+            Suggested result;
+            result.file = file;
+            if (!finder)
+                finder = std::make_shared<pose::PoseFinder>(folder);
+            if (!finder->isReady()) {
+                result.error = finder->error();
+                return result;
+            }
+            result.finder = finder;
+            // The canvas's copy is used as it is (between one and two working sizes): the models
+            // reduce it further themselves.
+            result.body = finder->find(copy).scaled(factor);
+            return result;
+        }));
+}
+
+void MeasureAngles::useSuggestion()
+{
+    m_suggest->setEnabled(true);
+    const Suggested result = m_suggesting->result();
+    if (result.finder)
+        m_finder = result.finder;
+    // Another picture was opened meanwhile: what was found belongs to none shown.
+    if (result.file != m_canvas->pictureFile()) {
+        m_suggestStatus->clear();
+        return;
+    }
+    if (!result.error.isEmpty()) {
+        m_suggestStatus->setText(result.error);
+        return;
+    }
+    const pose::BodyLandmarks& body = result.body;
+    if (!body.found) {
+        m_suggestStatus->setText(QStringLiteral("No person was found in this picture; click the landmarks yourself."));
+        return;
+    }
+    rula::PictureMeasurements& sheet = m_state.angleMeasurements;
+    for (const rula::Side side : {rula::Side::Right, rula::Side::Left}) {
+        rula::Skeleton& skeleton = sheet.side(side);
+        for (int i = 0; i < rula::LandmarkCount; ++i) {
+            const pose::LandmarkGuess& guess =
+                body.at(side == rula::Side::Right ? pose::Side::Right : pose::Side::Left, pose::Landmark(i));
+            const rula::Point at{guess.at.x(), guess.at.y()};
+            skeleton.landmarks[std::size_t(i)] = at;
+            skeleton.suggested[std::size_t(i)] = rula::Suggestion{at, guess.confidence};
+        }
+    }
+    QStringList lines;
+    if (sheet.facing == rula::Facing::Unset && body.facing != pose::Facing::Unknown) {
+        sheet.facing = body.facing == pose::Facing::Left ? rula::Facing::Left : rula::Facing::Right;
+        m_facesLeft->setChecked(sheet.facing == rula::Facing::Left);
+        m_facesRight->setChecked(sheet.facing == rula::Facing::Right);
+    }
+    lines << QStringLiteral("Found confidently: %1 of 6 points on the right side, %2 of 6 on the left.")
+                 .arg(body.confidentCount(pose::Side::Right))
+                 .arg(body.confidentCount(pose::Side::Left));
+    if (body.confidentCount(pose::Side::Right) + body.confidentCount(pose::Side::Left) < 2 * rula::LandmarkCount)
+        lines << QStringLiteral("Check the points marked \"check\".");
+    if (body.people > 1)
+        lines << QStringLiteral("%1 people are in the picture: the points are the largest one's.").arg(body.people);
+    if (sheet.facing == rula::Facing::Unset)
+        lines << QStringLiteral("Which way the worker faces could not be told: choose it.");
+    m_suggestStatus->setText(lines.join(QLatin1Char(' ')));
+    markOnCanvas();
+    showMeasurement();
+}
+
 void MeasureAngles::showMeasurement()
 {
     const rula::BodyPartInfo& info = rula::bodyPartInfo(currentPart());
@@ -513,9 +619,18 @@ void MeasureAngles::showPartList()
                          .arg(option.value);
             band = modelText(option.meaning);
         }
+        // A landmark of the part still where it was suggested, with a low confidence.
+        bool check = false;
+        const rula::Skeleton& skeleton =
+            m_state.angleMeasurements.side(reading.side.value_or(info.side.value_or(rula::Side::Right)));
+        for (const rula::Landmark l : info.landmarks) {
+            check = check || (skeleton.asSuggested(l) &&
+                              skeleton.suggested[static_cast<std::size_t>(l)]->confidence < pose::ConfidentFrom);
+        }
         m_parts->item(static_cast<int>(info.part))
-            ->setText(QStringLiteral("%1 \u2013 %2\n%3\n%4")
-                          .arg(modelText(info.name), stateText(reading.state), detail, band));
+            ->setText(QStringLiteral("%1 \u2013 %2%3\n%4\n%5")
+                          .arg(modelText(info.name), stateText(reading.state),
+                               check ? QStringLiteral(", check") : QString(), detail, band));
     }
 }
 

@@ -2,7 +2,10 @@
 #pragma once
 
 #include "AppWindow.h"
+#include "BodyPose.h"
 #include "PostureAngles.h"
+
+#include <memory>
 
 class AngleCanvas;
 class QButtonGroup;
@@ -11,6 +14,7 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+template <typename T> class QFutureWatcher;
 
 // The "Measure Angles" window: the workplace picture at full size, on which the assessor
 // marks each side of the worker once (hip, shoulder, elbow, wrist, knuckles, ear) and reads
@@ -18,6 +22,10 @@ class QRadioButton;
 // window as a click on its picture would, "Apply All" every measured part's; nothing on the
 // main window changes otherwise. The measurements are kept in the program state for the rest
 // of the run and drawn again whenever the window opens.
+//
+// "Suggest Landmarks" finds the worker on the picture (pose/, off the interface thread) and
+// places both sides' landmarks where it found them, each kept with its suggestion and
+// confidence; the assessor checks and drags them, and applies as always.
 class MeasureAngles : public AppWindow
 {
     Q_OBJECT
@@ -36,6 +44,7 @@ public:
 public slots:
     void apply();
     void applyAll();
+    void suggestLandmarks();
 
 private:
     QWidget* buildSidePanel();
@@ -54,6 +63,8 @@ private:
     void showMeasurement();
     void showPartList();
     void applyPart(rula::BodyPart part);
+    struct Suggested;
+    void useSuggestion();
     rula::BodyPart currentPart() const;
     rula::Reading currentReading() const;
 
@@ -72,6 +83,11 @@ private:
     QLabel* m_score;
     QLabel* m_notes;
     QLabel* m_partNote;
+    QPushButton* m_suggest;
+    QLabel* m_suggestStatus;
+    QFutureWatcher<Suggested>* m_suggesting;
+    // Loaded on the first suggestion, in the background, and kept for the next ones.
+    std::shared_ptr<pose::PoseFinder> m_finder;
     int m_bandPictureOption = -1; // the option whose picture m_bandPicture shows
     bool m_drawingReference = false;
     QString m_referenceRefusal;            // why the line being drawn is not used as the vertical
