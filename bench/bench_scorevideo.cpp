@@ -78,12 +78,12 @@ int main(int argc, char* argv[])
     }
     pose::PoseFinder finder;
     pose::PoseTracker tracker(finder);
-    const QSize working = pose::workingSize(decoder.index().size);
     double decoding = 0;
     double models = 0;
     for (int frame : sampleFrames(decoder.index(), settings.samplesPerSecond)) {
         timer.restart();
         QImage picture = decoder.frame(frame);
+        const QSize working = pose::workingSize(picture.size());
         if (picture.size() != working)
             picture = picture.scaled(working, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         decoding += static_cast<double>(timer.nsecsElapsed()) / 1e9;

@@ -24,7 +24,8 @@ constexpr std::size_t WaitingFrames = 3;
 struct DecodedFrame
 {
     int number = 0;
-    QImage picture; // null: the frame could not be decoded, and nothing follows
+    QImage picture;   // null: the frame could not be decoded, and nothing follows
+    double scale = 1; // the decoded frame's pixels per pixel of `picture`
 };
 
 // The frames handed from the decoding thread to the scoring one, at most WaitingFrames at a time.
@@ -136,8 +137,6 @@ rula::VideoTimeline VideoScorer::run(const Settings& settings, const std::functi
     const VideoIndex index = decoder.index();
     const std::vector<int> frames = sampleFrames(index, settings.samplesPerSecond);
     const int total = static_cast<int>(frames.size());
-    const QSize natural = index.size;
-    const QSize working = pose::workingSize(natural);
 
     std::atomic<bool> stopping{false};
     const auto stop = [&] { return stopping.load() || (cancelled && cancelled()); };
@@ -149,23 +148,25 @@ rula::VideoTimeline VideoScorer::run(const Settings& settings, const std::functi
             if (picture.isNull()) {
                 if (!stop())
                     decodeError = decoder.error();
-                queue.push(DecodedFrame{number, QImage()});
+                queue.push(DecodedFrame{number, QImage(), 1});
                 return;
             }
+            // The frame as shown (a turned video's frame is upright), reduced for the models.
+            const QSize working = pose::workingSize(picture.size());
+            const double scale = static_cast<double>(picture.width()) / working.width();
             if (picture.size() != working)
                 picture = picture.scaled(working, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-            if (!queue.push(DecodedFrame{number, std::move(picture)}))
+            if (!queue.push(DecodedFrame{number, std::move(picture), scale}))
                 return;
         }
     });
 
     pose::PoseTracker tracker(finder);
-    const double factor = working.width() > 0 ? static_cast<double>(natural.width()) / working.width() : 1.0;
     for (int i = 0; i < total && !stop(); ++i) {
         const DecodedFrame frame = queue.pop();
         if (frame.picture.isNull())
             break;
-        const pose::BodyLandmarks body = tracker.next(frame.picture).scaled(factor);
+        const pose::BodyLandmarks body = tracker.next(frame.picture).scaled(frame.scale);
         timeline.samples.push_back(rula::scoreSample(frame.number,
                                                      static_cast<double>(index.timeMs(frame.number)) / 1000.0,
                                                      sampleLandmarks(body), unseen.state));
