@@ -232,6 +232,12 @@ void TestVideoFrames::wholeVideoScored()
     QTest::keyClick(file, Qt::Key_Return);
     QTRY_VERIFY_WITH_TIMEOUT(info->text().startsWith(QStringLiteral("Frame 0 of 20")), 20000);
 
+    // The new controls come after the others in keyboard order, with help of their own.
+    QWidget* next = child<QLineEdit>(video, "KeyFrameNote")->nextInFocusChain();
+    while (!(next->focusPolicy() & Qt::TabFocus) || !next->isVisibleTo(&video))
+        next = next->nextInFocusChain();
+    QCOMPARE(next->objectName(), QStringLiteral("ScoreVideo"));
+    QCOMPARE(next->property("helpTopic").toInt(), 211);
     QCOMPARE(child<QSpinBox>(video, "SampleRate")->value(), 5);
     auto* cancel = child<QPushButton>(video, "CancelScoring");
     QVERIFY(!cancel->isEnabled());
