@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Video Frames through its window: a video whose frames carry their numbers, frame 137 taken
 // as the workplace picture, which the main window's picture box then shows; two key frames
-// saved, reopened in a new run and reported from the saved file.
+// saved, reopened in a new run and reported from the saved file. Suggest Landmarks on a frame
+// taken from a video of a photograph (tests/data/pose/messi5-clip.mp4).
 #include "CautionStatement.h"
 #include "Commands.h"
 #include "EmployeeDetails.h"
@@ -25,6 +26,8 @@
 #include <QProcess>
 #include <QSpinBox>
 #include <QTemporaryDir>
+
+#include <cmath>
 
 namespace {
 
@@ -59,6 +62,7 @@ private slots:
 
     void frameTakenIsTheWorkplacePicture();
     void keyFramesKeptWithTheAssessment();
+    void landmarksSuggestedOnAFrame();
 
 private:
     // Goes to frame `number` and takes it with `reason` and `note`.
@@ -135,6 +139,36 @@ void TestVideoFrames::frameTakenIsTheWorkplacePicture()
     QCOMPARE(child<QListWidget>(video, "KeyFrames")->count(), 1);
     QVERIFY(windows->exists<MeasureAngles>() && windows->window<MeasureAngles>().isVisible());
     QCOMPARE(state->workplacePictureFile, state->keyFrames.front().pictureFile);
+}
+
+void TestVideoFrames::landmarksSuggestedOnAFrame()
+{
+    MainWindow& main = windows->window<MainWindow>();
+    main.show();
+    QTest::mouseClick(child<QPushButton>(main, "VideoFramesButton"), Qt::LeftButton);
+    VideoFrames& video = windows->window<VideoFrames>();
+    auto* file = child<QLineEdit>(video, "VideoFile");
+    file->setFocus();
+    QTest::keyClicks(file, QStringLiteral(TALVO_TEST_DATA "/pose/messi5-clip.mp4"));
+    QTest::keyClick(file, Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(child<QLabel>(video, "FrameInfo")->text().startsWith(QStringLiteral("Frame 0 of 5")),
+                             20000);
+    takeFrame(video, 3, QStringLiteral("Other"), QStringLiteral("kick"));
+    MeasureAngles& measure = windows->window<MeasureAngles>();
+    measure.showWindow();
+    QVERIFY(measure.isVisible());
+    QCOMPARE(state->workplacePictureFile, state->keyFrames.back().pictureFile);
+
+    QTest::mouseClick(child<QPushButton>(measure, "SuggestLandmarks"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(child<QPushButton>(measure, "SuggestLandmarks")->isEnabled(), 60000);
+    for (const rula::Side side : {rula::Side::Right, rula::Side::Left}) {
+        for (int l = 0; l < rula::LandmarkCount; ++l)
+            QVERIFY(state->angleMeasurements.side(side).asSuggested(rula::Landmark(l)));
+    }
+    // The person's right knuckles, marked by hand at (86, 95) on the photograph the frame shows.
+    const rula::Point knuckles = *state->angleMeasurements.side(rula::Side::Right)[rula::Landmark::Knuckles];
+    QVERIFY2(std::hypot(knuckles.x - 86, knuckles.y - 95) < 12, qPrintable(QString::number(knuckles.x)));
+    QVERIFY(recorder.messages.isEmpty());
 }
 
 void TestVideoFrames::keyFramesKeptWithTheAssessment()
