@@ -6,7 +6,6 @@
 #include "Evidence.h"
 #include "FolderReading.h"
 #include "OutputFiles.h"
-#include "SavedAssessment.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -19,17 +18,11 @@ namespace {
 // Reads one of the two files; a bad one is named on `errors` in one line.
 std::optional<ComparedFile> readCompared(const QString& path, QTextStream& errors)
 {
-    RepairFolderOf(path, errors);
-    const SavedAssessment saved = ReadSavedAssessmentFile(path);
-    if (!saved.ok) {
-        errorLine(errors, path) << saved.error << '\n';
+    const std::optional<AssessmentRecord> saved =
+        ReadGivenAssessment(path, "the comparison uses the scores its options give", errors);
+    if (!saved)
         return std::nullopt;
-    }
-    if (!saved.differences.isEmpty())
-        errorLine(errors, path) << "the saved scores differ from its options ("
-                                << saved.differences.join(QStringLiteral("; "))
-                                << "); the comparison uses the scores its options give.\n";
-    AssessmentRecord record = saved.record;
+    AssessmentRecord record = *saved;
     const EvidenceOfFile evidence = evidenceOfTextFile(path);
     if (evidence.present && !evidence.ok)
         errorLine(errors, evidence.path) << evidence.error << '\n';

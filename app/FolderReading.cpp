@@ -21,6 +21,20 @@ void RepairFolderOf(const QString& file, QTextStream& errors)
         errorLine(errors, file) << "an interrupted save in its folder could not be repaired: " << unrepaired << '\n';
 }
 
+std::optional<AssessmentRecord> ReadGivenAssessment(const QString& file, const char* usingInstead, QTextStream& errors)
+{
+    RepairFolderOf(file, errors);
+    const SavedAssessment saved = ReadSavedAssessmentFile(file);
+    if (!saved.ok) {
+        errorLine(errors, file) << saved.error << '\n';
+        return std::nullopt;
+    }
+    if (!saved.differences.isEmpty())
+        errorLine(errors, file) << "the saved scores differ from its options ("
+                                << saved.differences.join(QStringLiteral("; ")) << "); " << usingInstead << ".\n";
+    return saved.record;
+}
+
 namespace {
 
 void walk(const QString& folder, SavedFileTree& tree)

@@ -7,12 +7,21 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class QTextStream;
 
 // Before a saved file is read by a command-line form: completes or undoes any interrupted
 // save in its folder, so no half-replaced pair is read; what could not be repaired goes to
 // `errors` as one line naming the file.
 void RepairFolderOf(const QString& file, QTextStream& errors);
+
+// A command-line form's reading of the one saved file it is given: its folder repaired first,
+// the file read strictly, a file that is not a saved assessment named on `errors` as the
+// form's one line (nothing when it is none), and saved scores that differ from the options
+// named with what the form does instead (`usingInstead`, as "the plan starts from the scores
+// its options give").
+std::optional<AssessmentRecord> ReadGivenAssessment(const QString& file, const char* usingInstead, QTextStream& errors);
 
 // What a walk of a folder tree finds: every *.txt (sorted, so the forms that read a folder list
 // them in the same order every time), every folder walked, and the folders that could not be
