@@ -28,6 +28,7 @@ int RunReportCommand(const CommandLine& command, QTextStream& errors)
     ReportSources sources;
     PictureCopy picture;
     std::vector<PictureCopy> keyFramePictures;
+    std::vector<PictureCopy> extraPictures;
     const EvidenceOfFile evidence = evidenceOfTextFile(input);
     if (evidence.present && !evidence.ok)
         errorLine(errors, evidence.path) << evidence.error << '\n';
@@ -39,21 +40,23 @@ int RunReportCommand(const CommandLine& command, QTextStream& errors)
             sources.angleMeasurements = measurementsOf(*workplace, picture.path.toStdString());
         }
         for (const EvidencePicture& kept : evidence.evidence.pictures) {
+            if (kept.role == QLatin1String("extra") && kept.bytes.isEmpty())
+                errorLine(errors, evidence.path) << "the extra picture \"" << kept.fileName
+                                                 << "\" was kept by name only; the report leaves it out\n";
+            if (kept.role == QLatin1String("extra") && !kept.bytes.isEmpty()) {
+                extraPictures.push_back(copyOfPicture(kept));
+                sources.extraPictureFiles << extraPictures.back().path;
+            }
             if (!kept.keyFrame)
                 continue;
             keyFramePictures.push_back(copyOfPicture(kept));
-            const QString file = keyFramePictures.back().path;
-            const EvidenceKeyFrame& frame = *kept.keyFrame;
-            sources.keyFrames.push_back({file,
-                                         frame.videoFile,
-                                         frame.frameNumber,
-                                         frame.timeMs,
-                                         frame.reason,
-                                         frame.note,
-                                         measurementsOf(kept, file.toStdString()),
-                                         {},
-                                         {}});
+            sources.keyFrames.push_back(keyFrameOf(kept, keyFramePictures.back().path));
         }
+    }
+    if (evidence.ok) {
+        // The planned changes were planned on this very assessment (the evidence belongs to its text).
+        sources.plannedChanges = plannedChangesOf(evidence.evidence, record);
+        sources.plannedOn = record.assessment;
     }
     const ReportOutcome outcome = WriteReport(reportContentOf(record, sources), OutputFiles::writePath(output));
     if (!outcome.ok) {

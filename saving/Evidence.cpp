@@ -9,6 +9,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -26,9 +27,11 @@ namespace {
 // "TRLE" in the file header's application id: how a reader tells this program's evidence
 // from any other SQLite file.
 constexpr int ApplicationId = 0x54524c45;
-constexpr int SchemaVersion = 2;
-// Version 1 had no key frames; its files are read as they are.
+constexpr int SchemaVersion = 3;
+// Version 1 had no key frames, version 2 no planned changes (and its extra pictures no bytes);
+// their files are read as they are.
 constexpr int FirstKeyFrameVersion = 2;
+constexpr int FirstPlannedChangeVersion = 3;
 constexpr qsizetype MaxText = 32767;
 constexpr int MaxRows = 100000;
 constexpr double MaxCoordinate = 1e6;
@@ -55,8 +58,21 @@ const char* const Tables[][2] = {
                    "video_sha256 TEXT NOT NULL, frame_number INTEGER NOT NULL, pts INTEGER NOT NULL, "
                    "start_pts INTEGER NOT NULL, time_base_num INTEGER NOT NULL, time_base_den INTEGER NOT NULL, "
                    "time_ms INTEGER NOT NULL, reason TEXT NOT NULL, note TEXT NOT NULL)"},
+    {"planned_changes", "CREATE TABLE planned_changes (position INTEGER NOT NULL, option TEXT NOT NULL, "
+                        "kind TEXT NOT NULL, planned_on_revision INTEGER NOT NULL)"},
 };
-constexpr std::size_t KeyFrameTable = 6;
+
+// How many of Tables a file of version `schema` has.
+std::size_t tableCountOf(qint64 schema)
+{
+    return schema < FirstKeyFrameVersion ? 6 : schema < FirstPlannedChangeVersion ? 7 : std::size(Tables);
+}
+
+const QStringList& changeKinds()
+{
+    static const QStringList kinds{QStringLiteral("Select"), QStringLiteral("Tick"), QStringLiteral("Untick")};
+    return kinds;
+}
 
 int connectionSerial = 0;
 
@@ -148,12 +164,16 @@ QString writeTables(QSqlDatabase& db, const Evidence& evidence)
                           {number, measured.bodyPart,
                            measured.angle ? QVariant(*measured.angle) : QVariant(QMetaType(QMetaType::Double)),
                            measured.band, measured.score, measured.appliedBand, int(measured.applied)});
-        if (const std::optional<EvidenceKeyFrame>& frame = picture.keyFrame)
+        if (const std::optional<KeyFrame>& frame = picture.keyFrame)
             errors << run(db, QStringLiteral("INSERT INTO key_frames VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                           {number, frame->videoFile, frame->videoSha256, frame->frameNumber, frame->pts,
                            frame->startPts, frame->timeBaseNum, frame->timeBaseDen, frame->timeMs, frame->reason,
                            frame->note});
     }
+    int position = 0;
+    for (const PlannedChange& change : evidence.plannedChanges)
+        errors << run(db, QStringLiteral("INSERT INTO planned_changes VALUES (?, ?, ?, ?)"),
+                      {++position, change.option, change.kind, change.plannedOnRevision});
     for (const EvidenceRevision& entry : evidence.history)
         errors << run(db, QStringLiteral("INSERT INTO history VALUES (?, ?, ?, ?, ?)"),
                       {entry.revision, utcText(entry.savedUtc), entry.assessor, entry.programVersion, entry.changes});
@@ -331,7 +351,7 @@ int checkSchema(QSqlDatabase& db)
     if (schema < 1 || schema > SchemaVersion)
         throw Refusal{QStringLiteral("was written in version %1 of its format, which this program cannot read")
                           .arg(version[0][0].toLongLong())};
-    const std::size_t tableCount = schema < FirstKeyFrameVersion ? KeyFrameTable : std::size(Tables);
+    const std::size_t tableCount = tableCountOf(schema);
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("SELECT type, name, sql FROM sqlite_master")))
         throw Refusal{QStringLiteral("is damaged (%1)").arg(engineText(query.lastError()))};
@@ -450,7 +470,7 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256)
             EvidencePicture& picture = pictureOf(row[0]);
             if (picture.role != QLatin1String("keyframe") || picture.keyFrame)
                 throw Refusal{QStringLiteral("is damaged (a key frame row names a picture that is none, or twice)")};
-            EvidenceKeyFrame frame;
+            KeyFrame frame;
             frame.videoFile = checkedText(row[1], "video_file");
             if (!isPlainFileName(frame.videoFile))
                 throw Refusal{QStringLiteral("is damaged (video_file is not a file name)")};
@@ -486,6 +506,18 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256)
     }
     if (int(evidence.history.size()) != evidence.revision)
         throw Refusal{QStringLiteral("is damaged (the history does not end at revision %1)").arg(evidence.revision)};
+    if (schema >= FirstPlannedChangeVersion) {
+        const QStringList options = bandNames().mid(1);
+        for (const QVariantList& row : rowsOf(db, "planned_changes", 4)) {
+            if (checkedInteger(row[0], "position", 1, MaxRows) != qint64(evidence.plannedChanges.size()) + 1)
+                throw Refusal{QStringLiteral("is damaged (the planned changes skip a position)")};
+            PlannedChange change;
+            change.option = checkedChoice(row[1], "option", options);
+            change.kind = checkedChoice(row[2], "kind", changeKinds());
+            change.plannedOnRevision = int(checkedInteger(row[3], "planned_on_revision", 1, evidence.revision));
+            evidence.plannedChanges.push_back(change);
+        }
+    }
     return evidence;
 }
 
@@ -508,14 +540,6 @@ const QStringList& assessmentPhases()
     static const QStringList phases{QStringLiteral("Baseline"), QStringLiteral("After change"),
                                     QStringLiteral("Follow-up"), QStringLiteral("Other")};
     return phases;
-}
-
-const QStringList& keyFrameReasons()
-{
-    static const QStringList reasons{QStringLiteral("Most frequent"), QStringLiteral("Longest held"),
-                                     QStringLiteral("Greatest force"), QStringLiteral("Most extreme"),
-                                     QStringLiteral("Other")};
-    return reasons;
 }
 
 const EvidencePicture* Evidence::workplacePicture() const
@@ -720,4 +744,52 @@ PictureCopy copyOfPicture(const EvidencePicture& picture)
     if (copy.folder->isValid() && DurableFiles::writeNewFileAs(path, picture.bytes, false).isEmpty())
         copy.path = path;
     return copy;
+}
+
+KeyFrame keyFrameOf(const EvidencePicture& picture, const QString& file)
+{
+    KeyFrame frame = picture.keyFrame.value_or(KeyFrame{});
+    frame.pictureFile = file;
+    frame.measurements = measurementsOf(picture, file.toStdString());
+    return frame;
+}
+
+EvidencePicture keyFramePicture(const KeyFrame& frame, const QByteArray& bytes, const QSize& pixelSize)
+{
+    EvidencePicture picture;
+    picture.role = QStringLiteral("keyframe");
+    picture.fileName = QFileInfo(frame.pictureFile).fileName();
+    picture.bytes = bytes;
+    picture.sha256 = sha256Hex(bytes);
+    picture.pixelSize = pixelSize;
+    putMeasurements(picture, frame.measurements);
+    KeyFrame kept = frame;
+    kept.pictureFile.clear();
+    kept.measurements = {};
+    picture.keyFrame = kept;
+    return picture;
+}
+
+std::vector<PlannedChange> keptChanges(const std::vector<rula::SingleChange>& changes, int revision)
+{
+    std::vector<PlannedChange> kept;
+    for (const rula::SingleChange& change : changes)
+        kept.push_back({modelText(rula::options()[std::size_t(change.optionIndex)].panel),
+                        changeKinds().at(int(change.kind)), revision});
+    return kept;
+}
+
+std::vector<rula::SingleChange> plannedChangesOf(const Evidence& evidence, const AssessmentRecord& record)
+{
+    const std::vector<rula::SingleChange> possible = rula::singleChanges(record.assessment, record.results);
+    std::vector<rula::SingleChange> planned;
+    for (const PlannedChange& kept : evidence.plannedChanges) {
+        const int option = rula::optionIndexOfPanel(kept.option.toStdString());
+        const auto kind = rula::ChangeKind(changeKinds().indexOf(kept.kind));
+        for (const rula::SingleChange& change : possible) {
+            if (change.optionIndex == option && change.kind == kind)
+                planned.push_back(change);
+        }
+    }
+    return planned;
 }

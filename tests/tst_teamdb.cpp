@@ -3,7 +3,9 @@
 // published and read back, nothing doubled, saves waiting in the outbox while the server is
 // away, two publishers at once, texts kept exactly, a refused login.
 #include "EmployeeDetails.h"
+#include "EvidenceJson.h"
 #include "FileLists.h"
+#include "FilledEvidence.h"
 #include "MainWindow.h"
 #include "Outbox.h"
 #include "PostgresCluster.h"
@@ -135,6 +137,19 @@ private slots:
         QCOMPARE(m_cluster.value(QStringLiteral("SELECT count(*) FROM talvo_assessment")).toInt(), before.toInt() + 20);
     }
 
+    // The evidence a publication carries: every field of a fully filled evidence (key frames,
+    // planned changes, notes, each picture's measurements) back from its JSON, the bytes left out.
+    void evidenceJsonCarriesAllButPictureBytes()
+    {
+        const Evidence evidence = filled::evidence(QString(64, QLatin1Char('c')));
+        const QByteArray json = evidenceToJson(evidence);
+        for (const EvidencePicture& picture : evidence.pictures)
+            QVERIFY(!json.contains(picture.bytes.toBase64().left(24)));
+        const std::optional<Evidence> back = evidenceFromJson(json);
+        QVERIFY(back);
+        filled::compare(*back, evidence, false);
+    }
+
     void savesWaitWhileTheServerIsAwayAndGoAtTheNextStart()
     {
         QTemporaryDir work;
@@ -187,6 +202,10 @@ private slots:
         QCOMPARE(teamRows.size(), 2);
         QVERIFY2(teamRows.value(0).section(QLatin1Char(','), -2, -2) == QLatin1String("1"),
                  qPrintable(teamRows.value(0))); // revision 1 of its evidence
+        // Published again from the command line, the folder is the saves' publications again.
+        const Finished again = runWith({QStringLiteral("--publish"), work.path(), QStringLiteral("--database"), uri()});
+        QVERIFY2(again.status == 0 && again.errors.contains(QStringLiteral("0 new, 2 already there")),
+                 qPrintable(again.errors));
     }
 
     void twoPublishersAtOnceStoreEachOnce()
