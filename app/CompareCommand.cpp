@@ -4,6 +4,7 @@
 #include "ComparisonReport.h"
 #include "ErrorLine.h"
 #include "Evidence.h"
+#include "EvidenceBelonging.h"
 #include "FolderReading.h"
 #include "OutputFiles.h"
 #include "SavedAssessment.h"
@@ -30,7 +31,7 @@ std::optional<ComparedFile> readCompared(const QString& path, QTextStream& error
                                 << saved.differences.join(QStringLiteral("; "))
                                 << "); the comparison uses the scores its options give.\n";
     AssessmentRecord record = saved.record;
-    const EvidenceOfFile evidence = evidenceOfTextFile(path);
+    const EvidenceOfFile evidence = evidenceOfAssessment(path, saved.record.stored, PictureBytes::Left);
     if (evidence.present && !evidence.ok)
         errorLine(errors, evidence.path) << evidence.error << '\n';
     if (evidence.ok)

@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "ErrorLine.h"
 #include "Evidence.h"
+#include "EvidenceBelonging.h"
 #include "FolderReading.h"
 #include "OutputFiles.h"
 #include "SavedAssessment.h"
@@ -31,7 +32,7 @@ int RunReportCommand(const CommandLine& command, QTextStream& errors)
     ReportSources sources;
     PictureCopy picture;
     std::vector<PictureCopy> keyFramePictures;
-    const EvidenceOfFile evidence = evidenceOfTextFile(input);
+    const EvidenceOfFile evidence = evidenceOfAssessment(input, saved.record.stored);
     if (evidence.present && !evidence.ok)
         errorLine(errors, evidence.path) << evidence.error << '\n';
     if (evidence.ok) {

@@ -83,7 +83,7 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
     PrepareTree(tree, errors);
     const FolderContents contents = ReadSavedAssessments(tree.files, errors);
     std::vector<Publication> publications;
-    int unreadable = 0;
+    int unreadable = int(tree.links.size());
     for (const FolderAssessment& assessment : contents.read) {
         if (std::optional<Publication> publication = publicationOf(assessment))
             publications.push_back(*publication);
