@@ -287,14 +287,16 @@ private slots:
 
     void theProgramEndsCleanlyWhileItSends()
     {
-        // A save ends the program at once, while its publication is being sent; the end that
-        // crossed the sending thread crashed now and then, so several ends are tried.
+        // A save ends the program once "File Saved" is answered, while its publication is being
+        // sent: answered after 0 to 30 ms, the end meets the sending thread at each of its steps
+        // (reading the outbox, loading the driver, connecting, publishing).
         QTemporaryDir work;
-        for (int run = 0; run < 8; ++run) {
+        for (int run = 0; run < 16; ++run) {
             const QString folder = work.filePath(QStringLiteral("run%1").arg(run));
             QVERIFY(QDir().mkpath(folder));
             QProcess child;
-            child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--save-and-end"), uri(), folder});
+            child.start(QCoreApplication::applicationFilePath(),
+                        {QStringLiteral("--save-and-end"), uri(), folder, QString::number(run * 2)});
             QVERIFY(child.waitForFinished(60000));
             QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
                      qPrintable(QStringLiteral("run %1: status %2, %3")
@@ -338,11 +340,12 @@ private slots:
 
 public:
     // In a child process: one save through the windows with the team database at `uri` set,
-    // into `folder`, ended by the program's own end as an assessor's save is.
-    static void saveAndEnd(const QString& uri, const QString& folder)
+    // into `folder`, its "File Saved" answered after `answerMs`, ended by the program's own end
+    // as an assessor's save is.
+    static void saveAndEnd(const QString& uri, const QString& folder, int answerMs)
     {
         initTalvoResources();
-        MessageService::setHandler([](const QString&, const QString&) {});
+        MessageService::setHandler([answerMs](const QString&, const QString&) { QThread::msleep(answerMs); });
         ProgramState state;
         state.teamDatabase = uri;
         state.outboxFolder = folder + QStringLiteral("/outbox");
@@ -387,8 +390,9 @@ private:
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    if (argc == 4 && qstrcmp(argv[1], "--save-and-end") == 0) {
-        TestTeamDatabase::saveAndEnd(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    if (argc == 5 && qstrcmp(argv[1], "--save-and-end") == 0) {
+        TestTeamDatabase::saveAndEnd(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                                     std::atoi(argv[4]));
         return 3; // the program's end did not end the program
     }
     app.setAttribute(Qt::AA_Use96Dpi, true);
