@@ -9,6 +9,7 @@
 //                                                median time and the largest peak resident
 //                                                memory of each, and their ratios.
 
+#include "BenchSupport.h"
 #include "Evidence.h"
 #include "OutputFiles.h"
 #include "SavedFiles.h"
@@ -82,16 +83,9 @@ EvidencePicture largePicture(const QString& role, const QString& name, int megab
     return picture;
 }
 
-} // namespace
-
-int main(int argc, char* argv[])
+// Writes the saved file and its evidence into `folder`.
+int writeAssessment(const QString& folder, int megabytes)
 {
-    QCoreApplication app(argc, argv);
-    const int megabytes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
-    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
-    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/talvo-rula");
-    QTemporaryDir work;
-    const QString folder = work.filePath(QStringLiteral("assessments"));
     const QString text = folder + QStringLiteral("/Lee RULA Analysis.txt");
     const QByteArray textBytes =
         savedTextFile(variedAssessment(3), {QStringLiteral("Lee"), QStringLiteral("7"), QStringLiteral("Bay 7")});
@@ -115,6 +109,25 @@ int main(int argc, char* argv[])
             return 1;
         }
     }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 4 && qstrcmp(argv[1], "--write") == 0)
+        return writeAssessment(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
+    const int megabytes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/talvo-rula");
+    QTemporaryDir work;
+    const QString folder = work.filePath(QStringLiteral("assessments"));
+    // Written by a child, so that this process stays small: a spawned program starts as a copy of it.
+    if (!runChild({QStringLiteral("--write"), folder, QString::number(megabytes)}))
+        return 1;
+    const QString evidencePath = OutputFiles::evidencePath(folder + QStringLiteral("/Lee RULA Analysis.txt"));
     const QString kept = work.filePath(QStringLiteral("kept.sqlite"));
     const QStringList arguments{QStringLiteral("--register"), folder, QStringLiteral("-o"),
                                 work.filePath(QStringLiteral("register.csv"))};
