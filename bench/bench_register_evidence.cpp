@@ -144,6 +144,11 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "the register with the evidence failed\n");
             return 1;
         }
+        QFile csv(work.filePath(QStringLiteral("register.csv")));
+        if (!csv.open(QIODevice::ReadOnly) || !csv.readAll().contains(",Baseline,bench,1,")) {
+            std::fprintf(stderr, "the register did not use the evidence\n");
+            return 1;
+        }
         with.push_back(measured.ms);
         withKb = std::max(withKb, measured.peakKb);
         if (!QFile::rename(evidencePath, kept) || !measure(program, arguments, &measured)) {
