@@ -23,6 +23,11 @@
 
 #include <algorithm>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
 
 struct Finished
@@ -312,6 +317,37 @@ private slots:
                                    .toInt();
             QCOMPARE(stored + Outbox(folder + QStringLiteral("/outbox")).pending().size(), 1);
         }
+    }
+
+    void theProgramEndWaitsForASilentServerOnlyItsTimeout()
+    {
+        // A server that takes the connection and never answers: "File Saved" answered after
+        // 0.5 s, the end waits for the rest of the connection timeout (2 s here), not for ever,
+        // and the publication waits for the next start.
+        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        QVERIFY(::bind(listener, reinterpret_cast<sockaddr*>(&address), length) == 0 && ::listen(listener, 4) == 0 &&
+                ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+        QTemporaryDir work;
+        QElapsedTimer clock;
+        clock.start();
+        QProcess child;
+        child.start(
+            QCoreApplication::applicationFilePath(),
+            {QStringLiteral("--save-and-end"),
+             QStringLiteral("postgresql://talvo@127.0.0.1:%1/rula?connect_timeout=2").arg(ntohs(address.sin_port)),
+             work.path(), QStringLiteral("500")});
+        const bool finished = child.waitForFinished(30000);
+        const qint64 took = clock.elapsed();
+        ::close(listener);
+        QVERIFY(finished);
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                 child.readAllStandardError().constData());
+        QVERIFY2(took >= 1500 && took < 8000, qPrintable(QString::number(took)));
+        QCOMPARE(Outbox(work.filePath(QStringLiteral("outbox"))).pending().size(), 1);
     }
 
     void aRefusedLoginIsNamedAndTheOutboxKept()

@@ -34,8 +34,9 @@ bool TeamPublishing::finish()
     if (!m_sending.isRunning())
         return true;
     // Connecting takes at most the connection timeout; any statement under way, a moment more.
-    QDeadlineTimer deadline(m_connectTimeout < 0 ? QDeadlineTimer::Forever
-                                                 : QDeadlineTimer((m_connectTimeout + 2) * 1000));
+    // A server asked to be waited for without end is given libpq's usual 5 s.
+    const qint64 seconds = m_connectTimeout < 0 ? 5 : m_connectTimeout;
+    const QDeadlineTimer deadline((seconds + 2) * 1000);
     while (m_sending.isRunning() && !deadline.hasExpired())
         QThread::msleep(10);
     return !m_sending.isRunning();

@@ -41,7 +41,7 @@ public:
 
     // Stops sending before the program ends: the round under way stops after the statement it
     // runs, and what it did not send waits in the outbox. False when the round has not ended
-    // within the connection timeout (a server that stopped answering).
+    // within the connection timeout and 2 s (a server that stopped answering).
     bool finish();
 
     QString status() const { return m_status; }
@@ -61,6 +61,6 @@ private:
     bool m_sendAgain = false;
     // Read by the sending thread between publications.
     std::shared_ptr<std::atomic_bool> m_stop = std::make_shared<std::atomic_bool>(false);
-    int m_connectTimeout = 0; // of the round under way, in seconds; -1: none
+    int m_connectTimeout = 0; // of the round under way, in seconds; -1: none (libpq waits for ever)
     QFutureWatcher<SendSummary> m_sending;
 };
