@@ -4,6 +4,7 @@
 #include "ComparisonReport.h"
 #include "ErrorLine.h"
 #include "Evidence.h"
+#include "EvidenceBelonging.h"
 #include "FolderReading.h"
 #include "OutputFiles.h"
 
@@ -23,7 +24,7 @@ std::optional<ComparedFile> readCompared(const QString& path, QTextStream& error
     if (!saved)
         return std::nullopt;
     AssessmentRecord record = *saved;
-    const EvidenceOfFile evidence = evidenceOfTextFile(path);
+    const EvidenceOfFile evidence = evidenceOfAssessment(path, saved->stored, PictureBytes::Left);
     if (evidence.present && !evidence.ok)
         errorLine(errors, evidence.path) << evidence.error << '\n';
     if (evidence.ok)

@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "ErrorLine.h"
 #include "Evidence.h"
+#include "EvidenceBelonging.h"
 #include "FolderReading.h"
 #include "OutputFiles.h"
 
@@ -29,7 +30,7 @@ int RunReportCommand(const CommandLine& command, QTextStream& errors)
     PictureCopy picture;
     std::vector<PictureCopy> keyFramePictures;
     std::vector<PictureCopy> extraPictures;
-    const EvidenceOfFile evidence = evidenceOfTextFile(input);
+    const EvidenceOfFile evidence = evidenceOfAssessment(input, saved->stored);
     if (evidence.present && !evidence.ok)
         errorLine(errors, evidence.path) << evidence.error << '\n';
     if (evidence.ok) {
