@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Program.h"
 
+#include "BodyPose.h"
 #include "CautionStatement.h"
 #include "CommandLine.h"
-#include "BodyPose.h"
 #include "Commands.h"
 #include "MainWindow.h"
 #include "Outbox.h"

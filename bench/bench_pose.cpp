@@ -135,7 +135,12 @@ int main(int argc, char** argv)
     std::printf("status: %s\n", qPrintable(status->text()));
 
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    // Between the two: the search alone on the canvas's copy, without the window and its thread.
+    pose::PoseFinder finder;
+    const QImage copy = window.canvas()->copyForSearch(pose::WorkingSide);
+    std::printf("searched copy: %d x %d\n", copy.width(), copy.height());
     std::vector<double> suggested;
+    std::vector<double> searched;
     std::vector<double> plain;
     for (int run = 0; run < runs; ++run) {
         suggested.push_back(suggestOnce());
@@ -143,8 +148,12 @@ int main(int argc, char** argv)
         timer.start();
         runNetworks();
         plain.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        timer.restart();
+        finder.find(copy);
+        searched.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
     }
     printTimings("Suggest Landmarks (24 MP)", suggested, 28, 7, 1);
+    printTimings("PoseFinder::find on the copy", searched, 28, 7, 1);
     printTimings("the two networks alone", plain, 28, 7, 1);
     std::sort(suggested.begin(), suggested.end());
     std::sort(plain.begin(), plain.end());
