@@ -773,6 +773,7 @@ EvidencePicture keyFramePicture(const KeyFrame& frame, const QByteArray& bytes, 
 std::vector<PlannedChange> keptChanges(const std::vector<rula::SingleChange>& changes, int revision)
 {
     std::vector<PlannedChange> kept;
+    kept.reserve(changes.size());
     for (const rula::SingleChange& change : changes)
         kept.push_back({modelText(rula::options()[std::size_t(change.optionIndex)].panel),
                         changeKinds().at(int(change.kind)), revision});
