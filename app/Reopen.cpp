@@ -3,6 +3,7 @@
 
 #include "EmployeeDetails.h"
 #include "Evidence.h"
+#include "EvidenceBelonging.h"
 #include "InterruptedSaves.h"
 #include "KeyFrames.h"
 #include "MainWindow.h"
@@ -98,7 +99,7 @@ void ReopenAssessment(const QString& path, WindowSet& windows)
     }
 
     AssessmentRecord record = saved.record;
-    const EvidenceOfFile evidence = evidenceOfTextFile(path);
+    const EvidenceOfFile evidence = evidenceOfAssessment(path, saved.record.stored);
     if (evidence.present && !evidence.ok)
         MessageService::show(QStringLiteral("\"%1\": %2\n\nThe assessment opens without it.")
                                  .arg(QDir::toNativeSeparators(evidence.path), evidence.error),

@@ -3,9 +3,9 @@
 #include "Commands.h"
 #include "ErrorLine.h"
 #include "Evidence.h"
+#include "EvidenceBelonging.h"
 #include "FolderReading.h"
 #include "OutputFiles.h"
-#include "SavedAssessment.h"
 
 #include <QFileInfo>
 #include <QTextStream>
@@ -13,12 +13,10 @@
 int RunReportCommand(const CommandLine& command, QTextStream& errors)
 {
     const QString input = command.inputs.value(0);
-    RepairFolderOf(input, errors);
-    const SavedAssessment saved = ReadSavedAssessmentFile(input);
-    if (!saved.ok) {
-        errorLine(errors, input) << saved.error << '\n';
+    const std::optional<AssessmentRecord> saved =
+        ReadGivenAssessment(input, "the report shows the scores its options give", errors);
+    if (!saved)
         return 1;
-    }
     const QString output =
         command.output.isEmpty() ? OutputFiles::besideInput(input, QStringLiteral(" Report.pdf")) : command.output;
     const QString refused = OutputFiles::refusal(output, {input}, !command.output.isEmpty());
@@ -27,12 +25,12 @@ int RunReportCommand(const CommandLine& command, QTextStream& errors)
         return 1;
     }
     // The evidence kept with the file completes the record and gives the pictures and angles.
-    AssessmentRecord record = saved.record;
+    AssessmentRecord record = *saved;
     ReportSources sources;
     PictureCopy picture;
     std::vector<PictureCopy> keyFramePictures;
     std::vector<PictureCopy> extraPictures;
-    const EvidenceOfFile evidence = evidenceOfTextFile(input);
+    const EvidenceOfFile evidence = evidenceOfAssessment(input, saved->stored);
     if (evidence.present && !evidence.ok)
         errorLine(errors, evidence.path) << evidence.error << '\n';
     if (evidence.ok) {

@@ -4,6 +4,7 @@
 #include "DatabaseAddress.h"
 #include "ErrorLine.h"
 #include "Evidence.h"
+#include "EvidenceBelonging.h"
 #include "FolderReading.h"
 #include "Outbox.h"
 #include "OutputFiles.h"
@@ -50,7 +51,7 @@ std::optional<Publication> publicationOf(const FolderAssessment& assessment, QTe
     if (!hash.addData(&file))
         return std::nullopt;
     AssessmentRecord record = assessment.record;
-    const EvidenceOfFile evidence = evidenceOfTextFile(assessment.path);
+    const EvidenceOfFile evidence = evidenceOfAssessment(assessment.path, assessment.record.stored);
     if (evidence.present && !evidence.ok)
         errorLine(errors, evidence.path) << evidence.error << '\n';
     if (evidence.ok)
@@ -91,7 +92,7 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
     PrepareTree(tree, errors);
     const FolderContents contents = ReadSavedAssessments(tree.files, errors);
     std::vector<Publication> publications;
-    int unreadable = 0;
+    int unreadable = int(tree.links.size());
     for (const FolderAssessment& assessment : contents.read) {
         if (std::optional<Publication> publication = publicationOf(assessment, errors))
             publications.push_back(*publication);

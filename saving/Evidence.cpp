@@ -372,12 +372,43 @@ int checkSchema(QSqlDatabase& db)
     return int(schema);
 }
 
-Evidence readTables(QSqlDatabase& db, const QString& textSha256)
+// The pictures table with each picture's bytes stood in for by one byte, so that a reader that
+// leaves them reads none: SQLite answers typeof() and length() of a value from its header.
+QByteArray picturesWithoutBytes(QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA table_info(pictures)")))
+        throw Refusal{QStringLiteral("is damaged (%1)").arg(engineText(query.lastError()))};
+    QStringList columns;
+    while (query.next()) {
+        const QString name = query.value(1).toString();
+        columns << (name == QLatin1String("data")
+                        ? QStringLiteral(
+                              "CASE WHEN typeof(data) = 'blob' AND length(data) > 0 THEN x'00' ELSE data END")
+                        : QLatin1Char('"') + name + QLatin1Char('"'));
+    }
+    return QStringLiteral("(SELECT %1 FROM pictures)").arg(columns.join(QStringLiteral(", "))).toUtf8();
+}
+
+Evidence readTables(QSqlDatabase& db, const QString& textSha256, PictureBytes pictureBytes)
 {
     const int schema = checkSchema(db);
-    const QVariant check = single(db, QStringLiteral("PRAGMA quick_check"));
-    if (check.toString() != QLatin1String("ok"))
-        throw Refusal{QStringLiteral("is damaged (%1)").arg(check.toString().left(200))};
+    // Without the pictures' bytes, the pictures' pages are not checked either: checking walks
+    // every page of every picture. A damaged page of the rows read still fails their query.
+    QStringList checked{QString()};
+    if (pictureBytes == PictureBytes::Left) {
+        checked.clear();
+        QSqlQuery tables(db);
+        if (!tables.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name <> 'pictures'")))
+            throw Refusal{QStringLiteral("is damaged (%1)").arg(engineText(tables.lastError()))};
+        while (tables.next())
+            checked << QStringLiteral("(\"%1\")").arg(tables.value(0).toString());
+    }
+    for (const QString& table : checked) {
+        const QVariant check = single(db, QStringLiteral("PRAGMA quick_check") + table);
+        if (check.toString() != QLatin1String("ok"))
+            throw Refusal{QStringLiteral("is damaged (%1)").arg(check.toString().left(200))};
+    }
 
     Evidence evidence;
     const std::vector<QVariantList> assessment = rowsOf(db, "assessment", 12);
@@ -405,7 +436,9 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256)
     const QStringList roles{QStringLiteral("workplace"), QStringLiteral("extra"), QStringLiteral("keyframe")};
     std::map<qint64, std::size_t> pictureIndex;
     const QStringList sides{QStringLiteral("Right"), QStringLiteral("Left")};
-    for (const QVariantList& row : rowsOf(db, "pictures", 13)) {
+    const QByteArray pictureTable =
+        pictureBytes == PictureBytes::Read ? QByteArray("pictures") : picturesWithoutBytes(db);
+    for (const QVariantList& row : rowsOf(db, pictureTable.constData(), 13)) {
         EvidencePicture picture;
         const qint64 number = checkedInteger(row[0], "picture", 1, MaxRows);
         picture.role = checkedChoice(row[1], "role", roles);
@@ -421,7 +454,7 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256)
             if (row[6].metaType().id() != QMetaType::QByteArray)
                 throw Refusal{QStringLiteral("is damaged (data is not a picture)")};
             picture.bytes = row[6].toByteArray();
-            if (sha256Hex(picture.bytes) != picture.sha256)
+            if (pictureBytes == PictureBytes::Read && sha256Hex(picture.bytes) != picture.sha256)
                 throw Refusal{
                     QStringLiteral("is damaged (the picture \"%1\" does not match its SHA-256)").arg(picture.fileName)};
         }
@@ -434,6 +467,8 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256)
         picture.seated = checkedInteger(row[12], "seated", 0, 1) != 0;
         if (picture.role != QLatin1String("extra") && picture.bytes.isEmpty())
             throw Refusal{QStringLiteral("is damaged (the %1 picture has no data)").arg(picture.role)};
+        if (pictureBytes == PictureBytes::Left)
+            picture.bytes.clear();
         if (pictureIndex.count(number))
             throw Refusal{QStringLiteral("is damaged (picture %1 twice)").arg(number)};
         pictureIndex[number] = evidence.pictures.size();
@@ -523,14 +558,20 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256)
 
 // The first bytes of every SQLite file, and the two bytes that say it keeps its journal
 // beside it rather than in a write-ahead log (which a reader would have to create).
-bool hasPlainHeader(const QString& path)
+// Why the file's header is not one this program writes, or an empty text.
+QString headerRefusal(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return false;
+        return QStringLiteral("cannot be read (%1)").arg(file.errorString());
     const QByteArray header = file.read(20);
-    return header.size() == 20 && header.startsWith(QByteArrayView("SQLite format 3\0", 16)) && header[18] == 1 &&
-           header[19] == 1;
+    if (header.size() != 20 || !header.startsWith(QByteArrayView("SQLite format 3\0", 16)))
+        return QStringLiteral("is not an evidence file of this program");
+    if (header[18] == 2 || header[19] == 2)
+        return QStringLiteral("is in write-ahead log (WAL) mode, which this program never writes and does not read");
+    if (header[18] != 1 || header[19] != 1)
+        return QStringLiteral("is not an evidence file of this program");
+    return {};
 }
 
 } // namespace
@@ -575,7 +616,7 @@ QString writeEvidence(const QString& path, const Evidence& evidence)
     return error;
 }
 
-EvidenceReading readEvidence(const QString& path, const QString& textSha256)
+EvidenceReading readEvidence(const QString& path, const QString& textSha256, PictureBytes pictureBytes)
 {
     EvidenceReading reading;
     struct stat info;
@@ -591,8 +632,8 @@ EvidenceReading readEvidence(const QString& path, const QString& textSha256)
         reading.error = notUsed(QStringLiteral("is larger than %1 MB").arg(MaxEvidenceBytes >> 20));
         return reading;
     }
-    if (!hasPlainHeader(path)) {
-        reading.error = notUsed(QStringLiteral("is not an evidence file of this program"));
+    if (const QString refusal = headerRefusal(path); !refusal.isEmpty()) {
+        reading.error = notUsed(refusal);
         return reading;
     }
     const QString connection = uniqueConnectionName();
@@ -608,7 +649,7 @@ EvidenceReading readEvidence(const QString& path, const QString& textSha256)
             reading.error = notUsed(QStringLiteral("cannot be opened (%1)").arg(engineText(db.lastError())));
         } else {
             try {
-                reading.evidence = readTables(db, textSha256);
+                reading.evidence = readTables(db, textSha256, pictureBytes);
                 reading.ok = true;
             } catch (const Refusal& refusal) {
                 reading.error = notUsed(refusal.why);
@@ -620,7 +661,7 @@ EvidenceReading readEvidence(const QString& path, const QString& textSha256)
     return reading;
 }
 
-EvidenceOfFile evidenceOfTextFile(const QString& textPath)
+EvidenceOfFile evidenceOfTextFile(const QString& textPath, PictureBytes pictureBytes)
 {
     EvidenceOfFile found;
     found.path = OutputFiles::evidencePath(textPath);
@@ -632,7 +673,7 @@ EvidenceOfFile evidenceOfTextFile(const QString& textPath)
         found.error = notUsed(QStringLiteral("cannot be checked (%1)").arg(text.errorString()));
         return found;
     }
-    EvidenceReading reading = readEvidence(found.path, sha256Hex(text.readAll()));
+    EvidenceReading reading = readEvidence(found.path, sha256Hex(text.readAll()), pictureBytes);
     found.ok = reading.ok;
     found.error = reading.error;
     found.evidence = std::move(reading.evidence);

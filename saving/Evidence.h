@@ -106,6 +106,14 @@ struct EvidenceReading
     Evidence evidence;
 };
 
+// Whether a reader takes the pictures' bytes, or only what the evidence says about them (the
+// register, which prints none): left, they are neither read nor checked against their hashes.
+enum class PictureBytes
+{
+    Read,
+    Left,
+};
+
 // The largest evidence file that is read.
 constexpr qint64 MaxEvidenceBytes = qint64(512) * 1024 * 1024;
 
@@ -115,7 +123,8 @@ constexpr qint64 MaxEvidenceBytes = qint64(512) * 1024 * 1024;
 // recorded text hash is not `textSha256` is refused as belonging to another version of the
 // assessment. The file is opened read-only and as unchangeable: nothing is written, and
 // nothing in it names another file that would be read.
-EvidenceReading readEvidence(const QString& path, const QString& textSha256);
+EvidenceReading readEvidence(const QString& path, const QString& textSha256,
+                             PictureBytes pictureBytes = PictureBytes::Read);
 
 // `changes`, planned on revision `revision`, as the evidence keeps them.
 std::vector<PlannedChange> keptChanges(const std::vector<rula::SingleChange>& changes, int revision);
@@ -158,7 +167,7 @@ struct EvidenceOfFile
 
 // Reads the evidence file of the saved text file `textPath` (OutputFiles::evidencePath),
 // checked against the text file's present bytes. No evidence file is not an error.
-EvidenceOfFile evidenceOfTextFile(const QString& textPath);
+EvidenceOfFile evidenceOfTextFile(const QString& textPath, PictureBytes pictureBytes = PictureBytes::Read);
 
 // The record of a saved text file completed from its evidence: the employee texts as typed,
 // the details, when the results were computed, the id and the history.
