@@ -51,7 +51,8 @@ std::optional<Publication> publicationOf(const FolderAssessment& assessment, QTe
     if (!hash.addData(&file))
         return std::nullopt;
     AssessmentRecord record = assessment.record;
-    const EvidenceOfFile evidence = evidenceOfAssessment(assessment.path, assessment.record.stored);
+    // The publication carries everything of the evidence but the pictures' bytes.
+    const EvidenceOfFile evidence = evidenceOfAssessment(assessment.path, assessment.record.stored, PictureBytes::Left);
     if (evidence.present && !evidence.ok)
         errorLine(errors, evidence.path) << evidence.error << '\n';
     if (evidence.ok)
