@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Commands.h"
 
+#include "BulkPublish.h"
 #include "DatabaseAddress.h"
 #include "ErrorLine.h"
 #include "Evidence.h"
@@ -11,12 +12,12 @@
 #include "TeamSender.h"
 #include "TeamSettings.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <unistd.h>
 
@@ -44,13 +45,10 @@ std::optional<Publication> publicationOf(const FolderAssessment& assessment)
     QFile file(assessment.path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!hash.addData(&file))
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
         return std::nullopt;
-    Publication publication =
-        Publication::of(assessment.path, QByteArray(), assessment.record, assessment.record.assessedAt);
-    publication.fileSha256 = QString::fromLatin1(hash.result().toHex());
-    return publication;
+    return Publication::of(assessment.path, bytes, assessment.record, assessment.record.assessedAt);
 }
 
 QString plural(int count, const char* one, const char* many)
@@ -84,15 +82,17 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
     const FolderContents contents = ReadSavedAssessments(tree.files, errors);
     std::vector<Publication> publications;
     int unreadable = 0;
-    for (const FolderAssessment& assessment : contents.read) {
-        if (std::optional<Publication> publication = publicationOf(assessment))
+    const QList<std::optional<Publication>> made =
+        QtConcurrent::blockingMapped<QList<std::optional<Publication>>>(contents.read, publicationOf);
+    for (const std::optional<Publication>& publication : made) {
+        if (publication)
             publications.push_back(*publication);
         else
             ++unreadable;
     }
     const bool showProgress = isatty(STDERR_FILENO) && publications.size() > 200;
     std::vector<SendState> states;
-    const SendSummary summary = sendPublications(*address, publications, &states, [&](int done, int total) {
+    const SendSummary summary = publishInBulk(*address, publications, &states, [&](int done, int total) {
         if (showProgress)
             errors << "\rtalvo-rula: published " << done << " of " << total << Qt::flush;
     });
