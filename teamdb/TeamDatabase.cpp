@@ -524,10 +524,12 @@ TeamDatabase::Stored TeamDatabase::publishBatch(const Publication* first, std::s
                               QByteArrayLiteral(") SELECT ") + PublishedColumns +
                               QByteArrayLiteral(" FROM talvo_incoming ORDER BY batch_order ON CONFLICT "
                                                 "(publication_key) DO NOTHING");
-    PqOutcome outcome = pqRun(*pq, connection, "BEGIN");
-    if (outcome.ok)
+    // Made outside the transaction, so that a batch undone does not take the table with it.
+    PqOutcome outcome;
+    outcome.ok = true;
+    if (!m_incomingMade)
         outcome = pqRun(*pq, connection,
-                        "CREATE TEMPORARY TABLE IF NOT EXISTS talvo_incoming (batch_order integer NOT NULL, "
+                        "CREATE TEMPORARY TABLE talvo_incoming (batch_order integer NOT NULL, "
                         "publication_key text NOT NULL, assessment_id text, revision integer NOT NULL, file_path "
                         "text NOT NULL, file_sha256 text NOT NULL, last_written timestamptz, employee_name text NOT "
                         "NULL, employee_id text NOT NULL, employee_location text NOT NULL, selections text NOT NULL, "
@@ -536,6 +538,9 @@ TeamDatabase::Stored TeamDatabase::publishBatch(const Publication* first, std::s
                         "score_c_right smallint NOT NULL, score_d smallint NOT NULL, grand_left smallint NOT NULL, "
                         "grand_right smallint NOT NULL, level_left smallint, level_right smallint, evidence jsonb) "
                         "ON COMMIT DELETE ROWS");
+    m_incomingMade = outcome.ok;
+    if (outcome.ok)
+        outcome = pqRun(*pq, connection, "BEGIN");
     if (outcome.ok)
         outcome = pqCopyIn(*pq, connection, copy.constData(), data);
     PqOutcome inserted;

@@ -65,4 +65,6 @@ private:
     QString m_error;
     // The insert, prepared once per connection.
     std::unique_ptr<QSqlQuery> m_insert;
+    // The temporary table publishBatch() copies into, made once per connection.
+    bool m_incomingMade = false;
 };
