@@ -41,6 +41,7 @@ const QString& labelOf(int row)
 {
     static const std::vector<QString> labels = [] {
         std::vector<QString> all;
+        all.reserve(SaveTable::RowCount);
         for (int r = 0; r < SaveTable::RowCount; ++r)
             all.push_back(SaveTable::labelText(r));
         return all;
