@@ -5,6 +5,7 @@
 #include "DatabaseAddress.h"
 #include "ErrorLine.h"
 #include "Evidence.h"
+#include "EvidenceBelonging.h"
 #include "FolderReading.h"
 #include "Outbox.h"
 #include "OutputFiles.h"
@@ -38,17 +39,36 @@ std::optional<DatabaseAddress> addressOf(const QString& uri, QTextStream& errors
     return address;
 }
 
-// The publication of one assessment read from a folder: its record, and the SHA-256 of the file's
-// bytes as they are now.
-std::optional<Publication> publicationOf(const FolderAssessment& assessment)
+// The publication of one assessment read from a folder, as its save published it: its record
+// completed from its evidence, the evidence itself, and the SHA-256 of the file's bytes as they
+// are now. An evidence file that cannot be used is named in `complaint` (a line for the
+// errors); the text file is published without it. Made on any thread.
+struct MadePublication
 {
+    std::optional<Publication> publication;
+    QString complaint;
+};
+
+MadePublication publicationOf(const FolderAssessment& assessment)
+{
+    MadePublication made;
     QFile file(assessment.path);
     if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
+        return made;
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return Publication::of(assessment.path, bytes, assessment.record, assessment.record.assessedAt);
+        return made;
+    AssessmentRecord record = assessment.record;
+    const EvidenceOfFile evidence = evidenceOfAssessment(assessment.path, assessment.record.stored);
+    if (evidence.present && !evidence.ok) {
+        QTextStream line(&made.complaint);
+        errorLine(line, evidence.path) << evidence.error << '\n';
+    }
+    if (evidence.ok)
+        completeRecord(record, evidence.evidence);
+    made.publication = Publication::of(assessment.path, bytes, record, assessment.record.assessedAt,
+                                       evidence.ok ? &evidence.evidence : nullptr);
+    return made;
 }
 
 QString plural(int count, const char* one, const char* many)
@@ -81,11 +101,13 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
     PrepareTree(tree, errors);
     const FolderContents contents = ReadSavedAssessments(tree.files, errors);
     std::vector<Publication> publications;
-    int unreadable = 0;
-    const QList<std::optional<Publication>> made =
-        QtConcurrent::blockingMapped<QList<std::optional<Publication>>>(contents.read, publicationOf);
-    for (const std::optional<Publication>& publication : made) {
-        if (publication)
+    int unreadable = int(tree.links.size());
+    // Hashed and completed from their evidence on every core; named in the files' order.
+    const QList<MadePublication> made =
+        QtConcurrent::blockingMapped<QList<MadePublication>>(contents.read, publicationOf);
+    for (const MadePublication& one : made) {
+        errors << one.complaint;
+        if (const std::optional<Publication>& publication = one.publication)
             publications.push_back(*publication);
         else
             ++unreadable;
