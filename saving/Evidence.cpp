@@ -10,12 +10,14 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 #include <QVariant>
 
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -74,7 +76,23 @@ const QStringList& changeKinds()
     return kinds;
 }
 
-int connectionSerial = 0;
+// OpenSSL's SHA-256 uses the processor's SHA instructions where it has them: a 24-megapixel
+// photograph hashes in a few milliseconds, where Qt 6.4's own takes over a hundred. libcrypto is
+// loaded at the first hash, not at every start of the program; Qt's hash stands in without it.
+using Sha256Function = unsigned char* (*)(const unsigned char* data, std::size_t size, unsigned char* digest);
+
+Sha256Function openSslSha256()
+{
+    static const Sha256Function function = [] {
+        QLibrary library(QStringLiteral("crypto"), 3);
+        return library.load() ? reinterpret_cast<Sha256Function>(library.resolve("SHA256")) : nullptr;
+    }();
+    return function;
+}
+
+// Evidence files are read on several threads at once (--publish): each connection's name is
+// its own.
+std::atomic<int> connectionSerial{0};
 
 QString uniqueConnectionName()
 {
@@ -592,9 +610,17 @@ const EvidencePicture* Evidence::workplacePicture() const
     return nullptr;
 }
 
-QString sha256Hex(const QByteArray& bytes)
+QString sha256Hex(QByteArrayView bytes)
 {
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    QByteArray digest;
+    if (const Sha256Function sha256 = openSslSha256()) {
+        digest.resize(32);
+        sha256(reinterpret_cast<const unsigned char*>(bytes.data()), std::size_t(bytes.size()),
+               reinterpret_cast<unsigned char*>(digest.data()));
+    } else {
+        digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+    }
+    return QString::fromLatin1(digest.toHex());
 }
 
 QString writeEvidence(const QString& path, const Evidence& evidence)

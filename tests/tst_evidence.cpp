@@ -31,8 +31,10 @@
 #include <QDateTimeEdit>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QProcess>
 #include <QRadioButton>
 #include <QSqlDatabase>
@@ -219,6 +221,73 @@ private slots:
             QVERIFY2(liveText.contains(shown), qPrintable(shown));
     }
 
+    // A picture of 8000 x 8000 pixels decodes to 256 MB, twice what Qt lets one picture take:
+    // it is shown at the size of its box, kept whole, and measured in its own pixels.
+    void aLargePictureIsKeptAndReopened()
+    {
+        QTemporaryDir dir;
+        QDir folder(dir.path());
+        QVERIFY(folder.mkdir(QStringLiteral("photos")));
+        const QString picture = folder.filePath(QStringLiteral("photos/workplace.png"));
+        {
+            QImage image(8000, 8000, QImage::Format_RGB888);
+            image.fill(QColor(200, 40, 30));
+            QPainter painter(&image);
+            painter.fillRect(4000, 0, 4000, 8000, QColor(30, 60, 190));
+            painter.end();
+            QVERIFY(image.save(picture));
+        }
+        const QByteArray pictureBytes = readAll(picture);
+
+        CautionStatement& caution = windows->window<CautionStatement>();
+        caution.showWindow();
+        click(caution, "Command1");
+        EmployeeDetails& employee = windows->window<EmployeeDetails>();
+        QTest::keyClicks(child<QLineEdit>(employee, "Text1"), QStringLiteral("Ito"));
+        click(employee, "Command1");
+        QVERIFY(QTest::qWaitForWindowExposed(&windows->window<MainWindow>()));
+        loadWorkplacePicture(folder.filePath(QStringLiteral("photos")));
+        // The right upper arm straight forward: 90° flexion, placed in the picture's own pixels.
+        MeasureAngles& measure = openMeasureAngles();
+        QTest::mouseClick(child<QRadioButton>(measure, "FacesRight"), Qt::LeftButton);
+        choosePart(measure, QStringLiteral("Upper Arm (Right)"));
+        for (const QPoint& point : {at(measure, 2000, 6000), at(measure, 2000, 2000), at(measure, 6000, 2000)})
+            QTest::mouseClick(measure.canvas(), Qt::LeftButton, {}, point);
+        click(measure, "Apply");
+        click(measure, "Close");
+        for (const char* panel : OtherPanels)
+            main().selectOption(rula::optionIndexOfPanel(panel));
+        saveAs(QStringLiteral("Ito"), dir.path(), false);
+
+        QVERIFY(QFile::remove(picture));
+        dropWindows();
+        makeWindows();
+        const QString text = folder.filePath(QStringLiteral("Ito RULA Analysis.txt"));
+        ReopenAssessment(text, *windows);
+        QVERIFY2(recorder.messages.isEmpty(), qPrintable(recorder.messages.join(QLatin1Char('\n'))));
+        QCOMPARE(readAll(state->workplacePictureFile), pictureBytes);
+        QCOMPARE(state->reopenedEvidence.workplacePicture()->pixelSize, QSize(8000, 8000));
+        CautionStatement& caution2 = windows->window<CautionStatement>();
+        caution2.showWindow();
+        click(caution2, "Command1");
+        click(windows->window<EmployeeDetails>(), "Command1");
+        auto* box = child<PictureBox>(main(), "Picture1");
+        QVERIFY(box->isVisible() && box->hasPicture());
+        // Shown at the box's size, red on the left and blue on the right.
+        const QImage shown = box->picture();
+        QVERIFY2(shown.width() <= box->width() && shown.height() <= box->height(),
+                 qPrintable(QStringLiteral("%1 x %2").arg(shown.width()).arg(shown.height())));
+        QCOMPARE(shown.pixelColor(shown.width() / 4, shown.height() / 2), QColor(200, 40, 30));
+        QCOMPARE(shown.pixelColor(shown.width() * 3 / 4, shown.height() / 2), QColor(30, 60, 190));
+        MeasureAngles& measured = openMeasureAngles();
+        choosePart(measured, QStringLiteral("Upper Arm (Right)"));
+        QCOMPARE(labelText(measured, "Angle"), QString::fromUtf8("90° flexion"));
+        QCOMPARE(labelText(measured, "Score"), QStringLiteral("Score 3, applied"));
+        const auto& shoulder = state->angleMeasurements.side(rula::Side::Right)[rula::Landmark::Shoulder];
+        QVERIFY(shoulder && std::abs(shoulder->x - 2000) < 40 && std::abs(shoulder->y - 2000) < 40);
+        click(measured, "Close");
+    }
+
     void damagedOrMismatchedEvidenceIsNamedAndLeftUnused_data()
     {
         QTest::addColumn<QString>("damage");
@@ -360,6 +429,8 @@ private slots:
     }
 
 private:
+    MainWindow& main() { return windows->window<MainWindow>(); }
+
     MeasureAngles& openMeasureAngles()
     {
         auto* picture = child<PictureBox>(windows->window<MainWindow>(), "Picture1");
