@@ -99,6 +99,7 @@ VideoFrames::VideoFrames(ProgramState& state, WindowSet& windows)
     connect(m_reader, &FrameReader::openFailed, this, &VideoFrames::openFailed);
     connect(m_reader, &FrameReader::frameReady, this, &VideoFrames::frameReady);
     connect(m_reader, &FrameReader::frameFailed, this, &VideoFrames::frameFailed);
+    connect(m_reader, &FrameReader::previewReady, this, &VideoFrames::previewReady);
     connect(&m_playTimer, &QTimer::timeout, this, &VideoFrames::playTick);
     m_file->setFocus();
 }
@@ -246,6 +247,17 @@ void VideoFrames::frameReady(int number, const QImage& picture)
         m_reader->request(m_current);
     else if (m_useWhenShown)
         useFrame();
+}
+
+void VideoFrames::previewReady(int number, int asked, const QImage& picture)
+{
+    if (asked != m_current)
+        return;
+    // Nothing exact is on screen until the frame asked for comes.
+    m_shown = -1;
+    const QString stopgap = QStringLiteral("Key frame %1 shown while frame %2 is found ...").arg(number).arg(asked);
+    m_view->setFrame(picture, stopgap);
+    m_info->setText(stopgap);
 }
 
 void VideoFrames::frameFailed(int, const QString& why)

@@ -56,6 +56,7 @@ private:
     void opened(std::shared_ptr<const VideoIndex> index);
     void openFailed(const QString& file, const QString& why);
     void frameReady(int number, const QImage& picture);
+    void previewReady(int number, int asked, const QImage& picture);
     void frameFailed(int number, const QString& why);
     // Left/Right, PgUp/PgDn, Home/End; false for any other key.
     bool step(int key);
