@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Video Frames: one step forward, a random seek, and Use This Frame until Measure Angles has
 // painted the frame, on a 1920 x 1080 H.264 video (25 frames a second, B-frames, a key frame
-// every 250 frames), made once with the ffmpeg program and kept.
+// every 250 frames), made once with the ffmpeg program and kept. Beside them, in the same run,
+// the ffmpeg program doing the same work: its decoding and conversion of one frame (the whole
+// video less its first frame, per frame), and its decoding from a seek's key frame to the
+// seek's frame (less the key frame alone); and through the reader, how long a seek leaves the
+// window without a picture.
 //
 //   bench_video [video file] [runs]     (default /tmp/talvo-bench-1080p.mp4, 50 runs)
 #include "AngleCanvas.h"
 #include "BenchSupport.h"
+#include "FrameReader.h"
 #include "MainWindow.h"
 #include "MeasureAngles.h"
 #include "ProgramState.h"
@@ -81,6 +86,28 @@ private:
     bool m_painted = false;
 };
 
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Milliseconds the ffmpeg program takes to decode `frames` frames of `file` from `fromMs`
+// (a key frame's time: its seek lands there) and convert them to 32-bit RGB, as the
+// decoder's frames are.
+double ffmpegMs(const QString& file, std::int64_t fromMs, int frames)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const int status = QProcess::execute(
+        QStringLiteral("ffmpeg"),
+        {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-ss"),
+         QString::number(static_cast<double>(fromMs) / 1000, 'f', 3), QStringLiteral("-i"), file,
+         QStringLiteral("-frames:v"), QString::number(frames), QStringLiteral("-pix_fmt"), QStringLiteral("bgra"),
+         QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-")});
+    return status == 0 ? msSince(timer) : -1;
+}
+
 void waitFor(const std::function<bool()>& done)
 {
     QElapsedTimer timer;
@@ -133,6 +160,71 @@ int main(int argc, char** argv)
     printTimings("one step forward (target < 30 ms)", forward, 40, 7, 1);
     printTimings("one step back", back, 40, 7, 1);
     printTimings("random seek (target < 250 ms)", seek, 40, 7, 1);
+
+    // The same work by the ffmpeg program, measured now.
+    const VideoIndex& index = decoder.index();
+    std::vector<double> whole, first;
+    for (int run = 0; run < 3; ++run) {
+        whole.push_back(ffmpegMs(file, 0, index.frameCount()));
+        first.push_back(ffmpegMs(file, 0, 1));
+    }
+    const double ffmpegFrame = (median(whole) - median(first)) / (index.frameCount() - 1);
+    std::printf("ffmpeg: decoding and conversion of one frame %.1f ms; one step forward %.2f x that\n", ffmpegFrame,
+                median(forward) / ffmpegFrame);
+    QRandomGenerator again(23);
+    double ours = 0;
+    double theirs = 0;
+    const int seekRuns = std::min(runs, 20);
+    for (int run = 0; run < seekRuns; ++run) {
+        const int target = static_cast<int>(again.bounded(index.frameCount()));
+        const int key = index.keyFrameBefore(target);
+        decoder.frame((target + index.frameCount() / 2) % index.frameCount()); // another group first
+        timer.restart();
+        decoder.frame(target);
+        ours += msSince(timer);
+        theirs += ffmpegMs(file, index.timeMs(key), target - key + 1) - ffmpegMs(file, index.timeMs(key), 1);
+    }
+    std::printf("random seek over %d seeks: %.1f ms a seek; ffmpeg from the key frame to the frame %.1f ms "
+                "(net); ratio %.2f\n",
+                seekRuns, ours / seekRuns, theirs / seekRuns, ours / theirs);
+
+    // Through the reader, as the window asks: how long until a picture is on screen (the
+    // key frame on the way, or the frame itself), and until the frame itself is.
+    {
+        FrameReader reader;
+        bool open = false;
+        QObject::connect(&reader, &FrameReader::opened, [&open] { open = true; });
+        reader.open(file);
+        waitFor([&open] { return open; });
+        std::vector<double> firstPicture, exact;
+        int asked = -1;
+        bool pictured = false;
+        bool done = false;
+        QObject::connect(&reader, &FrameReader::previewReady, [&](int, int number, const QImage&) {
+            if (number == asked && !pictured) {
+                firstPicture.push_back(msSince(timer));
+                pictured = true;
+            }
+        });
+        QObject::connect(&reader, &FrameReader::frameReady, [&](int number, const QImage&) {
+            if (number != asked)
+                return;
+            if (!pictured)
+                firstPicture.push_back(msSince(timer));
+            exact.push_back(msSince(timer));
+            done = true;
+        });
+        for (int run = 0; run < seekRuns; ++run) {
+            asked = static_cast<int>(again.bounded(index.frameCount()));
+            pictured = false;
+            done = false;
+            timer.restart();
+            reader.request(asked);
+            waitFor([&done] { return done; });
+        }
+        printTimings("seek through the reader: first picture (target < 100 ms)", firstPicture, 58, 7, 1);
+        printTimings("seek through the reader: the frame itself", exact, 58, 7, 1);
+    }
 
     // Through the windows: the frame on screen, "Use This Frame" clicked, until Measure
     // Angles has painted the frame.

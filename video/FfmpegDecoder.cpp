@@ -489,7 +489,8 @@ QImage FfmpegDecoder::frame(int number, const std::function<bool()>& cancelled, 
     // Decoding on is cheaper than seeking while the decoder stands at or after the key
     // frame's predecessor: the seek would decode those frames again.
     if (m_position >= 0 && m_position < number && m_position + 1 >= key) {
-        if (decodeForwardTo(number, picture, cancelled))
+        const bool far = number - m_position > keptFrames();
+        if (decodeForwardTo(number, picture, cancelled, far ? preview : Preview()))
             return keep(number, picture);
         if (cancelled && cancelled())
             return QImage();
@@ -500,7 +501,7 @@ QImage FfmpegDecoder::frame(int number, const std::function<bool()>& cancelled, 
     const auto keyAt = std::lower_bound(m_index.keyFrames.begin(), m_index.keyFrames.end(), key);
     const auto first = static_cast<std::size_t>(keyAt - m_index.keyFrames.begin());
     for (std::size_t keyPosition = first;;) {
-        // A picture at once only where the frame is far from its key frame.
+        // A picture at once only where the frame is far from where decoding starts.
         const bool far = number - m_index.keyFrames[keyPosition] > keptFrames();
         if (seekToKeyFrame(keyPosition) && decodeForwardTo(number, picture, cancelled, far ? preview : Preview()))
             return keep(number, picture);

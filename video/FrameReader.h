@@ -36,8 +36,8 @@ signals:
     void openFailed(const QString& file, const QString& why);
     void frameReady(int number, const QImage& picture);
     void frameFailed(int number, const QString& why);
-    // On the way to frame `asked`, when it takes a seek and many frames decoded: frame
-    // `number` (the key frame decoded first), to be shown until frameReady() comes.
+    // On the way to frame `asked`, when it takes many frames decoded: frame `number` (the
+    // first decoded, after a seek the key frame), to be shown until frameReady() comes.
     void previewReady(int number, int asked, const QImage& picture);
 
 private:

@@ -255,7 +255,7 @@ void VideoFrames::previewReady(int number, int asked, const QImage& picture)
         return;
     // Nothing exact is on screen until the frame asked for comes.
     m_shown = -1;
-    const QString stopgap = QStringLiteral("Key frame %1 shown while frame %2 is found ...").arg(number).arg(asked);
+    const QString stopgap = QStringLiteral("Frame %1 shown while frame %2 is found ...").arg(number).arg(asked);
     m_view->setFrame(picture, stopgap);
     m_info->setText(stopgap);
 }
