@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The frame-exact decoder on videos made here whose every frame carries its number in its
 // pixels: each way of reaching a frame must give the picture carrying that number.
+#include "FrameReader.h"
 #include "VideoDecoder.h"
 #include "VideoSupport.h"
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -55,6 +57,7 @@ private slots:
     void turnedVideosAreShownUpright_data();
     void turnedVideosAreShownUpright();
     void packedBFramesInAvi();
+    void farFrameIsPreviewedFirst();
 
 private:
     QString make(const char* file, const QStringList& arguments, int frames = 0);
@@ -236,6 +239,39 @@ void TestVideoDecoder::packedBFramesInAvi()
         QCOMPARE(testvideo::frameNumber(decoder.frame(n)), shown[std::size_t(n)]);
     for (int n : {75, 12, 44, 31, 62})
         QCOMPARE(testvideo::frameNumber(decoder.frame(n)), shown[std::size_t(n)]);
+}
+
+void TestVideoDecoder::farFrameIsPreviewedFirst()
+{
+    // One key frame: every frame after it is decoded from the start or from where the reader
+    // stands.
+    const QString file =
+        make("one-group.mp4", testvideo::timing(false) + words("-c:v libx264 -preset veryfast -g 300 -pix_fmt yuv420p"),
+             FrameCount);
+    FrameReader reader;
+    QSignalSpy opened(&reader, &FrameReader::opened);
+    QSignalSpy previews(&reader, &FrameReader::previewReady);
+    QSignalSpy frames(&reader, &FrameReader::frameReady);
+    reader.open(file);
+    QVERIFY(opened.wait(20000));
+    // Decoding on from frame 0, then back to the key frame: a picture on the way each time,
+    // an earlier frame carrying its own number, before the frame asked for.
+    for (const auto& [asked, first] : {std::pair{250, 1}, std::pair{120, 0}}) {
+        previews.clear();
+        frames.clear();
+        reader.request(asked);
+        QTRY_COMPARE_WITH_TIMEOUT(frames.size(), 1, 20000);
+        QCOMPARE(previews.size(), 1);
+        QCOMPARE(previews[0][0].toInt(), first);
+        QCOMPARE(previews[0][1].toInt(), asked);
+        QCOMPARE(testvideo::frameNumber(previews[0][2].value<QImage>()), first);
+        QCOMPARE(testvideo::frameNumber(frames[0][1].value<QImage>()), asked);
+    }
+    // A frame close by comes at once, without one.
+    previews.clear();
+    reader.request(123);
+    QTRY_COMPARE_WITH_TIMEOUT(frames.size(), 2, 20000);
+    QCOMPARE(previews.size(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestVideoDecoder)
