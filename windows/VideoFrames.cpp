@@ -431,6 +431,8 @@ void VideoFrames::useFrame()
     keyFrame.timeBaseNum = m_index->timeBaseNum;
     keyFrame.timeBaseDen = m_index->timeBaseDen;
     keyFrame.timeMs = m_index->timeMs(m_shown);
+    keyFrame.rotation = m_index->rotation;
+    keyFrame.mirrored = m_index->mirrored;
     // A new key frame starts with the default reason and no note: what the boxes showed was
     // another key frame's.
     m_state.keyFrames.push_back(keyFrame);
