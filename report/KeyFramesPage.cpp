@@ -16,7 +16,8 @@ void keyFramesPage(PageFlow& flow, const ReportContent& content, ReportNotes&)
     flow.heading(QStringLiteral("Key frames of the video"), ReportStyle::TextRole::Title);
     const QFont body = ReportStyle::font(ReportStyle::TextRole::Body);
     flow.paragraph(QStringLiteral("The frames taken from the video of the task as the postures to score, each "
-                                  "kept exactly as decoded; frames are numbered from 0."),
+                                  "kept exactly as decoded (turned upright where the video asks); frames are "
+                                  "numbered from 0."),
                    body);
     int shown = 0;
     for (const ReportKeyFrame& shownFrame : content.keyFrames) {
