@@ -348,7 +348,9 @@ private slots:
             QTest::newRow(name) << QString::fromUtf8(statements) << QString::fromUtf8(reason);
         };
         row("untouched", "", "");
-        row("version 2 without planned changes", "UPDATE schema_version SET version = 2; DROP TABLE planned_changes",
+        row("version 2 without planned changes",
+            "UPDATE schema_version SET version = 2; DROP TABLE planned_changes; DROP TABLE key_frame_turns", "");
+        row("version 3 without key frame turns", "UPDATE schema_version SET version = 3; DROP TABLE key_frame_turns",
             "");
         row("picture bytes not matching their hash", "UPDATE pictures SET data = X'89504E470D0A' WHERE picture = 1",
             "the picture \"press.png\" does not match its SHA-256");
@@ -387,8 +389,15 @@ private slots:
         row("version 2 with a planned changes table", "UPDATE schema_version SET version = 2",
             "unexpected table \"planned_changes\"");
         row("no planned changes table", "DROP TABLE planned_changes", "a table is missing");
-        row("a later version", "UPDATE schema_version SET version = 4",
-            "was written in version 4 of its format, which this program cannot read");
+        row("a turn of no quarter", "UPDATE key_frame_turns SET rotation = 45", "rotation is not a quarter turn");
+        row("a key frame without its turn", "DELETE FROM key_frame_turns WHERE picture = 4",
+            "the key frame \"task frame 1.png\" has no turn");
+        row("a turn on the photograph", "UPDATE key_frame_turns SET picture = 1 WHERE picture = 3",
+            "a key frame turn names a picture that is none, or twice");
+        row("version 3 with a turns table", "UPDATE schema_version SET version = 3",
+            "unexpected table \"key_frame_turns\"");
+        row("a later version", "UPDATE schema_version SET version = 5",
+            "was written in version 5 of its format, which this program cannot read");
         row("an unknown table", "CREATE TABLE notes (x)", "unexpected table \"notes\"");
     }
     void tamperedEvidenceIsRefused()
@@ -425,6 +434,15 @@ private slots:
         Evidence expected = written;
         if (statements.contains(QLatin1String("version = 2")))
             expected.plannedChanges.clear();
+        // Before version 4 key frames were kept unturned.
+        if (statements.contains(QLatin1String("version = "))) {
+            for (EvidencePicture& picture : expected.pictures) {
+                if (picture.keyFrame) {
+                    picture.keyFrame->rotation = 0;
+                    picture.keyFrame->mirrored = false;
+                }
+            }
+        }
         filled::compare(reading.evidence, expected, true);
     }
 
