@@ -194,6 +194,7 @@ private slots:
     void assessmentDetailsByKeyboard();
     void cancelAsksBeforeDiscarding();
     void overwriteQuestionCentredWithItsTitle();
+    void overwriteTitleFitsItsBar();
 };
 
 void KeyboardTest::enterPressesTheFocusedButton_data()
@@ -358,14 +359,15 @@ void KeyboardTest::cancelAsksBeforeDiscarding()
     QCOMPARE(state->details.task, QString());
 }
 
-// "&Save" over an existing file: the question stands centred on the Save window, in front
-// and focused, its title naming the file whole or shortened to fit the title bar.
+// "&Save" over an existing file: the question stands centred on the Save window, wherever
+// the assessor moved it, in front and focused, its title naming the file.
 void KeyboardTest::overwriteQuestionCentredWithItsTitle()
 {
     writeFile(m_folder.filePath(QStringLiteral("Smith RULA Analysis.txt")), "old");
     child<QLineEdit>(windows->window<EmployeeDetails>(), "Text1")->setText(QStringLiteral("Smith"));
     SaveWindow& save = shown<SaveWindow>();
     QVERIFY(QTest::qWaitForWindowActive(&save));
+    save.move(300, 200);
     QTest::keyClick(child<QLineEdit>(save, "Text1"), Qt::Key_Return);
     OverwriteFile& overwrite = windows->window<OverwriteFile>();
     QVERIFY(QTest::qWaitForWindowActive(&overwrite));
@@ -373,8 +375,14 @@ void KeyboardTest::overwriteQuestionCentredWithItsTitle()
     const QPoint offCentre = overwrite.frameGeometry().center() - save.frameGeometry().center();
     QVERIFY2(offCentre.manhattanLength() <= 40,
              qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
+    QVERIFY(QFile::remove(m_folder.filePath(QStringLiteral("Smith RULA Analysis.txt"))));
+}
 
-    // A name longer than the bar: shortened in its middle, the start and the end kept.
+// A name longer than the title bar: shortened in its middle, the start and the end kept, so
+// the bar shows the whole title.
+void KeyboardTest::overwriteTitleFitsItsBar()
+{
+    const OverwriteFile& overwrite = windows->window<OverwriteFile>();
     const QString longName = QStringLiteral("Alexandra Konstantinopoulou-Papadimitriou, Press Shop Bay 7 RULA "
                                             "Analysis.txt");
     const QString title = OverwriteFile::titleFor(longName, overwrite.width());
@@ -383,7 +391,6 @@ void KeyboardTest::overwriteQuestionCentredWithItsTitle()
     QFont bold = QApplication::font();
     bold.setBold(true);
     QVERIFY(QFontMetrics(bold).horizontalAdvance(title) <= overwrite.width() - OverwriteFile::TitleBarButtons);
-    QVERIFY(QFile::remove(m_folder.filePath(QStringLiteral("Smith RULA Analysis.txt"))));
 }
 
 QTEST_MAIN(KeyboardTest)

@@ -4,6 +4,7 @@
 // that bring each side's level down; two changes ticked in the window and carried into the
 // report's "Planned changes" page.
 #include "ChangePlan.h"
+#include "PdfChecks.h"
 #include "PlanChange.h"
 #include "ProgramRuns.h"
 #include "RULAAction.h"
@@ -292,6 +293,7 @@ void PlanTest::tickedChangesReachTheReport()
                                 [](QWidget*, const QString&) { return false; }, [](const QString&) { return true; }});
     click(action, "Command8");
     QVERIFY2(recorder.messages.isEmpty(), qPrintable(recorder.messages.join('\n')));
+    QCOMPARE(pdfAProblems(report), QString());
     const QString page = pdfText(report, 3);
     QVERIFY2(page.startsWith(QStringLiteral("Planned changes")), qPrintable(page));
     for (const char* line :

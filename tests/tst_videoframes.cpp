@@ -9,6 +9,7 @@
 #include "FinalResults.h"
 #include "MainWindow.h"
 #include "MeasureAngles.h"
+#include "PdfChecks.h"
 #include "PictureBox.h"
 #include "ProgramRuns.h"
 #include "RULAAction.h"
@@ -196,6 +197,7 @@ void TestVideoFrames::keyFramesKeptWithTheAssessment()
 
     const QString pdf = m_dir.filePath(QStringLiteral("report.pdf"));
     QCOMPARE(runProgram({QStringLiteral("--report"), text, QStringLiteral("-o"), pdf}).status, 0);
+    QCOMPARE(pdfAProblems(pdf), QString());
     QProcess pdftotext;
     pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, "-"});
     QVERIFY(pdftotext.waitForFinished(60000));
