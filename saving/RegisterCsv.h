@@ -3,6 +3,7 @@
 
 #include "AssessmentRecord.h"
 #include "Evidence.h"
+#include "ScoreRanges.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -24,8 +25,18 @@ namespace RegisterCsv {
 // parts measured on the workplace picture.
 QStringList columns();
 
-// The names of the score columns, the last 27 of columns(): the body-part scores, posture
-// scores A and B, scores C and D, the grand scores and the action levels.
+// One score column: its name and the whole range its value can take by the method.
+struct ScoreColumn
+{
+    QString name;
+    rula::ScoreRange range;
+};
+
+// The score columns, the last 27 of columns(): the body-part scores, posture scores A and B,
+// scores C and D, the grand scores and the action levels, each with its range.
+QList<ScoreColumn> scoreColumnsWithRanges();
+
+// The names of the score columns.
 QStringList scoreColumns();
 
 // The values of the score columns for `record`, in their order; an action level is empty for a

@@ -13,6 +13,7 @@ packages=(
     clang-format git dpkg-dev file poppler-utils fonts-dejavu-core fonts-wqy-microhei
     libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
     clang-tidy libqt6sql6-psql postgresql libpq-dev
+    lintian qpdf man-db groff-base
 )
 
 missing=()

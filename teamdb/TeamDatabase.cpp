@@ -16,12 +16,14 @@
 
 #include <array>
 #include <cctype>
+#include <vector>
 
 namespace {
 
-// One migration per schema version, from nothing to the current one. Plain PostgreSQL.
-const std::array<const char*, 1> Migrations{
-    R"sql(
+// One migration per schema version, from nothing to the current one: its statements, each
+// run on its own (a statement may hold a ";" in a text or a function body). Plain PostgreSQL.
+const std::vector<std::vector<const char*>> Migrations{
+    {R"sql(
 CREATE TABLE talvo_assessment (
     id bigserial PRIMARY KEY,
     publication_key text NOT NULL UNIQUE,
@@ -48,10 +50,10 @@ CREATE TABLE talvo_assessment (
     evidence jsonb,
     published_by text NOT NULL DEFAULT current_user,
     published_at timestamptz NOT NULL DEFAULT now()
-);
-CREATE INDEX talvo_assessment_revisions ON talvo_assessment (assessment_id, revision);
-CREATE INDEX talvo_assessment_levels ON talvo_assessment (level_right, level_left)
+)
 )sql",
+     "CREATE INDEX talvo_assessment_revisions ON talvo_assessment (assessment_id, revision)",
+     "CREATE INDEX talvo_assessment_levels ON talvo_assessment (level_right, level_left)"},
 };
 
 // Any number the program's migrations agree on, so two programs starting at once upgrade one
@@ -184,9 +186,8 @@ bool TeamDatabase::migrate()
     if (current == 0 && !run(QStringLiteral("CREATE TABLE talvo_schema (version integer NOT NULL)")))
         return rollBack(QStringLiteral("cannot create the program's tables"));
     for (int next = current + 1; next <= schemaVersion(); ++next) {
-        for (const QString& statement :
-             QString::fromLatin1(Migrations[std::size_t(next - 1)]).split(QLatin1Char(';'))) {
-            if (!statement.trimmed().isEmpty() && !run(statement))
+        for (const char* statement : Migrations[std::size_t(next - 1)]) {
+            if (!run(QString::fromLatin1(statement)))
                 return rollBack(QStringLiteral("cannot upgrade the program's tables to version %1").arg(next));
         }
         if (!run(QStringLiteral("INSERT INTO talvo_schema (version) VALUES (%1)").arg(next)))

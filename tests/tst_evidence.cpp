@@ -18,6 +18,7 @@
 #include "OpenPictureFile.h"
 #include "OptionCatalogue.h"
 #include "OverwriteFile.h"
+#include "PdfChecks.h"
 #include "PictureBox.h"
 #include "ProgramRuns.h"
 #include "RULAAction.h"
@@ -212,6 +213,7 @@ private slots:
         const QString fromFile = folder.filePath(QStringLiteral("file.pdf"));
         const Run run = runProgram({QStringLiteral("--report"), text, QStringLiteral("-o"), fromFile});
         QCOMPARE(run.status, 0);
+        QCOMPARE(pdfAProblems(live), QString());
         const QString liveText = pdfText(live);
         QCOMPARE(pdfText(fromFile), liveText);
         for (const QString& shown :

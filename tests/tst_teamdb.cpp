@@ -242,6 +242,39 @@ private slots:
                  QStringLiteral("0"));
     }
 
+    // A file the server refuses (a NUL in a name, which PostgreSQL's text cannot hold) spoils
+    // its batch's transaction; the batch is sent again row by row and only that file is left out.
+    void aRefusedRowLeavesTheOthersStored()
+    {
+        QTemporaryDir work;
+        const QString folder = work.filePath(QStringLiteral("refusing"));
+        writeAssessments(folder, 200, 3);
+        const EmployeeTexts nul{QStringLiteral("Ann") + QChar(0) + QStringLiteral("Lee"), QStringLiteral("ID-9"),
+                                QStringLiteral("Line 9")};
+        QVERIFY(
+            writeWholeFile(folder + QStringLiteral("/Nul RULA Analysis.txt"), savedTextFile(variedAssessment(9), nul)));
+        const Finished published = runWith({QStringLiteral("--publish"), folder, QStringLiteral("--database"), uri()},
+                                           {QStringLiteral("XDG_DATA_HOME=") + work.filePath(QStringLiteral("data"))});
+        QCOMPARE(published.status, 1);
+        QVERIFY2(published.errors.contains(QStringLiteral(": 3 new, 0 already there, 1 refused")),
+                 qPrintable(published.errors));
+        QVERIFY2(published.errors.contains(QStringLiteral("Nul RULA Analysis.txt: an employee text holds a NUL")),
+                 qPrintable(published.errors));
+    }
+
+    // A port typed wrong is named, not taken as libpq's default.
+    void aMistypedPortIsNamed()
+    {
+        QTemporaryDir work;
+        const QString mistyped = m_cluster.uri(QStringLiteral("guarded")) + QStringLiteral("&port=abc");
+        const Finished badPort =
+            runWith({QStringLiteral("--publish"), work.path(), QStringLiteral("--database"), mistyped},
+                    {QStringLiteral("XDG_DATA_HOME=") + work.filePath(QStringLiteral("data"))});
+        QCOMPARE(badPort.status, 1);
+        QCOMPARE(badPort.errors, QStringLiteral("talvo-rula: ") + mistyped +
+                                     QStringLiteral(": the port \"abc\" is not a number from 1 to 65535\n"));
+    }
+
     void refusalsAreSortedByTheirSqlState_data()
     {
         // The codes and their classes as PostgreSQL's manual lists them (Appendix A).
@@ -377,10 +410,14 @@ private slots:
         QTemporaryDir work;
         const QString outbox = work.filePath(QStringLiteral("data/talvo-rula/outbox"));
         QString error;
-        QVERIFY(Outbox(outbox).add(Publication::of(work.filePath(QStringLiteral("x.txt")), "saved",
-                                                   BuildRecord(variedAssessment(3), {}, QDateTime::currentDateTime()),
-                                                   QDateTime::currentDateTime()),
-                                   &error));
+        const Publication waiting = Publication::of(work.filePath(QStringLiteral("x.txt")), "saved",
+                                                    BuildRecord(variedAssessment(3), {}, QDateTime::currentDateTime()),
+                                                    QDateTime::currentDateTime());
+        QVERIFY(Outbox(outbox).add(waiting, &error));
+        // The same publication added again, a moment later, waits once.
+        QTest::qWait(5);
+        QVERIFY(Outbox(outbox).add(waiting, &error));
+        QCOMPARE(Outbox(outbox).pending().size(), 1);
         writeAssessments(work.filePath(QStringLiteral("plant")), 0, 2);
         const QString guarded = m_cluster.uri(QStringLiteral("guarded"));
         const Finished refused = runWith({QStringLiteral("--publish"), work.filePath(QStringLiteral("plant")),

@@ -5,6 +5,7 @@
 #include "VideoDecoder.h"
 #include "VideoSupport.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -58,6 +59,9 @@ private slots:
     void turnedVideosAreShownUpright();
     void packedBFramesInAvi();
     void farFrameIsPreviewedFirst();
+    void frameAtTime_data();
+    void frameAtTime();
+    void aFileReadOnlyInPartHasNoFingerprint();
 
 private:
     QString make(const char* file, const QStringList& arguments, int frames = 0);
@@ -272,6 +276,70 @@ void TestVideoDecoder::farFrameIsPreviewedFirst()
     reader.request(123);
     QTRY_COMPARE_WITH_TIMEOUT(frames.size(), 2, 20000);
     QCOMPARE(previews.size(), 0);
+}
+
+// NTSC video, 30000/1001 frames a second in a 1/90000 s time base: frames start every 3003
+// ticks, at 0, 33.37, 66.73 and 100.1 ms, which round to 0, 33, 67 and 100 ms. The frame on
+// screen at a time is the last one started at or before it.
+void TestVideoDecoder::frameAtTime_data()
+{
+    QTest::addColumn<qint64>("ms");
+    QTest::addColumn<int>("frame");
+    QTest::newRow("before the start") << qint64(-5) << 0;
+    QTest::newRow("just before frame 1") << qint64(32) << 0;
+    QTest::newRow("frame 1 starts") << qint64(33) << 1;
+    QTest::newRow("66 ms, frame 2 not yet (66.73 rounds up)") << qint64(66) << 1;
+    QTest::newRow("frame 2 starts") << qint64(67) << 2;
+    QTest::newRow("the last frame") << qint64(100) << 3;
+    QTest::newRow("after the end") << qint64(5000) << 3;
+}
+
+void TestVideoDecoder::frameAtTime()
+{
+    QFETCH(qint64, ms);
+    QFETCH(int, frame);
+    VideoIndex index;
+    index.timeBaseNum = 1;
+    index.timeBaseDen = 90000;
+    index.pts = {900, 3903, 6906, 9909}; // starting at 10 ms: times count from frame 0
+    QCOMPARE(index.timeMs(2), std::int64_t(67));
+    QCOMPARE(index.frameAtMs(ms), frame);
+}
+
+// A key frame names its video by the video's SHA-256: a file that breaks off while it is read
+// (a failing disk, a share gone away) gives none, rather than the fingerprint of its start.
+void TestVideoDecoder::aFileReadOnlyInPartHasNoFingerprint()
+{
+    class BreaksOff : public QIODevice
+    {
+    public:
+        qint64 size() const override { return 10000; }
+
+    protected:
+        qint64 readData(char* data, qint64 most) override
+        {
+            if (m_given >= 2000)
+                return -1;
+            const qint64 count = std::min(most, 2000 - m_given);
+            std::fill_n(data, count, 'x');
+            m_given += count;
+            return count;
+        }
+        qint64 writeData(const char*, qint64) override { return -1; }
+
+    private:
+        qint64 m_given = 0;
+    };
+    BreaksOff broken;
+    QVERIFY(broken.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+    QVERIFY(!readWholeSha256(broken));
+
+    QBuffer whole;
+    whole.setData("abc");
+    QVERIFY(whole.open(QIODevice::ReadOnly));
+    // FIPS 180-2's first example.
+    QCOMPARE(readWholeSha256(whole).value_or("none"),
+             QByteArray("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
 }
 
 QTEST_GUILESS_MAIN(TestVideoDecoder)

@@ -17,6 +17,7 @@
 #include "MeasureSupport.h"
 #include "OpenExtraPics.h"
 #include "OpenPictureFile.h"
+#include "PdfChecks.h"
 #include "PictureBox.h"
 #include "PlanChange.h"
 #include "ProgramRuns.h"
@@ -306,6 +307,7 @@ void TestVideoFrames::wholeAssessmentCopiedElsewhere()
     const QString pdf = folder.filePath(QStringLiteral("report.pdf"));
     const Run report = runProgram({QStringLiteral("--report"), text, QStringLiteral("-o"), pdf});
     QVERIFY2(report.status == 0, qPrintable(report.errorLines.join(QLatin1Char('\n'))));
+    QCOMPARE(pdfAProblems(pdf), QString());
     QProcess pdftotext;
     pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, "-"});
     QVERIFY(pdftotext.waitForFinished(60000));

@@ -10,6 +10,13 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
+
+class QIODevice;
+
+// The SHA-256 of what `device` holds from where it stands to its end, in hexadecimal; nothing
+// when it cannot be read to its end.
+std::optional<QByteArray> readWholeSha256(QIODevice& device);
 
 // Opens videos and decodes their frames on a thread of its own, so the thread that asks
 // never waits for a seek. The latest request wins: a request or an open overtakes the frame

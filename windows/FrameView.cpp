@@ -13,6 +13,9 @@ FrameView::FrameView(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(320, 240);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAccessibleName(QStringLiteral("Video frame"));
+    setAccessibleDescription(QStringLiteral("The frame of the video shown now. The wheel zooms, dragging moves the "
+                                            "frame, a double-click fits it to the view."));
 }
 
 void FrameView::setFrame(const QImage& frame, const QString& stopgap)
