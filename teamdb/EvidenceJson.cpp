@@ -31,10 +31,17 @@ QPointF pointOf(const QJsonValue& value)
 QJsonObject pictureJson(const EvidencePicture& picture)
 {
     QJsonArray landmarks;
-    for (const EvidenceLandmark& landmark : picture.landmarks)
-        landmarks.append(QJsonObject{{QStringLiteral("side"), landmark.side},
-                                     {QStringLiteral("name"), landmark.name},
-                                     {QStringLiteral("at"), pointJson(landmark.at)}});
+    for (const EvidenceLandmark& landmark : picture.landmarks) {
+        QJsonObject entry{{QStringLiteral("side"), landmark.side},
+                          {QStringLiteral("name"), landmark.name},
+                          {QStringLiteral("at"), pointJson(landmark.at)}};
+        if (landmark.suggestedAt) {
+            entry.insert(QStringLiteral("suggestedAt"), pointJson(*landmark.suggestedAt));
+            entry.insert(QStringLiteral("confidence"), landmark.confidence);
+            entry.insert(QStringLiteral("moved"), landmark.moved);
+        }
+        landmarks.append(entry);
+    }
     QJsonArray measurements;
     for (const EvidenceMeasurement& m : picture.measurements) {
         QJsonObject measurement{{QStringLiteral("bodyPart"), m.bodyPart},
@@ -70,7 +77,9 @@ QJsonObject pictureJson(const EvidencePicture& picture)
                                 {QStringLiteral("timeBaseDen"), frame->timeBaseDen},
                                 {QStringLiteral("timeMs"), QString::number(frame->timeMs)},
                                 {QStringLiteral("reason"), frame->reason},
-                                {QStringLiteral("note"), frame->note}});
+                                {QStringLiteral("note"), frame->note},
+                                {QStringLiteral("rotation"), frame->rotation},
+                                {QStringLiteral("mirrored"), frame->mirrored}});
     return json;
 }
 
@@ -92,6 +101,11 @@ EvidencePicture pictureOf(const QJsonObject& json)
         read.side = landmark.value(QStringLiteral("side")).toString();
         read.name = landmark.value(QStringLiteral("name")).toString();
         read.at = pointOf(landmark.value(QStringLiteral("at")));
+        if (landmark.contains(QStringLiteral("suggestedAt"))) {
+            read.suggestedAt = pointOf(landmark.value(QStringLiteral("suggestedAt")));
+            read.confidence = landmark.value(QStringLiteral("confidence")).toDouble();
+            read.moved = landmark.value(QStringLiteral("moved")).toBool();
+        }
         picture.landmarks.push_back(read);
     }
     for (const auto& value : json.value(QStringLiteral("measurements")).toArray()) {
@@ -119,6 +133,8 @@ EvidencePicture pictureOf(const QJsonObject& json)
         frame.timeMs = f.value(QStringLiteral("timeMs")).toString().toLongLong();
         frame.reason = f.value(QStringLiteral("reason")).toString();
         frame.note = f.value(QStringLiteral("note")).toString();
+        frame.rotation = f.value(QStringLiteral("rotation")).toInt();
+        frame.mirrored = f.value(QStringLiteral("mirrored")).toBool();
         picture.keyFrame = frame;
     }
     return picture;
