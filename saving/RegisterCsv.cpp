@@ -139,6 +139,28 @@ QByteArray row(const QString& path, const AssessmentRecord& record, const Eviden
     return line + "\r\n";
 }
 
+QByteArray storedRow(const QString& path, const EmployeeTexts& stored, QByteArrayView written, QByteArrayView scores)
+{
+    QByteArray line;
+    line.reserve(256);
+    line += field(path) + ',' + field(inert(stored.name)) + ',' + field(inert(stored.id)) + ',' +
+            field(inert(stored.location)) + ',';
+    line += written;
+    line += ',';
+    line += scores;
+    line += ",,,,,,,\r\n";
+    return line;
+}
+
+std::array<int, rula::GroupCount> scoreGroupOrder()
+{
+    std::array<int, rula::GroupCount> order{};
+    const std::array<int, rula::GroupCount> rows = SaveTable::scoreRowsInFileOrder();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        order[i] = int(scoreRowGroup(rows[i]));
+    return order;
+}
+
 QByteArray field(const QString& text)
 {
     QByteArray bytes = text.toUtf8();

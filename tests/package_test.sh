@@ -28,7 +28,7 @@ echo "package: $(basename "$deb")"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libqt6svg6 \
-    libqt6multimedia6 libqt6multimediawidgets6 libavcodec59 libavformat59 libswscale6 libqt6sql6-sqlite libqt6sql6-psql fonts-liberation fonts-comic-neue \
+    libqt6multimedia6 libqt6multimediawidgets6 libavcodec59 libavformat59 libswscale6 libqt6sql6-sqlite libqt6sql6-psql libpq5 libssl3 fonts-liberation fonts-comic-neue \
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav; do
     sed 's/, /\n/g' <<<"$depends" | cut -d' ' -f1 | grep -qxF "$package" || fail "Depends lacks $package"
 done

@@ -51,7 +51,13 @@ public:
     {
         if (*m_latest != generation || !m_decoder)
             return;
-        const QImage picture = m_decoder->frame(number, [this, generation] { return *m_latest != generation; });
+        const auto preview = [this, generation, number](int shown, const QImage& picture) {
+            m_reader->answerPreview(generation, [reader = m_reader, shown, number, picture] {
+                emit reader->previewReady(shown, number, picture);
+            });
+        };
+        const QImage picture = m_decoder->frame(
+            number, [this, generation] { return *m_latest != generation; }, preview);
         if (picture.isNull()) {
             const QString why = m_decoder->error();
             m_reader->answerRequest(generation,
@@ -93,6 +99,17 @@ template <typename Answer> void FrameReader::answerRequest(int generation, Answe
                 return;
             m_waiting = false;
             answer();
+        },
+        Qt::QueuedConnection);
+}
+
+template <typename Answer> void FrameReader::answerPreview(int generation, Answer answer)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, answer] {
+            if (*m_latest == generation)
+                answer();
         },
         Qt::QueuedConnection);
 }

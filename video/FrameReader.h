@@ -43,11 +43,16 @@ signals:
     void openFailed(const QString& file, const QString& why);
     void frameReady(int number, const QImage& picture);
     void frameFailed(int number, const QString& why);
+    // On the way to frame `asked`, when it takes many frames decoded: frame `number` (the
+    // first decoded, after a seek the key frame), to be shown until frameReady() comes.
+    void previewReady(int number, int asked, const QImage& picture);
 
 private:
     class Worker;
     // Runs `answer` here if no request or open has come since `generation`.
     template <typename Answer> void answerRequest(int generation, Answer answer);
+    // Runs `answer` here if no request or open has come since `generation`, still waiting.
+    template <typename Answer> void answerPreview(int generation, Answer answer);
     // Runs `answer` here if no other open has come since `generation`.
     template <typename Answer> void answerOpen(int generation, Answer answer);
 
