@@ -6,7 +6,6 @@
 #include "Evidence.h"
 #include "FileLists.h"
 #include "KeyFrames.h"
-#include "MainWindow.h"
 #include "OutputFiles.h"
 #include "OverwriteFile.h"
 #include "ProgramState.h"
@@ -244,8 +243,8 @@ void SaveWindow::runSave()
     if (outcome.ok) {
         AssessmentDetails::rememberAssessor(m_state.record.details.assessor);
         // The saved files are the assessor's; the team database gets them when it can.
-        m_windows.window<MainWindow>().teamPublishing().publishSaved(resultTextPath(saveFolder(), m_state.SaveFileName),
-                                                                     m_state.record, evidence);
+        m_windows.publishing().publishSaved(resultTextPath(saveFolder(), m_state.SaveFileName), m_state.record,
+                                            evidence);
         MessageService::show(QStringLiteral("File Saved"));
         ProgramEnd::end();
         return;

@@ -57,6 +57,8 @@ private:
     void openFailed(const QString& file, const QString& why);
     void frameReady(int number, const QImage& picture);
     void frameFailed(int number, const QString& why);
+    // "Frame n of N · time" of frame `number` of the video open.
+    void showFrameStatus(int number);
     // Left/Right, PgUp/PgDn, Home/End; false for any other key.
     bool step(int key);
     void playTick();
