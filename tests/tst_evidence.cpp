@@ -424,6 +424,8 @@ private slots:
         QSqlDatabase::removeDatabase(QStringLiteral("tamper"));
 
         const EvidenceReading reading = readEvidence(path, textSha256);
+        // Writing and reading, refused or not, leave no connection behind.
+        QCOMPARE(QSqlDatabase::connectionNames(), QStringList());
         if (!reason.isEmpty()) {
             QVERIFY2(!reading.ok, qPrintable(reason));
             QCOMPARE(reading.error, QStringLiteral("The evidence file %1; it was not used.")
