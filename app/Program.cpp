@@ -88,7 +88,7 @@ int runProgram(QApplication& app)
     WindowSet windows(state);
     // Publications that waited for the team database go as soon as the program starts.
     if (!state.teamDatabase.isEmpty())
-        windows.window<MainWindow>().teamPublishing().sendWaiting();
+        windows.publishing().sendWaiting();
     if (!command.inputs.isEmpty())
         ReopenAssessment(command.inputs.constFirst(), windows);
     // The caution window is the only window at start; every other one is created when

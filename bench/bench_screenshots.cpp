@@ -145,7 +145,7 @@ void resultWindows(const QDir& dir)
     results.resize(1024, 738);
     save(results.grab().toImage(), dir, "final-results.png");
 
-    ShowActionLevels(state, windows);
+    ShowActionLevels(windows);
     RULAAction& action = windows.window<RULAAction>();
     action.hide();
     action.resize(1024, 738);

@@ -60,6 +60,15 @@ std::optional<ChangeKind> changeKindOf(const AssessmentState& assessment, int op
     return std::nullopt;
 }
 
+// Makes `change` on `assessment`. A tick or an untick is a toggle: made only when the option
+// is not yet as wanted, so that a change made twice is made once.
+void applyChange(AssessmentState& assessment, const SingleChange& change)
+{
+    const bool wanted = change.kind != ChangeKind::Untick;
+    if (change.kind == ChangeKind::Select || assessment.isSelected(change.optionIndex) != wanted)
+        assessment.SelectOption(change.optionIndex);
+}
+
 // One way of changing one group: some of its single changes (positions in the list), and
 // the group's score after them.
 struct GroupChoice
@@ -187,10 +196,7 @@ private:
     void apply(AssessmentState& state, const GroupChoice& choice) const
     {
         for (int p : choice.positions) {
-            const SingleChange& change = m_changes[static_cast<std::size_t>(p)];
-            const bool wanted = change.kind != ChangeKind::Untick;
-            if (change.kind == ChangeKind::Select || state.isSelected(change.optionIndex) != wanted)
-                state.SelectOption(change.optionIndex);
+            applyChange(state, m_changes[static_cast<std::size_t>(p)]);
         }
     }
 
@@ -295,12 +301,8 @@ std::vector<SingleChange> singleChanges(const AssessmentState& assessment, const
 
 AssessmentState withChanges(AssessmentState assessment, const std::vector<SingleChange>& changes)
 {
-    for (const SingleChange& change : changes) {
-        // A tick or an untick is a toggle: made only when the option is not yet as wanted.
-        const bool wanted = change.kind != ChangeKind::Untick;
-        if (change.kind == ChangeKind::Select || assessment.isSelected(change.optionIndex) != wanted)
-            assessment.SelectOption(change.optionIndex);
-    }
+    for (const SingleChange& change : changes)
+        applyChange(assessment, change);
     return assessment;
 }
 

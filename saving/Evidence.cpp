@@ -6,6 +6,7 @@
 #include "OptionCatalogue.h"
 #include "OutputFiles.h"
 #include "PostureAngles.h"
+#include "SqliteConnection.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -18,7 +19,6 @@
 #include <QVariant>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -102,19 +102,6 @@ Sha256Function openSslSha256()
         return library.load() ? reinterpret_cast<Sha256Function>(library.resolve("SHA256")) : nullptr;
     }();
     return function;
-}
-
-// Evidence files are read on several threads at once (--publish): each connection's name is
-// its own.
-std::atomic<int> connectionSerial{0};
-
-QString uniqueConnectionName()
-{
-    QString name;
-    do {
-        name = QStringLiteral("talvo-evidence-%1").arg(++connectionSerial);
-    } while (QSqlDatabase::contains(name));
-    return name;
 }
 
 QString engineText(const QSqlError& error)
@@ -681,21 +668,14 @@ QString sha256Hex(QByteArrayView bytes)
 
 QString writeEvidence(const QString& path, const Evidence& evidence)
 {
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
+    if (!SqliteConnection::driverAvailable())
         return QStringLiteral("The database driver QSQLITE is not available");
-    const QString connection = uniqueConnectionName();
-    QString error;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(path);
-        if (!db.open())
-            error = engineText(db.lastError());
-        else
-            error = writeTables(db, evidence);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(connection);
-    return error;
+    SqliteConnection connection(QStringLiteral("talvo-evidence"));
+    QSqlDatabase& db = connection.database();
+    db.setDatabaseName(path);
+    if (!db.open())
+        return engineText(db.lastError());
+    return writeTables(db, evidence);
 }
 
 EvidenceReading readEvidence(const QString& path, const QString& textSha256, PictureBytes pictureBytes)
@@ -718,28 +698,24 @@ EvidenceReading readEvidence(const QString& path, const QString& textSha256, Pic
         reading.error = notUsed(refusal);
         return reading;
     }
-    const QString connection = uniqueConnectionName();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        // Read-only and unchangeable: no journal beside it is looked for or rolled back, no
-        // lock file is made.
-        QUrl address = QUrl::fromLocalFile(path);
-        address.setQuery(QStringLiteral("immutable=1"));
-        db.setDatabaseName(address.toString(QUrl::FullyEncoded));
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
-        if (!db.open()) {
-            reading.error = notUsed(QStringLiteral("cannot be opened (%1)").arg(engineText(db.lastError())));
-        } else {
-            try {
-                reading.evidence = readTables(db, textSha256, pictureBytes);
-                reading.ok = true;
-            } catch (const Refusal& refusal) {
-                reading.error = notUsed(refusal.why);
-            }
-        }
-        db.close();
+    SqliteConnection connection(QStringLiteral("talvo-evidence"));
+    QSqlDatabase& db = connection.database();
+    // Read-only and unchangeable: no journal beside it is looked for or rolled back, no
+    // lock file is made.
+    QUrl address = QUrl::fromLocalFile(path);
+    address.setQuery(QStringLiteral("immutable=1"));
+    db.setDatabaseName(address.toString(QUrl::FullyEncoded));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+    if (!db.open()) {
+        reading.error = notUsed(QStringLiteral("cannot be opened (%1)").arg(engineText(db.lastError())));
+        return reading;
     }
-    QSqlDatabase::removeDatabase(connection);
+    try {
+        reading.evidence = readTables(db, textSha256, pictureBytes);
+        reading.ok = true;
+    } catch (const Refusal& refusal) {
+        reading.error = notUsed(refusal.why);
+    }
     return reading;
 }
 

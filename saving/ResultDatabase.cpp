@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ResultDatabase.h"
 
+#include "SqliteConnection.h"
+
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -62,18 +64,6 @@ QString createTableStatement(const QString& table, const QStringList& columns)
     }
     statement += QStringLiteral("\n)");
     return statement;
-}
-
-int connectionSerial = 0;
-
-// A connection name no other part of the program uses.
-QString uniqueConnectionName()
-{
-    QString name;
-    do {
-        name = QStringLiteral("talvo-result-database-%1").arg(++connectionSerial);
-    } while (QSqlDatabase::contains(name));
-    return name;
 }
 
 QString failure(const QString& what, const QSqlError& error)
@@ -173,13 +163,13 @@ bool hasEmployeeDetails(const SaveTable& table)
 
 QString write(const QString& path, const SaveTable& table)
 {
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
+    if (!SqliteConnection::driverAvailable())
         return QStringLiteral("The database driver QSQLITE is not available");
 
-    const QString connection = uniqueConnectionName();
     QString error;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        SqliteConnection connection(QStringLiteral("talvo-result-database"));
+        QSqlDatabase& db = connection.database();
         db.setDatabaseName(path);
         if (!db.open()) {
             error = failure(QStringLiteral("Creating the database"), db.lastError());
@@ -206,19 +196,17 @@ QString write(const QString& path, const SaveTable& table)
                     error = failure(QStringLiteral("Writing the EmployeeDetails row"), query.lastError());
             }
             query.finish();
-            db.close();
         }
     }
-    QSqlDatabase::removeDatabase(connection);
     return error;
 }
 
 Contents read(const QString& path)
 {
     Contents contents;
-    const QString connection = uniqueConnectionName();
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        SqliteConnection connection(QStringLiteral("talvo-result-database"));
+        QSqlDatabase& db = connection.database();
         db.setDatabaseName(path);
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         if (!db.open()) {
@@ -245,10 +233,8 @@ Contents read(const QString& path)
                 contents.employeeRows =
                     rowsOf(db, QStringLiteral("EmployeeDetails"), info.names.size(), &contents.error);
             }
-            db.close();
         }
     }
-    QSqlDatabase::removeDatabase(connection);
     return contents;
 }
 

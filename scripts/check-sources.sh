@@ -22,6 +22,9 @@ if ! diff -r "$drawn" resources/pictures >/dev/null; then
     exit 1
 fi
 
+echo "Checking that a window reaches another window only to open or close it"
+/usr/bin/python3 scripts/check_window_reach.py
+
 echo "Checking the links between the documents"
 /usr/bin/python3 scripts/check_links.py
 

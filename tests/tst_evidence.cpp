@@ -10,6 +10,7 @@
 #include "Commands.h"
 #include "EmployeeDetails.h"
 #include "Evidence.h"
+#include "EvidencePictureFile.h"
 #include "FileLists.h"
 #include "FilledEvidence.h"
 #include "FinalResults.h"
@@ -398,6 +399,28 @@ private slots:
 
     // A fully filled evidence file, tampered with as a hand or another program could, is
     // refused with the reason; untouched (or made a readable older version) it reads back whole.
+    void aPictureFileIsKeptWithItsHashOrNamedWhenGone()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("bench.jpg"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("abc") == 3);
+        file.close();
+        QString error;
+        const std::optional<EvidencePicture> picture = readEvidencePicture(path, QStringLiteral("extra"), &error);
+        QVERIFY2(picture, qPrintable(error));
+        QCOMPARE(picture->role, QStringLiteral("extra"));
+        QCOMPARE(picture->fileName, QStringLiteral("bench.jpg"));
+        QCOMPARE(picture->bytes, QByteArray("abc"));
+        // FIPS 180-2, appendix B.1.
+        QCOMPARE(picture->sha256, QStringLiteral("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
+
+        QVERIFY(QFile::remove(path));
+        QVERIFY(!readEvidencePicture(path, QStringLiteral("extra"), &error));
+        QVERIFY2(error.startsWith(QStringLiteral("The picture \"%1\" cannot be read any more: ").arg(path)),
+                 qPrintable(error));
+    }
+
     void tamperedEvidenceIsRefused_data()
     {
         QTest::addColumn<QString>("statements");
@@ -489,6 +512,8 @@ private slots:
         QSqlDatabase::removeDatabase(QStringLiteral("tamper"));
 
         const EvidenceReading reading = readEvidence(path, textSha256);
+        // Writing and reading, refused or not, leave no connection behind.
+        QCOMPARE(QSqlDatabase::connectionNames(), QStringList());
         if (!reason.isEmpty()) {
             QVERIFY2(!reading.ok, qPrintable(reason));
             QCOMPARE(reading.error, QStringLiteral("The evidence file %1; it was not used.")

@@ -100,6 +100,8 @@ private slots:
     void unscoredSidesAreNotCalledLevelOne();
     void changesGoTowardNeutral_data();
     void changesGoTowardNeutral();
+    void aToggleIsMadeOnlyWhenNotYetAsWanted_data();
+    void aToggleIsMadeOnlyWhenNotYetAsWanted();
 };
 
 // The saved level-4 assessment through `--plan`: every row worked out by hand.
@@ -195,6 +197,34 @@ void PlanTest::changesGoTowardNeutral()
     QStringList names = named(changes, bands);
     names.sort();
     QCOMPARE(names, offered);
+}
+
+void PlanTest::aToggleIsMadeOnlyWhenNotYetAsWanted_data()
+{
+    QTest::addColumn<Group>("group");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<bool>("untick"); // else a tick
+    QTest::addColumn<int>("times");
+    QTest::addColumn<int>("score");
+    // Neck flexed more than 20° (3) and twisted (+1): untwisted once or twice, 3.
+    QTest::newRow("untick once") << Group::Neck << 5 << true << 1 << 3;
+    QTest::newRow("untick twice") << Group::Neck << 5 << true << 2 << 3;
+    // Left upper arm within 20° (1) with the arm already supported (-1): still 0.
+    QTest::newRow("tick of a ticked option") << Group::UpperLeft << 8 << false << 1 << 0;
+}
+
+void PlanTest::aToggleIsMadeOnlyWhenNotYetAsWanted()
+{
+    QFETCH(Group, group);
+    QFETCH(int, number);
+    QFETCH(bool, untick);
+    QFETCH(int, times);
+    QFETCH(int, score);
+    rula::SingleChange change;
+    change.optionIndex = rula::groupInfo(group).firstOption + number - 1;
+    change.kind = untick ? rula::ChangeKind::Untick : rula::ChangeKind::Tick;
+    const std::vector<rula::SingleChange> changes(static_cast<std::size_t>(times), change);
+    QCOMPARE(rula::withChanges(assessmentOf(LevelFour), changes).score(group), score);
 }
 
 void PlanTest::smallestSet_data()

@@ -553,7 +553,7 @@ void ResultsWindowsTest::actionLevelsBothSides()
 {
     setGrandScores(*state, 7, 1);
     windows->window<FinalResults>().showWindow();
-    ShowActionLevels(*state, *windows);
+    ShowActionLevels(*windows);
 
     RULAAction& action = windows->window<RULAAction>();
     QVERIFY(action.isVisible());
@@ -581,7 +581,7 @@ void ResultsWindowsTest::actionLevelsBothSides()
 
     // Pressing again with new grand scores re-evaluates them.
     setGrandScores(*state, 5, 6);
-    ShowActionLevels(*state, *windows);
+    ShowActionLevels(*windows);
     QCOMPARE(rightCaption->text(), QStringLiteral("Action Level 3"));
     QCOMPARE(leftCaption->text(), QStringLiteral("Action Level 3"));
     QCOMPARE(cellString(SaveTableOf(state->record).value(1)),
@@ -592,7 +592,7 @@ void ResultsWindowsTest::actionLevelsSideWithoutLevelIsUnchanged()
 {
     RULAAction& action = windows->window<RULAAction>();
     // Before any level: a grand score of 0 on both sides writes nothing at all.
-    ShowActionLevels(*state, *windows);
+    ShowActionLevels(*windows);
     QVERIFY(action.isVisible());
     QVERIFY(labelText(action, "Label1").isEmpty());
     QVERIFY(labelText(action, "Label4").isEmpty());
@@ -601,12 +601,12 @@ void ResultsWindowsTest::actionLevelsSideWithoutLevelIsUnchanged()
         QVERIFY(std::holds_alternative<std::monostate>(SaveTableOf(state->record).value(row)));
 
     setGrandScores(*state, 4, 8);
-    ShowActionLevels(*state, *windows);
+    ShowActionLevels(*windows);
     QCOMPARE(labelText(action, "Label3"), QStringLiteral("Action Level 4"));
 
     for (int stale : {0, 9, -3}) {
         setGrandScores(*state, 1, stale);
-        ShowActionLevels(*state, *windows);
+        ShowActionLevels(*windows);
         const SaveTable saved = SaveTableOf(state->record);
         QCOMPARE(labelText(action, "Label1"), QStringLiteral("Action Level 1"));
         QCOMPARE(cellString(saved.value(8)), QStringLiteral("Action Level 1"));
@@ -812,7 +812,7 @@ void ResultsWindowsTest::renderedWindows()
     // Below the line, the label's own white background.
     QCOMPARE(QColor(sheet.pixel(wristLeft.right() - 1, wristLeft.bottom() - 1)), QColor(Qt::white));
 
-    ShowActionLevels(*state, *windows);
+    ShowActionLevels(*windows);
     RULAAction& action = windows->window<RULAAction>();
     action.hide();
     const QImage levels = action.grab().toImage();

@@ -175,7 +175,7 @@ private slots:
         saveThroughWindows(work.path(), QStringLiteral("First"), hostile, 7);
         saveThroughWindows(work.path(), QStringLiteral("Second"), hostile, 8);
         QCOMPARE(recorder.messages, (QStringList{QStringLiteral("File Saved"), QStringLiteral("File Saved")}));
-        TeamPublishing& publishing = windows->window<MainWindow>().teamPublishing();
+        TeamPublishing& publishing = windows->publishing();
         QTRY_VERIFY2_WITH_TIMEOUT(publishing.status().contains(QStringLiteral("2 assessments waiting")),
                                   qPrintable(publishing.status()), 20000);
         QCOMPARE(Outbox(state->outboxFolder).pending().size(), 2);

@@ -13,6 +13,8 @@
 #include "ExtraPics.h"
 #include "FileLists.h"
 #include "FinalResults.h"
+#include "FrameReader.h"
+#include "FrameView.h"
 #include "MainWindow.h"
 #include "MeasureAngles.h"
 #include "MeasureSupport.h"
@@ -28,6 +30,7 @@
 #include "VideoFrames.h"
 #include "VideoSupport.h"
 #include "WindowTestSupport.h"
+#include "Workplace.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -75,6 +78,8 @@ private slots:
 
     void frameTakenIsTheWorkplacePicture();
     void wholeVideoScored();
+    void frameTakenGoesToTheWorkplaceGiven();
+    void openingFailsRightAfterOpening();
     void wholeAssessmentCopiedElsewhere();
     void frameOfATurnedVideoIsKeptUpright();
     void landmarksSuggestedOnAFrame();
@@ -213,6 +218,63 @@ void TestVideoFrames::landmarksSuggestedOnAFrame()
     const rula::Point knuckles = *state->angleMeasurements.side(rula::Side::Right)[rula::Landmark::Knuckles];
     QVERIFY2(std::hypot(knuckles.x - 86, knuckles.y - 95) < 12, qPrintable(QString::number(knuckles.x)));
     QVERIFY(recorder.messages.isEmpty());
+}
+
+// A workplace that only records what Video Frames asks of it.
+class RecordingWorkplace : public Workplace
+{
+public:
+    PictureBox& picture() override { return box; }
+    void selectOption(int optionIndex) override { selected.push_back(optionIndex); }
+    void measureAngles() override { ++measured; }
+
+    PictureBox box;
+    std::vector<int> selected;
+    int measured = 0;
+};
+
+void TestVideoFrames::frameTakenGoesToTheWorkplaceGiven()
+{
+    RecordingWorkplace workplace;
+    windows->setWorkplace(workplace);
+    VideoFrames& video = windows->window<VideoFrames>();
+    video.showWindow();
+    video.openVideo(m_video);
+    QTRY_VERIFY_WITH_TIMEOUT(child<QLabel>(video, "FrameInfo")->text().startsWith(QStringLiteral("Frame 0 of 200")),
+                             20000);
+    goTo(video, 42);
+    QTest::mouseClick(child<QPushButton>(video, "UseFrame"), Qt::LeftButton);
+    QVERIFY(workplace.box.hasPicture());
+    const QImage shown = workplace.box.picture().scaled(testvideo::Width, testvideo::Height, Qt::IgnoreAspectRatio,
+                                                        Qt::SmoothTransformation);
+    QCOMPARE(testvideo::frameNumber(shown), 42);
+    QCOMPARE(workplace.measured, 1);
+    QVERIFY(workplace.selected.empty());
+    // The main window was never needed.
+    QVERIFY(!windows->exists<MainWindow>());
+}
+
+void TestVideoFrames::openingFailsRightAfterOpening()
+{
+    VideoFrames& video = windows->window<VideoFrames>();
+    video.showWindow();
+    auto* info = child<QLabel>(video, "FrameInfo");
+    auto* reader = video.findChild<FrameReader*>();
+    QVERIFY(reader);
+    // A second video asked for the moment the first one opened, before its first frame is
+    // on screen, and that one cannot be opened.
+    const QString missing = m_dir.filePath(QStringLiteral("missing.mp4"));
+    QStringList statusWhenFailed;
+    connect(
+        reader, &FrameReader::opened, &video, [&] { video.openVideo(missing); }, Qt::SingleShotConnection);
+    connect(reader, &FrameReader::openFailed, &video, [&] { statusWhenFailed << info->text(); });
+    video.openVideo(m_video);
+    QTRY_COMPARE_WITH_TIMEOUT(recorder.messages.size(), 1, 20000);
+    QCOMPARE(statusWhenFailed, QStringList{QStringLiteral("Frame 0 of 200 \u00B7 00:00:00.000")});
+    // The first video stays, and its first frame comes.
+    QCOMPARE(child<QLineEdit>(video, "VideoFile")->text(), m_video);
+    QTRY_VERIFY_WITH_TIMEOUT(!child<FrameView>(video, "Frame")->frame().isNull(), 20000);
+    QCOMPARE(testvideo::frameNumber(child<FrameView>(video, "Frame")->frame()), 0);
 }
 
 void TestVideoFrames::wholeAssessmentCopiedElsewhere()

@@ -8,14 +8,19 @@
 #include <typeindex>
 
 struct ProgramState;
+class TeamPublishing;
+class Workplace;
 
 // One instance of each window for the whole run, created hidden the first time it is
 // asked for (to show it or to read one of its controls), hidden instead of destroyed.
 // Every window class W has a constructor W(ProgramState&, WindowSet&).
+// Beside the windows, the set holds the few services windows give one another, so that a
+// window reaches another one only to open it.
 class WindowSet
 {
 public:
-    explicit WindowSet(ProgramState& state) : m_state(state) {}
+    explicit WindowSet(ProgramState& state);
+    ~WindowSet();
     WindowSet(const WindowSet&) = delete;
     WindowSet& operator=(const WindowSet&) = delete;
 
@@ -32,7 +37,19 @@ public:
 
     ProgramState& state() { return m_state; }
 
+    // The workplace picture and its options: the main window's, or `workplace` once given one
+    // (which outlives the set).
+    Workplace& workplace();
+    void setWorkplace(Workplace& workplace) { m_workplace = &workplace; }
+
+    // Publishes this run's saves to the team database (the state's database and outbox
+    // folder); made the first time it is asked for.
+    TeamPublishing& publishing();
+
 private:
     ProgramState& m_state;
+    Workplace* m_workplace = nullptr;
+    // Destroyed after the windows that show its status.
+    std::unique_ptr<TeamPublishing> m_publishing;
     std::map<std::type_index, std::unique_ptr<QWidget>> m_windows;
 };

@@ -81,7 +81,7 @@ FinalResults::FinalResults(ProgramState& state, WindowSet& windows)
     drawLinesAsTheEdges();
 
     connect(control<QPushButton>(this, "Command2"), &QPushButton::clicked, this,
-            [this] { ShowActionLevels(m_state, m_windows); });
+            [this] { ShowActionLevels(m_windows); });
     connect(control<QPushButton>(this, "Command6"), &QPushButton::clicked, this, &FinalResults::back);
     connect(control<QPushButton>(this, "Command7"), &QPushButton::clicked, this, [] { ProgramEnd::end(); });
     control<QPushButton>(this, "Command2")->setFocus();

@@ -68,8 +68,8 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     auto* teamStatus = new QLabel(this);
     placeControl(teamStatus, layoutRow(mainlayout::leftColumn(), "TeamStatus"), Units::Pixels);
     teamStatus->setTextFormat(Qt::PlainText);
-    m_teamPublishing = new TeamPublishing(state.teamDatabase, state.outboxFolder, this);
-    connect(m_teamPublishing, &TeamPublishing::statusChanged, teamStatus, [teamStatus](const QString& status) {
+    // The team database's status is the line under the picture.
+    connect(&windows.publishing(), &TeamPublishing::statusChanged, teamStatus, [teamStatus](const QString& status) {
         teamStatus->setText(teamStatus->fontMetrics().elidedText(status, Qt::ElideRight, teamStatus->width()));
         teamStatus->setToolTip(status);
     });
@@ -138,6 +138,11 @@ void MainWindow::buildTabs()
     QPainter painter(&scratch);
     painter.setFont(m_scoreBoxes[0]->font());
     painter.drawText(0, 8, QStringLiteral("-0123456789"));
+}
+
+PictureBox& MainWindow::picture()
+{
+    return *control<PictureBox>(this, "Picture1");
 }
 
 void MainWindow::selectOption(int optionIndex)

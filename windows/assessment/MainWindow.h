@@ -3,18 +3,18 @@
 
 #include "AppWindow.h"
 #include "OptionCatalogue.h"
+#include "Workplace.h"
 
 #include <array>
 
 class OptionPanel;
-class TeamPublishing;
 class QLabel;
 class TabbedPanel;
 
 // The "RULA" window: the command buttons and the workplace picture box on the left, the
 // nine tabs of option panels and score boxes on the right. The panels and score boxes show
 // the program's assessment; a click on an option's picture runs SelectOption on it.
-class MainWindow : public AppWindow
+class MainWindow : public AppWindow, public Workplace
 {
     Q_OBJECT
 public:
@@ -23,12 +23,11 @@ public:
     TabbedPanel* tabs() const { return m_tabs; }
     OptionPanel* panel(int optionIndex) const { return m_panels.at(static_cast<std::size_t>(optionIndex)); }
 
+    PictureBox& picture() override;
+
     // Runs SelectOption on the option exactly as a click on its picture does: its group's
     // panels and score box show the result at once.
-    void selectOption(int optionIndex);
-
-    // Publishes this run's saves to the team database; its status is the line under the picture.
-    TeamPublishing& teamPublishing() const { return *m_teamPublishing; }
+    void selectOption(int optionIndex) override;
 
 public slots:
     void loadPicture();
@@ -39,7 +38,7 @@ public slots:
     void exitProgram();
     void showOverview();
     // Opens Measure Angles on the workplace picture (double click on Picture1, Ctrl+M).
-    void measureAngles();
+    void measureAngles() override;
     // Opens Video Frames ("Video &Frames...", Alt+F or Ctrl+Shift+V).
     void showVideoFrames();
     void showTeamDatabaseSettings();
@@ -57,5 +56,4 @@ private:
     TabbedPanel* m_tabs = nullptr;
     std::array<OptionPanel*, rula::OptionCount> m_panels{};
     std::array<QLabel*, rula::GroupCount> m_scoreBoxes{};
-    TeamPublishing* m_teamPublishing = nullptr;
 };

@@ -3,11 +3,11 @@
 
 #include "FileLists.h"
 #include "KeyFrames.h"
-#include "MainWindow.h"
 #include "PictureBox.h"
 #include "ProgramState.h"
 #include "Services.h"
 #include "WindowSet.h"
+#include "Workplace.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -102,8 +102,7 @@ OpenPictureFile::OpenPictureFile(ProgramState& state, WindowSet& windows)
 
 bool OpenPictureFile::paint()
 {
-    PictureBox* box = control<PictureBox>(&m_windows.window<MainWindow>(), "Picture1");
-    if (!PaintFitted(chosenFile(), m_loader, *box)) {
+    if (!PaintFitted(chosenFile(), m_loader, m_windows.workplace().picture())) {
         reportUnreadable();
         return false;
     }
@@ -114,12 +113,12 @@ bool OpenPictureFile::paint()
 
 bool OpenPictureFile::showFile(const QString& file)
 {
-    PictureBox* box = control<PictureBox>(&m_windows.window<MainWindow>(), "Picture1");
-    if (!PaintFitted(file, m_loader, *box))
+    PictureBox& box = m_windows.workplace().picture();
+    if (!PaintFitted(file, m_loader, box))
         return false;
     m_state.workplacePictureFile = m_loader.file();
     setPhotograph(m_state, m_state.workplacePictureFile);
-    box->show();
+    box.show();
     return true;
 }
 
@@ -132,7 +131,7 @@ void OpenPictureFile::open()
     // not a picture leaves the box as it was; the window stays open for another choice.
     if (!paint())
         return;
-    control<PictureBox>(&m_windows.window<MainWindow>(), "Picture1")->show();
+    m_windows.workplace().picture().show();
     hide();
 }
 

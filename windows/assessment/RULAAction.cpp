@@ -95,6 +95,12 @@ void RULAAction::showLevels(const AssessmentRecord& record)
     show(record.levelLeft, "Label3", "Label4", QStringLiteral("Left hand side"));
 }
 
+void RULAAction::showWindow()
+{
+    showLevels(m_state.record);
+    AppWindow::showWindow();
+}
+
 void RULAAction::mouseMoveEvent(QMouseEvent* event)
 {
     // Moves over a label reach the window too; only the bare background counts.

@@ -18,6 +18,9 @@ public:
     // level keeps what it showed.
     void showLevels(const AssessmentRecord& record);
 
+    // Shows the levels of the program's assessment record, then the window.
+    void showWindow() override;
+
 protected:
     // Moving the pointer over the window's own background (not over a control) points
     // context help at the program folder's help file.

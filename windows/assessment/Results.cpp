@@ -23,11 +23,9 @@ void PublishResults(ProgramState& state, WindowSet& windows, const rula::ResultS
     windows.window<FinalResults>().showScores(state.record);
 }
 
-void ShowActionLevels(ProgramState& state, WindowSet& windows)
+void ShowActionLevels(WindowSet& windows)
 {
-    RULAAction& action = windows.window<RULAAction>();
-    action.showLevels(state.record);
-    action.showWindow();
+    windows.window<RULAAction>().showWindow();
     if (windows.exists<FinalResults>())
         windows.window<FinalResults>().hide();
 }

@@ -13,4 +13,4 @@ void PublishResults(ProgramState& state, WindowSet& windows, const rula::ResultS
 
 // Shows the record's action levels on the action levels window, shows that window and hides
 // the final results window.
-void ShowActionLevels(ProgramState& state, WindowSet& windows);
+void ShowActionLevels(WindowSet& windows);

@@ -4,9 +4,9 @@
 #include "AssessmentDetails.h"
 #include "DurableFiles.h"
 #include "Evidence.h"
+#include "EvidencePictureFile.h"
 #include "FileLists.h"
 #include "KeyFrames.h"
-#include "MainWindow.h"
 #include "OutputFiles.h"
 #include "OverwriteFile.h"
 #include "ProgramState.h"
@@ -21,8 +21,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QLineEdit>
 #include <QPushButton>
@@ -44,24 +42,15 @@ const std::vector<ControlRow>& saveLayout()
     return rows;
 }
 
-// A picture file as the evidence keeps it: its name, hash and size, and its bytes when
-// `keepBytes`. Empty, with `error` set, when the file can no longer be read.
-std::optional<EvidencePicture> evidencePicture(const QString& file, const QString& role, bool keepBytes, QString* error)
+// A picture file as the evidence keeps it, with the pixel size read from its bytes. Empty,
+// with `error` set, when the file can no longer be read.
+std::optional<EvidencePicture> evidencePicture(const QString& file, const QString& role, QString* error)
 {
-    QFile input(file);
-    if (!input.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("The picture \"%1\" cannot be read any more: %2").arg(file, input.errorString());
-        return std::nullopt;
+    std::optional<EvidencePicture> picture = readEvidencePicture(file, role, error);
+    if (picture) {
+        QBuffer buffer(&picture->bytes);
+        picture->pixelSize = QImageReader(&buffer).size();
     }
-    EvidencePicture picture;
-    picture.role = role;
-    picture.bytes = input.readAll();
-    picture.fileName = QFileInfo(file).fileName();
-    picture.sha256 = sha256Hex(picture.bytes);
-    QBuffer buffer(&picture.bytes);
-    picture.pixelSize = QImageReader(&buffer).size();
-    if (!keepBytes)
-        picture.bytes.clear();
     return picture;
 }
 
@@ -72,7 +61,7 @@ std::vector<EvidencePicture> evidencePictures(const ProgramState& state, QString
     std::vector<EvidencePicture> pictures;
     if (!state.photographFile.isEmpty()) {
         std::optional<EvidencePicture> picture =
-            evidencePicture(state.photographFile, QStringLiteral("workplace"), true, error);
+            evidencePicture(state.photographFile, QStringLiteral("workplace"), error);
         if (!picture)
             return {};
         if (state.photographMeasurements.pictureFile == state.photographFile.toStdString())
@@ -80,7 +69,7 @@ std::vector<EvidencePicture> evidencePictures(const ProgramState& state, QString
         pictures.push_back(*picture);
     }
     for (const QString& file : state.extraPictureFiles) {
-        if (std::optional<EvidencePicture> picture = evidencePicture(file, QStringLiteral("extra"), true, error))
+        if (std::optional<EvidencePicture> picture = evidencePicture(file, QStringLiteral("extra"), error))
             pictures.push_back(*picture);
         else
             return {};
@@ -244,8 +233,8 @@ void SaveWindow::runSave()
     if (outcome.ok) {
         AssessmentDetails::rememberAssessor(m_state.record.details.assessor);
         // The saved files are the assessor's; the team database gets them when it can.
-        m_windows.window<MainWindow>().teamPublishing().publishSaved(resultTextPath(saveFolder(), m_state.SaveFileName),
-                                                                     m_state.record, evidence);
+        m_windows.publishing().publishSaved(resultTextPath(saveFolder(), m_state.SaveFileName), m_state.record,
+                                            evidence);
         MessageService::show(QStringLiteral("File Saved"));
         ProgramEnd::end();
         return;

@@ -2,13 +2,13 @@
 #include "MeasureAngles.h"
 
 #include "AngleCanvas.h"
-#include "MainWindow.h"
 #include "MeasurementOverlay.h"
 #include "ModelText.h"
 #include "PictureLibrary.h"
 #include "ProgramState.h"
 #include "Services.h"
 #include "WindowSet.h"
+#include "Workplace.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -439,7 +439,7 @@ void MeasureAngles::applyPart(rula::BodyPart part)
     const rula::Reading reading = rula::readPart(m_state.angleMeasurements, part);
     if (!reading.angle)
         return;
-    m_windows.window<MainWindow>().selectOption(reading.optionIndex);
+    m_windows.workplace().selectOption(reading.optionIndex);
     m_state.angleMeasurements.applied(part) = reading.optionIndex;
 }
 

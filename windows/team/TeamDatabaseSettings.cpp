@@ -2,7 +2,6 @@
 #include "TeamDatabaseSettings.h"
 
 #include "DatabaseAddress.h"
-#include "MainWindow.h"
 #include "ProgramState.h"
 #include "Services.h"
 #include "TeamDatabase.h"
@@ -113,7 +112,7 @@ void TeamDatabaseSettings::accept()
     TeamSettings::storeDatabase(uri);
     if (wasInEffect || m_state.teamDatabase.isEmpty()) {
         m_state.teamDatabase = uri;
-        TeamPublishing& publishing = m_windows.window<MainWindow>().teamPublishing();
+        TeamPublishing& publishing = m_windows.publishing();
         publishing.setDatabase(uri);
         publishing.sendWaiting();
     }

@@ -4,12 +4,12 @@
 #include "FrameReader.h"
 #include "FrameView.h"
 #include "KeyFrames.h"
-#include "MainWindow.h"
 #include "PictureBox.h"
 #include "ProgramState.h"
 #include "ScoringPanel.h"
 #include "Services.h"
 #include "WindowSet.h"
+#include "Workplace.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -234,10 +234,8 @@ void VideoFrames::openFailed(const QString&, const QString& why)
         m_info->setText(QStringLiteral("No video open"));
         return;
     }
-    m_info->setText(QStringLiteral("Frame %1 of %2 \u00B7 %3")
-                        .arg(m_shown)
-                        .arg(m_index->frameCount())
-                        .arg(formatTime(m_index->timeMs(std::max(0, m_shown)))));
+    // Before the video's first frame is on screen, the frame asked for is named.
+    showFrameStatus(m_shown >= 0 ? m_shown : m_current);
     // Opening stopped a frame being decoded; it is asked for again.
     if (m_shown != m_current)
         m_reader->request(m_current);
@@ -270,10 +268,7 @@ void VideoFrames::frameReady(int number, const QImage& picture)
     m_stopgapTimer.stop();
     m_shown = number;
     m_view->setFrame(picture);
-    m_info->setText(QStringLiteral("Frame %1 of %2 \u00B7 %3")
-                        .arg(number)
-                        .arg(m_index->frameCount())
-                        .arg(formatTime(m_index->timeMs(number))));
+    showFrameStatus(number);
     if (number != m_current) {
         m_reader->request(m_current);
         m_stopgapTimer.start();
@@ -295,6 +290,14 @@ void VideoFrames::showStopgap(int number, const QImage& picture)
     const QString stopgap = QStringLiteral("Frame %1 shown while frame %2 is found ...").arg(number).arg(m_current);
     m_view->setFrame(picture, stopgap);
     m_info->setText(stopgap);
+}
+
+void VideoFrames::showFrameStatus(int number)
+{
+    m_info->setText(QStringLiteral("Frame %1 of %2 \u00B7 %3")
+                        .arg(number)
+                        .arg(m_index->frameCount())
+                        .arg(formatTime(m_index->timeMs(number))));
 }
 
 void VideoFrames::frameFailed(int, const QString& why)
@@ -426,7 +429,7 @@ void VideoFrames::useFrame()
                 m_keyFrames->setCurrentRow(static_cast<int>(i));
             }
             keyFrameChosen(static_cast<int>(i));
-            m_windows.window<MainWindow>().measureAngles();
+            m_windows.workplace().measureAngles();
             return;
         }
     }
@@ -461,7 +464,7 @@ void VideoFrames::useFrame()
     }
     showChosenKeyFrame();
     if (makeWorkplacePicture(row))
-        m_windows.window<MainWindow>().measureAngles();
+        m_windows.workplace().measureAngles();
 }
 
 bool VideoFrames::makeWorkplacePicture(int row)
@@ -469,14 +472,14 @@ bool VideoFrames::makeWorkplacePicture(int row)
     // The measurements of the picture shown so far go with it.
     keepPictureMeasurements(m_state);
     const KeyFrame& keyFrame = m_state.keyFrames.at(static_cast<std::size_t>(row));
-    PictureBox* box = control<PictureBox>(&m_windows.window<MainWindow>(), "Picture1");
-    if (!PaintFitted(keyFrame.pictureFile, m_loader, *box)) {
+    PictureBox& box = m_windows.workplace().picture();
+    if (!PaintFitted(keyFrame.pictureFile, m_loader, box)) {
         MessageService::show(
             QStringLiteral("The file %1 is not a picture that can be shown.").arg(keyFrame.pictureFile),
             QStringLiteral("Error"));
         return false;
     }
-    box->show();
+    box.show();
     m_state.workplacePictureFile = m_loader.file();
     m_state.angleMeasurements = keyFrame.measurements;
     m_state.angleMeasurements.setPicture(m_state.workplacePictureFile.toStdString());

@@ -62,6 +62,8 @@ private:
     // Shows `picture` of frame `number` until the frame asked for comes, saying so.
     void showStopgap(int number, const QImage& picture);
     void frameFailed(int number, const QString& why);
+    // "Frame n of N · time" of frame `number` of the video open.
+    void showFrameStatus(int number);
     // Left/Right, PgUp/PgDn, Home/End; false for any other key.
     bool step(int key);
     void playTick();
