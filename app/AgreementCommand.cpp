@@ -55,6 +55,10 @@ constexpr ItemScale ItemScales[] = {
     {"Grand Score Right", 1, 7},
     {"Action Level Left", 1, 4},
     {"Action Level Right", 1, 4},
+    {"REBA Score Right", 1, 15},
+    {"REBA Score Left", 1, 15},
+    {"REBA Risk Right", 1, 5},
+    {"REBA Risk Left", 1, 5},
 };
 
 const ItemScale* scaleOf(const QString& column)
@@ -103,11 +107,14 @@ QList<Pair> pairAssessments(const QMap<QString, AssessmentRecord>& a, const QMap
 
 QList<AgreementItem> agreementItems(const QList<Pair>& pairs)
 {
-    const QStringList columns = RegisterCsv::scoreColumns();
+    // RULA's scores, then REBA's four items (a pair counts only where both scored that side).
+    const QStringList columns = RegisterCsv::scoreColumns() + RegisterCsv::rebaColumns();
     std::vector<std::vector<std::pair<int, int>>> values(static_cast<std::size_t>(columns.size()));
     for (const Pair& pair : pairs) {
-        const QList<std::optional<int>> first = RegisterCsv::scores(*pair.first);
-        const QList<std::optional<int>> second = RegisterCsv::scores(*pair.second);
+        const QList<std::optional<int>> first =
+            RegisterCsv::scores(*pair.first) + RegisterCsv::rebaScores(pair.first->reba);
+        const QList<std::optional<int>> second =
+            RegisterCsv::scores(*pair.second) + RegisterCsv::rebaScores(pair.second->reba);
         for (int column = 0; column < columns.size(); ++column) {
             if (first[column] && second[column])
                 values[static_cast<std::size_t>(column)].emplace_back(*first[column], *second[column]);

@@ -2,6 +2,7 @@
 #include "FolderReading.h"
 
 #include "ErrorLine.h"
+#include "Evidence.h"
 #include "InterruptedSaves.h"
 #include "SavedAssessment.h"
 
@@ -78,7 +79,11 @@ FolderContents ReadSavedAssessments(const QStringList& files, QTextStream& error
             errorLine(errors, file) << "the saved scores differ from its options ("
                                     << saved.differences.join(QStringLiteral("; "))
                                     << "); the scores its options give are used.\n";
-        contents.read.append(FolderAssessment{QFileInfo(file).absoluteFilePath(), saved.record});
+        FolderAssessment assessment{QFileInfo(file).absoluteFilePath(), saved.record};
+        // REBA is kept only in the evidence; a file without usable evidence has none.
+        if (const EvidenceOfFile evidence = evidenceOfTextFile(file); evidence.ok)
+            assessment.record.reba = evidence.evidence.reba;
+        contents.read.append(assessment);
     }
     return contents;
 }

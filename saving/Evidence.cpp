@@ -6,6 +6,7 @@
 #include "OptionCatalogue.h"
 #include "OutputFiles.h"
 #include "PostureAngles.h"
+#include "RebaEvidence.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -154,6 +155,7 @@ QString writeTables(QSqlDatabase& db, const Evidence& evidence)
                            frame->startPts, frame->timeBaseNum, frame->timeBaseDen, frame->timeMs, frame->reason,
                            frame->note});
     }
+    errors << RebaEvidence::write(db, evidence.reba);
     for (const EvidenceRevision& entry : evidence.history)
         errors << run(db, QStringLiteral("INSERT INTO history VALUES (?, ?, ?, ?, ?)"),
                       {entry.revision, utcText(entry.savedUtc), entry.assessor, entry.programVersion, entry.changes});
@@ -338,6 +340,8 @@ int checkSchema(QSqlDatabase& db)
     std::set<QString> seen;
     while (query.next()) {
         const QString name = query.value(1).toString();
+        if (RebaEvidence::isRebaTable(query.value(0).toString(), name, query.value(2).toString()))
+            continue; // REBA's own table, read on its own
         bool known = false;
         for (std::size_t t = 0; t < tableCount; ++t)
             known =
@@ -486,6 +490,8 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256)
     }
     if (int(evidence.history.size()) != evidence.revision)
         throw Refusal{QStringLiteral("is damaged (the history does not end at revision %1)").arg(evidence.revision)};
+    if (QString why = RebaEvidence::read(db, evidence.reba); !why.isEmpty())
+        throw Refusal{why};
     return evidence;
 }
 
@@ -621,6 +627,7 @@ void completeRecord(AssessmentRecord& record, const Evidence& evidence)
     record.details = evidence.details;
     record.assessmentId = evidence.assessmentId;
     record.history = evidence.history;
+    record.reba = evidence.reba;
     if (evidence.assessedAt.isValid())
         record.assessedAt = evidence.assessedAt;
 }

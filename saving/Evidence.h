@@ -92,6 +92,7 @@ struct Evidence
     QDateTime assessedAt; // when the saved results were computed
     std::vector<EvidencePicture> pictures;
     std::vector<EvidenceRevision> history; // oldest first; the last is this revision
+    rula::reba::RebaChoices reba;          // REBA's choices (saving/RebaEvidence.h); none before REBA
 
     const EvidencePicture* workplacePicture() const;
 };

@@ -7,6 +7,7 @@
 #include "ModelText.h"
 #include "PictureLibrary.h"
 #include "ProgramState.h"
+#include "RebaWindow.h"
 #include "Services.h"
 #include "WindowSet.h"
 
@@ -412,6 +413,10 @@ void MeasureAngles::applyPart(rula::BodyPart part)
         return;
     m_windows.window<MainWindow>().selectOption(reading.optionIndex);
     m_state.angleMeasurements.applied(part) = reading.optionIndex;
+    // The same measurement chooses REBA's band of that body part.
+    const int rebaBand = rula::reba::rebaBandOfAngle(rula::bodyPartInfo(part).group, *reading.angle);
+    if (rebaBand >= 0)
+        m_windows.window<RebaWindow>().applyMeasured(rebaBand);
 }
 
 void MeasureAngles::apply()
