@@ -2,6 +2,7 @@
 #include "ReportPages.h"
 
 #include "ModelText.h"
+#include "PictureLibrary.h"
 #include "Reba.h"
 #include "ReportArt.h"
 
@@ -28,14 +29,17 @@ void groupRow(PageFlow& flow, const QRectF& row, const reba::RebaChoices& choice
     QStringList lines;
     if (band) {
         const reba::RebaOption& option = reba::rebaOptions()[static_cast<std::size_t>(*band)];
-        DrawFigure(painter, modelText(option.art), artBox, option.mirrored);
+        // A posture drawing without its labels, as the detail page shows RULA's; a card whole.
+        if (!DrawFigure(painter, modelText(option.art), artBox, option.mirrored))
+            PictureLibrary::draw(painter, modelText(option.art), artBox, option.mirrored);
         lines << QStringLiteral("%1: %2 (%3)%4")
                      .arg(modelText(info.name), modelText(option.caption))
                      .arg(option.value)
                      .arg(choices.isMeasured(info.group) ? QStringLiteral(", measured") : QString());
+    } else if (info.needsChoice) {
+        lines << modelText(info.name) + QStringLiteral(": no band chosen");
     } else {
-        lines << modelText(info.name) +
-                     (info.needsChoice ? QStringLiteral(": no band chosen") : QStringLiteral(": nothing ticked"));
+        lines << modelText(info.name) + QStringLiteral(":");
     }
     for (int i = info.firstOption; i < info.firstOption + info.optionCount; ++i) {
         const reba::RebaOption& option = reba::rebaOptions()[static_cast<std::size_t>(i)];
@@ -44,6 +48,8 @@ void groupRow(PageFlow& flow, const QRectF& row, const reba::RebaChoices& choice
                          .arg(modelText(option.caption), option.value > 0 ? QStringLiteral("+") : QString())
                          .arg(option.value);
     }
+    if (lines.size() == 1 && !info.needsChoice)
+        lines.back() += QStringLiteral(" nothing ticked");
     QFont small = font(TextRole::Small);
     small.setPointSizeF(7.5);
     const QRectF textBox(artBox.right() + flow.mm(1.5), row.top() + pad, row.right() - artBox.right() - flow.mm(2),
