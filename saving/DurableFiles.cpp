@@ -125,21 +125,27 @@ QByteArray startOf(const QString& path, qsizetype size, struct stat* info)
         return {};
     QByteArray bytes;
     if (::fstat(fd, &described) == 0 && S_ISREG(described.st_mode)) {
-        bytes.resize(size);
-        qsizetype total = 0;
-        while (total < size) {
-            const ssize_t n = ::read(fd, bytes.data() + total, std::size_t(size - total));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            total += n;
-        }
-        bytes.truncate(total);
+        bytes = readStart(fd, size);
     } else if (!S_ISREG(described.st_mode)) {
         described.st_mode = 0;
     }
     ::close(fd);
+    return bytes;
+}
+
+QByteArray readStart(int fd, qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    qsizetype total = 0;
+    while (total < size) {
+        const ssize_t n = ::pread(fd, bytes.data() + total, std::size_t(size - total), total);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        total += n;
+    }
+    bytes.truncate(total);
     return bytes;
 }
 

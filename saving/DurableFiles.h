@@ -48,6 +48,10 @@ bool isPrivateFile(const struct stat& info);
 // it is no regular file or cannot be read.
 QByteArray startOf(const QString& path, qsizetype size, struct stat* info = nullptr);
 
+// The first `size` bytes of the open file `fd` (fewer when it is shorter), read from its start
+// whatever its position, through interrupted reads.
+QByteArray readStart(int fd, qsizetype size);
+
 // Syncs an existing file's contents to disk.
 QString syncFile(const QString& path);
 

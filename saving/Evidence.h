@@ -20,7 +20,7 @@
 // The evidence kept with a saved assessment, beside its text and database files: what was
 // observed, when and by whom, the employee texts exactly as typed, the pictures themselves
 // with the angles measured on them, and every revision. One SQLite file; its tables are
-// described in the README.
+// described in docs/file-formats.md.
 
 // The phases an assessment can belong to, as they are stored and shown.
 const QStringList& assessmentPhases();

@@ -122,18 +122,7 @@ bool parse(const QByteArray& bytes, Intent* intent)
 
 QByteArray readIntent(int fd)
 {
-    QByteArray bytes(MaxIntentSize + 1, Qt::Uninitialized);
-    qsizetype total = 0;
-    while (total < bytes.size()) {
-        const ssize_t n = ::pread(fd, bytes.data() + total, std::size_t(bytes.size() - total), total);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        total += n;
-    }
-    bytes.truncate(total);
-    return bytes;
+    return readStart(fd, MaxIntentSize + 1);
 }
 
 // Whether `path` names a regular file of this user's (not a link).

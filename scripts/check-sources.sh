@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Source checks that need no build: every tracked C++ file is formatted as .clang-format
-# says, the committed SVG pictures are exactly what scripts/draw_pictures.py draws, and
+# says, the committed SVG pictures are exactly what scripts/draw_pictures.py draws, the links
+# between the documents lead somewhere (scripts/check_links.py), and
 # clang-tidy (.clang-tidy) finds nothing in the program's own code (every library, the
 # program and its player; tests and benchmarks are not looked at), from a compile database
 # configured (not built) in a temporary folder.
@@ -20,6 +21,9 @@ if ! diff -r "$drawn" resources/pictures >/dev/null; then
     echo "resources/pictures differs from what scripts/draw_pictures.py draws: run it and commit the result" >&2
     exit 1
 fi
+
+echo "Checking the links between the documents"
+/usr/bin/python3 scripts/check_links.py
 
 echo "Running clang-tidy over the program's code (.clang-tidy)"
 # A compile database of single files (the build's own lists the unity units), with only the
