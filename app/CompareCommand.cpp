@@ -4,9 +4,9 @@
 #include "ComparisonReport.h"
 #include "ErrorLine.h"
 #include "Evidence.h"
+#include "EvidenceBelonging.h"
 #include "FolderReading.h"
 #include "OutputFiles.h"
-#include "SavedAssessment.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -19,18 +19,12 @@ namespace {
 // Reads one of the two files; a bad one is named on `errors` in one line.
 std::optional<ComparedFile> readCompared(const QString& path, QTextStream& errors)
 {
-    RepairFolderOf(path, errors);
-    const SavedAssessment saved = ReadSavedAssessmentFile(path);
-    if (!saved.ok) {
-        errorLine(errors, path) << saved.error << '\n';
+    const std::optional<AssessmentRecord> saved =
+        ReadGivenAssessment(path, "the comparison uses the scores its options give", errors);
+    if (!saved)
         return std::nullopt;
-    }
-    if (!saved.differences.isEmpty())
-        errorLine(errors, path) << "the saved scores differ from its options ("
-                                << saved.differences.join(QStringLiteral("; "))
-                                << "); the comparison uses the scores its options give.\n";
-    AssessmentRecord record = saved.record;
-    const EvidenceOfFile evidence = evidenceOfTextFile(path);
+    AssessmentRecord record = *saved;
+    const EvidenceOfFile evidence = evidenceOfAssessment(path, saved->stored, PictureBytes::Left);
     if (evidence.present && !evidence.ok)
         errorLine(errors, evidence.path) << evidence.error << '\n';
     if (evidence.ok)

@@ -22,6 +22,20 @@ void RepairFolderOf(const QString& file, QTextStream& errors)
         errorLine(errors, file) << "an interrupted save in its folder could not be repaired: " << unrepaired << '\n';
 }
 
+std::optional<AssessmentRecord> ReadGivenAssessment(const QString& file, const char* usingInstead, QTextStream& errors)
+{
+    RepairFolderOf(file, errors);
+    const SavedAssessment saved = ReadSavedAssessmentFile(file);
+    if (!saved.ok) {
+        errorLine(errors, file) << saved.error << '\n';
+        return std::nullopt;
+    }
+    if (!saved.differences.isEmpty())
+        errorLine(errors, file) << "the saved scores differ from its options ("
+                                << saved.differences.join(QStringLiteral("; ")) << "); " << usingInstead << ".\n";
+    return saved.record;
+}
+
 namespace {
 
 void walk(const QString& folder, SavedFileTree& tree)
@@ -36,9 +50,12 @@ void walk(const QString& folder, SavedFileTree& tree)
     const QFileInfoList entries =
         QDir(folder).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo& entry : entries) {
-        if (entry.isDir() && !entry.isSymLink())
+        const bool candidate = entry.isDir() || entry.fileName().endsWith(QLatin1String(".txt"), Qt::CaseInsensitive);
+        if (candidate && entry.isSymLink())
+            tree.links << QDir::cleanPath(entry.filePath());
+        else if (entry.isDir())
             walk(QDir::cleanPath(entry.filePath()), tree);
-        else if (!entry.isDir() && entry.fileName().endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
+        else if (candidate)
             tree.files << QDir::cleanPath(entry.filePath());
     }
 }
@@ -50,6 +67,7 @@ SavedFileTree WalkSavedFiles(const QString& folder)
     SavedFileTree tree;
     walk(QDir::cleanPath(folder), tree);
     std::sort(tree.files.begin(), tree.files.end());
+    std::sort(tree.links.begin(), tree.links.end());
     return tree;
 }
 
@@ -60,6 +78,8 @@ void PrepareTree(const SavedFileTree& tree, QTextStream& errors)
         if (!unrepaired.isEmpty())
             errorLine(errors, walked) << "an interrupted save could not be repaired: " << unrepaired << '\n';
     }
+    for (const QString& link : tree.links)
+        errorLine(errors, link) << "skipped, a link is not followed in a folder\n";
     for (const QString& unreadable : tree.unreadable)
         errorLine(errors, unreadable.section(QLatin1Char('\n'), 0, 0))
             << "skipped, the folder cannot be read: " << unreadable.section(QLatin1Char('\n'), 1) << '\n';

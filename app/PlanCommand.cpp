@@ -6,7 +6,6 @@
 #include "ModelText.h"
 #include "OutputFiles.h"
 #include "RegisterCsv.h"
-#include "SavedAssessment.h"
 
 #include <QStringList>
 #include <QTextStream>
@@ -51,16 +50,10 @@ QByteArray planCsv(const AssessmentRecord& record)
 int RunPlanCommand(const CommandLine& command, QTextStream& errors)
 {
     const QString input = command.inputs.value(0);
-    RepairFolderOf(input, errors);
-    const SavedAssessment saved = ReadSavedAssessmentFile(input);
-    if (!saved.ok) {
-        errorLine(errors, input) << saved.error << '\n';
+    const std::optional<AssessmentRecord> saved =
+        ReadGivenAssessment(input, "the plan starts from the scores its options give", errors);
+    if (!saved)
         return 1;
-    }
-    if (!saved.differences.isEmpty())
-        errorLine(errors, input) << "the saved scores differ from its options ("
-                                 << saved.differences.join(QStringLiteral("; "))
-                                 << "); the plan starts from the scores its options give.\n";
     const QString output =
         command.output.isEmpty() ? OutputFiles::besideInput(input, QStringLiteral(" Plan.csv")) : command.output;
     const QString refused = OutputFiles::refusal(output, {input}, !command.output.isEmpty());
@@ -68,7 +61,7 @@ int RunPlanCommand(const CommandLine& command, QTextStream& errors)
         errorLine(errors, output) << refused << '\n';
         return 1;
     }
-    if (const QString error = OutputFiles::writeWhole(output, planCsv(saved.record)); !error.isEmpty()) {
+    if (const QString error = OutputFiles::writeWhole(output, planCsv(*saved)); !error.isEmpty()) {
         errorLine(errors, output) << "cannot be written: " << error << '\n';
         return 1;
     }

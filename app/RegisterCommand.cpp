@@ -3,6 +3,7 @@
 
 #include "ErrorLine.h"
 #include "Evidence.h"
+#include "EvidenceBelonging.h"
 #include "FolderReading.h"
 #include "OutputFiles.h"
 #include "RegisterCsv.h"
@@ -61,11 +62,11 @@ int RunRegisterCommand(const CommandLine& command, QTextStream& errors)
     csv.reserve(files.size() * 160);
     const FolderContents contents = ReadSavedAssessments(files, errors);
     const int read = int(contents.read.size());
-    const int skipped = contents.skipped;
+    const int skipped = contents.skipped + int(tree.links.size());
     LevelCounts left{};
     LevelCounts right{};
     for (const FolderAssessment& saved : contents.read) {
-        const EvidenceOfFile evidence = evidenceOfTextFile(saved.path);
+        const EvidenceOfFile evidence = evidenceOfAssessment(saved.path, saved.record.stored, PictureBytes::Left);
         if (evidence.present && !evidence.ok)
             errorLine(errors, evidence.path) << evidence.error << '\n';
         csv += RegisterCsv::row(saved.path, saved.record, evidence.ok ? &evidence.evidence : nullptr);

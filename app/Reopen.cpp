@@ -3,9 +3,11 @@
 
 #include "EmployeeDetails.h"
 #include "Evidence.h"
+#include "EvidenceBelonging.h"
 #include "InterruptedSaves.h"
 #include "KeyFrames.h"
 #include "MainWindow.h"
+#include "OpenExtraPics.h"
 #include "OpenPictureFile.h"
 #include "OptionCatalogue.h"
 #include "OutputFiles.h"
@@ -49,6 +51,31 @@ void restorePictures(const Evidence& evidence, WindowSet& windows)
         return;
     }
     state.angleMeasurements = measurementsOf(*picture, state.workplacePictureFile.toStdString());
+    state.photographMeasurements = state.angleMeasurements;
+}
+
+// The extra pictures, laid out like the workplace picture and put into their boxes; one message
+// names those that cannot be (kept by reference only, or no longer pictures that can be shown).
+void restoreExtraPictures(const Evidence& evidence, WindowSet& windows)
+{
+    ProgramState& state = windows.state();
+    QStringList lost;
+    for (const EvidencePicture& picture : evidence.pictures) {
+        if (picture.role != QLatin1String("extra"))
+            continue;
+        const PictureCopy copy = picture.bytes.isEmpty() ? PictureCopy{} : copyOfPicture(picture);
+        if (copy.path.isEmpty() || !windows.window<OpenExtraPics>().showFile(copy.path)) {
+            lost << QStringLiteral("\"%1\"").arg(picture.fileName);
+            continue;
+        }
+        state.extraPictureFolders.push_back(copy.folder);
+    }
+    if (!lost.isEmpty())
+        MessageService::show(
+            QStringLiteral("%1 kept with the assessment could not be restored: %2.\n\nThe assessment opens without %3.")
+                .arg(lost.size() == 1 ? QStringLiteral("The extra picture") : QStringLiteral("These extra pictures"),
+                     lost.join(QStringLiteral(", ")), lost.size() == 1 ? QStringLiteral("it") : QStringLiteral("them")),
+            QStringLiteral("Error"));
 }
 
 } // namespace
@@ -73,7 +100,7 @@ void ReopenAssessment(const QString& path, WindowSet& windows)
     }
 
     AssessmentRecord record = saved.record;
-    const EvidenceOfFile evidence = evidenceOfTextFile(path);
+    const EvidenceOfFile evidence = evidenceOfAssessment(path, saved.record.stored);
     if (evidence.present && !evidence.ok)
         MessageService::show(QStringLiteral("\"%1\": %2\n\nThe assessment opens without it.")
                                  .arg(QDir::toNativeSeparators(evidence.path), evidence.error),
@@ -94,8 +121,12 @@ void ReopenAssessment(const QString& path, WindowSet& windows)
         state.details = record.details;
         state.reopenedEvidence = evidence.evidence;
         restorePictures(evidence.evidence, windows);
-        const EvidencePicture* workplace = evidence.evidence.workplacePicture();
-        restoreKeyFrames(evidence.evidence.pictures, workplace ? workplace->sha256 : QString(), state);
+        restoreKeyFrames(evidence.evidence.pictures, state);
+        restoreExtraPictures(evidence.evidence, windows);
+        state.plannedChanges = plannedChangesOf(evidence.evidence, record);
+        state.plannedOn = record.assessment;
+        state.plannedOnRevision =
+            evidence.evidence.plannedChanges.empty() ? 0 : evidence.evidence.plannedChanges.front().plannedOnRevision;
     }
 
     if (!saved.differences.isEmpty())

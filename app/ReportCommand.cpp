@@ -3,9 +3,9 @@
 #include "Commands.h"
 #include "ErrorLine.h"
 #include "Evidence.h"
+#include "EvidenceBelonging.h"
 #include "FolderReading.h"
 #include "OutputFiles.h"
-#include "SavedAssessment.h"
 
 #include <QFileInfo>
 #include <QTextStream>
@@ -13,12 +13,10 @@
 int RunReportCommand(const CommandLine& command, QTextStream& errors)
 {
     const QString input = command.inputs.value(0);
-    RepairFolderOf(input, errors);
-    const SavedAssessment saved = ReadSavedAssessmentFile(input);
-    if (!saved.ok) {
-        errorLine(errors, input) << saved.error << '\n';
+    const std::optional<AssessmentRecord> saved =
+        ReadGivenAssessment(input, "the report shows the scores its options give", errors);
+    if (!saved)
         return 1;
-    }
     const QString output =
         command.output.isEmpty() ? OutputFiles::besideInput(input, QStringLiteral(" Report.pdf")) : command.output;
     const QString refused = OutputFiles::refusal(output, {input}, !command.output.isEmpty());
@@ -27,11 +25,12 @@ int RunReportCommand(const CommandLine& command, QTextStream& errors)
         return 1;
     }
     // The evidence kept with the file completes the record and gives the pictures and angles.
-    AssessmentRecord record = saved.record;
+    AssessmentRecord record = *saved;
     ReportSources sources;
     PictureCopy picture;
     std::vector<PictureCopy> keyFramePictures;
-    const EvidenceOfFile evidence = evidenceOfTextFile(input);
+    std::vector<PictureCopy> extraPictures;
+    const EvidenceOfFile evidence = evidenceOfAssessment(input, saved->stored);
     if (evidence.present && !evidence.ok)
         errorLine(errors, evidence.path) << evidence.error << '\n';
     if (evidence.ok) {
@@ -42,21 +41,23 @@ int RunReportCommand(const CommandLine& command, QTextStream& errors)
             sources.angleMeasurements = measurementsOf(*workplace, picture.path.toStdString());
         }
         for (const EvidencePicture& kept : evidence.evidence.pictures) {
+            if (kept.role == QLatin1String("extra") && kept.bytes.isEmpty())
+                errorLine(errors, evidence.path) << "the extra picture \"" << kept.fileName
+                                                 << "\" was kept by name only; the report leaves it out\n";
+            if (kept.role == QLatin1String("extra") && !kept.bytes.isEmpty()) {
+                extraPictures.push_back(copyOfPicture(kept));
+                sources.extraPictureFiles << extraPictures.back().path;
+            }
             if (!kept.keyFrame)
                 continue;
             keyFramePictures.push_back(copyOfPicture(kept));
-            const QString file = keyFramePictures.back().path;
-            const EvidenceKeyFrame& frame = *kept.keyFrame;
-            sources.keyFrames.push_back({file,
-                                         frame.videoFile,
-                                         frame.frameNumber,
-                                         frame.timeMs,
-                                         frame.reason,
-                                         frame.note,
-                                         measurementsOf(kept, file.toStdString()),
-                                         {},
-                                         {}});
+            sources.keyFrames.push_back(keyFrameOf(kept, keyFramePictures.back().path));
         }
+    }
+    if (evidence.ok) {
+        // The planned changes were planned on this very assessment (the evidence belongs to its text).
+        sources.plannedChanges = plannedChangesOf(evidence.evidence, record);
+        sources.plannedOn = record.assessment;
     }
     const ReportOutcome outcome = WriteReport(reportContentOf(record, sources), OutputFiles::writePath(output));
     if (!outcome.ok) {

@@ -4,6 +4,7 @@
 #include "DatabaseAddress.h"
 #include "ErrorLine.h"
 #include "Evidence.h"
+#include "EvidenceBelonging.h"
 #include "FolderReading.h"
 #include "Outbox.h"
 #include "OutputFiles.h"
@@ -37,9 +38,11 @@ std::optional<DatabaseAddress> addressOf(const QString& uri, QTextStream& errors
     return address;
 }
 
-// The publication of one assessment read from a folder: its record, and the SHA-256 of the file's
-// bytes as they are now.
-std::optional<Publication> publicationOf(const FolderAssessment& assessment)
+// The publication of one assessment read from a folder, as its save published it: its record
+// completed from its evidence, the evidence itself, and the SHA-256 of the file's bytes as they
+// are now. An evidence file that cannot be used is named on `errors`; the text file is
+// published without it.
+std::optional<Publication> publicationOf(const FolderAssessment& assessment, QTextStream& errors)
 {
     QFile file(assessment.path);
     if (!file.open(QIODevice::ReadOnly))
@@ -47,8 +50,14 @@ std::optional<Publication> publicationOf(const FolderAssessment& assessment)
     QCryptographicHash hash(QCryptographicHash::Sha256);
     if (!hash.addData(&file))
         return std::nullopt;
-    Publication publication =
-        Publication::of(assessment.path, QByteArray(), assessment.record, assessment.record.assessedAt);
+    AssessmentRecord record = assessment.record;
+    const EvidenceOfFile evidence = evidenceOfAssessment(assessment.path, assessment.record.stored);
+    if (evidence.present && !evidence.ok)
+        errorLine(errors, evidence.path) << evidence.error << '\n';
+    if (evidence.ok)
+        completeRecord(record, evidence.evidence);
+    Publication publication = Publication::of(assessment.path, QByteArray(), record, assessment.record.assessedAt,
+                                              evidence.ok ? &evidence.evidence : nullptr);
     publication.fileSha256 = QString::fromLatin1(hash.result().toHex());
     return publication;
 }
@@ -83,9 +92,9 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
     PrepareTree(tree, errors);
     const FolderContents contents = ReadSavedAssessments(tree.files, errors);
     std::vector<Publication> publications;
-    int unreadable = 0;
+    int unreadable = int(tree.links.size());
     for (const FolderAssessment& assessment : contents.read) {
-        if (std::optional<Publication> publication = publicationOf(assessment))
+        if (std::optional<Publication> publication = publicationOf(assessment, errors))
             publications.push_back(*publication);
         else
             ++unreadable;

@@ -18,7 +18,8 @@ void keyFramesPage(PageFlow& flow, const ReportContent& content, ReportNotes&)
                                   "kept exactly as decoded; frames are numbered from 0."),
                    body);
     int shown = 0;
-    for (const ReportKeyFrame& keyFrame : content.keyFrames) {
+    for (const ReportKeyFrame& shownFrame : content.keyFrames) {
+        const KeyFrame& keyFrame = shownFrame.frame;
         flow.advance(flow.mm(3));
         flow.heading(QStringLiteral("Key frame %1: %2").arg(++shown).arg(keyFrame.reason));
         flow.paragraph(QStringLiteral("Frame %1 at %2 of %3")
@@ -28,13 +29,13 @@ void keyFramesPage(PageFlow& flow, const ReportContent& content, ReportNotes&)
                        body);
         if (!keyFrame.note.isEmpty())
             flow.paragraph(QStringLiteral("Note: %1").arg(keyFrame.note), body);
-        if (!keyFrame.picture.isNull() && !keyFrame.pictureSize.isEmpty()) {
-            const MeasuredAngles measured{keyFrame.measurements, keyFrame.pictureSize};
-            const qreal height = QSizeF(keyFrame.pictureSize)
+        if (!shownFrame.picture.isNull() && !shownFrame.pictureSize.isEmpty()) {
+            const MeasuredAngles measured{keyFrame.measurements, shownFrame.pictureSize};
+            const qreal height = QSizeF(shownFrame.pictureSize)
                                      .scaled(QSizeF(flow.area().width(), flow.mm(90)), Qt::KeepAspectRatio)
                                      .height();
             flow.need(height);
-            annotatedPicture(flow.painter(), keyFrame.picture, measured,
+            annotatedPicture(flow.painter(), shownFrame.picture, measured,
                              QRectF(flow.area().left(), flow.y(), flow.area().width(), height), flow.mm(0.25));
             flow.advance(height + flow.mm(3));
         }

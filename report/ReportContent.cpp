@@ -47,9 +47,9 @@ ReportContent reportContentOf(const AssessmentRecord& record, const ReportSource
         if (!picture.isNull())
             content.extraPictures.push_back(picture);
     }
-    for (ReportKeyFrame keyFrame : sources.keyFrames) {
+    for (const KeyFrame& frame : sources.keyFrames) {
         PictureLoader frameLoader;
-        keyFrame.picture = readPicture(frameLoader, keyFrame.pictureFile, WorkplacePictureSide);
+        ReportKeyFrame keyFrame{frame, readPicture(frameLoader, frame.pictureFile, WorkplacePictureSide), {}};
         keyFrame.pictureSize = keyFrame.picture.isNull() ? QSize() : frameLoader.naturalSize();
         content.keyFrames.push_back(keyFrame);
     }

@@ -3,6 +3,7 @@
 
 #include "AssessmentRecord.h"
 #include "ChangePlan.h"
+#include "KeyFrame.h"
 #include "PostureAngles.h"
 #include "ScoreSheetPlaces.h"
 
@@ -21,18 +22,11 @@ struct MeasuredAngles
     QSize pictureSize;
 };
 
-// A frame of the task's video kept as a picture, with why it was kept and the angles measured
-// on it.
+// A key frame with its picture read for the report.
 struct ReportKeyFrame
 {
-    QString pictureFile; // the frame as a lossless picture
-    QString videoFile;   // the video's file name
-    int frameNumber = 0; // from 0
-    qint64 timeMs = 0;   // from frame 0
-    QString reason;
-    QString note;
-    rula::PictureMeasurements measurements;
-    QImage picture;    // read from pictureFile for the report; null when it cannot be read
+    KeyFrame frame;
+    QImage picture;    // read from frame.pictureFile; null when it cannot be read
     QSize pictureSize; // the picture's own size, the pixels the measurements are given in
 };
 
@@ -62,7 +56,7 @@ struct ReportSources
     QStringList extraPictureFiles;                  // in the order they were loaded
     std::vector<rula::SingleChange> plannedChanges; // kept by Plan a Change's "Add to Report"
     rula::AssessmentState plannedOn;                // the assessment they were planned on
-    std::vector<ReportKeyFrame> keyFrames;          // their pictures are read from their files
+    std::vector<KeyFrame> keyFrames;                // their pictures are read from their files
 };
 
 // The report's content: the record, the score sheet filled in with it, the reduction

@@ -46,14 +46,14 @@ bool detailRow(PageFlow& flow, qreal width, const QString& label, const QString&
     return whole;
 }
 
-// What was observed, when and by whom. A saved file without evidence knows only when it was
-// last written, and says so.
-void observation(PageFlow& flow, qreal width, const AssessmentRecord& record)
+// What was observed, when and by whom, and the assessor's notes. A saved file without evidence
+// knows only when it was last written, and says so. Returns false when the notes had to be cut.
+bool observation(PageFlow& flow, qreal width, const AssessmentRecord& record)
 {
     const ObservationDetails& details = record.details;
     if (!details.observed.isValid()) {
         detailRow(flow, width, QStringLiteral("File last written"), when(record.assessedAt), 2);
-        return;
+        return true;
     }
     detailRow(flow, width, QStringLiteral("Task"), details.task.isEmpty() ? QStringLiteral("not given") : details.task,
               2);
@@ -61,6 +61,7 @@ void observation(PageFlow& flow, qreal width, const AssessmentRecord& record)
     detailRow(flow, width, QStringLiteral("Assessor"),
               details.assessor.isEmpty() ? QStringLiteral("not given") : details.assessor, 2);
     detailRow(flow, width, QStringLiteral("Phase"), details.phase, 1);
+    return details.notes.isEmpty() || detailRow(flow, width, QStringLiteral("Notes"), details.notes, 4);
 }
 
 } // namespace
@@ -83,7 +84,7 @@ void summaryPage(PageFlow& flow, const ReportContent& content, ReportNotes& note
     whole &= detailRow(flow, width, QStringLiteral("Name"), record.typed.name, 3);
     whole &= detailRow(flow, width, QStringLiteral("Identification"), record.typed.id, 3);
     whole &= detailRow(flow, width, QStringLiteral("Location"), record.typed.location, 3);
-    observation(flow, width, record);
+    whole &= observation(flow, width, record);
     detailRow(flow, width, QStringLiteral("Program"), reportProgramName(), 1);
     detailRow(flow, width, QStringLiteral("Method"),
               QStringLiteral("RULA, Rapid Upper Limb Assessment (McAtamney and Corlett, 1993)"), 2);

@@ -10,6 +10,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -27,9 +28,11 @@ namespace {
 // "TRLE" in the file header's application id: how a reader tells this program's evidence
 // from any other SQLite file.
 constexpr int ApplicationId = 0x54524c45;
-constexpr int SchemaVersion = 2;
-// Version 1 had no key frames; its files are read as they are.
+constexpr int SchemaVersion = 3;
+// Version 1 had no key frames, version 2 no planned changes (and its extra pictures no bytes);
+// their files are read as they are.
 constexpr int FirstKeyFrameVersion = 2;
+constexpr int FirstPlannedChangeVersion = 3;
 constexpr qsizetype MaxText = 32767;
 constexpr int MaxRows = 100000;
 constexpr double MaxCoordinate = 1e6;
@@ -56,8 +59,21 @@ const char* const Tables[][2] = {
                    "video_sha256 TEXT NOT NULL, frame_number INTEGER NOT NULL, pts INTEGER NOT NULL, "
                    "start_pts INTEGER NOT NULL, time_base_num INTEGER NOT NULL, time_base_den INTEGER NOT NULL, "
                    "time_ms INTEGER NOT NULL, reason TEXT NOT NULL, note TEXT NOT NULL)"},
+    {"planned_changes", "CREATE TABLE planned_changes (position INTEGER NOT NULL, option TEXT NOT NULL, "
+                        "kind TEXT NOT NULL, planned_on_revision INTEGER NOT NULL)"},
 };
-constexpr std::size_t KeyFrameTable = 6;
+
+// How many of Tables a file of version `schema` has.
+std::size_t tableCountOf(qint64 schema)
+{
+    return schema < FirstKeyFrameVersion ? 6 : schema < FirstPlannedChangeVersion ? 7 : std::size(Tables);
+}
+
+const QStringList& changeKinds()
+{
+    static const QStringList kinds{QStringLiteral("Select"), QStringLiteral("Tick"), QStringLiteral("Untick")};
+    return kinds;
+}
 
 int connectionSerial = 0;
 
@@ -149,12 +165,16 @@ QString writeTables(QSqlDatabase& db, const Evidence& evidence)
                           {number, measured.bodyPart,
                            measured.angle ? QVariant(*measured.angle) : QVariant(QMetaType(QMetaType::Double)),
                            measured.band, measured.score, measured.appliedBand, int(measured.applied)});
-        if (const std::optional<EvidenceKeyFrame>& frame = picture.keyFrame)
+        if (const std::optional<KeyFrame>& frame = picture.keyFrame)
             errors << run(db, QStringLiteral("INSERT INTO key_frames VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                           {number, frame->videoFile, frame->videoSha256, frame->frameNumber, frame->pts,
                            frame->startPts, frame->timeBaseNum, frame->timeBaseDen, frame->timeMs, frame->reason,
                            frame->note});
     }
+    int position = 0;
+    for (const PlannedChange& change : evidence.plannedChanges)
+        errors << run(db, QStringLiteral("INSERT INTO planned_changes VALUES (?, ?, ?, ?)"),
+                      {++position, change.option, change.kind, change.plannedOnRevision});
     errors << RebaEvidence::write(db, evidence.reba);
     for (const EvidenceRevision& entry : evidence.history)
         errors << run(db, QStringLiteral("INSERT INTO history VALUES (?, ?, ?, ?, ?)"),
@@ -333,7 +353,7 @@ int checkSchema(QSqlDatabase& db)
     if (schema < 1 || schema > SchemaVersion)
         throw Refusal{QStringLiteral("was written in version %1 of its format, which this program cannot read")
                           .arg(version[0][0].toLongLong())};
-    const std::size_t tableCount = schema < FirstKeyFrameVersion ? KeyFrameTable : std::size(Tables);
+    const std::size_t tableCount = tableCountOf(schema);
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("SELECT type, name, sql FROM sqlite_master")))
         throw Refusal{QStringLiteral("is damaged (%1)").arg(engineText(query.lastError()))};
@@ -356,12 +376,43 @@ int checkSchema(QSqlDatabase& db)
     return int(schema);
 }
 
-Evidence readTables(QSqlDatabase& db, const QString& textSha256)
+// The pictures table with each picture's bytes stood in for by one byte, so that a reader that
+// leaves them reads none: SQLite answers typeof() and length() of a value from its header.
+QByteArray picturesWithoutBytes(QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA table_info(pictures)")))
+        throw Refusal{QStringLiteral("is damaged (%1)").arg(engineText(query.lastError()))};
+    QStringList columns;
+    while (query.next()) {
+        const QString name = query.value(1).toString();
+        columns << (name == QLatin1String("data")
+                        ? QStringLiteral(
+                              "CASE WHEN typeof(data) = 'blob' AND length(data) > 0 THEN x'00' ELSE data END")
+                        : QLatin1Char('"') + name + QLatin1Char('"'));
+    }
+    return QStringLiteral("(SELECT %1 FROM pictures)").arg(columns.join(QStringLiteral(", "))).toUtf8();
+}
+
+Evidence readTables(QSqlDatabase& db, const QString& textSha256, PictureBytes pictureBytes)
 {
     const int schema = checkSchema(db);
-    const QVariant check = single(db, QStringLiteral("PRAGMA quick_check"));
-    if (check.toString() != QLatin1String("ok"))
-        throw Refusal{QStringLiteral("is damaged (%1)").arg(check.toString().left(200))};
+    // Without the pictures' bytes, the pictures' pages are not checked either: checking walks
+    // every page of every picture. A damaged page of the rows read still fails their query.
+    QStringList checked{QString()};
+    if (pictureBytes == PictureBytes::Left) {
+        checked.clear();
+        QSqlQuery tables(db);
+        if (!tables.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name <> 'pictures'")))
+            throw Refusal{QStringLiteral("is damaged (%1)").arg(engineText(tables.lastError()))};
+        while (tables.next())
+            checked << QStringLiteral("(\"%1\")").arg(tables.value(0).toString());
+    }
+    for (const QString& table : checked) {
+        const QVariant check = single(db, QStringLiteral("PRAGMA quick_check") + table);
+        if (check.toString() != QLatin1String("ok"))
+            throw Refusal{QStringLiteral("is damaged (%1)").arg(check.toString().left(200))};
+    }
 
     Evidence evidence;
     const std::vector<QVariantList> assessment = rowsOf(db, "assessment", 12);
@@ -389,7 +440,9 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256)
     const QStringList roles{QStringLiteral("workplace"), QStringLiteral("extra"), QStringLiteral("keyframe")};
     std::map<qint64, std::size_t> pictureIndex;
     const QStringList sides{QStringLiteral("Right"), QStringLiteral("Left")};
-    for (const QVariantList& row : rowsOf(db, "pictures", 13)) {
+    const QByteArray pictureTable =
+        pictureBytes == PictureBytes::Read ? QByteArray("pictures") : picturesWithoutBytes(db);
+    for (const QVariantList& row : rowsOf(db, pictureTable.constData(), 13)) {
         EvidencePicture picture;
         const qint64 number = checkedInteger(row[0], "picture", 1, MaxRows);
         picture.role = checkedChoice(row[1], "role", roles);
@@ -405,7 +458,7 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256)
             if (row[6].metaType().id() != QMetaType::QByteArray)
                 throw Refusal{QStringLiteral("is damaged (data is not a picture)")};
             picture.bytes = row[6].toByteArray();
-            if (sha256Hex(picture.bytes) != picture.sha256)
+            if (pictureBytes == PictureBytes::Read && sha256Hex(picture.bytes) != picture.sha256)
                 throw Refusal{
                     QStringLiteral("is damaged (the picture \"%1\" does not match its SHA-256)").arg(picture.fileName)};
         }
@@ -418,6 +471,8 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256)
         picture.seated = checkedInteger(row[12], "seated", 0, 1) != 0;
         if (picture.role != QLatin1String("extra") && picture.bytes.isEmpty())
             throw Refusal{QStringLiteral("is damaged (the %1 picture has no data)").arg(picture.role)};
+        if (pictureBytes == PictureBytes::Left)
+            picture.bytes.clear();
         if (pictureIndex.count(number))
             throw Refusal{QStringLiteral("is damaged (picture %1 twice)").arg(number)};
         pictureIndex[number] = evidence.pictures.size();
@@ -454,7 +509,7 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256)
             EvidencePicture& picture = pictureOf(row[0]);
             if (picture.role != QLatin1String("keyframe") || picture.keyFrame)
                 throw Refusal{QStringLiteral("is damaged (a key frame row names a picture that is none, or twice)")};
-            EvidenceKeyFrame frame;
+            KeyFrame frame;
             frame.videoFile = checkedText(row[1], "video_file");
             if (!isPlainFileName(frame.videoFile))
                 throw Refusal{QStringLiteral("is damaged (video_file is not a file name)")};
@@ -490,6 +545,18 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256)
     }
     if (int(evidence.history.size()) != evidence.revision)
         throw Refusal{QStringLiteral("is damaged (the history does not end at revision %1)").arg(evidence.revision)};
+    if (schema >= FirstPlannedChangeVersion) {
+        const QStringList options = bandNames().mid(1);
+        for (const QVariantList& row : rowsOf(db, "planned_changes", 4)) {
+            if (checkedInteger(row[0], "position", 1, MaxRows) != qint64(evidence.plannedChanges.size()) + 1)
+                throw Refusal{QStringLiteral("is damaged (the planned changes skip a position)")};
+            PlannedChange change;
+            change.option = checkedChoice(row[1], "option", options);
+            change.kind = checkedChoice(row[2], "kind", changeKinds());
+            change.plannedOnRevision = int(checkedInteger(row[3], "planned_on_revision", 1, evidence.revision));
+            evidence.plannedChanges.push_back(change);
+        }
+    }
     if (QString why = RebaEvidence::read(db, evidence.reba); !why.isEmpty())
         throw Refusal{why};
     return evidence;
@@ -497,14 +564,20 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256)
 
 // The first bytes of every SQLite file, and the two bytes that say it keeps its journal
 // beside it rather than in a write-ahead log (which a reader would have to create).
-bool hasPlainHeader(const QString& path)
+// Why the file's header is not one this program writes, or an empty text.
+QString headerRefusal(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return false;
+        return QStringLiteral("cannot be read (%1)").arg(file.errorString());
     const QByteArray header = file.read(20);
-    return header.size() == 20 && header.startsWith(QByteArrayView("SQLite format 3\0", 16)) && header[18] == 1 &&
-           header[19] == 1;
+    if (header.size() != 20 || !header.startsWith(QByteArrayView("SQLite format 3\0", 16)))
+        return QStringLiteral("is not an evidence file of this program");
+    if (header[18] == 2 || header[19] == 2)
+        return QStringLiteral("is in write-ahead log (WAL) mode, which this program never writes and does not read");
+    if (header[18] != 1 || header[19] != 1)
+        return QStringLiteral("is not an evidence file of this program");
+    return {};
 }
 
 } // namespace
@@ -514,14 +587,6 @@ const QStringList& assessmentPhases()
     static const QStringList phases{QStringLiteral("Baseline"), QStringLiteral("After change"),
                                     QStringLiteral("Follow-up"), QStringLiteral("Other")};
     return phases;
-}
-
-const QStringList& keyFrameReasons()
-{
-    static const QStringList reasons{QStringLiteral("Most frequent"), QStringLiteral("Longest held"),
-                                     QStringLiteral("Greatest force"), QStringLiteral("Most extreme"),
-                                     QStringLiteral("Other")};
-    return reasons;
 }
 
 const EvidencePicture* Evidence::workplacePicture() const
@@ -557,7 +622,7 @@ QString writeEvidence(const QString& path, const Evidence& evidence)
     return error;
 }
 
-EvidenceReading readEvidence(const QString& path, const QString& textSha256)
+EvidenceReading readEvidence(const QString& path, const QString& textSha256, PictureBytes pictureBytes)
 {
     EvidenceReading reading;
     struct stat info;
@@ -573,8 +638,8 @@ EvidenceReading readEvidence(const QString& path, const QString& textSha256)
         reading.error = notUsed(QStringLiteral("is larger than %1 MB").arg(MaxEvidenceBytes >> 20));
         return reading;
     }
-    if (!hasPlainHeader(path)) {
-        reading.error = notUsed(QStringLiteral("is not an evidence file of this program"));
+    if (const QString refusal = headerRefusal(path); !refusal.isEmpty()) {
+        reading.error = notUsed(refusal);
         return reading;
     }
     const QString connection = uniqueConnectionName();
@@ -590,7 +655,7 @@ EvidenceReading readEvidence(const QString& path, const QString& textSha256)
             reading.error = notUsed(QStringLiteral("cannot be opened (%1)").arg(engineText(db.lastError())));
         } else {
             try {
-                reading.evidence = readTables(db, textSha256);
+                reading.evidence = readTables(db, textSha256, pictureBytes);
                 reading.ok = true;
             } catch (const Refusal& refusal) {
                 reading.error = notUsed(refusal.why);
@@ -602,7 +667,7 @@ EvidenceReading readEvidence(const QString& path, const QString& textSha256)
     return reading;
 }
 
-EvidenceOfFile evidenceOfTextFile(const QString& textPath)
+EvidenceOfFile evidenceOfTextFile(const QString& textPath, PictureBytes pictureBytes)
 {
     EvidenceOfFile found;
     found.path = OutputFiles::evidencePath(textPath);
@@ -614,7 +679,7 @@ EvidenceOfFile evidenceOfTextFile(const QString& textPath)
         found.error = notUsed(QStringLiteral("cannot be checked (%1)").arg(text.errorString()));
         return found;
     }
-    EvidenceReading reading = readEvidence(found.path, sha256Hex(text.readAll()));
+    EvidenceReading reading = readEvidence(found.path, sha256Hex(text.readAll()), pictureBytes);
     found.ok = reading.ok;
     found.error = reading.error;
     found.evidence = std::move(reading.evidence);
@@ -727,4 +792,52 @@ PictureCopy copyOfPicture(const EvidencePicture& picture)
     if (copy.folder->isValid() && DurableFiles::writeNewFileAs(path, picture.bytes, false).isEmpty())
         copy.path = path;
     return copy;
+}
+
+KeyFrame keyFrameOf(const EvidencePicture& picture, const QString& file)
+{
+    KeyFrame frame = picture.keyFrame.value_or(KeyFrame{});
+    frame.pictureFile = file;
+    frame.measurements = measurementsOf(picture, file.toStdString());
+    return frame;
+}
+
+EvidencePicture keyFramePicture(const KeyFrame& frame, const QByteArray& bytes, const QSize& pixelSize)
+{
+    EvidencePicture picture;
+    picture.role = QStringLiteral("keyframe");
+    picture.fileName = QFileInfo(frame.pictureFile).fileName();
+    picture.bytes = bytes;
+    picture.sha256 = sha256Hex(bytes);
+    picture.pixelSize = pixelSize;
+    putMeasurements(picture, frame.measurements);
+    KeyFrame kept = frame;
+    kept.pictureFile.clear();
+    kept.measurements = {};
+    picture.keyFrame = kept;
+    return picture;
+}
+
+std::vector<PlannedChange> keptChanges(const std::vector<rula::SingleChange>& changes, int revision)
+{
+    std::vector<PlannedChange> kept;
+    for (const rula::SingleChange& change : changes)
+        kept.push_back({modelText(rula::options()[std::size_t(change.optionIndex)].panel),
+                        changeKinds().at(int(change.kind)), revision});
+    return kept;
+}
+
+std::vector<rula::SingleChange> plannedChangesOf(const Evidence& evidence, const AssessmentRecord& record)
+{
+    const std::vector<rula::SingleChange> possible = rula::singleChanges(record.assessment, record.results);
+    std::vector<rula::SingleChange> planned;
+    for (const PlannedChange& kept : evidence.plannedChanges) {
+        const int option = rula::optionIndexOfPanel(kept.option.toStdString());
+        const auto kind = rula::ChangeKind(changeKinds().indexOf(kept.kind));
+        for (const rula::SingleChange& change : possible) {
+            if (change.optionIndex == option && change.kind == kind)
+                planned.push_back(change);
+        }
+    }
+    return planned;
 }

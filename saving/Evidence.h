@@ -2,6 +2,8 @@
 #pragma once
 
 #include "AssessmentRecord.h"
+#include "ChangePlan.h"
+#include "KeyFrame.h"
 #include "PostureAngles.h"
 
 #include <QByteArray>
@@ -44,26 +46,9 @@ struct EvidenceMeasurement
     bool applied = false;        // applied, and the band has not changed since
 };
 
-// The frame of a video a key frame picture is: what identifies it for good, and why it was kept.
-struct EvidenceKeyFrame
-{
-    QString videoFile;   // the video's file name, without its folder
-    QString videoSha256; // of the video file, 64 lowercase hex digits
-    int frameNumber = 0; // from 0
-    qint64 pts = 0;      // presentation timestamp in the stream's time base
-    qint64 startPts = 0; // that of frame 0
-    int timeBaseNum = 1;
-    int timeBaseDen = 1;
-    qint64 timeMs = 0; // from frame 0
-    QString reason;    // one of keyFrameReasons()
-    QString note;
-};
-
-// Why a key frame was kept, as stored and shown.
-const QStringList& keyFrameReasons();
-
-// A picture: the workplace picture with its bytes, or a reference (name and hash) to an
-// extra picture. Key frames of a video are further pictures with their own role.
+// A picture: the workplace photograph or an extra picture, with its bytes (an extra picture
+// saved before its bytes were kept is a reference: name and hash). Key frames of a video are
+// further pictures with their own role.
 struct EvidencePicture
 {
     QString role;     // "workplace", "extra" or "keyframe" (with its bytes, a lossless PNG)
@@ -77,10 +62,20 @@ struct EvidencePicture
     bool seated = false;                                 // seated, trunk well supported
     std::vector<EvidenceLandmark> landmarks;
     std::vector<EvidenceMeasurement> measurements;
-    std::optional<EvidenceKeyFrame> keyFrame; // exactly for the role "keyframe"
+    // Exactly for the role "keyframe": the frame without its file, with the measurements above.
+    std::optional<KeyFrame> keyFrame;
 };
 
 using EvidenceRevision = AssessmentRevision;
+
+// A change planned with Plan a Change and added to the report: the option it selects, ticks or
+// unticks, and the revision of the assessment it was planned on.
+struct PlannedChange
+{
+    QString option; // the option's panel name, "Frame4"
+    QString kind;   // "Select", "Tick" or "Untick"
+    int plannedOnRevision = 0;
+};
 
 struct Evidence
 {
@@ -91,8 +86,9 @@ struct Evidence
     ObservationDetails details;
     QDateTime assessedAt; // when the saved results were computed
     std::vector<EvidencePicture> pictures;
-    std::vector<EvidenceRevision> history; // oldest first; the last is this revision
-    rula::reba::RebaChoices reba;          // REBA's choices (saving/RebaEvidence.h); none before REBA
+    std::vector<EvidenceRevision> history;     // oldest first; the last is this revision
+    std::vector<PlannedChange> plannedChanges; // in the order Plan a Change listed them
+    rula::reba::RebaChoices reba;              // REBA's choices (saving/RebaEvidence.h); none before REBA
 
     const EvidencePicture* workplacePicture() const;
 };
@@ -111,6 +107,14 @@ struct EvidenceReading
     Evidence evidence;
 };
 
+// Whether a reader takes the pictures' bytes, or only what the evidence says about them (the
+// register, which prints none): left, they are neither read nor checked against their hashes.
+enum class PictureBytes
+{
+    Read,
+    Left,
+};
+
 // The largest evidence file that is read.
 constexpr qint64 MaxEvidenceBytes = qint64(512) * 1024 * 1024;
 
@@ -120,7 +124,15 @@ constexpr qint64 MaxEvidenceBytes = qint64(512) * 1024 * 1024;
 // recorded text hash is not `textSha256` is refused as belonging to another version of the
 // assessment. The file is opened read-only and as unchangeable: nothing is written, and
 // nothing in it names another file that would be read.
-EvidenceReading readEvidence(const QString& path, const QString& textSha256);
+EvidenceReading readEvidence(const QString& path, const QString& textSha256,
+                             PictureBytes pictureBytes = PictureBytes::Read);
+
+// `changes`, planned on revision `revision`, as the evidence keeps them.
+std::vector<PlannedChange> keptChanges(const std::vector<rula::SingleChange>& changes, int revision);
+
+// The planned changes kept in `evidence`, as changes of the assessment of `record` (the one they
+// were planned on); a kept change that is not one of them is left out.
+std::vector<rula::SingleChange> plannedChangesOf(const Evidence& evidence, const AssessmentRecord& record);
 
 // The measurements of `sheet` as the evidence keeps them, put into `picture`.
 void putMeasurements(EvidencePicture& picture, const rula::PictureMeasurements& sheet);
@@ -137,6 +149,13 @@ struct PictureCopy
 };
 PictureCopy copyOfPicture(const EvidencePicture& picture);
 
+// The key frame `picture` keeps, its picture being the file `file` (its measurements on it).
+KeyFrame keyFrameOf(const EvidencePicture& picture, const QString& file);
+
+// The key frame `frame` as the evidence keeps it: a "keyframe" picture of the PNG `bytes`
+// (`pixelSize` pixels), with the frame's measurements.
+EvidencePicture keyFramePicture(const KeyFrame& frame, const QByteArray& bytes, const QSize& pixelSize);
+
 // The evidence beside a saved text file, as the program's readers take it.
 struct EvidenceOfFile
 {
@@ -149,7 +168,7 @@ struct EvidenceOfFile
 
 // Reads the evidence file of the saved text file `textPath` (OutputFiles::evidencePath),
 // checked against the text file's present bytes. No evidence file is not an error.
-EvidenceOfFile evidenceOfTextFile(const QString& textPath);
+EvidenceOfFile evidenceOfTextFile(const QString& textPath, PictureBytes pictureBytes = PictureBytes::Read);
 
 // The record of a saved text file completed from its evidence: the employee texts as typed,
 // the details, when the results were computed, the id and the history.

@@ -48,10 +48,13 @@ namespace {
 
 QByteArray evidenceFields(const Evidence& evidence)
 {
+    // Every body part measured on any picture (the photograph, each key frame), once.
     QStringList measured;
-    if (const EvidencePicture* picture = evidence.workplacePicture()) {
-        for (const EvidenceMeasurement& m : picture->measurements)
-            measured << m.bodyPart;
+    for (const EvidencePicture& picture : evidence.pictures) {
+        for (const EvidenceMeasurement& m : picture.measurements) {
+            if (!measured.contains(m.bodyPart))
+                measured << m.bodyPart;
+        }
     }
     const ObservationDetails& details = evidence.details;
     return ',' + field(inert(details.task)) + ',' +

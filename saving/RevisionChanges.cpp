@@ -150,6 +150,11 @@ Evidence nextRevision(const AssessmentRecord& record, const QByteArray& textByte
     evidence.details = record.details;
     evidence.assessedAt = record.assessedAt;
     evidence.pictures = sources.pictures;
+    evidence.plannedChanges = sources.plannedChanges;
+    for (PlannedChange& change : evidence.plannedChanges) {
+        if (change.plannedOnRevision <= 0 || change.plannedOnRevision > evidence.revision)
+            change.plannedOnRevision = evidence.revision;
+    }
     evidence.reba = record.reba;
 
     EvidenceRevision entry;

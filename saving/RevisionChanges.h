@@ -23,7 +23,9 @@ struct RevisionSources
     Evidence previous;     // the evidence the assessment was reopened with; empty id for none
     bool reopened = false; // whether `previousRecord` holds the reopened text file's record
     AssessmentRecord previousRecord;
-    std::vector<EvidencePicture> pictures; // the workplace picture with its bytes, the extra ones as references
+    std::vector<EvidencePicture> pictures; // the workplace photograph, the extra pictures and the key frames
+    // The changes planned on the assessment saved; a change's revision 0 is the one being saved.
+    std::vector<PlannedChange> plannedChanges;
     QDateTime savedUtc;
     QString programVersion;
     QString newId; // the id a first save gives the assessment

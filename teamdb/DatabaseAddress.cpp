@@ -5,6 +5,8 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <algorithm>
+
 namespace {
 
 // libpq settings a URI's query may carry that this program passes on. Others are refused, so a
@@ -18,7 +20,22 @@ const QStringList PassedSettings{
     QStringLiteral("gssencmode"),       QStringLiteral("channel_binding"),
 };
 
+constexpr int DefaultConnectTimeout = 5;
+
 } // namespace
+
+int DatabaseAddress::connectTimeout() const
+{
+    const QString prefix = QStringLiteral("connect_timeout=");
+    for (const QString& option : options.split(QLatin1Char(';'))) {
+        bool number = false;
+        const int seconds = option.startsWith(prefix) ? option.mid(prefix.size()).toInt(&number) : 0;
+        // libpq: zero or less waits for ever, and less than 2 s counts as 2 s.
+        if (number)
+            return seconds <= 0 ? -1 : std::max(seconds, 2);
+    }
+    return DefaultConnectTimeout;
+}
 
 bool DatabaseAddress::looksLikeUri(const QString& text)
 {
@@ -68,7 +85,7 @@ std::optional<DatabaseAddress> DatabaseAddress::parse(const QString& uri, QStrin
     }
     // A server that does not answer is given up on after a while rather than never.
     if (!query.hasQueryItem(QStringLiteral("connect_timeout")))
-        options << QStringLiteral("connect_timeout=5");
+        options << QStringLiteral("connect_timeout=%1").arg(DefaultConnectTimeout);
     address.options = options.join(QLatin1Char(';'));
     return address;
 }

@@ -26,6 +26,9 @@ struct DatabaseAddress
     // True for text that names a database rather than a folder: "postgresql://…" or "postgres://…".
     static bool looksLikeUri(const QString& text);
 
+    // How long libpq tries to connect before it gives up, in seconds (connect_timeout).
+    int connectTimeout() const;
+
     // A connection of this address under `connectionName` (not yet opened).
     QSqlDatabase connection(const QString& connectionName) const;
 };

@@ -60,6 +60,19 @@ QJsonObject pictureJson(const EvidencePicture& picture)
     if (picture.vertical)
         json.insert(QStringLiteral("vertical"),
                     QJsonArray{pointJson(picture.vertical->first), pointJson(picture.vertical->second)});
+    if (const std::optional<KeyFrame>& frame = picture.keyFrame)
+        // 64-bit timestamps as texts: a JSON number is a double, exact only to 2^53.
+        json.insert(QStringLiteral("keyFrame"),
+                    QJsonObject{{QStringLiteral("videoFile"), frame->videoFile},
+                                {QStringLiteral("videoSha256"), frame->videoSha256},
+                                {QStringLiteral("frameNumber"), frame->frameNumber},
+                                {QStringLiteral("pts"), QString::number(frame->pts)},
+                                {QStringLiteral("startPts"), QString::number(frame->startPts)},
+                                {QStringLiteral("timeBaseNum"), frame->timeBaseNum},
+                                {QStringLiteral("timeBaseDen"), frame->timeBaseDen},
+                                {QStringLiteral("timeMs"), QString::number(frame->timeMs)},
+                                {QStringLiteral("reason"), frame->reason},
+                                {QStringLiteral("note"), frame->note}});
     return json;
 }
 
@@ -92,6 +105,21 @@ EvidencePicture pictureOf(const QJsonObject& json)
         measurement.appliedBand = m.value(QStringLiteral("appliedBand")).toString();
         measurement.applied = m.value(QStringLiteral("applied")).toBool();
         picture.measurements.push_back(measurement);
+    }
+    if (json.contains(QStringLiteral("keyFrame"))) {
+        const QJsonObject f = json.value(QStringLiteral("keyFrame")).toObject();
+        KeyFrame frame;
+        frame.videoFile = f.value(QStringLiteral("videoFile")).toString();
+        frame.videoSha256 = f.value(QStringLiteral("videoSha256")).toString();
+        frame.frameNumber = f.value(QStringLiteral("frameNumber")).toInt();
+        frame.pts = f.value(QStringLiteral("pts")).toString().toLongLong();
+        frame.startPts = f.value(QStringLiteral("startPts")).toString().toLongLong();
+        frame.timeBaseNum = f.value(QStringLiteral("timeBaseNum")).toInt(1);
+        frame.timeBaseDen = f.value(QStringLiteral("timeBaseDen")).toInt(1);
+        frame.timeMs = f.value(QStringLiteral("timeMs")).toString().toLongLong();
+        frame.reason = f.value(QStringLiteral("reason")).toString();
+        frame.note = f.value(QStringLiteral("note")).toString();
+        picture.keyFrame = frame;
     }
     return picture;
 }
@@ -145,6 +173,11 @@ QByteArray evidenceToJson(const Evidence& evidence)
                                    {QStringLiteral("assessor"), revision.assessor},
                                    {QStringLiteral("programVersion"), revision.programVersion},
                                    {QStringLiteral("changes"), revision.changes}});
+    QJsonArray planned;
+    for (const PlannedChange& change : evidence.plannedChanges)
+        planned.append(QJsonObject{{QStringLiteral("option"), change.option},
+                                   {QStringLiteral("kind"), change.kind},
+                                   {QStringLiteral("plannedOnRevision"), change.plannedOnRevision}});
     const ObservationDetails& details = evidence.details;
     const QJsonObject json{
         {QStringLiteral("assessmentId"), evidence.assessmentId},
@@ -161,6 +194,7 @@ QByteArray evidenceToJson(const Evidence& evidence)
         {QStringLiteral("assessedAt"), timeText(evidence.assessedAt)},
         {QStringLiteral("pictures"), pictures},
         {QStringLiteral("history"), history},
+        {QStringLiteral("plannedChanges"), planned},
         {QStringLiteral("reba"), rebaJson(evidence.reba)},
     };
     return QJsonDocument(json).toJson(QJsonDocument::Compact);
@@ -194,6 +228,12 @@ std::optional<Evidence> evidenceFromJson(const QByteArray& bytes)
                                     revision.value(QStringLiteral("assessor")).toString(),
                                     revision.value(QStringLiteral("programVersion")).toString(),
                                     revision.value(QStringLiteral("changes")).toString()});
+    }
+    for (const auto& value : json.value(QStringLiteral("plannedChanges")).toArray()) {
+        const QJsonObject change = value.toObject();
+        evidence.plannedChanges.push_back({change.value(QStringLiteral("option")).toString(),
+                                           change.value(QStringLiteral("kind")).toString(),
+                                           change.value(QStringLiteral("plannedOnRevision")).toInt()});
     }
     rebaOf(json.value(QStringLiteral("reba")).toObject(), evidence.reba);
     return evidence;

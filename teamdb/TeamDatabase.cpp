@@ -56,10 +56,28 @@ constexpr qint64 MigrationLock = 0x74616c766f; // "talvo"
 
 QAtomicInt connectionCount;
 
+// The server's words on one line: Qt's driver gives libpq's message (severity, text, and any
+// detail or hint on lines of their own) and appends the SQLSTATE in parentheses on a line of
+// its own, empty when the client failed before the server answered.
 QString sqlError(const QSqlError& error)
 {
-    const QString text = error.databaseText().trimmed();
-    return text.isEmpty() ? error.driverText().trimmed() : text;
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        text = error.driverText().trimmed();
+    const QString code = error.nativeErrorCode().trimmed();
+    const QString appended = QLatin1Char('(') + code + QLatin1Char(')');
+    if (text.endsWith(appended))
+        text.chop(appended.size());
+    QStringList parts;
+    for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QString part = line.simplified();
+        if (!part.isEmpty())
+            parts << part;
+    }
+    QString oneLine = parts.join(QStringLiteral(" "));
+    if (!code.isEmpty())
+        oneLine += QStringLiteral(" (SQLSTATE %1)").arg(code);
+    return oneLine;
 }
 
 QVariant levelValue(const std::optional<rula::ActionLevel>& level)
@@ -91,6 +109,16 @@ TeamDatabase::~TeamDatabase()
             database.close();
     }
     QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+bool TeamDatabase::refusesTheRow(const QString& sqlState)
+{
+    // Class 22 is a data exception (a value the column cannot hold), class 23 an integrity
+    // constraint violation: sending the same row again fails the same way. Every other class
+    // (privileges, a missing table, a full disk, a timeout, a lost connection) says nothing
+    // against the row, and may pass once the server or its settings are put right.
+    return sqlState.size() == 5 &&
+           (sqlState.startsWith(QLatin1String("22")) || sqlState.startsWith(QLatin1String("23")));
 }
 
 int TeamDatabase::schemaVersion()
@@ -229,9 +257,8 @@ TeamDatabase::Stored TeamDatabase::publish(const Publication& publication)
         query.bindValue(position++, value);
     if (!query.exec()) {
         m_error = sqlError(query.lastError());
-        // A server that went away fails every statement; one that refused this row does not.
         const bool connectionLost = query.lastError().type() == QSqlError::ConnectionError || !database.isOpen();
-        return connectionLost ? Stored::Failed : Stored::Refused;
+        return !connectionLost && refusesTheRow(query.lastError().nativeErrorCode()) ? Stored::Refused : Stored::Failed;
     }
     return query.next() ? Stored::New : Stored::AlreadyThere;
 }

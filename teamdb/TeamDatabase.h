@@ -33,8 +33,8 @@ public:
     {
         New,
         AlreadyThere,
-        Refused, // the server refused this one publication (error() says why); others may go on
-        Failed,  // the connection failed: nothing more can be sent now
+        Refused, // the server refused this one publication as data (error() says why); others may go on
+        Failed,  // the server could not take it now (the connection, privileges, the tables, its disk)
     };
     Stored publish(const Publication& publication);
 
@@ -45,6 +45,10 @@ public:
     // when; the latest revision of each assessment, or every revision. `rows` receives the count.
     // Returns an empty array with error() set on failure.
     QByteArray registerCsv(bool allRevisions, int* rows);
+
+    // Whether a statement the server failed with SQLSTATE `sqlState` refused its row for good (the
+    // row's data) rather than for now (anything else).
+    static bool refusesTheRow(const QString& sqlState);
 
     // The schema version this program creates.
     static int schemaVersion();

@@ -12,10 +12,19 @@ constexpr std::size_t BatchSize = 500;
 } // namespace
 
 SendSummary sendPublications(const DatabaseAddress& address, const std::vector<Publication>& publications,
-                             std::vector<SendState>* states, const SendProgress& progress)
+                             std::vector<SendState>* states, const SendProgress& progress, const SendStop& stop)
 {
     SendSummary summary;
     states->assign(publications.size(), SendState::Waiting);
+    const auto stopping = [&stop, &summary, &publications](std::size_t next) {
+        if (!stop || !stop())
+            return false;
+        summary.error = QStringLiteral("the program ended before it was sent");
+        summary.waiting = int(publications.size() - next);
+        return true;
+    };
+    if (stopping(0))
+        return summary;
     TeamDatabase database(address);
     if (!database.open()) {
         summary.error = database.error();
@@ -29,6 +38,8 @@ SendSummary sendPublications(const DatabaseAddress& address, const std::vector<P
         // The usual case: the whole batch in one transaction.
         const bool committed = database.inTransaction([&] {
             for (std::size_t i = first; i < end; ++i) {
+                if (stop && stop())
+                    return false;
                 switch (database.publish(publications[i])) {
                 case TeamDatabase::Stored::New:
                     ++batch.added;
@@ -53,6 +64,8 @@ SendSummary sendPublications(const DatabaseAddress& address, const std::vector<P
         } else if (oneRefused) {
             // A refused row spoils its transaction: this batch again, one row at a time.
             for (std::size_t i = first; i < end; ++i) {
+                if (stopping(i))
+                    return summary;
                 const TeamDatabase::Stored stored = database.publish(publications[i]);
                 if (stored == TeamDatabase::Stored::Failed) {
                     summary.error = database.error();
@@ -70,8 +83,10 @@ SendSummary sendPublications(const DatabaseAddress& address, const std::vector<P
                 }
             }
         } else {
-            summary.error = database.error();
-            summary.waiting = int(publications.size() - first);
+            if (!stopping(first)) {
+                summary.error = database.error();
+                summary.waiting = int(publications.size() - first);
+            }
             return summary;
         }
         if (progress)
@@ -80,7 +95,7 @@ SendSummary sendPublications(const DatabaseAddress& address, const std::vector<P
     return summary;
 }
 
-SendSummary sendOutbox(const DatabaseAddress& address, const Outbox& outbox)
+SendSummary sendOutbox(const DatabaseAddress& address, const Outbox& outbox, const SendStop& stop)
 {
     const QStringList files = outbox.pending();
     std::vector<Publication> publications;
@@ -100,7 +115,7 @@ SendSummary sendOutbox(const DatabaseAddress& address, const Outbox& outbox)
     if (publications.empty())
         return unreadable;
     std::vector<SendState> states;
-    SendSummary summary = sendPublications(address, publications, &states);
+    SendSummary summary = sendPublications(address, publications, &states, {}, stop);
     for (std::size_t i = 0; i < states.size(); ++i) {
         if (states[i] == SendState::Refused)
             QFile::rename(readFiles[int(i)], readFiles[int(i)] + QStringLiteral(".refused"));

@@ -24,6 +24,9 @@ struct SendSummary
 
 using SendProgress = std::function<void(int done, int total)>;
 
+// Asked between publications: true to stop sending (the rest waits for the next round).
+using SendStop = std::function<bool()>;
+
 // What became of one publication.
 enum class SendState
 {
@@ -34,10 +37,12 @@ enum class SendState
 
 // Publishes `publications` in order, in transactions of a few hundred. Each one is stored once:
 // a publication the database already holds counts as already there. `states` receives what
-// became of each.
+// became of each. When `stop` says so, the transaction under way is undone and the rest waits.
 SendSummary sendPublications(const DatabaseAddress& address, const std::vector<Publication>& publications,
-                             std::vector<SendState>* states, const SendProgress& progress = {});
+                             std::vector<SendState>* states, const SendProgress& progress = {},
+                             const SendStop& stop = {});
 
 // Sends every waiting publication of `outbox` and removes those the database now holds. One the
-// server refuses is set aside beside the others (".refused"), kept but no longer sent.
-SendSummary sendOutbox(const DatabaseAddress& address, const Outbox& outbox);
+// server refuses as data (TeamDatabase::refusesTheRow) is set aside beside the others
+// (".refused"), kept but no longer sent; any other failure leaves it waiting for the next round.
+SendSummary sendOutbox(const DatabaseAddress& address, const Outbox& outbox, const SendStop& stop = {});

@@ -2,7 +2,7 @@
 // The evidence kept with an assessment: saved through the windows with a workplace picture and
 // the assessment's details, reopened after the picture has gone, saved again as revision 2,
 // and reported from the file as in the windows; evidence files that are damaged or belong to
-// another version of the text file are named and left unused.
+// another version of the text file are named and left unused; a table of tampered evidence files.
 #include "AngleCanvas.h"
 #include "AssessmentDetails.h"
 #include "CautionStatement.h"
@@ -10,6 +10,7 @@
 #include "EmployeeDetails.h"
 #include "Evidence.h"
 #include "FileLists.h"
+#include "FilledEvidence.h"
 #include "FinalResults.h"
 #include "MainWindow.h"
 #include "MeasureAngles.h"
@@ -35,6 +36,7 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -280,6 +282,96 @@ private slots:
         // The assessment opens from its text file alone.
         QCOMPARE(child<QLineEdit>(windows->window<EmployeeDetails>(), "Text1")->text(), QStringLiteral("Lee"));
         QVERIFY(state->details.task.isEmpty());
+    }
+
+    // A fully filled evidence file, tampered with as a hand or another program could, is
+    // refused with the reason; untouched (or made a readable older version) it reads back whole.
+    void tamperedEvidenceIsRefused_data()
+    {
+        QTest::addColumn<QString>("statements");
+        QTest::addColumn<QString>("reason"); // empty: read
+        const auto row = [](const char* name, const char* statements, const char* reason) {
+            QTest::newRow(name) << QString::fromUtf8(statements) << QString::fromUtf8(reason);
+        };
+        row("untouched", "", "");
+        row("version 2 without planned changes", "UPDATE schema_version SET version = 2; DROP TABLE planned_changes",
+            "");
+        row("picture bytes not matching their hash", "UPDATE pictures SET data = X'89504E470D0A' WHERE picture = 1",
+            "the picture \"press.png\" does not match its SHA-256");
+        row("extra picture bytes not matching their hash", "UPDATE pictures SET data = X'00' WHERE picture = 2",
+            "the picture \"side view.jpg\" does not match its SHA-256");
+        row("a non-hex hash", "UPDATE pictures SET sha256 = 'g' || substr(sha256, 2) WHERE picture = 2",
+            "sha256 is not a SHA-256");
+        row("a key frame pointing at a missing picture", "UPDATE key_frames SET picture = 9 WHERE picture = 3",
+            "a row names a picture it does not hold");
+        row("a key frame row on the photograph", "UPDATE key_frames SET picture = 1 WHERE picture = 3",
+            "a key frame row names a picture that is none, or twice");
+        row("a key frame picture without its row", "DELETE FROM key_frames WHERE picture = 4",
+            "the key frame \"task frame 1.png\" names no frame");
+        row("an unknown reason", "UPDATE key_frames SET reason = 'Because'", "reason \"Because\" is unknown");
+        row("a non-hex video hash", "UPDATE key_frames SET video_sha256 = upper(video_sha256)",
+            "video_sha256 is not a SHA-256");
+        row("a video name with a folder", "UPDATE key_frames SET video_file = '../task.mp4'",
+            "video_file is not a file name");
+        row("a gap in the history", "UPDATE history SET revision = 3 WHERE revision = 2",
+            "the history skips a revision");
+        row("a history short of the revision", "DELETE FROM history WHERE revision = 2",
+            "the history does not end at revision 2");
+        row("an unknown role", "UPDATE pictures SET role = 'poster' WHERE picture = 2", "role \"poster\" is unknown");
+        row("a picture name with a folder", "UPDATE pictures SET file_name = '/etc/passwd' WHERE picture = 2",
+            "file_name is not a file name");
+        row("the photograph without its bytes", "UPDATE pictures SET data = NULL WHERE picture = 1",
+            "the workplace picture has no data");
+        row("an unknown landmark", "UPDATE landmarks SET name = 'tail'", "name \"tail\" is unknown");
+        row("a planned change of no option", "UPDATE planned_changes SET option = 'Frame999' WHERE position = 1",
+            "option \"Frame999\" is unknown");
+        row("an unknown change kind", "UPDATE planned_changes SET kind = 'Swap'", "kind \"Swap\" is unknown");
+        row("a gap in the planned changes", "UPDATE planned_changes SET position = 3 WHERE position = 2",
+            "the planned changes skip a position");
+        row("planned on a later revision", "UPDATE planned_changes SET planned_on_revision = 3",
+            "planned_on_revision is out of range");
+        row("version 2 with a planned changes table", "UPDATE schema_version SET version = 2",
+            "unexpected table \"planned_changes\"");
+        row("no planned changes table", "DROP TABLE planned_changes", "a table is missing");
+        row("a later version", "UPDATE schema_version SET version = 4",
+            "was written in version 4 of its format, which this program cannot read");
+        row("an unknown table", "CREATE TABLE notes (x)", "unexpected table \"notes\"");
+    }
+    void tamperedEvidenceIsRefused()
+    {
+        QFETCH(QString, statements);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Lee RULA Evidence.sqlite"));
+        const QString textSha256 = sha256Hex("the text file");
+        const Evidence written = filled::evidence(textSha256);
+        QCOMPARE(writeEvidence(path, written), QString());
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("tamper"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            for (const QString& statement : statements.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+                QSqlQuery query(db);
+                QVERIFY2(query.exec(statement), qPrintable(query.lastError().text()));
+            }
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("tamper"));
+
+        const EvidenceReading reading = readEvidence(path, textSha256);
+        if (!reason.isEmpty()) {
+            QVERIFY2(!reading.ok, qPrintable(reason));
+            QCOMPARE(reading.error, QStringLiteral("The evidence file %1; it was not used.")
+                                        .arg(reason.startsWith(QLatin1String("was "))
+                                                 ? reason
+                                                 : QStringLiteral("is damaged (%1)").arg(reason)));
+            return;
+        }
+        QVERIFY2(reading.ok, qPrintable(reading.error));
+        Evidence expected = written;
+        if (statements.contains(QLatin1String("version = 2")))
+            expected.plannedChanges.clear();
+        filled::compare(reading.evidence, expected, true);
     }
 
 private:

@@ -129,6 +129,7 @@ private slots:
     void malformedFileIsRefusedWithItsLine();
     void defaultReportNameIsBesideTheSavedFile();
     void writeErrorNamesTheFileAsItsSiblingsDo();
+    void savedScoresThatDifferFromTheOptionsAreNamed();
 
 private:
     // Caution, employee details and the main window, with the options chosen as their
@@ -433,6 +434,22 @@ void ReportTest::writeErrorNamesTheFileAsItsSiblingsDo()
     const QString err = QString::fromUtf8(report.err);
     QCOMPARE(err.count(QLatin1Char('\n')), 1);
     QVERIFY2(err.startsWith(QStringLiteral("talvo-rula: %1: cannot be written: ").arg(output)), qPrintable(err));
+}
+
+// A file whose saved score was changed by hand is still reported, from its options, and the
+// assessor is told which score differs.
+void ReportTest::savedScoresThatDifferFromTheOptionsAreNamed()
+{
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("Smith RULA Analysis.txt"));
+    QVERIFY(writeFile(input, replaceLine(readAll(RoadFile), 22, "6")));
+    const ProgramRun report = run(QStringLiteral(TALVO_PROGRAM), {QStringLiteral("--report"), input});
+    QVERIFY2(report.exitCode == 0, report.err.constData());
+    const QString err = QString::fromUtf8(report.err);
+    QCOMPARE(err.count(QLatin1Char('\n')), 1);
+    QVERIFY2(err.startsWith(QStringLiteral("talvo-rula: %1: the saved scores differ from its options (").arg(input)),
+             qPrintable(err));
+    QVERIFY2(err.contains(QStringLiteral("the report shows the scores its options give.")), qPrintable(err));
 }
 
 QTEST_MAIN(ReportTest)

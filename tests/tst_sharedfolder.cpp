@@ -3,9 +3,13 @@
 // setpriv, when the test runs as root) plants intents, temporaries and links as another user
 // of the share could; the assessor's files stay byte-identical, no output follows a planted
 // link or lands on an input or a device, inputs that are not files end at once, and the
-// register names what it cannot read.
+// register names what it cannot read, follows no link, and believes no evidence file that is
+// not the assessment's own.
 #include "AssessmentRecord.h"
+#include "Evidence.h"
+#include "OutputFiles.h"
 #include "RegisterCsv.h"
+#include "SavedFiles.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -13,6 +17,8 @@
 #include <QFile>
 #include <QMap>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -181,6 +187,25 @@ struct SharedFolders
     }
 };
 
+// The evidence file the program would write for the saved text file `textBytes`, with the
+// employee texts as `typed` and the task "Welding".
+QByteArray evidenceFileOf(const QByteArray& textBytes, const EmployeeTexts& typed)
+{
+    QTemporaryDir scratch;
+    const QString path = scratch.filePath(QStringLiteral("evidence.sqlite"));
+    Evidence evidence;
+    evidence.assessmentId = QStringLiteral("a1");
+    evidence.revision = 1;
+    evidence.textSha256 = sha256Hex(textBytes);
+    evidence.typed = typed;
+    evidence.details.phase = QStringLiteral("Baseline");
+    evidence.details.task = QStringLiteral("Welding");
+    evidence.history.push_back({1, QDateTime::currentDateTimeUtc(), QStringLiteral("K"), "2.0", "First save."});
+    if (!writeEvidence(path, evidence).isEmpty())
+        return {};
+    return readAll(path);
+}
+
 } // namespace
 
 class TestSharedFolder : public QObject
@@ -195,6 +220,9 @@ private slots:
     void registerRepairsEveryFolderAndNamesGaps();
     void formulasAreNeutralised_data();
     void formulasAreNeutralised();
+    void plantedLinksInAWalkedFolderAreSkipped();
+    void evidenceNotTheAssessmentsOwnIsNotBelieved_data();
+    void evidenceNotTheAssessmentsOwnIsNotBelieved();
 };
 
 void TestSharedFolder::forgedIntentsTouchNothing()
@@ -418,6 +446,102 @@ void TestSharedFolder::formulasAreNeutralised()
     const QByteArray quoted = field.startsWith('"') ? field.mid(1) : field;
     QCOMPARE(quoted.startsWith("'" + name.toUtf8()), formula);
     QVERIFY(quoted.startsWith(name.toUtf8()) || quoted.startsWith("'" + name.toUtf8()));
+}
+
+void TestSharedFolder::plantedLinksInAWalkedFolderAreSkipped()
+{
+    if (const QString why = secondAccountMissing(); !why.isEmpty())
+        QSKIP(qPrintable(why));
+    SharedFolders folders;
+    const QString& share = folders.share;
+    writeFile(share + QLatin1Char('/') + Ann + QStringLiteral(".txt"), sample("compare_after.txt"));
+    // The assessor's private assessment, which the second account cannot read, and links to it
+    // and to its folder that the second account plants in the share.
+    const QString secret = folders.own + QStringLiteral("/Kim RULA Analysis.txt");
+    writeFile(secret, savedTextFile(variedAssessment(5), {QStringLiteral("Kim Private"), {}, {}}));
+    const QString fileLink = share + QLatin1Char('/') + Lee + QStringLiteral(".txt");
+    const QString folderLink = share + QStringLiteral("/private");
+    plantLink(secret, fileLink);
+    plantLink(folders.own, folderLink);
+
+    const QString csv = folders.own + QStringLiteral("/register.csv");
+    const Outcome run = runProgram({QStringLiteral("--register"), share, QStringLiteral("-o"), csv});
+    QVERIFY2(run.status == 0, qPrintable(run.errors));
+    const QStringList lines = run.errors.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString& link : {fileLink, folderLink})
+        QVERIFY2(lines.count(QStringLiteral("talvo-rula: ") + link +
+                             QStringLiteral(": skipped, a link is not followed in a folder")) == 1,
+                 qPrintable(run.errors));
+    QVERIFY2(run.errors.contains(QLatin1String("1 assessment read, 2 files skipped")), qPrintable(run.errors));
+    QVERIFY2(!readAll(csv).contains("Kim Private"), readAll(csv).constData());
+}
+
+void TestSharedFolder::evidenceNotTheAssessmentsOwnIsNotBelieved_data()
+{
+    QTest::addColumn<QString>("typedName");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("planted");
+    QTest::addColumn<bool>("writeAheadLog");
+    QTest::addColumn<QString>("message"); // empty: the evidence is used
+    const QString foreign = QStringLiteral("The evidence file %1 does not belong to this assessment; it was not used.");
+    // The text file names "Lees" (its writer drops apostrophes): "Lee's" as typed is the same name.
+    QTest::newRow("its own") << QStringLiteral("Lee's") << 0644 << false << false << QString();
+    QTest::newRow("names another employee") << QStringLiteral("Mallory") << 0644 << false << false << foreign;
+    QTest::newRow("writable by every account") << QStringLiteral("Lee's") << 0666 << false << false << foreign;
+    QTest::newRow("planted by another account") << QStringLiteral("Lee's") << 0644 << true << false << foreign;
+    QTest::newRow("in WAL mode") << QStringLiteral("Lee's") << 0644 << false << true
+                                 << QStringLiteral("The evidence file is in write-ahead log (WAL) mode");
+}
+
+void TestSharedFolder::evidenceNotTheAssessmentsOwnIsNotBelieved()
+{
+    QFETCH(QString, typedName);
+    QFETCH(int, mode);
+    QFETCH(bool, planted);
+    QFETCH(bool, writeAheadLog);
+    QFETCH(QString, message);
+    if (const QString why = secondAccountMissing(); planted && !why.isEmpty())
+        QSKIP(qPrintable(why));
+    SharedFolders folders;
+    const QString text = folders.share + QLatin1Char('/') + Lee + QStringLiteral(".txt");
+    const QByteArray textBytes =
+        savedTextFile(variedAssessment(2), {QStringLiteral("Lees"), QStringLiteral("7"), QStringLiteral("Bay 7")});
+    writeFile(text, textBytes);
+    const QString evidencePath = OutputFiles::evidencePath(text);
+    const QByteArray evidence = evidenceFileOf(textBytes, {typedName, QStringLiteral("7"), QStringLiteral("Bay 7")});
+    QVERIFY(!evidence.isEmpty());
+    if (planted) {
+        plant(evidencePath, evidence);
+    } else {
+        writeFile(evidencePath, evidence);
+        QCOMPARE(::chmod(QFile::encodeName(evidencePath).constData(), mode_t(mode)), 0);
+    }
+    if (writeAheadLog) {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("wal"));
+            db.setDatabaseName(evidencePath);
+            QVERIFY(db.open());
+            QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("wal"));
+    }
+
+    const QString csv = folders.own + QStringLiteral("/register.csv");
+    const Outcome run = runProgram({QStringLiteral("--register"), folders.share, QStringLiteral("-o"), csv});
+    QVERIFY2(run.status == 0, qPrintable(run.errors));
+    const QByteArray row = readAll(csv).split('\n').value(1);
+    if (message.isEmpty()) {
+        QVERIFY2(row.contains("Lee's") && row.contains("Welding"), row.constData());
+        QVERIFY2(!run.errors.contains(QLatin1String("evidence")), qPrintable(run.errors));
+        return;
+    }
+    // The text file's own texts stand, and nothing of the evidence is used.
+    QVERIFY2(row.contains(",Lees,") && !row.contains("Welding"), row.constData());
+    const QString expected =
+        message.contains(QLatin1String("%1")) ? message.arg(QFileInfo(evidencePath).fileName()) : message;
+    QVERIFY2(run.errors.count(expected) == 1, qPrintable(run.errors));
+    QVERIFY2(run.errors.count(QLatin1String("The evidence file")) == 1, qPrintable(run.errors));
 }
 
 QTEST_GUILESS_MAIN(TestSharedFolder)

@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The team register in PostgreSQL, against a throwaway cluster of the test's own: folders
 // published and read back, nothing doubled, saves waiting in the outbox while the server is
-// away, two publishers at once, texts kept exactly, a refused login.
+// away, two publishers at once, texts kept exactly, a refused login, a publication the server
+// refuses for its privileges kept until the grant, and the program's end while it sends.
 #include "EmployeeDetails.h"
+#include "EvidenceJson.h"
 #include "FileLists.h"
+#include "FilledEvidence.h"
 #include "MainWindow.h"
 #include "Outbox.h"
 #include "PostgresCluster.h"
 #include "SaveWindow.h"
 #include "SavedFiles.h"
+#include "TeamDatabase.h"
 #include "TeamPublishing.h"
 #include "WindowTestSupport.h"
 
@@ -20,6 +24,11 @@
 #include <QtTest>
 
 #include <algorithm>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -135,6 +144,19 @@ private slots:
         QCOMPARE(m_cluster.value(QStringLiteral("SELECT count(*) FROM talvo_assessment")).toInt(), before.toInt() + 20);
     }
 
+    // The evidence a publication carries: every field of a fully filled evidence (key frames,
+    // planned changes, notes, each picture's measurements) back from its JSON, the bytes left out.
+    void evidenceJsonCarriesAllButPictureBytes()
+    {
+        const Evidence evidence = filled::evidence(QString(64, QLatin1Char('c')));
+        const QByteArray json = evidenceToJson(evidence);
+        for (const EvidencePicture& picture : evidence.pictures)
+            QVERIFY(!json.contains(picture.bytes.toBase64().left(24)));
+        const std::optional<Evidence> back = evidenceFromJson(json);
+        QVERIFY(back);
+        filled::compare(*back, evidence, false);
+    }
+
     void savesWaitWhileTheServerIsAwayAndGoAtTheNextStart()
     {
         QTemporaryDir work;
@@ -187,6 +209,10 @@ private slots:
         QCOMPARE(teamRows.size(), 2);
         QVERIFY2(teamRows.value(0).section(QLatin1Char(','), -6, -6) == QLatin1String("1"),
                  qPrintable(teamRows.value(0))); // revision 1 of its evidence, before REBA's four columns
+        // Published again from the command line, the folder is the saves' publications again.
+        const Finished again = runWith({QStringLiteral("--publish"), work.path(), QStringLiteral("--database"), uri()});
+        QVERIFY2(again.status == 0 && again.errors.contains(QStringLiteral("0 new, 2 already there")),
+                 qPrintable(again.errors));
     }
 
     void twoPublishersAtOnceStoreEachOnce()
@@ -213,6 +239,136 @@ private slots:
                  QStringLiteral("0"));
     }
 
+    void refusalsAreSortedByTheirSqlState_data()
+    {
+        // The codes and their classes as PostgreSQL's manual lists them (Appendix A).
+        QTest::addColumn<QString>("sqlState");
+        QTest::addColumn<bool>("refusesTheRow");
+        QTest::newRow("22001 string data right truncation") << QStringLiteral("22001") << true;
+        QTest::newRow("22P05 untranslatable character") << QStringLiteral("22P05") << true;
+        QTest::newRow("23502 not null violation") << QStringLiteral("23502") << true;
+        QTest::newRow("23505 unique violation") << QStringLiteral("23505") << true;
+        QTest::newRow("42501 insufficient privilege") << QStringLiteral("42501") << false;
+        QTest::newRow("42P01 undefined table") << QStringLiteral("42P01") << false;
+        QTest::newRow("53100 disk full") << QStringLiteral("53100") << false;
+        QTest::newRow("57014 query canceled (statement timeout)") << QStringLiteral("57014") << false;
+        QTest::newRow("08006 connection failure") << QStringLiteral("08006") << false;
+        QTest::newRow("40001 serialization failure") << QStringLiteral("40001") << false;
+        QTest::newRow("no code: the server did not answer") << QString() << false;
+    }
+    void refusalsAreSortedByTheirSqlState()
+    {
+        QFETCH(QString, sqlState);
+        QFETCH(bool, refusesTheRow);
+        QCOMPARE(TeamDatabase::refusesTheRow(sqlState), refusesTheRow);
+    }
+
+    void aPublicationRefusedForItsPrivilegesWaitsForTheGrant()
+    {
+        QString why;
+        {
+            TeamDatabase owner(*DatabaseAddress::parse(uri(), &why));
+            QVERIFY2(owner.open(), qPrintable(owner.error()));
+        }
+        // A second account of the team, which may read the team register but not add to it.
+        QVERIFY2(m_cluster.psql(QStringLiteral("rula"), QStringLiteral("CREATE ROLE reader LOGIN; GRANT SELECT ON "
+                                                                       "talvo_schema, talvo_assessment TO reader")),
+                 qPrintable(m_cluster.why()));
+        QTemporaryDir work;
+        const QString outbox = work.filePath(QStringLiteral("data/talvo-rula/outbox"));
+        const QString saved = work.filePath(QStringLiteral("Waited RULA Analysis.txt"));
+        const QDateTime now = QDateTime::currentDateTime();
+        QVERIFY(
+            Outbox(outbox).add(Publication::of(saved, "saved", BuildRecord(variedAssessment(4), {}, now), now), &why));
+        const QString plant = work.filePath(QStringLiteral("plant"));
+        writeAssessments(plant, 3000, 1);
+        const QStringList arguments{QStringLiteral("--publish"), plant, QStringLiteral("--database"),
+                                    m_cluster.uri(QStringLiteral("reader"))};
+        const QStringList environment{QStringLiteral("XDG_DATA_HOME=") + work.filePath(QStringLiteral("data"))};
+
+        const Finished refused = runWith(arguments, environment);
+        QCOMPARE(refused.status, 1);
+        // One line, with the server's reason and its code.
+        QVERIFY2(refused.errors.count(QLatin1Char('\n')) == 1, qPrintable(refused.errors));
+        QVERIFY2(
+            refused.errors.contains(QLatin1String("permission denied for table talvo_assessment (SQLSTATE 42501)")),
+            qPrintable(refused.errors));
+        QCOMPARE(Outbox(outbox).pending().size(), 1);
+        QCOMPARE(QDir(outbox).entryList({QStringLiteral("*.refused")}, QDir::Files).size(), 0);
+
+        QVERIFY2(m_cluster.psql(QStringLiteral("rula"), QStringLiteral("GRANT INSERT ON talvo_assessment TO reader; "
+                                                                       "GRANT USAGE ON SEQUENCE "
+                                                                       "talvo_assessment_id_seq TO reader")),
+                 qPrintable(m_cluster.why()));
+        const Finished granted = runWith(arguments, environment);
+        QVERIFY2(granted.status == 0, qPrintable(granted.errors));
+        QCOMPARE(Outbox(outbox).pending().size(), 0);
+        QCOMPARE(m_cluster.value(QStringLiteral("SELECT count(*) FROM talvo_assessment WHERE published_by = 'reader' "
+                                                "AND file_path = '%1'")
+                                     .arg(saved)),
+                 QStringLiteral("1"));
+    }
+
+    void theProgramEndsCleanlyWhileItSends()
+    {
+        // A save ends the program once "File Saved" is answered, while its publication is being
+        // sent: answered after 0 to 30 ms, the end meets the sending thread at each of its steps
+        // (reading the outbox, loading the driver, connecting, publishing).
+        QTemporaryDir work;
+        for (int run = 0; run < 16; ++run) {
+            const QString folder = work.filePath(QStringLiteral("run%1").arg(run));
+            QVERIFY(QDir().mkpath(folder));
+            QProcess child;
+            child.start(QCoreApplication::applicationFilePath(),
+                        {QStringLiteral("--save-and-end"), uri(), folder, QString::number(run * 2)});
+            QVERIFY(child.waitForFinished(60000));
+            QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                     qPrintable(QStringLiteral("run %1: status %2, %3")
+                                    .arg(run)
+                                    .arg(child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1)
+                                    .arg(QString::fromUtf8(child.readAllStandardError()))));
+            QVERIFY(QFileInfo::exists(folder + QStringLiteral("/Ended RULA Analysis.txt")));
+            // Sent, or waiting for the next start: never lost.
+            const int stored = m_cluster
+                                   .value(QStringLiteral("SELECT count(*) FROM talvo_assessment WHERE file_path LIKE "
+                                                         "'%1/%%'")
+                                              .arg(folder))
+                                   .toInt();
+            QCOMPARE(stored + Outbox(folder + QStringLiteral("/outbox")).pending().size(), 1);
+        }
+    }
+
+    void theProgramEndWaitsForASilentServerOnlyItsTimeout()
+    {
+        // A server that takes the connection and never answers: "File Saved" answered after
+        // 0.5 s, the end waits for the rest of the connection timeout (2 s here), not for ever,
+        // and the publication waits for the next start.
+        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        QVERIFY(::bind(listener, reinterpret_cast<sockaddr*>(&address), length) == 0 && ::listen(listener, 4) == 0 &&
+                ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+        QTemporaryDir work;
+        QElapsedTimer clock;
+        clock.start();
+        QProcess child;
+        child.start(
+            QCoreApplication::applicationFilePath(),
+            {QStringLiteral("--save-and-end"),
+             QStringLiteral("postgresql://talvo@127.0.0.1:%1/rula?connect_timeout=2").arg(ntohs(address.sin_port)),
+             work.path(), QStringLiteral("500")});
+        const bool finished = child.waitForFinished(30000);
+        const qint64 took = clock.elapsed();
+        ::close(listener);
+        QVERIFY(finished);
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                 child.readAllStandardError().constData());
+        QVERIFY2(took >= 1500 && took < 8000, qPrintable(QString::number(took)));
+        QCOMPARE(Outbox(work.filePath(QStringLiteral("outbox"))).pending().size(), 1);
+    }
+
     void aRefusedLoginIsNamedAndTheOutboxKept()
     {
         QTemporaryDir work;
@@ -237,6 +393,22 @@ private slots:
         QCOMPARE(Outbox(outbox).pending().size(), 1);
     }
 
+public:
+    // In a child process: one save through the windows with the team database at `uri` set,
+    // into `folder`, its "File Saved" answered after `answerMs`, ended by the program's own end
+    // as an assessor's save is.
+    static void saveAndEnd(const QString& uri, const QString& folder, int answerMs)
+    {
+        initTalvoResources();
+        MessageService::setHandler([answerMs](const QString&, const QString&) { QThread::msleep(answerMs); });
+        ProgramState state;
+        state.teamDatabase = uri;
+        state.outboxFolder = folder + QStringLiteral("/outbox");
+        WindowSet windows(state);
+        saveThroughWindows(windows, state, folder, QStringLiteral("Ended"),
+                           {QStringLiteral("Ann"), QStringLiteral("1"), QStringLiteral("Bay")}, 3);
+    }
+
 private:
     QString uri() const { return m_cluster.uri(); }
 
@@ -244,18 +416,23 @@ private:
     // through the Save window.
     void saveThroughWindows(const QString& folder, const QString& name, const QStringList& texts, int variant)
     {
-        EmployeeDetails& details = windows->window<EmployeeDetails>();
+        saveThroughWindows(*windows, *state, folder, name, texts, variant);
+    }
+    static void saveThroughWindows(WindowSet& windows, const ProgramState& state, const QString& folder,
+                                   const QString& name, const QStringList& texts, int variant)
+    {
+        EmployeeDetails& details = windows.window<EmployeeDetails>();
         child<QLineEdit>(details, "Text1")->setText(texts.value(0));
         child<QLineEdit>(details, "Text2")->setText(texts.value(1));
         child<QLineEdit>(details, "Text3")->setText(texts.value(2));
-        MainWindow& main = windows->window<MainWindow>();
+        MainWindow& main = windows.window<MainWindow>();
         const rula::AssessmentState wanted = variedAssessment(variant);
         for (int option = 0; option < rula::OptionCount; ++option) {
-            if (wanted.isSelected(option) != state->assessment.isSelected(option))
+            if (wanted.isSelected(option) != state.assessment.isSelected(option))
                 main.selectOption(option);
         }
         click(main, "Command2"); // View Results
-        SaveWindow& save = windows->window<SaveWindow>();
+        SaveWindow& save = windows.window<SaveWindow>();
         save.showWindow();
         QVERIFY(child<FolderList>(save, "Dir1")->setPath(folder));
         child<QLineEdit>(save, "Text1")->setText(name);
@@ -265,5 +442,17 @@ private:
     PostgresCluster m_cluster;
 };
 
-QTEST_MAIN(TestTeamDatabase)
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    if (argc == 5 && qstrcmp(argv[1], "--save-and-end") == 0) {
+        TestTeamDatabase::saveAndEnd(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                                     std::atoi(argv[4]));
+        return 3; // the program's end did not end the program
+    }
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestTeamDatabase test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_teamdb.moc"

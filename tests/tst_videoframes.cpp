@@ -1,15 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Video Frames through its window: a video whose frames carry their numbers, frame 137 taken
-// as the workplace picture, which the main window's picture box then shows; two key frames
-// saved, reopened in a new run and reported from the saved file.
+// as the workplace picture, which the main window's picture box then shows; a whole assessment
+// (a measured photograph, an extra picture, two key frames, one measured, details with notes, a
+// planned change) saved, copied elsewhere with its originals gone, reported and registered by
+// new processes and reopened in a new run.
+#include "AngleCanvas.h"
+#include "AssessmentDetails.h"
 #include "CautionStatement.h"
 #include "Commands.h"
 #include "EmployeeDetails.h"
+#include "ExtraPics.h"
 #include "FileLists.h"
 #include "FinalResults.h"
 #include "MainWindow.h"
 #include "MeasureAngles.h"
+#include "MeasureSupport.h"
+#include "OpenExtraPics.h"
+#include "OpenPictureFile.h"
 #include "PictureBox.h"
+#include "PlanChange.h"
 #include "ProgramRuns.h"
 #include "RULAAction.h"
 #include "SaveWindow.h"
@@ -23,6 +32,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
 
@@ -58,11 +68,11 @@ private slots:
     void cleanup() { dropWindows(); }
 
     void frameTakenIsTheWorkplacePicture();
-    void keyFramesKeptWithTheAssessment();
+    void wholeAssessmentCopiedElsewhere();
 
 private:
-    // Goes to frame `number` and takes it with `reason` and `note`.
-    void takeFrame(VideoFrames& video, int number, const QString& reason, const QString& note)
+    // Goes to frame `number`, typed into the frame box.
+    static void goTo(VideoFrames& video, int number)
     {
         auto* spin = child<QSpinBox>(video, "FrameNumber");
         spin->setFocus();
@@ -71,6 +81,35 @@ private:
         QTest::keyClick(spin, Qt::Key_Return);
         QTRY_VERIFY_WITH_TIMEOUT(
             child<QLabel>(video, "FrameInfo")->text().startsWith(QStringLiteral("Frame %1 of").arg(number)), 20000);
+    }
+
+    MeasureAngles& openMeasureAngles()
+    {
+        auto* picture = child<PictureBox>(windows->window<MainWindow>(), "Picture1");
+        QTest::mouseDClick(picture, Qt::LeftButton, {}, picture->rect().center());
+        MeasureAngles& window = windows->window<MeasureAngles>();
+        if (!QTest::qWaitForWindowExposed(&window))
+            qFatal("Measure Angles did not open");
+        return window;
+    }
+
+    static void choosePart(MeasureAngles& window, const QString& name)
+    {
+        auto* parts = child<QListWidget>(window, "BodyPart");
+        const QList<QListWidgetItem*> found = parts->findItems(name + QStringLiteral(" \u2013 "), Qt::MatchStartsWith);
+        QCOMPARE(found.size(), 1);
+        QTest::mouseClick(parts->viewport(), Qt::LeftButton, {}, parts->visualItemRect(found.front()).center());
+    }
+
+    static QPoint at(MeasureAngles& window, double x, double y)
+    {
+        return window.canvas()->toWidget(rula::Point{x, y}).toPoint();
+    }
+
+    // Goes to frame `number` and takes it with `reason` and `note`.
+    void takeFrame(VideoFrames& video, int number, const QString& reason, const QString& note)
+    {
+        goTo(video, number);
         QTest::mouseClick(child<QPushButton>(video, "UseFrame"), Qt::LeftButton);
         windows->window<MeasureAngles>().close();
         child<QComboBox>(video, "KeyFrameReason")->setCurrentText(reason);
@@ -137,15 +176,54 @@ void TestVideoFrames::frameTakenIsTheWorkplacePicture()
     QCOMPARE(state->workplacePictureFile, state->keyFrames.front().pictureFile);
 }
 
-void TestVideoFrames::keyFramesKeptWithTheAssessment()
+void TestVideoFrames::wholeAssessmentCopiedElsewhere()
 {
+    QTemporaryDir dir;
+    QDir folder(dir.path());
+    QVERIFY(folder.mkpath(QStringLiteral("photos")) && folder.mkpath(QStringLiteral("saved")));
+    const QString photos = folder.filePath(QStringLiteral("photos"));
+    writeWorkplacePicture(QDir(photos));
+    QImage side(400, 300, QImage::Format_RGB32);
+    side.fill(Qt::darkCyan);
+    QVERIFY(side.save(QDir(photos).filePath(QStringLiteral("side view.png"))));
+    const QByteArray sideBytes = readAll(QDir(photos).filePath(QStringLiteral("side view.png")));
+
     CautionStatement& caution = windows->window<CautionStatement>();
     caution.showWindow();
     click(caution, "Command1");
     EmployeeDetails& employee = windows->window<EmployeeDetails>();
     QTest::keyClicks(child<QLineEdit>(employee, "Text1"), QStringLiteral("Filmed"));
+    click(employee, "DetailsButton");
+    AssessmentDetails& details = windows->window<AssessmentDetails>();
+    QTest::keyClicks(child<QLineEdit>(details, "Task"), QStringLiteral("Loading the press"));
+    QTest::keyClicks(child<QLineEdit>(details, "Notes"), QStringLiteral("Guard moved 20 cm to the left"));
+    click(details, "OkButton");
     click(employee, "Command1");
     MainWindow& main = windows->window<MainWindow>();
+
+    // The photograph: the right upper arm straight forward (90° flexion) measured and applied.
+    click(main, "Command3");
+    OpenPictureFile& open = windows->window<OpenPictureFile>();
+    QVERIFY(child<FolderList>(open, "Dir1")->setPath(photos));
+    QVERIFY(clickListEntry(child<FileList>(open, "File1"), QStringLiteral("workplace.png")));
+    click(open, "cmdOpen");
+    MeasureAngles& measure = openMeasureAngles();
+    QTest::mouseClick(child<QRadioButton>(measure, "FacesRight"), Qt::LeftButton);
+    choosePart(measure, QStringLiteral("Upper Arm (Right)"));
+    for (const QPoint& point : {at(measure, 600, 800), at(measure, 600, 200), at(measure, 1000, 200)})
+        QTest::mouseClick(measure.canvas(), Qt::LeftButton, {}, point);
+    click(measure, "Apply");
+    click(measure, "Close");
+
+    // An extra picture.
+    click(main, "Command1");
+    OpenExtraPics& extra = windows->window<OpenExtraPics>();
+    QVERIFY(child<FolderList>(extra, "Dir1")->setPath(photos));
+    QVERIFY(clickListEntry(child<FileList>(extra, "File1"), QStringLiteral("side view.png")));
+    click(extra, "cmdOpen");
+    windows->window<ExtraPics>().hide();
+
+    // Two key frames; the reason and note boxes are the chosen key frame's only.
     QTest::mouseClick(child<QPushButton>(main, "VideoFramesButton"), Qt::LeftButton);
     VideoFrames& video = windows->window<VideoFrames>();
     auto* file = child<QLineEdit>(video, "VideoFile");
@@ -154,55 +232,136 @@ void TestVideoFrames::keyFramesKeptWithTheAssessment()
     QTest::keyClick(file, Qt::Key_Return);
     QTRY_VERIFY_WITH_TIMEOUT(child<QLabel>(video, "FrameInfo")->text().startsWith(QStringLiteral("Frame 0 of 200")),
                              20000);
+    auto* reason = child<QComboBox>(video, "KeyFrameReason");
+    auto* note = child<QLineEdit>(video, "KeyFrameNote");
     takeFrame(video, 137, QStringLiteral("Longest held"), QStringLiteral("arm highest"));
     QVERIFY(!QTest::currentTestFailed());
-    takeFrame(video, 42, QStringLiteral("Greatest force"), QStringLiteral("trunk bent"));
-    QCOMPARE(state->keyFrames.size(), std::size_t(2));
-    const QByteArray png137 = readAll(state->keyFrames[0].pictureFile);
-    const QByteArray png42 = readAll(state->keyFrames[1].pictureFile);
+    goTo(video, 42);
+    QVERIFY(!QTest::currentTestFailed());
+    QVERIFY(!note->isEnabled());
+    QTest::keyClicks(note, QStringLiteral("typed while on frame 42"));
+    QTest::mouseClick(child<QPushButton>(video, "UseFrame"), Qt::LeftButton);
+    windows->window<MeasureAngles>().close();
+    QCOMPARE(reason->currentText(), QStringLiteral("Most extreme"));
+    QCOMPARE(note->text(), QString());
+    QCOMPARE(state->keyFrames.at(0).reason, QStringLiteral("Longest held"));
+    QCOMPARE(state->keyFrames.at(0).note, QStringLiteral("arm highest"));
+    reason->setCurrentText(QStringLiteral("Greatest force"));
+    QTest::keyClicks(note, QStringLiteral("trunk bent"));
+    // Frame 42's left upper arm 30° behind the trunk line, measured on the frame only.
+    MeasureAngles& onFrame = openMeasureAngles();
+    QTest::mouseClick(child<QRadioButton>(onFrame, "FacesRight"), Qt::LeftButton);
+    choosePart(onFrame, QStringLiteral("Upper Arm (Left)"));
+    for (const QPoint& point : {at(onFrame, 160, 220), at(onFrame, 160, 60), at(onFrame, 110, 146.6)})
+        QTest::mouseClick(onFrame.canvas(), Qt::LeftButton, {}, point);
+    click(onFrame, "Close");
+    // Choosing the first key frame steps the viewer back to it.
+    auto* list = child<QListWidget>(video, "KeyFrames");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    QTRY_VERIFY_WITH_TIMEOUT(child<QLabel>(video, "FrameInfo")->text().startsWith(QStringLiteral("Frame 137 of")),
+                             20000);
+    QCOMPARE(reason->currentText(), QStringLiteral("Longest held"));
+    video.hide();
 
+    // The options, a planned change added to the report, and the save.
     const rula::AssessmentState assessment = variedAssessment(3);
     for (int option = 0; option < rula::OptionCount; ++option) {
-        if (assessment.isSelected(option))
+        if (assessment.isSelected(option) && !state->assessment.isSelected(option))
             main.selectOption(option);
     }
     click(main, "Command2");
     click(windows->window<CautionStatement>(), "Command1");
     click(windows->window<FinalResults>(), "Command2");
-    click(windows->window<RULAAction>(), "Command7");
+    RULAAction& action = windows->window<RULAAction>();
+    click(action, "PlanChangeButton");
+    PlanChange& plan = windows->window<PlanChange>();
+    auto* changes = child<QListWidget>(plan, "Changes");
+    QVERIFY(changes->count() > 0);
+    changes->setCurrentRow(0);
+    QTest::keyClick(changes, Qt::Key_Space);
+    const QString planned = changes->item(0)->text().section(QStringLiteral(": grand scores"), 0, 0);
+    click(plan, "AddToReport");
+    plan.hide();
+    click(action, "Command7");
     SaveWindow& save = windows->window<SaveWindow>();
-    QVERIFY(child<FolderList>(save, "Dir1")->setPath(m_dir.path()));
+    QVERIFY(child<FolderList>(save, "Dir1")->setPath(folder.filePath(QStringLiteral("saved"))));
     child<QLineEdit>(save, "Text1")->setText(QStringLiteral("Filmed"));
     QTest::keyClick(child<QLineEdit>(save, "Text1"), Qt::Key_Return);
     QCOMPARE(recorder.messages.last(), QStringLiteral("File Saved"));
+    recorder.clear();
 
-    // A new run reopens it: both frames back, exactly as taken, and listed in the window.
+    // Copied to another folder; the originals and the pictures gone.
+    QVERIFY(folder.mkpath(QStringLiteral("copy")));
+    for (const char* name : {"Filmed RULA Analysis.txt", "Filmed RULA Analysis.mdb", "Filmed RULA Evidence.sqlite"})
+        QVERIFY(QFile::copy(folder.filePath(QStringLiteral("saved/") + QLatin1String(name)),
+                            folder.filePath(QStringLiteral("copy/") + QLatin1String(name))));
+    QVERIFY(QDir(folder.filePath(QStringLiteral("saved"))).removeRecursively());
+    QVERIFY(QDir(photos).removeRecursively());
     dropWindows();
-    makeWindows();
-    const QString text = m_dir.filePath(QStringLiteral("Filmed RULA Analysis.txt"));
-    ReopenAssessment(text, *windows);
-    QVERIFY2(recorder.messages.isEmpty(), qPrintable(recorder.messages.join(QLatin1Char('\n'))));
-    QCOMPARE(state->keyFrames.size(), std::size_t(2));
-    QCOMPARE(state->keyFrames[0].frameNumber, 137);
-    QCOMPARE(state->keyFrames[0].reason, KeyFrameReason::LongestHeld);
-    QCOMPARE(readAll(state->keyFrames[0].pictureFile), png137);
-    QCOMPARE(state->keyFrames[1].frameNumber, 42);
-    QCOMPARE(state->keyFrames[1].reason, KeyFrameReason::GreatestForce);
-    QCOMPARE(state->keyFrames[1].note, QStringLiteral("trunk bent"));
-    QCOMPARE(readAll(state->keyFrames[1].pictureFile), png42);
-    VideoFrames& reopened = windows->window<VideoFrames>();
-    reopened.showWindow();
-    QCOMPARE(child<QListWidget>(reopened, "KeyFrames")->count(), 2);
+    const QString text = folder.filePath(QStringLiteral("copy/Filmed RULA Analysis.txt"));
 
-    const QString pdf = m_dir.filePath(QStringLiteral("report.pdf"));
-    QCOMPARE(runProgram({QStringLiteral("--report"), text, QStringLiteral("-o"), pdf}).status, 0);
+    // A new process reports it: the notes, the photograph's angles, both key frames with theirs,
+    // and the planned change.
+    const QString pdf = folder.filePath(QStringLiteral("report.pdf"));
+    const Run report = runProgram({QStringLiteral("--report"), text, QStringLiteral("-o"), pdf});
+    QVERIFY2(report.status == 0, qPrintable(report.errorLines.join(QLatin1Char('\n'))));
     QProcess pdftotext;
     pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, "-"});
     QVERIFY(pdftotext.waitForFinished(60000));
-    const QString shown = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
-    for (const char* line : {"Key frame 1: Longest held Frame 137 at 00:00:05.480", "Note: arm highest",
-                             "Key frame 2: Greatest force Frame 42 at 00:00:01.680", "Note: trunk bent"})
-        QVERIFY2(shown.contains(QLatin1String(line)), line);
+    // The PDF's fonts join "fl" and "fi" into ligatures.
+    const QString shown = QString::fromUtf8(pdftotext.readAllStandardOutput())
+                              .replace(QChar(0xFB02), QLatin1String("fl"))
+                              .replace(QChar(0xFB01), QLatin1String("fi"))
+                              .simplified();
+    for (const QString& line :
+         {QStringLiteral("Notes Guard moved 20 cm to the left"),
+          QStringLiteral("Angles measured on the workplace picture"),
+          QString::fromUtf8("Upper Arm (Right) 90° flexion"), QStringLiteral("Planned changes"), planned,
+          QStringLiteral("Key frame 1: Longest held Frame 137 at 00:00:05.480"), QStringLiteral("Note: arm highest"),
+          QStringLiteral("No angles were measured on this frame."),
+          QStringLiteral("Key frame 2: Greatest force Frame 42 at 00:00:01.680"), QStringLiteral("Note: trunk bent"),
+          QString::fromUtf8("Upper Arm (Left) 30° extension")})
+        QVERIFY2(shown.contains(line), qPrintable(line));
+    QCOMPARE(shown.count(QStringLiteral("No angles were measured on this frame.")), 1);
+
+    // And registers it with every body part measured on any of its pictures (the hip and the
+    // shoulder give the trunk on both).
+    const QString csv = folder.filePath(QStringLiteral("register.csv"));
+    QCOMPARE(
+        runProgram({QStringLiteral("--register"), folder.filePath(QStringLiteral("copy")), QStringLiteral("-o"), csv})
+            .status,
+        0);
+    const QStringList rows = QString::fromUtf8(readAll(csv)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 2);
+    QVERIFY2(rows[1].contains(QStringLiteral(",Loading the press,")) &&
+                 rows[1].endsWith(QStringLiteral(",1,Upper Arm (Right); Trunk; Upper Arm (Left)")),
+             qPrintable(rows[1]));
+
+    // Reopened in a new run: the extra picture, the planned change, each picture's own angles.
+    makeWindows();
+    ReopenAssessment(text, *windows);
+    QVERIFY2(recorder.messages.isEmpty(), qPrintable(recorder.messages.join(QLatin1Char('\n'))));
+    QCOMPARE(state->ExtraPictureCount, 1);
+    QCOMPARE(readAll(state->extraPictureFiles.value(0)), sideBytes);
+    QVERIFY(windows->window<ExtraPics>().pictureBox(1)->hasPicture());
+    QCOMPARE(state->plannedChanges.size(), std::size_t(1));
+    QCOMPARE(state->keyFrames.size(), std::size_t(2));
+    QCOMPARE(state->keyFrames[1].reason, QStringLiteral("Greatest force"));
+    MeasureAngles& reopened = openMeasureAngles();
+    choosePart(reopened, QStringLiteral("Upper Arm (Right)"));
+    QCOMPARE(labelText(reopened, "Angle"), QString::fromUtf8("90° flexion"));
+    QCOMPARE(labelText(reopened, "Score"), QStringLiteral("Score 3, applied"));
+    click(reopened, "Close");
+    VideoFrames& frames = windows->window<VideoFrames>();
+    frames.showWindow();
+    auto* reopenedList = child<QListWidget>(frames, "KeyFrames");
+    QCOMPARE(reopenedList->count(), 2);
+    QTest::mouseClick(reopenedList->viewport(), Qt::LeftButton, {},
+                      reopenedList->visualItemRect(reopenedList->item(1)).center());
+    QVERIFY(child<QLabel>(frames, "FrameInfo")->text().startsWith(QStringLiteral("Key frame: frame 42")));
+    MeasureAngles& frameAngles = openMeasureAngles();
+    choosePart(frameAngles, QStringLiteral("Upper Arm (Left)"));
+    QCOMPARE(labelText(frameAngles, "Angle"), QString::fromUtf8("30° extension"));
 }
 
 QTEST_MAIN(TestVideoFrames)

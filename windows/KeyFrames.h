@@ -1,64 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "PostureAngles.h"
+#include "KeyFrame.h"
 
-#include <QByteArray>
 #include <QString>
-#include <QStringList>
 
-#include <cstdint>
 #include <vector>
 
 struct EvidencePicture;
-struct ReportKeyFrame;
+struct ReportSources;
 struct ProgramState;
 
-// Why a frame of the task's video was kept: the postures the method asks the assessor to score.
-enum class KeyFrameReason
-{
-    MostFrequent,
-    LongestHeld,
-    GreatestForce,
-    MostExtreme,
-    Other,
-};
+// Copies the angles being measured into the picture they belong to (the photograph or a key
+// frame). Called before the measurements start afresh for another picture, and before the
+// pictures are read.
+void keepPictureMeasurements(ProgramState& state);
 
-// The reasons' texts, in the order of KeyFrameReason.
-const QStringList& keyFrameReasonTexts();
+// The angles kept for the picture `file` (the photograph or a key frame), or none measured yet.
+rula::PictureMeasurements measurementsOfPicture(const ProgramState& state, const QString& file);
 
-// One frame of a video taken as the workplace picture, with what identifies it for good: the
-// video's file name and SHA-256, the frame's number and its presentation timestamp in the
-// stream's time base, and the angles measured on it.
-struct KeyFrame
-{
-    QString pictureFile; // the frame as a lossless PNG
-    QString videoFile;
-    QByteArray videoSha256; // hexadecimal
-    int frameNumber = 0;
-    std::int64_t pts = 0;
-    std::int64_t startPts = 0; // the presentation timestamp of frame 0
-    int timeBaseNum = 1;
-    int timeBaseDen = 1;
-    std::int64_t timeMs = 0; // from frame 0
-    KeyFrameReason reason = KeyFrameReason::MostExtreme;
-    QString note;
-    rula::PictureMeasurements measurements;
-};
+// Makes `file` the photograph, after keeping what was measured on the pictures so far; its
+// angles start afresh unless it already was the photograph.
+void setPhotograph(ProgramState& state, const QString& file);
 
-// Copies the angles measured on the workplace picture into the key frame that picture is,
-// if it is one. Called before the measurements start afresh for another picture, and before
-// the key frames are read.
-void keepKeyFrameMeasurements(ProgramState& state);
-
-// The key frames of `state` as the report shows them, with the angles measured on them.
-std::vector<ReportKeyFrame> reportKeyFrames(ProgramState& state);
+// What the report shows besides the record: the photograph and each key frame with their
+// angles, the extra pictures and the planned changes.
+ReportSources reportSources(ProgramState& state);
 
 // The key frames of `state` as the evidence keeps them, each with its PNG's bytes and the
 // angles measured on it; `error` says which picture could not be read (then none is given).
 std::vector<EvidencePicture> keyFramePictures(ProgramState& state, QString* error);
 
-// The key frames kept in `pictures`, laid out as files in private folders `state` holds; a key
-// frame that is the workplace picture shares its file `state.workplacePictureFile`.
-void restoreKeyFrames(const std::vector<EvidencePicture>& pictures, const QString& workplaceSha256,
-                      ProgramState& state);
+// The key frames kept in `pictures`, laid out as files in private folders `state` holds.
+void restoreKeyFrames(const std::vector<EvidencePicture>& pictures, ProgramState& state);

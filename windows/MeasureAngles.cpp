@@ -257,14 +257,16 @@ void MeasureAngles::showWindow()
 {
     const QString& file = m_state.workplacePictureFile;
     if (file != m_canvas->pictureFile()) {
-        keepKeyFrameMeasurements(m_state);
+        keepPictureMeasurements(m_state);
         if (!m_canvas->setPicture(file)) {
             MessageService::show(QStringLiteral("The file %1 is not a picture that can be shown.").arg(file),
                                  QStringLiteral("Error"));
             return;
         }
         rula::PictureMeasurements& sheet = m_state.angleMeasurements;
-        sheet.setPicture(file.toStdString());
+        // Each picture keeps its own landmarks, facing, vertical and applied bands.
+        if (sheet.pictureFile != file.toStdString())
+            sheet = measurementsOfPicture(m_state, file);
         // Neither facing is chosen for a picture not measured yet.
         m_facing->setExclusive(false);
         m_facesLeft->setChecked(sheet.facing == rula::Facing::Left);

@@ -54,6 +54,20 @@ void OpenExtraPics::open()
     extra.showWindow();
 }
 
+bool OpenExtraPics::showFile(const QString& file)
+{
+    const int count = m_state.ExtraPictureCount;
+    if (count < 0 || count > 3)
+        return false;
+    PictureBox* box = m_windows.window<ExtraPics>().pictureBox(count + 1);
+    if (!PaintFitted(file, m_loader, *box))
+        return false;
+    box->show();
+    m_state.ExtraPictureCount = static_cast<std::int16_t>(count + 1);
+    m_state.extraPictureFiles.append(file);
+    return true;
+}
+
 void OpenExtraPics::exit()
 {
     hide();

@@ -14,6 +14,10 @@ public:
     void open() override;
     void exit() override;
 
+    // Puts the picture `file` into the next free box, as Open does, without showing a window;
+    // false when every box is taken or the file cannot be shown.
+    bool showFile(const QString& file);
+
 private:
     PictureLoader m_loader; // reads the chosen file for the next extra picture box
 };

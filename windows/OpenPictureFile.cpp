@@ -2,6 +2,7 @@
 #include "OpenPictureFile.h"
 
 #include "FileLists.h"
+#include "KeyFrames.h"
 #include "MainWindow.h"
 #include "PictureBox.h"
 #include "ProgramState.h"
@@ -107,6 +108,7 @@ bool OpenPictureFile::paint()
         return false;
     }
     m_state.workplacePictureFile = m_loader.file();
+    setPhotograph(m_state, m_state.workplacePictureFile);
     return true;
 }
 
@@ -116,6 +118,7 @@ bool OpenPictureFile::showFile(const QString& file)
     if (!PaintFitted(file, m_loader, *box))
         return false;
     m_state.workplacePictureFile = m_loader.file();
+    setPhotograph(m_state, m_state.workplacePictureFile);
     box->show();
     return true;
 }

@@ -192,6 +192,7 @@ void PlanChange::addToReport()
 {
     m_state.plannedChanges = tickedChanges();
     m_state.plannedOn = m_planned;
+    m_state.plannedOnRevision = 0;
     m_status->setText(
         m_state.plannedChanges.empty()
             ? QStringLiteral("No change is ticked: the next report has no planned changes.")

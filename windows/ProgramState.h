@@ -40,12 +40,17 @@ struct ProgramState
     // angles measured on it.
     QString workplacePictureFile;
     rula::PictureMeasurements angleMeasurements;
+    // The workplace photograph (opened with Open Picture File, or restored from the evidence)
+    // and the angles measured on it, kept while a key frame is in Picture1.
+    QString photographFile;
+    rula::PictureMeasurements photographMeasurements;
     // Frames taken from videos of the task ("Video Frames"), each with its own measurements.
     std::vector<KeyFrame> keyFrames;
     // The changes "Add to Report" of Plan a Change keeps for the next report, and the
     // assessment they were planned on (a report of another assessment leaves them out).
     std::vector<rula::SingleChange> plannedChanges;
     rula::AssessmentState plannedOn;
+    int plannedOnRevision = 0; // the saved revision they were planned on; 0 for this run's
     QString SaveFileName;
     // A reopened assessment's file: the Save window proposes this folder and name (empty
     // when the assessment was not reopened).
@@ -60,7 +65,8 @@ struct ProgramState
     Evidence reopenedEvidence;
     AssessmentRecord reopenedRecord;
     std::shared_ptr<QTemporaryDir> evidencePictureFolder;
-    std::vector<std::shared_ptr<QTemporaryDir>> keyFrameFolders; // the reopened key frames' pictures
+    std::vector<std::shared_ptr<QTemporaryDir>> keyFrameFolders;     // the reopened key frames' pictures
+    std::vector<std::shared_ptr<QTemporaryDir>> extraPictureFolders; // the reopened extra pictures
     // The team database saves are published to (a URI; empty for none), and the folder where
     // publications wait until the server takes them.
     QString teamDatabase;

@@ -134,10 +134,7 @@ void RULAAction::writeReport()
         return;
     }
     const ReportOutcome outcome =
-        WriteReport(reportContentOf(m_state.record,
-                                    {m_state.workplacePictureFile, m_state.angleMeasurements, m_state.extraPictureFiles,
-                                     m_state.plannedChanges, m_state.plannedOn, reportKeyFrames(m_state)}),
-                    OutputFiles::writePath(path));
+        WriteReport(reportContentOf(m_state.record, reportSources(m_state)), OutputFiles::writePath(path));
     if (!outcome.ok) {
         MessageService::show(QStringLiteral("The report could not be saved.\n\n%1\n\nNothing was changed: the "
                                             "assessment is still open and no file was written or replaced.")

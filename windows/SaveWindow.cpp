@@ -65,22 +65,22 @@ std::optional<EvidencePicture> evidencePicture(const QString& file, const QStrin
     return picture;
 }
 
-// The pictures of this run as the evidence keeps them: the workplace picture with its bytes
-// and its measurements, the extra pictures as references.
+// The pictures of this run as the evidence keeps them: the workplace photograph with its bytes
+// and its measurements, the extra pictures with their bytes.
 std::vector<EvidencePicture> evidencePictures(const ProgramState& state, QString* error)
 {
     std::vector<EvidencePicture> pictures;
-    if (!state.workplacePictureFile.isEmpty()) {
+    if (!state.photographFile.isEmpty()) {
         std::optional<EvidencePicture> picture =
-            evidencePicture(state.workplacePictureFile, QStringLiteral("workplace"), true, error);
+            evidencePicture(state.photographFile, QStringLiteral("workplace"), true, error);
         if (!picture)
             return {};
-        if (state.angleMeasurements.pictureFile == state.workplacePictureFile.toStdString())
-            putMeasurements(*picture, state.angleMeasurements);
+        if (state.photographMeasurements.pictureFile == state.photographFile.toStdString())
+            putMeasurements(*picture, state.photographMeasurements);
         pictures.push_back(*picture);
     }
     for (const QString& file : state.extraPictureFiles) {
-        if (std::optional<EvidencePicture> picture = evidencePicture(file, QStringLiteral("extra"), false, error))
+        if (std::optional<EvidencePicture> picture = evidencePicture(file, QStringLiteral("extra"), true, error))
             pictures.push_back(*picture);
         else
             return {};
@@ -223,11 +223,15 @@ void SaveWindow::runSave()
     sources.reopened = !m_state.ReopenedFolder.isEmpty();
     sources.previousRecord = m_state.reopenedRecord;
     QString pictureError;
+    keepPictureMeasurements(m_state);
     sources.pictures = evidencePictures(m_state, &pictureError);
     if (pictureError.isEmpty()) {
         std::vector<EvidencePicture> keyFrames = keyFramePictures(m_state, &pictureError);
         sources.pictures.insert(sources.pictures.end(), keyFrames.begin(), keyFrames.end());
     }
+    // Planned changes go with the assessment they were planned on, and only with it.
+    if (rula::sameAssessment(m_state.plannedOn, m_state.record.assessment))
+        sources.plannedChanges = keptChanges(m_state.plannedChanges, m_state.plannedOnRevision);
     sources.savedUtc = QDateTime::currentDateTimeUtc();
     sources.programVersion = QCoreApplication::applicationVersion();
     sources.newId = QUuid::createUuid().toString(QUuid::WithoutBraces);

@@ -3,8 +3,13 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -14,9 +19,24 @@ void showMessageBox(const QString& text, const QString& title)
     box.exec();
 }
 
+std::vector<std::pair<QPointer<const QObject>, std::function<bool()>>>& finishers()
+{
+    static std::vector<std::pair<QPointer<const QObject>, std::function<bool()>>> list;
+    return list;
+}
+
 void endNow()
 {
+    bool finished = true;
+    for (const auto& [owner, finish] : finishers()) {
+        if (owner)
+            finished = finish() && finished;
+    }
     QApplication::closeAllWindows();
+    if (!finished) {
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
     std::exit(0);
 }
 
@@ -62,4 +82,12 @@ void ProgramEnd::setHandler(Handler handler)
 void ProgramEnd::resetHandler()
 {
     endHandler() = endNow;
+}
+
+void ProgramEnd::addFinisher(const QObject* owner, std::function<bool()> finish)
+{
+    std::vector<std::pair<QPointer<const QObject>, std::function<bool()>>>& list = finishers();
+    list.erase(std::remove_if(list.begin(), list.end(), [](const auto& entry) { return entry.first.isNull(); }),
+               list.end());
+    list.emplace_back(owner, std::move(finish));
 }

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class QObject;
+
 // Modal message boxes: text, one OK button, no icon, the program's title unless one is given.
 // Tests replace the handler to record what would be shown without blocking.
 class MessageService
@@ -28,4 +30,10 @@ public:
     static void end();
     static void setHandler(Handler handler);
     static void resetHandler();
+
+    // Work that must end before the program does, such as a thread of its own holding a
+    // connection: the program's end runs `finish` (while `owner` lives) before it exits. A finish
+    // returns false when its work could not end in its time; the program then exits without
+    // destroying its static objects, which that work may still be using.
+    static void addFinisher(const QObject* owner, std::function<bool()> finish);
 };

@@ -3,23 +3,43 @@
 
 #include "DatabaseAddress.h"
 #include "Outbox.h"
+#include "Services.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 
 TeamPublishing::TeamPublishing(const QString& database, const QString& outboxFolder, QObject* parent)
     : QObject(parent), m_database(database), m_outboxFolder(outboxFolder)
 {
     connect(&m_sending, &QFutureWatcher<SendSummary>::finished, this, &TeamPublishing::finishRound);
+    // The sending thread uses Qt's database drivers, which the program's end destroys.
+    ProgramEnd::addFinisher(this, [this] { return finish(); });
 }
 
 TeamPublishing::~TeamPublishing()
 {
-    // A round still running finishes first: it holds a connection of its own thread. The
-    // server's connect timeout bounds the wait.
+    // A round still running finishes first: it holds a connection of its own thread.
+    m_stop->store(true);
     m_sending.waitForFinished();
+}
+
+bool TeamPublishing::finish()
+{
+    m_stop->store(true);
+    m_sendAgain = false;
+    if (!m_sending.isRunning())
+        return true;
+    // Connecting takes at most the connection timeout; any statement under way, a moment more.
+    // A server asked to be waited for without end is given libpq's usual 5 s.
+    const qint64 seconds = m_connectTimeout < 0 ? 5 : m_connectTimeout;
+    const QDeadlineTimer deadline((seconds + 2) * 1000);
+    while (m_sending.isRunning() && !deadline.hasExpired())
+        QThread::msleep(10);
+    return !m_sending.isRunning();
 }
 
 bool TeamPublishing::publishSaved(const QString& textPath, const AssessmentRecord& record, const Evidence& evidence)
@@ -56,9 +76,13 @@ void TeamPublishing::sendWaiting()
         setStatus(QStringLiteral("Team database: %1.").arg(why));
         return;
     }
+    if (m_stop->load())
+        return;
     const QString folder = m_outboxFolder;
-    m_sending.setFuture(
-        QtConcurrent::run([address = *address, folder] { return sendOutbox(address, Outbox(folder)); }));
+    m_connectTimeout = address->connectTimeout();
+    m_sending.setFuture(QtConcurrent::run([address = *address, folder, stop = m_stop] {
+        return sendOutbox(address, Outbox(folder), [&stop] { return stop->load(); });
+    }));
 }
 
 void TeamPublishing::finishRound()

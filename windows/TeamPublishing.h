@@ -8,6 +8,9 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
+#include <memory>
+
 // Publishes the assessments this run saves to the team database, without ever holding up the
 // assessor: a save adds its publication to the outbox, and the outbox is sent in the
 // background, at the start and after each save. What happened is one line of status.
@@ -36,6 +39,11 @@ public:
     // True while a round of sending runs.
     bool isSending() const { return m_sending.isRunning(); }
 
+    // Stops sending before the program ends: the round under way stops after the statement it
+    // runs, and what it did not send waits in the outbox. False when the round has not ended
+    // within the connection timeout and 2 s (a server that stopped answering).
+    bool finish();
+
     QString status() const { return m_status; }
 
 signals:
@@ -51,5 +59,8 @@ private:
     QString m_outboxFolder;
     QString m_status;
     bool m_sendAgain = false;
+    // Read by the sending thread between publications.
+    std::shared_ptr<std::atomic_bool> m_stop = std::make_shared<std::atomic_bool>(false);
+    int m_connectTimeout = 0; // of the round under way, in seconds; -1: none (libpq waits for ever)
     QFutureWatcher<SendSummary> m_sending;
 };

@@ -100,6 +100,7 @@ VideoFrames::VideoFrames(ProgramState& state, WindowSet& windows)
     connect(m_reader, &FrameReader::frameReady, this, &VideoFrames::frameReady);
     connect(m_reader, &FrameReader::frameFailed, this, &VideoFrames::frameFailed);
     connect(&m_playTimer, &QTimer::timeout, this, &VideoFrames::playTick);
+    showChosenKeyFrame();
     m_file->setFocus();
 }
 
@@ -145,15 +146,15 @@ QWidget* VideoFrames::buildSidePanel()
     auto* reasonCaption = new QLabel(QStringLiteral("&Reason:"), panel);
     m_reason = new QComboBox(panel);
     m_reason->setObjectName(QStringLiteral("KeyFrameReason"));
-    m_reason->addItems(keyFrameReasonTexts());
-    m_reason->setCurrentIndex(static_cast<int>(KeyFrameReason::MostExtreme));
+    m_reason->addItems(keyFrameReasons());
+    m_reason->setCurrentText(defaultKeyFrameReason());
     reasonCaption->setBuddy(m_reason);
     auto* noteCaption = new QLabel(QStringLiteral("N&ote:"), panel);
     m_note = new QLineEdit(panel);
     m_note->setObjectName(QStringLiteral("KeyFrameNote"));
     noteCaption->setBuddy(m_note);
     auto* hint = new QLabel(QStringLiteral("The reason and note belong to the key frame chosen in the list; a new key "
-                                           "frame starts with those shown."),
+                                           "frame starts with the reason Most extreme and no note."),
                             panel);
     hint->setWordWrap(true);
     for (QWidget* control :
@@ -224,6 +225,8 @@ void VideoFrames::goToFrame(int number)
     if (number == m_current)
         return;
     m_current = number;
+    // Stepping away from the key frame chosen leaves it: its reason and note stay its own.
+    leaveKeyFrame(number);
     {
         const QSignalBlocker blockNumber(m_number);
         const QSignalBlocker blockSlider(m_slider);
@@ -343,6 +346,11 @@ void VideoFrames::browse()
 
 // ---------------------------------------------------------------- key frames
 
+QString VideoFrames::videoSha256() const
+{
+    return QString::fromLatin1(m_index->sha256).toLower();
+}
+
 QString VideoFrames::framePictureFile(int number)
 {
     if (!m_pictures)
@@ -364,7 +372,8 @@ void VideoFrames::useFrame()
     // A frame taken before is chosen again rather than kept twice.
     for (std::size_t i = 0; i < m_state.keyFrames.size(); ++i) {
         const KeyFrame& kept = m_state.keyFrames[i];
-        if (kept.videoFile == m_index->file && kept.videoSha256 == m_index->sha256 && kept.frameNumber == m_shown) {
+        if (kept.videoFile == QFileInfo(m_index->file).fileName() && kept.videoSha256 == videoSha256() &&
+            kept.frameNumber == m_shown) {
             {
                 const QSignalBlocker block(m_keyFrames);
                 m_keyFrames->setCurrentRow(static_cast<int>(i));
@@ -384,16 +393,16 @@ void VideoFrames::useFrame()
     }
     KeyFrame keyFrame;
     keyFrame.pictureFile = file;
-    keyFrame.videoFile = m_index->file;
-    keyFrame.videoSha256 = m_index->sha256;
+    keyFrame.videoFile = QFileInfo(m_index->file).fileName();
+    keyFrame.videoSha256 = videoSha256();
     keyFrame.frameNumber = m_shown;
     keyFrame.pts = m_index->pts[static_cast<std::size_t>(m_shown)];
     keyFrame.startPts = m_index->startPts();
     keyFrame.timeBaseNum = m_index->timeBaseNum;
     keyFrame.timeBaseDen = m_index->timeBaseDen;
     keyFrame.timeMs = m_index->timeMs(m_shown);
-    keyFrame.reason = static_cast<KeyFrameReason>(m_reason->currentIndex());
-    keyFrame.note = m_note->text();
+    // A new key frame starts with the default reason and no note: what the boxes showed was
+    // another key frame's.
     m_state.keyFrames.push_back(keyFrame);
     const int row = static_cast<int>(m_state.keyFrames.size()) - 1;
     {
@@ -401,6 +410,7 @@ void VideoFrames::useFrame()
         addKeyFrameItem(row);
         m_keyFrames->setCurrentRow(row);
     }
+    showChosenKeyFrame();
     if (makeWorkplacePicture(row))
         m_windows.window<MainWindow>().measureAngles();
 }
@@ -408,7 +418,7 @@ void VideoFrames::useFrame()
 bool VideoFrames::makeWorkplacePicture(int row)
 {
     // The measurements of the picture shown so far go with it.
-    keepKeyFrameMeasurements(m_state);
+    keepPictureMeasurements(m_state);
     const KeyFrame& keyFrame = m_state.keyFrames.at(static_cast<std::size_t>(row));
     PictureBox* box = control<PictureBox>(&m_windows.window<MainWindow>(), "Picture1");
     if (!PaintFitted(keyFrame.pictureFile, m_loader, *box)) {
@@ -426,24 +436,72 @@ bool VideoFrames::makeWorkplacePicture(int row)
 
 void VideoFrames::keyFrameChosen(int row)
 {
+    showChosenKeyFrame();
     if (row < 0 || row >= static_cast<int>(m_state.keyFrames.size()))
         return;
     const KeyFrame& keyFrame = m_state.keyFrames[static_cast<std::size_t>(row)];
-    {
-        const QSignalBlocker blockReason(m_reason);
-        m_reason->setCurrentIndex(static_cast<int>(keyFrame.reason));
-        m_note->setText(keyFrame.note);
+    // The viewer shows the frame chosen: stepped to, in the video it was taken from, or its
+    // picture when another video (or none) is open.
+    if (m_index && keyFrame.videoFile == QFileInfo(m_index->file).fileName() && keyFrame.videoSha256 == videoSha256()) {
+        goToFrame(keyFrame.frameNumber);
+    } else {
+        m_playTimer.stop();
+        m_play->setText(QStringLiteral("P&lay"));
+        m_view->setFrame(QImage(keyFrame.pictureFile));
+        m_info->setText(QStringLiteral("Key frame: frame %1 \u00B7 %2 of %3")
+                            .arg(keyFrame.frameNumber)
+                            .arg(formatTime(keyFrame.timeMs), keyFrame.videoFile));
     }
     makeWorkplacePicture(row);
 }
 
-void VideoFrames::reasonOrNoteEdited()
+int VideoFrames::chosenKeyFrame() const
 {
     const int row = m_keyFrames->currentRow();
-    if (row < 0 || row >= static_cast<int>(m_state.keyFrames.size()))
+    return row >= 0 && row < static_cast<int>(m_state.keyFrames.size()) ? row : -1;
+}
+
+void VideoFrames::showChosenKeyFrame()
+{
+    const int row = chosenKeyFrame();
+    const QSignalBlocker blockReason(m_reason);
+    const QSignalBlocker blockNote(m_note);
+    if (row < 0) {
+        m_reason->setCurrentText(defaultKeyFrameReason());
+        m_note->clear();
+    } else {
+        const KeyFrame& keyFrame = m_state.keyFrames[static_cast<std::size_t>(row)];
+        m_reason->setCurrentText(keyFrame.reason);
+        m_note->setText(keyFrame.note);
+    }
+    // Without a key frame chosen there is nothing for them to change.
+    m_reason->setEnabled(row >= 0);
+    m_note->setEnabled(row >= 0);
+}
+
+void VideoFrames::leaveKeyFrame(int number)
+{
+    const int row = chosenKeyFrame();
+    if (row < 0)
+        return;
+    const KeyFrame& keyFrame = m_state.keyFrames[static_cast<std::size_t>(row)];
+    if (m_index && keyFrame.videoFile == QFileInfo(m_index->file).fileName() && keyFrame.videoSha256 == videoSha256() &&
+        keyFrame.frameNumber == number)
+        return;
+    {
+        const QSignalBlocker block(m_keyFrames);
+        m_keyFrames->setCurrentRow(-1);
+    }
+    showChosenKeyFrame();
+}
+
+void VideoFrames::reasonOrNoteEdited()
+{
+    const int row = chosenKeyFrame();
+    if (row < 0)
         return;
     KeyFrame& keyFrame = m_state.keyFrames[static_cast<std::size_t>(row)];
-    keyFrame.reason = static_cast<KeyFrameReason>(m_reason->currentIndex());
+    keyFrame.reason = m_reason->currentText();
     keyFrame.note = m_note->text();
     m_keyFrames->item(row)->setText(keyFrameText(row));
 }
@@ -454,7 +512,7 @@ QString VideoFrames::keyFrameText(int row) const
     QString text = QStringLiteral("Frame %1 \u00B7 %2 \u00B7 %3")
                        .arg(keyFrame.frameNumber)
                        .arg(formatTime(keyFrame.timeMs))
-                       .arg(keyFrameReasonTexts().at(static_cast<int>(keyFrame.reason)));
+                       .arg(keyFrame.reason);
     if (!keyFrame.note.isEmpty())
         text += QStringLiteral(" \u2014 ") + keyFrame.note;
     return text;
@@ -475,6 +533,7 @@ void VideoFrames::refreshKeyFrameList()
         addKeyFrameItem(i);
     if (row < m_keyFrames->count())
         m_keyFrames->setCurrentRow(row);
+    showChosenKeyFrame();
 }
 
 #include "moc_VideoFrames.cpp"

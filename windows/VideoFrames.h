@@ -65,10 +65,17 @@ private:
     bool makeWorkplacePicture(int row);
     void keyFrameChosen(int row);
     void reasonOrNoteEdited();
+    // The key frame chosen in the list (its row), or -1.
+    int chosenKeyFrame() const;
+    // Fills the reason and note with the chosen key frame's (enabled), or the defaults (disabled).
+    void showChosenKeyFrame();
+    // Unchooses the chosen key frame unless frame `number` of the open video is it.
+    void leaveKeyFrame(int number);
     void refreshKeyFrameList();
     void addKeyFrameItem(int row);
     QString keyFrameText(int row) const;
     QString framePictureFile(int number);
+    QString videoSha256() const; // of the video open, as key frames keep it
 
     FrameReader* m_reader;
     std::shared_ptr<const VideoIndex> m_index;
