@@ -19,57 +19,6 @@
 
 namespace {
 
-// The whole range each scored value can take by the method, named as the register's columns.
-struct ItemScale
-{
-    const char* name;
-    int lowest;
-    int highest;
-};
-
-constexpr ItemScale ItemScales[] = {
-    {"Upper Left Arm Score", 0, 6},
-    {"Lower Left Arm Score", 1, 3},
-    {"Left Wrist Angle Score", 1, 4},
-    {"Left Wrist Twist Score", 1, 2},
-    {"Left Muscle Use Score", 0, 1},
-    {"Left Force Score", 0, 3},
-    {"Upper Right Arm Score", 0, 6},
-    {"Lower Right Arm Score", 1, 3},
-    {"Right Wrist Angle Score", 1, 4},
-    {"Right Wrist Twist Score", 1, 2},
-    {"Right Muscle Use Score", 0, 1},
-    {"Right Force Score", 0, 3},
-    {"Neck Score", 1, 6},
-    {"Trunk Score", 1, 6},
-    {"Legs Score", 1, 2},
-    {"Lower Body Muscle Score", 0, 1},
-    {"Lower Body Force Score", 0, 3},
-    {"Posture Score A Left", 1, 9},
-    {"Posture Score A Right", 1, 9},
-    {"Posture Score B", 1, 9},
-    {"Score C Left", 1, 13},
-    {"Score C Right", 1, 13},
-    {"Score D", 1, 13},
-    {"Grand Score Left", 1, 7},
-    {"Grand Score Right", 1, 7},
-    {"Action Level Left", 1, 4},
-    {"Action Level Right", 1, 4},
-    {"REBA Score Right", 1, 15},
-    {"REBA Score Left", 1, 15},
-    {"REBA Risk Right", 1, 5},
-    {"REBA Risk Left", 1, 5},
-};
-
-const ItemScale* scaleOf(const QString& column)
-{
-    for (const ItemScale& scale : ItemScales) {
-        if (column == QLatin1String(scale.name))
-            return &scale;
-    }
-    return nullptr;
-}
-
 // The assessments read under `folder`, by their path under it.
 QMap<QString, AssessmentRecord> byRelativePath(const QString& folder, const QStringList& files, QTextStream& errors)
 {
@@ -108,7 +57,10 @@ QList<Pair> pairAssessments(const QMap<QString, AssessmentRecord>& a, const QMap
 QList<AgreementItem> agreementItems(const QList<Pair>& pairs)
 {
     // RULA's scores, then REBA's four items (a pair counts only where both scored that side).
-    const QStringList columns = RegisterCsv::scoreColumns() + RegisterCsv::rebaColumns();
+    QList<RegisterCsv::ScoreColumn> columns = RegisterCsv::scoreColumnsWithRanges();
+    const QStringList reba = RegisterCsv::rebaColumns();
+    for (int i = 0; i < reba.size(); ++i)
+        columns.append({reba[i], i < 2 ? rula::ScoreRange{1, 15} : rula::ScoreRange{1, 5}});
     std::vector<std::vector<std::pair<int, int>>> values(static_cast<std::size_t>(columns.size()));
     for (const Pair& pair : pairs) {
         const QList<std::optional<int>> first =
@@ -122,12 +74,9 @@ QList<AgreementItem> agreementItems(const QList<Pair>& pairs)
     }
     QList<AgreementItem> items;
     for (int column = 0; column < columns.size(); ++column) {
-        const ItemScale* scale = scaleOf(columns[column]);
-        if (!scale)
-            continue; // not reached: every score column has its scale above
-        items.append(
-            AgreementItem{columns[column], rula::agreement::itemFigures(values[static_cast<std::size_t>(column)],
-                                                                        scale->lowest, scale->highest)});
+        const RegisterCsv::ScoreColumn& score = columns[column];
+        items.append(AgreementItem{score.name, rula::agreement::itemFigures(values[static_cast<std::size_t>(column)],
+                                                                            score.range.lowest, score.range.highest)});
     }
     return items;
 }

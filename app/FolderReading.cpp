@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
 #include <cerrno>
@@ -88,8 +89,24 @@ void PrepareTree(const SavedFileTree& tree, QTextStream& errors)
 FolderContents ReadSavedAssessments(const QStringList& files, QTextStream& errors)
 {
     FolderContents contents;
-    for (const QString& file : files) {
-        const SavedAssessment saved = ReadSavedAssessmentFile(file);
+    // Read on every core; named in the order of `files`.
+    struct Read
+    {
+        SavedAssessment saved;
+        QString path;
+        rula::reba::RebaChoices reba; // kept only in the evidence; none without usable evidence
+    };
+    const QList<Read> reads = QtConcurrent::blockingMapped<QList<Read>>(files, [](const QString& file) {
+        Read read{ReadSavedAssessmentFile(file), QFileInfo(file).absoluteFilePath(), {}};
+        if (read.saved.ok) {
+            if (const EvidenceOfFile evidence = evidenceOfTextFile(file); evidence.ok)
+                read.reba = evidence.evidence.reba;
+        }
+        return read;
+    });
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString& file = files[i];
+        const SavedAssessment& saved = reads[i].saved;
         if (!saved.ok) {
             errorLine(errors, file) << "skipped, " << saved.error << '\n';
             ++contents.skipped;
@@ -99,10 +116,8 @@ FolderContents ReadSavedAssessments(const QStringList& files, QTextStream& error
             errorLine(errors, file) << "the saved scores differ from its options ("
                                     << saved.differences.join(QStringLiteral("; "))
                                     << "); the scores its options give are used.\n";
-        FolderAssessment assessment{QFileInfo(file).absoluteFilePath(), saved.record};
-        // REBA is kept only in the evidence; a file without usable evidence has none.
-        if (const EvidenceOfFile evidence = evidenceOfTextFile(file); evidence.ok)
-            assessment.record.reba = evidence.evidence.reba;
+        FolderAssessment assessment{reads[i].path, saved.record};
+        assessment.record.reba = reads[i].reba;
         contents.read.append(assessment);
     }
     return contents;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Commands.h"
 
+#include "BulkPublish.h"
 #include "DatabaseAddress.h"
 #include "ErrorLine.h"
 #include "Evidence.h"
@@ -12,12 +13,12 @@
 #include "TeamSender.h"
 #include "TeamSettings.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <unistd.h>
 
@@ -40,26 +41,35 @@ std::optional<DatabaseAddress> addressOf(const QString& uri, QTextStream& errors
 
 // The publication of one assessment read from a folder, as its save published it: its record
 // completed from its evidence, the evidence itself, and the SHA-256 of the file's bytes as they
-// are now. An evidence file that cannot be used is named on `errors`; the text file is
-// published without it.
-std::optional<Publication> publicationOf(const FolderAssessment& assessment, QTextStream& errors)
+// are now. An evidence file that cannot be used is named in `complaint` (a line for the
+// errors); the text file is published without it. Made on any thread.
+struct MadePublication
 {
+    std::optional<Publication> publication;
+    QString complaint;
+};
+
+MadePublication publicationOf(const FolderAssessment& assessment)
+{
+    MadePublication made;
     QFile file(assessment.path);
     if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!hash.addData(&file))
-        return std::nullopt;
+        return made;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return made;
     AssessmentRecord record = assessment.record;
-    const EvidenceOfFile evidence = evidenceOfAssessment(assessment.path, assessment.record.stored);
-    if (evidence.present && !evidence.ok)
-        errorLine(errors, evidence.path) << evidence.error << '\n';
+    // The publication carries everything of the evidence but the pictures' bytes.
+    const EvidenceOfFile evidence = evidenceOfAssessment(assessment.path, assessment.record.stored, PictureBytes::Left);
+    if (evidence.present && !evidence.ok) {
+        QTextStream line(&made.complaint);
+        errorLine(line, evidence.path) << evidence.error << '\n';
+    }
     if (evidence.ok)
         completeRecord(record, evidence.evidence);
-    Publication publication = Publication::of(assessment.path, QByteArray(), record, assessment.record.assessedAt,
-                                              evidence.ok ? &evidence.evidence : nullptr);
-    publication.fileSha256 = QString::fromLatin1(hash.result().toHex());
-    return publication;
+    made.publication = Publication::of(assessment.path, bytes, record, assessment.record.assessedAt,
+                                       evidence.ok ? &evidence.evidence : nullptr);
+    return made;
 }
 
 QString plural(int count, const char* one, const char* many)
@@ -93,15 +103,19 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
     const FolderContents contents = ReadSavedAssessments(tree.files, errors);
     std::vector<Publication> publications;
     int unreadable = int(tree.links.size());
-    for (const FolderAssessment& assessment : contents.read) {
-        if (std::optional<Publication> publication = publicationOf(assessment, errors))
+    // Hashed and completed from their evidence on every core; named in the files' order.
+    const QList<MadePublication> made =
+        QtConcurrent::blockingMapped<QList<MadePublication>>(contents.read, publicationOf);
+    for (const MadePublication& one : made) {
+        errors << one.complaint;
+        if (const std::optional<Publication>& publication = one.publication)
             publications.push_back(*publication);
         else
             ++unreadable;
     }
     const bool showProgress = isatty(STDERR_FILENO) && publications.size() > 200;
     std::vector<SendState> states;
-    const SendSummary summary = sendPublications(*address, publications, &states, [&](int done, int total) {
+    const SendSummary summary = publishInBulk(*address, publications, &states, [&](int done, int total) {
         if (showProgress)
             errors << "\rtalvo-rula: published " << done << " of " << total << Qt::flush;
     });

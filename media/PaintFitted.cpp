@@ -231,6 +231,11 @@ long roundEdge(float edge)
 
 namespace {
 
+// The most a decoded picture may take: eight bytes a pixel (16 bits per channel), and a
+// gigabyte in all (a 128-megapixel picture of 8-bit channels).
+constexpr qint64 MaxBytesPerPixel = 8;
+constexpr qint64 MaxDecodedMegabytes = 1024;
+
 // Photographs carry the way the camera was held; they are shown upright, so a quarter turn
 // swaps the natural width and height.
 bool turnsAQuarter(const QImageReader& reader)
@@ -273,8 +278,15 @@ QImage PictureLoader::decode(QSize size) const
         return QImage();
     // The decoder scales before it turns the picture upright. Only the JPEG decoder scales
     // well; others (palette PNG and GIF) would lose their colours, so they are read whole.
-    if (size != m_size && (m_format == "jpeg" || m_format == "jpg"))
+    const bool scalesWhileDecoding = m_format == "jpeg" || m_format == "jpg";
+    if (size != m_size && scalesWhileDecoding)
         reader.setScaledSize(quarter ? size.transposed() : size);
+    // Qt refuses any picture of more than 128 MB decoded. A picture read whole before it is
+    // scaled down (an 8000 x 8000 PNG: 256 MB) is let through for that moment, up to a bound.
+    const QSize decoded = scalesWhileDecoding ? size : m_size;
+    const qint64 megabytes = (qint64(decoded.width()) * decoded.height() * MaxBytesPerPixel >> 20) + 1;
+    if (megabytes > reader.allocationLimit())
+        reader.setAllocationLimit(int(std::min(megabytes, MaxDecodedMegabytes)));
     QImage image = reader.read();
     if (image.isNull())
         return QImage();

@@ -26,12 +26,33 @@ int selectedBase(const AssessmentState& assessment, const GroupInfo& group)
     return -1;
 }
 
-std::optional<ChangeKind> changeKindOf(const AssessmentState& assessment, int optionIndex, int baseValue)
+// The group's neutral band: its base option of the lowest value.
+int neutralBase(const GroupInfo& group)
+{
+    int neutral = -1;
+    for (int i = group.firstOption; i < group.firstOption + group.optionCount; ++i) {
+        const OptionInfo& option = options()[static_cast<std::size_t>(i)];
+        if (option.kind == OptionKind::Base &&
+            (neutral < 0 || option.value < options()[static_cast<std::size_t>(neutral)].value))
+            neutral = i;
+    }
+    return neutral;
+}
+
+// A change an ergonomist would recommend: toward the neutral posture. Another band of lower
+// value on the same side of neutral, or neutral itself (never from flexion over to
+// extension); an adjustment that adds to the score removed, the one that lowers it added.
+std::optional<ChangeKind> changeKindOf(const AssessmentState& assessment, int optionIndex, int base)
 {
     const OptionInfo& option = options()[static_cast<std::size_t>(optionIndex)];
+    const OptionInfo& current = options()[static_cast<std::size_t>(base)];
     const bool selected = assessment.isSelected(optionIndex);
-    if (option.kind == OptionKind::Base)
-        return !selected && option.value < baseValue ? std::optional(ChangeKind::Select) : std::nullopt;
+    if (option.kind == OptionKind::Base) {
+        const bool towardNeutral =
+            option.beyondNeutral == current.beyondNeutral || optionIndex == neutralBase(groupInfo(option.group));
+        return !selected && option.value < current.value && towardNeutral ? std::optional(ChangeKind::Select)
+                                                                          : std::nullopt;
+    }
     if (selected && option.value > 0)
         return ChangeKind::Untick;
     if (!selected && option.value < 0)
@@ -246,8 +267,7 @@ std::vector<SingleChange> singleChanges(const AssessmentState& assessment, const
         if (base < 0)
             continue; // nothing chosen yet: nothing to lower
         for (int i = group.firstOption; i < group.firstOption + group.optionCount; ++i) {
-            const std::optional<ChangeKind> kind =
-                changeKindOf(assessment, i, options()[static_cast<std::size_t>(base)].value);
+            const std::optional<ChangeKind> kind = changeKindOf(assessment, i, base);
             if (!kind)
                 continue;
             SingleChange change;

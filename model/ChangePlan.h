@@ -45,10 +45,10 @@ struct SingleChange
 // `computed` (the results it was last computed to, which a lookup that matches no cell keeps).
 PlanOutcome outcomeOf(const AssessmentState& assessment, const ResultScores& computed);
 
-// Every single change that lowers one group's score: another base option of lower value,
-// a selected adjustment of positive value unticked, the upper arm's support adjustment
-// ticked. Sorted by the higher of the two resulting action levels, then by the sum of the
-// grand scores, then by group and option number.
+// Every single change that lowers one group's score toward the neutral posture: another base
+// option of lower value on the same side of neutral, or the neutral band itself; a selected
+// adjustment of positive value unticked; the upper arm's support adjustment ticked. Sorted by the higher of the two
+// resulting action levels, then by the sum of the grand scores, then by group and option number.
 std::vector<SingleChange> singleChanges(const AssessmentState& assessment, const ResultScores& computed);
 
 // `assessment` with `changes` made: a copy, the original is untouched. Two base options of

@@ -15,7 +15,8 @@ using G = Group;
 constexpr std::array<OptionInfo, OptionCount> Options{{
     {G::UpperRight, 1, "Frame1", "Image1", B, 1, "upper_arm_1", false,
      "upper arm between 20° extension and 20° flexion"},
-    {G::UpperRight, 2, "Frame2", "Image2", B, 2, "upper_arm_2", false, "upper arm extended backwards more than 20°"},
+    {G::UpperRight, 2, "Frame2", "Image2", B, 2, "upper_arm_2", false, "upper arm extended backwards more than 20°",
+     true},
     {G::UpperRight, 3, "Frame3", "Image3", B, 2, "upper_arm_3", false, "upper arm flexed 20° to 45°"},
     {G::UpperRight, 4, "Frame4", "Image4", B, 3, "upper_arm_4", false, "upper arm flexed 45° to 90°"},
     {G::UpperRight, 5, "Frame5", "Image5", B, 4, "upper_arm_5", false, "upper arm flexed more than 90°"},
@@ -25,7 +26,8 @@ constexpr std::array<OptionInfo, OptionCount> Options{{
      "leaning, or the weight of the arm supported"},
 
     {G::UpperLeft, 1, "Frame9", "Image9", B, 1, "upper_arm_1", true, "upper arm between 20° extension and 20° flexion"},
-    {G::UpperLeft, 2, "Frame10", "Image10", B, 2, "upper_arm_2", true, "upper arm extended backwards more than 20°"},
+    {G::UpperLeft, 2, "Frame10", "Image10", B, 2, "upper_arm_2", true, "upper arm extended backwards more than 20°",
+     true},
     {G::UpperLeft, 3, "Frame11", "Image11", B, 2, "upper_arm_3", true, "upper arm flexed 20° to 45°"},
     {G::UpperLeft, 4, "Frame12", "Image12", B, 3, "upper_arm_4", true, "upper arm flexed 45° to 90°"},
     {G::UpperLeft, 5, "Frame13", "Image13", B, 4, "upper_arm_5", true, "upper arm flexed more than 90°"},
@@ -67,7 +69,7 @@ constexpr std::array<OptionInfo, OptionCount> Options{{
     {G::Neck, 1, "Frame53", "Image48", B, 1, "neck_1", false, "neck flexed 0° to 10°"},
     {G::Neck, 2, "Frame54", "Image47", B, 2, "neck_2", false, "neck flexed 10° to 20°"},
     {G::Neck, 3, "Frame55", "Image46", B, 3, "neck_3", false, "neck flexed more than 20°"},
-    {G::Neck, 4, "Frame56", "Image45", B, 4, "neck_4", false, "neck in extension"},
+    {G::Neck, 4, "Frame56", "Image45", B, 4, "neck_4", false, "neck in extension", true},
     {G::Neck, 5, "Frame61", "Image44", A, +1, "card_neck_twist", false, "neck twisting"},
     {G::Neck, 6, "Frame62", "Image43", A, +1, "card_neck_side", false, "neck side-bending"},
 
@@ -123,27 +125,32 @@ struct GroupRow
     std::string_view scoreLabel;
     std::string_view messageTail;
     int tab;
+    std::string_view words;
 };
 
 constexpr std::array<GroupRow, GroupCount> GroupRows{{
-    {G::UpperRight, "Upper Right", "UpperArmRight", "CurrentScore", "Upper Arm (Right)", 1},
-    {G::UpperLeft, "Upper Left", "UpperArmLeft", "CurrentScore2", "Upper Arm (Left)", 2},
-    {G::LowerRight, "Lower Right", "LowerArmRight", "CurrentScore3", "Lower Arm (Right)", 3},
-    {G::LowerLeft, "Lower Left", "LowerArmLeft", "CurrentScore4", "Lower Arm (Left)", 4},
-    {G::WristRight, "Wrist Right", "WristRight", "WristScore", "Wrist (Right)", 5},
-    {G::WristTwistRight, "Wrist Twist Right", "WristTwistRight", "TwistScore", "Wrist Twist(Right)", 5},
-    {G::WristLeft, "Wrist Left", "WristLeft", "Label27", "Wrist (Left)", 6},
-    {G::WristTwistLeft, "Wrist Twist Left", "WristTwistLeft", "Label21", "Wrist Twist (Left)", 6},
-    {G::Neck, "Neck", "Neck", "NeckScore", "the Neck", 7},
-    {G::Trunk, "Trunk", "Trunk", "TrunkScore", "the Trunk", 7},
-    {G::Legs, "Legs", "Legs", "LegScore", "the Legs", 7},
+    {G::UpperRight, "Upper Right", "UpperArmRight", "CurrentScore", "Upper Arm (Right)", 1, "Upper arm, right"},
+    {G::UpperLeft, "Upper Left", "UpperArmLeft", "CurrentScore2", "Upper Arm (Left)", 2, "Upper arm, left"},
+    {G::LowerRight, "Lower Right", "LowerArmRight", "CurrentScore3", "Lower Arm (Right)", 3, "Lower arm, right"},
+    {G::LowerLeft, "Lower Left", "LowerArmLeft", "CurrentScore4", "Lower Arm (Left)", 4, "Lower arm, left"},
+    {G::WristRight, "Wrist Right", "WristRight", "WristScore", "Wrist (Right)", 5, "Wrist, right"},
+    {G::WristTwistRight, "Wrist Twist Right", "WristTwistRight", "TwistScore", "Wrist Twist(Right)", 5,
+     "Wrist twist, right"},
+    {G::WristLeft, "Wrist Left", "WristLeft", "Label27", "Wrist (Left)", 6, "Wrist, left"},
+    {G::WristTwistLeft, "Wrist Twist Left", "WristTwistLeft", "Label21", "Wrist Twist (Left)", 6, "Wrist twist, left"},
+    {G::Neck, "Neck", "Neck", "NeckScore", "the Neck", 7, "Neck"},
+    {G::Trunk, "Trunk", "Trunk", "TrunkScore", "the Trunk", 7, "Trunk"},
+    {G::Legs, "Legs", "Legs", "LegScore", "the Legs", 7, "Legs"},
     {G::MuscleRightUpper, "Muscle Right Upper", "MuscleRightUpper", "UpperRightScore", "Muscle Use Upper Body (Right)",
-     8},
-    {G::MuscleLeftUpper, "Muscle Left Upper", "MuscleLeftUpper", "UpperLeftScore", "Muscle Use Upper Body (Left)", 8},
-    {G::MuscleLower, "Muscle Lower", "MuscleLower", "LowerScore", "Muscle Use Lower Body", 8},
-    {G::ForceRightUpper, "Force Right Upper", "ForceRightUpper", "Label48", "Force Upper Body (Right)", 9},
-    {G::ForceLeftUpper, "Force Left Upper", "ForceLeftUpper", "Label46", "Force Upper Body (Left)", 9},
-    {G::ForceLower, "Force Lower", "ForceLower", "Label44", "Force Lower Body", 9},
+     8, "Muscle use, upper body, right"},
+    {G::MuscleLeftUpper, "Muscle Left Upper", "MuscleLeftUpper", "UpperLeftScore", "Muscle Use Upper Body (Left)", 8,
+     "Muscle use, upper body, left"},
+    {G::MuscleLower, "Muscle Lower", "MuscleLower", "LowerScore", "Muscle Use Lower Body", 8, "Muscle use, lower body"},
+    {G::ForceRightUpper, "Force Right Upper", "ForceRightUpper", "Label48", "Force Upper Body (Right)", 9,
+     "Force or load, upper body, right"},
+    {G::ForceLeftUpper, "Force Left Upper", "ForceLeftUpper", "Label46", "Force Upper Body (Left)", 9,
+     "Force or load, upper body, left"},
+    {G::ForceLower, "Force Lower", "ForceLower", "Label44", "Force Lower Body", 9, "Force or load, lower body"},
 }};
 
 // The messages are built once from the common opening and each group's tail.
@@ -172,8 +179,8 @@ std::array<GroupInfo, GroupCount> buildGroups()
                 ++count;
             }
         }
-        result[i] =
-            GroupInfo{row.group, row.key, row.scoreVariable, row.scoreLabel, messages.text[i], row.tab, first, count};
+        result[i] = GroupInfo{row.group, row.key, row.scoreVariable, row.scoreLabel, messages.text[i], row.tab,
+                              first,     count,   row.words};
     }
     return result;
 }

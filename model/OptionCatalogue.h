@@ -48,6 +48,7 @@ struct GroupInfo
     int tab;                            // main window tab, 1 to 9
     int firstOption;                    // index of option 1 in options()
     int optionCount;
+    std::string_view words; // the body part as a listener hears it: "Upper arm, right"
 };
 
 struct OptionInfo
@@ -61,6 +62,10 @@ struct OptionInfo
     std::string_view art;     // the drawing or text card it shows (a file in resources/pictures)
     bool mirrored;            // left-side drawings are the right-side art mirrored
     std::string_view meaning; // the posture or circumstance shown: "upper arm flexed 45° to 90°" (UTF-8)
+    // A base band on the other side of neutral from the group's other bands (the upper arm
+    // or the neck in extension). A change toward neutral stays on its band's side or goes to
+    // the group's neutral band, its lowest.
+    bool beyondNeutral = false;
 };
 
 // The groups in order; groups()[int(g)] describes g.

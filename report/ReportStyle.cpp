@@ -138,6 +138,9 @@ void setUpWriter(QPdfWriter& writer, const QString& title, const QLocale& locale
                                      QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm), QPageLayout::Millimeter));
     writer.setTitle(title);
     writer.setCreator(QStringLiteral("TALVO RULA " TALVO_VERSION));
+    // A report is a record kept for years: PDF/A-1b, with its fonts embedded and its colours
+    // tied to a colour space.
+    writer.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
 }
 
 QRectF contentRect(const QPdfWriter& writer)

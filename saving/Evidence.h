@@ -7,6 +7,7 @@
 #include "PostureAngles.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QPointF>
 #include <QSize>
@@ -93,8 +94,8 @@ struct Evidence
     const EvidencePicture* workplacePicture() const;
 };
 
-// The SHA-256 of `bytes` as 64 lowercase hex digits.
-QString sha256Hex(const QByteArray& bytes);
+// The SHA-256 of `bytes` as 64 lowercase hex digits: the one hash of the program's files.
+QString sha256Hex(QByteArrayView bytes);
 
 // Writes `evidence` as a new evidence file at `path` (it must not exist, or be empty). On
 // failure returns what failed and leaves at most a partial file the caller removes.

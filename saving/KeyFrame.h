@@ -31,6 +31,11 @@ struct KeyFrame
     qint64 timeMs = 0;                        // from frame 0
     QString reason = defaultKeyFrameReason(); // one of keyFrameReasons()
     QString note;
+    // How the video's stored picture was turned to make the frame upright, as its display
+    // matrix says: clockwise degrees (0, 90, 180 or 270), then mirrored left to right. The
+    // frame's picture and the landmarks on it are in the upright frame's pixels.
+    int rotation = 0;
+    bool mirrored = false;
     // The frame as a lossless PNG file where this run keeps it; the evidence keeps its bytes
     // instead (then this is empty).
     QString pictureFile;

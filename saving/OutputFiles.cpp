@@ -18,6 +18,13 @@ namespace {
 
 const QString TextSuffix = QStringLiteral(".txt");
 
+// `path` without a trailing ".txt" in any case: a file copied through another system may be
+// named ".TXT".
+QString withoutTextSuffix(const QString& path)
+{
+    return path.endsWith(TextSuffix, Qt::CaseInsensitive) ? path.chopped(TextSuffix.size()) : path;
+}
+
 // The path with links and "." / ".." resolved: of the file where it exists, else of its
 // folder, else made absolute and cleaned.
 QString resolved(const QString& path)
@@ -49,9 +56,7 @@ QString resultStem(const QString& typedName)
 
 QString evidencePath(const QString& textPath)
 {
-    QString stem = textPath;
-    if (stem.endsWith(TextSuffix))
-        stem.chop(TextSuffix.size());
+    QString stem = withoutTextSuffix(textPath);
     if (stem.endsWith(resultSuffix()))
         stem.chop(resultSuffix().size());
     return stem + QStringLiteral(" RULA Evidence.sqlite");
@@ -67,10 +72,7 @@ QString typedNameOf(const QString& savedTextPath)
 
 QString besideInput(const QString& input, const QString& suffix)
 {
-    QString stem = input;
-    if (stem.endsWith(TextSuffix, Qt::CaseInsensitive))
-        stem.chop(TextSuffix.size());
-    return stem + suffix;
+    return withoutTextSuffix(input) + suffix;
 }
 
 QString fittedFileName(const QString& name, const QString& suffix)

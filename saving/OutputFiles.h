@@ -18,7 +18,8 @@ QString resultStem(const QString& typedName);
 
 // The evidence file saved with the text file `textPath`: in the same folder, its name with
 // " RULA Analysis" replaced by " RULA Evidence" (or " RULA Evidence" added when the name
-// lacks it) and ".sqlite" for ".txt": "Lee RULA Analysis.txt" gives "Lee RULA Evidence.sqlite".
+// lacks it) and ".sqlite" for ".txt" (in any case): "Lee RULA Analysis.txt" gives
+// "Lee RULA Evidence.sqlite".
 QString evidencePath(const QString& textPath);
 
 // The name the Save window proposes for a saved text file: its name without

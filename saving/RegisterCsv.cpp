@@ -3,6 +3,7 @@
 
 #include "ModelText.h"
 #include "SaveTable.h"
+#include "ScoreRanges.h"
 #include "ScoreRowGroup.h"
 
 #include <array>
@@ -14,18 +15,22 @@ struct ResultColumn
 {
     const char* name;
     std::int16_t rula::ResultScores::*score;
+    rula::ScoreRange range;
 };
 
 constexpr ResultColumn ResultColumns[] = {
-    {"Posture Score A Left", &rula::ResultScores::PostureScoreALeft},
-    {"Posture Score A Right", &rula::ResultScores::PostureScoreARight},
-    {"Posture Score B", &rula::ResultScores::PostureScoreB},
-    {"Score C Left", &rula::ResultScores::ScoreCLeft},
-    {"Score C Right", &rula::ResultScores::ScoreCRight},
-    {"Score D", &rula::ResultScores::ScoreD},
-    {"Grand Score Left", &rula::ResultScores::GrandScoreLeft},
-    {"Grand Score Right", &rula::ResultScores::GrandScoreRight},
+    {"Posture Score A Left", &rula::ResultScores::PostureScoreALeft, rula::PostureScoreRange},
+    {"Posture Score A Right", &rula::ResultScores::PostureScoreARight, rula::PostureScoreRange},
+    {"Posture Score B", &rula::ResultScores::PostureScoreB, rula::PostureScoreRange},
+    {"Score C Left", &rula::ResultScores::ScoreCLeft, rula::ScoreCDRange},
+    {"Score C Right", &rula::ResultScores::ScoreCRight, rula::ScoreCDRange},
+    {"Score D", &rula::ResultScores::ScoreD, rula::ScoreCDRange},
+    {"Grand Score Left", &rula::ResultScores::GrandScoreLeft, rula::GrandScoreRange},
+    {"Grand Score Right", &rula::ResultScores::GrandScoreRight, rula::GrandScoreRange},
 };
+
+// The action levels' columns, after the results'.
+const char* const ActionLevelColumns[] = {"Action Level Left", "Action Level Right"};
 
 // A text a spreadsheet opens as text, never as a formula to run. Spreadsheets skip leading
 // blanks (any Unicode space) and read the full-width signs as the ASCII ones.
@@ -95,14 +100,23 @@ QList<std::optional<int>> rebaScores(const rula::reba::RebaChoices& choices)
     return {s.right.rebaScore, s.left.rebaScore, level(s.right.rebaScore), level(s.left.rebaScore)};
 }
 
+QList<ScoreColumn> scoreColumnsWithRanges()
+{
+    QList<ScoreColumn> columns;
+    for (int row : SaveTable::scoreRowsInFileOrder())
+        columns.append({SaveTable::labelText(row), rula::scoreRange(scoreRowGroup(row))});
+    for (const ResultColumn& column : ResultColumns)
+        columns.append({QString::fromLatin1(column.name), column.range});
+    for (const char* level : ActionLevelColumns)
+        columns.append({QString::fromLatin1(level), rula::ActionLevelRange});
+    return columns;
+}
+
 QStringList scoreColumns()
 {
     QStringList names;
-    for (int row : SaveTable::scoreRowsInFileOrder())
-        names << SaveTable::labelText(row);
-    for (const ResultColumn& column : ResultColumns)
-        names << QString::fromLatin1(column.name);
-    names << QStringLiteral("Action Level Left") << QStringLiteral("Action Level Right");
+    for (const ScoreColumn& column : scoreColumnsWithRanges())
+        names << column.name;
     return names;
 }
 
@@ -146,6 +160,28 @@ QByteArray row(const QString& path, const AssessmentRecord& record, const Eviden
     for (const std::optional<int>& score : {reba.right.rebaScore, reba.left.rebaScore})
         line += ',' + (score ? field(modelText(rula::reba::rebaRiskText(*score))) : QByteArray());
     return line + "\r\n";
+}
+
+QByteArray storedRow(const QString& path, const EmployeeTexts& stored, QByteArrayView written, QByteArrayView scores)
+{
+    QByteArray line;
+    line.reserve(256);
+    line += field(path) + ',' + field(inert(stored.name)) + ',' + field(inert(stored.id)) + ',' +
+            field(inert(stored.location)) + ',';
+    line += written;
+    line += ',';
+    line += scores;
+    line += ",,,,,,,\r\n";
+    return line;
+}
+
+std::array<int, rula::GroupCount> scoreGroupOrder()
+{
+    std::array<int, rula::GroupCount> order{};
+    const std::array<int, rula::GroupCount> rows = SaveTable::scoreRowsInFileOrder();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        order[i] = int(scoreRowGroup(rows[i]));
+    return order;
 }
 
 QByteArray field(const QString& text)

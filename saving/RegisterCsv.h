@@ -3,12 +3,15 @@
 
 #include "AssessmentRecord.h"
 #include "Evidence.h"
+#include "ScoreRanges.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <optional>
 
 // The register: one CSV row per saved assessment, as a spreadsheet opens it. UTF-8, fields
@@ -22,8 +25,18 @@ namespace RegisterCsv {
 // parts measured on the workplace picture.
 QStringList columns();
 
-// The names of the score columns, the last 27 of columns(): the body-part scores, posture
-// scores A and B, scores C and D, the grand scores and the action levels.
+// One score column: its name and the whole range its value can take by the method.
+struct ScoreColumn
+{
+    QString name;
+    rula::ScoreRange range;
+};
+
+// The score columns, the last 27 of columns(): the body-part scores, posture scores A and B,
+// scores C and D, the grand scores and the action levels, each with its range.
+QList<ScoreColumn> scoreColumnsWithRanges();
+
+// The names of the score columns.
 QStringList scoreColumns();
 
 // The values of the score columns for `record`, in their order; an action level is empty for a
@@ -48,6 +61,15 @@ QByteArray header();
 // With `evidence` (nullptr for none), the employee texts are the ones it keeps as typed, and
 // its columns are filled; without, they are empty.
 QByteArray row(const QString& path, const AssessmentRecord& record, const Evidence* evidence = nullptr);
+
+// The row of an assessment without evidence from what a database keeps of it: the employee
+// texts as saved, the time already written "yyyy-MM-dd HH:mm:ss" (empty for none), and the
+// values of the score columns joined by commas in their order. The same row as row() gives.
+QByteArray storedRow(const QString& path, const EmployeeTexts& stored, QByteArrayView written, QByteArrayView scores);
+
+// The position of each body-part score column in rula::groups() order: the n-th score column
+// holds the score of group scoreGroupOrder()[n].
+std::array<int, rula::GroupCount> scoreGroupOrder();
 
 // One field as RFC 4180 writes it: quoted when it holds a comma, a quote or a line break.
 QByteArray field(const QString& text);

@@ -60,6 +60,12 @@ Parsed parse(const QByteArray& bytes)
 
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return fail(1, QStringLiteral("byte-order mark"));
+    // A line feed without its carriage return: an editor that writes other line ends (most
+    // on this system do) saved the file.
+    const qsizetype firstFeed = bytes.indexOf('\n');
+    if (firstFeed == 0 || (firstFeed > 0 && bytes.at(firstFeed - 1) != '\r'))
+        return fail(0, QStringLiteral("The lines of this file end differently from a saved assessment: it was "
+                                      "changed by another program."));
     if (!bytes.isEmpty() && !bytes.endsWith(LineEnd))
         return fail(int(bytes.count('\n')) + 1, QStringLiteral("the last line does not end in CR LF"));
 

@@ -36,6 +36,19 @@ QString quoted(const QString& text)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
+// Every row's label, made once: a folder of thousands of files is checked against them.
+const QString& labelOf(int row)
+{
+    static const std::vector<QString> labels = [] {
+        std::vector<QString> all;
+        all.reserve(SaveTable::RowCount);
+        for (int r = 0; r < SaveTable::RowCount; ++r)
+            all.push_back(SaveTable::labelText(r));
+        return all;
+    }();
+    return labels[static_cast<std::size_t>(row)];
+}
+
 class Reader
 {
 public:
@@ -48,7 +61,7 @@ public:
     {
         for (int row = first; row <= last; ++row) {
             const SaveCell& label = m_items[static_cast<std::size_t>(labelLine(row) - 1)];
-            const QString expected = SaveTable::labelText(row);
+            const QString& expected = labelOf(row);
             const QString* text = std::get_if<QString>(&label);
             if (!text || *text != expected)
                 return lineError(labelLine(row),
@@ -87,7 +100,7 @@ public:
     static QString lineError(int line, const QString& why) { return QStringLiteral("line %1: %2").arg(line).arg(why); }
 
 private:
-    static QString what(int row) { return quoted(SaveTable::labelText(row)); }
+    static QString what(int row) { return quoted(labelOf(row)); }
 
     const std::vector<SaveCell>& m_items;
 };
@@ -106,7 +119,8 @@ QString replaySelections(const Reader& reader, rula::AssessmentState& state)
     std::array<bool, rula::OptionCount> selected{};
     for (int option = 0; option < rula::OptionCount; ++option) {
         const int row = SaveTable::FirstOptionRow + option;
-        if (QString error = reader.oneOf(row, {QStringLiteral("True"), QStringLiteral("False")}); !error.isEmpty())
+        static const QStringList truth{QStringLiteral("True"), QStringLiteral("False")};
+        if (QString error = reader.oneOf(row, truth); !error.isEmpty())
             return error;
         QString value;
         reader.text(row, value);
@@ -149,7 +163,8 @@ QString plainFault(const QByteArray& bytes)
     QByteArray first = firstEnd < 0 ? bytes : bytes.left(firstEnd);
     if (first.endsWith('\r'))
         first.chop(1);
-    if (first != quoted(SaveTable::labelText(0)).toLocal8Bit())
+    static const QByteArray firstLine = quoted(labelOf(0)).toLocal8Bit();
+    if (first != firstLine)
         return Reader::lineError(1, QStringLiteral("not a saved assessment: its first line is not a result"));
     const bool cutInLine = !bytes.endsWith('\n');
     const int lines = int(bytes.count('\n')) + (cutInLine ? 1 : 0);
@@ -180,8 +195,8 @@ SavedAssessment ReadSavedAssessment(const QByteArray& bytes)
     const Reader reader(parsed.items);
 
     SavedAssessment saved;
-    const QStringList captions = levelTexts(&rula::ActionLevel::caption);
-    const QStringList recommendations = levelTexts(&rula::ActionLevel::Recommendation);
+    static const QStringList captions = levelTexts(&rula::ActionLevel::caption);
+    static const QStringList recommendations = levelTexts(&rula::ActionLevel::Recommendation);
     QString savedLevelLeft;
     QString savedLevelRight;
     // Rows in file order, so the first bad line is the one named.

@@ -12,7 +12,8 @@ packages=(
     xvfb xauth imagemagick sqlite3 python3
     clang-format git dpkg-dev file poppler-utils fonts-dejavu-core fonts-wqy-microhei
     libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
-    clang-tidy libqt6sql6-psql postgresql
+    clang-tidy libqt6sql6-psql postgresql libpq-dev
+    lintian qpdf man-db groff-base
 )
 
 missing=()

@@ -67,9 +67,12 @@ std::optional<DatabaseAddress> DatabaseAddress::parse(const QString& uri, QStrin
     for (const auto& [key, value] : query.queryItems(QUrl::FullyDecoded)) {
         if (key == QLatin1String("host"))
             address.host = value;
-        else if (key == QLatin1String("port"))
-            address.port = value.toInt();
-        else if (key == QLatin1String("dbname"))
+        else if (key == QLatin1String("port")) {
+            bool number = false;
+            address.port = value.toInt(&number);
+            if (!number || address.port < 1 || address.port > 65535)
+                return refuse(QStringLiteral("the port \"%1\" is not a number from 1 to 65535").arg(value));
+        } else if (key == QLatin1String("dbname"))
             address.database = value;
         else if (key == QLatin1String("user"))
             address.user = value;

@@ -72,7 +72,9 @@ QJsonObject pictureJson(const EvidencePicture& picture)
                                 {QStringLiteral("timeBaseDen"), frame->timeBaseDen},
                                 {QStringLiteral("timeMs"), QString::number(frame->timeMs)},
                                 {QStringLiteral("reason"), frame->reason},
-                                {QStringLiteral("note"), frame->note}});
+                                {QStringLiteral("note"), frame->note},
+                                {QStringLiteral("rotation"), frame->rotation},
+                                {QStringLiteral("mirrored"), frame->mirrored}});
     return json;
 }
 
@@ -119,6 +121,8 @@ EvidencePicture pictureOf(const QJsonObject& json)
         frame.timeMs = f.value(QStringLiteral("timeMs")).toString().toLongLong();
         frame.reason = f.value(QStringLiteral("reason")).toString();
         frame.note = f.value(QStringLiteral("note")).toString();
+        frame.rotation = f.value(QStringLiteral("rotation")).toInt();
+        frame.mirrored = f.value(QStringLiteral("mirrored")).toBool();
         picture.keyFrame = frame;
     }
     return picture;

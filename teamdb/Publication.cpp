@@ -101,7 +101,7 @@ Publication Publication::of(const QString& path, const QByteArray& bytes, const 
         publication.evidence = evidenceToJson(*evidence);
     }
     publication.filePath = QFileInfo(path).absoluteFilePath();
-    publication.fileSha256 = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    publication.fileSha256 = sha256Hex(bytes);
     publication.lastWritten = lastWritten;
     publication.record = record;
     return publication;

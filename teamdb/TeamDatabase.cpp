@@ -2,22 +2,28 @@
 #include "TeamDatabase.h"
 
 #include "EvidenceJson.h"
+#include "LibPq.h"
 #include "RegisterCsv.h"
+#include "StripApostrophes.h"
 
 #include <QAtomicInt>
 #include <QJsonDocument>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTimeZone>
 #include <QVariant>
 
 #include <array>
+#include <cctype>
+#include <vector>
 
 namespace {
 
-// One migration per schema version, from nothing to the current one. Plain PostgreSQL.
-const std::array<const char*, 1> Migrations{
-    R"sql(
+// One migration per schema version, from nothing to the current one: its statements, each
+// run on its own (a statement may hold a ";" in a text or a function body). Plain PostgreSQL.
+const std::vector<std::vector<const char*>> Migrations{
+    {R"sql(
 CREATE TABLE talvo_assessment (
     id bigserial PRIMARY KEY,
     publication_key text NOT NULL UNIQUE,
@@ -44,10 +50,10 @@ CREATE TABLE talvo_assessment (
     evidence jsonb,
     published_by text NOT NULL DEFAULT current_user,
     published_at timestamptz NOT NULL DEFAULT now()
-);
-CREATE INDEX talvo_assessment_revisions ON talvo_assessment (assessment_id, revision);
-CREATE INDEX talvo_assessment_levels ON talvo_assessment (level_right, level_left)
+)
 )sql",
+     "CREATE INDEX talvo_assessment_revisions ON talvo_assessment (assessment_id, revision)",
+     "CREATE INDEX talvo_assessment_levels ON talvo_assessment (level_right, level_left)"},
 };
 
 // Any number the program's migrations agree on, so two programs starting at once upgrade one
@@ -180,9 +186,8 @@ bool TeamDatabase::migrate()
     if (current == 0 && !run(QStringLiteral("CREATE TABLE talvo_schema (version integer NOT NULL)")))
         return rollBack(QStringLiteral("cannot create the program's tables"));
     for (int next = current + 1; next <= schemaVersion(); ++next) {
-        for (const QString& statement :
-             QString::fromLatin1(Migrations[std::size_t(next - 1)]).split(QLatin1Char(';'))) {
-            if (!statement.trimmed().isEmpty() && !run(statement))
+        for (const char* statement : Migrations[std::size_t(next - 1)]) {
+            if (!run(QString::fromLatin1(statement)))
                 return rollBack(QStringLiteral("cannot upgrade the program's tables to version %1").arg(next));
         }
         if (!run(QStringLiteral("INSERT INTO talvo_schema (version) VALUES (%1)").arg(next)))
@@ -263,41 +268,320 @@ TeamDatabase::Stored TeamDatabase::publish(const Publication& publication)
     return query.next() ? Stored::New : Stored::AlreadyThere;
 }
 
+namespace {
+
+// A field of COPY's text format as it was stored: its backslash escapes undone.
+QByteArray copyField(QByteArrayView text)
+{
+    if (!text.contains('\\'))
+        return text.toByteArray();
+    QByteArray field;
+    field.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            field += text[i];
+            continue;
+        }
+        switch (const char c = text[++i]) {
+        case 'b':
+            field += '\b';
+            break;
+        case 'f':
+            field += '\f';
+            break;
+        case 'n':
+            field += '\n';
+            break;
+        case 'r':
+            field += '\r';
+            break;
+        case 't':
+            field += '\t';
+            break;
+        case 'v':
+            field += '\v';
+            break;
+        default:
+            field += c;
+        }
+    }
+    return field;
+}
+
+// The register's query: the rows in the register's order, each with the time last written and
+// the time published as this computer shows them, and the score columns joined in their order,
+// all made by the server.
+QByteArray registerQuery(bool allRevisions)
+{
+    QByteArray scores = "concat_ws(','";
+    for (const int group : RegisterCsv::scoreGroupOrder())
+        scores += ", a.body_part_scores[" + QByteArray::number(group + 1) + ']';
+    scores += ", a.posture_a_left, a.posture_a_right, a.posture_b, a.score_c_left, a.score_c_right, a.score_d, "
+              "a.grand_left, a.grand_right, coalesce(a.level_left::text, ''), coalesce(a.level_right::text, ''))";
+    const QByteArray latestOnly =
+        " WHERE a.assessment_id IS NULL OR NOT EXISTS (SELECT 1 FROM talvo_assessment b WHERE b.assessment_id = "
+        "a.assessment_id AND (b.revision > a.revision OR (b.revision = a.revision AND b.id > a.id)))";
+    return "COPY (SELECT a.file_path, to_char(a.last_written, 'YYYY-MM-DD HH24:MI:SS'), a.employee_name, "
+           "a.employee_id, a.employee_location, " +
+           scores +
+           ", a.published_by, to_char(a.published_at, 'YYYY-MM-DD HH24:MI:SS'), a.selections, a.evidence FROM "
+           "talvo_assessment a" +
+           (allRevisions ? QByteArray() : latestOnly) + " ORDER BY a.file_path, a.id) TO STDOUT";
+}
+
+// The name of this computer's time zone as the server knows it ("Europe/Berlin"), quoted; empty
+// when it has none to give.
+QByteArray quotedZone()
+{
+    const QByteArray zone = QTimeZone::systemTimeZoneId();
+    for (const char c : zone) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && !QByteArrayView("/_+-").contains(c))
+            return QByteArray();
+    }
+    return zone.isEmpty() ? QByteArray() : '\'' + zone + '\'';
+}
+
+} // namespace
+
 QByteArray TeamDatabase::registerCsv(bool allRevisions, int* rows)
 {
+    const LibPq* pq = LibPq::get();
     QSqlDatabase database = QSqlDatabase::database(m_connectionName, false);
-    QSqlQuery query(database);
-    query.setForwardOnly(true);
-    const QString latestOnly =
-        QStringLiteral(" WHERE a.assessment_id IS NULL OR NOT EXISTS (SELECT 1 FROM talvo_assessment b WHERE "
-                       "b.assessment_id = a.assessment_id AND (b.revision > a.revision OR (b.revision = a.revision AND "
-                       "b.id > a.id)))");
-    const QString sql = QStringLiteral("SELECT a.file_path, a.last_written, a.employee_name, a.employee_id, "
-                                       "a.employee_location, a.selections, a.published_by, a.published_at, a.evidence "
-                                       "FROM talvo_assessment a") +
-                        (allRevisions ? QString() : latestOnly) + QStringLiteral(" ORDER BY a.file_path, a.id");
-    if (!query.exec(sql)) {
-        fail(QStringLiteral("cannot read the register"), sqlError(query.lastError()));
+    PGconn* connection = pq ? LibPq::connectionOf(database) : nullptr;
+    if (!connection) {
+        fail(QStringLiteral("cannot read the register"),
+             QStringLiteral("libpq, the PostgreSQL client library, cannot be loaded"));
         return QByteArray();
     }
+    const QByteArray zone = quotedZone();
+    if (zone.isEmpty()) {
+        fail(QStringLiteral("cannot read the register"), QStringLiteral("this computer names no time zone"));
+        return QByteArray();
+    }
+    PqOutcome outcome = pqRun(*pq, connection, QByteArray("SET TIME ZONE " + zone).constData());
+    QByteArray copied;
+    if (outcome.ok)
+        outcome = pqCopyOut(*pq, connection, registerQuery(allRevisions).constData(), &copied);
+    if (!outcome.ok) {
+        fail(QStringLiteral("cannot read the register"), outcome.error);
+        return QByteArray();
+    }
+
     QByteArray header = RegisterCsv::header();
     header.chop(2);
     QByteArray csv = header + ",Published By,Published At\r\n";
+    csv.reserve(copied.size() + copied.size() / 2);
     int count = 0;
-    while (query.next()) {
-        const QDateTime lastWritten = query.value(1).toDateTime().toLocalTime();
-        const EmployeeTexts typed{query.value(2).toString(), query.value(3).toString(), query.value(4).toString()};
-        const AssessmentRecord record = recordOfSelections(query.value(5).toString(), typed, lastWritten);
+    std::array<QByteArrayView, 10> fields;
+    for (qsizetype at = 0; at < copied.size();) {
+        qsizetype end = copied.indexOf('\n', at);
+        if (end < 0)
+            end = copied.size();
+        const QByteArrayView line(copied.constData() + at, end - at);
+        at = end + 1;
+        std::size_t n = 0;
+        for (qsizetype from = 0; n < fields.size();) {
+            const qsizetype tab = line.indexOf('\t', from);
+            fields[n++] = line.sliced(from, (tab < 0 ? line.size() : tab) - from);
+            if (tab < 0)
+                break;
+            from = tab + 1;
+        }
+        if (n != fields.size())
+            continue;
+        const QByteArrayView written = fields[1] == "\\N" ? QByteArrayView() : fields[1];
+        const QString path = QString::fromUtf8(copyField(fields[0]));
+        const EmployeeTexts typed{QString::fromUtf8(copyField(fields[2])), QString::fromUtf8(copyField(fields[3])),
+                                  QString::fromUtf8(copyField(fields[4]))};
+        QByteArray csvRow;
         const std::optional<Evidence> evidence =
-            query.value(8).isNull() ? std::nullopt : evidenceFromJson(query.value(8).toString().toUtf8());
-        QByteArray line = RegisterCsv::row(query.value(0).toString(), record, evidence ? &*evidence : nullptr);
-        line.chop(2);
-        csv += line + ',' + RegisterCsv::field(query.value(6).toString()) + ',' +
-               query.value(7).toDateTime().toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1() +
-               "\r\n";
+            fields[9] == "\\N" ? std::nullopt : evidenceFromJson(copyField(fields[9]));
+        if (evidence) {
+            // What the evidence adds is read from its JSON, with the record its selections give.
+            const QDateTime lastWritten =
+                QDateTime::fromString(QString::fromLatin1(written), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            const AssessmentRecord record = recordOfSelections(QString::fromLatin1(fields[8]), typed, lastWritten);
+            csvRow = RegisterCsv::row(path, record, &*evidence);
+        } else {
+            const EmployeeTexts stored{StripApostrophes(typed.name), StripApostrophes(typed.id),
+                                       StripApostrophes(typed.location)};
+            csvRow = RegisterCsv::storedRow(path, stored, written, fields[5]);
+        }
+        csvRow.chop(2);
+        csv += csvRow;
+        csv += ',';
+        csv += RegisterCsv::field(QString::fromUtf8(copyField(fields[6])));
+        csv += ',';
+        csv += fields[7];
+        csv += "\r\n";
         ++count;
     }
     if (rows)
         *rows = count;
     return csv;
+}
+
+namespace {
+
+// The columns a publication fills, in the order of the copy; the temporary table has them with
+// the order of the batch in front, so that of two publications of one key the first is kept.
+constexpr const char* PublishedColumns =
+    "publication_key, assessment_id, revision, file_path, file_sha256, last_written, employee_name, employee_id, "
+    "employee_location, selections, body_part_scores, posture_a_left, posture_a_right, posture_b, score_c_left, "
+    "score_c_right, score_d, grand_left, grand_right, level_left, level_right, evidence";
+
+// A text as COPY's text format reads it: backslash, tab and line breaks escaped.
+void appendCopyText(QByteArray& line, const QByteArray& text)
+{
+    for (const char c : text) {
+        switch (c) {
+        case '\\':
+            line += "\\\\";
+            break;
+        case '\t':
+            line += "\\t";
+            break;
+        case '\n':
+            line += "\\n";
+            break;
+        case '\r':
+            line += "\\r";
+            break;
+        default:
+            line += c;
+        }
+    }
+}
+
+void appendCopyText(QByteArray& line, const QString& text)
+{
+    appendCopyText(line, text.toUtf8());
+}
+
+void appendNumber(QByteArray& line, int value)
+{
+    line += QByteArray::number(value);
+}
+
+void appendLevel(QByteArray& line, const std::optional<rula::ActionLevel>& level)
+{
+    if (level)
+        appendNumber(line, level->level);
+    else
+        line += "\\N";
+}
+
+// One publication as one line of the copy, its columns as PublishedColumns lists them.
+void appendCopyLine(QByteArray& data, int order, const Publication& publication)
+{
+    const AssessmentRecord& record = publication.record;
+    const rula::ResultScores& results = record.results;
+    appendNumber(data, order);
+    data += '\t';
+    appendCopyText(data, publication.key());
+    data += '\t';
+    if (publication.assessmentId.isEmpty())
+        data += "\\N";
+    else
+        appendCopyText(data, publication.assessmentId);
+    data += '\t';
+    appendNumber(data, publication.revision);
+    data += '\t';
+    appendCopyText(data, publication.filePath);
+    data += '\t';
+    appendCopyText(data, publication.fileSha256);
+    data += '\t';
+    if (publication.lastWritten.isValid())
+        data += publication.lastWritten.toOffsetFromUtc(publication.lastWritten.offsetFromUtc())
+                    .toString(Qt::ISODateWithMs)
+                    .toLatin1();
+    else
+        data += "\\N";
+    for (const QString* text : {&record.typed.name, &record.typed.id, &record.typed.location}) {
+        data += '\t';
+        appendCopyText(data, *text);
+    }
+    data += '\t';
+    data += publication.selections().toLatin1();
+    data += '\t';
+    data += scoresArray(record).toLatin1();
+    for (const std::int16_t score :
+         {results.PostureScoreALeft, results.PostureScoreARight, results.PostureScoreB, results.ScoreCLeft,
+          results.ScoreCRight, results.ScoreD, results.GrandScoreLeft, results.GrandScoreRight}) {
+        data += '\t';
+        appendNumber(data, score);
+    }
+    data += '\t';
+    appendLevel(data, record.levelLeft);
+    data += '\t';
+    appendLevel(data, record.levelRight);
+    data += '\t';
+    if (publication.evidence.isEmpty())
+        data += "\\N";
+    else
+        appendCopyText(data, publication.evidence);
+    data += '\n';
+}
+
+} // namespace
+
+TeamDatabase::Stored TeamDatabase::publishBatch(const Publication* first, std::size_t count, int* added)
+{
+    *added = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!first[i].unstorableReason().isEmpty()) {
+            m_error = first[i].unstorableReason();
+            return Stored::Refused;
+        }
+    }
+    const LibPq* pq = LibPq::get();
+    QSqlDatabase database = QSqlDatabase::database(m_connectionName, false);
+    PGconn* connection = pq ? LibPq::connectionOf(database) : nullptr;
+    if (!connection) {
+        m_error = QStringLiteral("libpq, the PostgreSQL client library, cannot be loaded");
+        return Stored::Failed;
+    }
+    QByteArray data;
+    data.reserve(qsizetype(count) * 512);
+    for (std::size_t i = 0; i < count; ++i)
+        appendCopyLine(data, int(i), first[i]);
+
+    const QByteArray copy =
+        QByteArrayLiteral("COPY talvo_incoming (batch_order, ") + PublishedColumns + QByteArrayLiteral(") FROM STDIN");
+    const QByteArray insert = QByteArrayLiteral("INSERT INTO talvo_assessment (") + PublishedColumns +
+                              QByteArrayLiteral(") SELECT ") + PublishedColumns +
+                              QByteArrayLiteral(" FROM talvo_incoming ORDER BY batch_order ON CONFLICT "
+                                                "(publication_key) DO NOTHING");
+    // Made outside the transaction, so that a batch undone does not take the table with it.
+    PqOutcome outcome;
+    outcome.ok = true;
+    if (!m_incomingMade)
+        outcome = pqRun(*pq, connection,
+                        "CREATE TEMPORARY TABLE talvo_incoming (batch_order integer NOT NULL, "
+                        "publication_key text NOT NULL, assessment_id text, revision integer NOT NULL, file_path "
+                        "text NOT NULL, file_sha256 text NOT NULL, last_written timestamptz, employee_name text NOT "
+                        "NULL, employee_id text NOT NULL, employee_location text NOT NULL, selections text NOT NULL, "
+                        "body_part_scores smallint[] NOT NULL, posture_a_left smallint NOT NULL, posture_a_right "
+                        "smallint NOT NULL, posture_b smallint NOT NULL, score_c_left smallint NOT NULL, "
+                        "score_c_right smallint NOT NULL, score_d smallint NOT NULL, grand_left smallint NOT NULL, "
+                        "grand_right smallint NOT NULL, level_left smallint, level_right smallint, evidence jsonb) "
+                        "ON COMMIT DELETE ROWS");
+    m_incomingMade = outcome.ok;
+    if (outcome.ok)
+        outcome = pqRun(*pq, connection, "BEGIN");
+    if (outcome.ok)
+        outcome = pqCopyIn(*pq, connection, copy.constData(), data);
+    PqOutcome inserted;
+    if (outcome.ok)
+        outcome = inserted = pqRun(*pq, connection, insert.constData());
+    if (outcome.ok)
+        outcome = pqRun(*pq, connection, "COMMIT");
+    if (outcome.ok) {
+        *added = int(inserted.rows);
+        return Stored::New;
+    }
+    m_error = outcome.error;
+    if (!outcome.connectionLost)
+        pqRun(*pq, connection, "ROLLBACK");
+    return outcome.connectionLost ? Stored::Failed : Stored::Refused;
 }

@@ -38,6 +38,13 @@ public:
     };
     Stored publish(const Publication& publication);
 
+    // Stores `count` publications from `first` in one transaction, copied in bulk into a
+    // temporary table and inserted from there, each once (one the database already holds, or
+    // an earlier one of the same key, is left out). New when all were taken (`added` says how
+    // many were new); Refused when one of them was refused (none is stored; publish() them one
+    // by one to learn which); Failed as for publish().
+    Stored publishBatch(const Publication* first, std::size_t count, int* added);
+
     // Runs `publishAll` in one transaction: all of its new rows are stored, or none.
     bool inTransaction(const std::function<bool()>& publishAll);
 
@@ -62,4 +69,6 @@ private:
     QString m_error;
     // The insert, prepared once per connection.
     std::unique_ptr<QSqlQuery> m_insert;
+    // The temporary table publishBatch() copies into, made once per connection.
+    bool m_incomingMade = false;
 };

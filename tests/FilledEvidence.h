@@ -74,6 +74,8 @@ inline Evidence evidence(const QString& textSha256)
         key.timeMs = n ? 24880 : 12480;
         key.reason = n ? QStringLiteral("Greatest force") : QStringLiteral("Longest held");
         key.note = n ? QStringLiteral("trunk bent") : QString();
+        key.rotation = n ? 90 : 270;
+        key.mirrored = n == 1;
         frame.keyFrame = key;
         if (n == 1) {
             frame.facing = QStringLiteral("Left");
@@ -151,6 +153,8 @@ inline void compare(const Evidence& a, const Evidence& b, bool bytes)
             QCOMPARE(f.timeMs, g.timeMs);
             QCOMPARE(f.reason, g.reason);
             QCOMPARE(f.note, g.note);
+            QCOMPARE(f.rotation, g.rotation);
+            QCOMPARE(f.mirrored, g.mirrored);
         }
     }
     QCOMPARE(a.history.size(), b.history.size());

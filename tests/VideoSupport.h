@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
@@ -12,6 +13,7 @@
 #include <QStringList>
 
 #include <cstdlib>
+#include <vector>
 
 namespace testvideo {
 
@@ -87,6 +89,57 @@ inline QString runFfmpeg(const QStringList& arguments, int frames = 0)
     if (!ffmpeg.waitForFinished(300000) || ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0)
         return QStringLiteral("ffmpeg failed: ") + QString::fromLocal8Bit(ffmpeg.readAllStandardError());
     return QString();
+}
+
+// The numbers the ffmpeg program reads from the frames of `file`, in the order it shows them
+// (every frame, none repeated or dropped); empty when it cannot.
+inline std::vector<int> ffmpegFrameNumbers(const QString& file)
+{
+    QProcess ffmpeg;
+    ffmpeg.start(QStandardPaths::findExecutable(QStringLiteral("ffmpeg")),
+                 {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                  QStringLiteral("-i"), file, QStringLiteral("-fps_mode"), QStringLiteral("passthrough"),
+                  QStringLiteral("-f"), QStringLiteral("rawvideo"), QStringLiteral("-pix_fmt"), QStringLiteral("rgb24"),
+                  QStringLiteral("-")});
+    std::vector<int> numbers;
+    if (!ffmpeg.waitForFinished(300000) || ffmpeg.exitCode() != 0)
+        return numbers;
+    const QByteArray raw = ffmpeg.readAllStandardOutput();
+    const qsizetype frameBytes = qsizetype{Width} * Height * 3;
+    for (qsizetype at = 0; at + frameBytes <= raw.size(); at += frameBytes) {
+        const QImage frame(reinterpret_cast<const uchar*>(raw.constData() + at), Width, Height, Width * 3,
+                           QImage::Format_RGB888);
+        numbers.push_back(frameNumber(frame));
+    }
+    return numbers;
+}
+
+// Writes the display matrix (a b 0, c d 0, x y 1) into the first track header of the MP4 or
+// QuickTime file `file`, as a camera does that stores its pictures turned: the stored pixel
+// (p, q) is shown at (a p + c q + x, b p + d q + y), q downwards. False when there is none.
+inline bool setDisplayMatrix(const QString& file, int a, int b, int c, int d, int x, int y)
+{
+    QFile video(file);
+    if (!video.open(QIODevice::ReadWrite))
+        return false;
+    const QByteArray bytes = video.readAll();
+    const qsizetype header = bytes.indexOf("tkhd");
+    if (header < 4)
+        return false;
+    // After the version and flags: times, track id and duration (32 or 64 bits each by the
+    // version), then 16 bytes of layer, group, volume and reserved.
+    const qsizetype matrixAt = header + 4 + 4 + (bytes[header + 4] == 1 ? 32 : 20) + 16;
+    QByteArray matrix;
+    const auto put = [&matrix](qint64 value) {
+        const auto word = static_cast<quint32>(value);
+        for (int shift = 24; shift >= 0; shift -= 8)
+            matrix.append(static_cast<char>((word >> shift) & 0xFF));
+    };
+    // 16.16 fixed point, but the third column 2.30.
+    for (qint64 value : {qint64{a} << 16, qint64{b} << 16, qint64{0}, qint64{c} << 16, qint64{d} << 16, qint64{0},
+                         qint64{x} << 16, qint64{y} << 16, qint64{1} << 30})
+        put(value);
+    return video.seek(matrixAt) && video.write(matrix) == matrix.size();
 }
 
 // The arguments that give frame n the time n * 40 ms, or, for a variable rate, n * 40 +

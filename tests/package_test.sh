@@ -28,7 +28,7 @@ echo "package: $(basename "$deb")"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libqt6svg6 \
-    libqt6multimedia6 libqt6multimediawidgets6 libavcodec59 libavformat59 libswscale6 libqt6sql6-sqlite libqt6sql6-psql fonts-liberation fonts-comic-neue \
+    libqt6multimedia6 libqt6multimediawidgets6 libavcodec59 libavformat59 libswscale6 libqt6sql6-sqlite libqt6sql6-psql libpq5 libssl3 fonts-liberation fonts-comic-neue \
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav; do
     sed 's/, /\n/g' <<<"$depends" | cut -d' ' -f1 | grep -qxF "$package" || fail "Depends lacks $package"
 done
@@ -97,4 +97,25 @@ check_missing() {
 # video decoder (the program starts without it).
 check_missing "Reduction Measures" "the help folder" -q '^Help file \\Reduction Measures\\HELPFILE.HLP: missing'
 check_missing talvo-video.so "the video decoder" -qxF "Video decoder: $files/talvo-video.so (not found)"
+# Debian's own checker has nothing to say about the package.
+# (Its tags go to standard output; it exits with 1 when it has some, 2 when it could not run.)
+lintian_status=0
+lintian_report=$(lintian --no-cfg "$deb" 2>"$work/lintian.err") || lintian_status=$?
+[ "$lintian_status" -le 1 ] || fail "lintian did not run: $(cat "$work/lintian.err")"
+[ -z "$lintian_report" ] || fail "lintian reports:
+$lintian_report"
+
+# The manual page shows every form --help lists, and the exit statuses.
+manual=$(MANWIDTH=250 man -l "$root/usr/share/man/man1/talvo-rula.1.gz" 2>/dev/null | col -b) ||
+    fail "the manual page cannot be shown"
+forms=$(PATH=/usr/bin:/bin "$root/usr/bin/talvo-rula" --help |
+    awk '/^Forms:/ { f = 1; next } /^Examples:/ { f = 0 } f && /^  talvo-rula/ { sub(/^  /, ""); sub(/  +.*$/, ""); print }')
+[ "$(wc -l <<<"$forms")" -ge 9 ] || fail "--help lists fewer forms than expected: $forms"
+while IFS= read -r form; do
+    grep -qxF "       $form" <<<"$manual" || fail "the manual page lacks the form: $form"
+done <<<"$forms"
+for status in 0 1 2; do
+    sed -n '/^EXIT STATUS/,/^EXAMPLES/p' <<<"$manual" | grep -qE "^       $status( |$)" ||
+        fail "the manual page does not explain exit status $status"
+done
 echo "package test passed"

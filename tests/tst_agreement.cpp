@@ -4,6 +4,7 @@
 #include "Agreement.h"
 #include "CommandLine.h"
 #include "OptionCatalogue.h"
+#include "PdfChecks.h"
 #include "ProgramRuns.h"
 #include "SavedFiles.h"
 
@@ -340,6 +341,7 @@ void AgreementTest::programOnTwoFolders()
     QFile written(pdf);
     QVERIFY(written.open(QIODevice::ReadOnly));
     QVERIFY(written.read(5) == "%PDF-");
+    QCOMPARE(pdfAProblems(pdf), QString());
     const QStringList lines = pdfLines(pdf);
     QCOMPARE(lineStarting(lines, QStringLiteral("Neck Score")).split(QLatin1Char(' ')).mid(2, 2),
              (QStringList{"4", "0.75"}));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The comparison, run as the assessor runs it: the program itself on two saved files whose
 // differences were worked out by hand, the PDF read back with pdftotext.
+#include "PdfChecks.h"
 #include "ProgramRuns.h"
 
 #include <QDir>
@@ -76,6 +77,7 @@ private slots:
 
         const QString pdf = dir.filePath(QStringLiteral("Bay 7 after RULA Analysis Comparison.pdf"));
         QVERIFY(readAll(pdf).startsWith("%PDF-"));
+        QCOMPARE(pdfAProblems(pdf), QString());
         const QStringList lines = pdfLines(pdf);
         QVERIFY2(lines.size() > 20, "pdftotext (poppler-utils) is needed to read the PDF back");
         const QString text = lines.join(QLatin1Char('\n'));

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window on a display scaled to 200 %: sharp pictures, a whole assessment made with
-// the keyboard alone, and what a screen reader is told.
+// the keyboard alone, what a screen reader is told, and a keyboard focus plain to see.
 #include "MainWindow.h"
 #include "OptionCatalogue.h"
 #include "OptionPanel.h"
 #include "PictureControl.h"
 #include "TabbedPanel.h"
+#include "VideoFrames.h"
 #include "WindowTestSupport.h"
 
 #include <QAccessible>
@@ -126,8 +127,43 @@ private slots:
         QAccessibleInterface* other = QAccessible::queryAccessibleInterface(main.panel(0)->picture());
         QVERIFY(other->text(QAccessible::Name).endsWith(QStringLiteral(", score 1, not selected")));
         QAccessibleInterface* box = QAccessible::queryAccessibleInterface(child<QLabel>(main, "CurrentScore"));
-        QCOMPARE(box->text(QAccessible::Name), QStringLiteral("Upper Right score: 3"));
+        QCOMPARE(box->text(QAccessible::Name), QStringLiteral("Upper arm, right: score 3"));
         QVERIFY(!box->text(QAccessible::Description).isEmpty());
+        QAccessibleInterface* empty = QAccessible::queryAccessibleInterface(child<QLabel>(main, "Label21"));
+        QCOMPARE(empty->text(QAccessible::Name), QStringLiteral("Wrist twist, left: no score yet"));
+        // The pictures without options: the workplace picture and the video's frame.
+        QAccessibleInterface* workplace = QAccessible::queryAccessibleInterface(child<QWidget>(main, "Picture1"));
+        QCOMPARE(workplace->text(QAccessible::Name), QStringLiteral("Workplace picture"));
+        QAccessibleInterface* frame =
+            QAccessible::queryAccessibleInterface(child<QWidget>(windows->window<VideoFrames>(), "Frame"));
+        QCOMPARE(frame->text(QAccessible::Name), QStringLiteral("Video frame"));
+    }
+
+    // The tab in front carries a solid frame in the focus colour of the option pictures while
+    // the headers have the keyboard focus, and none without it.
+    void tabHeaderFocusIsPlain()
+    {
+        MainWindow& main = windows->window<MainWindow>();
+        main.showWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        TabbedPanel* tabs = main.tabs();
+        QWidget* strip = child<QWidget>(*tabs, "SSTab1Headers");
+        const auto framePixels = [&] {
+            const QImage shot = strip->grab().toImage();
+            const qreal ratio = shot.devicePixelRatio();
+            const QRect header = tabs->headerRect(tabs->currentIndex());
+            int count = 0;
+            for (int y = int(header.top() * ratio); y < int((header.bottom() + 1) * ratio); ++y) {
+                for (int x = int(header.left() * ratio); x < int((header.right() + 1) * ratio); ++x)
+                    count += shot.pixel(x, y) == qRgb(0, 0, 160) ? 1 : 0;
+            }
+            return count / (ratio * ratio);
+        };
+        child<QWidget>(main, "Command2")->setFocus();
+        QCOMPARE(framePixels(), 0.0);
+        tabs->setFocus(Qt::TabFocusReason);
+        // Around a caption of some 60 x 13 pixels, two pixels wide.
+        QVERIFY2(framePixels() > 200, qPrintable(QString::number(framePixels())));
     }
 };
 

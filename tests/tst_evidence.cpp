@@ -18,6 +18,7 @@
 #include "OpenPictureFile.h"
 #include "OptionCatalogue.h"
 #include "OverwriteFile.h"
+#include "PdfChecks.h"
 #include "PictureBox.h"
 #include "ProgramRuns.h"
 #include "RULAAction.h"
@@ -31,8 +32,10 @@
 #include <QDateTimeEdit>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QProcess>
 #include <QRadioButton>
 #include <QSqlDatabase>
@@ -210,6 +213,7 @@ private slots:
         const QString fromFile = folder.filePath(QStringLiteral("file.pdf"));
         const Run run = runProgram({QStringLiteral("--report"), text, QStringLiteral("-o"), fromFile});
         QCOMPARE(run.status, 0);
+        QCOMPARE(pdfAProblems(live), QString());
         const QString liveText = pdfText(live);
         QCOMPARE(pdfText(fromFile), liveText);
         for (const QString& shown :
@@ -217,6 +221,73 @@ private slots:
               QStringLiteral("Follow-up"), QStringLiteral("Angles measured on the workplace picture"),
               QStringLiteral("Revision 2"), QStringLiteral("Phase: \"After change\" → \"Follow-up\"")})
             QVERIFY2(liveText.contains(shown), qPrintable(shown));
+    }
+
+    // A picture of 8000 x 8000 pixels decodes to 256 MB, twice what Qt lets one picture take:
+    // it is shown at the size of its box, kept whole, and measured in its own pixels.
+    void aLargePictureIsKeptAndReopened()
+    {
+        QTemporaryDir dir;
+        QDir folder(dir.path());
+        QVERIFY(folder.mkdir(QStringLiteral("photos")));
+        const QString picture = folder.filePath(QStringLiteral("photos/workplace.png"));
+        {
+            QImage image(8000, 8000, QImage::Format_RGB888);
+            image.fill(QColor(200, 40, 30));
+            QPainter painter(&image);
+            painter.fillRect(4000, 0, 4000, 8000, QColor(30, 60, 190));
+            painter.end();
+            QVERIFY(image.save(picture));
+        }
+        const QByteArray pictureBytes = readAll(picture);
+
+        CautionStatement& caution = windows->window<CautionStatement>();
+        caution.showWindow();
+        click(caution, "Command1");
+        EmployeeDetails& employee = windows->window<EmployeeDetails>();
+        QTest::keyClicks(child<QLineEdit>(employee, "Text1"), QStringLiteral("Ito"));
+        click(employee, "Command1");
+        QVERIFY(QTest::qWaitForWindowExposed(&windows->window<MainWindow>()));
+        loadWorkplacePicture(folder.filePath(QStringLiteral("photos")));
+        // The right upper arm straight forward: 90° flexion, placed in the picture's own pixels.
+        MeasureAngles& measure = openMeasureAngles();
+        QTest::mouseClick(child<QRadioButton>(measure, "FacesRight"), Qt::LeftButton);
+        choosePart(measure, QStringLiteral("Upper Arm (Right)"));
+        for (const QPoint& point : {at(measure, 2000, 6000), at(measure, 2000, 2000), at(measure, 6000, 2000)})
+            QTest::mouseClick(measure.canvas(), Qt::LeftButton, {}, point);
+        click(measure, "Apply");
+        click(measure, "Close");
+        for (const char* panel : OtherPanels)
+            main().selectOption(rula::optionIndexOfPanel(panel));
+        saveAs(QStringLiteral("Ito"), dir.path(), false);
+
+        QVERIFY(QFile::remove(picture));
+        dropWindows();
+        makeWindows();
+        const QString text = folder.filePath(QStringLiteral("Ito RULA Analysis.txt"));
+        ReopenAssessment(text, *windows);
+        QVERIFY2(recorder.messages.isEmpty(), qPrintable(recorder.messages.join(QLatin1Char('\n'))));
+        QCOMPARE(readAll(state->workplacePictureFile), pictureBytes);
+        QCOMPARE(state->reopenedEvidence.workplacePicture()->pixelSize, QSize(8000, 8000));
+        CautionStatement& caution2 = windows->window<CautionStatement>();
+        caution2.showWindow();
+        click(caution2, "Command1");
+        click(windows->window<EmployeeDetails>(), "Command1");
+        auto* box = child<PictureBox>(main(), "Picture1");
+        QVERIFY(box->isVisible() && box->hasPicture());
+        // Shown at the box's size, red on the left and blue on the right.
+        const QImage shown = box->picture();
+        QVERIFY2(shown.width() <= box->width() && shown.height() <= box->height(),
+                 qPrintable(QStringLiteral("%1 x %2").arg(shown.width()).arg(shown.height())));
+        QCOMPARE(shown.pixelColor(shown.width() / 4, shown.height() / 2), QColor(200, 40, 30));
+        QCOMPARE(shown.pixelColor(shown.width() * 3 / 4, shown.height() / 2), QColor(30, 60, 190));
+        MeasureAngles& measured = openMeasureAngles();
+        choosePart(measured, QStringLiteral("Upper Arm (Right)"));
+        QCOMPARE(labelText(measured, "Angle"), QString::fromUtf8("90° flexion"));
+        QCOMPARE(labelText(measured, "Score"), QStringLiteral("Score 3, applied"));
+        const auto& shoulder = state->angleMeasurements.side(rula::Side::Right)[rula::Landmark::Shoulder];
+        QVERIFY(shoulder && std::abs(shoulder->x - 2000) < 40 && std::abs(shoulder->y - 2000) < 40);
+        click(measured, "Close");
     }
 
     void damagedOrMismatchedEvidenceIsNamedAndLeftUnused_data()
@@ -294,7 +365,9 @@ private slots:
             QTest::newRow(name) << QString::fromUtf8(statements) << QString::fromUtf8(reason);
         };
         row("untouched", "", "");
-        row("version 2 without planned changes", "UPDATE schema_version SET version = 2; DROP TABLE planned_changes",
+        row("version 2 without planned changes",
+            "UPDATE schema_version SET version = 2; DROP TABLE planned_changes; DROP TABLE key_frame_turns", "");
+        row("version 3 without key frame turns", "UPDATE schema_version SET version = 3; DROP TABLE key_frame_turns",
             "");
         row("picture bytes not matching their hash", "UPDATE pictures SET data = X'89504E470D0A' WHERE picture = 1",
             "the picture \"press.png\" does not match its SHA-256");
@@ -333,8 +406,15 @@ private slots:
         row("version 2 with a planned changes table", "UPDATE schema_version SET version = 2",
             "unexpected table \"planned_changes\"");
         row("no planned changes table", "DROP TABLE planned_changes", "a table is missing");
-        row("a later version", "UPDATE schema_version SET version = 4",
-            "was written in version 4 of its format, which this program cannot read");
+        row("a turn of no quarter", "UPDATE key_frame_turns SET rotation = 45", "rotation is not a quarter turn");
+        row("a key frame without its turn", "DELETE FROM key_frame_turns WHERE picture = 4",
+            "the key frame \"task frame 1.png\" has no turn");
+        row("a turn on the photograph", "UPDATE key_frame_turns SET picture = 1 WHERE picture = 3",
+            "a key frame turn names a picture that is none, or twice");
+        row("version 3 with a turns table", "UPDATE schema_version SET version = 3",
+            "unexpected table \"key_frame_turns\"");
+        row("a later version", "UPDATE schema_version SET version = 5",
+            "was written in version 5 of its format, which this program cannot read");
         row("an unknown table", "CREATE TABLE notes (x)", "unexpected table \"notes\"");
     }
     void tamperedEvidenceIsRefused()
@@ -371,10 +451,21 @@ private slots:
         Evidence expected = written;
         if (statements.contains(QLatin1String("version = 2")))
             expected.plannedChanges.clear();
+        // Before version 4 key frames were kept unturned.
+        if (statements.contains(QLatin1String("version = "))) {
+            for (EvidencePicture& picture : expected.pictures) {
+                if (picture.keyFrame) {
+                    picture.keyFrame->rotation = 0;
+                    picture.keyFrame->mirrored = false;
+                }
+            }
+        }
         filled::compare(reading.evidence, expected, true);
     }
 
 private:
+    MainWindow& main() { return windows->window<MainWindow>(); }
+
     MeasureAngles& openMeasureAngles()
     {
         auto* picture = child<PictureBox>(windows->window<MainWindow>(), "Picture1");

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Enter and Return press the focused push button in every window, with the same effect as
 // a click; after "&New Filename" the Save window is in front with the focus in its name box.
+// Assessment Details is filled by the keyboard alone without losing a word; the overwrite
+// question opens centred on the Save window with its whole title.
 
+#include "AssessmentDetails.h"
 #include "CautionStatement.h"
 #include "EmployeeDetails.h"
 #include "ExtraPics.h"
@@ -19,6 +22,7 @@
 #include "WindowTestSupport.h"
 
 #include <QApplication>
+#include <QDateTimeEdit>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -178,6 +182,7 @@ private slots:
         dropWindows();
         ProgramLauncher::setStarter({});
         SaveWindow::resetSaveRoutine();
+        QuestionService::resetHandler();
     }
     void cleanupTestCase() { QDir::setCurrent(m_originalFolder); }
 
@@ -186,6 +191,10 @@ private slots:
     void enterOnOverwriteSavesOverTheOldFiles();
     void newFilenameBringsTheSaveWindowForward();
     void enterPressesTheHelpViewersButtons();
+    void assessmentDetailsByKeyboard();
+    void cancelAsksBeforeDiscarding();
+    void overwriteQuestionCentredWithItsTitle();
+    void overwriteTitleFitsItsBar();
 };
 
 void KeyboardTest::enterPressesTheFocusedButton_data()
@@ -292,6 +301,96 @@ void KeyboardTest::enterPressesTheHelpViewersButtons()
     close->setFocus();
     QTest::keyClick(close, Qt::Key_Return);
     QVERIFY(!viewer->isVisible());
+}
+
+// Task, Tab, Tab: the second Tab leaves the date for the assessor's box, so the name typed
+// there lands there; Enter in it is OK.
+void KeyboardTest::assessmentDetailsByKeyboard()
+{
+    AssessmentDetails& details = shown<AssessmentDetails>();
+    QApplication::setActiveWindow(&details);
+    QVERIFY(QTest::qWaitForWindowActive(&details));
+    QCOMPARE(QApplication::focusWidget(), child<QLineEdit>(details, "Task"));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Loading the press"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    auto* observed = child<QDateTimeEdit>(details, "Observed");
+    QCOMPARE(QApplication::focusWidget(), observed);
+    const QDateTime before = observed->dateTime();
+    QTest::keyClick(observed, Qt::Key_Up); // the day, the part the date opens at
+    QCOMPARE(observed->dateTime(), before.addDays(1));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), child<QLineEdit>(details, "Assessor"));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Dana Kowalski")); // replaces the proposal
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QVERIFY(details.isHidden());
+    QCOMPARE(state->details.task, QStringLiteral("Loading the press"));
+    QCOMPARE(state->details.assessor, QStringLiteral("Dana Kowalski"));
+    QCOMPARE(state->details.observed, before.addDays(1));
+}
+
+// Cancel (Alt+L) with a typed task asks; "keep editing" keeps the text, "discard" hides the
+// window and leaves the details as they were. Untouched, Escape hides it without a word.
+void KeyboardTest::cancelAsksBeforeDiscarding()
+{
+    QStringList asked;
+    bool discard = false;
+    QuestionService::setHandler([&](const QString& text, const QString&, const QString&, const QString&) {
+        asked << text;
+        return discard;
+    });
+    AssessmentDetails& details = shown<AssessmentDetails>();
+    QApplication::setActiveWindow(&details);
+    QVERIFY(QTest::qWaitForWindowActive(&details));
+    QTest::keyClick(&details, Qt::Key_Escape);
+    QVERIFY(details.isHidden());
+    QCOMPARE(asked.size(), 0);
+
+    details.showWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&details));
+    QTest::keyClicks(child<QLineEdit>(details, "Task"), QStringLiteral("Loading the press"));
+    QTest::keyClick(&details, Qt::Key_L, Qt::AltModifier);
+    QTRY_COMPARE(asked.size(), 1);
+    QVERIFY(details.isVisible());
+    QCOMPARE(child<QLineEdit>(details, "Task")->text(), QStringLiteral("Loading the press"));
+    discard = true;
+    click(details, "CancelButton");
+    QCOMPARE(asked.size(), 2);
+    QVERIFY(details.isHidden());
+    QCOMPARE(state->details.task, QString());
+}
+
+// "&Save" over an existing file: the question stands centred on the Save window, wherever
+// the assessor moved it, in front and focused, its title naming the file.
+void KeyboardTest::overwriteQuestionCentredWithItsTitle()
+{
+    writeFile(m_folder.filePath(QStringLiteral("Smith RULA Analysis.txt")), "old");
+    child<QLineEdit>(windows->window<EmployeeDetails>(), "Text1")->setText(QStringLiteral("Smith"));
+    SaveWindow& save = shown<SaveWindow>();
+    QVERIFY(QTest::qWaitForWindowActive(&save));
+    save.move(300, 200);
+    QTest::keyClick(child<QLineEdit>(save, "Text1"), Qt::Key_Return);
+    OverwriteFile& overwrite = windows->window<OverwriteFile>();
+    QVERIFY(QTest::qWaitForWindowActive(&overwrite));
+    QCOMPARE(overwrite.windowTitle(), QStringLiteral("Overwrite File - Smith RULA Analysis.txt"));
+    const QPoint offCentre = overwrite.frameGeometry().center() - save.frameGeometry().center();
+    QVERIFY2(offCentre.manhattanLength() <= 40,
+             qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
+    QVERIFY(QFile::remove(m_folder.filePath(QStringLiteral("Smith RULA Analysis.txt"))));
+}
+
+// A name longer than the title bar: shortened in its middle, the start and the end kept, so
+// the bar shows the whole title.
+void KeyboardTest::overwriteTitleFitsItsBar()
+{
+    const OverwriteFile& overwrite = windows->window<OverwriteFile>();
+    const QString longName = QStringLiteral("Alexandra Konstantinopoulou-Papadimitriou, Press Shop Bay 7 RULA "
+                                            "Analysis.txt");
+    const QString title = OverwriteFile::titleFor(longName, overwrite.width());
+    QVERIFY2(title.startsWith(QStringLiteral("Overwrite File - Alexandra")) && title.endsWith(QStringLiteral(".txt")),
+             qPrintable(title));
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    QVERIFY(QFontMetrics(bold).horizontalAdvance(title) <= overwrite.width() - OverwriteFile::TitleBarButtons);
 }
 
 QTEST_MAIN(KeyboardTest)

@@ -14,6 +14,7 @@
 #include "WindowSet.h"
 #include "WindowTestSupport.h"
 
+#include <QAbstractButton>
 #include <QFontInfo>
 #include <QHash>
 #include <QLabel>
@@ -437,6 +438,23 @@ private slots:
         QCOMPARE(m_recorder.ends, 0);
         QTest::keyClick(m_main, Qt::Key_E, Qt::AltModifier);
         QTRY_COMPARE(m_recorder.ends, 1);
+    }
+
+    // An access key presses one button only: Alt+V plays the video, Alt+F opens Video Frames.
+    void everyAccessKeyOnce()
+    {
+        QHash<QChar, QString> owners;
+        for (const QAbstractButton* button : m_main->findChildren<QAbstractButton*>()) {
+            const QString text = button->text();
+            const qsizetype amp = text.indexOf(QLatin1Char('&'));
+            if (amp < 0 || amp + 1 >= text.size())
+                continue;
+            const QChar key = text.at(amp + 1).toUpper();
+            QVERIFY2(!owners.contains(key), qPrintable(owners.value(key) + QStringLiteral(" and ") + text));
+            owners.insert(key, text);
+        }
+        QCOMPARE(owners.value(QLatin1Char('V')), QStringLiteral("Play &Video"));
+        QCOMPARE(owners.value(QLatin1Char('F')), QStringLiteral("Video &Frames..."));
     }
 
     // Positions in window terms: the tabbed panel stands at 264, 0 and a tab's controls are

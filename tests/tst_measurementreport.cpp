@@ -12,6 +12,7 @@
 #include "MeasureSupport.h"
 #include "OpenPictureFile.h"
 #include "OptionCatalogue.h"
+#include "PdfChecks.h"
 #include "PictureBox.h"
 #include "RULAAction.h"
 #include "ReportDialogs.h"
@@ -188,6 +189,7 @@ void MeasurementReportTest::measuredAnglesArePrintedOverThePictureAndListed()
 
     // The measurements' page follows the score sheet's (page 2) and precedes the reduction
     // measures.
+    QCOMPARE(pdfAProblems(report), QString());
     const QString measuredPage = pdfText(report, 3, 3);
     QVERIFY2(measuredPage.startsWith(QStringLiteral("Angles measured on the workplace picture")),
              qPrintable(measuredPage));

@@ -3,6 +3,7 @@
 #include "ActionLevels.h"
 #include "AssessmentState.h"
 #include "OptionCatalogue.h"
+#include "ScoreRanges.h"
 #include "ScoreTables.h"
 
 #include <QtTest>
@@ -90,6 +91,7 @@ private slots:
     void upperArmBelowOneIsLookedUpAsOne();
     void computeTwiceIsStable();
     void actionLevelBoundaries();
+    void bodyPartScoreRanges();
 };
 
 void TestModel::catalogueIsConsistent()
@@ -358,6 +360,24 @@ void TestModel::actionLevelBoundaries()
     QCOMPARE(
         classifyGrandScore(7)->longText,
         std::string_view("A score of seven or eight indicates investigation and changes are required immediately"));
+}
+
+// The whole range of each body-part score, from the RULA worksheet: the upper arm 1 to 4
+// with +1 raised, +1 abducted and -1 supported; the neck and trunk 1 to 4 with +1 twisted and
+// +1 side-bent; and so on.
+void TestModel::bodyPartScoreRanges()
+{
+    const std::pair<Group, std::pair<int, int>> expected[] = {
+        {Group::UpperRight, {0, 6}},      {Group::UpperLeft, {0, 6}},      {Group::LowerRight, {1, 3}},
+        {Group::LowerLeft, {1, 3}},       {Group::WristRight, {1, 4}},     {Group::WristTwistRight, {1, 2}},
+        {Group::WristLeft, {1, 4}},       {Group::WristTwistLeft, {1, 2}}, {Group::Neck, {1, 6}},
+        {Group::Trunk, {1, 6}},           {Group::Legs, {1, 2}},           {Group::MuscleRightUpper, {0, 1}},
+        {Group::MuscleLeftUpper, {0, 1}}, {Group::MuscleLower, {0, 1}},    {Group::ForceRightUpper, {0, 3}},
+        {Group::ForceLeftUpper, {0, 3}},  {Group::ForceLower, {0, 3}}};
+    for (const auto& [group, range] : expected) {
+        const ScoreRange found = scoreRange(group);
+        QCOMPARE(std::pair(found.lowest, found.highest), range);
+    }
 }
 
 QTEST_APPLESS_MAIN(TestModel)

@@ -19,6 +19,7 @@
 #include "WindowTestSupport.h"
 
 #include <QLineEdit>
+#include <QScreen>
 #include <QtTest>
 
 #include <map>
@@ -102,6 +103,10 @@ void NavigationTest::wholeRoad()
     caution.showWindow();
     QVERIFY(QTest::qWaitForWindowActive(&caution));
     QCOMPARE(caution.focusWidget(), child<QPushButton>(caution, "Command1"));
+    // In the middle of the screen, not in a corner where the first clicks would miss it.
+    const QPoint offCentre = caution.frameGeometry().center() - caution.screen()->availableGeometry().center();
+    QVERIFY2(offCentre.manhattanLength() <= 40,
+             qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
     QVERIFY(!windows->exists<MainWindow>());
     QTest::keyClick(caution.focusWidget(), Qt::Key_Space);
 
@@ -151,6 +156,8 @@ void NavigationTest::wholeRoad()
     viewResults();
     QVERIFY(recorder.messages.isEmpty());
     checkVisible({&caution});
+    QVERIFY(QTest::qWaitForWindowActive(&caution));
+    QTRY_COMPARE(QApplication::focusWidget(), child<QPushButton>(caution, "Command1"));
 
     // Right: Table A (upper 5, lower 2, wrist 3, twist 2) = 7; C = 7 + 1 + 2 = 10.
     // Left: Table A (1, 1, 1, 1) = 1; C = 1. Table B (neck 3, trunk 2, legs 2) = 4; D = 4.

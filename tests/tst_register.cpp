@@ -130,6 +130,10 @@ private slots:
         // What a save killed while writing its new text file leaves behind: cleared away first.
         const QString leftover = root + QStringLiteral("/Plant B/.talvo-0123456789ab.txt");
         QVERIFY(writeWholeFile(leftover, good.left(700)));
+        // A link to a folder elsewhere is not followed: its assessment is not in the register.
+        const QString elsewhere = dir.filePath(QStringLiteral("elsewhere"));
+        QVERIFY(writeWholeFile(elsewhere + QStringLiteral("/Linked RULA Analysis.txt"), good));
+        QVERIFY(QFile::link(elsewhere, root + QStringLiteral("/Plant C")));
 
         const QString csvPath = dir.filePath(QStringLiteral("team register.csv"));
         const Run run = runProgram({QStringLiteral("--register"), root, QStringLiteral("-o"), csvPath});
@@ -139,7 +143,9 @@ private slots:
         for (const QString& file : bad) {
             const QStringList lines = run.errorLines.filter(file);
             QCOMPARE(lines.size(), 1);
-            QVERIFY2(lines[0].contains(QStringLiteral("line ")), qPrintable(lines[0]));
+            const QString where =
+                file == bad[2] ? QStringLiteral("end differently from a saved assessment") : QStringLiteral("line ");
+            QVERIFY2(lines[0].contains(where), qPrintable(lines[0]));
         }
         QVERIFY(run.errorLines.filter(QStringLiteral("photo.jpg")).isEmpty());
         QVERIFY(run.errorLines.filter(QStringLiteral(".talvo-")).isEmpty());

@@ -9,6 +9,7 @@
 #include "FinalResults.h"
 #include "MainWindow.h"
 #include "OptionCatalogue.h"
+#include "PdfChecks.h"
 #include "RULAAction.h"
 #include "ReportDialogs.h"
 #include "SaveWindow.h"
@@ -239,6 +240,7 @@ void ReportTest::liveReportAndTheReportOfItsSavedFileReadTheSame()
 
     // The save after the live report is the assessment's first revision: the report of the
     // file adds its history on a last page of its own, and reads the same before it.
+    QCOMPARE(pdfAProblems(live), QString());
     const QString liveText = pdfText(live);
     const QString fileText = pdfText(fromFile);
     const qsizetype history = fileText.lastIndexOf(QStringLiteral("History of this assessment"));

@@ -2,6 +2,7 @@
 // The save routine on real files: both result files written and read back, old files
 // kept byte for byte on every failure, no temporary file left behind.
 #include "DurableFiles.h"
+#include "OutputFiles.h"
 #include "ResultDatabase.h"
 #include "ResultTextFile.h"
 #include "SaveResults.h"
@@ -306,6 +307,7 @@ private slots:
     void textFileMatchesTheHandWrittenSample();
     void textFileOfAnUnfinishedAssessment();
     void textParserRefusesMalformedFiles();
+    void namesBesideATextFileIgnoreTheCaseOfTxt();
     void statementsAreTheFixedTexts();
     void saveWritesLabelsAndOptionRows();
     void employeeTextsSurviveBothFiles_data();
@@ -372,10 +374,23 @@ void TestSaveResults::textParserRefusesMalformedFiles()
     QVERIFY(!ResultTextFile::parse(good.chopped(2)).ok);       // last line end missing
     QVERIFY(!ResultTextFile::parse(good + "\r\n").ok);         // 185 lines
     QVERIFY(!ResultTextFile::parse("\xEF\xBB\xBF" + good).ok); // byte-order mark
-    QVERIFY(!ResultTextFile::parse(QByteArray(good).replace("\r\n", "\n")).ok);
+    // A file saved again by an editor that ends lines in LF alone is named for what it is.
+    const ResultTextFile::Parsed edited = ResultTextFile::parse(QByteArray(good).replace("\r\n", "\n"));
+    QVERIFY(!edited.ok);
+    QCOMPARE(edited.error, QStringLiteral("The lines of this file end differently from a saved assessment: it was "
+                                          "changed by another program."));
     QVERIFY(!ResultTextFile::parse(QByteArray(good).replace("\r\n3\r\n", "\r\n03\r\n")).ok);
     QVERIFY(!ResultTextFile::parse(QByteArray(good).replace("\r\n3\r\n", "\r\n40000\r\n")).ok);
     QVERIFY(!ResultTextFile::parse(QByteArray(good).replace("\"True\"", "True")).ok);
+}
+
+// A saved file copied through a system that writes names in capitals ends in ".TXT".
+void TestSaveResults::namesBesideATextFileIgnoreTheCaseOfTxt()
+{
+    QCOMPARE(OutputFiles::evidencePath(QStringLiteral("/a/Lee RULA Analysis.TXT")),
+             QStringLiteral("/a/Lee RULA Evidence.sqlite"));
+    QCOMPARE(OutputFiles::besideInput(QStringLiteral("/a/Lee RULA Analysis.Txt"), QStringLiteral(" Report.pdf")),
+             QStringLiteral("/a/Lee RULA Analysis Report.pdf"));
 }
 
 void TestSaveResults::statementsAreTheFixedTexts()

@@ -2,7 +2,9 @@
 // The team register in PostgreSQL, against a throwaway cluster of the test's own: folders
 // published and read back, nothing doubled, saves waiting in the outbox while the server is
 // away, two publishers at once, texts kept exactly, a refused login, a publication the server
-// refuses for its privileges kept until the grant, and the program's end while it sends.
+// refuses for its privileges kept until the grant, the program's end while it sends, and the
+// bulk copy of --publish storing what one row at a time stores.
+#include "BulkPublish.h"
 #include "EmployeeDetails.h"
 #include "EvidenceJson.h"
 #include "FileLists.h"
@@ -21,6 +23,7 @@
 #include <QProcessEnvironment>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <QtTest>
 
 #include <algorithm>
@@ -239,6 +242,39 @@ private slots:
                  QStringLiteral("0"));
     }
 
+    // A file the server refuses (a NUL in a name, which PostgreSQL's text cannot hold) spoils
+    // its batch's transaction; the batch is sent again row by row and only that file is left out.
+    void aRefusedRowLeavesTheOthersStored()
+    {
+        QTemporaryDir work;
+        const QString folder = work.filePath(QStringLiteral("refusing"));
+        writeAssessments(folder, 200, 3);
+        const EmployeeTexts nul{QStringLiteral("Ann") + QChar(0) + QStringLiteral("Lee"), QStringLiteral("ID-9"),
+                                QStringLiteral("Line 9")};
+        QVERIFY(
+            writeWholeFile(folder + QStringLiteral("/Nul RULA Analysis.txt"), savedTextFile(variedAssessment(9), nul)));
+        const Finished published = runWith({QStringLiteral("--publish"), folder, QStringLiteral("--database"), uri()},
+                                           {QStringLiteral("XDG_DATA_HOME=") + work.filePath(QStringLiteral("data"))});
+        QCOMPARE(published.status, 1);
+        QVERIFY2(published.errors.contains(QStringLiteral(": 3 new, 0 already there, 1 refused")),
+                 qPrintable(published.errors));
+        QVERIFY2(published.errors.contains(QStringLiteral("Nul RULA Analysis.txt: an employee text holds a NUL")),
+                 qPrintable(published.errors));
+    }
+
+    // A port typed wrong is named, not taken as libpq's default.
+    void aMistypedPortIsNamed()
+    {
+        QTemporaryDir work;
+        const QString mistyped = m_cluster.uri(QStringLiteral("guarded")) + QStringLiteral("&port=abc");
+        const Finished badPort =
+            runWith({QStringLiteral("--publish"), work.path(), QStringLiteral("--database"), mistyped},
+                    {QStringLiteral("XDG_DATA_HOME=") + work.filePath(QStringLiteral("data"))});
+        QCOMPARE(badPort.status, 1);
+        QCOMPARE(badPort.errors, QStringLiteral("talvo-rula: ") + mistyped +
+                                     QStringLiteral(": the port \"abc\" is not a number from 1 to 65535\n"));
+    }
+
     void refusalsAreSortedByTheirSqlState_data()
     {
         // The codes and their classes as PostgreSQL's manual lists them (Appendix A).
@@ -374,10 +410,14 @@ private slots:
         QTemporaryDir work;
         const QString outbox = work.filePath(QStringLiteral("data/talvo-rula/outbox"));
         QString error;
-        QVERIFY(Outbox(outbox).add(Publication::of(work.filePath(QStringLiteral("x.txt")), "saved",
-                                                   BuildRecord(variedAssessment(3), {}, QDateTime::currentDateTime()),
-                                                   QDateTime::currentDateTime()),
-                                   &error));
+        const Publication waiting = Publication::of(work.filePath(QStringLiteral("x.txt")), "saved",
+                                                    BuildRecord(variedAssessment(3), {}, QDateTime::currentDateTime()),
+                                                    QDateTime::currentDateTime());
+        QVERIFY(Outbox(outbox).add(waiting, &error));
+        // The same publication added again, a moment later, waits once.
+        QTest::qWait(5);
+        QVERIFY(Outbox(outbox).add(waiting, &error));
+        QCOMPARE(Outbox(outbox).pending().size(), 1);
         writeAssessments(work.filePath(QStringLiteral("plant")), 0, 2);
         const QString guarded = m_cluster.uri(QStringLiteral("guarded"));
         const Finished refused = runWith({QStringLiteral("--publish"), work.filePath(QStringLiteral("plant")),
@@ -391,6 +431,92 @@ private slots:
         QVERIFY2(refused.errors.contains(QStringLiteral("password authentication failed")), qPrintable(refused.errors));
         QCOMPARE(refused.errors.count(QLatin1Char('\n')), 1);
         QCOMPARE(Outbox(outbox).pending().size(), 1);
+    }
+
+    // The bulk copy of --publish stores each row exactly as the insert of one row at a time
+    // does: texts with tabs, backslashes and line breaks, times with their milliseconds, NULLs
+    // and evidence. A publication already there, or twice in the batch, is stored once; one the
+    // server refuses (evidence that is not JSON) is named and the rest are stored.
+    void theBulkCopyStoresTheRowsOneByOneStores()
+    {
+        std::vector<Publication> publications;
+        const QDateTime written(QDate(2026, 3, 29), QTime(1, 59, 58, 125), QTimeZone(3600 * 5 + 1800));
+        const QStringList names{QStringLiteral("Tab\there"),
+                                QStringLiteral("Back\\slash \\N"),
+                                QStringLiteral("Two\nlines\r\n"),
+                                QStringLiteral("Zoë \"Q\", 北京"),
+                                QStringLiteral(""),
+                                QStringLiteral("\\.")};
+        for (int i = 0; i < 12; ++i) {
+            const EmployeeTexts typed{names[i % names.size()], QStringLiteral("ID\t%1").arg(i),
+                                      QStringLiteral("Hall\\%1").arg(i % 3)};
+            Publication publication = Publication::of(
+                QStringLiteral("/plant/line\t%1/W%1 RULA Analysis.txt").arg(i), QByteArray::number(i),
+                BuildRecord(variedAssessment(i), typed, {}), i % 3 == 0 ? QDateTime() : written.addSecs(i * 3607));
+            if (i % 2) {
+                publication.assessmentId = QStringLiteral("id-%1").arg(i);
+                publication.revision = i;
+                publication.evidence = QByteArrayLiteral("{\"task\": \"cut\\\\t and \\\"x\\\"\", \"n\": ") +
+                                       QByteArray::number(i) + QByteArrayLiteral(", \"line\": \"a\\nb\"}");
+            }
+            publications.push_back(publication);
+        }
+        publications.push_back(publications[4]); // twice in one batch
+
+        QVERIFY(m_cluster.psql(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE one_by_one")));
+        QVERIFY(m_cluster.psql(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE bulk")));
+        std::vector<SendState> states;
+        const SendSummary oneByOne = sendPublications(
+            *DatabaseAddress::parse(m_cluster.uri(QStringLiteral("talvo"), QStringLiteral("one_by_one")), nullptr),
+            publications, &states);
+        QCOMPARE(oneByOne.added, 12);
+        const DatabaseAddress bulk =
+            *DatabaseAddress::parse(m_cluster.uri(QStringLiteral("talvo"), QStringLiteral("bulk")), nullptr);
+        {
+            // Copied in bulk, not sent again row by row: the first six already there, then all.
+            TeamDatabase database(bulk);
+            QVERIFY2(database.open(), qPrintable(database.error()));
+            int added = 0;
+            QCOMPARE(database.publishBatch(publications.data(), 6, &added), TeamDatabase::Stored::New);
+            QCOMPARE(added, 6);
+            QCOMPARE(database.publishBatch(publications.data(), publications.size(), &added),
+                     TeamDatabase::Stored::New);
+            QVERIFY2(added == 6, qPrintable(database.error()));
+        }
+
+        const QString columns = QStringLiteral(
+            "SELECT publication_key, assessment_id, revision, file_path, file_sha256, last_written, employee_name, "
+            "employee_id, employee_location, selections, body_part_scores, posture_a_left, posture_a_right, posture_b, "
+            "score_c_left, score_c_right, score_d, grand_left, grand_right, level_left, level_right, evidence, "
+            "published_by FROM talvo_assessment ORDER BY publication_key");
+        QString expected;
+        QString actual;
+        QVERIFY(m_cluster.psql(QStringLiteral("one_by_one"), columns, &expected));
+        QVERIFY(m_cluster.psql(QStringLiteral("bulk"), columns, &actual));
+        QVERIFY(expected.count(QLatin1Char('\n')) >= 11);
+        QCOMPARE(actual, expected);
+
+        // Evidence that is not JSON: the server refuses that row alone.
+        std::vector<Publication> withRefused;
+        for (int i = 0; i < 3; ++i) {
+            Publication publication = publications[std::size_t(i)];
+            publication.filePath += QStringLiteral(".again");
+            publication.fileSha256 = QString(63, QLatin1Char('a')) + QString::number(i);
+            withRefused.push_back(publication);
+        }
+        withRefused[1].evidence = "{not json";
+        const SendSummary refused = publishInBulk(bulk, withRefused, &states);
+        QCOMPARE(refused.added, 2);
+        QCOMPARE(refused.refused, 1);
+        QVERIFY2(refused.refusals.value(0).startsWith(withRefused[1].filePath + QStringLiteral(": ")) &&
+                     refused.refusals.value(0).contains(QStringLiteral("json")),
+                 qPrintable(refused.refusals.join('|')));
+        QCOMPARE(states[1], SendState::Refused);
+        QCOMPARE(states[2], SendState::Held);
+        QString count;
+        QVERIFY(
+            m_cluster.psql(QStringLiteral("bulk"), QStringLiteral("SELECT count(*) FROM talvo_assessment"), &count));
+        QCOMPARE(count, QStringLiteral("14"));
     }
 
 public:

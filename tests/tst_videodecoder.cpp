@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The frame-exact decoder on videos made here whose every frame carries its number in its
 // pixels: each way of reaching a frame must give the picture carrying that number.
+#include "FrameReader.h"
 #include "VideoDecoder.h"
 #include "VideoSupport.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -52,6 +55,13 @@ private slots:
     void everyWayLandsOnTheFrame();
     void badFilesAreRefused_data();
     void badFilesAreRefused();
+    void turnedVideosAreShownUpright_data();
+    void turnedVideosAreShownUpright();
+    void packedBFramesInAvi();
+    void farFrameIsPreviewedFirst();
+    void frameAtTime_data();
+    void frameAtTime();
+    void aFileReadOnlyInPartHasNoFingerprint();
 
 private:
     QString make(const char* file, const QStringList& arguments, int frames = 0);
@@ -178,6 +188,158 @@ void TestVideoDecoder::badFilesAreRefused()
     QVERIFY(!decoder.isOpen());
     QCOMPARE(decoder.index().frameCount(), 0);
     QVERIFY(decoder.frame(0).isNull());
+}
+
+void TestVideoDecoder::turnedVideosAreShownUpright_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QList<int>>("matrix"); // a b c d x y
+    QTest::addColumn<int>("rotation");
+    QTest::addColumn<bool>("mirrored");
+    // Each stored turned as a phone stores it, with the display matrix a QuickTime writer
+    // gives a turn of 90 or 270 degrees clockwise, or a mirror, which shows it upright again.
+    QTest::newRow("rotate 90") << "transpose=cclock" << QList<int>{0, 1, -1, 0, testvideo::Height, 0} << 90 << false;
+    QTest::newRow("rotate 270") << "transpose=clock" << QList<int>{0, -1, 1, 0, 0, testvideo::Width} << 270 << false;
+    QTest::newRow("mirrored") << "hflip" << QList<int>{-1, 0, 0, 1, testvideo::Width, 0} << 0 << true;
+}
+
+void TestVideoDecoder::turnedVideosAreShownUpright()
+{
+    QFETCH(QString, stored);
+    QFETCH(QList<int>, matrix);
+    QFETCH(int, rotation);
+    QFETCH(bool, mirrored);
+    constexpr int Frames = 60;
+    QStringList arguments = testvideo::timing(false);
+    arguments[1] += QLatin1Char(',') + stored;
+    const QByteArray name = "turned-" + QByteArray(QTest::currentDataTag()).replace(' ', '-') + ".mp4";
+    const QString file =
+        make(name.constData(), arguments + words("-c:v libx264 -preset veryfast -bf 2 -g 20 -pix_fmt yuv420p"), Frames);
+    QVERIFY(testvideo::setDisplayMatrix(file, matrix[0], matrix[1], matrix[2], matrix[3], matrix[4], matrix[5]));
+
+    VideoDecoder decoder;
+    QVERIFY2(decoder.open(file), qPrintable(decoder.error()));
+    QCOMPARE(decoder.index().size, QSize(testvideo::Width, testvideo::Height));
+    QCOMPARE(decoder.index().rotation, rotation);
+    QCOMPARE(decoder.index().mirrored, mirrored);
+    // Read upright, every frame carries its number, stepped to or sought.
+    for (int n = 0; n < Frames; ++n)
+        QCOMPARE(testvideo::frameNumber(decoder.frame(n)), n);
+    for (int n : {47, 3, 25})
+        QCOMPARE(testvideo::frameNumber(decoder.frame(n)), n);
+}
+
+void TestVideoDecoder::packedBFramesInAvi()
+{
+    // Xvid in an AVI packs each B-frame into the packet before it, and the AVI keeps no
+    // presentation times: the frames in the order the ffmpeg program shows them.
+    const QString file = make("packed.avi", testvideo::timing(false) + words("-c:v libxvid -bf 2 -g 30"), 100);
+    const std::vector<int> shown = testvideo::ffmpegFrameNumbers(file);
+    QVERIFY(shown.size() > 90);
+    VideoDecoder decoder;
+    QVERIFY2(decoder.open(file), qPrintable(decoder.error()));
+    QCOMPARE(decoder.index().frameCount(), int(shown.size()));
+    for (int n = 0; n < int(shown.size()); ++n)
+        QCOMPARE(testvideo::frameNumber(decoder.frame(n)), shown[std::size_t(n)]);
+    for (int n : {75, 12, 44, 31, 62})
+        QCOMPARE(testvideo::frameNumber(decoder.frame(n)), shown[std::size_t(n)]);
+}
+
+void TestVideoDecoder::farFrameIsPreviewedFirst()
+{
+    // One key frame: every frame after it is decoded from the start or from where the reader
+    // stands.
+    const QString file =
+        make("one-group.mp4", testvideo::timing(false) + words("-c:v libx264 -preset veryfast -g 300 -pix_fmt yuv420p"),
+             FrameCount);
+    FrameReader reader;
+    QSignalSpy opened(&reader, &FrameReader::opened);
+    QSignalSpy previews(&reader, &FrameReader::previewReady);
+    QSignalSpy frames(&reader, &FrameReader::frameReady);
+    reader.open(file);
+    QVERIFY(opened.wait(20000));
+    // Decoding on from frame 0, then back to the key frame: a picture on the way each time,
+    // an earlier frame carrying its own number, before the frame asked for.
+    for (const auto& [asked, first] : {std::pair{250, 1}, std::pair{120, 0}}) {
+        previews.clear();
+        frames.clear();
+        reader.request(asked);
+        QTRY_COMPARE_WITH_TIMEOUT(frames.size(), 1, 20000);
+        QCOMPARE(previews.size(), 1);
+        QCOMPARE(previews[0][0].toInt(), first);
+        QCOMPARE(previews[0][1].toInt(), asked);
+        QCOMPARE(testvideo::frameNumber(previews[0][2].value<QImage>()), first);
+        QCOMPARE(testvideo::frameNumber(frames[0][1].value<QImage>()), asked);
+    }
+    // A frame close by comes at once, without one.
+    previews.clear();
+    reader.request(123);
+    QTRY_COMPARE_WITH_TIMEOUT(frames.size(), 2, 20000);
+    QCOMPARE(previews.size(), 0);
+}
+
+// NTSC video, 30000/1001 frames a second in a 1/90000 s time base: frames start every 3003
+// ticks, at 0, 33.37, 66.73 and 100.1 ms, which round to 0, 33, 67 and 100 ms. The frame on
+// screen at a time is the last one started at or before it.
+void TestVideoDecoder::frameAtTime_data()
+{
+    QTest::addColumn<qint64>("ms");
+    QTest::addColumn<int>("frame");
+    QTest::newRow("before the start") << qint64(-5) << 0;
+    QTest::newRow("just before frame 1") << qint64(32) << 0;
+    QTest::newRow("frame 1 starts") << qint64(33) << 1;
+    QTest::newRow("66 ms, frame 2 not yet (66.73 rounds up)") << qint64(66) << 1;
+    QTest::newRow("frame 2 starts") << qint64(67) << 2;
+    QTest::newRow("the last frame") << qint64(100) << 3;
+    QTest::newRow("after the end") << qint64(5000) << 3;
+}
+
+void TestVideoDecoder::frameAtTime()
+{
+    QFETCH(qint64, ms);
+    QFETCH(int, frame);
+    VideoIndex index;
+    index.timeBaseNum = 1;
+    index.timeBaseDen = 90000;
+    index.pts = {900, 3903, 6906, 9909}; // starting at 10 ms: times count from frame 0
+    QCOMPARE(index.timeMs(2), std::int64_t(67));
+    QCOMPARE(index.frameAtMs(ms), frame);
+}
+
+// A key frame names its video by the video's SHA-256: a file that breaks off while it is read
+// (a failing disk, a share gone away) gives none, rather than the fingerprint of its start.
+void TestVideoDecoder::aFileReadOnlyInPartHasNoFingerprint()
+{
+    class BreaksOff : public QIODevice
+    {
+    public:
+        qint64 size() const override { return 10000; }
+
+    protected:
+        qint64 readData(char* data, qint64 most) override
+        {
+            if (m_given >= 2000)
+                return -1;
+            const qint64 count = std::min(most, 2000 - m_given);
+            std::fill_n(data, count, 'x');
+            m_given += count;
+            return count;
+        }
+        qint64 writeData(const char*, qint64) override { return -1; }
+
+    private:
+        qint64 m_given = 0;
+    };
+    BreaksOff broken;
+    QVERIFY(broken.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+    QVERIFY(!readWholeSha256(broken));
+
+    QBuffer whole;
+    whole.setData("abc");
+    QVERIFY(whole.open(QIODevice::ReadOnly));
+    // FIPS 180-2's first example.
+    QCOMPARE(readWholeSha256(whole).value_or("none"),
+             QByteArray("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
 }
 
 QTEST_GUILESS_MAIN(TestVideoDecoder)

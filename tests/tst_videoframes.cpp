@@ -17,6 +17,7 @@
 #include "MeasureSupport.h"
 #include "OpenExtraPics.h"
 #include "OpenPictureFile.h"
+#include "PdfChecks.h"
 #include "PictureBox.h"
 #include "PlanChange.h"
 #include "ProgramRuns.h"
@@ -69,6 +70,7 @@ private slots:
 
     void frameTakenIsTheWorkplacePicture();
     void wholeAssessmentCopiedElsewhere();
+    void frameOfATurnedVideoIsKeptUpright();
 
 private:
     // Goes to frame `number`, typed into the frame box.
@@ -305,6 +307,7 @@ void TestVideoFrames::wholeAssessmentCopiedElsewhere()
     const QString pdf = folder.filePath(QStringLiteral("report.pdf"));
     const Run report = runProgram({QStringLiteral("--report"), text, QStringLiteral("-o"), pdf});
     QVERIFY2(report.status == 0, qPrintable(report.errorLines.join(QLatin1Char('\n'))));
+    QCOMPARE(pdfAProblems(pdf), QString());
     QProcess pdftotext;
     pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, "-"});
     QVERIFY(pdftotext.waitForFinished(60000));
@@ -362,6 +365,40 @@ void TestVideoFrames::wholeAssessmentCopiedElsewhere()
     MeasureAngles& frameAngles = openMeasureAngles();
     choosePart(frameAngles, QStringLiteral("Upper Arm (Left)"));
     QCOMPARE(labelText(frameAngles, "Angle"), QString::fromUtf8("30° extension"));
+}
+
+void TestVideoFrames::frameOfATurnedVideoIsKeptUpright()
+{
+    // Stored a quarter turn anticlockwise, with the display matrix of a quarter turn clockwise,
+    // as a phone held upright stores it.
+    const QString turned = m_dir.filePath(QStringLiteral("portrait.mp4"));
+    QStringList arguments = testvideo::timing(false);
+    arguments[1] += QStringLiteral(",transpose=cclock");
+    const QString failure = testvideo::runFfmpeg(
+        arguments +
+            QString::fromLatin1("-c:v libx264 -preset veryfast -g 50 -pix_fmt yuv420p").split(QLatin1Char(' ')) +
+            QStringList{turned},
+        80);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QVERIFY(testvideo::setDisplayMatrix(turned, 0, 1, -1, 0, testvideo::Height, 0));
+
+    VideoFrames& video = windows->window<VideoFrames>();
+    video.showWindow();
+    auto* file = child<QLineEdit>(video, "VideoFile");
+    file->setFocus();
+    QTest::keyClicks(file, turned);
+    QTest::keyClick(file, Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(child<QLabel>(video, "FrameInfo")->text().startsWith(QStringLiteral("Frame 0 of 80")),
+                             20000);
+    goTo(video, 63);
+    QTest::mouseClick(child<QPushButton>(video, "UseFrame"), Qt::LeftButton);
+    QCOMPARE(state->keyFrames.size(), std::size_t(1));
+    const KeyFrame& kept = state->keyFrames.front();
+    QCOMPARE(kept.rotation, 90);
+    QCOMPARE(kept.mirrored, false);
+    // The picture kept, which Measure Angles measures on, reads 63 upright.
+    QCOMPARE(testvideo::frameNumber(QImage(kept.pictureFile)), 63);
+    QCOMPARE(windows->window<MeasureAngles>().canvas()->pictureSize(), QSize(testvideo::Width, testvideo::Height));
 }
 
 QTEST_MAIN(TestVideoFrames)

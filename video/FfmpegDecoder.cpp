@@ -3,16 +3,21 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTransform>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavcodec/bsf.h>
 #include <libavformat/avformat.h>
 #include <libavutil/avstring.h>
+#include <libavutil/display.h>
 #include <libavutil/log.h>
 #include <libswscale/swscale.h>
 }
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -47,24 +52,59 @@ bool looksLikeContainer(const QString& file)
     return format && score > AVPROBE_SCORE_EXTENSION && av_match_list(format->name, Containers, ',') > 0;
 }
 
-struct IndexEntry
+// The turn and mirroring a display matrix asks for, to whole quarter turns. The matrix
+// (a b u, c d v, x y w) shows the stored pixel (p, q), with q downwards, at (a p + c q + x,
+// b p + d q + y); a matrix that mirrors is a turn followed by mirroring left to right.
+void orientationOf(const std::int32_t* matrix, int& rotation, bool& mirrored)
+{
+    double a = matrix[0];
+    const double b = matrix[1];
+    double c = matrix[3];
+    const double d = matrix[4];
+    mirrored = a * d - b * c < 0;
+    if (mirrored) {
+        a = -a;
+        c = -c;
+    }
+    const double quarters = std::round(std::atan2(b, a) / (M_PI / 2));
+    rotation = ((static_cast<int>(quarters) % 4 + 4) % 4) * 90;
+}
+
+// The picture type of the first MPEG-4 Part 2 picture (VOP) in `packet`: 'I', 'P', 'B', or
+// 'S' (a sprite, predicted like P); 0 when it holds none.
+char vopType(const AVPacket& packet)
+{
+    for (int i = 0; i + 4 < packet.size; ++i) {
+        if (packet.data[i] == 0 && packet.data[i + 1] == 0 && packet.data[i + 2] == 1 && packet.data[i + 3] == 0xB6)
+            return "IPBS"[packet.data[i + 4] >> 6];
+    }
+    return 0;
+}
+
+} // namespace
+
+struct FfmpegDecoder::IndexEntry
 {
     std::int64_t pts;
     std::int64_t dts;
     bool key;
+    char type; // the picture type, where it is needed for pts
 };
-
-} // namespace
 
 struct FfmpegDecoder::Codec
 {
     AVFormatContext* format = nullptr;
     AVCodecContext* decoder = nullptr;
     AVPacket* packet = av_packet_alloc();
+    AVPacket* read = av_packet_alloc(); // as read, before the unpacking filter
     AVFrame* frame = av_frame_alloc();
     SwsContext* scaler = nullptr;
+    AVBSFContext* unpack = nullptr; // mpeg4_unpack_bframes, for MPEG-4 Part 2 only
     int stream = -1;
-    bool drained = false; // the end of the stream has been sent to the decoder
+    bool drained = false;   // the end of the stream has been sent to the decoder
+    bool readEnded = false; // the demuxer has given its last packet since the last seek
+    int readResult = 0;     // what the last read said: AVERROR_EOF at the end
+    std::int64_t packetsRead = 0;
 
     Codec() = default;
     Codec(const Codec&) = delete;
@@ -72,7 +112,9 @@ struct FfmpegDecoder::Codec
     ~Codec()
     {
         sws_freeContext(scaler);
+        av_bsf_free(&unpack);
         av_frame_free(&frame);
+        av_packet_free(&read);
         av_packet_free(&packet);
         avcodec_free_context(&decoder);
         avformat_close_input(&format);
@@ -98,6 +140,8 @@ void FfmpegDecoder::close()
     m_codec.reset();
     m_index = VideoIndex();
     m_keySeekTs.clear();
+    m_ptsOfDts.clear();
+    m_skipBefore = std::numeric_limits<std::int64_t>::min();
     m_position = -1;
     m_kept.clear();
 }
@@ -162,6 +206,18 @@ bool FfmpegDecoder::open(const QString& file)
         return fail(QStringLiteral("The video %1 is coded in %2, which cannot be decoded here.")
                         .arg(file, QString::fromUtf8(avcodec_get_name(parameters->codec_id))));
     }
+    // An AVI keeps an MPEG-4 B-frame packed into the packet of the frame before it; the
+    // filter gives each frame a packet of its own (and changes nothing in other streams).
+    if (parameters->codec_id == AV_CODEC_ID_MPEG4) {
+        const AVBitStreamFilter* filter = av_bsf_get_by_name("mpeg4_unpack_bframes");
+        if (!filter || av_bsf_alloc(filter, &c.unpack) < 0 || avcodec_parameters_copy(c.unpack->par_in, parameters) < 0)
+            return fail(QStringLiteral("The video %1 cannot be decoded: out of memory.").arg(file));
+        c.unpack->time_base_in = stream->time_base;
+        result = av_bsf_init(c.unpack);
+        if (result < 0)
+            return fail(QStringLiteral("The video %1 cannot be decoded (%2).").arg(file, ffmpegError(result)));
+        parameters = c.unpack->par_out;
+    }
     c.decoder = avcodec_alloc_context3(codec);
     if (!c.decoder || avcodec_parameters_to_context(c.decoder, parameters) < 0)
         return fail(QStringLiteral("The video %1 cannot be decoded: out of memory.").arg(file));
@@ -173,14 +229,85 @@ bool FfmpegDecoder::open(const QString& file)
 
     m_index.file = file;
     m_index.codec = QString::fromUtf8(codec->name);
-    m_index.size = QSize(parameters->width, parameters->height);
+    std::size_t matrixSize = 0;
+    const auto* matrix =
+        reinterpret_cast<const std::int32_t*>(av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, &matrixSize));
+    if (matrix && matrixSize >= 9 * sizeof(std::int32_t))
+        orientationOf(matrix, m_index.rotation, m_index.mirrored);
+    m_index.size = m_index.rotation % 180 == 0 ? QSize(parameters->width, parameters->height)
+                                               : QSize(parameters->height, parameters->width);
     m_index.timeBaseNum = stream->time_base.num;
     m_index.timeBaseDen = stream->time_base.den;
     if (!buildIndex())
         return false;
-    if (frame(0, {}).isNull())
+    if (frame(0, {}, {}).isNull())
         return fail(QStringLiteral("The video %1 is damaged: its first frame cannot be decoded.").arg(file));
     return true;
+}
+
+bool FfmpegDecoder::readPacket()
+{
+    Codec& c = *m_codec;
+    for (;;) {
+        if (c.unpack) {
+            const int result = av_bsf_receive_packet(c.unpack, c.packet);
+            if (result == 0)
+                return true;
+            if (result != AVERROR(EAGAIN))
+                return false;
+        }
+        if (c.readEnded)
+            return false;
+        AVPacket* into = c.unpack ? c.read : c.packet;
+        c.readResult = av_read_frame(c.format, into);
+        if (c.readResult < 0) {
+            c.readEnded = true;
+            if (!c.unpack)
+                return false;
+            av_bsf_send_packet(c.unpack, nullptr); // lets the filter give out what it holds
+            continue;
+        }
+        if (into->stream_index != c.stream) {
+            av_packet_unref(into);
+            continue;
+        }
+        ++c.packetsRead;
+        if (!c.unpack)
+            return true;
+        // The filter takes the packet's data; a packet it refuses is dropped like a damaged one.
+        if (av_bsf_send_packet(c.unpack, into) < 0)
+            av_packet_unref(into);
+    }
+}
+
+void FfmpegDecoder::assignPresentationTimes(std::vector<IndexEntry>& entries)
+{
+    // Without B-frames frames are shown in the order they are decoded. A B-frame is shown
+    // before the I- or P-frame decoded just before it, which waits until the next I- or
+    // P-frame comes: each frame takes the next of the decoding timestamps in the order shown.
+    std::size_t next = 0;
+    std::size_t waiting = entries.size();
+    std::vector<std::int64_t> times;
+    times.reserve(entries.size());
+    for (const IndexEntry& entry : entries)
+        times.push_back(entry.dts);
+    std::sort(times.begin(), times.end());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].type == 'B') {
+            entries[i].pts = times[next++];
+            continue;
+        }
+        if (waiting < entries.size())
+            entries[waiting].pts = times[next++];
+        waiting = i;
+    }
+    if (waiting < entries.size())
+        entries[waiting].pts = times[next];
+    m_ptsOfDts.clear();
+    m_ptsOfDts.reserve(entries.size());
+    for (const IndexEntry& entry : entries)
+        m_ptsOfDts.emplace_back(entry.dts, entry.pts);
+    std::sort(m_ptsOfDts.begin(), m_ptsOfDts.end());
 }
 
 bool FfmpegDecoder::buildIndex()
@@ -193,30 +320,40 @@ bool FfmpegDecoder::buildIndex()
     }
     std::vector<IndexEntry> entries;
     bool damaged = false;
-    std::int64_t packets = 0;
-    int result = 0;
-    while ((result = av_read_frame(c.format, c.packet)) >= 0) {
+    bool withoutPts = false;
+    while (readPacket()) {
         const AVPacket& packet = *c.packet;
         // Packets an edit list cuts away are never shown, so they are no frames.
-        packets += packet.stream_index == c.stream ? 1 : 0;
-        if (packet.stream_index == c.stream && !(packet.flags & AV_PKT_FLAG_DISCARD)) {
+        if (!(packet.flags & AV_PKT_FLAG_DISCARD)) {
             const std::int64_t pts = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
+            withoutPts = withoutPts || (packet.pts == AV_NOPTS_VALUE && packet.dts != AV_NOPTS_VALUE);
             if (pts != AV_NOPTS_VALUE)
-                entries.push_back(
-                    {pts, packet.dts != AV_NOPTS_VALUE ? packet.dts : pts, (packet.flags & AV_PKT_FLAG_KEY) != 0});
+                entries.push_back({pts, packet.dts != AV_NOPTS_VALUE ? packet.dts : pts,
+                                   (packet.flags & AV_PKT_FLAG_KEY) != 0, c.unpack ? vopType(packet) : '\0'});
             damaged = damaged || (packet.flags & AV_PKT_FLAG_CORRUPT);
         }
         av_packet_unref(c.packet);
     }
     const std::int64_t expected = c.format->streams[c.stream]->nb_frames;
+    // An AVI counts the frames its writer dropped (chunks left empty, which give no packet)
+    // among its frames, and its decoding timestamps count them too.
+    std::int64_t frames = c.packetsRead;
+    if (std::strcmp(c.format->iformat->name, "avi") == 0 && !entries.empty()) {
+        const auto [first, last] = std::minmax_element(
+            entries.begin(), entries.end(), [](const IndexEntry& a, const IndexEntry& b) { return a.dts < b.dts; });
+        frames = last->dts - first->dts + 1;
+    }
     // A truncated file whose index is at its start ends before the frames the index lists.
-    if (result != AVERROR_EOF || damaged || (expected > 0 && packets < expected)) {
+    if (c.readResult != AVERROR_EOF || damaged || (expected > 0 && frames < expected)) {
         return fail(QStringLiteral("The video %1 is damaged or truncated: %2 of its frames could be read.")
                         .arg(file)
                         .arg(entries.size()));
     }
     if (entries.empty())
         return fail(QStringLiteral("The video %1 has no frames.").arg(file));
+    // An MPEG-4 Part 2 stream in an AVI has decoding timestamps only.
+    if (withoutPts && c.unpack)
+        assignPresentationTimes(entries);
 
     const std::int64_t firstDts =
         std::min_element(entries.begin(), entries.end(), [](const IndexEntry& a, const IndexEntry& b) {
@@ -253,16 +390,21 @@ bool FfmpegDecoder::seekToKeyFrame(std::size_t keyPosition)
 {
     Codec& c = *m_codec;
     avcodec_flush_buffers(c.decoder);
+    if (c.unpack)
+        av_bsf_flush(c.unpack);
     c.drained = false;
+    c.readEnded = false;
     m_position = -1;
     const std::int64_t ts = m_keySeekTs[keyPosition];
+    m_skipBefore = ts;
     if (av_seek_frame(c.format, c.stream, ts, AVSEEK_FLAG_BACKWARD) >= 0)
         return true;
     // Some streams cannot be sought by timestamp; the start is then found by its first byte.
     return keyPosition == 0 && av_seek_frame(c.format, c.stream, 0, AVSEEK_FLAG_BYTE | AVSEEK_FLAG_BACKWARD) >= 0;
 }
 
-bool FfmpegDecoder::decodeForwardTo(int number, QImage& picture, const std::function<bool()>& cancelled)
+bool FfmpegDecoder::decodeForwardTo(int number, QImage& picture, const std::function<bool()>& cancelled,
+                                    const Preview& preview)
 {
     Codec& c = *m_codec;
     const std::int64_t target = m_index.pts[static_cast<std::size_t>(number)];
@@ -270,15 +412,20 @@ bool FfmpegDecoder::decodeForwardTo(int number, QImage& picture, const std::func
     // decoded even where nothing refers to them.
     const int firstKept = std::max(0, number - keptFrames() + 1);
     const std::int64_t firstDecoded = m_index.pts[static_cast<std::size_t>(firstKept)];
+    bool previewWanted = static_cast<bool>(preview);
     for (;;) {
         int result = avcodec_receive_frame(c.decoder, c.frame);
         if (result == 0) {
             const std::int64_t pts = c.frame->pts != AV_NOPTS_VALUE ? c.frame->pts : c.frame->best_effort_timestamp;
             m_position = numberOf(pts);
-            if (pts == target)
+            if (pts == target) {
                 picture = toImage();
-            else if (m_position >= firstKept && m_position < number)
+            } else if (m_position >= firstKept && m_position < number) {
                 keep(m_position, toImage());
+            } else if (previewWanted && m_position >= 0 && m_position < number) {
+                previewWanted = false;
+                preview(m_position, toImage());
+            }
             av_frame_unref(c.frame);
             if (pts == target)
                 return !picture.isNull();
@@ -293,8 +440,7 @@ bool FfmpegDecoder::decodeForwardTo(int number, QImage& picture, const std::func
         }
         if (cancelled && cancelled())
             return false;
-        result = av_read_frame(c.format, c.packet);
-        if (result < 0) {
+        if (!readPacket()) {
             if (c.drained) {
                 m_position = -1;
                 return false;
@@ -304,19 +450,30 @@ bool FfmpegDecoder::decodeForwardTo(int number, QImage& picture, const std::func
             c.drained = true;
             continue;
         }
+        AVPacket& packet = *c.packet;
+        if (packet.dts != AV_NOPTS_VALUE && packet.dts < m_skipBefore) {
+            av_packet_unref(c.packet);
+            continue;
+        }
+        m_skipBefore = std::numeric_limits<std::int64_t>::min();
+        if (!m_ptsOfDts.empty() && packet.dts != AV_NOPTS_VALUE) {
+            const auto found = std::lower_bound(m_ptsOfDts.begin(), m_ptsOfDts.end(),
+                                                std::make_pair(packet.dts, std::numeric_limits<std::int64_t>::min()));
+            if (found != m_ptsOfDts.end() && found->first == packet.dts)
+                packet.pts = found->second;
+        }
         // Frames no other frame refers to are not decoded on the way to the target: nothing
         // depends on them, so the target comes out the same, in about half the time.
-        const std::int64_t packetPts = c.packet->pts != AV_NOPTS_VALUE ? c.packet->pts : c.packet->dts;
+        const std::int64_t packetPts = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
         c.decoder->skip_frame =
             packetPts != AV_NOPTS_VALUE && packetPts < firstDecoded ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
         // A damaged packet is skipped: its frame then comes out missing, or damaged.
-        if (c.packet->stream_index == c.stream)
-            avcodec_send_packet(c.decoder, c.packet);
+        avcodec_send_packet(c.decoder, c.packet);
         av_packet_unref(c.packet);
     }
 }
 
-QImage FfmpegDecoder::frame(int number, const std::function<bool()>& cancelled)
+QImage FfmpegDecoder::frame(int number, const std::function<bool()>& cancelled, const Preview& preview)
 {
     if (!isOpen() || number < 0 || number >= m_index.frameCount()) {
         m_error = QStringLiteral("There is no frame %1 in the video.").arg(number);
@@ -332,7 +489,8 @@ QImage FfmpegDecoder::frame(int number, const std::function<bool()>& cancelled)
     // Decoding on is cheaper than seeking while the decoder stands at or after the key
     // frame's predecessor: the seek would decode those frames again.
     if (m_position >= 0 && m_position < number && m_position + 1 >= key) {
-        if (decodeForwardTo(number, picture, cancelled))
+        const bool far = number - m_position > keptFrames();
+        if (decodeForwardTo(number, picture, cancelled, far ? preview : Preview()))
             return keep(number, picture);
         if (cancelled && cancelled())
             return QImage();
@@ -343,7 +501,9 @@ QImage FfmpegDecoder::frame(int number, const std::function<bool()>& cancelled)
     const auto keyAt = std::lower_bound(m_index.keyFrames.begin(), m_index.keyFrames.end(), key);
     const auto first = static_cast<std::size_t>(keyAt - m_index.keyFrames.begin());
     for (std::size_t keyPosition = first;;) {
-        if (seekToKeyFrame(keyPosition) && decodeForwardTo(number, picture, cancelled))
+        // A picture at once only where the frame is far from where decoding starts.
+        const bool far = number - m_index.keyFrames[keyPosition] > keptFrames();
+        if (seekToKeyFrame(keyPosition) && decodeForwardTo(number, picture, cancelled, far ? preview : Preview()))
             return keep(number, picture);
         if ((cancelled && cancelled()) || keyPosition == 0)
             break;
@@ -385,6 +545,11 @@ QImage FfmpegDecoder::toImage() const
     std::uint8_t* target[4] = {image.bits(), nullptr, nullptr, nullptr};
     const int targetStride[4] = {static_cast<int>(image.bytesPerLine()), 0, 0, 0};
     sws_scale(c.scaler, frame.data, frame.linesize, 0, frame.height, target, targetStride);
+    // Quarter turns are copied pixel for pixel (QImage turns them without interpolating).
+    if (m_index.rotation != 0)
+        image = image.transformed(QTransform().rotate(m_index.rotation));
+    if (m_index.mirrored)
+        image = std::move(image).mirrored(true, false);
     return image;
 }
 

@@ -6,6 +6,14 @@
 #include <QCryptographicHash>
 #include <QFile>
 
+std::optional<QByteArray> readWholeSha256(QIODevice& device)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!hash.addData(&device) || !device.atEnd())
+        return std::nullopt;
+    return hash.result().toHex();
+}
+
 class FrameReader::Worker : public QObject
 {
 public:
@@ -23,10 +31,17 @@ public:
             return;
         }
         auto index = std::make_shared<VideoIndex>(decoder->index());
+        // A key frame names its video by this fingerprint: without it, none could be kept.
         QFile input(file);
-        QCryptographicHash hash(QCryptographicHash::Sha256);
-        if (input.open(QIODevice::ReadOnly) && hash.addData(&input))
-            index->sha256 = hash.result().toHex();
+        const std::optional<QByteArray> sha256 =
+            input.open(QIODevice::ReadOnly) ? readWholeSha256(input) : std::optional<QByteArray>();
+        if (!sha256) {
+            const QString why = QStringLiteral("The video %1 cannot be read to its end to take its fingerprint (%2).")
+                                    .arg(file, input.errorString());
+            m_reader->answerOpen(generation, [reader = m_reader, file, why] { emit reader->openFailed(file, why); });
+            return;
+        }
+        index->sha256 = *sha256;
         m_decoder = std::move(decoder);
         std::shared_ptr<const VideoIndex> shared = index;
         m_reader->answerOpen(generation, [reader = m_reader, shared] { emit reader->opened(shared); });
@@ -36,7 +51,13 @@ public:
     {
         if (*m_latest != generation || !m_decoder)
             return;
-        const QImage picture = m_decoder->frame(number, [this, generation] { return *m_latest != generation; });
+        const auto preview = [this, generation, number](int shown, const QImage& picture) {
+            m_reader->answerPreview(generation, [reader = m_reader, shown, number, picture] {
+                emit reader->previewReady(shown, number, picture);
+            });
+        };
+        const QImage picture = m_decoder->frame(
+            number, [this, generation] { return *m_latest != generation; }, preview);
         if (picture.isNull()) {
             const QString why = m_decoder->error();
             m_reader->answerRequest(generation,
@@ -78,6 +99,17 @@ template <typename Answer> void FrameReader::answerRequest(int generation, Answe
                 return;
             m_waiting = false;
             answer();
+        },
+        Qt::QueuedConnection);
+}
+
+template <typename Answer> void FrameReader::answerPreview(int generation, Answer answer)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, answer] {
+            if (*m_latest == generation)
+                answer();
         },
         Qt::QueuedConnection);
 }

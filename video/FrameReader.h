@@ -10,6 +10,13 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
+
+class QIODevice;
+
+// The SHA-256 of what `device` holds from where it stands to its end, in hexadecimal; nothing
+// when it cannot be read to its end.
+std::optional<QByteArray> readWholeSha256(QIODevice& device);
 
 // Opens videos and decodes their frames on a thread of its own, so the thread that asks
 // never waits for a seek. The latest request wins: a request or an open overtakes the frame
@@ -36,11 +43,16 @@ signals:
     void openFailed(const QString& file, const QString& why);
     void frameReady(int number, const QImage& picture);
     void frameFailed(int number, const QString& why);
+    // On the way to frame `asked`, when it takes many frames decoded: frame `number` (the
+    // first decoded, after a seek the key frame), to be shown until frameReady() comes.
+    void previewReady(int number, int asked, const QImage& picture);
 
 private:
     class Worker;
     // Runs `answer` here if no request or open has come since `generation`.
     template <typename Answer> void answerRequest(int generation, Answer answer);
+    // Runs `answer` here if no request or open has come since `generation`, still waiting.
+    template <typename Answer> void answerPreview(int generation, Answer answer);
     // Runs `answer` here if no other open has come since `generation`.
     template <typename Answer> void answerOpen(int generation, Answer answer);
 

@@ -84,9 +84,9 @@ const VideoIndex& VideoDecoder::index() const
     return m_decoding ? m_decoding->index() : none;
 }
 
-QImage VideoDecoder::frame(int number, const std::function<bool()>& cancelled)
+QImage VideoDecoder::frame(int number, const std::function<bool()>& cancelled, const VideoDecoding::Preview& preview)
 {
-    return m_decoding ? m_decoding->frame(number, cancelled) : QImage();
+    return m_decoding ? m_decoding->frame(number, cancelled, preview) : QImage();
 }
 
 QString VideoDecoder::moduleFile()

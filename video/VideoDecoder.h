@@ -28,7 +28,7 @@ public:
     bool isOpen() const;
     QString error() const;
     const VideoIndex& index() const;
-    QImage frame(int number, const std::function<bool()>& cancelled = {});
+    QImage frame(int number, const std::function<bool()>& cancelled = {}, const VideoDecoding::Preview& preview = {});
 
     // The module's file (where it was looked for first when it was not found), and why it
     // could not be loaded, empty once it is: for the installation check.

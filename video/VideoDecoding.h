@@ -34,10 +34,15 @@ public:
     // The open video's frames; empty when none is open.
     virtual const VideoIndex& index() const = 0;
 
-    // Frame `number` (from 0) as an RGB32 picture of index().size, or a null picture when it
-    // cannot be decoded (error() says why) or when `cancelled` returned true, which it is
-    // asked between packets.
-    virtual QImage frame(int number, const std::function<bool()>& cancelled) = 0;
+    // A picture shown while a frame further on is being found: the first frame decoded on the
+    // way (after a seek, the key frame), with its number. Not the frame asked for.
+    using Preview = std::function<void(int number, const QImage& picture)>;
+
+    // Frame `number` (from 0) as an RGB32 picture of index().size, upright, or a null picture
+    // when it cannot be decoded (error() says why) or when `cancelled` returned true, which it
+    // is asked between packets. When the frame needs many frames decoded, `preview` (if
+    // given) is called once with the first frame decoded on the way.
+    virtual QImage frame(int number, const std::function<bool()>& cancelled, const Preview& preview) = 0;
 };
 
 // The decoder module's one entry point: a new decoder, owned by the caller.

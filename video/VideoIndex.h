@@ -17,7 +17,13 @@ struct VideoIndex
     // The file's SHA-256 in hexadecimal, when the reader has computed it.
     QByteArray sha256;
     QString codec;
+    // The size of the frames as shown, after the turn below.
     QSize size;
+    // How the stored pictures are turned to be shown upright, as the stream's display matrix
+    // says (a phone held upright stores its frames sideways): a clockwise turn of 0, 90, 180
+    // or 270 degrees, then mirrored left to right. Frames are given out turned.
+    int rotation = 0;
+    bool mirrored = false;
     // The stream's time base (seconds per timestamp unit is num / den).
     int timeBaseNum = 1;
     int timeBaseDen = 1;

@@ -34,6 +34,19 @@ std::vector<QImage> halvings(const QImage& full)
     return copies;
 }
 
+// The finest copy held: the picture itself up to 24 megapixels (a 6000 x 4000 photograph),
+// a larger one scaled down to that. Points stay in the picture's own pixels whatever copy
+// is shown.
+QSize finestCopy(QSize natural)
+{
+    constexpr double MaxPixels = 24e6;
+    const double pixels = double(natural.width()) * natural.height();
+    if (pixels <= MaxPixels)
+        return natural;
+    const double factor = std::sqrt(MaxPixels / pixels);
+    return QSize(std::max(1, int(natural.width() * factor)), std::max(1, int(natural.height() * factor)));
+}
+
 QImage inViewFormat(const QImage& image)
 {
     return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
@@ -83,7 +96,11 @@ bool AngleCanvas::setPicture(const QString& file)
                natural.height() / (shrink * 2) * 4 >= shown.height() * 3)
             shrink *= 2;
     }
-    const QImage first = loader.decode(shrink == 1 ? natural : natural / shrink);
+    const QSize finest = finestCopy(natural);
+    QSize quick = shrink == 1 ? finest : natural / shrink;
+    if (quick.width() >= finest.width())
+        quick = finest;
+    const QImage first = loader.decode(quick);
     if (first.isNull())
         return false;
 
@@ -91,7 +108,7 @@ bool AngleCanvas::setPicture(const QString& file)
     ++m_generation;
     m_file = file;
     m_natural = natural;
-    if (shrink == 1) {
+    if (quick == finest) {
         std::vector<Level> levels;
         for (const QImage& copy : halvings(inViewFormat(first)))
             levels.push_back(Level{copy, double(copy.width()) / natural.width()});
@@ -99,8 +116,8 @@ bool AngleCanvas::setPicture(const QString& file)
     } else {
         useLevels({Level{inViewFormat(first), double(first.width()) / natural.width()}});
         const int generation = m_generation;
-        m_decoder = std::thread([this, loader, natural, generation] {
-            const QImage full = loader.decode(natural);
+        m_decoder = std::thread([this, loader, natural, finest, generation] {
+            const QImage full = loader.decode(finest);
             if (full.isNull())
                 return; // the quick copy stays; the file went away meanwhile
             std::vector<Level> levels;

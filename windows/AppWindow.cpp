@@ -11,6 +11,9 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTimer>
+
+#include <algorithm>
 
 #include <memory>
 
@@ -79,12 +82,51 @@ void AppWindow::showWindow()
         else if (shown != m_clientSize)
             resize(shown);
     }
-    if (m_frame == Frame::FixedMaximised || m_frame == Frame::MaximisedDialog)
+    const bool maximised = m_frame == Frame::FixedMaximised || m_frame == Frame::MaximisedDialog;
+    if (!maximised && !m_placed)
+        placeBeforeFirstShowing();
+    if (maximised)
         showMaximized();
     else
         show();
     raise();
     activateWindow();
+    // A window shown while another is being hidden (the caution window after "View
+    // &Results") can lose the activation to the window manager's choice: ask once more when
+    // the events of the change have run, unless a later window has been shown since.
+    lastShown() = this;
+    QTimer::singleShot(0, this, [this] {
+        if (lastShown() == this && isVisible() && !isActiveWindow() && !QApplication::activeModalWidget())
+            activateWindow();
+    });
+}
+
+QPointer<AppWindow>& AppWindow::lastShown()
+{
+    static QPointer<AppWindow> window;
+    return window;
+}
+
+// The first showing opens the window centred on the window it was opened from (the active
+// one), else on the screen, whole title bar on the screen; later showings keep the place the
+// assessor left it at.
+void AppWindow::placeBeforeFirstShowing()
+{
+    m_placed = true;
+    const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!shown)
+        return;
+    const QRect available = shown->availableGeometry();
+    const QWidget* from = QApplication::activeWindow();
+    const QRect anchor = from && from != this && from->isVisible() ? from->frameGeometry() : available;
+    const QMargins frame(8, 32, 8, 8); // the decoration, known only once shown
+    const QSize outer = size().grownBy(frame);
+    QPoint corner = anchor.center() - QPoint(outer.width() / 2, outer.height() / 2);
+    corner.setX(
+        std::clamp(corner.x(), available.left(), std::max(available.left(), available.right() - outer.width())));
+    corner.setY(
+        std::clamp(corner.y(), available.top(), std::max(available.top(), available.bottom() - outer.height())));
+    move(corner);
 }
 
 void AppWindow::setClientArea(int width, int height, Units units)

@@ -43,8 +43,9 @@ class AppWindow : public QWidget
 public:
     AppWindow(ProgramState& state, WindowSet& windows, Frame frame, bool contextHelp, Look look = Look::Designed);
 
-    // Shows the window modeless (maximised for FixedMaximised and MaximisedDialog) and brings
-    // it to the front.
+    // Shows the window modeless (maximised for FixedMaximised and MaximisedDialog), brings it
+    // to the front and gives it the focus. The first showing centres it on the window it is
+    // opened from.
     virtual void showWindow();
 
 protected:
@@ -67,10 +68,13 @@ private:
     // Moves every control by the scroll bars' change since the last call.
     void scrollControls();
     void scrollIntoView(QWidget* control);
+    void placeBeforeFirstShowing();
+    static QPointer<AppWindow>& lastShown();
 
     Frame m_frame;
     QSize m_clientSize; // the designed client area; empty for windows laid out by Qt
     QScrollBar* m_across = nullptr;
     QScrollBar* m_down = nullptr;
     QPoint m_offset; // how far the controls are scrolled
+    bool m_placed = false;
 };

@@ -6,8 +6,10 @@
 #include "ProgramState.h"
 #include "Services.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -38,7 +40,7 @@ const std::vector<ControlRow>& assessmentDetailsControls()
         {K::Label, "NotesLabel", 16, 180, 104, 20, "&Notes:", Arial(10), -1, 225, Plain, DarkBlue},
         {K::TextBox, "Notes", 128, 176, 312, 26, "", Arial(10), 4, 225},
         {K::Button, "OkButton", 248, 224, 88, 32, "&OK", Arial(10, true), 5, 226},
-        {K::Button, "CancelButton", 352, 224, 88, 32, "&Cancel", Arial(10, true), 6, 226},
+        {K::Button, "CancelButton", 352, 224, 88, 32, "Cance&l", Arial(10, true), 6, 226},
     };
     return rows;
 }
@@ -63,6 +65,17 @@ QString accountName()
     return EmployeeTextFilter::clean(gecos.trimmed().isEmpty() ? QString::fromLocal8Bit(entry->pw_name) : gecos);
 }
 
+// A date and time box that Tab leaves, as it leaves every other box: its parts are reached
+// by the arrow keys, and typing a part whole moves on to the next.
+class ObservedBox : public QDateTimeEdit
+{
+public:
+    using QDateTimeEdit::QDateTimeEdit;
+
+protected:
+    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
+};
+
 } // namespace
 
 AssessmentDetails::AssessmentDetails(ProgramState& state, WindowSet& windows)
@@ -72,7 +85,7 @@ AssessmentDetails::AssessmentDetails(ProgramState& state, WindowSet& windows)
     setWindowTitle(QStringLiteral("Assessment Details"));
     setClientArea(456, 272, Units::Pixels);
 
-    m_observed = new QDateTimeEdit(this);
+    m_observed = new ObservedBox(this);
     m_observed->setCalendarPopup(true);
     m_observed->setDisplayFormat(QStringLiteral("d MMMM yyyy HH:mm"));
     placeControl(m_observed, row("Observed"), Units::Pixels);
@@ -99,8 +112,7 @@ AssessmentDetails::AssessmentDetails(ProgramState& state, WindowSet& windows)
     for (const auto& [label, box] : buddies)
         control<QLabel>(this, label)->setBuddy(box);
     connect(control<QPushButton>(this, "OkButton"), &QPushButton::clicked, this, &AssessmentDetails::accept);
-    connect(control<QPushButton>(this, "CancelButton"), &QPushButton::clicked, this, &QWidget::hide);
-    connect(m_notes, &QLineEdit::returnPressed, this, &AssessmentDetails::accept);
+    connect(control<QPushButton>(this, "CancelButton"), &QPushButton::clicked, this, &AssessmentDetails::cancel);
 }
 
 void AssessmentDetails::showWindow()
@@ -112,8 +124,56 @@ void AssessmentDetails::showWindow()
     m_assessor->setText(state.details.assessor.isEmpty() ? defaultAssessor() : state.details.assessor);
     m_phase->setCurrentIndex(std::max(0, int(assessmentPhases().indexOf(state.details.phase))));
     m_notes->setText(state.details.notes);
+    m_shown = shownDetails();
     m_task->setFocus();
     AppWindow::showWindow();
+}
+
+AssessmentDetailsTexts AssessmentDetails::shownDetails() const
+{
+    return {m_task->text(), m_observed->dateTime(), m_assessor->text(), m_phase->currentText(), m_notes->text()};
+}
+
+// Cancel, Escape or the close box: what was typed since the window opened is thrown away
+// only when the assessor says so.
+bool AssessmentDetails::mayDiscard()
+{
+    if (shownDetails() == m_shown)
+        return true;
+    return QuestionService::ask(QStringLiteral("Discard what you typed in Assessment Details?"),
+                                QStringLiteral("Assessment Details"), QStringLiteral("&Discard"),
+                                QStringLiteral("&Keep Editing"));
+}
+
+void AssessmentDetails::cancel()
+{
+    if (mayDiscard())
+        hide();
+}
+
+// Only the close box asks: the program's end closes every window without a question.
+void AssessmentDetails::closeEvent(QCloseEvent* event)
+{
+    if (event->spontaneous() && !mayDiscard())
+        event->ignore();
+    else
+        event->accept();
+}
+
+// Enter anywhere but on a button is OK, as in a dialog; on a button it presses that button.
+void AssessmentDetails::keyPressEvent(QKeyEvent* event)
+{
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (plain && enter && !qobject_cast<QPushButton*>(focusWidget())) {
+        accept();
+        return;
+    }
+    if (plain && event->key() == Qt::Key_Escape) {
+        cancel();
+        return;
+    }
+    AppWindow::keyPressEvent(event);
 }
 
 void AssessmentDetails::accept()

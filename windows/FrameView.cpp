@@ -13,12 +13,16 @@ FrameView::FrameView(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(320, 240);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAccessibleName(QStringLiteral("Video frame"));
+    setAccessibleDescription(QStringLiteral("The frame of the video shown now. The wheel zooms, dragging moves the "
+                                            "frame, a double-click fits it to the view."));
 }
 
-void FrameView::setFrame(const QImage& frame)
+void FrameView::setFrame(const QImage& frame, const QString& stopgap)
 {
     const bool resized = frame.size() != m_frame.size();
     m_frame = frame;
+    m_stopgap = stopgap;
     if (resized || m_fitted)
         fit();
     update();
@@ -58,6 +62,12 @@ void FrameView::paintEvent(QPaintEvent*)
         return;
     painter.setRenderHint(QPainter::SmoothPixmapTransform, m_scale < 2);
     painter.drawImage(QRectF(m_origin, QSizeF(m_frame.width() * m_scale, m_frame.height() * m_scale)), m_frame);
+    if (!m_stopgap.isEmpty()) {
+        const QRect band(0, 0, width(), fontMetrics().height() + 8);
+        painter.fillRect(band, QColor(0, 0, 0, 170));
+        painter.setPen(Qt::white);
+        painter.drawText(band.adjusted(8, 0, -8, 0), Qt::AlignVCenter | Qt::AlignLeft, m_stopgap);
+    }
 }
 
 void FrameView::wheelEvent(QWheelEvent* event)

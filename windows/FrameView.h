@@ -13,9 +13,12 @@ class FrameView : public QWidget
 public:
     explicit FrameView(QWidget* parent = nullptr);
 
-    // Shows `frame`; the zoom stays while the frame size stays.
-    void setFrame(const QImage& frame);
+    // Shows `frame`; the zoom stays while the frame size stays. A frame shown only until the
+    // one asked for is decoded carries `stopgap`, a line drawn across its top saying so.
+    void setFrame(const QImage& frame, const QString& stopgap = QString());
     QImage frame() const { return m_frame; }
+    // True when the frame shown is the one asked for.
+    bool exact() const { return m_stopgap.isEmpty(); }
     void fit();
 
 protected:
@@ -31,6 +34,7 @@ private:
     void keepInView();
 
     QImage m_frame;
+    QString m_stopgap;
     double m_scale = 1;   // view pixels per frame pixel
     QPointF m_origin;     // where the frame's top-left corner is drawn
     bool m_fitted = true; // follows the view's size until zoomed

@@ -45,7 +45,7 @@ const std::vector<ControlRow> LeftColumn = {
     {Own, "Picture1", 8, 328, 249, 369, "", {}, 7, 200}, // the Measure Angles topic: double-click opens it
     {Own, "SSTab1", 264, 0, 753, 721, "", Arial(8.25), 8, 0},
     // Added in the strip between "RULA Overview" and the picture, after the designed controls.
-    {Own, "VideoFramesButton", 82, 307, 100, 19, "&Video Frames...", Arial(8), 10, 210},
+    {Own, "VideoFramesButton", 82, 307, 100, 19, "Video &Frames...", Arial(8), 10, 210},
     {Own, "DetailsButton", 8, 307, 70, 19, "&Details...", Arial(8), 9, 201},
     {Own, "TeamDatabaseButton", 186, 307, 71, 19, "&Team...", Arial(8.25), 11, 196},
     // Beside "RULA Overview", the second method on the same assessment.

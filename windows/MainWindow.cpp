@@ -56,6 +56,9 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     picture1->hide();
     picture1->installEventFilter(this);
     picture1->setToolTip(QStringLiteral("Double-click to measure angles (Ctrl+M)"));
+    picture1->setAccessibleName(QStringLiteral("Workplace picture"));
+    picture1->setAccessibleDescription(
+        QStringLiteral("The picture of the workplace loaded by Load Picture. Ctrl+M measures angles on it."));
     // ------------------------------------------------------------------------------------------
 
     auto* details = new QPushButton(QStringLiteral("&Details..."), this);
@@ -181,8 +184,9 @@ void MainWindow::describeGroup(rula::Group group)
                 .arg(groupName));
     }
     QLabel* box = m_scoreBoxes[static_cast<std::size_t>(group)];
-    box->setAccessibleName(
-        QStringLiteral("%1 score: %2").arg(groupName, box->text().isEmpty() ? QStringLiteral("none") : box->text()));
+    const QString bodyPart = modelText(info.words);
+    box->setAccessibleName(box->text().isEmpty() ? QStringLiteral("%1: no score yet").arg(bodyPart)
+                                                 : QStringLiteral("%1: score %2").arg(bodyPart, box->text()));
     box->setAccessibleDescription(QStringLiteral("The score of %1 from the options chosen so far.").arg(groupName));
 }
 

@@ -40,7 +40,7 @@ public slots:
     void showOverview();
     // Opens Measure Angles on the workplace picture (double click on Picture1, Ctrl+M).
     void measureAngles();
-    // Opens Video Frames ("&Video Frames...", Ctrl+Shift+V).
+    // Opens Video Frames ("Video &Frames...", Alt+F or Ctrl+Shift+V).
     void showVideoFrames();
     void showTeamDatabaseSettings();
 

@@ -6,6 +6,10 @@
 #include "Services.h"
 #include "WindowSet.h"
 
+#include <algorithm>
+
+#include <QApplication>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -39,8 +43,21 @@ OverwriteFile::OverwriteFile(ProgramState& state, WindowSet& windows) : AppWindo
 
 void OverwriteFile::showWindow()
 {
-    setWindowTitle(QStringLiteral("Overwrite File - %1.txt").arg(m_state.SaveFileName));
+    setWindowTitle(titleFor(m_state.SaveFileName + QStringLiteral(".txt"), width()));
     AppWindow::showWindow();
+}
+
+// The title names the file; a name longer than the title bar has room for is shortened in
+// its middle, so that the bar shows the whole title rather than the window manager cutting
+// off its end.
+QString OverwriteFile::titleFor(const QString& fileName, int windowWidth)
+{
+    const QString opening = QStringLiteral("Overwrite File - ");
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);
+    const QFontMetrics metrics(titleFont);
+    const int room = windowWidth - TitleBarButtons - metrics.horizontalAdvance(opening);
+    return opening + metrics.elidedText(fileName, Qt::ElideMiddle, std::max(room, 0));
 }
 
 // Saves over the old files, into the folder the Save window shows now, under the name

@@ -14,6 +14,12 @@ public:
     // Shows the question with the existing text file's name in the title.
     void showWindow() override;
 
+    // The title for `fileName` in a window `windowWidth` pixels wide: "Overwrite File - "
+    // and the name, shortened in its middle to what the title bar has room for beside its
+    // icon and buttons (TitleBarButtons pixels).
+    static QString titleFor(const QString& fileName, int windowWidth);
+    static constexpr int TitleBarButtons = 96;
+
 private:
     void overwrite();
     void newFilename();

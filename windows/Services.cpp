@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 
 #include <algorithm>
 #include <cstdio>
@@ -17,6 +18,23 @@ void showMessageBox(const QString& text, const QString& title)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
+}
+
+bool askWithMessageBox(const QString& text, const QString& title, const QString& actCaption, const QString& keepCaption)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, QApplication::activeWindow());
+    QPushButton* act = box.addButton(actCaption, QMessageBox::DestructiveRole);
+    QPushButton* keep = box.addButton(keepCaption, QMessageBox::RejectRole);
+    box.setDefaultButton(keep);
+    box.setEscapeButton(keep);
+    box.exec();
+    return box.clickedButton() == act;
+}
+
+QuestionService::Handler& questionHandler()
+{
+    static QuestionService::Handler handler = askWithMessageBox;
+    return handler;
 }
 
 std::vector<std::pair<QPointer<const QObject>, std::function<bool()>>>& finishers()
@@ -67,6 +85,21 @@ void MessageService::setHandler(Handler handler)
 void MessageService::resetHandler()
 {
     messageHandler() = showMessageBox;
+}
+
+bool QuestionService::ask(const QString& text, const QString& title, const QString& act, const QString& keep)
+{
+    return questionHandler()(text, title, act, keep);
+}
+
+void QuestionService::setHandler(Handler handler)
+{
+    questionHandler() = std::move(handler);
+}
+
+void QuestionService::resetHandler()
+{
+    questionHandler() = askWithMessageBox;
 }
 
 void ProgramEnd::end()

@@ -19,6 +19,21 @@ public:
     static void resetHandler();
 };
 
+// Modal questions with two answers, the first of them the one that acts, the second the one
+// that leaves things as they are (also Escape and the close box). Tests replace the handler
+// to record the question and give an answer without blocking.
+class QuestionService
+{
+public:
+    using Handler =
+        std::function<bool(const QString& text, const QString& title, const QString& act, const QString& keep)>;
+
+    // True when the assessor chose `act`. The window asked from stays where it was.
+    static bool ask(const QString& text, const QString& title, const QString& act, const QString& keep);
+    static void setHandler(Handler handler);
+    static void resetHandler();
+};
+
 // Ends the program at once: every window closes, nothing is asked, nothing more runs.
 // Tests replace the handler; callers must return straight after end(), since a test's
 // handler does return.

@@ -99,7 +99,16 @@ VideoFrames::VideoFrames(ProgramState& state, WindowSet& windows)
     connect(m_reader, &FrameReader::openFailed, this, &VideoFrames::openFailed);
     connect(m_reader, &FrameReader::frameReady, this, &VideoFrames::frameReady);
     connect(m_reader, &FrameReader::frameFailed, this, &VideoFrames::frameFailed);
+    connect(m_reader, &FrameReader::previewReady, this, &VideoFrames::previewReady);
     connect(&m_playTimer, &QTimer::timeout, this, &VideoFrames::playTick);
+    // Soon enough that a seek shows a picture within a tenth of a second, late enough that a
+    // step (a few milliseconds) does not flash the mark.
+    m_stopgapTimer.setSingleShot(true);
+    m_stopgapTimer.setInterval(30);
+    connect(&m_stopgapTimer, &QTimer::timeout, this, [this] {
+        if (m_shown >= 0 && m_shown != m_current && !m_playTimer.isActive())
+            showStopgap(m_shown, m_view->frame());
+    });
     showChosenKeyFrame();
     m_file->setFocus();
 }
@@ -233,26 +242,47 @@ void VideoFrames::goToFrame(int number)
         m_number->setValue(number);
         m_slider->setValue(number);
     }
-    if (number != m_shown)
+    if (number != m_shown) {
         m_reader->request(number);
+        m_stopgapTimer.start();
+    }
 }
 
 void VideoFrames::frameReady(int number, const QImage& picture)
 {
+    m_stopgapTimer.stop();
     m_shown = number;
     m_view->setFrame(picture);
     m_info->setText(QStringLiteral("Frame %1 of %2 \u00B7 %3")
                         .arg(number)
                         .arg(m_index->frameCount())
                         .arg(formatTime(m_index->timeMs(number))));
-    if (number != m_current)
+    if (number != m_current) {
         m_reader->request(m_current);
-    else if (m_useWhenShown)
+        m_stopgapTimer.start();
+    } else if (m_useWhenShown) {
         useFrame();
+    }
+}
+
+void VideoFrames::previewReady(int number, int asked, const QImage& picture)
+{
+    if (asked == m_current)
+        showStopgap(number, picture);
+}
+
+void VideoFrames::showStopgap(int number, const QImage& picture)
+{
+    // Nothing exact is on screen until the frame asked for comes.
+    m_shown = -1;
+    const QString stopgap = QStringLiteral("Frame %1 shown while frame %2 is found ...").arg(number).arg(m_current);
+    m_view->setFrame(picture, stopgap);
+    m_info->setText(stopgap);
 }
 
 void VideoFrames::frameFailed(int, const QString& why)
 {
+    m_stopgapTimer.stop();
     m_playTimer.stop();
     m_play->setText(QStringLiteral("P&lay"));
     m_useWhenShown = false;
@@ -401,6 +431,8 @@ void VideoFrames::useFrame()
     keyFrame.timeBaseNum = m_index->timeBaseNum;
     keyFrame.timeBaseDen = m_index->timeBaseDen;
     keyFrame.timeMs = m_index->timeMs(m_shown);
+    keyFrame.rotation = m_index->rotation;
+    keyFrame.mirrored = m_index->mirrored;
     // A new key frame starts with the default reason and no note: what the boxes showed was
     // another key frame's.
     m_state.keyFrames.push_back(keyFrame);

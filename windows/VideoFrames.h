@@ -56,6 +56,9 @@ private:
     void opened(std::shared_ptr<const VideoIndex> index);
     void openFailed(const QString& file, const QString& why);
     void frameReady(int number, const QImage& picture);
+    void previewReady(int number, int asked, const QImage& picture);
+    // Shows `picture` of frame `number` until the frame asked for comes, saying so.
+    void showStopgap(int number, const QImage& picture);
     void frameFailed(int number, const QString& why);
     // Left/Right, PgUp/PgDn, Home/End; false for any other key.
     bool step(int key);
@@ -83,6 +86,9 @@ private:
     int m_shown = -1;  // the frame on screen
     bool m_useWhenShown = false;
     QTimer m_playTimer;
+    // Started with a request: the frame on screen is marked as a stopgap when the one asked
+    // for takes longer.
+    QTimer m_stopgapTimer;
     PictureLoader m_loader;
     std::unique_ptr<QTemporaryDir> m_pictures;
 
