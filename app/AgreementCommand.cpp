@@ -56,11 +56,17 @@ QList<Pair> pairAssessments(const QMap<QString, AssessmentRecord>& a, const QMap
 
 QList<AgreementItem> agreementItems(const QList<Pair>& pairs)
 {
-    const QList<RegisterCsv::ScoreColumn> columns = RegisterCsv::scoreColumnsWithRanges();
+    // RULA's scores, then REBA's four items (a pair counts only where both scored that side).
+    QList<RegisterCsv::ScoreColumn> columns = RegisterCsv::scoreColumnsWithRanges();
+    const QStringList reba = RegisterCsv::rebaColumns();
+    for (int i = 0; i < reba.size(); ++i)
+        columns.append({reba[i], i < 2 ? rula::ScoreRange{1, 15} : rula::ScoreRange{1, 5}});
     std::vector<std::vector<std::pair<int, int>>> values(static_cast<std::size_t>(columns.size()));
     for (const Pair& pair : pairs) {
-        const QList<std::optional<int>> first = RegisterCsv::scores(*pair.first);
-        const QList<std::optional<int>> second = RegisterCsv::scores(*pair.second);
+        const QList<std::optional<int>> first =
+            RegisterCsv::scores(*pair.first) + RegisterCsv::rebaScores(pair.first->reba);
+        const QList<std::optional<int>> second =
+            RegisterCsv::scores(*pair.second) + RegisterCsv::rebaScores(pair.second->reba);
         for (int column = 0; column < columns.size(); ++column) {
             if (first[column] && second[column])
                 values[static_cast<std::size_t>(column)].emplace_back(*first[column], *second[column]);

@@ -2,6 +2,7 @@
 #include "FolderReading.h"
 
 #include "ErrorLine.h"
+#include "Evidence.h"
 #include "InterruptedSaves.h"
 #include "SavedAssessment.h"
 
@@ -93,9 +94,15 @@ FolderContents ReadSavedAssessments(const QStringList& files, QTextStream& error
     {
         SavedAssessment saved;
         QString path;
+        rula::reba::RebaChoices reba; // kept only in the evidence; none without usable evidence
     };
     const QList<Read> reads = QtConcurrent::blockingMapped<QList<Read>>(files, [](const QString& file) {
-        return Read{ReadSavedAssessmentFile(file), QFileInfo(file).absoluteFilePath()};
+        Read read{ReadSavedAssessmentFile(file), QFileInfo(file).absoluteFilePath(), {}};
+        if (read.saved.ok) {
+            if (const EvidenceOfFile evidence = evidenceOfTextFile(file); evidence.ok)
+                read.reba = evidence.evidence.reba;
+        }
+        return read;
     });
     for (qsizetype i = 0; i < files.size(); ++i) {
         const QString& file = files[i];
@@ -109,7 +116,9 @@ FolderContents ReadSavedAssessments(const QStringList& files, QTextStream& error
             errorLine(errors, file) << "the saved scores differ from its options ("
                                     << saved.differences.join(QStringLiteral("; "))
                                     << "); the scores its options give are used.\n";
-        contents.read.append(FolderAssessment{reads[i].path, saved.record});
+        FolderAssessment assessment{reads[i].path, saved.record};
+        assessment.record.reba = reads[i].reba;
+        contents.read.append(assessment);
     }
     return contents;
 }

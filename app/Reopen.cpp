@@ -12,6 +12,7 @@
 #include "OptionCatalogue.h"
 #include "OutputFiles.h"
 #include "ProgramState.h"
+#include "RebaWindow.h"
 #include "SavedAssessment.h"
 #include "Services.h"
 #include "WindowSet.h"
@@ -110,6 +111,9 @@ void ReopenAssessment(const QString& path, WindowSet& windows)
     windows.window<EmployeeDetails>().setTexts(record.typed);
     replaySelections(record.assessment, windows.window<MainWindow>());
     ProgramState& state = windows.state();
+    state.reba = record.reba;
+    if (windows.exists<RebaWindow>())
+        windows.window<RebaWindow>().showChoices();
     state.ReopenedFolder = file.absolutePath();
     state.ReopenedName = OutputFiles::typedNameOf(path);
     state.reopenedRecord = record;

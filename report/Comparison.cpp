@@ -39,6 +39,31 @@ ScoreLine shared(const QString& label, Change both, bool computed = false)
     return {label, computed, false, both, std::nullopt};
 }
 
+// REBA's scores for the same worker; a score not reached counts as 0.
+ScoreSection rebaSection(const AssessmentRecord& b, const AssessmentRecord& a)
+{
+    const rula::reba::RebaScores before = rula::reba::scoreReba(b.reba);
+    const rula::reba::RebaScores after = rula::reba::scoreReba(a.reba);
+    auto change = [](const std::optional<int>& was, const std::optional<int>& is) {
+        return Change{was.value_or(0), is.value_or(0)};
+    };
+    auto risk = [](const std::optional<int>& score) { return score ? rula::reba::rebaRiskLevel(*score) : 0; };
+    ScoreSection section{QStringLiteral("REBA"), {QStringLiteral("Right side"), QStringLiteral("Left side")}, {}};
+    section.lines = {
+        sides(QStringLiteral("REBA score A"), change(before.scoreA, after.scoreA), change(before.scoreA, after.scoreA),
+              true),
+        sides(QStringLiteral("REBA score B"), change(before.right.scoreB, after.right.scoreB),
+              change(before.left.scoreB, after.left.scoreB), true),
+        sides(QStringLiteral("REBA score C"), change(before.right.scoreC, after.right.scoreC),
+              change(before.left.scoreC, after.left.scoreC), true),
+        sides(QStringLiteral("REBA score"), change(before.right.rebaScore, after.right.rebaScore),
+              change(before.left.rebaScore, after.left.rebaScore), true),
+        sides(QStringLiteral("REBA risk level (1-5)"), {risk(before.right.rebaScore), risk(after.right.rebaScore)},
+              {risk(before.left.rebaScore), risk(after.left.rebaScore)}, true),
+    };
+    return section;
+}
+
 } // namespace
 
 std::vector<ScoreSection> scoreSections(const AssessmentRecord& b, const AssessmentRecord& a)
@@ -79,7 +104,10 @@ std::vector<ScoreSection> scoreSections(const AssessmentRecord& b, const Assessm
         shared(QStringLiteral("Force or load"), bodyPart(b, a, Group::ForceLower)),
         shared(QStringLiteral("Score D"), result(b, a, &R::ScoreD), true),
     };
-    return {grand, arms, body};
+    std::vector<ScoreSection> sections{grand, arms, body};
+    if (!b.reba.isEmpty() || !a.reba.isEmpty())
+        sections.push_back(rebaSection(b, a));
+    return sections;
 }
 
 QString summarySentence(const AssessmentRecord& before, const AssessmentRecord& after)

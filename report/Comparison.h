@@ -38,7 +38,8 @@ struct ScoreSection
     std::vector<ScoreLine> lines;
 };
 
-// The grand scores and action levels; the arms and wrists; the neck, trunk and legs.
+// The grand scores and action levels; the arms and wrists; the neck, trunk and legs; and REBA's
+// scores when either assessment has REBA.
 std::vector<ScoreSection> scoreSections(const AssessmentRecord& before, const AssessmentRecord& after);
 
 // "Right side: action level 4 → 2; left side: 3 → 3" ("none" for a grand score without one).

@@ -8,6 +8,7 @@ const std::vector<ReportPage>& reportPages()
         detailPage,         // the score sheet, every body part and how each score was reached
         measuredAnglesPage, // only when angles were measured on the workplace picture
         plannedChangesPage, // only when changes were planned in this run
+        rebaPage,           // only when REBA was scored for the same worker
         closingPage,        // reduction measures, extra pictures and the assessor's signature
         keyFramesPage,      // only for key frames taken from a video of the task
         employeeTextsPage,  // only when the summary had to cut an employee text

@@ -3,6 +3,7 @@
 
 #include "ActionLevels.h"
 #include "AssessmentState.h"
+#include "Reba.h"
 #include "SaveTable.h"
 #include "ScoreTables.h"
 #include "ScoreTrace.h"
@@ -51,6 +52,7 @@ struct AssessmentRecord
     rula::AssessmentState assessment; // the 66 selections and the 17 body-part scores
     rula::ResultScores results;       // posture scores A and B, scores C and D, grand scores
     rula::ScoreTrace trace;           // how each of `results` was reached
+    rula::reba::RebaChoices reba;     // REBA for the same worker; its scores follow from it
     std::optional<rula::ActionLevel> levelLeft;
     std::optional<rula::ActionLevel> levelRight;
     QDateTime assessedAt; // when the results were computed, or when a saved file was last written

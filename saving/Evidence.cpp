@@ -6,6 +6,7 @@
 #include "OptionCatalogue.h"
 #include "OutputFiles.h"
 #include "PostureAngles.h"
+#include "RebaEvidence.h"
 #include "SqliteConnection.h"
 
 #include <QCryptographicHash>
@@ -201,6 +202,7 @@ QString writeTables(QSqlDatabase& db, const Evidence& evidence)
     for (const PlannedChange& change : evidence.plannedChanges)
         errors << run(db, QStringLiteral("INSERT INTO planned_changes VALUES (?, ?, ?, ?)"),
                       {++position, change.option, change.kind, change.plannedOnRevision});
+    errors << RebaEvidence::write(db, evidence.reba);
     for (const EvidenceRevision& entry : evidence.history)
         errors << run(db, QStringLiteral("INSERT INTO history VALUES (?, ?, ?, ?, ?)"),
                       {entry.revision, utcText(entry.savedUtc), entry.assessor, entry.programVersion, entry.changes});
@@ -385,6 +387,8 @@ int checkSchema(QSqlDatabase& db)
     std::set<QString> seen;
     while (query.next()) {
         const QString name = query.value(1).toString();
+        if (RebaEvidence::isRebaTable(query.value(0).toString(), name, query.value(2).toString()))
+            continue; // REBA's own table, read on its own
         bool known = false;
         for (std::size_t t = 0; t < tableCount; ++t)
             known =
@@ -614,6 +618,8 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256, PictureBytes pi
             evidence.plannedChanges.push_back(change);
         }
     }
+    if (QString why = RebaEvidence::read(db, evidence.reba); !why.isEmpty())
+        throw Refusal{why};
     return evidence;
 }
 
@@ -744,6 +750,7 @@ void completeRecord(AssessmentRecord& record, const Evidence& evidence)
     record.details = evidence.details;
     record.assessmentId = evidence.assessmentId;
     record.history = evidence.history;
+    record.reba = evidence.reba;
     if (evidence.assessedAt.isValid())
         record.assessedAt = evidence.assessedAt;
 }

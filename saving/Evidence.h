@@ -94,6 +94,7 @@ struct Evidence
     std::vector<EvidencePicture> pictures;
     std::vector<EvidenceRevision> history;     // oldest first; the last is this revision
     std::vector<PlannedChange> plannedChanges; // in the order Plan a Change listed them
+    rula::reba::RebaChoices reba;              // REBA's choices (saving/RebaEvidence.h); none before REBA
 
     const EvidencePicture* workplacePicture() const;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RegisterCsv.h"
 
+#include "ModelText.h"
 #include "SaveTable.h"
 #include "ScoreRanges.h"
 #include "ScoreRowGroup.h"
@@ -80,7 +81,23 @@ QStringList columns()
                        QStringLiteral("Phase"),
                        QStringLiteral("Assessment ID"),
                        QStringLiteral("Revision"),
-                       QStringLiteral("Measured Body Parts")};
+                       QStringLiteral("Measured Body Parts")} +
+           rebaColumns();
+}
+
+QStringList rebaColumns()
+{
+    return {QStringLiteral("REBA Score Right"), QStringLiteral("REBA Score Left"), QStringLiteral("REBA Risk Right"),
+            QStringLiteral("REBA Risk Left")};
+}
+
+QList<std::optional<int>> rebaScores(const rula::reba::RebaChoices& choices)
+{
+    const rula::reba::RebaScores s = rula::reba::scoreReba(choices);
+    auto level = [](const std::optional<int>& score) {
+        return score ? std::optional<int>(rula::reba::rebaRiskLevel(*score)) : std::nullopt;
+    };
+    return {s.right.rebaScore, s.left.rebaScore, level(s.right.rebaScore), level(s.left.rebaScore)};
 }
 
 QList<ScoreColumn> scoreColumnsWithRanges()
@@ -136,6 +153,12 @@ QByteArray row(const QString& path, const AssessmentRecord& record, const Eviden
     for (const std::optional<int>& value : scores(record))
         line += ',' + (value ? QByteArray::number(*value) : QByteArray());
     line += evidence ? evidenceFields(*evidence) : QByteArray(",,,,,,,");
+    // REBA: the scores as numbers, the risk levels in the method's words.
+    const rula::reba::RebaScores reba = rula::reba::scoreReba(evidence ? evidence->reba : record.reba);
+    for (const std::optional<int>& score : {reba.right.rebaScore, reba.left.rebaScore})
+        line += ',' + (score ? QByteArray::number(*score) : QByteArray());
+    for (const std::optional<int>& score : {reba.right.rebaScore, reba.left.rebaScore})
+        line += ',' + (score ? field(modelText(rula::reba::rebaRiskText(*score))) : QByteArray());
     return line + "\r\n";
 }
 

@@ -43,6 +43,14 @@ QStringList scoreColumns();
 // grand score with none.
 QList<std::optional<int>> scores(const AssessmentRecord& record);
 
+// REBA's columns, after the evidence's: "REBA Score Right", "REBA Score Left", "REBA Risk Right",
+// "REBA Risk Left".
+QStringList rebaColumns();
+
+// REBA's items as numbers, in rebaColumns()' order: both REBA scores (1-15) and both risk levels
+// (1 negligible to 5 very high); empty for a side not scored.
+QList<std::optional<int>> rebaScores(const rula::reba::RebaChoices& choices);
+
 // The header row.
 QByteArray header();
 

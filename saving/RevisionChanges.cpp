@@ -133,6 +133,8 @@ QString describeChanges(const AssessmentRecord& before, const Evidence& was, con
     compareText(changes, QStringLiteral("Phase"), was.details.phase, is.details.phase);
     compareText(changes, QStringLiteral("Notes"), was.details.notes, is.details.notes);
     comparePictures(changes, was, is);
+    if (was.reba != is.reba)
+        changes << QStringLiteral("REBA choices changed");
     return changes.isEmpty() ? QStringLiteral("No changes.") : changes.join(QLatin1Char('\n'));
 }
 
@@ -153,6 +155,7 @@ Evidence nextRevision(const AssessmentRecord& record, const QByteArray& textByte
         if (change.plannedOnRevision <= 0 || change.plannedOnRevision > evidence.revision)
             change.plannedOnRevision = evidence.revision;
     }
+    evidence.reba = record.reba;
 
     EvidenceRevision entry;
     entry.revision = evidence.revision;

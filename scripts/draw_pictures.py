@@ -417,8 +417,8 @@ def neck(name, score, band, head_theta, label, dashed=True):
     r = 244
     if dashed:
         svg.line(pivot[0], pivot[1], pivot[0], pivot[1] - r - 4, stroke=BLACK, width=4, dash="14,9", cap="butt")
-    if band:
-        wedge(svg, pivot, r, from_up(band[0]), from_up(band[1]), spacing=15, hatch_width=3, outline=4)
+    for lo, hi in (band if isinstance(band, list) else [band] if band else []):
+        wedge(svg, pivot, r, from_up(lo), from_up(hi), spacing=15, hatch_width=3, outline=4)
     # Shoulders and upper back, then the neck and the head tilted by head_theta.
     limb(svg, (pivot[0] - 12, 450), (pivot[0] - 6, pivot[1] + 40), 140, outline=4)
     phi = from_up(head_theta)
@@ -446,7 +446,8 @@ def trunk(name, score, band, trunk_theta, label, hip_x=140, r=238):
         svg.line(hip[0], hip[1], hip[0], hip[1] - r, stroke=BLACK, width=4, dash="14,9", cap="butt")
     else:
         svg.line(hip[0], hip[1], hip[0], hip[1] - r - 4, stroke=BLACK, width=3, dash="12,8", cap="butt")
-        wedge(svg, hip, r, from_up(band[0]), from_up(band[1]), spacing=15, hatch_width=3, outline=4)
+        for lo, hi in (band if isinstance(band, list) else [band]):
+            wedge(svg, hip, r, from_up(lo), from_up(hi), spacing=15, hatch_width=3, outline=4)
     s = 1.0
     shoulder = standing_figure(svg, hip, trunk_theta, 0, 0, scale=s, arm=False, trunk_len=122, leg_scale=0.78)
     elbow = (shoulder[0], shoulder[1] + 80 * s)
@@ -456,6 +457,41 @@ def trunk(name, score, band, trunk_theta, label, hip_x=140, r=238):
     svg.circle(hand[0], hand[1] + 6, 12 * s, fill=BODY, stroke=BLACK, width=3)
     limb(svg, shoulder, (shoulder[0], shoulder[1] + 8), 22 * s)
     degree_text(svg, 344, 52, label, 46, anchor="end")
+    score_badge(svg, score, r=36, size=52)
+    svg.save(name)
+
+
+def legs(name, score, knee_flexion, band=None, label=None, one_leg=False):
+    """REBA's legs: the lower body in profile facing right, standing on both legs with the
+    knees bent by `knee_flexion`, or on one leg with the other raised; `band` is the hatched
+    range of knee flexion (degrees from the thigh's line)."""
+    svg = Svg(*DRAWING)
+    hip = (150, 150)
+    thigh, shank = 108, 104
+    lean = knee_flexion * 0.5  # the thigh forward, the shank back: the foot stays under the hip
+    knee = along(hip, thigh, from_down(lean))
+    ankle = along(knee, shank, from_down(lean - knee_flexion))
+    ground = ankle[1] + 14
+    svg.line(8, ground, 342, ground, stroke=BLACK, width=4, cap="butt")
+    if band:
+        svg.line(knee[0], knee[1], *along(knee, 150, from_down(lean)), stroke=BLACK, width=3, dash="12,8",
+                 cap="butt")
+        wedge(svg, knee, 140, from_down(lean - band[0]), from_down(lean - band[1]), spacing=15, hatch_width=3,
+              outline=4)
+    if one_leg:
+        # The other leg raised: thigh forward, shank hanging.
+        knee2 = along(hip, thigh, from_down(72))
+        ankle2 = along(knee2, shank, from_down(-8))
+        limb(svg, knee2, ankle2, 26, fill=BODY_DARK)
+        limb(svg, ankle2, along(ankle2, 34, from_down(82)), 14, fill=BODY_DARK)
+        limb(svg, hip, knee2, 32, fill=BODY_DARK)
+    # Trunk cut at the top of the drawing.
+    limb(svg, (hip[0] + 2, 8), hip, 60)
+    limb(svg, knee, ankle, 26)
+    limb(svg, ankle, (ankle[0] + 36, ankle[1]), 14)
+    limb(svg, hip, knee, 32)
+    if label:
+        degree_text(svg, 344, 52, label, 46, anchor="end")
     score_badge(svg, score, r=36, size=52)
     svg.save(name)
 
@@ -653,6 +689,21 @@ def draw_drawings():
     trunk("trunk_2", 2, (0, 20), 12, "0\u00b0 - 20\u00b0")
     trunk("trunk_3", 3, (20, 60), 40, "20\u00b0 - 60\u00b0")
     trunk("trunk_4", 4, (60, 100), 78, "60\u00b0+", hip_x=104, r=206)
+    # REBA's own bands; where a band is RULA's, with the same score, its picture serves both.
+    upper_arm("reba_upper_arm_2", 2, [(-20, -80), (20, 45)], 33, 95,
+              [(96, 356, "20\u00b0", "end"), (176, 356, "20\u00b0 - 45\u00b0", "start")])
+    neck("reba_neck_1", 1, (0, 20), 12, "0\u00b0 -20\u00b0")
+    neck("reba_neck_2", 2, [(20, 60), (0, -35)], 36, "20\u00b0+, ext'n")
+    trunk("reba_trunk_2", 2, [(0, 20), (0, -20)], 12, "\u00b120\u00b0")
+    trunk("reba_trunk_3", 3, [(20, 60), (-20, -50)], 40, "20\u00b0 - 60\u00b0")
+    wrist("reba_wrist_1", 1, [(-15, 15)], 6, [(300, 172, "15\u00b0", "middle"), (300, 322, "15\u00b0", "middle")])
+    wrist("reba_wrist_2", 2, [(15, 60), (-15, -60)], 38,
+          [(294, 122, "15\u00b0+", "middle"), (294, 370, "15\u00b0+", "middle")])
+    legs("reba_legs_1", 1, 6)
+    legs("reba_legs_2", 2, 6, one_leg=True)
+    legs("reba_knees_0", 0, 10, (0, 30), "<30\u00b0")
+    legs("reba_knees_1", 1, 45, (30, 60), "30\u00b0 - 60\u00b0")
+    legs("reba_knees_2", 2, 80, (60, 120), "60\u00b0+")
 
 
 # The quoted texts of the cards, exactly (the tests hold the same list).
@@ -680,10 +731,24 @@ CARDS = [
 ]
 
 
+# REBA's load and coupling, as cards of a posture drawing's size.
+REBA_CARDS = [
+    ("reba_load_0", ["0", "Load less than 5 kg"]),
+    ("reba_load_1", ["+1", "Load 5 to 10 kg"]),
+    ("reba_load_2", ["+2", "Load more than 10 kg"]),
+    ("reba_coupling_0", ["0", "Good grip"]),
+    ("reba_coupling_1", ["+1", "Fair grip"]),
+    ("reba_coupling_2", ["+2", "Poor grip"]),
+    ("reba_coupling_3", ["+3", "Unaccept- able grip"]),
+]
+
+
 def draw_cards():
     sizes = {}
     for name, w, h, paragraphs, scale in CARDS:
         sizes[name] = card(name, w, h, paragraphs, first_word_scale=scale)
+    for name, paragraphs in REBA_CARDS:
+        sizes[name] = card(name, DRAWING[0], DRAWING[1], paragraphs, font="sans_bold")
     return sizes
 
 

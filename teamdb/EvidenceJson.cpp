@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "EvidenceJson.h"
 
+#include "ModelText.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -142,6 +144,41 @@ EvidencePicture pictureOf(const QJsonObject& json)
 
 } // namespace
 
+namespace {
+
+// REBA's choices: the selected options by their names, and the groups whose band was measured.
+QJsonObject rebaJson(const rula::reba::RebaChoices& choices)
+{
+    QJsonArray selected;
+    for (int i = 0; i < rula::reba::RebaOptionCount; ++i) {
+        if (choices.isSelected(i))
+            selected.append(modelText(rula::reba::rebaOptions()[std::size_t(i)].name));
+    }
+    QJsonArray measured;
+    for (const rula::reba::RebaGroupInfo& info : rula::reba::rebaGroups()) {
+        if (choices.isMeasured(info.group))
+            measured.append(modelText(info.name));
+    }
+    return QJsonObject{{QStringLiteral("selected"), selected}, {QStringLiteral("measured"), measured}};
+}
+
+void rebaOf(const QJsonObject& json, rula::reba::RebaChoices& choices)
+{
+    for (const auto& name : json.value(QStringLiteral("selected")).toArray()) {
+        const int index = rula::reba::rebaOptionIndex(name.toString().toStdString());
+        if (index >= 0)
+            choices.setSelected(index, true);
+    }
+    for (const auto& name : json.value(QStringLiteral("measured")).toArray()) {
+        for (const rula::reba::RebaGroupInfo& info : rula::reba::rebaGroups()) {
+            if (name.toString() == modelText(info.name))
+                choices.setMeasured(info.group, true);
+        }
+    }
+}
+
+} // namespace
+
 QByteArray evidenceToJson(const Evidence& evidence)
 {
     QJsonArray pictures;
@@ -176,6 +213,7 @@ QByteArray evidenceToJson(const Evidence& evidence)
         {QStringLiteral("pictures"), pictures},
         {QStringLiteral("history"), history},
         {QStringLiteral("plannedChanges"), planned},
+        {QStringLiteral("reba"), rebaJson(evidence.reba)},
     };
     return QJsonDocument(json).toJson(QJsonDocument::Compact);
 }
@@ -215,5 +253,6 @@ std::optional<Evidence> evidenceFromJson(const QByteArray& bytes)
                                            change.value(QStringLiteral("kind")).toString(),
                                            change.value(QStringLiteral("plannedOnRevision")).toInt()});
     }
+    rebaOf(json.value(QStringLiteral("reba")).toObject(), evidence.reba);
     return evidence;
 }

@@ -305,7 +305,12 @@ void AgreementTest::programOnTwoFolders()
     QVERIFY(run.errorLines.filter(QStringLiteral("notes.txt: skipped")).size() == 1);
 
     const QList<QStringList> rows = csvRows(csv);
-    QCOMPARE(rows.size(), 28);
+    QCOMPARE(rows.size(), 32);
+    // RULA's 27 items, then REBA's four (no pairs here: these files were saved without REBA).
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(rows[28 + i].mid(0, 2),
+                 (QStringList{
+                     QStringList{"REBA Score Right", "REBA Score Left", "REBA Risk Right", "REBA Risk Left"}[i], "0"}));
     QCOMPARE(rows[0].join(QLatin1Char(',')),
              QStringLiteral("item,pairs,exact_agreement,kappa,kappa_low,kappa_high,kappa_linear,kappa_linear_low,"
                             "kappa_linear_high,kappa_quadratic,kappa_quadratic_low,kappa_quadratic_high,ac1,icc,"

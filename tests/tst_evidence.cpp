@@ -303,6 +303,10 @@ private slots:
                                        "it was not used.";
         QTest::newRow("damaged") << "evidence"
                                  << "The evidence file is damaged";
+        // REBA's table with a score that its choices do not give, as an edit by hand leaves it.
+        QTest::newRow("REBA score altered") << "reba"
+                                            << "The evidence file is damaged (REBA's Score A is not what its "
+                                               "choices give)";
     }
     void damagedOrMismatchedEvidenceIsNamedAndLeftUnused()
     {
@@ -322,8 +326,19 @@ private slots:
         evidence.details.phase = QStringLiteral("Baseline");
         evidence.details.task = QStringLiteral("Welding");
         evidence.history.push_back({1, QDateTime::currentDateTimeUtc(), QStringLiteral("K"), "2.0", "First save."});
+        for (const char* band : {"RebaNeck1", "RebaTrunk1", "RebaLegs1", "RebaKnees0", "RebaLoad0"})
+            evidence.reba.click(rula::reba::rebaOptionIndex(band)); // score A 1
         QCOMPARE(writeEvidence(evidencePath, evidence), QString());
-        if (damage == QLatin1String("text")) {
+        if (damage == QLatin1String("reba")) {
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("edit"));
+                db.setDatabaseName(evidencePath);
+                QVERIFY(db.open());
+                QSqlQuery edit(db);
+                QVERIFY(edit.exec(QStringLiteral("UPDATE reba SET value = 2 WHERE name = 'Score A'")));
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("edit"));
+        } else if (damage == QLatin1String("text")) {
             // The text file saved again by another program: the evidence is of its earlier version.
             QVERIFY(writeWholeFile(text, savedTextFile(assessment, {QStringLiteral("Lee"), QStringLiteral("8"), {}})));
         } else {

@@ -722,7 +722,12 @@ private slots:
         auto* team = find<QPushButton>(QStringLiteral("TeamDatabaseButton"));
         QCOMPARE(team->geometry(), QRect(186, 307, 71, 19));
         QCOMPARE(team->text(), QStringLiteral("&Team..."));
-        QCOMPARE(m_main->findChildren<QPushButton*>().size(), std::size(buttons) + 3);
+        // "RE&BA..." beside "RULA Overview", last in keyboard order.
+        auto* reba = find<QPushButton>(QStringLiteral("RebaButton"));
+        QCOMPARE(reba->geometry(), QRect(188, 272, 69, 19));
+        QCOMPARE(reba->text(), QStringLiteral("RE&BA..."));
+        QCOMPARE(reba->property("helpTopic").toInt(), 250);
+        QCOMPARE(m_main->findChildren<QPushButton*>().size(), std::size(buttons) + 4);
         QCOMPARE(QFontInfo(panel->font()).family(), QStringLiteral("Liberation Sans"));
         QCOMPARE(panel->font().pointSizeF(), 8.25);
         QVERIFY(!panel->font().bold());

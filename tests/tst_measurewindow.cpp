@@ -15,6 +15,7 @@
 #include "OptionCatalogue.h"
 #include "OptionPanel.h"
 #include "PictureBox.h"
+#include "RebaWindow.h"
 #include "WindowTestSupport.h"
 
 #include <QCheckBox>
@@ -193,6 +194,13 @@ void TestMeasureWindow::oneSideMarkedWithSixClicks()
     QCOMPARE(labelText(main(), "CurrentScore"), QStringLiteral("3"));
     QCOMPARE(labelText(main(), "NeckScore"), QStringLiteral("1"));
     QVERIFY(!child<QPushButton>(window, "ApplyAll")->isEnabled());
+    // The same angles choose REBA's bands, marked as measured: upper arm 45-90° (band 3),
+    // forearm under 60° (2), wrist within 15° (1), trunk upright (1), neck 0-20° (1).
+    RebaWindow& reba = windows->window<RebaWindow>();
+    for (const char* band : {"RebaUpperArm3Right", "RebaLowerArm2Right", "RebaWrist1Right", "RebaTrunk1", "RebaNeck1"})
+        QVERIFY2(child<OptionPanel>(reba, band)->isSelected(), band);
+    QCOMPARE(labelText(reba, "RebaNeckSource"), QStringLiteral("measured"));
+    QCOMPARE(labelText(reba, "RebaUpperArmSourceLeft"), QString());
 
     // The shoulder dragged forward: the trunk leans 6° and the neck, from the trunk line,
     // is extended about 46° (band 4). Both are marked changed; Main keeps what was applied.

@@ -158,10 +158,12 @@ private slots:
         const QList<QStringList> rows = readCsv(csvPath);
         QCOMPARE(rows.size(), 51);
         const QStringList header = rows[0];
-        QCOMPARE(header.size(), 39);
-        // What the evidence adds, empty for these files saved without it.
-        QCOMPARE(header.mid(32), (QStringList{"Task", "Observed", "Assessor", "Phase", "Assessment ID", "Revision",
-                                              "Measured Body Parts"}));
+        QCOMPARE(header.size(), 43);
+        // What the evidence adds, empty for these files saved without it, and REBA's columns.
+        QCOMPARE(header.mid(32, 7), (QStringList{"Task", "Observed", "Assessor", "Phase", "Assessment ID", "Revision",
+                                                 "Measured Body Parts"}));
+        QCOMPARE(header.mid(39),
+                 (QStringList{"REBA Score Right", "REBA Score Left", "REBA Risk Right", "REBA Risk Left"}));
         for (const QStringList& row : rows)
             QCOMPARE(row.size(), header.size());
         std::map<int, int> rightLevels;

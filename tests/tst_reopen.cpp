@@ -13,14 +13,18 @@
 #include "OptionPanel.h"
 #include "OverwriteFile.h"
 #include "PictureControl.h"
+#include "ProgramRuns.h"
 #include "RULAAction.h"
+#include "RebaWindow.h"
 #include "SaveWindow.h"
 #include "TabbedPanel.h"
 #include "WindowTestSupport.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -164,6 +168,119 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
                  (QStringList{"O'Brien RULA Analysis.mdb", "O'Brien RULA Analysis.txt", "O'Brien RULA Evidence.sqlite",
                               "Second RULA Analysis.mdb", "Second RULA Analysis.txt", "Second RULA Evidence.sqlite"}));
+    }
+
+    // REBA beside RULA for the same worker, a nurse moving a patient: chosen by keyboard and
+    // by clicks on the REBA window, shown at every click, saved with the assessment, shown
+    // again when it is reopened, and printed on the report's REBA page. The expected scores are
+    // worked by hand from the published worksheet (tests/data/reba_tables.txt): neck 2 + 1,
+    // trunk 3 + 1, legs 2 + knees 1: Table A (trunk 4, neck 3, legs 3) 8, load 1: score A 9.
+    // Right: upper arm 3 + 1, lower arm 2, wrist 2: Table B 6, poor coupling 2: score B 8,
+    // Table C (9, 8) 11, rapid changes 1: 12. Left: upper arm 2 - 1, lower arm 1, wrist 1:
+    // Table B 1, score B 3, Table C (9, 3) 9: 10.
+    void rebaIsScoredSavedReopenedAndReported()
+    {
+        QTemporaryDir dir;
+        MainWindow& main = windows->window<MainWindow>();
+        main.showWindow();
+        click(main, "RebaButton");
+        RebaWindow& reba = windows->window<RebaWindow>();
+        QVERIFY(QTest::qWaitForWindowActive(&reba));
+        QCOMPARE(reba.windowTitle(), QStringLiteral("REBA: Rapid Entire Body Assessment"));
+        QVERIFY(!(reba.windowFlags() & (Qt::Dialog & ~Qt::Window))); // a window of its own on the task bar
+        QVERIFY(labelText(reba, "RebaMissing").startsWith(QStringLiteral("Neck: no band chosen")));
+        QCOMPARE(labelText(reba, "RebaScoreA"), QString());
+
+        // By keyboard: the first band has the focus; an arrow moves to the next, Space chooses,
+        // Tab goes on to the adjustment and to the next group.
+        auto* neck1 = child<PictureControl>(reba, "RebaNeck1Picture");
+        neck1->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(neck1, Qt::Key_Right);
+        QVERIFY(child<PictureControl>(reba, "RebaNeck2Picture")->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), child<QCheckBox>(reba, "RebaNeckAdjust"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), child<PictureControl>(reba, "RebaLegs1Picture"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left); // wraps round to the last
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        for (const char* name : {"RebaNeck2", "RebaLegs2", "RebaKnees1"})
+            QVERIFY2(child<OptionPanel>(reba, name)->isSelected(), name);
+        QVERIFY(child<QCheckBox>(reba, "RebaNeckAdjust")->isChecked());
+
+        // By clicks; the coupling last.
+        for (const char* name : {"RebaTrunk3", "RebaLoad1", "RebaUpperArm3Right", "RebaLowerArm2Right",
+                                 "RebaWrist2Right", "RebaUpperArm2Left", "RebaLowerArm1Left", "RebaWrist1Left"})
+            QTest::mouseClick(child<OptionPanel>(reba, name)->picture(), Qt::LeftButton);
+        for (const char* name : {"RebaTrunkAdjust", "RebaAbductedRight", "RebaArmSupportedLeft", "RebaRapid"})
+            QTest::mouseClick(child<QCheckBox>(reba, name), Qt::LeftButton);
+        QCOMPARE(labelText(reba, "RebaScoreA"), QStringLiteral("9"));
+        QCOMPARE(labelText(reba, "RebaScoreBRight"), QString());
+        QCOMPARE(labelText(reba, "RebaRiskRight"), QString());
+        QCOMPARE(labelText(reba, "RebaMissing"), QStringLiteral("Coupling: no band chosen"));
+        QTest::mouseClick(child<OptionPanel>(reba, "RebaCoupling2")->picture(), Qt::LeftButton);
+        const std::pair<const char*, const char*> shown[] = {
+            {"RebaScoreA", "9"},
+            {"RebaScoreBRight", "8"},
+            {"RebaScoreBLeft", "3"},
+            {"RebaScoreCRight", "11"},
+            {"RebaScoreCLeft", "9"},
+            {"RebaScoreRight", "12"},
+            {"RebaScoreLeft", "10"},
+            {"RebaRiskRight", "11–15 Very high: necessary now"},
+            {"RebaRiskLeft", "8–10 High: necessary soon"},
+            {"RebaMissing", ""},
+            {"RebaNeckSource", "by hand"},
+        };
+        for (const auto& [name, text] : shown)
+            QCOMPARE(labelText(reba, name), QString::fromUtf8(text));
+        const rula::reba::RebaChoices chosen = state->reba;
+        reba.hide();
+
+        saveRoadThroughTheWindows(dir.path());
+        const QString file = dir.filePath(QStringLiteral("O'Brien RULA Analysis.txt"));
+        // REBA lives in the evidence only: the specified result file is the one RULA alone gives.
+        QCOMPARE(readAll(file), readAll(RoadFile));
+
+        dropWindows();
+        makeWindows();
+        ReopenAssessment(file, *windows);
+        QVERIFY2(recorder.messages.isEmpty(), qPrintable(recorder.messages.join(QLatin1Char('\n'))));
+        QVERIFY(state->reba == chosen);
+        RebaWindow& again = windows->window<RebaWindow>();
+        for (const auto& [name, text] : shown)
+            QCOMPARE(labelText(again, name), QString::fromUtf8(text));
+        QVERIFY(child<OptionPanel>(again, "RebaKnees1")->isSelected());
+        QVERIFY(child<QCheckBox>(again, "RebaArmSupportedLeft")->isChecked());
+
+        // The report of the saved file has REBA's page, every score traced.
+        const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+        const Run report = runProgram({QStringLiteral("--report"), file, QStringLiteral("-o"), pdf});
+        QCOMPARE(report.status, 0);
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY(pdftotext.waitForFinished(30000));
+        const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
+        for (const char* expected :
+             {"REBA: Rapid Entire Body Assessment", "Table A: trunk 4, neck 3, legs 3 (legs 2 + knees 1) gives 8",
+              "Score A: Table A 8 + load 1 gives 9", "Table B (right): upper arm 4, lower arm 2, wrist 2 gives 6",
+              "Table C (right): score A 9, score B 8 gives 11", "REBA score (left): score C 9 + activity 1 gives 10",
+              "risk 11–15 Very high: necessary now"})
+            QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
+
+        // The register has REBA's four columns.
+        const QString csv = dir.filePath(QStringLiteral("register.csv"));
+        QCOMPARE(runProgram({QStringLiteral("--register"), dir.path(), QStringLiteral("-o"), csv}).status, 0);
+        const QList<QByteArray> rows = readAll(csv).split('\n');
+        QVERIFY(rows[0].trimmed().endsWith("REBA Score Right,REBA Score Left,REBA Risk Right,REBA Risk Left"));
+        QVERIFY2(rows[1].trimmed().endsWith(QString::fromUtf8(",12,10,11–15 Very high: necessary now,"
+                                                              "8–10 High: necessary soon")
+                                                .toUtf8()),
+                 rows[1].constData());
     }
 
     // A file edited by hand: its neck and left wrist scores no longer follow from its options.

@@ -785,8 +785,8 @@ void ResultsWindowsTest::everyButtonShowsItsWholeCaption()
         }
     }
     // Employee Details: its two designed buttons and "Details..."; Main: its seven designed
-    // buttons, "Video Frames...", "Details..." and "Team...".
-    QCOMPARE(buttons, 2 + 3 + 10 + 3 + 6 + 1 + 2 + 2 + 2 + 2 + 1);
+    // buttons, "Video Frames...", "Details...", "Team..." and "REBA...".
+    QCOMPARE(buttons, 2 + 3 + 11 + 3 + 6 + 1 + 2 + 2 + 2 + 2 + 1);
     // The one caption too wide for a single line wraps.
     QVERIFY(qobject_cast<CaptionButton*>(child<QPushButton>(windows->window<RULAAction>(), "Command1")));
 }

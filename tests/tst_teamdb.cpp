@@ -210,8 +210,8 @@ private slots:
         }
         QCOMPARE(teamRows, rowsOf(folderCsv));
         QCOMPARE(teamRows.size(), 2);
-        QVERIFY2(teamRows.value(0).section(QLatin1Char(','), -2, -2) == QLatin1String("1"),
-                 qPrintable(teamRows.value(0))); // revision 1 of its evidence
+        QVERIFY2(teamRows.value(0).section(QLatin1Char(','), -6, -6) == QLatin1String("1"),
+                 qPrintable(teamRows.value(0))); // revision 1 of its evidence, before REBA's four columns
         // Published again from the command line, the folder is the saves' publications again.
         const Finished again = runWith({QStringLiteral("--publish"), work.path(), QStringLiteral("--database"), uri()});
         QVERIFY2(again.status == 0 && again.errors.contains(QStringLiteral("0 new, 2 already there")),

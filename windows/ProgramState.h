@@ -7,6 +7,7 @@
 #include "Evidence.h"
 #include "KeyFrames.h"
 #include "PostureAngles.h"
+#include "Reba.h"
 #include "VideoScoring.h"
 
 #include <QString>
@@ -21,6 +22,8 @@
 struct ProgramState
 {
     rula::AssessmentState assessment;
+    // REBA's choices for the same worker, made on the REBA window or by Measure Angles.
+    rula::reba::RebaChoices reba;
     // The employee details boxes' texts as typed, apostrophes and all.
     EmployeeTexts employee;
     // The assessment as the last successful "View &Results" computed it: what the final

@@ -48,6 +48,8 @@ const std::vector<ControlRow> LeftColumn = {
     {Own, "VideoFramesButton", 82, 307, 100, 19, "Video &Frames...", Arial(8), 10, 210},
     {Own, "DetailsButton", 8, 307, 70, 19, "&Details...", Arial(8), 9, 201},
     {Own, "TeamDatabaseButton", 186, 307, 71, 19, "&Team...", Arial(8.25), 11, 196},
+    // Beside "RULA Overview", the second method on the same assessment.
+    {Own, "RebaButton", 188, 272, 69, 19, "RE&BA...", Arial(8.25), 12, 250},
     {L, "TeamStatus", 8, 698, 249, 13, "", Arial(7.5), -1, 196, Plain, Black},
 };
 

@@ -16,6 +16,7 @@
 #include "ProgramLauncher.h"
 #include "ProgramState.h"
 #include "RULAOverview.h"
+#include "RebaWindow.h"
 #include "Results.h"
 #include "ScoreTables.h"
 #include "Services.h"
@@ -65,6 +66,8 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     // ---- The team database: its settings button and the status line under the picture ------
     placeControl(new CaptionButton(QStringLiteral("&Team..."), this),
                  layoutRow(mainlayout::leftColumn(), "TeamDatabaseButton"), Units::Pixels);
+    placeControl(new CaptionButton(QStringLiteral("RE&BA..."), this), layoutRow(mainlayout::leftColumn(), "RebaButton"),
+                 Units::Pixels);
     auto* teamStatus = new QLabel(this);
     placeControl(teamStatus, layoutRow(mainlayout::leftColumn(), "TeamStatus"), Units::Pixels);
     teamStatus->setTextFormat(Qt::PlainText);
@@ -89,6 +92,8 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     connect(control<QPushButton>(this, "Command4"), &QPushButton::clicked, this, &MainWindow::viewExtraPictures);
     connect(control<QPushButton>(this, "Command8"), &QPushButton::clicked, this, &MainWindow::exitProgram);
     connect(control<QPushButton>(this, "Command6"), &QPushButton::clicked, this, &MainWindow::showOverview);
+    connect(control<QPushButton>(this, "RebaButton"), &QPushButton::clicked, this,
+            [this] { m_windows.window<RebaWindow>().showWindow(); });
     connect(details, &QPushButton::clicked, this, [this] { m_windows.window<AssessmentDetails>().showWindow(); });
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this), &QShortcut::activated, this,
             &MainWindow::measureAngles);

@@ -16,6 +16,7 @@ void PublishResults(ProgramState& state, WindowSet& windows, const rula::ResultS
     state.record.details = state.details;
     state.record.assessmentId = state.reopenedEvidence.assessmentId;
     state.record.history = state.reopenedEvidence.history;
+    state.record.reba = state.reba;
 
     windows.window<CautionStatement>().showWindow();
     if (windows.exists<MainWindow>())

@@ -6,6 +6,7 @@
 #include "ModelText.h"
 #include "PictureLibrary.h"
 #include "ProgramState.h"
+#include "RebaWindow.h"
 #include "Services.h"
 #include "WindowSet.h"
 #include "Workplace.h"
@@ -441,6 +442,10 @@ void MeasureAngles::applyPart(rula::BodyPart part)
         return;
     m_windows.workplace().selectOption(reading.optionIndex);
     m_state.angleMeasurements.applied(part) = reading.optionIndex;
+    // The same measurement chooses REBA's band of that body part.
+    const int rebaBand = rula::reba::rebaBandOfAngle(rula::bodyPartInfo(part).group, *reading.angle);
+    if (rebaBand >= 0)
+        m_windows.window<RebaWindow>().applyMeasured(rebaBand);
 }
 
 void MeasureAngles::apply()
