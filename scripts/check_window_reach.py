@@ -28,6 +28,7 @@ waiting = {
     ("OpenExtraPics.cpp", "ExtraPics"),  # the extra picture boxes
     ("OverwriteFile.cpp", "SaveWindow"),  # saving over or asking for a new name
     ("RULAAction.cpp", "SaveWindow"),  # the folder chosen for saving
+    ("MeasureAngles.cpp", "RebaWindow"),  # REBA's bands chosen by the measurements
 }
 
 allowed = re.compile(r"window<(\w+)>\(\)\.(?:showWindow|hide)\(\)|exists<(\w+)>\(\)|#include \"\w+\.h\"")
