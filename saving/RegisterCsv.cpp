@@ -70,11 +70,20 @@ QByteArray evidenceFields(const Evidence& evidence)
 
 } // namespace
 
+namespace {
+
+// The columns before the scores: the file, the employee and when the file was last written.
+QStringList leadingColumns()
+{
+    return {QStringLiteral("File"), QStringLiteral("Employee Name"), QStringLiteral("Employee ID"),
+            QStringLiteral("Employee Location"), QStringLiteral("Last Written")};
+}
+
+} // namespace
+
 QStringList columns()
 {
-    return QStringList{QStringLiteral("File"), QStringLiteral("Employee Name"), QStringLiteral("Employee ID"),
-                       QStringLiteral("Employee Location"), QStringLiteral("Last Written")} +
-           scoreColumns() +
+    return leadingColumns() + scoreColumns() +
            QStringList{QStringLiteral("Task"),
                        QStringLiteral("Observed"),
                        QStringLiteral("Assessor"),
@@ -171,7 +180,10 @@ QByteArray storedRow(const QString& path, const EmployeeTexts& stored, QByteArra
     line += written;
     line += ',';
     line += scores;
-    line += ",,,,,,,\r\n";
+    // Every column after the scores (the evidence's and REBA's) is empty without evidence.
+    static const qsizetype emptyColumns = columns().size() - leadingColumns().size() - scoreColumns().size();
+    line += QByteArray(emptyColumns, ',');
+    line += "\r\n";
     return line;
 }
 

@@ -436,7 +436,7 @@ void TestVideoFrames::wholeAssessmentCopiedElsewhere()
     const QStringList rows = QString::fromUtf8(readAll(csv)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     QCOMPARE(rows.size(), 2);
     QVERIFY2(rows[1].contains(QStringLiteral(",Loading the press,")) &&
-                 rows[1].endsWith(QStringLiteral(",1,Upper Arm (Right); Trunk; Upper Arm (Left)")),
+                 rows[1].endsWith(QStringLiteral(",1,Upper Arm (Right); Trunk; Upper Arm (Left),,,,")),
              qPrintable(rows[1]));
 
     // Reopened in a new run: the extra picture, the planned change, each picture's own angles.
