@@ -135,9 +135,10 @@ inline bool setDisplayMatrix(const QString& file, int a, int b, int c, int d, in
         for (int shift = 24; shift >= 0; shift -= 8)
             matrix.append(static_cast<char>((word >> shift) & 0xFF));
     };
-    // 16.16 fixed point, but the third column 2.30.
-    for (qint64 value : {qint64{a} << 16, qint64{b} << 16, qint64{0}, qint64{c} << 16, qint64{d} << 16, qint64{0},
-                         qint64{x} << 16, qint64{y} << 16, qint64{1} << 30})
+    // 16.16 fixed point, but the third column 2.30 (multiplied, since a negative value may
+    // not be shifted).
+    constexpr qint64 One = 65536;
+    for (qint64 value : {a * One, b * One, qint64{0}, c * One, d * One, qint64{0}, x * One, y * One, qint64{1} << 30})
         put(value);
     return video.seek(matrixAt) && video.write(matrix) == matrix.size();
 }
