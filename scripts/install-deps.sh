@@ -14,9 +14,15 @@ packages=(
     libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
     clang-tidy libqt6sql6-psql postgresql libpq-dev
     lintian qpdf man-db groff-base
-    libopencv-core-dev libopencv-imgproc-dev libopencv-dnn-dev python3-onnx python3-numpy npm
+    libopencv-core-dev libopencv-imgproc-dev libopencv-dnn-dev python3-onnx python3-numpy
     opencv-doc python3-skimage
 )
+
+# The build fetches the pose models with npm. A machine whose Node.js carries its own npm (a
+# vendor's nodejs package) must not be given Debian's, which conflicts with it.
+if ! command -v npm >/dev/null 2>&1; then
+    packages+=(npm)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
