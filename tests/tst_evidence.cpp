@@ -17,6 +17,7 @@
 #include "MainWindow.h"
 #include "MeasureAngles.h"
 #include "MeasureSupport.h"
+#include "MeasureWindowSupport.h"
 #include "OpenPictureFile.h"
 #include "OptionCatalogue.h"
 #include "OverwriteFile.h"
@@ -562,28 +563,7 @@ private slots:
 private:
     MainWindow& main() { return windows->window<MainWindow>(); }
 
-    MeasureAngles& openMeasureAngles()
-    {
-        auto* picture = child<PictureBox>(windows->window<MainWindow>(), "Picture1");
-        QTest::mouseDClick(picture, Qt::LeftButton, {}, picture->rect().center());
-        MeasureAngles& window = windows->window<MeasureAngles>();
-        if (!QTest::qWaitForWindowExposed(&window))
-            qFatal("Measure Angles did not open");
-        return window;
-    }
-
-    static void choosePart(MeasureAngles& window, const QString& name)
-    {
-        auto* parts = child<QListWidget>(window, "BodyPart");
-        const QList<QListWidgetItem*> found = parts->findItems(name + QStringLiteral(" \u2013 "), Qt::MatchStartsWith);
-        QCOMPARE(found.size(), 1);
-        QTest::mouseClick(parts->viewport(), Qt::LeftButton, {}, parts->visualItemRect(found.front()).center());
-    }
-
-    static QPoint at(MeasureAngles& window, double x, double y)
-    {
-        return window.canvas()->toWidget(rula::Point{x, y}).toPoint();
-    }
+    MeasureAngles& openMeasureAngles() { return ::openMeasureAngles(*windows); }
 
     void loadWorkplacePicture(const QString& folder)
     {

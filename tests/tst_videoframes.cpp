@@ -18,6 +18,7 @@
 #include "MainWindow.h"
 #include "MeasureAngles.h"
 #include "MeasureSupport.h"
+#include "MeasureWindowSupport.h"
 #include "OpenExtraPics.h"
 #include "OpenPictureFile.h"
 #include "PdfChecks.h"
@@ -97,28 +98,7 @@ private:
             child<QLabel>(video, "FrameInfo")->text().startsWith(QStringLiteral("Frame %1 of").arg(number)), 20000);
     }
 
-    MeasureAngles& openMeasureAngles()
-    {
-        auto* picture = child<PictureBox>(windows->window<MainWindow>(), "Picture1");
-        QTest::mouseDClick(picture, Qt::LeftButton, {}, picture->rect().center());
-        MeasureAngles& window = windows->window<MeasureAngles>();
-        if (!QTest::qWaitForWindowExposed(&window))
-            qFatal("Measure Angles did not open");
-        return window;
-    }
-
-    static void choosePart(MeasureAngles& window, const QString& name)
-    {
-        auto* parts = child<QListWidget>(window, "BodyPart");
-        const QList<QListWidgetItem*> found = parts->findItems(name + QStringLiteral(" \u2013 "), Qt::MatchStartsWith);
-        QCOMPARE(found.size(), 1);
-        QTest::mouseClick(parts->viewport(), Qt::LeftButton, {}, parts->visualItemRect(found.front()).center());
-    }
-
-    static QPoint at(MeasureAngles& window, double x, double y)
-    {
-        return window.canvas()->toWidget(rula::Point{x, y}).toPoint();
-    }
+    MeasureAngles& openMeasureAngles() { return ::openMeasureAngles(*windows); }
 
     // Goes to frame `number` and takes it with `reason` and `note`.
     void takeFrame(VideoFrames& video, int number, const QString& reason, const QString& note)
