@@ -264,9 +264,9 @@ rula::VideoTimeline timelineOf(const QJsonObject& json)
             for (int l = 0; l < rula::LandmarkCount; ++l) {
                 const QJsonValue found = landmarks.value(modelText(rula::landmarkName(rula::Landmark(l))));
                 if (found.isArray())
-                    sample.landmarks.at(rula::Side(s), rula::Landmark(l)) = rula::FoundLandmark{
-                        {found.toArray().at(0).toDouble(), found.toArray().at(1).toDouble()},
-                        found.toArray().at(2).toDouble()};
+                    sample.landmarks.at(rula::Side(s), rula::Landmark(l)) =
+                        rula::FoundLandmark{{found.toArray().at(0).toDouble(), found.toArray().at(1).toDouble()},
+                                            found.toArray().at(2).toDouble()};
             }
         }
         timeline.samples.push_back(sample);

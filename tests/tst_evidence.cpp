@@ -445,7 +445,7 @@ private slots:
             QTest::newRow(name) << QString::fromUtf8(statements) << QString::fromUtf8(reason);
         };
 #define NO_TIMELINE                                                                                                    \
-    "DROP TABLE video_timeline; DROP TABLE video_samples; DROP TABLE video_sample_sides; "                            \
+    "DROP TABLE video_timeline; DROP TABLE video_samples; DROP TABLE video_sample_sides; "                             \
     "DROP TABLE video_sample_parts; DROP TABLE video_sample_landmarks"
         row("untouched", "", "");
         row("version 2 without planned changes",
@@ -453,8 +453,8 @@ private slots:
             "DROP TABLE landmark_suggestions; " NO_TIMELINE,
             "");
         row("version 3 without key frame turns",
-            "UPDATE schema_version SET version = 3; DROP TABLE key_frame_turns; DROP TABLE landmark_suggestions; "
-            NO_TIMELINE,
+            "UPDATE schema_version SET version = 3; DROP TABLE key_frame_turns; DROP TABLE "
+            "landmark_suggestions; " NO_TIMELINE,
             "");
         row("version 4 without suggested landmarks",
             "UPDATE schema_version SET version = 4; DROP TABLE landmark_suggestions; " NO_TIMELINE, "");
@@ -465,7 +465,8 @@ private slots:
         // The method gives a grand score of 7 action level 4, and no grand score above 7.
         row("an action level not the grand score's", "UPDATE video_sample_sides SET action_level = 3 WHERE grand = 7",
             "an action level is not the one its grand score gives");
-        row("a grand score above 7", "UPDATE video_sample_sides SET grand = 8 WHERE grand = 7", "grand is out of range");
+        row("a grand score above 7", "UPDATE video_sample_sides SET grand = 8 WHERE grand = 7",
+            "grand is out of range");
         row("a gap in the samples", "UPDATE video_samples SET sample = 4 WHERE sample = 3",
             "the samples skip a number");
         row("samples out of frame order", "UPDATE video_samples SET frame = 10 WHERE sample = 3",
@@ -593,9 +594,15 @@ private slots:
     }
 
 private:
-    MainWindow& main() { return windows->window<MainWindow>(); }
+    MainWindow& main()
+    {
+        return windows->window<MainWindow>();
+    }
 
-    MeasureAngles& openMeasureAngles() { return ::openMeasureAngles(*windows); }
+    MeasureAngles& openMeasureAngles()
+    {
+        return ::openMeasureAngles(*windows);
+    }
 
     void loadWorkplacePicture(const QString& folder)
     {
