@@ -6,6 +6,8 @@
 #include <QSqlDriver>
 #include <QVariant>
 
+#include <optional>
+
 namespace {
 
 template <typename Function> bool resolve(QLibrary& library, const char* name, Function* function)
@@ -48,6 +50,22 @@ PqOutcome finish(const LibPq& pq, PGconn* connection)
     }
     if (!any)
         outcome = outcomeOf(pq, connection, nullptr);
+    return outcome;
+}
+
+// Starts the COPY statement `copy`, which puts the connection into the state `copying`. Empty
+// when it did; else what went wrong instead (never ok).
+std::optional<PqOutcome> startCopy(const LibPq& pq, PGconn* connection, const char* copy, ExecStatusType copying)
+{
+    PGresult* start = pq.exec(connection, copy);
+    if (start && pq.resultStatus(start) == copying) {
+        pq.clear(start);
+        return std::nullopt;
+    }
+    PqOutcome outcome = outcomeOf(pq, connection, start);
+    if (start)
+        pq.clear(start);
+    outcome.ok = false;
     return outcome;
 }
 
@@ -95,16 +113,8 @@ PqOutcome pqRun(const LibPq& pq, PGconn* connection, const char* sql)
 
 PqOutcome pqCopyIn(const LibPq& pq, PGconn* connection, const char* copy, const QByteArray& data)
 {
-    PGresult* start = pq.exec(connection, copy);
-    const bool copying = start && pq.resultStatus(start) == PGRES_COPY_IN;
-    if (!copying) {
-        PqOutcome outcome = outcomeOf(pq, connection, start);
-        if (start)
-            pq.clear(start);
-        outcome.ok = false;
-        return outcome;
-    }
-    pq.clear(start);
+    if (std::optional<PqOutcome> refused = startCopy(pq, connection, copy, PGRES_COPY_IN))
+        return *refused;
     // Sent in pieces of a megabyte: libpq buffers what it cannot send at once.
     constexpr qsizetype Piece = 1 << 20;
     bool sent = true;
@@ -116,16 +126,8 @@ PqOutcome pqCopyIn(const LibPq& pq, PGconn* connection, const char* copy, const 
 
 PqOutcome pqCopyOut(const LibPq& pq, PGconn* connection, const char* copy, QByteArray* data)
 {
-    PGresult* start = pq.exec(connection, copy);
-    const bool copying = start && pq.resultStatus(start) == PGRES_COPY_OUT;
-    if (!copying) {
-        PqOutcome outcome = outcomeOf(pq, connection, start);
-        if (start)
-            pq.clear(start);
-        outcome.ok = false;
-        return outcome;
-    }
-    pq.clear(start);
+    if (std::optional<PqOutcome> refused = startCopy(pq, connection, copy, PGRES_COPY_OUT))
+        return *refused;
     char* row = nullptr;
     int size = 0;
     while ((size = pq.getCopyData(connection, &row, 0)) > 0) {
