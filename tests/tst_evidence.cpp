@@ -26,6 +26,7 @@
 #include "ProgramRuns.h"
 #include "RULAAction.h"
 #include "ReportDialogs.h"
+#include "RevisionChanges.h"
 #include "SaveWindow.h"
 #include "SavedFiles.h"
 #include "WindowTestSupport.h"
@@ -435,6 +436,39 @@ private slots:
         QVERIFY(!readEvidencePicture(path, QStringLiteral("extra"), &error));
         QVERIFY2(error.startsWith(QStringLiteral("The picture \"%1\" cannot be read any more: ").arg(path)),
                  qPrintable(error));
+    }
+
+    void historyNamesPlansAndScoredVideos_data()
+    {
+        QTest::addColumn<int>("change");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("nothing") << 0 << QStringLiteral("No changes.");
+        QTest::newRow("a planned change added") << 1 << QStringLiteral("Planned changes: 2 → 3");
+        QTest::newRow("a planned change replaced") << 2 << QStringLiteral("Planned changes: 2 → 2");
+        QTest::newRow("a video scored") << 3
+                                        << QStringLiteral(
+                                               "Whole video scored: task.mp4, 3 samples at 2 a second (stopped early)");
+        QTest::newRow("the same video scored again, to the end")
+            << 4 << QStringLiteral("Whole video scored: task.mp4, 3 samples at 2 a second");
+        QTest::newRow("the scored video left out") << 5 << QStringLiteral("Scored video left out");
+    }
+    void historyNamesPlansAndScoredVideos()
+    {
+        QFETCH(int, change);
+        QFETCH(QString, expected);
+        Evidence was = filled::evidence(QString(64, QLatin1Char('0')));
+        Evidence is = was;
+        if (change == 1)
+            is.plannedChanges.push_back({QStringLiteral("Frame5"), QStringLiteral("Select"), 2});
+        if (change == 2)
+            is.plannedChanges[1].option = QStringLiteral("Frame10");
+        if (change == 3)
+            was.timeline = {};
+        if (change == 4)
+            is.timeline.complete = true;
+        if (change == 5)
+            is.timeline = {};
+        QCOMPARE(describeChanges(AssessmentRecord(), was, AssessmentRecord(), is), expected);
     }
 
     void tamperedEvidenceIsRefused_data()
