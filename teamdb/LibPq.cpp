@@ -124,15 +124,16 @@ PqOutcome pqCopyIn(const LibPq& pq, PGconn* connection, const char* copy, const 
     return finish(pq, connection);
 }
 
-PqOutcome pqCopyOut(const LibPq& pq, PGconn* connection, const char* copy, QByteArray* data)
+PqOutcome pqCopyOut(const LibPq& pq, PGconn* connection, const char* copy,
+                    const std::function<void(QByteArrayView row)>& row)
 {
     if (std::optional<PqOutcome> refused = startCopy(pq, connection, copy, PGRES_COPY_OUT))
         return *refused;
-    char* row = nullptr;
+    char* data = nullptr;
     int size = 0;
-    while ((size = pq.getCopyData(connection, &row, 0)) > 0) {
-        data->append(row, size);
-        pq.freemem(row);
+    while ((size = pq.getCopyData(connection, &data, 0)) > 0) {
+        row(QByteArrayView(data, size > 0 && data[size - 1] == '\n' ? size - 1 : size));
+        pq.freemem(data);
     }
     return finish(pq, connection);
 }
