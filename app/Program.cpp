@@ -100,6 +100,9 @@ int runProgram(QApplication& app)
         const QString decoderError = VideoDecoder::moduleError();
         out << "Video decoder: " << VideoDecoder::moduleFile()
             << (decoderError.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(decoderError)) << '\n';
+        const QString finderError = pose::PoseFinder::moduleError();
+        out << "Landmark finder: " << pose::PoseFinder::moduleFile()
+            << (finderError.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(finderError)) << '\n';
         bool modelMissing = false;
         for (const QString& name : pose::modelFileNames()) {
             const QString model = QDir(pose::modelFolder()).filePath(name);
@@ -108,7 +111,7 @@ int runProgram(QApplication& app)
             out << "Pose model " << name << ": " << (there ? model : QStringLiteral("missing (%1)").arg(model)) << '\n';
         }
         out.flush();
-        return decoderError.isEmpty() && !modelMissing ? found : 1;
+        return decoderError.isEmpty() && finderError.isEmpty() && !modelMissing ? found : 1;
     }
     return app.exec();
 }

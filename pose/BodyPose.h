@@ -113,11 +113,16 @@ QString modelFolder();
 constexpr int WorkingSide = 1280;
 QSize workingSize(QSize natural);
 
+class PoseNetworks;
+
+// Finds the person on a picture. The networks run in the module talvo-pose.so (OpenCV's dnn
+// module and the many libraries it needs), loaded by the first finder made, not at every
+// start of the program.
 class PoseFinder
 {
 public:
-    // Loads both models from `folder`. A folder without them, or a file OpenCV cannot read,
-    // leaves the finder not ready, with error() saying which file and why in one sentence.
+    // Loads both models from `folder`. A folder without them, a file OpenCV cannot read, or a
+    // module that cannot be loaded leaves the finder not ready, with error() saying which file and why in one sentence.
     explicit PoseFinder(const QString& folder = modelFolder());
     ~PoseFinder();
     PoseFinder(const PoseFinder&) = delete;
@@ -134,9 +139,12 @@ public:
     // BodyLandmarks::next). found is false when the model sees no person there.
     BodyLandmarks refine(const QImage& picture, const Alignment& alignment);
 
+    // Where the module is, or would be, and why it could not be loaded (empty when it was).
+    static QString moduleFile();
+    static QString moduleError();
+
 private:
-    struct Networks;
-    std::unique_ptr<Networks> m_networks;
+    std::unique_ptr<PoseNetworks> m_networks;
     QString m_error;
 };
 

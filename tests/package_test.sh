@@ -37,22 +37,28 @@ done
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 files=$root/usr/lib/talvo-rula
-for path in usr/bin/talvo-rula usr/lib/talvo-rula/mplayer2.exe usr/lib/talvo-rula/talvo-video.so; do
+for path in usr/bin/talvo-rula usr/lib/talvo-rula/mplayer2.exe usr/lib/talvo-rula/talvo-video.so \
+    usr/lib/talvo-rula/talvo-pose.so; do
     [ -f "$root/$path" ] || fail "$path is missing"
-    [ "$path" = usr/lib/talvo-rula/talvo-video.so ] || [ -x "$root/$path" ] || fail "$path is not executable"
+    [ "${path%.so}" != "$path" ] || [ -x "$root/$path" ] || fail "$path is not executable"
     if ldd "$root/$path" | grep 'not found' >/dev/null; then
         fail "$path needs a library that is not installed: $(ldd "$root/$path" | grep 'not found')"
     fi
 done
-# The program starts without FFmpeg, whose libraries load over a hundred more: only the video
-# decoder module links it.
+# The program starts without FFmpeg, whose libraries load over a hundred more, and without
+# OpenCV, which loads a dozen: only the video decoder module and the pose module link them.
 # (ldd's output is read whole: grep -q leaving early would fail the pipe.)
 program_libraries=$(ldd "$root/usr/bin/talvo-rula")
 module_libraries=$(ldd "$root/usr/lib/talvo-rula/talvo-video.so")
+pose_libraries=$(ldd "$root/usr/lib/talvo-rula/talvo-pose.so")
 if grep -q 'libavcodec' <<<"$program_libraries"; then
     fail "usr/bin/talvo-rula links FFmpeg; only talvo-video.so should"
 fi
 grep -q 'libavcodec' <<<"$module_libraries" || fail "talvo-video.so does not link FFmpeg"
+if grep -q 'libopencv' <<<"$program_libraries"; then
+    fail "usr/bin/talvo-rula links OpenCV; only talvo-pose.so should"
+fi
+grep -q 'libopencv_dnn' <<<"$pose_libraries" || fail "talvo-pose.so does not link OpenCV's dnn module"
 for path in "usr/lib/talvo-rula/HelpFile/HELPFILE.HLP" "usr/lib/talvo-rula/Helpfile/helpfile.hlp" \
     "usr/lib/talvo-rula/Reduction Measures/HELPFILE.HLP" usr/share/applications/talvo-rula.desktop \
     usr/share/icons/hicolor/scalable/apps/talvo-rula.svg usr/share/metainfo/org.talvo.TalvoRula.metainfo.xml \
@@ -79,6 +85,7 @@ Help file \\Helpfile\\helpfile.hlp: $files/Helpfile/helpfile.hlp
 Help file \\Reduction Measures\\HELPFILE.HLP: $files/Reduction Measures/HELPFILE.HLP
 Media player mplayer2.exe: $files/mplayer2.exe
 Video decoder: $files/talvo-video.so
+Landmark finder: $files/talvo-pose.so
 Pose model pose_detection.onnx: $files/models/pose_detection.onnx
 Pose model pose_landmark_full.onnx: $files/models/pose_landmark_full.onnx"
 [ "$(cat "$work/check.txt")" = "$expected" ] || fail "expected:
@@ -102,6 +109,7 @@ check_missing() {
 # video decoder (the program starts without it).
 check_missing "Reduction Measures" "the help folder" -q '^Help file \\Reduction Measures\\HELPFILE.HLP: missing'
 check_missing talvo-video.so "the video decoder" -qxF "Video decoder: $files/talvo-video.so (not found)"
+check_missing talvo-pose.so "the landmark finder" -qxF "Landmark finder: $files/talvo-pose.so (not found)"
 check_missing models/pose_landmark_full.onnx "a pose model" \
     -qxF "Pose model pose_landmark_full.onnx: missing ($files/models/pose_landmark_full.onnx)"
 # The models' licence is stated beside them, and the package they come from says it.

@@ -1,47 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "VideoDecoder.h"
 
-#include "ProgramFolder.h"
-
-#include <QCoreApplication>
-#include <QFileInfo>
-#include <QLibrary>
+#include "ProgramModule.h"
 
 namespace {
 
-const char* const ModuleName = "talvo-video.so";
-
 struct Module
 {
-    QString file;
+    ProgramModule loaded;
     decltype(&talvoCreateVideoDecoding) create = nullptr;
-    QString error;
 };
 
 // Loaded once, on first use, and kept for the rest of the run.
 const Module& module()
 {
-    static const Module loaded = [] {
+    static const Module decoder = [] {
         Module m;
-        const QStringList folders = ProgramFolder::candidates(QCoreApplication::applicationDirPath());
-        for (const QString& folder : folders) {
-            const QString file = folder + QLatin1Char('/') + QLatin1String(ModuleName);
-            if (!QFileInfo(file).isFile())
-                continue;
-            m.file = file;
-            QLibrary library(file);
-            m.create =
-                reinterpret_cast<decltype(&talvoCreateVideoDecoding)>(library.resolve("talvoCreateVideoDecoding"));
-            if (!m.create)
-                m.error = library.errorString();
-            return m;
-        }
-        m.file = ProgramFolder::locate(QCoreApplication::applicationDirPath()) + QLatin1Char('/') +
-                 QLatin1String(ModuleName);
-        m.error = QStringLiteral("not found");
+        m.loaded = loadProgramModule("talvo-video.so", "talvoCreateVideoDecoding");
+        m.create = reinterpret_cast<decltype(&talvoCreateVideoDecoding)>(m.loaded.entry);
         return m;
     }();
-    return loaded;
+    return decoder;
 }
 
 } // namespace
@@ -52,7 +31,7 @@ VideoDecoder::VideoDecoder()
         m_decoding.reset(module().create());
     else
         m_error = QStringLiteral("Videos cannot be opened: the video decoder %1 could not be loaded (%2).")
-                      .arg(module().file, module().error);
+                      .arg(module().loaded.file, module().loaded.error);
 }
 
 VideoDecoder::~VideoDecoder() = default;
@@ -91,10 +70,10 @@ QImage VideoDecoder::frame(int number, const std::function<bool()>& cancelled, c
 
 QString VideoDecoder::moduleFile()
 {
-    return module().file;
+    return module().loaded.file;
 }
 
 QString VideoDecoder::moduleError()
 {
-    return module().error;
+    return module().loaded.error;
 }
