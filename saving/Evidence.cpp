@@ -2,6 +2,7 @@
 #include "Evidence.h"
 
 #include "DurableFiles.h"
+#include "EvidencePictureBytes.h"
 #include "ModelText.h"
 #include "OptionCatalogue.h"
 #include "OutputFiles.h"
@@ -16,7 +17,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QUrl>
 #include <QVariant>
 
 #include <algorithm>
@@ -176,6 +176,8 @@ QString writeTables(QSqlDatabase& db, const Evidence& evidence)
                        picture.bytes.isEmpty() ? QVariant(QMetaType(QMetaType::QByteArray)) : picture.bytes,
                        picture.facing, nullable(picture.vertical, 0), nullable(picture.vertical, 1),
                        nullable(picture.vertical, 2), nullable(picture.vertical, 3), int(picture.seated)});
+        if (picture.bytes.isEmpty() && picture.source.size > 0)
+            errors << storePictureBytes(db, number, picture);
         for (const EvidenceLandmark& landmark : picture.landmarks) {
             errors << run(db, QStringLiteral("INSERT INTO landmarks VALUES (?, ?, ?, ?, ?)"),
                           {number, landmark.side, landmark.name, landmark.at.x(), landmark.at.y()});
@@ -403,8 +405,8 @@ int checkSchema(QSqlDatabase& db)
     return int(schema);
 }
 
-// The pictures table with each picture's bytes stood in for by one byte, so that a reader that
-// leaves them reads none: SQLite answers typeof() and length() of a value from its header.
+// The pictures table with each picture's bytes stood in for by one byte, so that no reader takes
+// them whole: SQLite answers typeof() and length() of a value from its header.
 QByteArray picturesWithoutBytes(QSqlDatabase& db)
 {
     QSqlQuery query(db);
@@ -421,7 +423,7 @@ QByteArray picturesWithoutBytes(QSqlDatabase& db)
     return QStringLiteral("(SELECT %1 FROM pictures)").arg(columns.join(QStringLiteral(", "))).toUtf8();
 }
 
-Evidence readTables(QSqlDatabase& db, const QString& textSha256, PictureBytes pictureBytes)
+Evidence readTables(QSqlDatabase& db, const QString& path, const QString& textSha256, PictureBytes pictureBytes)
 {
     const int schema = checkSchema(db);
     // Without the pictures' bytes, the pictures' pages are not checked either: checking walks
@@ -467,8 +469,8 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256, PictureBytes pi
     const QStringList roles{QStringLiteral("workplace"), QStringLiteral("extra"), QStringLiteral("keyframe")};
     std::map<qint64, std::size_t> pictureIndex;
     const QStringList sides{QStringLiteral("Right"), QStringLiteral("Left")};
-    const QByteArray pictureTable =
-        pictureBytes == PictureBytes::Read ? QByteArray("pictures") : picturesWithoutBytes(db);
+    // The bytes stay in the file: read, they are hashed there a part at a time.
+    const QByteArray pictureTable = picturesWithoutBytes(db);
     for (const QVariantList& row : rowsOf(db, pictureTable.constData(), 13)) {
         EvidencePicture picture;
         const qint64 number = checkedInteger(row[0], "picture", 1, MaxRows);
@@ -484,10 +486,13 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256, PictureBytes pi
         if (!row[6].isNull()) {
             if (row[6].metaType().id() != QMetaType::QByteArray)
                 throw Refusal{QStringLiteral("is damaged (data is not a picture)")};
-            picture.bytes = row[6].toByteArray();
-            if (pictureBytes == PictureBytes::Read && sha256Hex(picture.bytes) != picture.sha256)
-                throw Refusal{
-                    QStringLiteral("is damaged (the picture \"%1\" does not match its SHA-256)").arg(picture.fileName)};
+            if (!row[6].toByteArray().isEmpty() && pictureBytes == PictureBytes::Read) {
+                const PictureDigest digest = pictureDigest(db, number);
+                if (!digest.ok || digest.sha256 != picture.sha256)
+                    throw Refusal{QStringLiteral("is damaged (the picture \"%1\" does not match its SHA-256)")
+                                      .arg(picture.fileName)};
+                picture.source = {QFileInfo(path).absoluteFilePath(), number, digest.size};
+            }
         }
         picture.facing = checkedChoice(row[7], "facing", QStringList{QString()} + sides);
         if (!row[8].isNull() || !row[9].isNull() || !row[10].isNull() || !row[11].isNull())
@@ -496,10 +501,8 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256, PictureBytes pi
                                               QPointF(checkedNumber(row[10], "vertical_x2", MaxCoordinate),
                                                       checkedNumber(row[11], "vertical_y2", MaxCoordinate)));
         picture.seated = checkedInteger(row[12], "seated", 0, 1) != 0;
-        if (picture.role != QLatin1String("extra") && picture.bytes.isEmpty())
+        if (picture.role != QLatin1String("extra") && row[6].toByteArray().isEmpty())
             throw Refusal{QStringLiteral("is damaged (the %1 picture has no data)").arg(picture.role)};
-        if (pictureBytes == PictureBytes::Left)
-            picture.bytes.clear();
         if (pictureIndex.count(number))
             throw Refusal{QStringLiteral("is damaged (picture %1 twice)").arg(number)};
         pictureIndex[number] = evidence.pictures.size();
@@ -706,18 +709,12 @@ EvidenceReading readEvidence(const QString& path, const QString& textSha256, Pic
     }
     SqliteConnection connection(QStringLiteral("talvo-evidence"));
     QSqlDatabase& db = connection.database();
-    // Read-only and unchangeable: no journal beside it is looked for or rolled back, no
-    // lock file is made.
-    QUrl address = QUrl::fromLocalFile(path);
-    address.setQuery(QStringLiteral("immutable=1"));
-    db.setDatabaseName(address.toString(QUrl::FullyEncoded));
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
-    if (!db.open()) {
+    if (!openEvidenceReadOnly(db, path)) {
         reading.error = notUsed(QStringLiteral("cannot be opened (%1)").arg(engineText(db.lastError())));
         return reading;
     }
     try {
-        reading.evidence = readTables(db, textSha256, pictureBytes);
+        reading.evidence = readTables(db, path, textSha256, pictureBytes);
         reading.ok = true;
     } catch (const Refusal& refusal) {
         reading.error = notUsed(refusal.why);
@@ -861,7 +858,7 @@ PictureCopy copyOfPicture(const EvidencePicture& picture)
     PictureCopy copy;
     copy.folder = std::make_shared<QTemporaryDir>();
     const QString path = copy.folder->filePath(picture.fileName);
-    if (copy.folder->isValid() && DurableFiles::writeNewFileAs(path, picture.bytes, false).isEmpty())
+    if (copy.folder->isValid() && writePictureFile(picture, path).isEmpty())
         copy.path = path;
     return copy;
 }

@@ -52,6 +52,16 @@ struct EvidenceMeasurement
     bool applied = false;        // applied, and the band has not changed since
 };
 
+// Where the bytes of a picture not held in memory are: the picture `picture` of the evidence
+// file `file`, or, with `picture` 0, the file `file` itself; `size` bytes either way. They are
+// read a part at a time, and checked against the picture's SHA-256 as they are.
+struct PictureSource
+{
+    QString file;
+    qint64 picture = 0;
+    qint64 size = 0;
+};
+
 // A picture: the workplace photograph or an extra picture, with its bytes (an extra picture
 // saved before its bytes were kept is a reference: name and hash). Key frames of a video are
 // further pictures with their own role.
@@ -61,7 +71,7 @@ struct EvidencePicture
     QString fileName; // the original file's name, without its folder
     QString sha256;   // of the file's bytes, 64 lowercase hex digits
     QSize pixelSize;
-    QByteArray bytes; // the file itself; empty for a reference
+    QByteArray bytes; // the file itself, when held in memory (see `source`); empty for a reference
     // What the angles on it are measured against.
     QString facing;                                      // "Left", "Right", or empty while unset
     std::optional<std::pair<QPointF, QPointF>> vertical; // a vertical reference line, when drawn
@@ -70,6 +80,12 @@ struct EvidencePicture
     std::vector<EvidenceMeasurement> measurements;
     // Exactly for the role "keyframe": the frame without its file, with the measurements above.
     std::optional<KeyFrame> keyFrame;
+    // Where the bytes are when `bytes` is empty: a picture read from an evidence file, or one
+    // to be saved from its file, is never held whole.
+    PictureSource source;
+
+    // Whether the picture's bytes are kept (held or at `source`), not only its name and hash.
+    bool hasBytes() const { return !bytes.isEmpty() || source.size > 0; }
 };
 
 using EvidenceRevision = AssessmentRevision;
@@ -115,6 +131,8 @@ struct EvidenceReading
 
 // Whether a reader takes the pictures' bytes, or only what the evidence says about them (the
 // register, which prints none): left, they are neither read nor checked against their hashes.
+// Read, each picture's bytes are checked against its hash a part at a time and left in the
+// file: the picture's `source` says where they are, for copyOfPicture to fetch when needed.
 enum class PictureBytes
 {
     Read,
@@ -147,7 +165,9 @@ void putMeasurements(EvidencePicture& picture, const rula::PictureMeasurements& 
 rula::PictureMeasurements measurementsOf(const EvidencePicture& picture, const std::string& file);
 
 // A picture's bytes laid out as a file, under its own file name, in a new private folder that
-// lives as long as `folder` is held. `path` is empty when it could not be written.
+// lives as long as `folder` is held. Bytes kept at the picture's source are copied a part at a
+// time and checked against its hash as they go. `path` is empty when it could not be written,
+// or the bytes no longer match.
 struct PictureCopy
 {
     std::shared_ptr<QTemporaryDir> folder;

@@ -1,0 +1,277 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "EvidencePictureBytes.h"
+
+#include "Evidence.h"
+#include "SqliteConnection.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QLibrary>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+// A picture moves a megabyte at a time: large enough that the calls cost nothing beside the
+// copying, small enough that no picture is ever held whole.
+constexpr int Part = 1 << 20;
+
+// OpenSSL's SHA-256 in parts, loaded at its first use like the one-call hash of Evidence.cpp.
+using Sha256Init = int (*)(void* context);
+using Sha256Update = int (*)(void* context, const void* data, std::size_t size);
+using Sha256Final = int (*)(unsigned char* digest, void* context);
+
+struct OpenSslSha256
+{
+    Sha256Init init = nullptr;
+    Sha256Update update = nullptr;
+    Sha256Final final = nullptr;
+};
+
+const OpenSslSha256& openSsl()
+{
+    static const OpenSslSha256 functions = [] {
+        OpenSslSha256 found;
+        QLibrary library(QStringLiteral("crypto"), 3);
+        if (!library.load())
+            return found;
+        found.init = reinterpret_cast<Sha256Init>(library.resolve("SHA256_Init"));
+        found.update = reinterpret_cast<Sha256Update>(library.resolve("SHA256_Update"));
+        found.final = reinterpret_cast<Sha256Final>(library.resolve("SHA256_Final"));
+        return found.init && found.update && found.final ? found : OpenSslSha256{};
+    }();
+    return functions;
+}
+
+QString blobEngineText(const QSqlError& error)
+{
+    return error.databaseText().isEmpty() ? error.text() : error.databaseText();
+}
+
+// The SQLite connection under Qt's driver, whose blobs are read and written in parts.
+sqlite3* handleOf(QSqlDatabase& db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+// The data of one row of the pictures table, opened for reading or writing in parts.
+class PictureBlob
+{
+public:
+    PictureBlob(QSqlDatabase& db, qint64 picture, bool writing) : m_db(handleOf(db))
+    {
+        if (!m_db)
+            m_error = QStringLiteral("the database driver gives no SQLite connection");
+        else if (sqlite3_blob_open(m_db, "main", "pictures", "data", picture, writing ? 1 : 0, &m_blob) != SQLITE_OK)
+            fail();
+    }
+    ~PictureBlob()
+    {
+        if (m_blob)
+            sqlite3_blob_close(m_blob);
+    }
+    PictureBlob(const PictureBlob&) = delete;
+    PictureBlob& operator=(const PictureBlob&) = delete;
+
+    bool ok() const { return m_blob != nullptr && m_error.isEmpty(); }
+    QString error() const { return m_error; }
+    qint64 size() const { return m_blob ? sqlite3_blob_bytes(m_blob) : 0; }
+
+    bool read(char* into, int count, qint64 at)
+    {
+        if (sqlite3_blob_read(m_blob, into, count, int(at)) != SQLITE_OK)
+            fail();
+        return ok();
+    }
+    bool write(QByteArrayView part, qint64 at)
+    {
+        if (sqlite3_blob_write(m_blob, part.data(), int(part.size()), int(at)) != SQLITE_OK)
+            fail();
+        return ok();
+    }
+
+private:
+    void fail() { m_error = QString::fromUtf8(sqlite3_errmsg(m_db)); }
+
+    sqlite3* m_db = nullptr;
+    sqlite3_blob* m_blob = nullptr;
+    QString m_error;
+};
+
+// Reads a blob a part at a time, handing each part to `take` (which answers an error or an
+// empty text). The first error, or an empty text.
+QString readBlobParts(PictureBlob& blob, const std::function<QString(QByteArrayView)>& take)
+{
+    if (!blob.ok())
+        return blob.error();
+    QByteArray buffer(Part, Qt::Uninitialized);
+    const qint64 size = blob.size();
+    for (qint64 at = 0; at < size; at += Part) {
+        const int count = int(std::min<qint64>(Part, size - at));
+        if (!blob.read(buffer.data(), count, at))
+            return blob.error();
+        if (QString error = take(QByteArrayView(buffer.constData(), count)); !error.isEmpty())
+            return error;
+    }
+    return {};
+}
+
+// Reads the bytes of `picture` from where they are, a part at a time, hands each part to
+// `take`, and checks them all against the picture's size and SHA-256. The first error, or an
+// empty text.
+QString readPictureParts(const EvidencePicture& picture, const std::function<QString(QByteArrayView)>& take)
+{
+    Sha256Stream hash;
+    qint64 total = 0;
+    const auto hand = [&](QByteArrayView part) {
+        hash.add(part);
+        total += part.size();
+        return take(part);
+    };
+    const auto unreadable = [&picture](const QString& why) {
+        return QStringLiteral("The picture \"%1\" cannot be read any more: %2").arg(picture.fileName, why);
+    };
+    qint64 expected = picture.source.size;
+    if (!picture.bytes.isEmpty()) {
+        expected = picture.bytes.size();
+        for (qsizetype at = 0; at < picture.bytes.size(); at += Part) {
+            if (QString error = hand(
+                    QByteArrayView(picture.bytes).sliced(at, std::min<qsizetype>(Part, picture.bytes.size() - at)));
+                !error.isEmpty())
+                return error;
+        }
+    } else if (picture.source.picture == 0) {
+        QFile file(picture.source.file);
+        if (!file.open(QIODevice::ReadOnly))
+            return unreadable(file.errorString());
+        QByteArray buffer(Part, Qt::Uninitialized);
+        for (qint64 count = 0; (count = file.read(buffer.data(), Part)) != 0;) {
+            if (count < 0)
+                return unreadable(file.errorString());
+            if (QString error = hand(QByteArrayView(buffer.constData(), count)); !error.isEmpty())
+                return error;
+        }
+    } else {
+        SqliteConnection connection(QStringLiteral("talvo-evidence-picture"));
+        QSqlDatabase& db = connection.database();
+        if (!openEvidenceReadOnly(db, picture.source.file))
+            return unreadable(blobEngineText(db.lastError()));
+        PictureBlob blob(db, picture.source.picture, false);
+        if (QString error = readBlobParts(blob, hand); !error.isEmpty())
+            return blob.ok() ? error : unreadable(error);
+    }
+    if (total != expected || hash.hex() != picture.sha256)
+        return QStringLiteral("The picture \"%1\" no longer matches its SHA-256").arg(picture.fileName);
+    return {};
+}
+
+} // namespace
+
+struct Sha256Stream::State
+{
+    // OpenSSL's context (112 bytes in OpenSSL 3), with room to spare.
+    alignas(16) unsigned char context[256] = {};
+    QCryptographicHash qt{QCryptographicHash::Sha256};
+};
+
+Sha256Stream::Sha256Stream() : m_state(std::make_unique<State>())
+{
+    if (openSsl().init)
+        openSsl().init(m_state->context);
+}
+
+Sha256Stream::~Sha256Stream() = default;
+
+void Sha256Stream::add(QByteArrayView bytes)
+{
+    if (openSsl().update)
+        openSsl().update(m_state->context, bytes.data(), std::size_t(bytes.size()));
+    else
+        m_state->qt.addData(bytes);
+}
+
+QString Sha256Stream::hex()
+{
+    QByteArray digest(32, '\0');
+    if (openSsl().final)
+        openSsl().final(reinterpret_cast<unsigned char*>(digest.data()), m_state->context);
+    else
+        digest = m_state->qt.result();
+    return QString::fromLatin1(digest.toHex());
+}
+
+bool openEvidenceReadOnly(QSqlDatabase& db, const QString& path)
+{
+    QUrl address = QUrl::fromLocalFile(path);
+    address.setQuery(QStringLiteral("immutable=1"));
+    db.setDatabaseName(address.toString(QUrl::FullyEncoded));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+    return db.open();
+}
+
+PictureDigest pictureDigest(QSqlDatabase& db, qint64 picture)
+{
+    PictureDigest digest;
+    Sha256Stream hash;
+    PictureBlob blob(db, picture, false);
+    digest.ok = readBlobParts(blob, [&hash](QByteArrayView part) {
+                    hash.add(part);
+                    return QString();
+                }).isEmpty();
+    digest.size = blob.size();
+    digest.sha256 = hash.hex();
+    return digest;
+}
+
+QString writePictureFile(const EvidencePicture& picture, const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return file.errorString();
+    QString error = readPictureParts(picture, [&file](QByteArrayView part) {
+        return file.write(part.data(), part.size()) == part.size() ? QString() : file.errorString();
+    });
+    if (error.isEmpty() && !file.flush())
+        error = file.errorString();
+    file.close();
+    if (!error.isEmpty())
+        file.remove();
+    return error;
+}
+
+QString storePictureBytes(QSqlDatabase& db, qint64 number, const EvidencePicture& picture)
+{
+    {
+        // Room for the bytes, written as zeros without being held, then filled in place.
+        QSqlQuery room(db);
+        if (!room.prepare(QStringLiteral("UPDATE pictures SET data = zeroblob(?) WHERE picture = ?")))
+            return blobEngineText(room.lastError());
+        room.addBindValue(picture.source.size);
+        room.addBindValue(number);
+        if (!room.exec())
+            return blobEngineText(room.lastError());
+    }
+    PictureBlob blob(db, number, true);
+    if (!blob.ok())
+        return blob.error();
+    qint64 at = 0;
+    return readPictureParts(picture, [&](QByteArrayView part) {
+        if (at + part.size() > blob.size())
+            return QStringLiteral("The picture \"%1\" no longer matches its SHA-256").arg(picture.fileName);
+        if (!blob.write(part, at))
+            return blob.error();
+        at += part.size();
+        return QString();
+    });
+}
