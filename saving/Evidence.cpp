@@ -17,6 +17,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 #include <QVariant>
 
 #include <algorithm>
@@ -423,7 +424,7 @@ QByteArray picturesWithoutBytes(QSqlDatabase& db)
     return QStringLiteral("(SELECT %1 FROM pictures)").arg(columns.join(QStringLiteral(", "))).toUtf8();
 }
 
-Evidence readTables(QSqlDatabase& db, const QString& path, const QString& textSha256, PictureBytes pictureBytes)
+Evidence readTables(QSqlDatabase& db, const QString& textSha256, PictureBytes pictureBytes)
 {
     const int schema = checkSchema(db);
     // Without the pictures' bytes, the pictures' pages are not checked either: checking walks
@@ -469,7 +470,7 @@ Evidence readTables(QSqlDatabase& db, const QString& path, const QString& textSh
     const QStringList roles{QStringLiteral("workplace"), QStringLiteral("extra"), QStringLiteral("keyframe")};
     std::map<qint64, std::size_t> pictureIndex;
     const QStringList sides{QStringLiteral("Right"), QStringLiteral("Left")};
-    // The bytes stay in the file: read, they are hashed there a part at a time.
+    // No picture is taken whole: read, each is laid out as a file a part at a time.
     const QByteArray pictureTable = picturesWithoutBytes(db);
     for (const QVariantList& row : rowsOf(db, pictureTable.constData(), 13)) {
         EvidencePicture picture;
@@ -487,11 +488,14 @@ Evidence readTables(QSqlDatabase& db, const QString& path, const QString& textSh
             if (row[6].metaType().id() != QMetaType::QByteArray)
                 throw Refusal{QStringLiteral("is damaged (data is not a picture)")};
             if (!row[6].toByteArray().isEmpty() && pictureBytes == PictureBytes::Read) {
-                const PictureDigest digest = pictureDigest(db, number);
-                if (!digest.ok || digest.sha256 != picture.sha256)
+                LaidOutPicture laid = layOutPicture(db, number, picture.fileName, picture.sha256);
+                if (!laid.error.isEmpty())
+                    throw Refusal{QStringLiteral("cannot be read (the picture \"%1\" cannot be laid out: %2)")
+                                      .arg(picture.fileName, laid.error)};
+                if (!laid.matches)
                     throw Refusal{QStringLiteral("is damaged (the picture \"%1\" does not match its SHA-256)")
                                       .arg(picture.fileName)};
-                picture.source = {QFileInfo(path).absoluteFilePath(), number, digest.size};
+                picture.source = std::move(laid.source);
             }
         }
         picture.facing = checkedChoice(row[7], "facing", QStringList{QString()} + sides);
@@ -709,12 +713,18 @@ EvidenceReading readEvidence(const QString& path, const QString& textSha256, Pic
     }
     SqliteConnection connection(QStringLiteral("talvo-evidence"));
     QSqlDatabase& db = connection.database();
-    if (!openEvidenceReadOnly(db, path)) {
+    // Read-only and unchangeable: no journal beside it is looked for or rolled back, no
+    // lock file is made.
+    QUrl address = QUrl::fromLocalFile(path);
+    address.setQuery(QStringLiteral("immutable=1"));
+    db.setDatabaseName(address.toString(QUrl::FullyEncoded));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+    if (!db.open()) {
         reading.error = notUsed(QStringLiteral("cannot be opened (%1)").arg(engineText(db.lastError())));
         return reading;
     }
     try {
-        reading.evidence = readTables(db, path, textSha256, pictureBytes);
+        reading.evidence = readTables(db, textSha256, pictureBytes);
         reading.ok = true;
     } catch (const Refusal& refusal) {
         reading.error = notUsed(refusal.why);
@@ -855,6 +865,9 @@ rula::PictureMeasurements measurementsOf(const EvidencePicture& picture, const s
 
 PictureCopy copyOfPicture(const EvidencePicture& picture)
 {
+    // Read from an evidence file, it was laid out when it was checked.
+    if (picture.source.folder)
+        return {picture.source.folder, picture.source.file};
     PictureCopy copy;
     copy.folder = std::make_shared<QTemporaryDir>();
     const QString path = copy.folder->filePath(picture.fileName);

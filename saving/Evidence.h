@@ -52,14 +52,15 @@ struct EvidenceMeasurement
     bool applied = false;        // applied, and the band has not changed since
 };
 
-// Where the bytes of a picture not held in memory are: the picture `picture` of the evidence
-// file `file`, or, with `picture` 0, the file `file` itself; `size` bytes either way. They are
-// read a part at a time, and checked against the picture's SHA-256 as they are.
+// Where the bytes of a picture not held in memory are: the file `file`, `size` bytes long, read
+// a part at a time. A picture read from an evidence file was laid out there, as it was checked
+// against its hash, in a private folder of its own (`folder`, removed with its last holder);
+// a picture to be saved is its own file.
 struct PictureSource
 {
     QString file;
-    qint64 picture = 0;
     qint64 size = 0;
+    std::shared_ptr<QTemporaryDir> folder;
 };
 
 // A picture: the workplace photograph or an extra picture, with its bytes (an extra picture
@@ -131,8 +132,8 @@ struct EvidenceReading
 
 // Whether a reader takes the pictures' bytes, or only what the evidence says about them (the
 // register, which prints none): left, they are neither read nor checked against their hashes.
-// Read, each picture's bytes are checked against its hash a part at a time and left in the
-// file: the picture's `source` says where they are, for copyOfPicture to fetch when needed.
+// Read, each picture is laid out as a file of its own, a part at a time, and checked against
+// its hash as it is (a picture that does not match refuses the file): its `source` is that file.
 enum class PictureBytes
 {
     Read,
@@ -165,9 +166,9 @@ void putMeasurements(EvidencePicture& picture, const rula::PictureMeasurements& 
 rula::PictureMeasurements measurementsOf(const EvidencePicture& picture, const std::string& file);
 
 // A picture's bytes laid out as a file, under its own file name, in a new private folder that
-// lives as long as `folder` is held. Bytes kept at the picture's source are copied a part at a
-// time and checked against its hash as they go. `path` is empty when it could not be written,
-// or the bytes no longer match.
+// lives as long as `folder` is held: a picture read from an evidence file is already (its
+// source); other bytes are copied a part at a time and checked against the picture's hash as
+// they go. `path` is empty when it could not be written, or the bytes do not match.
 struct PictureCopy
 {
     std::shared_ptr<QTemporaryDir> folder;

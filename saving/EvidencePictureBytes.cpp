@@ -2,7 +2,6 @@
 #include "EvidencePictureBytes.h"
 
 #include "Evidence.h"
-#include "SqliteConnection.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -10,19 +9,21 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QUrl>
+#include <QTemporaryDir>
 #include <QVariant>
 
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <functional>
+#include <future>
+#include <system_error>
 
 namespace {
 
 // A picture moves a megabyte at a time: large enough that the calls cost nothing beside the
 // copying, small enough that no picture is ever held whole.
-constexpr int Part = 1 << 20;
+constexpr int PicturePart = 1 << 20;
 
 // OpenSSL's SHA-256 in parts, loaded at its first use like the one-call hash of Evidence.cpp.
 using Sha256Init = int (*)(void* context);
@@ -109,24 +110,6 @@ private:
     QString m_error;
 };
 
-// Reads a blob a part at a time, handing each part to `take` (which answers an error or an
-// empty text). The first error, or an empty text.
-QString readBlobParts(PictureBlob& blob, const std::function<QString(QByteArrayView)>& take)
-{
-    if (!blob.ok())
-        return blob.error();
-    QByteArray buffer(Part, Qt::Uninitialized);
-    const qint64 size = blob.size();
-    for (qint64 at = 0; at < size; at += Part) {
-        const int count = int(std::min<qint64>(Part, size - at));
-        if (!blob.read(buffer.data(), count, at))
-            return blob.error();
-        if (QString error = take(QByteArrayView(buffer.constData(), count)); !error.isEmpty())
-            return error;
-    }
-    return {};
-}
-
 // Reads the bytes of `picture` from where they are, a part at a time, hands each part to
 // `take`, and checks them all against the picture's size and SHA-256. The first error, or an
 // empty text.
@@ -145,31 +128,23 @@ QString readPictureParts(const EvidencePicture& picture, const std::function<QSt
     qint64 expected = picture.source.size;
     if (!picture.bytes.isEmpty()) {
         expected = picture.bytes.size();
-        for (qsizetype at = 0; at < picture.bytes.size(); at += Part) {
-            if (QString error = hand(
-                    QByteArrayView(picture.bytes).sliced(at, std::min<qsizetype>(Part, picture.bytes.size() - at)));
+        for (qsizetype at = 0; at < picture.bytes.size(); at += PicturePart) {
+            if (QString error = hand(QByteArrayView(picture.bytes)
+                                         .sliced(at, std::min<qsizetype>(PicturePart, picture.bytes.size() - at)));
                 !error.isEmpty())
                 return error;
         }
-    } else if (picture.source.picture == 0) {
+    } else {
         QFile file(picture.source.file);
         if (!file.open(QIODevice::ReadOnly))
             return unreadable(file.errorString());
-        QByteArray buffer(Part, Qt::Uninitialized);
-        for (qint64 count = 0; (count = file.read(buffer.data(), Part)) != 0;) {
+        QByteArray buffer(PicturePart, Qt::Uninitialized);
+        for (qint64 count = 0; (count = file.read(buffer.data(), PicturePart)) != 0;) {
             if (count < 0)
                 return unreadable(file.errorString());
             if (QString error = hand(QByteArrayView(buffer.constData(), count)); !error.isEmpty())
                 return error;
         }
-    } else {
-        SqliteConnection connection(QStringLiteral("talvo-evidence-picture"));
-        QSqlDatabase& db = connection.database();
-        if (!openEvidenceReadOnly(db, picture.source.file))
-            return unreadable(blobEngineText(db.lastError()));
-        PictureBlob blob(db, picture.source.picture, false);
-        if (QString error = readBlobParts(blob, hand); !error.isEmpty())
-            return blob.ok() ? error : unreadable(error);
     }
     if (total != expected || hash.hex() != picture.sha256)
         return QStringLiteral("The picture \"%1\" no longer matches its SHA-256").arg(picture.fileName);
@@ -211,27 +186,53 @@ QString Sha256Stream::hex()
     return QString::fromLatin1(digest.toHex());
 }
 
-bool openEvidenceReadOnly(QSqlDatabase& db, const QString& path)
+LaidOutPicture layOutPicture(QSqlDatabase& db, qint64 picture, const QString& fileName, const QString& sha256)
 {
-    QUrl address = QUrl::fromLocalFile(path);
-    address.setQuery(QStringLiteral("immutable=1"));
-    db.setDatabaseName(address.toString(QUrl::FullyEncoded));
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
-    return db.open();
-}
-
-PictureDigest pictureDigest(QSqlDatabase& db, qint64 picture)
-{
-    PictureDigest digest;
+    LaidOutPicture laid;
+    const auto folder = std::make_shared<QTemporaryDir>();
+    if (!folder->isValid()) {
+        laid.error = folder->errorString();
+        return laid;
+    }
+    const QString path = folder->filePath(fileName);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        laid.error = file.errorString();
+        return laid;
+    }
     Sha256Stream hash;
     PictureBlob blob(db, picture, false);
-    digest.ok = readBlobParts(blob, [&hash](QByteArrayView part) {
-                    hash.add(part);
-                    return QString();
-                }).isEmpty();
-    digest.size = blob.size();
-    digest.sha256 = hash.hex();
-    return digest;
+    // Each part is hashed on another core while the next one is read and written: the hash
+    // takes as long as the reading and writing together.
+    QByteArray parts[2] = {QByteArray(PicturePart, Qt::Uninitialized), QByteArray(PicturePart, Qt::Uninitialized)};
+    std::future<void> hashing;
+    const qint64 size = blob.size();
+    for (qint64 at = 0, n = 0; blob.ok() && laid.error.isEmpty() && at < size; at += PicturePart, ++n) {
+        char* part = parts[n % 2].data();
+        const int count = int(std::min<qint64>(PicturePart, size - at));
+        if (!blob.read(part, count, at))
+            break;
+        if (file.write(part, count) != count)
+            laid.error = file.errorString();
+        if (hashing.valid())
+            hashing.wait();
+        const QByteArrayView written(part, count);
+        try {
+            hashing = std::async(std::launch::async, [&hash, written] { hash.add(written); });
+        } catch (const std::system_error&) {
+            hash.add(written); // no thread to be had: hashed here
+        }
+    }
+    if (hashing.valid())
+        hashing.wait();
+    if (laid.error.isEmpty() && !blob.ok())
+        laid.error = blob.error();
+    if (laid.error.isEmpty() && !file.flush())
+        laid.error = file.errorString();
+    laid.matches = laid.error.isEmpty() && hash.hex() == sha256;
+    if (laid.matches)
+        laid.source = {path, blob.size(), folder};
+    return laid;
 }
 
 QString writePictureFile(const EvidencePicture& picture, const QString& path)

@@ -1,17 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "Evidence.h"
+
 #include <QByteArrayView>
 #include <QString>
 
 #include <memory>
 
 class QSqlDatabase;
-struct EvidencePicture;
 
 // The bytes of the evidence's pictures, moved a part at a time (a picture may be hundreds of
-// megabytes): hashed in place in an evidence file, copied out of it into a file, or copied
-// into a new evidence file from where they are.
+// megabytes): copied out of an evidence file and hashed as they go, and copied into a new
+// evidence file from where they are, checked again.
 
 // A SHA-256 taken in parts: OpenSSL's (the processor's SHA instructions) where libcrypto is
 // there, Qt's otherwise.
@@ -32,21 +33,18 @@ private:
     std::unique_ptr<State> m_state;
 };
 
-// Opens the evidence file at `path` on `db` as the readers do: read-only and unchangeable, so
-// that no journal beside it is looked for or rolled back and no lock file is made.
-bool openEvidenceReadOnly(QSqlDatabase& db, const QString& path);
-
-// The bytes of the picture `picture` of the open evidence `db`, read a part at a time.
-struct PictureDigest
+// The bytes of the picture `picture` of the open evidence `db`, laid out as the file
+// `fileName` in a new private folder a part at a time, and hashed as they go: one pass over them.
+struct LaidOutPicture
 {
-    bool ok = false; // false when its bytes cannot be read
-    QString sha256;
-    qint64 size = 0;
+    QString error;        // why the bytes could not be read or written; empty when they were
+    bool matches = false; // written, and their SHA-256 is `sha256`; otherwise nothing is kept
+    PictureSource source; // the file written, in its folder
 };
-PictureDigest pictureDigest(QSqlDatabase& db, qint64 picture);
+LaidOutPicture layOutPicture(QSqlDatabase& db, qint64 picture, const QString& fileName, const QString& sha256);
 
-// Writes the bytes of `picture` (held, or at its source) to the new file `path`, a part at a
-// time, each checked against the picture's SHA-256 as it goes. The error, or an empty text;
+// Writes the bytes of `picture` (held, or in its source file) to the new file `path`, a part
+// at a time, checked against the picture's SHA-256 as they go. The error, or an empty text;
 // a file whose bytes do not match is removed.
 QString writePictureFile(const EvidencePicture& picture, const QString& path);
 

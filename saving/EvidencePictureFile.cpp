@@ -28,6 +28,6 @@ std::optional<EvidencePicture> readEvidencePicture(const QString& file, const QS
     picture.role = role;
     picture.fileName = QFileInfo(file).fileName();
     picture.sha256 = hash.hex();
-    picture.source = {QFileInfo(file).absoluteFilePath(), 0, size};
+    picture.source = {QFileInfo(file).absoluteFilePath(), size, nullptr};
     return picture;
 }
