@@ -871,7 +871,7 @@ PictureCopy copyOfPicture(const EvidencePicture& picture)
     PictureCopy copy;
     copy.folder = std::make_shared<QTemporaryDir>();
     const QString path = copy.folder->filePath(picture.fileName);
-    if (copy.folder->isValid() && writePictureFile(picture, path).isEmpty())
+    if (copy.folder->isValid() && DurableFiles::writeNewFileAs(path, picture.bytes, false).isEmpty())
         copy.path = path;
     return copy;
 }

@@ -166,9 +166,8 @@ void putMeasurements(EvidencePicture& picture, const rula::PictureMeasurements& 
 rula::PictureMeasurements measurementsOf(const EvidencePicture& picture, const std::string& file);
 
 // A picture's bytes laid out as a file, under its own file name, in a new private folder that
-// lives as long as `folder` is held: a picture read from an evidence file is already (its
-// source); other bytes are copied a part at a time and checked against the picture's hash as
-// they go. `path` is empty when it could not be written, or the bytes do not match.
+// lives as long as `folder` is held: a picture read from an evidence file already is (its
+// source), bytes held are written out. `path` is empty when it could not be written.
 struct PictureCopy
 {
     std::shared_ptr<QTemporaryDir> folder;

@@ -110,43 +110,28 @@ private:
     QString m_error;
 };
 
-// Reads the bytes of `picture` from where they are, a part at a time, hands each part to
+// Reads the bytes of `picture` from its source file, a part at a time, hands each part to
 // `take`, and checks them all against the picture's size and SHA-256. The first error, or an
 // empty text.
 QString readPictureParts(const EvidencePicture& picture, const std::function<QString(QByteArrayView)>& take)
 {
-    Sha256Stream hash;
-    qint64 total = 0;
-    const auto hand = [&](QByteArrayView part) {
-        hash.add(part);
-        total += part.size();
-        return take(part);
-    };
     const auto unreadable = [&picture](const QString& why) {
         return QStringLiteral("The picture \"%1\" cannot be read any more: %2").arg(picture.fileName, why);
     };
-    qint64 expected = picture.source.size;
-    if (!picture.bytes.isEmpty()) {
-        expected = picture.bytes.size();
-        for (qsizetype at = 0; at < picture.bytes.size(); at += PicturePart) {
-            if (QString error = hand(QByteArrayView(picture.bytes)
-                                         .sliced(at, std::min<qsizetype>(PicturePart, picture.bytes.size() - at)));
-                !error.isEmpty())
-                return error;
-        }
-    } else {
-        QFile file(picture.source.file);
-        if (!file.open(QIODevice::ReadOnly))
+    QFile file(picture.source.file);
+    if (!file.open(QIODevice::ReadOnly))
+        return unreadable(file.errorString());
+    Sha256Stream hash;
+    qint64 total = 0;
+    QByteArray buffer(PicturePart, Qt::Uninitialized);
+    for (qint64 count = 0; (count = file.read(buffer.data(), PicturePart)) != 0; total += count) {
+        if (count < 0)
             return unreadable(file.errorString());
-        QByteArray buffer(PicturePart, Qt::Uninitialized);
-        for (qint64 count = 0; (count = file.read(buffer.data(), PicturePart)) != 0;) {
-            if (count < 0)
-                return unreadable(file.errorString());
-            if (QString error = hand(QByteArrayView(buffer.constData(), count)); !error.isEmpty())
-                return error;
-        }
+        hash.add(QByteArrayView(buffer.constData(), count));
+        if (QString error = take(QByteArrayView(buffer.constData(), count)); !error.isEmpty())
+            return error;
     }
-    if (total != expected || hash.hex() != picture.sha256)
+    if (total != picture.source.size || hash.hex() != picture.sha256)
         return QStringLiteral("The picture \"%1\" no longer matches its SHA-256").arg(picture.fileName);
     return {};
 }
@@ -233,22 +218,6 @@ LaidOutPicture layOutPicture(QSqlDatabase& db, qint64 picture, const QString& fi
     if (laid.matches)
         laid.source = {path, blob.size(), folder};
     return laid;
-}
-
-QString writePictureFile(const EvidencePicture& picture, const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return file.errorString();
-    QString error = readPictureParts(picture, [&file](QByteArrayView part) {
-        return file.write(part.data(), part.size()) == part.size() ? QString() : file.errorString();
-    });
-    if (error.isEmpty() && !file.flush())
-        error = file.errorString();
-    file.close();
-    if (!error.isEmpty())
-        file.remove();
-    return error;
 }
 
 QString storePictureBytes(QSqlDatabase& db, qint64 number, const EvidencePicture& picture)

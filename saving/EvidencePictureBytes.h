@@ -43,11 +43,6 @@ struct LaidOutPicture
 };
 LaidOutPicture layOutPicture(QSqlDatabase& db, qint64 picture, const QString& fileName, const QString& sha256);
 
-// Writes the bytes of `picture` (held, or in its source file) to the new file `path`, a part
-// at a time, checked against the picture's SHA-256 as they go. The error, or an empty text;
-// a file whose bytes do not match is removed.
-QString writePictureFile(const EvidencePicture& picture, const QString& path);
-
 // Stores the bytes at the source of `picture` as the data of its row `number` in the evidence
 // being written on `db`, a part at a time, checked against its SHA-256. The error, or empty.
 QString storePictureBytes(QSqlDatabase& db, qint64 number, const EvidencePicture& picture);

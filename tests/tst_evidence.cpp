@@ -320,7 +320,7 @@ private slots:
         const QString text = dir.filePath(QStringLiteral("Lee RULA Analysis.txt"));
         const QString evidencePath = dir.filePath(QStringLiteral("Lee RULA Evidence.sqlite"));
         const rula::AssessmentState assessment = variedAssessment(3);
-        const QByteArray textBytes = savedTextFile(assessment, {QStringLiteral("Lee"), QStringLiteral("7"), {}});
+        const QByteArray textBytes = savedTextFile(assessment, {QStringLiteral("Lees"), QStringLiteral("7"), {}});
         QVERIFY(writeWholeFile(text, textBytes));
         Evidence evidence;
         evidence.assessmentId = QStringLiteral("a1");
@@ -352,7 +352,7 @@ private slots:
             QSqlDatabase::removeDatabase(QStringLiteral("edit"));
         } else if (damage == QLatin1String("text")) {
             // The text file saved again by another program: the evidence is of its earlier version.
-            QVERIFY(writeWholeFile(text, savedTextFile(assessment, {QStringLiteral("Lee"), QStringLiteral("8"), {}})));
+            QVERIFY(writeWholeFile(text, savedTextFile(assessment, {QStringLiteral("Lees"), QStringLiteral("8"), {}})));
         } else {
             // The first page after the file header overwritten, as a broken copy leaves it.
             QFile file(evidencePath);
@@ -367,7 +367,7 @@ private slots:
                      recorder.messages[0].contains(reason),
                  qPrintable(recorder.messages[0]));
         // The assessment opens from its text file alone, and is reported from it alone.
-        QCOMPARE(child<QLineEdit>(windows->window<EmployeeDetails>(), "Text1")->text(), QStringLiteral("Lee"));
+        QCOMPARE(child<QLineEdit>(windows->window<EmployeeDetails>(), "Text1")->text(), QStringLiteral("Lees"));
         QVERIFY(state->details.task.isEmpty());
         QVERIFY(state->workplacePictureFile.isEmpty());
         const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
