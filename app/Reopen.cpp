@@ -123,6 +123,7 @@ void ReopenAssessment(const QString& path, WindowSet& windows)
         restorePictures(evidence.evidence, windows);
         restoreKeyFrames(evidence.evidence.pictures, state);
         restoreExtraPictures(evidence.evidence, windows);
+        state.videoTimeline = evidence.evidence.timeline;
         state.plannedChanges = plannedChangesOf(evidence.evidence, record);
         state.plannedOn = record.assessment;
         state.plannedOnRevision =

@@ -58,6 +58,7 @@ int RunReportCommand(const CommandLine& command, QTextStream& errors)
         // The planned changes were planned on this very assessment (the evidence belongs to its text).
         sources.plannedChanges = plannedChangesOf(evidence.evidence, record);
         sources.plannedOn = record.assessment;
+        sources.timeline = evidence.evidence.timeline;
     }
     const ReportOutcome outcome = WriteReport(reportContentOf(record, sources), OutputFiles::writePath(output));
     if (!outcome.ok) {

@@ -88,7 +88,7 @@ bool writeSavedFileWithEvidence(const QString& path, const QString& evidencePath
     evidence.assessmentId = QStringLiteral("bench");
     evidence.revision = 1;
     evidence.textSha256 = sha256Hex(text.readAll());
-    evidence.typed = {QStringLiteral("Jane O'Doe"), QStringLiteral("4711"), QStringLiteral("Plant 2, line 4")};
+    evidence.typed = {QStringLiteral("Jane Doe"), QStringLiteral("4711"), QStringLiteral("Plant 2, line 4")};
     evidence.details = {QStringLiteral("Loading"),
                         QDateTime::currentDateTime(),
                         QStringLiteral("A. Assessor"),

@@ -203,6 +203,15 @@ const GroupInfo& groupInfo(Group group)
     return groups()[static_cast<int>(group)];
 }
 
+std::optional<Group> groupOfKey(std::string_view key)
+{
+    for (const GroupInfo& info : groups()) {
+        if (info.key == key)
+            return info.group;
+    }
+    return std::nullopt;
+}
+
 int optionIndexOfPanel(std::string_view panel)
 {
     for (int i = 0; i < OptionCount; ++i) {

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace rula {
@@ -76,6 +77,9 @@ const std::array<GroupInfo, GroupCount>& groups();
 const std::array<OptionInfo, OptionCount>& options();
 
 const GroupInfo& groupInfo(Group group);
+
+// The group whose key is `key` ("Upper Right"); none when no group has it.
+std::optional<Group> groupOfKey(std::string_view key);
 
 // Index into options() of the option shown by the panel of that name, or -1.
 int optionIndexOfPanel(std::string_view panel);

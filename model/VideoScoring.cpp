@@ -252,6 +252,16 @@ std::string sharesText(const std::vector<ScoredSample>& samples, Side side)
     return text;
 }
 
+std::string sampleScoresText(const ScoredSample& sample)
+{
+    const auto sideText = [&sample](Side side) {
+        const SideScore& s = sample.side(side);
+        return s.scored ? std::to_string(s.grand) + " (level " + std::to_string(s.actionLevel) + ")"
+                        : std::string("not found");
+    };
+    return "right " + sideText(Side::Right) + ", left " + sideText(Side::Left);
+}
+
 std::vector<std::size_t> proposedKeyFrames(const std::vector<ScoredSample>& samples, double separationSeconds, int most)
 {
     struct Peak

@@ -89,14 +89,16 @@ struct ScoredSample
     std::optional<int> worstGrand() const;
 };
 
-// A whole video scored: which video (its file and SHA-256 in hexadecimal), at how many samples
-// a second, the groups counted at their lowest score, and the samples scored in frame order.
+// A whole video scored: which video (its file and SHA-256 in hexadecimal) and how long it runs,
+// at how many samples a second, the groups counted at their lowest score, and the samples
+// scored in frame order.
 // `complete` is false when scoring stopped early (cancelled or a frame that cannot be decoded):
 // the samples are those scored until then.
 struct VideoTimeline
 {
     std::string videoFile;
     std::string videoSha256;
+    double durationSeconds = 0; // from frame 0 to the start of the last frame
     int samplesPerSecond = 5;
     std::vector<Group> defaulted;
     std::vector<ScoredSample> samples;
@@ -138,6 +140,9 @@ std::optional<std::array<int, 4>> levelShares(const std::vector<ScoredSample>& s
 // "Right side: level 1 12 %, level 2 30 %, level 3 48 %, level 4 10 %", or
 // "Left side: not found in any sample".
 std::string sharesText(const std::vector<ScoredSample>& samples, Side side);
+
+// "right 7 (level 4), left not found": each side's grand score and action level in a sample.
+std::string sampleScoresText(const ScoredSample& sample);
 
 // The worst moments: the samples (indices into `samples`) at the top of each peak of the
 // worse side's grand score, highest first, each at least `separationSeconds` from those

@@ -53,5 +53,6 @@ ReportContent reportContentOf(const AssessmentRecord& record, const ReportSource
         keyFrame.pictureSize = keyFrame.picture.isNull() ? QSize() : frameLoader.naturalSize();
         content.keyFrames.push_back(keyFrame);
     }
+    content.timeline = sources.timeline;
     return content;
 }

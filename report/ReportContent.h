@@ -6,6 +6,7 @@
 #include "KeyFrame.h"
 #include "PostureAngles.h"
 #include "ScoreSheetPlaces.h"
+#include "VideoScoring.h"
 
 #include <QImage>
 #include <QSize>
@@ -45,6 +46,7 @@ struct ReportContent
     // when there are any.
     std::vector<rula::SingleChange> plannedChanges;
     std::vector<ReportKeyFrame> keyFrames; // in the order they were taken
+    rula::VideoTimeline timeline;          // the whole video scored: a page of its own when it has samples
 };
 
 // What a report shows besides the record, as the program holds it during a run; a report
@@ -57,6 +59,7 @@ struct ReportSources
     std::vector<rula::SingleChange> plannedChanges; // kept by Plan a Change's "Add to Report"
     rula::AssessmentState plannedOn;                // the assessment they were planned on
     std::vector<KeyFrame> keyFrames;                // their pictures are read from their files
+    rula::VideoTimeline timeline;                   // the whole video scored; no samples for none
 };
 
 // The report's content: the record, the score sheet filled in with it, the reduction

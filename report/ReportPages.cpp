@@ -11,6 +11,7 @@ const std::vector<ReportPage>& reportPages()
         rebaPage,           // only when REBA was scored for the same worker
         closingPage,        // reduction measures, extra pictures and the assessor's signature
         keyFramesPage,      // only for key frames taken from a video of the task
+        scoredVideoPage,    // only when the whole video was scored
         employeeTextsPage,  // only when the summary had to cut an employee text
         historyPage,        // only for an assessment saved with evidence: every revision
     };

@@ -40,5 +40,6 @@ void plannedChangesPage(PageFlow& flow, const ReportContent& content, ReportNote
 void closingPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);
 void employeeTextsPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);
 void keyFramesPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);
+void scoredVideoPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);
 void rebaPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);
 void historyPage(PageFlow& flow, const ReportContent& content, ReportNotes& notes);

@@ -9,6 +9,7 @@
 #include "PostureAngles.h"
 #include "RebaEvidence.h"
 #include "SqliteConnection.h"
+#include "TimelineEvidence.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -32,14 +33,15 @@ namespace {
 // "TRLE" in the file header's application id: how a reader tells this program's evidence
 // from any other SQLite file.
 constexpr int ApplicationId = 0x54524c45;
-constexpr int SchemaVersion = 5;
+constexpr int SchemaVersion = 6;
 // Version 1 had no key frames, version 2 no planned changes (and its extra pictures no bytes),
-// version 4 no suggested landmarks; their files are read as they are.
+// version 4 no suggested landmarks, version 5 no scored video; their files are read as they are.
 constexpr int FirstKeyFrameVersion = 2;
 constexpr int FirstPlannedChangeVersion = 3;
 // Before version 4 key frames were kept as the video stored them, unturned.
 constexpr int FirstKeyFrameTurnVersion = 4;
 constexpr int FirstSuggestionVersion = 5;
+constexpr int FirstTimelineVersion = 6;
 constexpr qsizetype MaxText = 32767;
 constexpr int MaxRows = 100000;
 constexpr double MaxCoordinate = 1e6;
@@ -161,6 +163,10 @@ QString writeTables(QSqlDatabase& db, const Evidence& evidence)
         if (QString error = run(db, QString::fromLatin1(table[1])); !error.isEmpty())
             return error;
     }
+    for (int t = 0; t < TimelineEvidence::TableCount; ++t) {
+        if (QString error = run(db, QString::fromLatin1(TimelineEvidence::tables()[t].statement)); !error.isEmpty())
+            return error;
+    }
     QStringList errors;
     errors << run(db, QStringLiteral("INSERT INTO schema_version VALUES (?)"), {SchemaVersion});
     errors << run(db, QStringLiteral("INSERT INTO assessment VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
@@ -206,6 +212,7 @@ QString writeTables(QSqlDatabase& db, const Evidence& evidence)
         errors << run(db, QStringLiteral("INSERT INTO planned_changes VALUES (?, ?, ?, ?)"),
                       {++position, change.option, change.kind, change.plannedOnRevision});
     errors << RebaEvidence::write(db, evidence.reba);
+    errors << TimelineEvidence::write(db, evidence.timeline);
     for (const EvidenceRevision& entry : evidence.history)
         errors << run(db, QStringLiteral("INSERT INTO history VALUES (?, ?, ?, ?, ?)"),
                       {entry.revision, utcText(entry.savedUtc), entry.assessor, entry.programVersion, entry.changes});
@@ -392,16 +399,19 @@ int checkSchema(QSqlDatabase& db)
         const QString name = query.value(1).toString();
         if (RebaEvidence::isRebaTable(query.value(0).toString(), name, query.value(2).toString()))
             continue; // REBA's own table, read on its own
+        const bool isTable = query.value(0).toString() == QLatin1String("table");
         bool known = false;
         for (std::size_t t = 0; t < tableCount; ++t)
-            known =
-                known || (name == QLatin1String(Tables[t][0]) && query.value(0).toString() == QLatin1String("table") &&
-                          query.value(2).toString() == QLatin1String(Tables[t][1]));
+            known = known || (name == QLatin1String(Tables[t][0]) && isTable &&
+                              query.value(2).toString() == QLatin1String(Tables[t][1]));
+        for (int t = 0; schema >= FirstTimelineVersion && t < TimelineEvidence::TableCount; ++t)
+            known = known || (name == QLatin1String(TimelineEvidence::tables()[t].name) && isTable &&
+                              query.value(2).toString() == QLatin1String(TimelineEvidence::tables()[t].statement));
         if (!known)
             throw Refusal{QStringLiteral("is damaged (unexpected %1 \"%2\")").arg(query.value(0).toString(), name)};
         seen.insert(name);
     }
-    if (seen.size() != tableCount)
+    if (seen.size() != tableCount + (schema >= FirstTimelineVersion ? TimelineEvidence::TableCount : 0))
         throw Refusal{QStringLiteral("is damaged (a table is missing)")};
     return int(schema);
 }
@@ -627,6 +637,10 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256, PictureBytes pi
     }
     if (QString why = RebaEvidence::read(db, evidence.reba); !why.isEmpty())
         throw Refusal{why};
+    if (schema >= FirstTimelineVersion) {
+        if (QString why = TimelineEvidence::read(db, evidence.timeline); !why.isEmpty())
+            throw Refusal{why};
+    }
     return evidence;
 }
 

@@ -5,6 +5,7 @@
 #include "ChangePlan.h"
 #include "KeyFrame.h"
 #include "PostureAngles.h"
+#include "VideoScoring.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -112,6 +113,7 @@ struct Evidence
     std::vector<EvidenceRevision> history;     // oldest first; the last is this revision
     std::vector<PlannedChange> plannedChanges; // in the order Plan a Change listed them
     rula::reba::RebaChoices reba;              // REBA's choices (saving/RebaEvidence.h); none before REBA
+    rula::VideoTimeline timeline;              // a whole video scored (saving/TimelineEvidence.h); no samples for none
 
     const EvidencePicture* workplacePicture() const;
 };

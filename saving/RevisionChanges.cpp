@@ -61,6 +61,26 @@ QString measurementText(const EvidenceMeasurement& measured)
         .arg(measured.applied ? QStringLiteral(", applied") : QString());
 }
 
+// A whole video scored, scored again or another one: named by the video and its samples.
+void compareTimelines(QStringList& changes, const rula::VideoTimeline& was, const rula::VideoTimeline& is)
+{
+    const auto same = [](const rula::VideoTimeline& a, const rula::VideoTimeline& b) {
+        return a.videoSha256 == b.videoSha256 && a.videoFile == b.videoFile &&
+               a.samplesPerSecond == b.samplesPerSecond && a.samples.size() == b.samples.size() &&
+               a.complete == b.complete;
+    };
+    if (was.samples.empty() && is.samples.empty())
+        return;
+    if (is.samples.empty())
+        changes << QStringLiteral("Scored video left out");
+    else if (was.samples.empty() || !same(was, is))
+        changes << QStringLiteral("Whole video scored: %1, %2 samples at %3 a second%4")
+                       .arg(QString::fromStdString(is.videoFile).section(QLatin1Char('/'), -1))
+                       .arg(is.samples.size())
+                       .arg(is.samplesPerSecond)
+                       .arg(is.complete ? QString() : QStringLiteral(" (stopped early)"));
+}
+
 void comparePictures(QStringList& changes, const Evidence& was, const Evidence& is)
 {
     const QString workplace = QStringLiteral("workplace");
@@ -135,6 +155,7 @@ QString describeChanges(const AssessmentRecord& before, const Evidence& was, con
     comparePictures(changes, was, is);
     if (was.reba != is.reba)
         changes << QStringLiteral("REBA choices changed");
+    compareTimelines(changes, was.timeline, is.timeline);
     return changes.isEmpty() ? QStringLiteral("No changes.") : changes.join(QLatin1Char('\n'));
 }
 
@@ -156,6 +177,7 @@ Evidence nextRevision(const AssessmentRecord& record, const QByteArray& textByte
             change.plannedOnRevision = evidence.revision;
     }
     evidence.reba = record.reba;
+    evidence.timeline = sources.timeline;
 
     EvidenceRevision entry;
     entry.revision = evidence.revision;

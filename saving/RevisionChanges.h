@@ -26,6 +26,7 @@ struct RevisionSources
     std::vector<EvidencePicture> pictures; // the workplace photograph, the extra pictures and the key frames
     // The changes planned on the assessment saved; a change's revision 0 is the one being saved.
     std::vector<PlannedChange> plannedChanges;
+    rula::VideoTimeline timeline; // the whole video scored; no samples for none
     QDateTime savedUtc;
     QString programVersion;
     QString newId; // the id a first save gives the assessment

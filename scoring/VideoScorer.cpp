@@ -111,6 +111,11 @@ rula::SampleLandmarks sampleLandmarks(const pose::BodyLandmarks& body)
     return sample;
 }
 
+double videoDuration(const VideoIndex& index)
+{
+    return index.frameCount() > 0 ? static_cast<double>(index.timeMs(index.frameCount() - 1)) / 1000.0 : 0;
+}
+
 rula::VideoTimeline VideoScorer::run(const Settings& settings, const std::function<bool()>& cancelled,
                                      const Progress& progress, QString* error)
 {
@@ -129,6 +134,7 @@ rula::VideoTimeline VideoScorer::run(const Settings& settings, const std::functi
     if (!decoder.open(settings.videoFile))
         return fail(decoder.error());
     timeline.videoFile = decoder.index().file.toStdString();
+    timeline.durationSeconds = videoDuration(decoder.index());
     pose::PoseFinder finder(settings.modelFolder.isEmpty() ? pose::modelFolder() : settings.modelFolder);
     if (!finder.isReady())
         return fail(finder.error());

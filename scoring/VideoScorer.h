@@ -19,6 +19,9 @@ struct BodyLandmarks;
 // the last frame's start, each once.
 std::vector<int> sampleFrames(const VideoIndex& index, int samplesPerSecond);
 
+// The video's length in seconds, from frame 0 to the start of its last frame.
+double videoDuration(const VideoIndex& index);
+
 // The six landmarks per side of the model's person, for scoring.
 rula::SampleLandmarks sampleLandmarks(const pose::BodyLandmarks& body);
 

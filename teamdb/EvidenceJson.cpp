@@ -7,6 +7,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+
 namespace {
 
 QString timeText(const QDateTime& time)
@@ -177,6 +179,101 @@ void rebaOf(const QJsonObject& json, rula::reba::RebaChoices& choices)
     }
 }
 
+// A scored video: each sample with each side's score, each body part as [angle or null, band,
+// score, confidence] and each landmark found as [x, y, confidence] under its name.
+QJsonObject timelineJson(const rula::VideoTimeline& timeline)
+{
+    QJsonArray defaulted;
+    for (rula::Group group : timeline.defaulted)
+        defaulted.append(modelText(rula::groupInfo(group).key));
+    QJsonArray samples;
+    for (const rula::ScoredSample& sample : timeline.samples) {
+        QJsonArray sides;
+        for (const rula::Side side : {rula::Side::Right, rula::Side::Left}) {
+            const rula::SideScore& score = sample.side(side);
+            QJsonArray parts;
+            for (const rula::PartScore& part : score.parts)
+                parts.append(QJsonArray{part.angle ? QJsonValue(*part.angle) : QJsonValue(), part.option, part.score,
+                                        part.confidence});
+            QJsonObject landmarks;
+            for (int l = 0; l < rula::LandmarkCount; ++l) {
+                if (const auto& found = sample.landmarks.at(side, rula::Landmark(l)))
+                    landmarks.insert(modelText(rula::landmarkName(rula::Landmark(l))),
+                                     QJsonArray{found->at.x, found->at.y, found->confidence});
+            }
+            sides.append(QJsonObject{{QStringLiteral("scored"), score.scored},
+                                     {QStringLiteral("confidence"), score.confidence},
+                                     {QStringLiteral("grand"), score.grand},
+                                     {QStringLiteral("actionLevel"), score.actionLevel},
+                                     {QStringLiteral("parts"), parts},
+                                     {QStringLiteral("landmarks"), landmarks}});
+        }
+        samples.append(QJsonObject{{QStringLiteral("frame"), sample.frame},
+                                   {QStringLiteral("time"), sample.timeSeconds},
+                                   {QStringLiteral("found"), sample.landmarks.found},
+                                   {QStringLiteral("facing"), int(sample.facing)},
+                                   {QStringLiteral("sides"), sides}});
+    }
+    return {{QStringLiteral("videoFile"), QString::fromStdString(timeline.videoFile)},
+            {QStringLiteral("videoSha256"), QString::fromStdString(timeline.videoSha256)},
+            {QStringLiteral("durationSeconds"), timeline.durationSeconds},
+            {QStringLiteral("samplesPerSecond"), timeline.samplesPerSecond},
+            {QStringLiteral("defaulted"), defaulted},
+            {QStringLiteral("complete"), timeline.complete},
+            {QStringLiteral("samples"), samples}};
+}
+
+rula::VideoTimeline timelineOf(const QJsonObject& json)
+{
+    rula::VideoTimeline timeline;
+    timeline.videoFile = json.value(QStringLiteral("videoFile")).toString().toStdString();
+    timeline.videoSha256 = json.value(QStringLiteral("videoSha256")).toString().toStdString();
+    timeline.durationSeconds = json.value(QStringLiteral("durationSeconds")).toDouble();
+    timeline.samplesPerSecond = json.value(QStringLiteral("samplesPerSecond")).toInt(5);
+    for (const auto& key : json.value(QStringLiteral("defaulted")).toArray()) {
+        if (const std::optional<rula::Group> group = rula::groupOfKey(key.toString().toStdString()))
+            timeline.defaulted.push_back(*group);
+    }
+    timeline.complete = json.value(QStringLiteral("complete")).toBool();
+    for (const auto& value : json.value(QStringLiteral("samples")).toArray()) {
+        const QJsonObject object = value.toObject();
+        rula::ScoredSample sample;
+        sample.frame = object.value(QStringLiteral("frame")).toInt();
+        sample.timeSeconds = object.value(QStringLiteral("time")).toDouble();
+        sample.landmarks.found = object.value(QStringLiteral("found")).toBool();
+        sample.facing = rula::Facing(std::clamp(object.value(QStringLiteral("facing")).toInt(), 0, 2));
+        const QJsonArray sides = object.value(QStringLiteral("sides")).toArray();
+        for (int s = 0; s < rula::SideCount && s < sides.size(); ++s) {
+            const QJsonObject side = sides.at(s).toObject();
+            rula::SideScore& score = sample.sides[std::size_t(s)];
+            score.scored = side.value(QStringLiteral("scored")).toBool();
+            score.confidence = side.value(QStringLiteral("confidence")).toDouble();
+            score.grand = side.value(QStringLiteral("grand")).toInt();
+            score.actionLevel = side.value(QStringLiteral("actionLevel")).toInt();
+            const QJsonArray parts = side.value(QStringLiteral("parts")).toArray();
+            for (int p = 0; p < rula::ScoredPartCount && p < parts.size(); ++p) {
+                const QJsonArray part = parts.at(p).toArray();
+                rula::PartScore& kept = score.parts[std::size_t(p)];
+                if (part.at(0).isDouble())
+                    kept.angle = part.at(0).toDouble();
+                kept.option = part.at(1).toInt();
+                kept.score = part.at(2).toInt();
+                kept.confidence = part.at(3).toDouble();
+            }
+            const QJsonObject landmarks = side.value(QStringLiteral("landmarks")).toObject();
+            for (int l = 0; l < rula::LandmarkCount; ++l) {
+                const QJsonValue found = landmarks.value(modelText(rula::landmarkName(rula::Landmark(l))));
+                if (found.isArray())
+                    sample.landmarks.at(rula::Side(s), rula::Landmark(l)) = rula::FoundLandmark{
+                        {found.toArray().at(0).toDouble(), found.toArray().at(1).toDouble()},
+                        found.toArray().at(2).toDouble()};
+            }
+        }
+        timeline.samples.push_back(sample);
+    }
+    return timeline;
+}
+
 } // namespace
 
 QByteArray evidenceToJson(const Evidence& evidence)
@@ -214,6 +311,7 @@ QByteArray evidenceToJson(const Evidence& evidence)
         {QStringLiteral("history"), history},
         {QStringLiteral("plannedChanges"), planned},
         {QStringLiteral("reba"), rebaJson(evidence.reba)},
+        {QStringLiteral("timeline"), timelineJson(evidence.timeline)},
     };
     return QJsonDocument(json).toJson(QJsonDocument::Compact);
 }
@@ -254,5 +352,6 @@ std::optional<Evidence> evidenceFromJson(const QByteArray& bytes)
                                            change.value(QStringLiteral("plannedOnRevision")).toInt()});
     }
     rebaOf(json.value(QStringLiteral("reba")).toObject(), evidence.reba);
+    evidence.timeline = timelineOf(json.value(QStringLiteral("timeline")).toObject());
     return evidence;
 }

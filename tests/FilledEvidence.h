@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // An evidence with every field filled, written by hand (a photograph with landmarks, facing,
 // vertical, an applied band and a suggested landmark; an extra picture; two key frames, one measured; details with
-// notes; two revisions; a planned change), and a field-by-field comparison that names the
-// first field that differs.
+// notes; two revisions; a planned change; a scored video of three samples), and a field-by-field comparison that
+// names the first field that differs.
 #pragma once
 
 #include "Evidence.h"
@@ -54,6 +54,48 @@ inline EvidenceLandmark landmark(const QString& side, const QString& name, QPoin
     l.name = name;
     l.at = at;
     return l;
+}
+
+// A video scored at 2 samples a second: at 0 s both sides scored (right grand 7, left 5), at
+// 0.5 s the worker not found, at 1 s only the right side found (grand 3).
+inline rula::VideoTimeline timeline()
+{
+    rula::VideoTimeline t;
+    t.videoFile = "task.mp4";
+    t.videoSha256 = std::string(64, 'c');
+    t.durationSeconds = 1.48;
+    t.samplesPerSecond = 2;
+    t.defaulted = {rula::Group::WristTwistRight, rula::Group::Legs};
+    t.complete = false;
+    const auto side = [](int grand, int level, double angle) {
+        rula::SideScore s;
+        s.scored = true;
+        s.confidence = 0.75;
+        s.grand = grand;
+        s.actionLevel = level;
+        for (int p = 0; p < rula::ScoredPartCount; ++p)
+            s.parts[std::size_t(p)] = {angle + p, 1 + p % 3, 2 + p % 4, 0.5 + p / 10.0};
+        return s;
+    };
+    rula::ScoredSample first;
+    first.frame = 0;
+    first.landmarks.found = true;
+    first.facing = rula::Facing::Left;
+    first.landmarks.at(rula::Side::Right, rula::Landmark::Hip) = rula::FoundLandmark{{640.5, 300.25}, 0.9};
+    first.landmarks.at(rula::Side::Left, rula::Landmark::Ear) = rula::FoundLandmark{{-3, 12}, 0.125};
+    first.sides = {side(7, 4, -20.5), side(5, 3, 45)};
+    rula::ScoredSample missed;
+    missed.frame = 15;
+    missed.timeSeconds = 0.5;
+    rula::ScoredSample half;
+    half.frame = 30;
+    half.timeSeconds = 1.0;
+    half.landmarks.found = true;
+    half.sides[0] = side(3, 2, 10);
+    half.sides[1].confidence = 0.25;
+    half.sides[1].parts[3] = {std::nullopt, 0, 0, 0.25};
+    t.samples = {first, missed, half};
+    return t;
 }
 
 inline Evidence evidence(const QString& textSha256)
@@ -115,6 +157,7 @@ inline Evidence evidence(const QString& textSha256)
                   QStringLiteral("Task: \"\" → \"Loading the press\"\nNotes added")}};
     e.plannedChanges = {{QStringLiteral("Frame2"), QStringLiteral("Select"), 1},
                         {QStringLiteral("Frame9"), QStringLiteral("Untick"), 2}};
+    e.timeline = timeline();
     return e;
 }
 
@@ -191,6 +234,47 @@ inline void compare(const Evidence& a, const Evidence& b, bool bytes)
         QCOMPARE(a.history[h].assessor, b.history[h].assessor);
         QCOMPARE(a.history[h].programVersion, b.history[h].programVersion);
         QCOMPARE(a.history[h].changes, b.history[h].changes);
+    }
+    const rula::VideoTimeline& t = a.timeline;
+    const rula::VideoTimeline& u = b.timeline;
+    QCOMPARE(t.videoFile, u.videoFile);
+    QCOMPARE(t.videoSha256, u.videoSha256);
+    QCOMPARE(t.durationSeconds, u.durationSeconds);
+    QCOMPARE(t.samplesPerSecond, u.samplesPerSecond);
+    QVERIFY(t.defaulted == u.defaulted);
+    QCOMPARE(t.complete, u.complete);
+    QCOMPARE(t.samples.size(), u.samples.size());
+    for (std::size_t i = 0; i < t.samples.size(); ++i) {
+        const rula::ScoredSample& s = t.samples[i];
+        const rula::ScoredSample& r = u.samples[i];
+        QCOMPARE(s.frame, r.frame);
+        QCOMPARE(s.timeSeconds, r.timeSeconds);
+        QCOMPARE(s.facing, r.facing);
+        QCOMPARE(s.landmarks.found, r.landmarks.found);
+        for (const rula::Side side : {rula::Side::Right, rula::Side::Left}) {
+            for (int l = 0; l < rula::LandmarkCount; ++l) {
+                const auto& x = s.landmarks.at(side, rula::Landmark(l));
+                const auto& y = r.landmarks.at(side, rula::Landmark(l));
+                QCOMPARE(x.has_value(), y.has_value());
+                if (x) {
+                    QCOMPARE(x->at.x, y->at.x);
+                    QCOMPARE(x->at.y, y->at.y);
+                    QCOMPARE(x->confidence, y->confidence);
+                }
+            }
+            const rula::SideScore& p = s.side(side);
+            const rula::SideScore& q = r.side(side);
+            QCOMPARE(p.scored, q.scored);
+            QCOMPARE(p.confidence, q.confidence);
+            QCOMPARE(p.grand, q.grand);
+            QCOMPARE(p.actionLevel, q.actionLevel);
+            for (int part = 0; part < rula::ScoredPartCount; ++part) {
+                QCOMPARE(p.parts[std::size_t(part)].angle, q.parts[std::size_t(part)].angle);
+                QCOMPARE(p.parts[std::size_t(part)].option, q.parts[std::size_t(part)].option);
+                QCOMPARE(p.parts[std::size_t(part)].score, q.parts[std::size_t(part)].score);
+                QCOMPARE(p.parts[std::size_t(part)].confidence, q.parts[std::size_t(part)].confidence);
+            }
+        }
     }
     QCOMPARE(a.plannedChanges.size(), b.plannedChanges.size());
     for (std::size_t c = 0; c < a.plannedChanges.size(); ++c) {

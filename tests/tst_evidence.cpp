@@ -496,15 +496,45 @@ private slots:
         const auto row = [](const char* name, const char* statements, const char* reason) {
             QTest::newRow(name) << QString::fromUtf8(statements) << QString::fromUtf8(reason);
         };
+#define NO_TIMELINE                                                                                                    \
+    "DROP TABLE video_timeline; DROP TABLE video_samples; DROP TABLE video_sample_sides; "                            \
+    "DROP TABLE video_sample_parts; DROP TABLE video_sample_landmarks"
         row("untouched", "", "");
         row("version 2 without planned changes",
             "UPDATE schema_version SET version = 2; DROP TABLE planned_changes; DROP TABLE key_frame_turns; "
-            "DROP TABLE landmark_suggestions",
+            "DROP TABLE landmark_suggestions; " NO_TIMELINE,
             "");
         row("version 3 without key frame turns",
-            "UPDATE schema_version SET version = 3; DROP TABLE key_frame_turns; DROP TABLE landmark_suggestions", "");
+            "UPDATE schema_version SET version = 3; DROP TABLE key_frame_turns; DROP TABLE landmark_suggestions; "
+            NO_TIMELINE,
+            "");
         row("version 4 without suggested landmarks",
-            "UPDATE schema_version SET version = 4; DROP TABLE landmark_suggestions", "");
+            "UPDATE schema_version SET version = 4; DROP TABLE landmark_suggestions; " NO_TIMELINE, "");
+        row("version 5 without a scored video", "UPDATE schema_version SET version = 5; " NO_TIMELINE, "");
+#undef NO_TIMELINE
+        row("version 5 with a scored video's tables", "UPDATE schema_version SET version = 5",
+            "unexpected table \"video_timeline\"");
+        // The method gives a grand score of 7 action level 4, and no grand score above 7.
+        row("an action level not the grand score's", "UPDATE video_sample_sides SET action_level = 3 WHERE grand = 7",
+            "an action level is not the one its grand score gives");
+        row("a grand score above 7", "UPDATE video_sample_sides SET grand = 8 WHERE grand = 7", "grand is out of range");
+        row("a gap in the samples", "UPDATE video_samples SET sample = 4 WHERE sample = 3",
+            "the samples skip a number");
+        row("samples out of frame order", "UPDATE video_samples SET frame = 10 WHERE sample = 3",
+            "the samples are not in frame order");
+        row("a side scored where no worker was found",
+            "UPDATE video_sample_sides SET grand = 1, action_level = 1 WHERE sample = 2 AND side = 'Right'",
+            "a side scored where the worker was not found");
+        row("a landmark where no worker was found", "UPDATE video_sample_landmarks SET sample = 2 WHERE name = 'hip'",
+            "a landmark where the worker was not found, or twice");
+        row("a body part of a sample missing",
+            "DELETE FROM video_sample_parts WHERE sample = 3 AND side = 'Left' AND part = 'neck'",
+            "a body part of a sample is missing");
+        row("a scored side with a body part not measured",
+            "UPDATE video_sample_parts SET angle = NULL WHERE sample = 1 AND side = 'Right' AND part = 'trunk'",
+            "a scored side with a body part not measured");
+        row("an unknown group counted at its lowest", "UPDATE video_timeline SET defaulted = 'Tail'",
+            "defaulted names \"Tail\"");
         row("picture bytes not matching their hash", "UPDATE pictures SET data = X'89504E470D0A' WHERE picture = 1",
             "the picture \"press.png\" does not match its SHA-256");
         row("extra picture bytes not matching their hash", "UPDATE pictures SET data = X'00' WHERE picture = 2",
@@ -554,8 +584,8 @@ private slots:
         row("a suggestion of a landmark not placed", "UPDATE landmark_suggestions SET name = 'wrist'",
             "a suggestion names no landmark, or one twice");
         row("a confidence above 1", "UPDATE landmark_suggestions SET confidence = 1.5", "confidence is out of range");
-        row("a later version", "UPDATE schema_version SET version = 6",
-            "was written in version 6 of its format, which this program cannot read");
+        row("a later version", "UPDATE schema_version SET version = 7",
+            "was written in version 7 of its format, which this program cannot read");
         row("an unknown table", "CREATE TABLE notes (x)", "unexpected table \"notes\"");
     }
     void tamperedEvidenceIsRefused()
@@ -603,6 +633,8 @@ private slots:
                 }
             }
         }
+        if (statements.contains(QLatin1String("DROP TABLE video_timeline")))
+            expected.timeline = {};
         if (statements.contains(QLatin1String("DROP TABLE landmark_suggestions"))) {
             for (EvidencePicture& picture : expected.pictures) {
                 for (EvidenceLandmark& landmark : picture.landmarks)

@@ -520,6 +520,55 @@ void TestVideoFrames::wholeVideoScored()
     QCOMPARE(state->keyFrames.front().frameNumber, frame);
     QCOMPARE(state->keyFrames.front().reason, QStringLiteral("Most extreme"));
     windows->window<MeasureAngles>().close();
+    video.hide();
+
+    // Saved with the assessment, the timeline is reported by a new process: its page names the
+    // video, shows both sides' shares as the window did and lists the worst moments.
+    const rula::AssessmentState assessment = variedAssessment(3);
+    for (int option = 0; option < rula::OptionCount; ++option) {
+        if (assessment.isSelected(option) && !state->assessment.isSelected(option))
+            main.selectOption(option);
+    }
+    click(main, "Command2");
+    click(windows->window<CautionStatement>(), "Command1");
+    click(windows->window<FinalResults>(), "Command2");
+    click(windows->window<RULAAction>(), "Command7");
+    SaveWindow& save = windows->window<SaveWindow>();
+    QVERIFY(child<FolderList>(save, "Dir1")->setPath(m_dir.path()));
+    child<QLineEdit>(save, "Text1")->setText(QStringLiteral("Scored"));
+    QTest::keyClick(child<QLineEdit>(save, "Text1"), Qt::Key_Return);
+    QCOMPARE(recorder.messages.last(), QStringLiteral("File Saved"));
+    recorder.clear();
+    const QString text = m_dir.filePath(QStringLiteral("Scored RULA Analysis.txt"));
+    const QString pdf = m_dir.filePath(QStringLiteral("scored.pdf"));
+    const Run report = runProgram({QStringLiteral("--report"), text, QStringLiteral("-o"), pdf});
+    QVERIFY2(report.status == 0, qPrintable(report.errorLines.join(QLatin1Char('\n'))));
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, "-"});
+    QVERIFY(pdftotext.waitForFinished(60000));
+    const QString shown = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
+    for (const QString& line : QStringList{QStringLiteral("The whole video scored"),
+                                           QStringLiteral("turning.mp4 scored at 5 samples a second over "
+                                                          "00:00:01.900: 10 samples."),
+                                           shares[0], shares[1], QStringLiteral("The worst moments"),
+                                           proposed->item(0)->text().section(QStringLiteral(" \u00B7 "), 2)})
+        QVERIFY2(shown.contains(line), qPrintable(line));
+
+    // Reopened in a new run, the video opened again shows the same shares without scoring.
+    dropWindows();
+    makeWindows();
+    ReopenAssessment(text, *windows);
+    QVERIFY2(recorder.messages.isEmpty(), qPrintable(recorder.messages.join(QLatin1Char('\n'))));
+    QCOMPARE(state->videoTimeline.samples.size(), std::size_t(10));
+    VideoFrames& reopened = windows->window<VideoFrames>();
+    reopened.showWindow();
+    auto* reopenedFile = child<QLineEdit>(reopened, "VideoFile");
+    reopenedFile->setFocus();
+    QTest::keyClicks(reopenedFile, turning);
+    QTest::keyClick(reopenedFile, Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(child<QLabel>(reopened, "FrameInfo")->text().startsWith(QStringLiteral("Frame 0 of 20")),
+                             20000);
+    QCOMPARE(child<QLabel>(reopened, "TimeShares")->text().split('\n'), shares);
 }
 
 void TestVideoFrames::frameOfATurnedVideoIsKeptUpright()

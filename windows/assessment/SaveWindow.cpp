@@ -221,6 +221,7 @@ void SaveWindow::runSave()
     // Planned changes go with the assessment they were planned on, and only with it.
     if (rula::sameAssessment(m_state.plannedOn, m_state.record.assessment))
         sources.plannedChanges = keptChanges(m_state.plannedChanges, m_state.plannedOnRevision);
+    sources.timeline = m_state.videoTimeline;
     sources.savedUtc = QDateTime::currentDateTimeUtc();
     sources.programVersion = QCoreApplication::applicationVersion();
     sources.newId = QUuid::createUuid().toString(QUuid::WithoutBraces);

@@ -2,6 +2,7 @@
 #include "ScoringPanel.h"
 
 #include "ProgramState.h"
+#include "TimelineChart.h"
 #include "Services.h"
 #include "VideoIndex.h"
 #include "VideoScorer.h"
@@ -12,7 +13,6 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -21,32 +21,6 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <cmath>
-
-namespace {
-
-// The action levels' bands of the grand score (1-2, 3-4, 5-6, 7), light enough to draw on.
-const QColor LevelColours[4] = {QColor(0xd8, 0xf0, 0xd0), QColor(0xf8, 0xf0, 0xb8), QColor(0xfc, 0xd8, 0xa8),
-                                QColor(0xf4, 0xb4, 0xb0)};
-const QColor SideColours[2] = {QColor(0x1f, 0x4e, 0xb4), QColor(0xb0, 0x20, 0x80)}; // right, left
-constexpr int HighestGrand = 7;
-
-QString sideWord(rula::Side side)
-{
-    return side == rula::Side::Right ? QStringLiteral("right") : QStringLiteral("left");
-}
-
-QString sampleScores(const rula::ScoredSample& sample)
-{
-    QStringList parts;
-    for (const rula::Side side : {rula::Side::Right, rula::Side::Left}) {
-        const rula::SideScore& s = sample.side(side);
-        parts << (s.scored ? QStringLiteral("%1 %2 (level %3)").arg(sideWord(side)).arg(s.grand).arg(s.actionLevel)
-                           : QStringLiteral("%1 not found").arg(sideWord(side)));
-    }
-    return parts.join(QStringLiteral(", "));
-}
-
-} // namespace
 
 // ---------------------------------------------------------------- the chart
 
@@ -57,10 +31,9 @@ ScoreTimeline::ScoreTimeline(QWidget* parent) : QWidget(parent)
     setCursor(Qt::PointingHandCursor);
 }
 
-void ScoreTimeline::setTimeline(const rula::VideoTimeline* timeline, double durationSeconds)
+void ScoreTimeline::setTimeline(const rula::VideoTimeline* timeline)
 {
     m_timeline = timeline;
-    m_duration = durationSeconds;
     update();
 }
 
@@ -69,63 +42,12 @@ QSize ScoreTimeline::sizeHint() const
     return QSize(600, 140);
 }
 
-void ScoreTimeline::paint(QPainter& painter, const QRect& area, const rula::VideoTimeline& timeline,
-                          double durationSeconds)
-{
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QFontMetrics metrics(painter.font());
-    const int axis = metrics.horizontalAdvance(QStringLiteral("7")) + 6;
-    const QRectF plot(area.left() + axis, area.top() + 4, area.width() - axis - 4, area.height() - 8);
-    const double duration = durationSeconds > 0 ? durationSeconds : 1;
-    const auto yOf = [&](double grand) { return plot.bottom() - (grand - 0.5) / HighestGrand * plot.height(); };
-    const auto xOf = [&](double seconds) { return plot.left() + seconds / duration * plot.width(); };
-
-    // Level 1 is grand 1-2, level 2 3-4, level 3 5-6, level 4 7.
-    const double bandEdges[5] = {0.5, 2.5, 4.5, 6.5, 7.5};
-    for (int level = 0; level < 4; ++level)
-        painter.fillRect(
-            QRectF(QPointF(plot.left(), yOf(bandEdges[level + 1])), QPointF(plot.right(), yOf(bandEdges[level]))),
-            LevelColours[level]);
-    painter.setPen(Qt::darkGray);
-    for (int grand = 1; grand <= HighestGrand; ++grand)
-        painter.drawText(QRectF(area.left(), yOf(grand) - metrics.height() / 2.0, axis - 4, metrics.height()),
-                         Qt::AlignRight | Qt::AlignVCenter, QString::number(grand));
-
-    for (const rula::Side side : {rula::Side::Right, rula::Side::Left}) {
-        QPainterPath path;
-        bool drawing = false;
-        for (const rula::ScoredSample& sample : timeline.samples) {
-            const rula::SideScore& s = sample.side(side);
-            if (!s.scored) {
-                drawing = false; // a gap, not a zero
-                continue;
-            }
-            // The left side a hair lower, so that equal scores show both lines.
-            const QPointF point(xOf(sample.timeSeconds), yOf(s.grand) + (side == rula::Side::Left ? 2 : -1));
-            if (drawing)
-                path.lineTo(point);
-            else
-                path.moveTo(point);
-            path.addEllipse(point, 1.5, 1.5);
-            path.moveTo(point);
-            drawing = true;
-        }
-        painter.setPen(QPen(SideColours[static_cast<int>(side)], 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(path);
-    }
-    painter.setPen(Qt::gray);
-    painter.drawRect(plot);
-    painter.restore();
-}
-
 void ScoreTimeline::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().base());
     static const rula::VideoTimeline Empty;
-    paint(painter, rect(), m_timeline ? *m_timeline : Empty, m_duration);
+    TimelineChart(rect(), QFontMetricsF(font()), m_timeline ? *m_timeline : Empty).paint(painter);
     if (hasFocus()) {
         painter.setPen(QPen(palette().highlight().color(), 1, Qt::DotLine));
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
@@ -134,17 +56,11 @@ void ScoreTimeline::paintEvent(QPaintEvent*)
 
 void ScoreTimeline::mousePressEvent(QMouseEvent* event)
 {
-    if (!m_timeline || m_timeline->samples.empty() || m_duration <= 0)
+    if (!m_timeline)
         return;
-    const QFontMetrics metrics(font());
-    const int axis = metrics.horizontalAdvance(QStringLiteral("7")) + 6;
-    const double seconds = (event->position().x() - axis) / std::max(1, width() - axis - 4) * m_duration;
-    const rula::ScoredSample* nearest = &m_timeline->samples.front();
-    for (const rula::ScoredSample& sample : m_timeline->samples) {
-        if (std::abs(sample.timeSeconds - seconds) < std::abs(nearest->timeSeconds - seconds))
-            nearest = &sample;
-    }
-    emit frameClicked(nearest->frame);
+    if (const rula::ScoredSample* nearest =
+            TimelineChart(rect(), QFontMetricsF(font()), *m_timeline).sampleAt(event->position().x()))
+        emit frameClicked(nearest->frame);
 }
 
 // ---------------------------------------------------------------- the panel
@@ -255,6 +171,7 @@ void ScoringPanel::score()
     timeline = rula::VideoTimeline{};
     timeline.videoFile = m_index->file.toStdString();
     timeline.videoSha256 = m_index->sha256.toStdString();
+    timeline.durationSeconds = videoDuration(*m_index);
     timeline.samplesPerSecond = settings.samplesPerSecond;
     timeline.defaulted = rula::unseenChoices(settings.assessor).defaulted;
     m_error.clear();
@@ -331,9 +248,12 @@ void ScoringPanel::finished()
 void ScoringPanel::refresh()
 {
     const rula::VideoTimeline& timeline = m_state.videoTimeline;
-    const bool forThisVideo = m_index && timeline.videoFile == m_index->file.toStdString();
-    const double duration = m_index ? static_cast<double>(m_index->timeMs(m_index->frameCount() - 1)) / 1000.0 : 0;
-    m_chart->setTimeline(forThisVideo ? &timeline : nullptr, duration);
+    // A timeline restored from the evidence knows its video by name and hash, not by folder.
+    const bool forThisVideo =
+        m_index && (timeline.videoSha256.empty() || m_index->sha256.isEmpty()
+                        ? timeline.videoFile == m_index->file.toStdString()
+                        : timeline.videoSha256 == m_index->sha256.toStdString());
+    m_chart->setTimeline(forThisVideo ? &timeline : nullptr);
     if (!forThisVideo || timeline.samples.empty()) {
         m_shares->setText(QString());
         m_note->setText(QString());
@@ -360,7 +280,7 @@ void ScoringPanel::refresh()
         m_proposedList->addItem(QStringLiteral("%1 \u00B7 frame %2 \u00B7 %3")
                                     .arg(formatTime(std::llround(sample.timeSeconds * 1000)))
                                     .arg(sample.frame)
-                                    .arg(sampleScores(sample)));
+                                    .arg(QString::fromStdString(rula::sampleScoresText(sample))));
     }
     m_use->setEnabled(false);
 }

@@ -27,13 +27,9 @@ class ScoreTimeline : public QWidget
 public:
     explicit ScoreTimeline(QWidget* parent = nullptr);
 
-    // The samples to draw, over `durationSeconds` (the video's length).
-    void setTimeline(const rula::VideoTimeline* timeline, double durationSeconds);
+    // The samples to draw, over the video's length.
+    void setTimeline(const rula::VideoTimeline* timeline);
     QSize sizeHint() const override;
-
-    // The chart as it is drawn on a widget of `size`, for the report too.
-    static void paint(QPainter& painter, const QRect& area, const rula::VideoTimeline& timeline,
-                      double durationSeconds);
 
 signals:
     void frameClicked(int frame);
@@ -44,7 +40,6 @@ protected:
 
 private:
     const rula::VideoTimeline* m_timeline = nullptr;
-    double m_duration = 0;
 };
 
 // Scoring the whole video in the Video Frames window: the controls that start and cancel it,
