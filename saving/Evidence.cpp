@@ -11,10 +11,8 @@
 #include "SqliteConnection.h"
 #include "TimelineEvidence.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
-#include <QLibrary>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -92,20 +90,6 @@ const QStringList& changeKinds()
 {
     static const QStringList kinds{QStringLiteral("Select"), QStringLiteral("Tick"), QStringLiteral("Untick")};
     return kinds;
-}
-
-// OpenSSL's SHA-256 uses the processor's SHA instructions where it has them: a 24-megapixel
-// photograph hashes in a few milliseconds, where Qt 6.4's own takes over a hundred. libcrypto is
-// loaded at the first hash, not at every start of the program; Qt's hash stands in without it.
-using Sha256Function = unsigned char* (*)(const unsigned char* data, std::size_t size, unsigned char* digest);
-
-Sha256Function openSslSha256()
-{
-    static const Sha256Function function = [] {
-        QLibrary library(QStringLiteral("crypto"), 3);
-        return library.load() ? reinterpret_cast<Sha256Function>(library.resolve("SHA256")) : nullptr;
-    }();
-    return function;
 }
 
 QString engineText(const QSqlError& error)
@@ -682,15 +666,9 @@ const EvidencePicture* Evidence::workplacePicture() const
 
 QString sha256Hex(QByteArrayView bytes)
 {
-    QByteArray digest;
-    if (const Sha256Function sha256 = openSslSha256()) {
-        digest.resize(32);
-        sha256(reinterpret_cast<const unsigned char*>(bytes.data()), std::size_t(bytes.size()),
-               reinterpret_cast<unsigned char*>(digest.data()));
-    } else {
-        digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-    }
-    return QString::fromLatin1(digest.toHex());
+    Sha256Stream hash;
+    hash.add(bytes);
+    return hash.hex();
 }
 
 QString writeEvidence(const QString& path, const Evidence& evidence)

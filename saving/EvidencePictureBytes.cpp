@@ -25,7 +25,10 @@ namespace {
 // copying, small enough that no picture is ever held whole.
 constexpr int PicturePart = 1 << 20;
 
-// OpenSSL's SHA-256 in parts, loaded at its first use like the one-call hash of Evidence.cpp.
+// OpenSSL's SHA-256 uses the processor's SHA instructions where it has them: a 24-megapixel
+// photograph hashes in a few milliseconds, where Qt 6.4's own takes over a hundred. libcrypto is
+// loaded at the first hash, not at every start of the program; Qt's hash stands in without it.
+// Its own SHA-256 calls, not the one-call SHA256(), which looks the digest up by name each time.
 using Sha256Init = int (*)(void* context);
 using Sha256Update = int (*)(void* context, const void* data, std::size_t size);
 using Sha256Final = int (*)(unsigned char* digest, void* context);
