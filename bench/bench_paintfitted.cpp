@@ -16,13 +16,9 @@
 #include "PaintFitted.h"
 #include "PictureBox.h"
 #include "ProgramState.h"
-#include "Resources.h"
-#include "Services.h"
 #include "WindowSet.h"
 
-#include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
@@ -30,7 +26,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -70,15 +65,9 @@ int makePhotograph(const QString& path)
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::strcmp(argv[1], "--generate") == 0) {
-        QCoreApplication app(argc, argv);
-        return makePhotograph(QString::fromLocal8Bit(argv[2]));
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    initTalvoResources();
-    printMessageBoxes();
+    if (const std::optional<int> made = generatingChild(argc, argv, makePhotograph))
+        return *made;
+    BenchApplication app(argc, argv);
 
     QTemporaryDir dir;
     const QString photo = QDir(dir.path()).filePath(QStringLiteral("photo.jpg"));
@@ -130,13 +119,12 @@ int main(int argc, char** argv)
     PictureLoader loader;
     std::vector<double> times;
     for (int run = 0; run < 10; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        if (!PaintFitted(photo, loader, *box)) {
+        bool painted = false;
+        times.push_back(millisecondsOf([&] { painted = PaintFitted(photo, loader, *box); }));
+        if (!painted) {
             std::fprintf(stderr, "PaintFitted failed\n");
             return 1;
         }
-        times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
     }
     std::sort(times.begin(), times.end());
     std::printf("PaintFitted 6000 x 4000 JPEG into %d x %d: median %.1f ms, min %.1f ms, max %.1f ms over %zu runs "

@@ -15,10 +15,8 @@
 #include "MeasureAngles.h"
 #include "OpenPictureFile.h"
 #include "ProgramState.h"
-#include "Resources.h"
 #include "WindowSet.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -34,7 +32,6 @@
 #include <opencv2/dnn.hpp>
 
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -67,15 +64,9 @@ void waitFor(const std::function<bool()>& done)
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::strcmp(argv[1], "--generate") == 0) {
-        QGuiApplication app(argc, argv);
-        return writePhotograph(QString::fromLocal8Bit(argv[2]));
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    initTalvoResources();
-    printMessageBoxes();
+    if (const std::optional<int> made = generatingChild(argc, argv, writePhotograph))
+        return *made;
+    BenchApplication app(argc, argv);
 
     QTemporaryDir dir;
     const QString name = QStringLiteral("worker.jpg");
@@ -121,13 +112,12 @@ int main(int argc, char** argv)
     auto* suggest = window.findChild<QPushButton*>(QStringLiteral("SuggestLandmarks"));
     auto* status = window.findChild<QLabel*>(QStringLiteral("SuggestStatus"));
     const auto suggestOnce = [&] {
-        QElapsedTimer timer;
-        timer.start();
-        suggest->click();
-        if (suggest->isEnabled())
-            std::printf("the click started no search\n");
-        waitFor([&] { return suggest->isEnabled(); });
-        return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+        return millisecondsOf([&] {
+            suggest->click();
+            if (suggest->isEnabled())
+                std::printf("the click started no search\n");
+            waitFor([&] { return suggest->isEnabled(); });
+        });
     };
     // The first suggestion reads the models; that is not what is measured.
     suggestOnce();
@@ -144,13 +134,8 @@ int main(int argc, char** argv)
     std::vector<double> plain;
     for (int run = 0; run < runs; ++run) {
         suggested.push_back(suggestOnce());
-        QElapsedTimer timer;
-        timer.start();
-        runNetworks();
-        plain.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-        timer.restart();
-        finder.find(copy);
-        searched.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        plain.push_back(millisecondsOf(runNetworks));
+        searched.push_back(millisecondsOf([&] { finder.find(copy); }));
     }
     printTimings("Suggest Landmarks (24 MP)", suggested, 28, 7, 1);
     printTimings("PoseFinder::find on the copy", searched, 28, 7, 1);

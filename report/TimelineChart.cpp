@@ -44,9 +44,9 @@ void TimelineChart::paint(QPainter& painter) const
     // Level 1 is grand 1-2, level 2 3-4, level 3 5-6, level 4 7.
     const double bandEdges[5] = {0.5, 2.5, 4.5, 6.5, 7.5};
     for (int level = 0; level < 4; ++level)
-        painter.fillRect(QRectF(QPointF(m_plot.left(), yOf(bandEdges[level + 1])),
-                                QPointF(m_plot.right(), yOf(bandEdges[level]))),
-                         LevelColours[level]);
+        painter.fillRect(
+            QRectF(QPointF(m_plot.left(), yOf(bandEdges[level + 1])), QPointF(m_plot.right(), yOf(bandEdges[level]))),
+            LevelColours[level]);
     painter.setPen(Qt::darkGray);
     for (int grand = 1; grand <= HighestGrand; ++grand)
         painter.drawText(QRectF(m_area.left(), yOf(grand) - m_textHeight / 2.0, m_axis - 4 * m_pixel, m_textHeight),

@@ -4,6 +4,8 @@
 #include "ModelText.h"
 #include "OptionCatalogue.h"
 
+#include <algorithm>
+
 namespace {
 
 // What is chosen in a group: its posture, then its adjustments.
@@ -59,6 +61,18 @@ QString measurementText(const EvidenceMeasurement& measured)
         .arg(qRound(*measured.angle))
         .arg(measured.score)
         .arg(measured.applied ? QStringLiteral(", applied") : QString());
+}
+
+// Changes added to the report with Plan a Change, or taken out: counted, in the order listed.
+void comparePlannedChanges(QStringList& changes, const std::vector<PlannedChange>& was,
+                           const std::vector<PlannedChange>& is)
+{
+    const auto same = [](const PlannedChange& a, const PlannedChange& b) {
+        return a.option == b.option && a.kind == b.kind;
+    };
+    if (was.size() == is.size() && std::equal(was.begin(), was.end(), is.begin(), same))
+        return;
+    changes << QStringLiteral("Planned changes: %1 → %2").arg(was.size()).arg(is.size());
 }
 
 // A whole video scored, scored again or another one: named by the video and its samples.
@@ -155,6 +169,7 @@ QString describeChanges(const AssessmentRecord& before, const Evidence& was, con
     comparePictures(changes, was, is);
     if (was.reba != is.reba)
         changes << QStringLiteral("REBA choices changed");
+    comparePlannedChanges(changes, was.plannedChanges, is.plannedChanges);
     compareTimelines(changes, was.timeline, is.timeline);
     return changes.isEmpty() ? QStringLiteral("No changes.") : changes.join(QLatin1Char('\n'));
 }

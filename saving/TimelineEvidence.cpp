@@ -5,10 +5,10 @@
 #include "ModelText.h"
 #include "OptionCatalogue.h"
 
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QRegularExpression>
 #include <QStringList>
 #include <QVariant>
 
@@ -63,7 +63,7 @@ QString sideText(rula::Side side)
 
 QString facingText(rula::Facing facing)
 {
-    return facing == rula::Facing::Left ? QStringLiteral("Left")
+    return facing == rula::Facing::Left    ? QStringLiteral("Left")
            : facing == rula::Facing::Right ? QStringLiteral("Right")
                                            : QString();
 }
@@ -143,10 +143,10 @@ QString text(const QVariant& value, const char* column)
 
 int choice(const QVariant& value, const char* column, const QStringList& choices)
 {
-    const int index = choices.indexOf(text(value, column));
+    const qsizetype index = choices.indexOf(text(value, column));
     if (index < 0)
         refuse(QStringLiteral("%1 \"%2\" is unknown").arg(QLatin1String(column), value.toString().left(40)));
-    return index;
+    return static_cast<int>(index);
 }
 
 // Calls `row` with each row of `table` in the order written, `columns` values each.
@@ -230,8 +230,8 @@ void readTables(QSqlDatabase& db, rula::VideoTimeline& timeline)
         rula::ScoredSample sample;
         sample.frame = int(integer(row[1], "frame", 0, std::numeric_limits<int>::max()));
         sample.timeSeconds = number(row[2], "time_s", 0, MaxSeconds);
-        if (!timeline.samples.empty() && (sample.frame <= timeline.samples.back().frame ||
-                                          sample.timeSeconds < timeline.samples.back().timeSeconds))
+        if (!timeline.samples.empty() &&
+            (sample.frame <= timeline.samples.back().frame || sample.timeSeconds < timeline.samples.back().timeSeconds))
             refuse(QStringLiteral("the samples are not in frame order"));
         sample.landmarks.found = integer(row[3], "found", 0, 1) == 1;
         const int facing = choice(row[4], "facing", facings);
@@ -334,7 +334,7 @@ QString write(QSqlDatabase& db, const rula::VideoTimeline& timeline)
             {number, sample.frame, sample.timeSeconds, int(sample.landmarks.found), facingText(sample.facing)});
         for (const rula::Side side : Sides) {
             const rula::SideScore& score = sample.side(side);
-            const QVariant none(QMetaType(QMetaType::Int));
+            const QVariant none{QMetaType(QMetaType::Int)};
             sides.insert({number, sideText(side), score.confidence, score.scored ? QVariant(score.grand) : none,
                           score.scored ? QVariant(score.actionLevel) : none});
             for (int p = 0; p < rula::ScoredPartCount; ++p) {

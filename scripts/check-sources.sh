@@ -37,5 +37,5 @@ cmake --build "$database" -j"$(nproc)" --target talvo_media_widgets_autogen talv
     talvo_windows_autogen talvo_player_autogen >/dev/null
 # The compile database holds GCC's own warning options, which clang does not know.
 git ls-files -z main.cpp 'model/*.cpp' 'saving/*.cpp' 'media/*.cpp' 'report/*.cpp' 'video/*.cpp' 'teamdb/*.cpp' \
-    'pose/*.cpp' 'windows/*.cpp' 'app/*.cpp' 'player/*.cpp' |
+    'pose/*.cpp' 'scoring/*.cpp' 'windows/*.cpp' 'app/*.cpp' 'player/*.cpp' |
     xargs -0 -n 1 -P "$(nproc)" clang-tidy -p "$database" --quiet --extra-arg=-Wno-unknown-warning-option

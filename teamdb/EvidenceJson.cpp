@@ -264,9 +264,9 @@ rula::VideoTimeline timelineOf(const QJsonObject& json)
             for (int l = 0; l < rula::LandmarkCount; ++l) {
                 const QJsonValue found = landmarks.value(modelText(rula::landmarkName(rula::Landmark(l))));
                 if (found.isArray())
-                    sample.landmarks.at(rula::Side(s), rula::Landmark(l)) = rula::FoundLandmark{
-                        {found.toArray().at(0).toDouble(), found.toArray().at(1).toDouble()},
-                        found.toArray().at(2).toDouble()};
+                    sample.landmarks.at(rula::Side(s), rula::Landmark(l)) =
+                        rula::FoundLandmark{{found.toArray().at(0).toDouble(), found.toArray().at(1).toDouble()},
+                                            found.toArray().at(2).toDouble()};
             }
         }
         timeline.samples.push_back(sample);
@@ -294,7 +294,7 @@ QByteArray evidenceToJson(const Evidence& evidence)
                                    {QStringLiteral("kind"), change.kind},
                                    {QStringLiteral("plannedOnRevision"), change.plannedOnRevision}});
     const ObservationDetails& details = evidence.details;
-    const QJsonObject json{
+    QJsonObject json{
         {QStringLiteral("assessmentId"), evidence.assessmentId},
         {QStringLiteral("revision"), evidence.revision},
         {QStringLiteral("textSha256"), evidence.textSha256},
@@ -311,8 +311,10 @@ QByteArray evidenceToJson(const Evidence& evidence)
         {QStringLiteral("history"), history},
         {QStringLiteral("plannedChanges"), planned},
         {QStringLiteral("reba"), rebaJson(evidence.reba)},
-        {QStringLiteral("timeline"), timelineJson(evidence.timeline)},
     };
+    // Most assessments score no video: their publications carry no empty timeline.
+    if (!evidence.timeline.samples.empty())
+        json.insert(QStringLiteral("timeline"), timelineJson(evidence.timeline));
     return QJsonDocument(json).toJson(QJsonDocument::Compact);
 }
 

@@ -6,6 +6,8 @@
 #include <QSqlDriver>
 #include <QVariant>
 
+#include <optional>
+
 namespace {
 
 template <typename Function> bool resolve(QLibrary& library, const char* name, Function* function)
@@ -48,6 +50,22 @@ PqOutcome finish(const LibPq& pq, PGconn* connection)
     }
     if (!any)
         outcome = outcomeOf(pq, connection, nullptr);
+    return outcome;
+}
+
+// Starts the COPY statement `copy`, which puts the connection into the state `copying`. Empty
+// when it did; else what went wrong instead (never ok).
+std::optional<PqOutcome> startCopy(const LibPq& pq, PGconn* connection, const char* copy, ExecStatusType copying)
+{
+    PGresult* start = pq.exec(connection, copy);
+    if (start && pq.resultStatus(start) == copying) {
+        pq.clear(start);
+        return std::nullopt;
+    }
+    PqOutcome outcome = outcomeOf(pq, connection, start);
+    if (start)
+        pq.clear(start);
+    outcome.ok = false;
     return outcome;
 }
 
@@ -95,16 +113,8 @@ PqOutcome pqRun(const LibPq& pq, PGconn* connection, const char* sql)
 
 PqOutcome pqCopyIn(const LibPq& pq, PGconn* connection, const char* copy, const QByteArray& data)
 {
-    PGresult* start = pq.exec(connection, copy);
-    const bool copying = start && pq.resultStatus(start) == PGRES_COPY_IN;
-    if (!copying) {
-        PqOutcome outcome = outcomeOf(pq, connection, start);
-        if (start)
-            pq.clear(start);
-        outcome.ok = false;
-        return outcome;
-    }
-    pq.clear(start);
+    if (std::optional<PqOutcome> refused = startCopy(pq, connection, copy, PGRES_COPY_IN))
+        return *refused;
     // Sent in pieces of a megabyte: libpq buffers what it cannot send at once.
     constexpr qsizetype Piece = 1 << 20;
     bool sent = true;
@@ -114,23 +124,16 @@ PqOutcome pqCopyIn(const LibPq& pq, PGconn* connection, const char* copy, const 
     return finish(pq, connection);
 }
 
-PqOutcome pqCopyOut(const LibPq& pq, PGconn* connection, const char* copy, QByteArray* data)
+PqOutcome pqCopyOut(const LibPq& pq, PGconn* connection, const char* copy,
+                    const std::function<void(QByteArrayView row)>& row)
 {
-    PGresult* start = pq.exec(connection, copy);
-    const bool copying = start && pq.resultStatus(start) == PGRES_COPY_OUT;
-    if (!copying) {
-        PqOutcome outcome = outcomeOf(pq, connection, start);
-        if (start)
-            pq.clear(start);
-        outcome.ok = false;
-        return outcome;
-    }
-    pq.clear(start);
-    char* row = nullptr;
+    if (std::optional<PqOutcome> refused = startCopy(pq, connection, copy, PGRES_COPY_OUT))
+        return *refused;
+    char* data = nullptr;
     int size = 0;
-    while ((size = pq.getCopyData(connection, &row, 0)) > 0) {
-        data->append(row, size);
-        pq.freemem(row);
+    while ((size = pq.getCopyData(connection, &data, 0)) > 0) {
+        row(QByteArrayView(data, size > 0 && data[size - 1] == '\n' ? size - 1 : size));
+        pq.freemem(data);
     }
     return finish(pq, connection);
 }

@@ -4,7 +4,10 @@
 #include <libpq-fe.h>
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+
+#include <functional>
 
 class QSqlDatabase;
 
@@ -50,5 +53,7 @@ PqOutcome pqRun(const LibPq& pq, PGconn* connection, const char* sql);
 // Runs `copy` (a COPY ... FROM STDIN), sends `data` in the text format, and reads the result.
 PqOutcome pqCopyIn(const LibPq& pq, PGconn* connection, const char* copy, const QByteArray& data);
 
-// Runs `copy` (a COPY ... TO STDOUT) and appends every row it sends to `data`.
-PqOutcome pqCopyOut(const LibPq& pq, PGconn* connection, const char* copy, QByteArray* data);
+// Runs `copy` (a COPY ... TO STDOUT) and hands each row to `row` as it arrives (the text
+// format's line without its line break), while the server goes on with the next.
+PqOutcome pqCopyOut(const LibPq& pq, PGconn* connection, const char* copy,
+                    const std::function<void(QByteArrayView row)>& row);

@@ -358,27 +358,13 @@ QByteArray TeamDatabase::registerCsv(bool allRevisions, int* rows)
         fail(QStringLiteral("cannot read the register"), QStringLiteral("this computer names no time zone"));
         return QByteArray();
     }
-    PqOutcome outcome = pqRun(*pq, connection, QByteArray("SET TIME ZONE " + zone).constData());
-    QByteArray copied;
-    if (outcome.ok)
-        outcome = pqCopyOut(*pq, connection, registerQuery(allRevisions).constData(), &copied);
-    if (!outcome.ok) {
-        fail(QStringLiteral("cannot read the register"), outcome.error);
-        return QByteArray();
-    }
-
     QByteArray header = RegisterCsv::header();
     header.chop(2);
     QByteArray csv = header + ",Published By,Published At\r\n";
-    csv.reserve(copied.size() + copied.size() / 2);
     int count = 0;
     std::array<QByteArrayView, 10> fields;
-    for (qsizetype at = 0; at < copied.size();) {
-        qsizetype end = copied.indexOf('\n', at);
-        if (end < 0)
-            end = copied.size();
-        const QByteArrayView line(copied.constData() + at, end - at);
-        at = end + 1;
+    // Each row is written as it arrives, while the server reads the next.
+    const auto appendRow = [&](QByteArrayView line) {
         std::size_t n = 0;
         for (qsizetype from = 0; n < fields.size();) {
             const qsizetype tab = line.indexOf('\t', from);
@@ -388,7 +374,7 @@ QByteArray TeamDatabase::registerCsv(bool allRevisions, int* rows)
             from = tab + 1;
         }
         if (n != fields.size())
-            continue;
+            return;
         const QByteArrayView written = fields[1] == "\\N" ? QByteArrayView() : fields[1];
         const QString path = QString::fromUtf8(copyField(fields[0]));
         const EmployeeTexts typed{QString::fromUtf8(copyField(fields[2])), QString::fromUtf8(copyField(fields[3])),
@@ -415,6 +401,13 @@ QByteArray TeamDatabase::registerCsv(bool allRevisions, int* rows)
         csv += fields[7];
         csv += "\r\n";
         ++count;
+    };
+    PqOutcome outcome = pqRun(*pq, connection, QByteArray("SET TIME ZONE " + zone).constData());
+    if (outcome.ok)
+        outcome = pqCopyOut(*pq, connection, registerQuery(allRevisions).constData(), appendRow);
+    if (!outcome.ok) {
+        fail(QStringLiteral("cannot read the register"), outcome.error);
+        return QByteArray();
     }
     if (rows)
         *rows = count;

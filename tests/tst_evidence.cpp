@@ -26,6 +26,7 @@
 #include "ProgramRuns.h"
 #include "RULAAction.h"
 #include "ReportDialogs.h"
+#include "RevisionChanges.h"
 #include "SaveWindow.h"
 #include "SavedFiles.h"
 #include "WindowTestSupport.h"
@@ -489,6 +490,39 @@ private slots:
                  QStringLiteral("The picture \"press.png\" no longer matches its SHA-256"));
     }
 
+    void historyNamesPlansAndScoredVideos_data()
+    {
+        QTest::addColumn<int>("change");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("nothing") << 0 << QStringLiteral("No changes.");
+        QTest::newRow("a planned change added") << 1 << QStringLiteral("Planned changes: 2 → 3");
+        QTest::newRow("a planned change replaced") << 2 << QStringLiteral("Planned changes: 2 → 2");
+        QTest::newRow("a video scored") << 3
+                                        << QStringLiteral(
+                                               "Whole video scored: task.mp4, 3 samples at 2 a second (stopped early)");
+        QTest::newRow("the same video scored again, to the end")
+            << 4 << QStringLiteral("Whole video scored: task.mp4, 3 samples at 2 a second");
+        QTest::newRow("the scored video left out") << 5 << QStringLiteral("Scored video left out");
+    }
+    void historyNamesPlansAndScoredVideos()
+    {
+        QFETCH(int, change);
+        QFETCH(QString, expected);
+        Evidence was = filled::evidence(QString(64, QLatin1Char('0')));
+        Evidence is = was;
+        if (change == 1)
+            is.plannedChanges.push_back({QStringLiteral("Frame5"), QStringLiteral("Select"), 2});
+        if (change == 2)
+            is.plannedChanges[1].option = QStringLiteral("Frame10");
+        if (change == 3)
+            was.timeline = {};
+        if (change == 4)
+            is.timeline.complete = true;
+        if (change == 5)
+            is.timeline = {};
+        QCOMPARE(describeChanges(AssessmentRecord(), was, AssessmentRecord(), is), expected);
+    }
+
     void tamperedEvidenceIsRefused_data()
     {
         QTest::addColumn<QString>("statements");
@@ -497,7 +531,7 @@ private slots:
             QTest::newRow(name) << QString::fromUtf8(statements) << QString::fromUtf8(reason);
         };
 #define NO_TIMELINE                                                                                                    \
-    "DROP TABLE video_timeline; DROP TABLE video_samples; DROP TABLE video_sample_sides; "                            \
+    "DROP TABLE video_timeline; DROP TABLE video_samples; DROP TABLE video_sample_sides; "                             \
     "DROP TABLE video_sample_parts; DROP TABLE video_sample_landmarks"
         row("untouched", "", "");
         row("version 2 without planned changes",
@@ -505,8 +539,8 @@ private slots:
             "DROP TABLE landmark_suggestions; " NO_TIMELINE,
             "");
         row("version 3 without key frame turns",
-            "UPDATE schema_version SET version = 3; DROP TABLE key_frame_turns; DROP TABLE landmark_suggestions; "
-            NO_TIMELINE,
+            "UPDATE schema_version SET version = 3; DROP TABLE key_frame_turns; DROP TABLE "
+            "landmark_suggestions; " NO_TIMELINE,
             "");
         row("version 4 without suggested landmarks",
             "UPDATE schema_version SET version = 4; DROP TABLE landmark_suggestions; " NO_TIMELINE, "");
@@ -517,7 +551,8 @@ private slots:
         // The method gives a grand score of 7 action level 4, and no grand score above 7.
         row("an action level not the grand score's", "UPDATE video_sample_sides SET action_level = 3 WHERE grand = 7",
             "an action level is not the one its grand score gives");
-        row("a grand score above 7", "UPDATE video_sample_sides SET grand = 8 WHERE grand = 7", "grand is out of range");
+        row("a grand score above 7", "UPDATE video_sample_sides SET grand = 8 WHERE grand = 7",
+            "grand is out of range");
         row("a gap in the samples", "UPDATE video_samples SET sample = 4 WHERE sample = 3",
             "the samples skip a number");
         row("samples out of frame order", "UPDATE video_samples SET frame = 10 WHERE sample = 3",
@@ -645,9 +680,15 @@ private slots:
     }
 
 private:
-    MainWindow& main() { return windows->window<MainWindow>(); }
+    MainWindow& main()
+    {
+        return windows->window<MainWindow>();
+    }
 
-    MeasureAngles& openMeasureAngles() { return ::openMeasureAngles(*windows); }
+    MeasureAngles& openMeasureAngles()
+    {
+        return ::openMeasureAngles(*windows);
+    }
 
     void loadWorkplacePicture(const QString& folder)
     {

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The team register in PostgreSQL, against a throwaway cluster of the test's own: folders
 // published and read back, nothing doubled, saves waiting in the outbox while the server is
-// away, two publishers at once, texts kept exactly, a refused login, a publication the server
-// refuses for its privileges kept until the grant, the program's end while it sends, and the
-// bulk copy of --publish storing what one row at a time stores.
+// away, a save made while a round sends going right after it, two publishers at once, texts
+// kept exactly, a refused login, a publication the server refuses for its privileges kept
+// until the grant, the program's end while it sends, and the bulk copy of --publish storing
+// what one row at a time stores.
 #include "BulkPublish.h"
 #include "EmployeeDetails.h"
 #include "EvidenceJson.h"
@@ -30,6 +31,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -79,6 +81,25 @@ QStringList rowsOf(const QString& path)
     QStringList rows = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     rows.removeFirst();
     return rows;
+}
+
+// A server on the loopback that takes connections and never answers: the listening socket
+// (-1 when it cannot be made), its port in `port`.
+int silentServer(quint16* port)
+{
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::listen(listener, 4) != 0 || ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        if (listener >= 0)
+            ::close(listener);
+        return -1;
+    }
+    *port = ntohs(address.sin_port);
+    return listener;
 }
 
 QString withoutLastFields(const QString& row, int fields)
@@ -216,6 +237,45 @@ private slots:
         const Finished again = runWith({QStringLiteral("--publish"), work.path(), QStringLiteral("--database"), uri()});
         QVERIFY2(again.status == 0 && again.errors.contains(QStringLiteral("0 new, 2 already there")),
                  qPrintable(again.errors));
+    }
+
+    // A save made while a round is sending goes in a round of its own as soon as that one ends,
+    // not at the next save or start. The first round is held on a server that takes its
+    // connection and says nothing until the second save has asked to be sent.
+    void aSaveDuringARoundGoesRightAfterIt()
+    {
+        QTemporaryDir work;
+        const QString outbox = work.filePath(QStringLiteral("outbox"));
+        const auto saved = [&work](int i) {
+            return Publication::of(work.filePath(QStringLiteral("W%1 RULA Analysis.txt").arg(i)), QByteArray::number(i),
+                                   BuildRecord(variedAssessment(i), {}, QDateTime::currentDateTime()),
+                                   QDateTime::currentDateTime());
+        };
+        QString error;
+        QVERIFY(Outbox(outbox).add(saved(1), &error));
+        quint16 port = 0;
+        const int listener = silentServer(&port);
+        QVERIFY(listener >= 0);
+        TeamPublishing publishing(QStringLiteral("postgresql://talvo@127.0.0.1:%1/rula?connect_timeout=10").arg(port),
+                                  outbox);
+        QSignalSpy sent(&publishing, &TeamPublishing::sent);
+        publishing.sendWaiting();
+        // The round connects only after it has read the outbox.
+        pollfd knock{listener, POLLIN, 0};
+        QVERIFY(::poll(&knock, 1, 10000) == 1);
+        const int held = ::accept(listener, nullptr, nullptr);
+        publishing.setDatabase(uri());
+        QVERIFY(Outbox(outbox).add(saved(2), &error));
+        publishing.sendWaiting();
+        QVERIFY(publishing.isSending());
+        ::close(held);
+        ::close(listener);
+        QTRY_COMPARE_WITH_TIMEOUT(Outbox(outbox).pending().size(), 0, 10000);
+        QCOMPARE(sent.count(), 2);
+        QCOMPARE(
+            m_cluster.value(
+                QStringLiteral("SELECT count(*) FROM talvo_assessment WHERE file_path LIKE '%1/%%'").arg(work.path())),
+            QStringLiteral("2"));
     }
 
     void twoPublishersAtOnceStoreEachOnce()
@@ -379,22 +439,17 @@ private slots:
         // A server that takes the connection and never answers: "File Saved" answered after
         // 0.5 s, the end waits for the rest of the connection timeout (2 s here), not for ever,
         // and the publication waits for the next start.
-        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        QVERIFY(::bind(listener, reinterpret_cast<sockaddr*>(&address), length) == 0 && ::listen(listener, 4) == 0 &&
-                ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+        quint16 port = 0;
+        const int listener = silentServer(&port);
+        QVERIFY(listener >= 0);
         QTemporaryDir work;
         QElapsedTimer clock;
         clock.start();
         QProcess child;
-        child.start(
-            QCoreApplication::applicationFilePath(),
-            {QStringLiteral("--save-and-end"),
-             QStringLiteral("postgresql://talvo@127.0.0.1:%1/rula?connect_timeout=2").arg(ntohs(address.sin_port)),
-             work.path(), QStringLiteral("500")});
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--save-and-end"),
+                     QStringLiteral("postgresql://talvo@127.0.0.1:%1/rula?connect_timeout=2").arg(port), work.path(),
+                     QStringLiteral("500")});
         const bool finished = child.waitForFinished(30000);
         const qint64 took = clock.elapsed();
         ::close(listener);

@@ -7,7 +7,10 @@
 #include <memory>
 #include <typeindex>
 
+class ExtraPictures;
 struct ProgramState;
+class RebaMeasuring;
+class ResultSaving;
 class TeamPublishing;
 class Workplace;
 
@@ -45,6 +48,12 @@ public:
     // Publishes this run's saves to the team database (the state's database and outbox
     // folder); made the first time it is asked for.
     TeamPublishing& publishing();
+
+    // The extra pictures' boxes, REBA's bands chosen by measuring, and saving the results: what
+    // the windows that hold them give the others (each made the first time it is asked for).
+    ExtraPictures& extraPictures();
+    RebaMeasuring& rebaMeasuring();
+    ResultSaving& saving();
 
 private:
     ProgramState& m_state;

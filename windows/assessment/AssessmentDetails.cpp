@@ -3,6 +3,7 @@
 
 #include "EmployeeTextFilter.h"
 #include "Evidence.h"
+#include "ObservationDefaults.h"
 #include "ProgramState.h"
 #include "Services.h"
 
@@ -13,16 +14,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSettings>
-
-#include <pwd.h>
-#include <unistd.h>
 
 namespace {
 
 using K = ControlKind;
-
-const char* const AssessorKey = "assessment/lastAssessor";
 
 // Client area 456 x 272 pixels.
 const std::vector<ControlRow>& assessmentDetailsControls()
@@ -52,17 +47,6 @@ const ControlRow& row(const char* name)
             return r;
     }
     qFatal("Assessment Details has no row %s", name);
-}
-
-// The full name of the account running the program: the first field of its GECOS entry.
-QString accountName()
-{
-    const passwd* entry = ::getpwuid(::getuid());
-    if (!entry)
-        return {};
-    const QString gecos =
-        QString::fromLocal8Bit(entry->pw_gecos ? entry->pw_gecos : "").section(QLatin1Char(','), 0, 0);
-    return EmployeeTextFilter::clean(gecos.trimmed().isEmpty() ? QString::fromLocal8Bit(entry->pw_name) : gecos);
 }
 
 // A date and time box that Tab leaves, as it leaves every other box: its parts are reached
@@ -125,7 +109,7 @@ void AssessmentDetails::showWindow()
     m_task->setText(state.details.task);
     m_observed->setDateTime(state.details.observed.isValid() ? state.details.observed.toLocalTime()
                                                              : QDateTime::currentDateTime());
-    m_assessor->setText(state.details.assessor.isEmpty() ? defaultAssessor() : state.details.assessor);
+    m_assessor->setText(state.details.assessor.isEmpty() ? ObservationDefaults::assessor() : state.details.assessor);
     m_phase->setCurrentIndex(std::max(0, int(assessmentPhases().indexOf(state.details.phase))));
     m_notes->setText(state.details.notes);
     m_shown = shownDetails();
@@ -188,31 +172,6 @@ void AssessmentDetails::accept()
     m_state.details.phase = m_phase->currentText();
     m_state.details.notes = m_notes->text();
     hide();
-}
-
-QString AssessmentDetails::defaultAssessor()
-{
-    const QString last = QSettings(QStringLiteral("talvo-rula"), QStringLiteral("talvo-rula"))
-                             .value(QLatin1String(AssessorKey))
-                             .toString();
-    return last.isEmpty() ? accountName() : EmployeeTextFilter::clean(last).left(EmployeeTextFilter::MaxLength);
-}
-
-void AssessmentDetails::rememberAssessor(const QString& assessor)
-{
-    if (!assessor.isEmpty())
-        QSettings(QStringLiteral("talvo-rula"), QStringLiteral("talvo-rula"))
-            .setValue(QLatin1String(AssessorKey), assessor);
-}
-
-void AssessmentDetails::fillDefaults(ProgramState& state, const QDateTime& now)
-{
-    if (!state.details.observed.isValid())
-        state.details.observed = now;
-    if (state.details.assessor.isEmpty())
-        state.details.assessor = defaultAssessor();
-    if (state.details.phase.isEmpty())
-        state.details.phase = assessmentPhases().first();
 }
 
 #include "moc_AssessmentDetails.cpp"

@@ -38,16 +38,6 @@ public:
 
     void showWindow() override;
 
-    // The assessor proposed for a new assessment: the last one saved, kept in the program's
-    // settings; the first time, the account's full name, else its login name.
-    static QString defaultAssessor();
-    // Remembers `assessor` as the one to propose next time.
-    static void rememberAssessor(const QString& assessor);
-
-    // Fills in what the assessor has not: the observation time (`now`), the assessor and the
-    // phase. Called when the employee details are continued.
-    static void fillDefaults(ProgramState& state, const QDateTime& now);
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -5,6 +5,7 @@
 #include "AssessmentRecord.h"
 #include "EmployeeTextFilter.h"
 #include "MainWindow.h"
+#include "ObservationDefaults.h"
 #include "ProgramState.h"
 #include "Services.h"
 #include "WindowSet.h"
@@ -91,7 +92,7 @@ EmployeeDetails::EmployeeDetails(ProgramState& state, WindowSet& windows)
 
 void EmployeeDetails::continueToMain()
 {
-    AssessmentDetails::fillDefaults(m_state, QDateTime::currentDateTime());
+    ObservationDefaults::fillIn(m_state, QDateTime::currentDateTime());
     control<QLineEdit>(this, "Text1")->setFocus();
     m_windows.window<MainWindow>().showWindow();
     hide();

@@ -2,6 +2,7 @@
 #include "OpenExtraPics.h"
 
 #include "ExtraPics.h"
+#include "ExtraPictures.h"
 #include "PictureBox.h"
 #include "ProgramState.h"
 #include "Services.h"
@@ -40,8 +41,7 @@ void OpenExtraPics::open()
     const QString file = chosenFile();
     if (file.isEmpty())
         return;
-    ExtraPics& extra = m_windows.window<ExtraPics>();
-    PictureBox* box = extra.pictureBox(count + 1);
+    PictureBox* box = m_windows.extraPictures().pictureBox(count + 1);
     // A file that is not a picture uses up no box: nothing changes and this window stays.
     if (!PaintFitted(file, m_loader, *box)) {
         reportUnreadable();
@@ -51,7 +51,7 @@ void OpenExtraPics::open()
     m_state.ExtraPictureCount = static_cast<std::int16_t>(count + 1);
     m_state.extraPictureFiles.append(file);
     hide();
-    extra.showWindow();
+    m_windows.window<ExtraPics>().showWindow();
 }
 
 bool OpenExtraPics::showFile(const QString& file)
@@ -59,7 +59,7 @@ bool OpenExtraPics::showFile(const QString& file)
     const int count = m_state.ExtraPictureCount;
     if (count < 0 || count > 3)
         return false;
-    PictureBox* box = m_windows.window<ExtraPics>().pictureBox(count + 1);
+    PictureBox* box = m_windows.extraPictures().pictureBox(count + 1);
     if (!PaintFitted(file, m_loader, *box))
         return false;
     box->show();

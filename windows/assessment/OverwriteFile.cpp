@@ -2,7 +2,7 @@
 #include "OverwriteFile.h"
 
 #include "ProgramState.h"
-#include "SaveWindow.h"
+#include "ResultSaving.h"
 #include "Services.h"
 #include "WindowSet.h"
 
@@ -64,7 +64,7 @@ QString OverwriteFile::titleFor(const QString& fileName, int windowWidth)
 // captured by the last "&Save".
 void OverwriteFile::overwrite()
 {
-    m_windows.window<SaveWindow>().runSave();
+    m_windows.saving().runSave();
 }
 
 void OverwriteFile::newFilename()
@@ -72,7 +72,7 @@ void OverwriteFile::newFilename()
     MessageService::show(QStringLiteral("Please select another file name"));
     control<QPushButton>(this, "Command3")->setFocus();
     hide();
-    m_windows.window<SaveWindow>().askForNewName();
+    m_windows.saving().askForNewName();
 }
 
 #include "moc_OverwriteFile.cpp"

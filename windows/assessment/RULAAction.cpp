@@ -3,7 +3,6 @@
 
 #include "AssessmentRecord.h"
 #include "AssessmentReport.h"
-#include "ExtraPics.h"
 #include "FinalResults.h"
 #include "HelpFiles.h"
 #include "HelpViewer.h"
@@ -16,6 +15,7 @@
 #include "ProgramFolder.h"
 #include "ProgramState.h"
 #include "ReportDialogs.h"
+#include "ResultSaving.h"
 #include "SaveWindow.h"
 #include "Services.h"
 #include "WindowSet.h"
@@ -119,7 +119,7 @@ void RULAAction::reductionMeasures()
 // Asks where, writes the whole file or nothing, and offers to open it.
 void RULAAction::writeReport()
 {
-    const QString folder = m_windows.window<SaveWindow>().saveFolder();
+    const QString folder = m_windows.saving().saveFolder();
     const QString proposed = QDir(folder).filePath(
         OutputFiles::fittedFileName(m_state.record.typed.name, QStringLiteral(" RULA Report.pdf")));
     const QString path = ReportDialogs::askSavePath(this, proposed);
@@ -130,7 +130,7 @@ void RULAAction::writeReport()
                              QStringLiteral("Error"));
         return;
     }
-    const QString folderSaved = m_windows.window<SaveWindow>().saveFolder();
+    const QString folderSaved = m_windows.saving().saveFolder();
     const QStringList inputs{m_state.workplacePictureFile, resultTextPath(folderSaved, m_state.SaveFileName),
                              resultDatabasePath(folderSaved, m_state.SaveFileName)};
     if (const QString refused = OutputFiles::refusal(path, inputs, true); !refused.isEmpty()) {

@@ -3,6 +3,7 @@
 
 #include "AppWindow.h"
 #include "Reba.h"
+#include "RebaMeasuring.h"
 
 #include <array>
 
@@ -14,7 +15,7 @@ class QLabel;
 // beside RULA. Each group's bands are option panels chosen like Main's (a click, or the arrow
 // keys and Space, one per group), its adjustments are check boxes; every score is shown again
 // at each click, and a line names the groups still without a band.
-class RebaWindow : public AppWindow
+class RebaWindow : public AppWindow, public RebaMeasuring
 {
     Q_OBJECT
 public:
@@ -23,7 +24,7 @@ public:
     // Runs a click on the option `optionIndex` (into rula::reba::rebaOptions()) and shows the result.
     void click(int optionIndex);
     // Chooses the band a measurement gave, marked as measured, and shows the result.
-    void applyMeasured(int optionIndex);
+    void applyMeasured(int optionIndex) override;
     // Shows the program's REBA choices and their scores (after they changed elsewhere).
     void showChoices();
 

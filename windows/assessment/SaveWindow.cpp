@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SaveWindow.h"
 
-#include "AssessmentDetails.h"
 #include "DurableFiles.h"
 #include "Evidence.h"
 #include "EvidencePictureFile.h"
 #include "FileLists.h"
 #include "KeyFrames.h"
+#include "ObservationDefaults.h"
 #include "OutputFiles.h"
 #include "OverwriteFile.h"
 #include "ProgramState.h"
@@ -232,7 +232,7 @@ void SaveWindow::runSave()
                             [&evidence](const QString& newFile) { return writeEvidence(newFile, evidence); })
             : SaveOutcome{false, pictureError};
     if (outcome.ok) {
-        AssessmentDetails::rememberAssessor(m_state.record.details.assessor);
+        ObservationDefaults::rememberAssessor(m_state.record.details.assessor);
         // The saved files are the assessor's; the team database gets them when it can.
         m_windows.publishing().publishSaved(resultTextPath(saveFolder(), m_state.SaveFileName), m_state.record,
                                             evidence);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "AppWindow.h"
+#include "ResultSaving.h"
 #include "SaveResults.h"
 
 #include <functional>
@@ -13,7 +14,7 @@ class QLineEdit;
 // The "Save" window: the assessor picks a drive, a folder and a name; "&Save" (or Enter in
 // the name box) saves at once, or asks through the Overwrite File window when a result
 // file of that name is already in the folder.
-class SaveWindow : public AppWindow
+class SaveWindow : public AppWindow, public ResultSaving
 {
     Q_OBJECT
 public:
@@ -34,14 +35,14 @@ public:
     // next revision) with the result files. A completed save remembers the assessor, says
     // "File Saved" and ends the program; a failed one says what failed and leaves the
     // assessment, the windows and any old files as they were.
-    void runSave();
+    void runSave() override;
     // After "&New Filename": the name box emptied, this window in front and the name box
     // focused for the new name.
-    void askForNewName();
+    void askForNewName() override;
     // The name box, loading the window again first if it was closed.
     QLineEdit* nameBox();
     // The folder the result files go to: the folder list's path, read now.
-    QString saveFolder();
+    QString saveFolder() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

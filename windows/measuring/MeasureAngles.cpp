@@ -6,7 +6,7 @@
 #include "ModelText.h"
 #include "PictureLibrary.h"
 #include "ProgramState.h"
-#include "RebaWindow.h"
+#include "RebaMeasuring.h"
 #include "Services.h"
 #include "WindowSet.h"
 #include "Workplace.h"
@@ -445,7 +445,7 @@ void MeasureAngles::applyPart(rula::BodyPart part)
     // The same measurement chooses REBA's band of that body part.
     const int rebaBand = rula::reba::rebaBandOfAngle(rula::bodyPartInfo(part).group, *reading.angle);
     if (rebaBand >= 0)
-        m_windows.window<RebaWindow>().applyMeasured(rebaBand);
+        m_windows.rebaMeasuring().applyMeasured(rebaBand);
 }
 
 void MeasureAngles::apply()

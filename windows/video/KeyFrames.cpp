@@ -82,8 +82,8 @@ void restoreKeyFrames(const std::vector<EvidencePicture>& pictures, ProgramState
 ReportSources reportSources(ProgramState& state)
 {
     keepPictureMeasurements(state);
-    return {state.photographFile, state.photographMeasurements,
+    return {state.photographFile,    state.photographMeasurements,
             state.extraPictureFiles, state.plannedChanges,
-            state.plannedOn, state.keyFrames,
+            state.plannedOn,         state.keyFrames,
             state.videoTimeline};
 }

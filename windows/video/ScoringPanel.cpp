@@ -2,8 +2,8 @@
 #include "ScoringPanel.h"
 
 #include "ProgramState.h"
-#include "TimelineChart.h"
 #include "Services.h"
+#include "TimelineChart.h"
 #include "VideoIndex.h"
 #include "VideoScorer.h"
 
@@ -249,10 +249,9 @@ void ScoringPanel::refresh()
 {
     const rula::VideoTimeline& timeline = m_state.videoTimeline;
     // A timeline restored from the evidence knows its video by name and hash, not by folder.
-    const bool forThisVideo =
-        m_index && (timeline.videoSha256.empty() || m_index->sha256.isEmpty()
-                        ? timeline.videoFile == m_index->file.toStdString()
-                        : timeline.videoSha256 == m_index->sha256.toStdString());
+    const bool forThisVideo = m_index && (timeline.videoSha256.empty() || m_index->sha256.isEmpty()
+                                              ? timeline.videoFile == m_index->file.toStdString()
+                                              : timeline.videoSha256 == m_index->sha256.toStdString());
     m_chart->setTimeline(forThisVideo ? &timeline : nullptr);
     if (!forThisVideo || timeline.samples.empty()) {
         m_shares->setText(QString());
