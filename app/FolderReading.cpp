@@ -99,7 +99,8 @@ FolderContents ReadSavedAssessments(const QStringList& files, QTextStream& error
     const QList<Read> reads = QtConcurrent::blockingMapped<QList<Read>>(files, [](const QString& file) {
         Read read{ReadSavedAssessmentFile(file), QFileInfo(file).absoluteFilePath(), {}};
         if (read.saved.ok) {
-            if (const EvidenceOfFile evidence = evidenceOfTextFile(file); evidence.ok)
+            // Only REBA's choices are taken: the pictures' bytes are left unread.
+            if (const EvidenceOfFile evidence = evidenceOfTextFile(file, PictureBytes::Left); evidence.ok)
                 read.reba = evidence.evidence.reba;
         }
         return read;

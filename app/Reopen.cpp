@@ -63,7 +63,7 @@ void restoreExtraPictures(const Evidence& evidence, WindowSet& windows)
     for (const EvidencePicture& picture : evidence.pictures) {
         if (picture.role != QLatin1String("extra"))
             continue;
-        const PictureCopy copy = picture.bytes.isEmpty() ? PictureCopy{} : copyOfPicture(picture);
+        const PictureCopy copy = picture.hasBytes() ? copyOfPicture(picture) : PictureCopy{};
         if (copy.path.isEmpty() || !windows.window<OpenExtraPics>().showFile(copy.path)) {
             lost << QStringLiteral("\"%1\"").arg(picture.fileName);
             continue;

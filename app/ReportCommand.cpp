@@ -41,10 +41,10 @@ int RunReportCommand(const CommandLine& command, QTextStream& errors)
             sources.angleMeasurements = measurementsOf(*workplace, picture.path.toStdString());
         }
         for (const EvidencePicture& kept : evidence.evidence.pictures) {
-            if (kept.role == QLatin1String("extra") && kept.bytes.isEmpty())
+            if (kept.role == QLatin1String("extra") && !kept.hasBytes())
                 errorLine(errors, evidence.path) << "the extra picture \"" << kept.fileName
                                                  << "\" was kept by name only; the report leaves it out\n";
-            if (kept.role == QLatin1String("extra") && !kept.bytes.isEmpty()) {
+            if (kept.role == QLatin1String("extra") && kept.hasBytes()) {
                 extraPictures.push_back(copyOfPicture(kept));
                 sources.extraPictureFiles << extraPictures.back().path;
             }

@@ -1,19 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The register of a folder whose assessment keeps large pictures in its evidence, timed and
-// weighed as the whole program run, beside the register of the same folder without the
-// evidence file (the plain run: the text file alone) measured in the same run.
+// The register, the report and the reopening of an assessment that keeps large pictures in its
+// evidence, each timed and weighed as a whole process, beside the same without the evidence
+// file (the plain run: the text file alone) measured in the same run.
 //
 //   bench_register_evidence [megabytes] [runs]   two pictures of `megabytes` MB each (default
 //                                                200) in the evidence of one saved assessment;
 //                                                `runs` runs of each (default 3); prints the
 //                                                median time and the largest peak resident
-//                                                memory of each, and their ratios.
+//                                                memory (VmHWM) of each, and their ratios.
+//
+// The register is `talvo-rula --register FOLDER`, the report `talvo-rula --report FILE -o PDF`,
+// the reopening a child of this bench that reopens the file into the program's windows as
+// main() does with a file argument (offscreen unless QT_QPA_PLATFORM says otherwise). The
+// pictures' bytes are no picture format: every path copies them out of the evidence and checks
+// their hashes, none spends time decoding them.
 
 #include "BenchSupport.h"
+#include "Commands.h"
 #include "Evidence.h"
 #include "OutputFiles.h"
+#include "ProgramState.h"
+#include "Resources.h"
 #include "SavedFiles.h"
+#include "WindowSet.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -51,6 +62,7 @@ bool measure(const QString& program, const QStringList& arguments, Measure* meas
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     timeval start;
     gettimeofday(&start, nullptr);
@@ -112,10 +124,53 @@ int writeAssessment(const QString& folder, int megabytes)
     return 0;
 }
 
+// Reopens the saved file `path` into the program's windows; 3 when the evidence was expected
+// (`evidence` "1") and not used, or used when not expected.
+int reopenChild(int argc, char* argv[], const char* path, bool evidence)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    initTalvoResources();
+    printMessageBoxes();
+    ProgramState state;
+    WindowSet windows(state);
+    ReopenAssessment(QString::fromLocal8Bit(path), windows);
+    const bool used = state.reopenedEvidence.assessmentId == QLatin1String("bench");
+    return used == evidence ? 0 : 3;
+}
+
+struct Comparison
+{
+    std::vector<double> with;
+    std::vector<double> without;
+    long withKb = 0;
+    long withoutKb = 0;
+};
+
+double medianOf(std::vector<double> ms)
+{
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+void printComparison(const char* what, int megabytes, const Comparison& c)
+{
+    const double withMs = medianOf(c.with);
+    const double withoutMs = medianOf(c.without);
+    std::printf("%-8s evidence with two %d MB pictures: median %7.0f ms, peak %7ld kB\n", what, megabytes, withMs,
+                c.withKb);
+    std::printf("%-8s the text file alone (plain):     median %7.0f ms, peak %7ld kB\n", what, withoutMs, c.withoutKb);
+    std::printf("%-8s ratio: time %.2f, peak memory %.2f (%zu runs each)\n", what, withMs / withoutMs,
+                double(c.withKb) / double(c.withoutKb), c.with.size());
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    if (argc == 4 && qstrcmp(argv[1], "--reopen-child") == 0)
+        return reopenChild(argc, argv, argv[2], qstrcmp(argv[3], "1") == 0);
     QCoreApplication app(argc, argv);
     if (argc == 4 && qstrcmp(argv[1], "--write") == 0)
         return writeAssessment(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
@@ -131,16 +186,31 @@ int main(int argc, char* argv[])
     const QString kept = work.filePath(QStringLiteral("kept.sqlite"));
     const QStringList arguments{QStringLiteral("--register"), folder, QStringLiteral("-o"),
                                 work.filePath(QStringLiteral("register.csv"))};
+    const QString text = folder + QStringLiteral("/Lee RULA Analysis.txt");
+    const QString pdf = work.filePath(QStringLiteral("report.pdf"));
+    const QStringList reportArguments{QStringLiteral("--report"), text, QStringLiteral("-o"), pdf};
+    const QString self = QCoreApplication::applicationFilePath();
 
-    std::vector<double> with;
-    std::vector<double> without;
-    long withKb = 0;
-    long withoutKb = 0;
-    for (int run = 0; run < runs; ++run) {
+    // One run of `command` with the evidence file in place or set aside, added to `c`.
+    const auto run = [&](const QString& command, const QStringList& args, bool evidence, Comparison& c) {
+        if (evidence ? !QFile::rename(kept, evidencePath) : !QFile::rename(evidencePath, kept))
+            return false;
+        QFile::remove(pdf);
         Measure measured;
-        if (!QFile::rename(kept, evidencePath) && run > 0)
-            return 1;
-        if (!measure(program, arguments, &measured)) {
+        if (!measure(command, args, &measured))
+            return false;
+        (evidence ? c.with : c.without).push_back(measured.ms);
+        long& peak = evidence ? c.withKb : c.withoutKb;
+        peak = std::max(peak, measured.peakKb);
+        return true;
+    };
+    if (!QFile::rename(evidencePath, kept))
+        return 1;
+    Comparison registering;
+    Comparison reporting;
+    Comparison reopening;
+    for (int round = 0; round < runs; ++round) {
+        if (!run(program, arguments, true, registering)) {
             std::fprintf(stderr, "the register with the evidence failed\n");
             return 1;
         }
@@ -149,23 +219,22 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "the register did not use the evidence\n");
             return 1;
         }
-        with.push_back(measured.ms);
-        withKb = std::max(withKb, measured.peakKb);
-        if (!QFile::rename(evidencePath, kept) || !measure(program, arguments, &measured)) {
+        if (!run(program, arguments, false, registering)) {
             std::fprintf(stderr, "the register without the evidence failed\n");
             return 1;
         }
-        without.push_back(measured.ms);
-        withoutKb = std::max(withoutKb, measured.peakKb);
+        if (!run(program, reportArguments, true, reporting) || !run(program, reportArguments, false, reporting)) {
+            std::fprintf(stderr, "the report failed\n");
+            return 1;
+        }
+        if (!run(self, {QStringLiteral("--reopen-child"), text, QStringLiteral("1")}, true, reopening) ||
+            !run(self, {QStringLiteral("--reopen-child"), text, QStringLiteral("0")}, false, reopening)) {
+            std::fprintf(stderr, "the reopening failed, or did not use the evidence\n");
+            return 1;
+        }
     }
-    std::sort(with.begin(), with.end());
-    std::sort(without.begin(), without.end());
-    const double withMs = with[with.size() / 2];
-    const double withoutMs = without[without.size() / 2];
-    std::printf("register, evidence with two %d MB pictures: median %7.0f ms, peak %7ld kB\n", megabytes, withMs,
-                withKb);
-    std::printf("register, the text file alone (plain):     median %7.0f ms, peak %7ld kB\n", withoutMs, withoutKb);
-    std::printf("ratio: time %.2f, peak memory %.2f (%d runs each)\n", withMs / withoutMs,
-                double(withKb) / double(withoutKb), runs);
+    printComparison("register", megabytes, registering);
+    printComparison("report", megabytes, reporting);
+    printComparison("reopen", megabytes, reopening);
     return 0;
 }

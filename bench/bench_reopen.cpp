@@ -104,7 +104,8 @@ bool writeSavedFileWithEvidence(const QString& path, const QString& evidencePath
                                  false,
                                  {},
                                  {},
-                                 std::nullopt});
+                                 std::nullopt,
+                                 {}});
     evidence.history.push_back({1, QDateTime::currentDateTimeUtc(), QStringLiteral("A. Assessor"),
                                 QStringLiteral("2.0"), QStringLiteral("First save.")});
     return writeEvidence(evidencePath, evidence).isEmpty();

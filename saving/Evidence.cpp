@@ -2,6 +2,7 @@
 #include "Evidence.h"
 
 #include "DurableFiles.h"
+#include "EvidencePictureBytes.h"
 #include "ModelText.h"
 #include "OptionCatalogue.h"
 #include "OutputFiles.h"
@@ -10,10 +11,8 @@
 #include "SqliteConnection.h"
 #include "TimelineEvidence.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
-#include <QLibrary>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -93,20 +92,6 @@ const QStringList& changeKinds()
     return kinds;
 }
 
-// OpenSSL's SHA-256 uses the processor's SHA instructions where it has them: a 24-megapixel
-// photograph hashes in a few milliseconds, where Qt 6.4's own takes over a hundred. libcrypto is
-// loaded at the first hash, not at every start of the program; Qt's hash stands in without it.
-using Sha256Function = unsigned char* (*)(const unsigned char* data, std::size_t size, unsigned char* digest);
-
-Sha256Function openSslSha256()
-{
-    static const Sha256Function function = [] {
-        QLibrary library(QStringLiteral("crypto"), 3);
-        return library.load() ? reinterpret_cast<Sha256Function>(library.resolve("SHA256")) : nullptr;
-    }();
-    return function;
-}
-
 QString engineText(const QSqlError& error)
 {
     return error.databaseText().isEmpty() ? error.text() : error.databaseText();
@@ -182,6 +167,8 @@ QString writeTables(QSqlDatabase& db, const Evidence& evidence)
                        picture.bytes.isEmpty() ? QVariant(QMetaType(QMetaType::QByteArray)) : picture.bytes,
                        picture.facing, nullable(picture.vertical, 0), nullable(picture.vertical, 1),
                        nullable(picture.vertical, 2), nullable(picture.vertical, 3), int(picture.seated)});
+        if (picture.bytes.isEmpty() && picture.source.size > 0)
+            errors << storePictureBytes(db, number, picture);
         for (const EvidenceLandmark& landmark : picture.landmarks) {
             errors << run(db, QStringLiteral("INSERT INTO landmarks VALUES (?, ?, ?, ?, ?)"),
                           {number, landmark.side, landmark.name, landmark.at.x(), landmark.at.y()});
@@ -413,8 +400,8 @@ int checkSchema(QSqlDatabase& db)
     return int(schema);
 }
 
-// The pictures table with each picture's bytes stood in for by one byte, so that a reader that
-// leaves them reads none: SQLite answers typeof() and length() of a value from its header.
+// The pictures table with each picture's bytes stood in for by one byte, so that no reader takes
+// them whole: SQLite answers typeof() and length() of a value from its header.
 QByteArray picturesWithoutBytes(QSqlDatabase& db)
 {
     QSqlQuery query(db);
@@ -477,8 +464,8 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256, PictureBytes pi
     const QStringList roles{QStringLiteral("workplace"), QStringLiteral("extra"), QStringLiteral("keyframe")};
     std::map<qint64, std::size_t> pictureIndex;
     const QStringList sides{QStringLiteral("Right"), QStringLiteral("Left")};
-    const QByteArray pictureTable =
-        pictureBytes == PictureBytes::Read ? QByteArray("pictures") : picturesWithoutBytes(db);
+    // No picture is taken whole: read, each is laid out as a file a part at a time.
+    const QByteArray pictureTable = picturesWithoutBytes(db);
     for (const QVariantList& row : rowsOf(db, pictureTable.constData(), 13)) {
         EvidencePicture picture;
         const qint64 number = checkedInteger(row[0], "picture", 1, MaxRows);
@@ -494,10 +481,16 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256, PictureBytes pi
         if (!row[6].isNull()) {
             if (row[6].metaType().id() != QMetaType::QByteArray)
                 throw Refusal{QStringLiteral("is damaged (data is not a picture)")};
-            picture.bytes = row[6].toByteArray();
-            if (pictureBytes == PictureBytes::Read && sha256Hex(picture.bytes) != picture.sha256)
-                throw Refusal{
-                    QStringLiteral("is damaged (the picture \"%1\" does not match its SHA-256)").arg(picture.fileName)};
+            if (!row[6].toByteArray().isEmpty() && pictureBytes == PictureBytes::Read) {
+                LaidOutPicture laid = layOutPicture(db, number, picture.fileName, picture.sha256);
+                if (!laid.error.isEmpty())
+                    throw Refusal{QStringLiteral("cannot be read (the picture \"%1\" cannot be laid out: %2)")
+                                      .arg(picture.fileName, laid.error)};
+                if (!laid.matches)
+                    throw Refusal{QStringLiteral("is damaged (the picture \"%1\" does not match its SHA-256)")
+                                      .arg(picture.fileName)};
+                picture.source = std::move(laid.source);
+            }
         }
         picture.facing = checkedChoice(row[7], "facing", QStringList{QString()} + sides);
         if (!row[8].isNull() || !row[9].isNull() || !row[10].isNull() || !row[11].isNull())
@@ -506,10 +499,8 @@ Evidence readTables(QSqlDatabase& db, const QString& textSha256, PictureBytes pi
                                               QPointF(checkedNumber(row[10], "vertical_x2", MaxCoordinate),
                                                       checkedNumber(row[11], "vertical_y2", MaxCoordinate)));
         picture.seated = checkedInteger(row[12], "seated", 0, 1) != 0;
-        if (picture.role != QLatin1String("extra") && picture.bytes.isEmpty())
+        if (picture.role != QLatin1String("extra") && row[6].toByteArray().isEmpty())
             throw Refusal{QStringLiteral("is damaged (the %1 picture has no data)").arg(picture.role)};
-        if (pictureBytes == PictureBytes::Left)
-            picture.bytes.clear();
         if (pictureIndex.count(number))
             throw Refusal{QStringLiteral("is damaged (picture %1 twice)").arg(number)};
         pictureIndex[number] = evidence.pictures.size();
@@ -675,15 +666,9 @@ const EvidencePicture* Evidence::workplacePicture() const
 
 QString sha256Hex(QByteArrayView bytes)
 {
-    QByteArray digest;
-    if (const Sha256Function sha256 = openSslSha256()) {
-        digest.resize(32);
-        sha256(reinterpret_cast<const unsigned char*>(bytes.data()), std::size_t(bytes.size()),
-               reinterpret_cast<unsigned char*>(digest.data()));
-    } else {
-        digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-    }
-    return QString::fromLatin1(digest.toHex());
+    Sha256Stream hash;
+    hash.add(bytes);
+    return hash.hex();
 }
 
 QString writeEvidence(const QString& path, const Evidence& evidence)
@@ -872,6 +857,9 @@ rula::PictureMeasurements measurementsOf(const EvidencePicture& picture, const s
 
 PictureCopy copyOfPicture(const EvidencePicture& picture)
 {
+    // Read from an evidence file, it was laid out when it was checked.
+    if (picture.source.folder)
+        return {picture.source.folder, picture.source.file};
     PictureCopy copy;
     copy.folder = std::make_shared<QTemporaryDir>();
     const QString path = copy.folder->filePath(picture.fileName);

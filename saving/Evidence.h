@@ -53,6 +53,17 @@ struct EvidenceMeasurement
     bool applied = false;        // applied, and the band has not changed since
 };
 
+// Where the bytes of a picture not held in memory are: the file `file`, `size` bytes long, read
+// a part at a time. A picture read from an evidence file was laid out there, as it was checked
+// against its hash, in a private folder of its own (`folder`, removed with its last holder);
+// a picture to be saved is its own file.
+struct PictureSource
+{
+    QString file;
+    qint64 size = 0;
+    std::shared_ptr<QTemporaryDir> folder;
+};
+
 // A picture: the workplace photograph or an extra picture, with its bytes (an extra picture
 // saved before its bytes were kept is a reference: name and hash). Key frames of a video are
 // further pictures with their own role.
@@ -62,7 +73,7 @@ struct EvidencePicture
     QString fileName; // the original file's name, without its folder
     QString sha256;   // of the file's bytes, 64 lowercase hex digits
     QSize pixelSize;
-    QByteArray bytes; // the file itself; empty for a reference
+    QByteArray bytes; // the file itself, when held in memory (see `source`); empty for a reference
     // What the angles on it are measured against.
     QString facing;                                      // "Left", "Right", or empty while unset
     std::optional<std::pair<QPointF, QPointF>> vertical; // a vertical reference line, when drawn
@@ -71,6 +82,12 @@ struct EvidencePicture
     std::vector<EvidenceMeasurement> measurements;
     // Exactly for the role "keyframe": the frame without its file, with the measurements above.
     std::optional<KeyFrame> keyFrame;
+    // Where the bytes are when `bytes` is empty: a picture read from an evidence file, or one
+    // to be saved from its file, is never held whole.
+    PictureSource source;
+
+    // Whether the picture's bytes are kept (held or at `source`), not only its name and hash.
+    bool hasBytes() const { return !bytes.isEmpty() || source.size > 0; }
 };
 
 using EvidenceRevision = AssessmentRevision;
@@ -117,6 +134,8 @@ struct EvidenceReading
 
 // Whether a reader takes the pictures' bytes, or only what the evidence says about them (the
 // register, which prints none): left, they are neither read nor checked against their hashes.
+// Read, each picture is laid out as a file of its own, a part at a time, and checked against
+// its hash as it is (a picture that does not match refuses the file): its `source` is that file.
 enum class PictureBytes
 {
     Read,
@@ -149,7 +168,8 @@ void putMeasurements(EvidencePicture& picture, const rula::PictureMeasurements& 
 rula::PictureMeasurements measurementsOf(const EvidencePicture& picture, const std::string& file);
 
 // A picture's bytes laid out as a file, under its own file name, in a new private folder that
-// lives as long as `folder` is held. `path` is empty when it could not be written.
+// lives as long as `folder` is held: a picture read from an evidence file already is (its
+// source), bytes held are written out. `path` is empty when it could not be written.
 struct PictureCopy
 {
     std::shared_ptr<QTemporaryDir> folder;

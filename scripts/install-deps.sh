@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake g++ make ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-multimedia-dev
-    libqt6sql6-sqlite qt6-qpa-plugins libgl-dev
+    libqt6sql6-sqlite libsqlite3-dev qt6-qpa-plugins libgl-dev
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
     fonts-liberation fonts-comic-neue fontconfig
     xvfb xauth imagemagick sqlite3 python3

@@ -202,7 +202,7 @@ private slots:
         QCOMPARE(second.evidence.assessmentId, id);
         QCOMPARE(second.evidence.revision, 2);
         QCOMPARE(second.evidence.history.size(), std::size_t(2));
-        QCOMPARE(second.evidence.workplacePicture()->bytes, pictureBytes);
+        QCOMPARE(filled::bytesOf(*second.evidence.workplacePicture()), pictureBytes);
         const QStringList changes = second.evidence.history[1].changes.split(QLatin1Char('\n'));
         QVERIFY2(changes.contains(QStringLiteral("Phase: \"After change\" → \"Follow-up\"")),
                  qPrintable(changes.join('|')));
@@ -309,6 +309,9 @@ private slots:
         QTest::newRow("REBA score altered") << "reba"
                                             << "The evidence file is damaged (REBA's Score A is not what its "
                                                "choices give)";
+        QTest::newRow("picture altered") << "picture"
+                                         << "The evidence file is damaged (the picture \"press.png\" does not "
+                                            "match its SHA-256)";
     }
     void damagedOrMismatchedEvidenceIsNamedAndLeftUnused()
     {
@@ -318,7 +321,7 @@ private slots:
         const QString text = dir.filePath(QStringLiteral("Lee RULA Analysis.txt"));
         const QString evidencePath = dir.filePath(QStringLiteral("Lee RULA Evidence.sqlite"));
         const rula::AssessmentState assessment = variedAssessment(3);
-        const QByteArray textBytes = savedTextFile(assessment, {QStringLiteral("Lee"), QStringLiteral("7"), {}});
+        const QByteArray textBytes = savedTextFile(assessment, {QStringLiteral("Lees"), QStringLiteral("7"), {}});
         QVERIFY(writeWholeFile(text, textBytes));
         Evidence evidence;
         evidence.assessmentId = QStringLiteral("a1");
@@ -330,19 +333,27 @@ private slots:
         evidence.history.push_back({1, QDateTime::currentDateTimeUtc(), QStringLiteral("K"), "2.0", "First save."});
         for (const char* band : {"RebaNeck1", "RebaTrunk1", "RebaLegs1", "RebaKnees0", "RebaLoad0"})
             evidence.reba.click(rula::reba::rebaOptionIndex(band)); // score A 1
+        evidence.pictures.push_back(filled::picture(QStringLiteral("workplace"), QStringLiteral("press.png"),
+                                                    filled::png(8, 6, qRgb(200, 40, 30)), QSize(8, 6)));
         QCOMPARE(writeEvidence(evidencePath, evidence), QString());
-        if (damage == QLatin1String("reba")) {
+        if (damage == QLatin1String("reba") || damage == QLatin1String("picture")) {
             {
                 QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("edit"));
                 db.setDatabaseName(evidencePath);
                 QVERIFY(db.open());
                 QSqlQuery edit(db);
-                QVERIFY(edit.exec(QStringLiteral("UPDATE reba SET value = 2 WHERE name = 'Score A'")));
+                if (damage == QLatin1String("reba")) {
+                    QVERIFY(edit.exec(QStringLiteral("UPDATE reba SET value = 2 WHERE name = 'Score A'")));
+                } else { // another picture of the same size in the photograph's place
+                    QVERIFY(edit.prepare(QStringLiteral("UPDATE pictures SET data = ? WHERE picture = 1")));
+                    edit.addBindValue(filled::png(8, 6, qRgb(30, 60, 190)));
+                    QVERIFY(edit.exec());
+                }
             }
             QSqlDatabase::removeDatabase(QStringLiteral("edit"));
         } else if (damage == QLatin1String("text")) {
             // The text file saved again by another program: the evidence is of its earlier version.
-            QVERIFY(writeWholeFile(text, savedTextFile(assessment, {QStringLiteral("Lee"), QStringLiteral("8"), {}})));
+            QVERIFY(writeWholeFile(text, savedTextFile(assessment, {QStringLiteral("Lees"), QStringLiteral("8"), {}})));
         } else {
             // The first page after the file header overwritten, as a broken copy leaves it.
             QFile file(evidencePath);
@@ -356,9 +367,16 @@ private slots:
         QVERIFY2(recorder.messages[0].contains(QStringLiteral("Lee RULA Evidence.sqlite")) &&
                      recorder.messages[0].contains(reason),
                  qPrintable(recorder.messages[0]));
-        // The assessment opens from its text file alone.
-        QCOMPARE(child<QLineEdit>(windows->window<EmployeeDetails>(), "Text1")->text(), QStringLiteral("Lee"));
+        // The assessment opens from its text file alone, and is reported from it alone.
+        QCOMPARE(child<QLineEdit>(windows->window<EmployeeDetails>(), "Text1")->text(), QStringLiteral("Lees"));
         QVERIFY(state->details.task.isEmpty());
+        QVERIFY(state->workplacePictureFile.isEmpty());
+        const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+        const Run report = runProgram({QStringLiteral("--report"), text, QStringLiteral("-o"), pdf});
+        QCOMPARE(report.status, 0);
+        QVERIFY2(report.errorLines.join(QLatin1Char('\n')).contains(reason),
+                 qPrintable(report.errorLines.join(QLatin1Char('\n'))));
+        QVERIFY(!pdfText(pdf).contains(QStringLiteral("Welding")));
     }
 
     // A suggested wrist left where it was, a suggested elbow moved, a hip clicked by hand: the
@@ -428,7 +446,8 @@ private slots:
         QVERIFY2(picture, qPrintable(error));
         QCOMPARE(picture->role, QStringLiteral("extra"));
         QCOMPARE(picture->fileName, QStringLiteral("bench.jpg"));
-        QCOMPARE(picture->bytes, QByteArray("abc"));
+        QCOMPARE(picture->source.file, path); // left there, not read into memory
+        QCOMPARE(picture->source.size, 3);
         // FIPS 180-2, appendix B.1.
         QCOMPARE(picture->sha256, QStringLiteral("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
 
@@ -436,6 +455,39 @@ private slots:
         QVERIFY(!readEvidencePicture(path, QStringLiteral("extra"), &error));
         QVERIFY2(error.startsWith(QStringLiteral("The picture \"%1\" cannot be read any more: ").arg(path)),
                  qPrintable(error));
+    }
+
+    // A picture of several parts goes into the evidence from its file and comes out of it byte for
+    // byte; bytes that change after they were hashed are not saved.
+    void pictureBytesMoveInPartsCheckedAsTheyGo()
+    {
+        QTemporaryDir dir;
+        const QString photo = dir.filePath(QStringLiteral("press.png"));
+        QByteArray bytes(5 * 512 * 1024 + 7, '\0'); // two and a half parts of a megabyte, and 7 bytes
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            bytes[i] = char(i * 7 + i / 4093);
+        QVERIFY(writeWholeFile(photo, bytes));
+        QString error;
+        const std::optional<EvidencePicture> fromFile = readEvidencePicture(photo, QStringLiteral("workplace"), &error);
+        QVERIFY2(fromFile, qPrintable(error));
+        QCOMPARE(fromFile->sha256,
+                 QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()));
+        const QString textSha256 = sha256Hex("the text file");
+        Evidence evidence = filled::evidence(textSha256);
+        evidence.pictures.front().bytes.clear();
+        evidence.pictures.front().sha256 = fromFile->sha256;
+        evidence.pictures.front().source = fromFile->source;
+        const QString path = dir.filePath(QStringLiteral("Lee RULA Evidence.sqlite"));
+        QCOMPARE(writeEvidence(path, evidence), QString());
+        const EvidenceReading read = readEvidence(path, textSha256);
+        QVERIFY2(read.ok, qPrintable(read.error));
+        QCOMPARE(filled::bytesOf(*read.evidence.workplacePicture()), bytes);
+
+        // The photograph's last byte changed after it was hashed: it is not saved.
+        bytes[bytes.size() - 1] = char(bytes.back() ^ 1);
+        QVERIFY(writeWholeFile(photo, bytes));
+        QCOMPARE(writeEvidence(dir.filePath(QStringLiteral("again.sqlite")), evidence),
+                 QStringLiteral("The picture \"press.png\" no longer matches its SHA-256"));
     }
 
     void historyNamesPlansAndScoredVideos_data()

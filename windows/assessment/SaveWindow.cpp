@@ -16,7 +16,6 @@
 #include "TeamPublishing.h"
 #include "WindowSet.h"
 
-#include <QBuffer>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -48,8 +47,9 @@ std::optional<EvidencePicture> evidencePicture(const QString& file, const QStrin
 {
     std::optional<EvidencePicture> picture = readEvidencePicture(file, role, error);
     if (picture) {
-        QBuffer buffer(&picture->bytes);
-        picture->pixelSize = QImageReader(&buffer).size();
+        QImageReader reader(file);
+        reader.setDecideFormatFromContent(true);
+        picture->pixelSize = reader.size();
     }
     return picture;
 }

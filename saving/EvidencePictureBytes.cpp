@@ -1,0 +1,250 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "EvidencePictureBytes.h"
+
+#include "Evidence.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QLibrary>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <functional>
+#include <future>
+#include <system_error>
+
+namespace {
+
+// A picture moves a megabyte at a time: large enough that the calls cost nothing beside the
+// copying, small enough that no picture is ever held whole.
+constexpr int PicturePart = 1 << 20;
+
+// OpenSSL's SHA-256 uses the processor's SHA instructions where it has them: a 24-megapixel
+// photograph hashes in a few milliseconds, where Qt 6.4's own takes over a hundred. libcrypto is
+// loaded at the first hash, not at every start of the program; Qt's hash stands in without it.
+// Its own SHA-256 calls, not the one-call SHA256(), which looks the digest up by name each time.
+using Sha256Init = int (*)(void* context);
+using Sha256Update = int (*)(void* context, const void* data, std::size_t size);
+using Sha256Final = int (*)(unsigned char* digest, void* context);
+
+struct OpenSslSha256
+{
+    Sha256Init init = nullptr;
+    Sha256Update update = nullptr;
+    Sha256Final final = nullptr;
+};
+
+const OpenSslSha256& openSsl()
+{
+    static const OpenSslSha256 functions = [] {
+        OpenSslSha256 found;
+        QLibrary library(QStringLiteral("crypto"), 3);
+        if (!library.load())
+            return found;
+        found.init = reinterpret_cast<Sha256Init>(library.resolve("SHA256_Init"));
+        found.update = reinterpret_cast<Sha256Update>(library.resolve("SHA256_Update"));
+        found.final = reinterpret_cast<Sha256Final>(library.resolve("SHA256_Final"));
+        return found.init && found.update && found.final ? found : OpenSslSha256{};
+    }();
+    return functions;
+}
+
+QString blobEngineText(const QSqlError& error)
+{
+    return error.databaseText().isEmpty() ? error.text() : error.databaseText();
+}
+
+// The SQLite connection under Qt's driver, whose blobs are read and written in parts.
+sqlite3* handleOf(QSqlDatabase& db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+// The data of one row of the pictures table, opened for reading or writing in parts.
+class PictureBlob
+{
+public:
+    PictureBlob(QSqlDatabase& db, qint64 picture, bool writing) : m_db(handleOf(db))
+    {
+        if (!m_db)
+            m_error = QStringLiteral("the database driver gives no SQLite connection");
+        else if (sqlite3_blob_open(m_db, "main", "pictures", "data", picture, writing ? 1 : 0, &m_blob) != SQLITE_OK)
+            fail();
+    }
+    ~PictureBlob()
+    {
+        if (m_blob)
+            sqlite3_blob_close(m_blob);
+    }
+    PictureBlob(const PictureBlob&) = delete;
+    PictureBlob& operator=(const PictureBlob&) = delete;
+
+    bool ok() const { return m_blob != nullptr && m_error.isEmpty(); }
+    QString error() const { return m_error; }
+    qint64 size() const { return m_blob ? sqlite3_blob_bytes(m_blob) : 0; }
+
+    bool read(char* into, int count, qint64 at)
+    {
+        if (sqlite3_blob_read(m_blob, into, count, int(at)) != SQLITE_OK)
+            fail();
+        return ok();
+    }
+    bool write(QByteArrayView part, qint64 at)
+    {
+        if (sqlite3_blob_write(m_blob, part.data(), int(part.size()), int(at)) != SQLITE_OK)
+            fail();
+        return ok();
+    }
+
+private:
+    void fail() { m_error = QString::fromUtf8(sqlite3_errmsg(m_db)); }
+
+    sqlite3* m_db = nullptr;
+    sqlite3_blob* m_blob = nullptr;
+    QString m_error;
+};
+
+// Reads the bytes of `picture` from its source file, a part at a time, hands each part to
+// `take`, and checks them all against the picture's size and SHA-256. The first error, or an
+// empty text.
+QString readPictureParts(const EvidencePicture& picture, const std::function<QString(QByteArrayView)>& take)
+{
+    const auto unreadable = [&picture](const QString& why) {
+        return QStringLiteral("The picture \"%1\" cannot be read any more: %2").arg(picture.fileName, why);
+    };
+    QFile file(picture.source.file);
+    if (!file.open(QIODevice::ReadOnly))
+        return unreadable(file.errorString());
+    Sha256Stream hash;
+    qint64 total = 0;
+    QByteArray buffer(PicturePart, Qt::Uninitialized);
+    for (qint64 count = 0; (count = file.read(buffer.data(), PicturePart)) != 0; total += count) {
+        if (count < 0)
+            return unreadable(file.errorString());
+        hash.add(QByteArrayView(buffer.constData(), count));
+        if (QString error = take(QByteArrayView(buffer.constData(), count)); !error.isEmpty())
+            return error;
+    }
+    if (total != picture.source.size || hash.hex() != picture.sha256)
+        return QStringLiteral("The picture \"%1\" no longer matches its SHA-256").arg(picture.fileName);
+    return {};
+}
+
+} // namespace
+
+struct Sha256Stream::State
+{
+    // OpenSSL's context (112 bytes in OpenSSL 3), with room to spare.
+    alignas(16) unsigned char context[256] = {};
+    QCryptographicHash qt{QCryptographicHash::Sha256};
+};
+
+Sha256Stream::Sha256Stream() : m_state(std::make_unique<State>())
+{
+    if (openSsl().init)
+        openSsl().init(m_state->context);
+}
+
+Sha256Stream::~Sha256Stream() = default;
+
+void Sha256Stream::add(QByteArrayView bytes)
+{
+    if (openSsl().update)
+        openSsl().update(m_state->context, bytes.data(), std::size_t(bytes.size()));
+    else
+        m_state->qt.addData(bytes);
+}
+
+QString Sha256Stream::hex()
+{
+    QByteArray digest(32, '\0');
+    if (openSsl().final)
+        openSsl().final(reinterpret_cast<unsigned char*>(digest.data()), m_state->context);
+    else
+        digest = m_state->qt.result();
+    return QString::fromLatin1(digest.toHex());
+}
+
+LaidOutPicture layOutPicture(QSqlDatabase& db, qint64 picture, const QString& fileName, const QString& sha256)
+{
+    LaidOutPicture laid;
+    const auto folder = std::make_shared<QTemporaryDir>();
+    if (!folder->isValid()) {
+        laid.error = folder->errorString();
+        return laid;
+    }
+    const QString path = folder->filePath(fileName);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        laid.error = file.errorString();
+        return laid;
+    }
+    Sha256Stream hash;
+    PictureBlob blob(db, picture, false);
+    // Each part is hashed on another core while the next one is read and written: the hash
+    // takes as long as the reading and writing together.
+    QByteArray parts[2] = {QByteArray(PicturePart, Qt::Uninitialized), QByteArray(PicturePart, Qt::Uninitialized)};
+    std::future<void> hashing;
+    const qint64 size = blob.size();
+    for (qint64 at = 0, n = 0; blob.ok() && laid.error.isEmpty() && at < size; at += PicturePart, ++n) {
+        char* part = parts[n % 2].data();
+        const int count = int(std::min<qint64>(PicturePart, size - at));
+        if (!blob.read(part, count, at))
+            break;
+        if (file.write(part, count) != count)
+            laid.error = file.errorString();
+        if (hashing.valid())
+            hashing.wait();
+        const QByteArrayView written(part, count);
+        try {
+            hashing = std::async(std::launch::async, [&hash, written] { hash.add(written); });
+        } catch (const std::system_error&) {
+            hash.add(written); // no thread to be had: hashed here
+        }
+    }
+    if (hashing.valid())
+        hashing.wait();
+    if (laid.error.isEmpty() && !blob.ok())
+        laid.error = blob.error();
+    if (laid.error.isEmpty() && !file.flush())
+        laid.error = file.errorString();
+    laid.matches = laid.error.isEmpty() && hash.hex() == sha256;
+    if (laid.matches)
+        laid.source = {path, blob.size(), folder};
+    return laid;
+}
+
+QString storePictureBytes(QSqlDatabase& db, qint64 number, const EvidencePicture& picture)
+{
+    {
+        // Room for the bytes, written as zeros without being held, then filled in place.
+        QSqlQuery room(db);
+        if (!room.prepare(QStringLiteral("UPDATE pictures SET data = zeroblob(?) WHERE picture = ?")))
+            return blobEngineText(room.lastError());
+        room.addBindValue(picture.source.size);
+        room.addBindValue(number);
+        if (!room.exec())
+            return blobEngineText(room.lastError());
+    }
+    PictureBlob blob(db, number, true);
+    if (!blob.ok())
+        return blob.error();
+    qint64 at = 0;
+    return readPictureParts(picture, [&](QByteArrayView part) {
+        if (at + part.size() > blob.size())
+            return QStringLiteral("The picture \"%1\" no longer matches its SHA-256").arg(picture.fileName);
+        if (!blob.write(part, at))
+            return blob.error();
+        at += part.size();
+        return QString();
+    });
+}
