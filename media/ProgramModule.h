@@ -16,3 +16,18 @@ struct ProgramModule
 // Loads the module `fileName` ("talvo-video.so") and resolves its function `entryName`. A
 // module once loaded stays loaded for the rest of the run; callers keep what this returns.
 ProgramModule loadProgramModule(const char* fileName, const char* entryName);
+
+// A module's entry point as the function it is.
+template <typename Entry> struct ModuleEntry
+{
+    ProgramModule loaded;
+    Entry call = nullptr;
+};
+
+template <typename Entry> ModuleEntry<Entry> moduleEntry(const char* fileName, const char* entryName)
+{
+    ModuleEntry<Entry> module;
+    module.loaded = loadProgramModule(fileName, entryName);
+    module.call = reinterpret_cast<Entry>(module.loaded.entry);
+    return module;
+}

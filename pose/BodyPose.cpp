@@ -73,21 +73,11 @@ QString modelFolder()
 
 namespace {
 
-struct Module
-{
-    ProgramModule loaded;
-    decltype(&talvoCreatePoseNetworks) create = nullptr;
-};
-
 // Loaded when a person is first looked for, and kept for the rest of the run.
-const Module& module()
+const ModuleEntry<decltype(&talvoCreatePoseNetworks)>& module()
 {
-    static const Module finder = [] {
-        Module m;
-        m.loaded = loadProgramModule("talvo-pose.so", "talvoCreatePoseNetworks");
-        m.create = reinterpret_cast<decltype(&talvoCreatePoseNetworks)>(m.loaded.entry);
-        return m;
-    }();
+    static const auto finder =
+        moduleEntry<decltype(&talvoCreatePoseNetworks)>("talvo-pose.so", "talvoCreatePoseNetworks");
     return finder;
 }
 
@@ -103,14 +93,14 @@ PoseFinder::PoseFinder(const QString& folder)
             return;
         }
     }
-    if (!module().create) {
+    if (!module().call) {
         m_error = QStringLiteral("The landmark finder %1 could not be loaded (%2); the program's installation is "
                                  "incomplete.")
                       .arg(QDir::toNativeSeparators(module().loaded.file), module().loaded.error);
         return;
     }
     QString unreadable;
-    m_networks.reset(module().create(dir.filePath(detectorFileName()), dir.filePath(landmarkFileName()), &unreadable));
+    m_networks.reset(module().call(dir.filePath(detectorFileName()), dir.filePath(landmarkFileName()), &unreadable));
     if (!m_networks)
         m_error = QStringLiteral("The pose model %1 cannot be read; the program's installation is damaged.")
                       .arg(QDir::toNativeSeparators(unreadable));

@@ -112,6 +112,33 @@ private:
         QTest::keyClicks(noteEdit, note);
     }
 
+    // The options of `assessment` chosen on Main, then View Results through the caution and the
+    // final results to the action levels.
+    RULAAction& viewResults(const rula::AssessmentState& assessment)
+    {
+        MainWindow& main = windows->window<MainWindow>();
+        for (int option = 0; option < rula::OptionCount; ++option) {
+            if (assessment.isSelected(option) && !state->assessment.isSelected(option))
+                main.selectOption(option);
+        }
+        click(main, "Command2");
+        click(windows->window<CautionStatement>(), "Command1");
+        click(windows->window<FinalResults>(), "Command2");
+        return windows->window<RULAAction>();
+    }
+
+    // Saves from the action levels into `folder` as `name`.
+    void saveAs(RULAAction& action, const QString& folder, const QString& name)
+    {
+        click(action, "Command7");
+        SaveWindow& save = windows->window<SaveWindow>();
+        QVERIFY(child<FolderList>(save, "Dir1")->setPath(folder));
+        child<QLineEdit>(save, "Text1")->setText(name);
+        QTest::keyClick(child<QLineEdit>(save, "Text1"), Qt::Key_Return);
+        QCOMPARE(recorder.messages.last(), QStringLiteral("File Saved"));
+        recorder.clear();
+    }
+
     QTemporaryDir m_dir;
     QString m_video;
 };
@@ -345,15 +372,7 @@ void TestVideoFrames::wholeAssessmentCopiedElsewhere()
     video.hide();
 
     // The options, a planned change added to the report, and the save.
-    const rula::AssessmentState assessment = variedAssessment(3);
-    for (int option = 0; option < rula::OptionCount; ++option) {
-        if (assessment.isSelected(option) && !state->assessment.isSelected(option))
-            main.selectOption(option);
-    }
-    click(main, "Command2");
-    click(windows->window<CautionStatement>(), "Command1");
-    click(windows->window<FinalResults>(), "Command2");
-    RULAAction& action = windows->window<RULAAction>();
+    RULAAction& action = viewResults(variedAssessment(3));
     click(action, "PlanChangeButton");
     PlanChange& plan = windows->window<PlanChange>();
     auto* changes = child<QListWidget>(plan, "Changes");
@@ -363,13 +382,7 @@ void TestVideoFrames::wholeAssessmentCopiedElsewhere()
     const QString planned = changes->item(0)->text().section(QStringLiteral(": grand scores"), 0, 0);
     click(plan, "AddToReport");
     plan.hide();
-    click(action, "Command7");
-    SaveWindow& save = windows->window<SaveWindow>();
-    QVERIFY(child<FolderList>(save, "Dir1")->setPath(folder.filePath(QStringLiteral("saved"))));
-    child<QLineEdit>(save, "Text1")->setText(QStringLiteral("Filmed"));
-    QTest::keyClick(child<QLineEdit>(save, "Text1"), Qt::Key_Return);
-    QCOMPARE(recorder.messages.last(), QStringLiteral("File Saved"));
-    recorder.clear();
+    saveAs(action, folder.filePath(QStringLiteral("saved")), QStringLiteral("Filmed"));
 
     // Copied to another folder; the originals and the pictures gone.
     QVERIFY(folder.mkpath(QStringLiteral("copy")));
@@ -524,21 +537,7 @@ void TestVideoFrames::wholeVideoScored()
 
     // Saved with the assessment, the timeline is reported by a new process: its page names the
     // video, shows both sides' shares as the window did and lists the worst moments.
-    const rula::AssessmentState assessment = variedAssessment(3);
-    for (int option = 0; option < rula::OptionCount; ++option) {
-        if (assessment.isSelected(option) && !state->assessment.isSelected(option))
-            main.selectOption(option);
-    }
-    click(main, "Command2");
-    click(windows->window<CautionStatement>(), "Command1");
-    click(windows->window<FinalResults>(), "Command2");
-    click(windows->window<RULAAction>(), "Command7");
-    SaveWindow& save = windows->window<SaveWindow>();
-    QVERIFY(child<FolderList>(save, "Dir1")->setPath(m_dir.path()));
-    child<QLineEdit>(save, "Text1")->setText(QStringLiteral("Scored"));
-    QTest::keyClick(child<QLineEdit>(save, "Text1"), Qt::Key_Return);
-    QCOMPARE(recorder.messages.last(), QStringLiteral("File Saved"));
-    recorder.clear();
+    saveAs(viewResults(variedAssessment(3)), m_dir.path(), QStringLiteral("Scored"));
     const QString text = m_dir.filePath(QStringLiteral("Scored RULA Analysis.txt"));
     const QString pdf = m_dir.filePath(QStringLiteral("scored.pdf"));
     const Run report = runProgram({QStringLiteral("--report"), text, QStringLiteral("-o"), pdf});

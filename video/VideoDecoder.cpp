@@ -5,21 +5,11 @@
 
 namespace {
 
-struct Module
-{
-    ProgramModule loaded;
-    decltype(&talvoCreateVideoDecoding) create = nullptr;
-};
-
 // Loaded once, on first use, and kept for the rest of the run.
-const Module& module()
+const ModuleEntry<decltype(&talvoCreateVideoDecoding)>& module()
 {
-    static const Module decoder = [] {
-        Module m;
-        m.loaded = loadProgramModule("talvo-video.so", "talvoCreateVideoDecoding");
-        m.create = reinterpret_cast<decltype(&talvoCreateVideoDecoding)>(m.loaded.entry);
-        return m;
-    }();
+    static const auto decoder =
+        moduleEntry<decltype(&talvoCreateVideoDecoding)>("talvo-video.so", "talvoCreateVideoDecoding");
     return decoder;
 }
 
@@ -27,8 +17,8 @@ const Module& module()
 
 VideoDecoder::VideoDecoder()
 {
-    if (module().create)
-        m_decoding.reset(module().create());
+    if (module().call)
+        m_decoding.reset(module().call());
     else
         m_error = QStringLiteral("Videos cannot be opened: the video decoder %1 could not be loaded (%2).")
                       .arg(module().loaded.file, module().loaded.error);
