@@ -315,9 +315,9 @@ BodyLandmarks landmarksAt(cv::dnn::Net& net, const std::vector<cv::String>& outp
 class OpenCvNetworks : public PoseNetworks
 {
 public:
-    OpenCvNetworks(cv::dnn::Net detector, cv::dnn::Net landmarks)
-        : m_detector(std::move(detector)), m_landmarks(std::move(landmarks)),
-          m_detectorOutputs(m_detector.getUnconnectedOutLayersNames()),
+    // A network is a handle: copying one shares it.
+    OpenCvNetworks(const cv::dnn::Net& detector, const cv::dnn::Net& landmarks)
+        : m_detector(detector), m_landmarks(landmarks), m_detectorOutputs(m_detector.getUnconnectedOutLayersNames()),
           m_landmarkOutputs(m_landmarks.getUnconnectedOutLayersNames())
     {
     }
@@ -373,5 +373,5 @@ extern "C" pose::PoseNetworks* talvoCreatePoseNetworks(const QString& detector, 
         *unreadable = detectorNet ? landmarks : detector;
         return nullptr;
     }
-    return new pose::OpenCvNetworks(std::move(*detectorNet), std::move(*landmarkNet));
+    return new pose::OpenCvNetworks(*detectorNet, *landmarkNet);
 }
