@@ -11,11 +11,13 @@
 #include "OpenPictureFile.h"
 #include "OptionCatalogue.h"
 #include "OutputFiles.h"
+#include "PaintFitted.h"
 #include "ProgramState.h"
 #include "RebaWindow.h"
 #include "SavedAssessment.h"
 #include "Services.h"
 #include "WindowSet.h"
+#include "Workplace.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -122,6 +124,13 @@ void ReopenAssessment(const QString& path, WindowSet& windows)
         state.reopenedEvidence = evidence.evidence;
         restorePictures(evidence.evidence, windows);
         restoreKeyFrames(evidence.evidence.pictures, state);
+        // Without a photograph, the workplace picture is the key frame taken last, as when it
+        // was taken.
+        if (!evidence.evidence.workplacePicture() && !state.keyFrames.empty()) {
+            PictureLoader loader;
+            showKeyFrameAsWorkplace(state, static_cast<int>(state.keyFrames.size()) - 1, loader,
+                                    windows.workplace().picture());
+        }
         restoreExtraPictures(evidence.evidence, windows);
         state.videoTimeline = evidence.evidence.timeline;
         state.plannedChanges = plannedChangesOf(evidence.evidence, record);

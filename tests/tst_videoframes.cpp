@@ -195,6 +195,23 @@ void TestVideoFrames::frameTakenIsTheWorkplacePicture()
     QCOMPARE(child<QListWidget>(video, "KeyFrames")->count(), 1);
     QVERIFY(windows->exists<MeasureAngles>() && windows->window<MeasureAngles>().isVisible());
     QCOMPARE(state->workplacePictureFile, state->keyFrames.front().pictureFile);
+    windows->window<MeasureAngles>().close();
+    video.hide();
+
+    // Saved with no photograph and reopened: the frame is the workplace picture again, and still
+    // a key frame, not a photograph.
+    saveAs(viewResults(variedAssessment(1)), m_dir.path(), QStringLiteral("Frame only"));
+    dropWindows();
+    makeWindows();
+    ReopenAssessment(m_dir.filePath(QStringLiteral("Frame only RULA Analysis.txt")), *windows);
+    QVERIFY2(recorder.messages.isEmpty(), qPrintable(recorder.messages.join(QLatin1Char('\n'))));
+    auto* reopened = child<PictureBox>(windows->window<MainWindow>(), "Picture1");
+    QVERIFY(reopened->hasPicture());
+    QCOMPARE(testvideo::frameNumber(reopened->picture().scaled(testvideo::Width, testvideo::Height,
+                                                               Qt::IgnoreAspectRatio, Qt::SmoothTransformation)),
+             137);
+    QCOMPARE(state->workplacePictureFile, state->keyFrames.front().pictureFile);
+    QVERIFY(state->photographFile.isEmpty());
 }
 
 void TestVideoFrames::landmarksSuggestedOnAFrame()

@@ -2,6 +2,8 @@
 #include "KeyFrames.h"
 
 #include "Evidence.h"
+#include "PaintFitted.h"
+#include "PictureBox.h"
 #include "ProgramState.h"
 #include "ReportContent.h"
 
@@ -62,6 +64,19 @@ std::vector<EvidencePicture> keyFramePictures(ProgramState& state, QString* erro
         pictures.push_back(keyFramePicture(keyFrame, bytes, image.size()));
     }
     return pictures;
+}
+
+bool showKeyFrameAsWorkplace(ProgramState& state, int row, PictureLoader& loader, PictureBox& box)
+{
+    keepPictureMeasurements(state);
+    const KeyFrame& keyFrame = state.keyFrames.at(static_cast<std::size_t>(row));
+    if (!PaintFitted(keyFrame.pictureFile, loader, box))
+        return false;
+    box.show();
+    state.workplacePictureFile = loader.file();
+    state.angleMeasurements = keyFrame.measurements;
+    state.angleMeasurements.setPicture(state.workplacePictureFile.toStdString());
+    return true;
 }
 
 void restoreKeyFrames(const std::vector<EvidencePicture>& pictures, ProgramState& state)

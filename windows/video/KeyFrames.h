@@ -10,6 +10,8 @@
 struct EvidencePicture;
 struct ReportSources;
 struct ProgramState;
+class PictureBox;
+class PictureLoader;
 
 // Copies the angles being measured into the picture they belong to (the photograph or a key
 // frame). Called before the measurements start afresh for another picture, and before the
@@ -33,3 +35,8 @@ std::vector<EvidencePicture> keyFramePictures(ProgramState& state, QString* erro
 
 // The key frames kept in `pictures`, laid out as files in private folders `state` holds.
 void restoreKeyFrames(const std::vector<EvidencePicture>& pictures, ProgramState& state);
+
+// Paints key frame `row` of `state` into the workplace picture `box` (through `loader`) and
+// measures on it from then on, after keeping what was measured on the picture shown before.
+// False when its picture cannot be shown; the box is left as it was.
+bool showKeyFrameAsWorkplace(ProgramState& state, int row, PictureLoader& loader, PictureBox& box);

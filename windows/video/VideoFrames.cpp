@@ -469,20 +469,12 @@ void VideoFrames::useFrame()
 
 bool VideoFrames::makeWorkplacePicture(int row)
 {
-    // The measurements of the picture shown so far go with it.
-    keepPictureMeasurements(m_state);
-    const KeyFrame& keyFrame = m_state.keyFrames.at(static_cast<std::size_t>(row));
-    PictureBox& box = m_windows.workplace().picture();
-    if (!PaintFitted(keyFrame.pictureFile, m_loader, box)) {
-        MessageService::show(
-            QStringLiteral("The file %1 is not a picture that can be shown.").arg(keyFrame.pictureFile),
-            QStringLiteral("Error"));
+    if (!showKeyFrameAsWorkplace(m_state, row, m_loader, m_windows.workplace().picture())) {
+        MessageService::show(QStringLiteral("The file %1 is not a picture that can be shown.")
+                                 .arg(m_state.keyFrames.at(static_cast<std::size_t>(row)).pictureFile),
+                             QStringLiteral("Error"));
         return false;
     }
-    box.show();
-    m_state.workplacePictureFile = m_loader.file();
-    m_state.angleMeasurements = keyFrame.measurements;
-    m_state.angleMeasurements.setPicture(m_state.workplacePictureFile.toStdString());
     return true;
 }
 
