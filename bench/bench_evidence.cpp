@@ -5,6 +5,7 @@
 // Usage: bench_evidence [folder] [runs]; the folder defaults to a fresh temporary one.
 #include "BenchSupport.h"
 #include "Evidence.h"
+#include "EvidencePictureFile.h"
 #include "ResultTextFile.h"
 #include "RevisionChanges.h"
 #include "SaveResults.h"
@@ -101,18 +102,18 @@ int main(int argc, char* argv[])
         }
         copies.push_back(double(timer.nsecsElapsed()) / 1e6);
         timer.restart();
-        // What the Save window does: the picture read, hashed and sized, the next revision built.
-        QFile input(pictureFile);
-        input.open(QIODevice::ReadOnly);
-        EvidencePicture picture;
-        picture.role = QStringLiteral("workplace");
-        picture.fileName = QStringLiteral("workplace.jpg");
-        picture.bytes = input.readAll();
-        picture.sha256 = sha256Hex(picture.bytes);
-        QBuffer buffer(&picture.bytes);
-        picture.pixelSize = QImageReader(&buffer).size();
+        // What the Save window does: the picture hashed from its file and sized, the next revision
+        // built; the evidence file's writer copies the picture from its file, checking the hash.
+        QString pictureError;
+        std::optional<EvidencePicture> picture =
+            readEvidencePicture(pictureFile, QStringLiteral("workplace"), &pictureError);
+        if (!picture) {
+            std::fprintf(stderr, "cannot read the photograph: %s\n", qPrintable(pictureError));
+            return 1;
+        }
+        picture->pixelSize = QImageReader(pictureFile).size();
         RevisionSources sources;
-        sources.pictures = {picture};
+        sources.pictures = {*picture};
         sources.savedUtc = QDateTime::currentDateTimeUtc();
         sources.programVersion = QStringLiteral("2.0");
         sources.newId = QStringLiteral("bench");
