@@ -12,7 +12,10 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <functional>
+#include <future>
 #include <sys/stat.h>
+#include <system_error>
 
 namespace {
 
@@ -48,6 +51,17 @@ QString targetProblem(const QString& path)
 SaveOutcome saveFailed(const QString& error)
 {
     return {false, error};
+}
+
+// Runs `write` on another core, or here when no thread can be had. The future's destructor
+// waits for it.
+std::future<QString> writeAside(const std::function<QString()>& write)
+{
+    try {
+        return std::async(std::launch::async, write);
+    } catch (const std::system_error&) {
+        return std::async(std::launch::deferred, write);
+    }
 }
 
 } // namespace
@@ -123,6 +137,19 @@ SaveOutcome SaveResultsWithSteps(const SaveTable& table, const QString& folder, 
         return saveFailed(
             QStringLiteral("Could not prepare saving \"%1\" and \"%2\": %3").arg(textPath, databasePath, error));
 
+    // The evidence file, by far the largest, is written and synced on another core while the
+    // text and database files are here. Any way out of this function waits for it first.
+    std::future<QString> evidenceWritten;
+    if (evidence)
+        evidenceWritten = writeAside([&pair, &evidence] {
+            QString why = DurableFiles::writeNewFileAs(pair.temporary(2), {}, false);
+            if (why.isEmpty())
+                why = evidence(pair.temporary(2));
+            if (why.isEmpty())
+                why = DurableFiles::syncFile(pair.temporary(2));
+            return why;
+        });
+
     // The text file, as a new file beside the old one.
     error = DurableFiles::writeNewFileAs(pair.temporary(0), ResultTextFile::contents(table), false);
     if (error.isEmpty())
@@ -147,12 +174,8 @@ SaveOutcome SaveResultsWithSteps(const SaveTable& table, const QString& folder, 
     error = DurableFiles::syncFile(pair.temporary(0));
     if (!error.isEmpty())
         return saveFailed(QStringLiteral("Could not write the text file \"%1\": %2").arg(textPath, error));
-    if (evidence) {
-        error = DurableFiles::writeNewFileAs(pair.temporary(2), {}, false);
-        if (error.isEmpty())
-            error = evidence(pair.temporary(2));
-        if (error.isEmpty())
-            error = DurableFiles::syncFile(pair.temporary(2));
+    if (evidenceWritten.valid()) {
+        error = evidenceWritten.get();
         if (!error.isEmpty())
             return saveFailed(QStringLiteral("Could not write the evidence file \"%1\": %2").arg(targets[2], error));
     }

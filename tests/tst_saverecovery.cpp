@@ -21,6 +21,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <csignal>
 #include <set>
@@ -223,6 +224,7 @@ private slots:
     void stopBetweenAnyTwoStepsIsRepaired();
     void failureAtAnyStepKeepsTheOldPair_data();
     void failureAtAnyStepKeepsTheOldPair();
+    void failedEvidenceFileKeepsTheOldFiles();
     void failedRestoreIsRepairedByTheNextRun();
     void killedSaveLoopIsAlwaysRepaired();
     void killedEvidenceSaveKeepsItsTextFile();
@@ -312,25 +314,52 @@ void TestSaveRecovery::stopBetweenAnyTwoStepsIsRepaired()
 void TestSaveRecovery::failureAtAnyStepKeepsTheOldPair_data()
 {
     QTest::addColumn<int>("step");
+    QTest::addColumn<bool>("evidence");
     for (const Step step : SaveSteps) {
-        if (step != Step::KeptRemoved) // by then the save has succeeded
-            QTest::addRow("%s", stepName(step)) << int(step);
+        if (step == Step::KeptRemoved) // by then the save has succeeded
+            continue;
+        for (bool evidence : {false, true})
+            QTest::addRow("%s%s", stepName(step), evidence ? ", evidence" : "") << int(step) << evidence;
     }
 }
 
 void TestSaveRecovery::failureAtAnyStepKeepsTheOldPair()
 {
     QFETCH(int, step);
+    QFETCH(bool, evidence);
+    const Pair& oldFiles = evidence ? m_oldThree : m_old;
     QTemporaryDir dir;
-    writeFile(resultTextPath(dir.path(), Stem), m_old.text);
-    writeFile(resultDatabasePath(dir.path(), Stem), m_old.database);
+    writePair(dir.path(), oldFiles);
     const QStringList before = allNames(dir.path());
     FailAt steps{Step(step)};
     SaveTable t = table(1);
-    const SaveOutcome outcome = SaveResultsWithSteps(t, dir.path(), Stem, steps);
+    // The evidence file is written on another core, here slowly enough to be still under way
+    // when the failure comes; nothing of it may be left behind.
+    const ResultFileWriter writer = [](const QString& path) {
+        QThread::msleep(40);
+        return evidenceWriter(1)(path);
+    };
+    const SaveOutcome outcome =
+        SaveResultsWithSteps(t, dir.path(), Stem, steps, evidence ? writer : ResultFileWriter());
     QVERIFY(!outcome.ok);
     QVERIFY2(outcome.error.contains(QLatin1String("Simulated failure")), qPrintable(outcome.error));
-    QVERIFY(pairIn(dir.path()) == m_old);
+    QVERIFY(pairIn(dir.path()) == oldFiles);
+    QCOMPARE(allNames(dir.path()), before);
+}
+
+void TestSaveRecovery::failedEvidenceFileKeepsTheOldFiles()
+{
+    QTemporaryDir dir;
+    writePair(dir.path(), m_oldThree);
+    const QStringList before = allNames(dir.path());
+    SaveTable t = table(1);
+    DurableFiles::SaveSteps plain;
+    const SaveOutcome outcome = SaveResultsWithSteps(t, dir.path(), Stem, plain,
+                                                     [](const QString&) { return QStringLiteral("the disk is full"); });
+    QVERIFY(!outcome.ok);
+    QCOMPARE(outcome.error, QStringLiteral("Could not write the evidence file \"%1\": the disk is full")
+                                .arg(OutputFiles::evidencePath(resultTextPath(dir.path(), Stem))));
+    QVERIFY(pairIn(dir.path()) == m_oldThree);
     QCOMPARE(allNames(dir.path()), before);
 }
 
