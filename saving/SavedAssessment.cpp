@@ -6,9 +6,9 @@
 #include "ResultTextFile.h"
 #include "ScoreRowGroup.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <QDateTime>
 
+#include <algorithm>
 #include <optional>
 #include <variant>
 
@@ -260,7 +260,7 @@ SavedAssessment ReadSavedAssessment(const QByteArray& bytes)
     return saved;
 }
 
-SavedAssessment ReadSavedAssessmentFile(const QString& path)
+SavedAssessment ReadSavedAssessmentFile(const QString& path, QByteArray* read)
 {
     // Opened without waiting (a FIFO would wait for a writer) and read only when it is a
     // regular file; a saved file is about 7 KB, so at most one byte past the limit is read.
@@ -272,15 +272,26 @@ SavedAssessment ReadSavedAssessmentFile(const QString& path)
         ::close(fd);
         return readFailed(QStringLiteral("cannot be read: it is not a regular file"));
     }
-    QFile file;
-    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     constexpr qint64 Limit = qint64{4} * 1024 * 1024;
-    const QByteArray bytes = file.read(Limit + 1);
+    // A buffer of the size the file says, and one byte more to see it end; a file that grew
+    // meanwhile is read again in a larger one.
+    qsizetype wanted = qsizetype(std::min(qint64(info.st_size) + 1, Limit + 1));
+    QByteArray bytes = DurableFiles::readStart(fd, wanted);
+    while (bytes.size() == wanted && wanted <= Limit) {
+        wanted = qsizetype(std::min(qint64(wanted) * 2, Limit + 1));
+        bytes = DurableFiles::readStart(fd, wanted);
+    }
+    ::close(fd);
     if (bytes.size() > Limit)
         return readFailed(QStringLiteral("the file is %1 bytes long, far more than a saved assessment")
                               .arg(qMax(qint64(info.st_size), qint64(bytes.size()))));
     SavedAssessment saved = ReadSavedAssessment(bytes);
-    if (saved.ok)
-        saved.record.assessedAt = QFileInfo(path).lastModified();
+    if (saved.ok) {
+        // The time QFileInfo::lastModified() gives, of the file read rather than of its name.
+        const qint64 written = qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
+        saved.record.assessedAt = QDateTime::fromMSecsSinceEpoch(written, Qt::UTC).toLocalTime();
+    }
+    if (read)
+        *read = std::move(bytes);
     return saved;
 }

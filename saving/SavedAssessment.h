@@ -38,4 +38,5 @@ struct SavedAssessment
 SavedAssessment ReadSavedAssessment(const QByteArray& bytes);
 
 // Reads the file at `path`; a file that cannot be read gives an error with the system's reason.
-SavedAssessment ReadSavedAssessmentFile(const QString& path);
+// `read`, when given, receives the bytes read (those of a file read as a saved assessment).
+SavedAssessment ReadSavedAssessmentFile(const QString& path, QByteArray* read = nullptr);

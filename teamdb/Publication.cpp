@@ -4,7 +4,6 @@
 #include "EvidenceJson.h"
 #include "OptionCatalogue.h"
 
-#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QJsonDocument>
 
@@ -27,13 +26,7 @@ EmployeeTexts textsOf(const QJsonObject& json)
 
 QString Publication::key() const
 {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(fileSha256.toLatin1());
-    hash.addData(QByteArrayView("\n"));
-    hash.addData(assessmentId.toUtf8());
-    hash.addData(QByteArrayView("\n"));
-    hash.addData(QByteArray::number(revision));
-    return QString::fromLatin1(hash.result().toHex());
+    return sha256Hex(fileSha256.toLatin1() + '\n' + assessmentId.toUtf8() + '\n' + QByteArray::number(revision));
 }
 
 QString Publication::selections() const

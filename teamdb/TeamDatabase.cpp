@@ -14,6 +14,9 @@
 #include <QTimeZone>
 #include <QVariant>
 
+#include <QSet>
+
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <vector>
@@ -424,36 +427,39 @@ constexpr const char* PublishedColumns =
     "score_c_right, score_d, grand_left, grand_right, level_left, level_right, evidence";
 
 // A text as COPY's text format reads it: backslash, tab and line breaks escaped.
-void appendCopyText(QByteArray& line, const QByteArray& text)
+void appendCopyText(QByteArray& line, QByteArrayView text)
 {
-    for (const char c : text) {
-        switch (c) {
-        case '\\':
-            line += "\\\\";
-            break;
-        case '\t':
-            line += "\\t";
-            break;
-        case '\n':
-            line += "\\n";
-            break;
-        case '\r':
-            line += "\\r";
-            break;
-        default:
-            line += c;
-        }
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const char* escaped = c == '\\' ? "\\\\" : c == '\t' ? "\\t" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : nullptr;
+        if (!escaped)
+            continue;
+        line.append(text.sliced(from, i - from));
+        line += escaped;
+        from = i + 1;
     }
+    line.append(text.sliced(from));
 }
 
 void appendCopyText(QByteArray& line, const QString& text)
 {
-    appendCopyText(line, text.toUtf8());
+    appendCopyText(line, QByteArrayView(text.toUtf8()));
 }
 
 void appendNumber(QByteArray& line, int value)
 {
-    line += QByteArray::number(value);
+    char digits[12];
+    char* end = digits + sizeof digits;
+    char* at = end;
+    unsigned magnitude = value < 0 ? 0u - unsigned(value) : unsigned(value);
+    do {
+        *--at = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0)
+        *--at = '-';
+    line.append(at, end - at);
 }
 
 void appendLevel(QByteArray& line, const std::optional<rula::ActionLevel>& level)
@@ -464,14 +470,17 @@ void appendLevel(QByteArray& line, const std::optional<rula::ActionLevel>& level
         line += "\\N";
 }
 
-// One publication as one line of the copy, its columns as PublishedColumns lists them.
-void appendCopyLine(QByteArray& data, int order, const Publication& publication)
+// One publication as one line of the copy, its columns as PublishedColumns lists them, after
+// its place in the batch when `order` is not negative; `key` is its key().
+void appendCopyLine(QByteArray& data, int order, const QByteArray& key, const Publication& publication)
 {
     const AssessmentRecord& record = publication.record;
     const rula::ResultScores& results = record.results;
-    appendNumber(data, order);
-    data += '\t';
-    appendCopyText(data, publication.key());
+    if (order >= 0) {
+        appendNumber(data, order);
+        data += '\t';
+    }
+    data += key;
     data += '\t';
     if (publication.assessmentId.isEmpty())
         data += "\\N";
@@ -484,10 +493,9 @@ void appendCopyLine(QByteArray& data, int order, const Publication& publication)
     data += '\t';
     appendCopyText(data, publication.fileSha256);
     data += '\t';
+    // The column keeps the instant: written in UTC, it needs no look at the time zone's rules.
     if (publication.lastWritten.isValid())
-        data += publication.lastWritten.toOffsetFromUtc(publication.lastWritten.offsetFromUtc())
-                    .toString(Qt::ISODateWithMs)
-                    .toLatin1();
+        data += publication.lastWritten.toUTC().toString(Qt::ISODateWithMs).toLatin1();
     else
         data += "\\N";
     for (const QString* text : {&record.typed.name, &record.typed.id, &record.typed.location}) {
@@ -495,9 +503,15 @@ void appendCopyLine(QByteArray& data, int order, const Publication& publication)
         appendCopyText(data, *text);
     }
     data += '\t';
-    data += publication.selections().toLatin1();
-    data += '\t';
-    data += scoresArray(record).toLatin1();
+    for (int option = 0; option < rula::OptionCount; ++option)
+        data += record.assessment.isSelected(option) ? '1' : '0';
+    data += "\t{";
+    for (const rula::GroupInfo& group : rula::groups()) {
+        if (&group != &rula::groups().front())
+            data += ',';
+        appendNumber(data, record.assessment.score(group.group));
+    }
+    data += '}';
     for (const std::int16_t score :
          {results.PostureScoreALeft, results.PostureScoreARight, results.PostureScoreB, results.ScoreCLeft,
           results.ScoreCRight, results.ScoreD, results.GrandScoreLeft, results.GrandScoreRight}) {
@@ -512,8 +526,29 @@ void appendCopyLine(QByteArray& data, int order, const Publication& publication)
     if (publication.evidence.isEmpty())
         data += "\\N";
     else
-        appendCopyText(data, publication.evidence);
+        appendCopyText(data, QByteArrayView(publication.evidence));
     data += '\n';
+}
+
+// The keys of `keys` the table already holds, asked in one statement. A key is 64 hex digits,
+// so the list is written into the statement as it is.
+std::optional<QSet<QByteArray>> keysAlreadyThere(const LibPq& pq, PGconn* connection,
+                                                 const std::vector<QByteArray>& keys, PqOutcome* outcome)
+{
+    QByteArray select = "COPY (SELECT publication_key FROM talvo_assessment WHERE publication_key = ANY ('{";
+    select.reserve(select.size() + qsizetype(keys.size()) * 65 + 32);
+    for (const QByteArray& key : keys) {
+        if (key.size() != 64 || !std::all_of(key.begin(), key.end(), [](char c) { return std::isxdigit(uchar(c)); }))
+            return std::nullopt;
+        if (&key != &keys.front())
+            select += ',';
+        select += key;
+    }
+    select += "}'::text[])) TO STDOUT";
+    QSet<QByteArray> there;
+    *outcome = pqCopyOut(pq, connection, select.constData(),
+                         [&there](QByteArrayView key) { there.insert(key.toByteArray()); });
+    return there;
 }
 
 } // namespace
@@ -534,10 +569,69 @@ TeamDatabase::Stored TeamDatabase::publishBatch(const Publication* first, std::s
         m_error = QStringLiteral("libpq, the PostgreSQL client library, cannot be loaded");
         return Stored::Failed;
     }
+    std::vector<QByteArray> keys;
+    keys.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        keys.push_back(first[i].key().toLatin1());
+
+    // The keys the table holds are asked first, and only the rows it lacks are copied, straight
+    // into the table: a batch already there costs one question.
+    PqOutcome outcome = pqRun(*pq, connection, "BEGIN");
+    std::optional<QSet<QByteArray>> there;
+    if (outcome.ok)
+        there = keysAlreadyThere(*pq, connection, keys, &outcome);
+    if (outcome.ok && there) {
+        QByteArray data;
+        data.reserve(qsizetype(count) * 512);
+        QSet<QByteArray> taken = *there; // of two publications of one key, the first is kept
+        int copied = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (taken.contains(keys[i]))
+                continue;
+            taken.insert(keys[i]);
+            appendCopyLine(data, -1, keys[i], first[i]);
+            ++copied;
+        }
+        if (copied > 0)
+            outcome = pqCopyIn(*pq, connection,
+                               QByteArray(QByteArrayLiteral("COPY talvo_assessment (") + PublishedColumns +
+                                          QByteArrayLiteral(") FROM STDIN"))
+                                   .constData(),
+                               data);
+        if (outcome.ok)
+            outcome = pqRun(*pq, connection, "COMMIT");
+        if (outcome.ok) {
+            *added = copied;
+            return Stored::New;
+        }
+        // Another publisher stored one of these keys after the question: the batch is undone
+        // and inserted past what is there by then.
+        if (outcome.connectionLost || outcome.sqlState != QLatin1String("23505")) {
+            m_error = outcome.error;
+            if (!outcome.connectionLost)
+                pqRun(*pq, connection, "ROLLBACK");
+            return outcome.connectionLost ? Stored::Failed : Stored::Refused;
+        }
+        outcome = pqRun(*pq, connection, "ROLLBACK");
+    } else if (outcome.ok || !outcome.connectionLost) {
+        outcome = pqRun(*pq, connection, "ROLLBACK");
+    }
+    if (!outcome.ok) {
+        m_error = outcome.error;
+        return outcome.connectionLost ? Stored::Failed : Stored::Refused;
+    }
+    return publishThroughIncoming(first, count, keys, added);
+}
+
+TeamDatabase::Stored TeamDatabase::publishThroughIncoming(const Publication* first, std::size_t count,
+                                                          const std::vector<QByteArray>& keys, int* added)
+{
+    const LibPq* pq = LibPq::get();
+    PGconn* connection = LibPq::connectionOf(QSqlDatabase::database(m_connectionName, false));
     QByteArray data;
     data.reserve(qsizetype(count) * 512);
     for (std::size_t i = 0; i < count; ++i)
-        appendCopyLine(data, int(i), first[i]);
+        appendCopyLine(data, int(i), keys[i], first[i]);
 
     const QByteArray copy =
         QByteArrayLiteral("COPY talvo_incoming (batch_order, ") + PublishedColumns + QByteArrayLiteral(") FROM STDIN");

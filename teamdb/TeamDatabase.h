@@ -38,11 +38,13 @@ public:
     };
     Stored publish(const Publication& publication);
 
-    // Stores `count` publications from `first` in one transaction, copied in bulk into a
-    // temporary table and inserted from there, each once (one the database already holds, or
-    // an earlier one of the same key, is left out). New when all were taken (`added` says how
-    // many were new); Refused when one of them was refused (none is stored; publish() them one
-    // by one to learn which); Failed as for publish().
+    // Stores `count` publications from `first` in one transaction, each once (one the database
+    // already holds, or an earlier one of the same key, is left out): the keys already there are
+    // asked first and the others copied in bulk; when another publisher stores one of them
+    // meanwhile, the batch is copied into a temporary table and inserted from there past what is
+    // there by then. New when all were taken (`added` says how many were new); Refused when one
+    // of them was refused (none is stored; publish() them one by one to learn which); Failed as
+    // for publish().
     Stored publishBatch(const Publication* first, std::size_t count, int* added);
 
     // Runs `publishAll` in one transaction: all of its new rows are stored, or none.
@@ -62,6 +64,8 @@ public:
 
 private:
     bool migrate();
+    Stored publishThroughIncoming(const Publication* first, std::size_t count, const std::vector<QByteArray>& keys,
+                                  int* added);
     bool fail(const QString& what, const QString& why);
 
     DatabaseAddress m_address;
