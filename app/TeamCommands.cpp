@@ -58,8 +58,8 @@ struct MadePublication
 MadePublication publicationOf(const QString& file)
 {
     MadePublication made;
-    QByteArray bytes;
-    const SavedAssessment saved = ReadSavedAssessmentFile(file, &bytes);
+    SavedFileRead read;
+    const SavedAssessment saved = ReadSavedAssessmentFile(file, &read);
     if (!saved.ok) {
         QTextStream line(&made.skipped);
         errorLine(line, file) << "skipped, " << saved.error << '\n';
@@ -77,7 +77,7 @@ MadePublication publicationOf(const QString& file)
     const bool noEvidence =
         ::lstat(QFile::encodeName(OutputFiles::evidencePath(path)).constData(), &entry) != 0 && errno == ENOENT;
     if (noEvidence) {
-        made.publication = Publication::of(path, bytes, saved.record, saved.record.assessedAt);
+        made.publication = Publication::of(path, read.bytes, saved.record, read.lastWrittenUtc);
         return made;
     }
     AssessmentRecord record = saved.record;
@@ -90,7 +90,7 @@ MadePublication publicationOf(const QString& file)
     if (evidence.ok)
         completeRecord(record, evidence.evidence);
     made.publication =
-        Publication::of(path, bytes, record, saved.record.assessedAt, evidence.ok ? &evidence.evidence : nullptr);
+        Publication::of(path, read.bytes, record, read.lastWrittenUtc, evidence.ok ? &evidence.evidence : nullptr);
     return made;
 }
 

@@ -4,6 +4,7 @@
 #include "AssessmentRecord.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -37,6 +38,14 @@ struct SavedAssessment
 // one posture chosen in each group.
 SavedAssessment ReadSavedAssessment(const QByteArray& bytes);
 
+// What ReadSavedAssessmentFile() read, for a caller that keeps it: the file's bytes, and when it
+// was last written (the record's `assessedAt`) in UTC, for a caller that needs no local time.
+struct SavedFileRead
+{
+    QByteArray bytes;
+    QDateTime lastWrittenUtc;
+};
+
 // Reads the file at `path`; a file that cannot be read gives an error with the system's reason.
-// `read`, when given, receives the bytes read (those of a file read as a saved assessment).
-SavedAssessment ReadSavedAssessmentFile(const QString& path, QByteArray* read = nullptr);
+// `read`, when given, receives what was read of a file read as a saved assessment.
+SavedAssessment ReadSavedAssessmentFile(const QString& path, SavedFileRead* read = nullptr);

@@ -19,6 +19,7 @@
 #include "TeamPublishing.h"
 #include "WindowTestSupport.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcessEnvironment>
@@ -28,6 +29,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <thread>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -516,15 +518,18 @@ private slots:
             }
             publications.push_back(publication);
         }
-        publications.push_back(publications[4]); // twice in one batch
+        publications.push_back(publications[4]); // twice in one batch, and already there
+        publications.push_back(publications[8]); // twice in one batch, and new
 
         QVERIFY(m_cluster.psql(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE one_by_one")));
         QVERIFY(m_cluster.psql(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE bulk")));
+        const QString bulkDatabase = QStringLiteral("bulk");
         std::vector<SendState> states;
         const SendSummary oneByOne = sendPublications(
             *DatabaseAddress::parse(m_cluster.uri(QStringLiteral("talvo"), QStringLiteral("one_by_one")), nullptr),
             publications, &states);
         QCOMPARE(oneByOne.added, 12);
+        QCOMPARE(oneByOne.alreadyThere, 2);
         const DatabaseAddress bulk =
             *DatabaseAddress::parse(m_cluster.uri(QStringLiteral("talvo"), QStringLiteral("bulk")), nullptr);
         {
@@ -537,6 +542,16 @@ private slots:
             QCOMPARE(database.publishBatch(publications.data(), publications.size(), &added),
                      TeamDatabase::Stored::New);
             QVERIFY2(added == 6, qPrintable(database.error()));
+            // Each row the table takes draws one id, and so does each row an insert tries: twelve
+            // different publications drew twelve, so neither one already there nor the second of
+            // one key was sent to be inserted.
+            QCOMPARE(valueIn(bulkDatabase, QStringLiteral("SELECT last_value FROM talvo_assessment_id_seq")),
+                     QStringLiteral("12"));
+            QCOMPARE(database.publishBatch(publications.data(), publications.size(), &added),
+                     TeamDatabase::Stored::New);
+            QCOMPARE(added, 0);
+            QCOMPARE(valueIn(bulkDatabase, QStringLiteral("SELECT last_value FROM talvo_assessment_id_seq")),
+                     QStringLiteral("12"));
         }
 
         const QString columns = QStringLiteral(
@@ -574,6 +589,61 @@ private slots:
         QCOMPARE(count, QStringLiteral("14"));
     }
 
+    // Another publisher stores one of a batch's publications after the batch asked which are
+    // there and before its copy: the copy fails on that key, and the batch is inserted past it,
+    // the other publisher's row kept and the rest stored once.
+    void aPublicationStoredMeanwhileByAnotherIsPassedOver()
+    {
+        QVERIFY(m_cluster.psql(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE race")));
+        const DatabaseAddress address =
+            *DatabaseAddress::parse(m_cluster.uri(QStringLiteral("talvo"), QStringLiteral("race")), nullptr);
+        std::vector<Publication> publications;
+        for (int i = 0; i < 5; ++i)
+            publications.push_back(Publication::of(
+                QStringLiteral("/plant/R%1 RULA Analysis.txt").arg(i), QByteArray::number(i + 500),
+                BuildRecord(variedAssessment(i),
+                            {QStringLiteral("R%1").arg(i), QStringLiteral("ID-R"), QStringLiteral("Hall")}, {}),
+                QDateTime()));
+        TeamDatabase other(address);
+        QVERIFY2(other.open(), qPrintable(other.error()));
+        TeamDatabase::Stored stored = TeamDatabase::Stored::Failed;
+        int added = -1;
+        QString error;
+        std::thread batch;
+        const bool committed = other.inTransaction([&] {
+            // The other publisher's row is in, not yet committed: the batch does not see it when
+            // it asks, and its copy waits on that key until the other commits.
+            if (other.publish(publications[2]) != TeamDatabase::Stored::New) {
+                error = other.error();
+                return false;
+            }
+            batch = std::thread([&] {
+                TeamDatabase database(address);
+                if (!database.open()) {
+                    error = database.error();
+                    return;
+                }
+                stored = database.publishBatch(publications.data(), publications.size(), &added);
+                error = database.error();
+            });
+            QElapsedTimer waited;
+            waited.start();
+            while (valueIn(QStringLiteral("race"), QStringLiteral("SELECT count(*) FROM pg_locks WHERE NOT granted")) ==
+                       "0" &&
+                   waited.elapsed() < 20000)
+                QThread::msleep(20);
+            return true;
+        });
+        if (batch.joinable())
+            batch.join();
+        QVERIFY2(committed, qPrintable(error));
+        QVERIFY2(stored == TeamDatabase::Stored::New, qPrintable(error));
+        QCOMPARE(added, 4);
+        QCOMPARE(valueIn(QStringLiteral("race"), QStringLiteral("SELECT count(DISTINCT publication_key) || ' of ' "
+                                                                "|| count(*) FROM talvo_assessment")),
+                 QStringLiteral("5 of 5"));
+    }
+
 public:
     // In a child process: one save through the windows with the team database at `uri` set,
     // into `folder`, its "File Saved" answered after `answerMs`, ended by the program's own end
@@ -592,6 +662,13 @@ public:
 
 private:
     QString uri() const { return m_cluster.uri(); }
+
+    // One value of a query in `database`, as text.
+    QString valueIn(const QString& database, const QString& sql)
+    {
+        QString output;
+        return m_cluster.psql(database, sql, &output) ? output : QStringLiteral("<%1>").arg(m_cluster.why());
+    }
 
     // An assessment made in the windows with these employee texts, saved as `name` into `folder`
     // through the Save window.
