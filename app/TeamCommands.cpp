@@ -22,6 +22,7 @@
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <cerrno>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,15 +56,19 @@ struct MadePublication
     QString complaint;
 };
 
-MadePublication publicationOf(const QString& file)
+// Handed from the thread that made it to the one that publishes it, without a copy.
+using MadeHandle = std::shared_ptr<MadePublication>;
+
+MadeHandle publicationOf(const QString& file)
 {
-    MadePublication made;
+    auto handle = std::make_shared<MadePublication>();
+    MadePublication& made = *handle;
     SavedFileRead read;
     const SavedAssessment saved = ReadSavedAssessmentFile(file, &read);
     if (!saved.ok) {
         QTextStream line(&made.skipped);
         errorLine(line, file) << "skipped, " << saved.error << '\n';
-        return made;
+        return handle;
     }
     if (!saved.differences.isEmpty()) {
         QTextStream line(&made.differences);
@@ -78,7 +83,7 @@ MadePublication publicationOf(const QString& file)
         ::lstat(QFile::encodeName(OutputFiles::evidencePath(path)).constData(), &entry) != 0 && errno == ENOENT;
     if (noEvidence) {
         made.publication = Publication::of(path, read.bytes, saved.record, read.lastWrittenUtc);
-        return made;
+        return handle;
     }
     AssessmentRecord record = saved.record;
     // The publication carries everything of the evidence but the pictures' bytes.
@@ -91,7 +96,7 @@ MadePublication publicationOf(const QString& file)
         completeRecord(record, evidence.evidence);
     made.publication =
         Publication::of(path, read.bytes, record, read.lastWrittenUtc, evidence.ok ? &evidence.evidence : nullptr);
-    return made;
+    return handle;
 }
 
 // Publications sent to the database together: a few thousand fill the server's part of the work
@@ -129,7 +134,7 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
     // Read, hashed and completed from their evidence on every core, and published a batch at a
     // time in the files' order while the next are read. What is said of them is named in the
     // files' order, what their texts say first, then what their evidence files do.
-    const QFuture<MadePublication> made = QtConcurrent::mapped(tree.files, publicationOf);
+    const QFuture<MadeHandle> made = QtConcurrent::mapped(tree.files, publicationOf);
     BulkPublisher publisher(*address);
     publisher.publish({}); // connects while the first files are read
     const bool showProgress = isatty(STDERR_FILENO) && tree.files.size() > 200;
@@ -139,11 +144,11 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
     int published = 0;
     std::vector<Publication> batch;
     for (qsizetype i = 0; i < tree.files.size(); ++i) {
-        const MadePublication one = made.resultAt(int(i));
+        MadePublication& one = *made.resultAt(int(i));
         textsSaid += one.skipped + one.differences;
         evidenceSaid += one.complaint;
         if (one.publication)
-            batch.push_back(*one.publication);
+            batch.push_back(std::move(*one.publication));
         else
             ++skipped;
         if (batch.size() == PublishedAtOnce || (i + 1 == tree.files.size() && !batch.empty())) {
