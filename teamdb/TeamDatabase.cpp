@@ -12,6 +12,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTimeZone>
+#include <QVarLengthArray>
 #include <QVariant>
 
 #include <QSet>
@@ -312,24 +313,88 @@ QByteArray copyField(QByteArrayView text)
 }
 
 // The register's query: the rows in the register's order, each with the time last written and
-// the time published as this computer shows them, and the score columns joined in their order,
-// all made by the server.
+// the time published as this computer shows them (made by the server), and the columns as they
+// are stored; the selections only where the evidence needs them. Of the revisions of one
+// assessment only the latest is kept, unless all are asked for; a row without an assessment id
+// matches none other and is always kept.
 QByteArray registerQuery(bool allRevisions)
 {
-    QByteArray scores = "concat_ws(','";
-    for (const int group : RegisterCsv::scoreGroupOrder())
-        scores += ", a.body_part_scores[" + QByteArray::number(group + 1) + ']';
-    scores += ", a.posture_a_left, a.posture_a_right, a.posture_b, a.score_c_left, a.score_c_right, a.score_d, "
-              "a.grand_left, a.grand_right, coalesce(a.level_left::text, ''), coalesce(a.level_right::text, ''))";
     const QByteArray latestOnly =
-        " WHERE a.assessment_id IS NULL OR NOT EXISTS (SELECT 1 FROM talvo_assessment b WHERE b.assessment_id = "
-        "a.assessment_id AND (b.revision > a.revision OR (b.revision = a.revision AND b.id > a.id)))";
+        " WHERE NOT EXISTS (SELECT 1 FROM talvo_assessment b WHERE b.assessment_id = a.assessment_id AND "
+        "(b.revision > a.revision OR (b.revision = a.revision AND b.id > a.id)))";
     return "COPY (SELECT a.file_path, to_char(a.last_written, 'YYYY-MM-DD HH24:MI:SS'), a.employee_name, "
-           "a.employee_id, a.employee_location, " +
-           scores +
-           ", a.published_by, to_char(a.published_at, 'YYYY-MM-DD HH24:MI:SS'), a.selections, a.evidence FROM "
-           "talvo_assessment a" +
+           "a.employee_id, a.employee_location, a.body_part_scores, a.posture_a_left, a.posture_a_right, "
+           "a.posture_b, a.score_c_left, a.score_c_right, a.score_d, a.grand_left, a.grand_right, a.level_left, "
+           "a.level_right, a.published_by, to_char(a.published_at, 'YYYY-MM-DD HH24:MI:SS'), CASE WHEN a.evidence "
+           "IS NULL THEN NULL ELSE a.selections END, a.evidence FROM talvo_assessment a" +
            (allRevisions ? QByteArray() : latestOnly) + " ORDER BY a.file_path, a.id) TO STDOUT";
+}
+
+// The fields of a row of the register's query.
+enum RegisterField : std::size_t
+{
+    PathField,
+    WrittenField,
+    NameField,
+    IdField,
+    LocationField,
+    BodyPartsField,
+    FirstScoreField, // posture score A left, to the grand score right: eight in all
+    LevelLeftField = FirstScoreField + 8,
+    LevelRightField,
+    PublishedByField,
+    PublishedAtField,
+    SelectionsField,
+    EvidenceField,
+    RegisterFieldCount,
+};
+
+// The values of the score columns joined by commas, as RegisterCsv::storedRow() takes them: the
+// body-part scores in the columns' order, each as the array's subscript gives it (none for one
+// the array lacks or holds as NULL), then the eight scores and both levels (empty for none).
+QByteArray scoreColumnsOf(const std::array<QByteArrayView, RegisterFieldCount>& fields)
+{
+    // The array's text: "{4,1,...}", or with its bounds in front when its first subscript is not 1
+    // ("[0:16]={...}"); one of more dimensions gives nothing for a single subscript.
+    static const std::array<int, rula::GroupCount> order = RegisterCsv::scoreGroupOrder();
+    QByteArrayView array = fields[BodyPartsField];
+    qsizetype lower = 1;
+    QVarLengthArray<QByteArrayView, rula::GroupCount> elements;
+    bool oneDimension = true;
+    if (array.startsWith('[')) {
+        const qsizetype colon = array.indexOf(':');
+        const qsizetype close = array.indexOf(']');
+        lower = colon > 0 ? array.sliced(1, colon - 1).toByteArray().toLongLong() : 1;
+        oneDimension = close > 0 && close + 1 < array.size() && array[close + 1] == '=';
+        array = oneDimension ? array.sliced(close + 2) : QByteArrayView();
+    }
+    if (oneDimension && array.size() >= 2 && array.startsWith('{') && array.endsWith('}') && array[1] != '{') {
+        const QByteArrayView inner = array.sliced(1, array.size() - 2);
+        for (qsizetype from = 0; !inner.isEmpty();) {
+            const qsizetype comma = inner.indexOf(',', from);
+            elements.push_back(inner.sliced(from, (comma < 0 ? inner.size() : comma) - from));
+            if (comma < 0)
+                break;
+            from = comma + 1;
+        }
+    }
+    QByteArray scores;
+    scores.reserve(80);
+    for (const int group : order) {
+        const qsizetype at = group + 1 - lower;
+        if (at < 0 || at >= elements.size() || elements[at] == "NULL")
+            continue;
+        if (!scores.isEmpty())
+            scores += ',';
+        scores.append(elements[at]);
+    }
+    for (std::size_t field = FirstScoreField; field <= LevelRightField; ++field) {
+        if (field != FirstScoreField || !scores.isEmpty())
+            scores += ',';
+        if (fields[field] != "\\N")
+            scores.append(fields[field]);
+    }
+    return scores;
 }
 
 // The name of this computer's time zone as the server knows it ("Europe/Berlin"), quoted; empty
@@ -342,6 +407,57 @@ QByteArray quotedZone()
             return QByteArray();
     }
     return zone.isEmpty() ? QByteArray() : '\'' + zone + '\'';
+}
+
+// Whether a text field of the copy is plain ASCII with no escape in it: its bytes are the text's
+// UTF-8, and decoding them and encoding them again gives them back unchanged.
+bool plainAscii(QByteArrayView text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x80 && c != '\\'; });
+}
+
+// Appends `text` as RegisterCsv::field() writes it: quoted when it holds a comma, a quote or a
+// line break, its quotes doubled.
+void appendCsvField(QByteArray& csv, QByteArrayView text)
+{
+    if (std::none_of(text.begin(), text.end(), [](char c) { return c == ',' || c == '"' || c == '\n' || c == '\r'; })) {
+        csv.append(text);
+        return;
+    }
+    csv += '"';
+    for (const char c : text) {
+        if (c == '"')
+            csv += '"';
+        csv += c;
+    }
+    csv += '"';
+}
+
+// Appends an employee text of a row without evidence as the register writes it, from the copy's
+// bytes: its first 100 apostrophes dropped as saving drops them, then as field() writes it. Only
+// for plain ASCII that, left as it is, begins with a letter, a digit or a sign other than a
+// formula's; false (nothing appended) for any other, which takes the register's own path.
+bool appendPlainEmployeeText(QByteArray& csv, QByteArrayView text)
+{
+    if (!plainAscii(text))
+        return false;
+    QByteArray dropped;
+    QByteArrayView kept = text;
+    if (text.contains('\'')) {
+        dropped.reserve(text.size());
+        int removed = 0;
+        for (const char c : text) {
+            if (c == '\'' && removed < 100)
+                ++removed;
+            else
+                dropped += c;
+        }
+        kept = dropped;
+    }
+    if (!kept.isEmpty() && (kept[0] <= ' ' || kept[0] == '\x7f' || QByteArrayView("=+-@").contains(kept[0])))
+        return false;
+    appendCsvField(csv, kept);
+    return true;
 }
 
 } // namespace
@@ -364,8 +480,12 @@ QByteArray TeamDatabase::registerCsv(bool allRevisions, int* rows)
     QByteArray header = RegisterCsv::header();
     header.chop(2);
     QByteArray csv = header + ",Published By,Published At\r\n";
+    // What follows the scores in a row without evidence, up to the publisher: its empty columns,
+    // as the register's own path writes them.
+    const QByteArray storedTemplate = RegisterCsv::storedRow(QString(), {}, {}, "|");
+    const QByteArray emptyColumns = storedTemplate.sliced(storedTemplate.indexOf('|') + 1).chopped(2) + ',';
     int count = 0;
-    std::array<QByteArrayView, 10> fields;
+    std::array<QByteArrayView, RegisterFieldCount> fields;
     // Each row is written as it arrives, while the server reads the next.
     const auto appendRow = [&](QByteArrayView line) {
         std::size_t n = 0;
@@ -378,30 +498,58 @@ QByteArray TeamDatabase::registerCsv(bool allRevisions, int* rows)
         }
         if (n != fields.size())
             return;
-        const QByteArrayView written = fields[1] == "\\N" ? QByteArrayView() : fields[1];
-        const QString path = QString::fromUtf8(copyField(fields[0]));
-        const EmployeeTexts typed{QString::fromUtf8(copyField(fields[2])), QString::fromUtf8(copyField(fields[3])),
-                                  QString::fromUtf8(copyField(fields[4]))};
+        const QByteArrayView written = fields[WrittenField] == "\\N" ? QByteArrayView() : fields[WrittenField];
+        const QByteArray scores = scoreColumnsOf(fields);
+        // The usual row, without evidence and of plain texts, is written from the copy's bytes
+        // as the register's own path would write it.
+        const qsizetype rowStart = csv.size();
+        if (fields[EvidenceField] == "\\N" && plainAscii(fields[PathField]) && plainAscii(fields[PublishedByField])) {
+            appendCsvField(csv, fields[PathField]);
+            bool plain = true;
+            for (const std::size_t text : {NameField, IdField, LocationField}) {
+                csv += ',';
+                plain = plain && appendPlainEmployeeText(csv, fields[text]);
+            }
+            if (plain) {
+                csv += ',';
+                csv.append(written);
+                csv += ',';
+                csv += scores;
+                csv += emptyColumns;
+                appendCsvField(csv, fields[PublishedByField]);
+                csv += ',';
+                csv.append(fields[PublishedAtField]);
+                csv += "\r\n";
+                ++count;
+                return;
+            }
+            csv.truncate(rowStart);
+        }
+        const QString path = QString::fromUtf8(copyField(fields[PathField]));
+        const EmployeeTexts typed{QString::fromUtf8(copyField(fields[NameField])),
+                                  QString::fromUtf8(copyField(fields[IdField])),
+                                  QString::fromUtf8(copyField(fields[LocationField]))};
         QByteArray csvRow;
         const std::optional<Evidence> evidence =
-            fields[9] == "\\N" ? std::nullopt : evidenceFromJson(copyField(fields[9]));
+            fields[EvidenceField] == "\\N" ? std::nullopt : evidenceFromJson(copyField(fields[EvidenceField]));
         if (evidence) {
             // What the evidence adds is read from its JSON, with the record its selections give.
             const QDateTime lastWritten =
                 QDateTime::fromString(QString::fromLatin1(written), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-            const AssessmentRecord record = recordOfSelections(QString::fromLatin1(fields[8]), typed, lastWritten);
+            const AssessmentRecord record =
+                recordOfSelections(QString::fromLatin1(fields[SelectionsField]), typed, lastWritten);
             csvRow = RegisterCsv::row(path, record, &*evidence);
         } else {
             const EmployeeTexts stored{StripApostrophes(typed.name), StripApostrophes(typed.id),
                                        StripApostrophes(typed.location)};
-            csvRow = RegisterCsv::storedRow(path, stored, written, fields[5]);
+            csvRow = RegisterCsv::storedRow(path, stored, written, scores);
         }
         csvRow.chop(2);
         csv += csvRow;
         csv += ',';
-        csv += RegisterCsv::field(QString::fromUtf8(copyField(fields[6])));
+        csv += RegisterCsv::field(QString::fromUtf8(copyField(fields[PublishedByField])));
         csv += ',';
-        csv += fields[7];
+        csv += fields[PublishedAtField];
         csv += "\r\n";
         ++count;
     };

@@ -13,6 +13,7 @@
 #include "MainWindow.h"
 #include "Outbox.h"
 #include "PostgresCluster.h"
+#include "RegisterCsv.h"
 #include "SaveWindow.h"
 #include "SavedFiles.h"
 #include "TeamDatabase.h"
@@ -644,6 +645,92 @@ private slots:
                  QStringLiteral("5 of 5"));
     }
 
+    // A row without evidence is written straight from what the server sends when its texts allow;
+    // whichever way it is written, it is the folder register's row of the same assessment.
+    void aRowWithoutEvidenceIsTheFolderRegistersRow_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain") << QStringLiteral("Ann Lee 7");
+        QTest::newRow("apostrophes dropped") << QStringLiteral("O'Brien's");
+        QTest::newRow("a formula once its apostrophe is dropped") << QStringLiteral("'=1+1");
+        QTest::newRow("a formula") << QStringLiteral("=SUM(A1)");
+        QTest::newRow("a sign") << QStringLiteral("-5");
+        QTest::newRow("an at sign") << QStringLiteral("@cell");
+        QTest::newRow("a formula after blanks") << QStringLiteral("  +1");
+        QTest::newRow("a tab first") << QStringLiteral("\tIndented");
+        QTest::newRow("a comma and quotes") << QStringLiteral("Lee, \"Ann\"");
+        QTest::newRow("a line break") << QStringLiteral("Two\r\nlines");
+        QTest::newRow("a backslash") << QStringLiteral("Back\\slash");
+        QTest::newRow("letters outside ASCII") << QStringLiteral("Zoë 北京");
+        QTest::newRow("a full-width formula") << QStringLiteral("＝1");
+        QTest::newRow("empty") << QString(QLatin1String(""));
+        QTest::newRow("101 apostrophes") << QString(101, QLatin1Char('\'')) + QStringLiteral("x");
+    }
+    void aRowWithoutEvidenceIsTheFolderRegistersRow()
+    {
+        QFETCH(QString, name);
+        const QString database = QStringLiteral("rows");
+        const DatabaseAddress address = addressOf(database);
+        const QString path = QStringLiteral("/plant/%1 RULA Analysis.txt").arg(QTest::currentDataTag());
+        const QDateTime written(QDate(2026, 2, 3), QTime(4, 5, 6));
+        const AssessmentRecord record =
+            BuildRecord(variedAssessment(name.size()),
+                        {name, QStringLiteral("ID ") + name, name + QStringLiteral(" hall")}, written);
+        TeamDatabase team(address);
+        QVERIFY2(team.open(), qPrintable(team.error()));
+        QCOMPARE(team.publish(Publication::of(path, path.toUtf8(), record, written)), TeamDatabase::Stored::New);
+        int rows = 0;
+        const QByteArray csv = team.registerCsv(false, &rows);
+        const QByteArray expected = RegisterCsv::row(path, record).chopped(2) + ",talvo,";
+        QVERIFY2(csv.contains("\r\n" + expected), expected.constData());
+    }
+
+    // The body-part scores as the server's subscripts give them, whatever shape the array stored
+    // has: a NULL or missing score is left out, an array of other bounds is read by its bounds.
+    void theBodyPartScoresAreTheServersSubscripts_data()
+    {
+        QTest::addColumn<QString>("scores");
+        QTest::newRow("as published") << QString();
+        QTest::newRow("a NULL") << QStringLiteral("{1,2,NULL,4,5,6,7,8,9,10,11,12,13,14,15,16,17}");
+        QTest::newRow("short") << QStringLiteral("{1,2,3}");
+        QTest::newRow("long") << QStringLiteral("{1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19}");
+        QTest::newRow("from zero") << QStringLiteral("[0:16]={1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17}");
+        QTest::newRow("from five") << QStringLiteral("[5:7]={-1,-2,-3}");
+        QTest::newRow("empty") << QStringLiteral("{}");
+        QTest::newRow("two dimensions") << QStringLiteral("{{1,2},{3,4}}");
+    }
+    void theBodyPartScoresAreTheServersSubscripts()
+    {
+        QFETCH(QString, scores);
+        const QString database = QStringLiteral("arrays");
+        const DatabaseAddress address = addressOf(database);
+        const QString path = QStringLiteral("/plant/%1 RULA Analysis.txt").arg(QTest::currentDataTag());
+        const AssessmentRecord record =
+            BuildRecord(variedAssessment(3), {QStringLiteral("Ann"), QStringLiteral("1"), QStringLiteral("Bay")},
+                        QDateTime(QDate(2026, 2, 3), QTime(4, 5, 6)));
+        TeamDatabase team(address);
+        QVERIFY2(team.open(), qPrintable(team.error()));
+        QCOMPARE(team.publish(Publication::of(path, path.toUtf8(), record, record.assessedAt)),
+                 TeamDatabase::Stored::New);
+        const QString where = QStringLiteral(" WHERE file_path = '%1'").arg(path);
+        if (!scores.isEmpty())
+            QVERIFY(m_cluster.psql(
+                database, QStringLiteral("UPDATE talvo_assessment SET body_part_scores = '%1'").arg(scores) + where));
+        // The columns in the register's order, joined by the server as its subscripts read them.
+        QString joined = QStringLiteral("SELECT concat_ws(','");
+        for (const int group : RegisterCsv::scoreGroupOrder())
+            joined += QStringLiteral(", body_part_scores[%1]").arg(group + 1);
+        joined += QStringLiteral(", posture_a_left, posture_a_right, posture_b, score_c_left, score_c_right, score_d, "
+                                 "grand_left, grand_right, coalesce(level_left::text, ''), coalesce(level_right::text, "
+                                 "'')) FROM talvo_assessment");
+        const QByteArray serverScores = valueIn(database, joined + where).toUtf8();
+        int rows = 0;
+        const QByteArray csv = team.registerCsv(false, &rows);
+        const QByteArray expected =
+            RegisterCsv::storedRow(path, record.stored, "2026-02-03 04:05:06", serverScores).chopped(2) + ",talvo,";
+        QVERIFY2(csv.contains("\r\n" + expected), expected.constData());
+    }
+
 public:
     // In a child process: one save through the windows with the team database at `uri` set,
     // into `folder`, its "File Saved" answered after `answerMs`, ended by the program's own end
@@ -662,6 +749,15 @@ public:
 
 private:
     QString uri() const { return m_cluster.uri(); }
+
+    // The address of `database`, made at its first use.
+    DatabaseAddress addressOf(const QString& database)
+    {
+        if (m_cluster.value(QStringLiteral("SELECT count(*) FROM pg_database WHERE datname = '%1'").arg(database)) ==
+            QLatin1String("0"))
+            m_cluster.psql(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE %1").arg(database));
+        return *DatabaseAddress::parse(m_cluster.uri(QStringLiteral("talvo"), database), nullptr);
+    }
 
     // One value of a query in `database`, as text.
     QString valueIn(const QString& database, const QString& sql)
