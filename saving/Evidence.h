@@ -56,12 +56,14 @@ struct EvidenceMeasurement
 // Where the bytes of a picture not held in memory are: the file `file`, `size` bytes long, read
 // a part at a time. A picture read from an evidence file was laid out there, as it was checked
 // against its hash, in a private folder of its own (`folder`, removed with its last holder);
-// a picture to be saved is its own file.
+// a picture to be saved is its own file. The quick sum taken with its SHA-256 is what copying
+// it checks.
 struct PictureSource
 {
     QString file;
     qint64 size = 0;
     std::shared_ptr<QTemporaryDir> folder;
+    quint64 quickSum = 0;
 };
 
 // A picture: the workplace photograph or an extra picture, with its bytes (an extra picture

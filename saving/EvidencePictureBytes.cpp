@@ -2,6 +2,7 @@
 #include "EvidencePictureBytes.h"
 
 #include "Evidence.h"
+#include "EvidencePictureFile.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -20,10 +21,6 @@
 #include <system_error>
 
 namespace {
-
-// A picture moves a megabyte at a time: large enough that the calls cost nothing beside the
-// copying, small enough that no picture is ever held whole.
-constexpr int PicturePart = 1 << 20;
 
 // OpenSSL's SHA-256 uses the processor's SHA instructions where it has them: a 24-megapixel
 // photograph hashes in a few milliseconds, where Qt 6.4's own takes over a hundred. libcrypto is
@@ -113,9 +110,45 @@ private:
     QString m_error;
 };
 
+// Hashes each part on another core while the caller reads and writes the next one. A part's
+// bytes must stay untouched until the next add() or hex() has returned.
+class HashOnTheSide
+{
+public:
+    HashOnTheSide() = default;
+    HashOnTheSide(const HashOnTheSide&) = delete;
+    HashOnTheSide& operator=(const HashOnTheSide&) = delete;
+    ~HashOnTheSide() { settle(); }
+
+    void add(QByteArrayView part)
+    {
+        settle();
+        try {
+            m_hashing = std::async(std::launch::async, [this, part] { m_hash.add(part); });
+        } catch (const std::system_error&) {
+            m_hash.add(part); // no thread to be had: hashed here
+        }
+    }
+    QString hex()
+    {
+        settle();
+        return m_hash.hex();
+    }
+
+private:
+    void settle()
+    {
+        if (m_hashing.valid())
+            m_hashing.wait();
+    }
+
+    Sha256Stream m_hash;
+    std::future<void> m_hashing;
+};
+
 // Reads the bytes of `picture` from its source file, a part at a time, hands each part to
-// `take`, and checks them all against the picture's size and SHA-256. The first error, or an
-// empty text.
+// `take`, and checks them all against the picture's size and the quick sum taken with its
+// SHA-256. The first error, or an empty text.
 QString readPictureParts(const EvidencePicture& picture, const std::function<QString(QByteArrayView)>& take)
 {
     const auto unreadable = [&picture](const QString& why) {
@@ -124,17 +157,17 @@ QString readPictureParts(const EvidencePicture& picture, const std::function<QSt
     QFile file(picture.source.file);
     if (!file.open(QIODevice::ReadOnly))
         return unreadable(file.errorString());
-    Sha256Stream hash;
+    QByteArray part(PicturePart, Qt::Uninitialized);
+    QuickSum sum;
     qint64 total = 0;
-    QByteArray buffer(PicturePart, Qt::Uninitialized);
-    for (qint64 count = 0; (count = file.read(buffer.data(), PicturePart)) != 0; total += count) {
+    for (qint64 count = 0; (count = file.read(part.data(), PicturePart)) != 0; total += count) {
         if (count < 0)
             return unreadable(file.errorString());
-        hash.add(QByteArrayView(buffer.constData(), count));
-        if (QString error = take(QByteArrayView(buffer.constData(), count)); !error.isEmpty())
+        sum.add(QByteArrayView(part.constData(), count));
+        if (QString error = take(QByteArrayView(part.constData(), count)); !error.isEmpty())
             return error;
     }
-    if (total != picture.source.size || hash.hex() != picture.sha256)
+    if (total != picture.source.size || sum.value() != picture.source.quickSum)
         return QStringLiteral("The picture \"%1\" no longer matches its SHA-256").arg(picture.fileName);
     return {};
 }
@@ -188,45 +221,64 @@ LaidOutPicture layOutPicture(QSqlDatabase& db, qint64 picture, const QString& fi
         laid.error = file.errorString();
         return laid;
     }
-    Sha256Stream hash;
     PictureBlob blob(db, picture, false);
-    // Each part is hashed on another core while the next one is read and written: the hash
-    // takes as long as the reading and writing together.
     QByteArray parts[2] = {QByteArray(PicturePart, Qt::Uninitialized), QByteArray(PicturePart, Qt::Uninitialized)};
-    std::future<void> hashing;
+    HashOnTheSide hash;
+    QuickSum sum;
     const qint64 size = blob.size();
     for (qint64 at = 0, n = 0; blob.ok() && laid.error.isEmpty() && at < size; at += PicturePart, ++n) {
         char* part = parts[n % 2].data();
         const int count = int(std::min<qint64>(PicturePart, size - at));
         if (!blob.read(part, count, at))
             break;
+        hash.add(QByteArrayView(part, count));
+        sum.add(QByteArrayView(part, count));
         if (file.write(part, count) != count)
             laid.error = file.errorString();
-        if (hashing.valid())
-            hashing.wait();
-        const QByteArrayView written(part, count);
-        try {
-            hashing = std::async(std::launch::async, [&hash, written] { hash.add(written); });
-        } catch (const std::system_error&) {
-            hash.add(written); // no thread to be had: hashed here
-        }
     }
-    if (hashing.valid())
-        hashing.wait();
     if (laid.error.isEmpty() && !blob.ok())
         laid.error = blob.error();
     if (laid.error.isEmpty() && !file.flush())
         laid.error = file.errorString();
     laid.matches = laid.error.isEmpty() && hash.hex() == sha256;
-    if (laid.matches)
-        laid.source = {path, blob.size(), folder};
+    if (laid.matches) {
+        laid.source = {path, blob.size(), folder, sum.value()};
+        knowPictureHash(path, sha256, sum.value());
+    }
     return laid;
 }
 
-QString storePictureBytes(QSqlDatabase& db, qint64 number, const EvidencePicture& picture)
+namespace {
+
+// Up to this size a picture goes into the evidence whole, written once; a larger one is first
+// written as zeros and then filled in place, never held.
+constexpr qint64 WholePictureLimit = qint64(32) << 20;
+
+QString storeWhole(QSqlDatabase& db, qint64 number, const EvidencePicture& picture)
+{
+    QByteArray bytes;
+    bytes.reserve(picture.source.size);
+    QString error = readPictureParts(picture, [&](QByteArrayView part) {
+        if (bytes.size() + part.size() > picture.source.size)
+            return QStringLiteral("The picture \"%1\" no longer matches its SHA-256").arg(picture.fileName);
+        bytes.append(part);
+        return QString();
+    });
+    if (!error.isEmpty())
+        return error;
+    QSqlQuery data(db);
+    if (!data.prepare(QStringLiteral("UPDATE pictures SET data = ? WHERE picture = ?")))
+        return blobEngineText(data.lastError());
+    data.addBindValue(bytes);
+    data.addBindValue(number);
+    if (!data.exec())
+        return blobEngineText(data.lastError());
+    return {};
+}
+
+QString storeInPlace(QSqlDatabase& db, qint64 number, const EvidencePicture& picture)
 {
     {
-        // Room for the bytes, written as zeros without being held, then filled in place.
         QSqlQuery room(db);
         if (!room.prepare(QStringLiteral("UPDATE pictures SET data = zeroblob(?) WHERE picture = ?")))
             return blobEngineText(room.lastError());
@@ -247,4 +299,15 @@ QString storePictureBytes(QSqlDatabase& db, qint64 number, const EvidencePicture
         at += part.size();
         return QString();
     });
+}
+
+} // namespace
+
+QString storePictureBytes(QSqlDatabase& db, qint64 number, const EvidencePicture& picture)
+{
+    const QString error =
+        picture.source.size <= WholePictureLimit ? storeWhole(db, number, picture) : storeInPlace(db, number, picture);
+    if (!error.isEmpty())
+        forgetPictureHash(picture.source.file); // worked out again at the next try
+    return error;
 }

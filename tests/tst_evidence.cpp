@@ -47,9 +47,12 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <map>
+#include <sys/stat.h>
 
 namespace {
 
@@ -457,13 +460,21 @@ private slots:
                  qPrintable(error));
     }
 
+    void pictureBytesMoveInPartsCheckedAsTheyGo_data()
+    {
+        QTest::addColumn<qsizetype>("size");
+        QTest::newRow("two and a half parts of a megabyte, and 7 bytes") << qsizetype(5 * 512 * 1024 + 7);
+        QTest::newRow("a picture too large to be held, 40 MB") << qsizetype(40 * 1024 * 1024 + 7);
+    }
+
     // A picture of several parts goes into the evidence from its file and comes out of it byte for
     // byte; bytes that change after they were hashed are not saved.
     void pictureBytesMoveInPartsCheckedAsTheyGo()
     {
+        QFETCH(qsizetype, size);
         QTemporaryDir dir;
         const QString photo = dir.filePath(QStringLiteral("press.png"));
-        QByteArray bytes(5 * 512 * 1024 + 7, '\0'); // two and a half parts of a megabyte, and 7 bytes
+        QByteArray bytes(size, '\0');
         for (qsizetype i = 0; i < bytes.size(); ++i)
             bytes[i] = char(i * 7 + i / 4093);
         QVERIFY(writeWholeFile(photo, bytes));
@@ -483,11 +494,71 @@ private slots:
         QVERIFY2(read.ok, qPrintable(read.error));
         QCOMPARE(filled::bytesOf(*read.evidence.workplacePicture()), bytes);
 
-        // The photograph's last byte changed after it was hashed: it is not saved.
-        bytes[bytes.size() - 1] = char(bytes.back() ^ 1);
-        QVERIFY(writeWholeFile(photo, bytes));
-        QCOMPARE(writeEvidence(dir.filePath(QStringLiteral("again.sqlite")), evidence),
-                 QStringLiteral("The picture \"press.png\" no longer matches its SHA-256"));
+        // The photograph changed after it was hashed, in its last byte or its first: it is not saved.
+        for (const qsizetype changed : {size - 1, qsizetype(0)}) {
+            bytes[changed] = char(bytes[changed] ^ 1);
+            QVERIFY(writeWholeFile(photo, bytes));
+            QCOMPARE(writeEvidence(dir.filePath(QStringLiteral("again.sqlite")), evidence),
+                     QStringLiteral("The picture \"press.png\" no longer matches its SHA-256"));
+            bytes[changed] = char(bytes[changed] ^ 1);
+        }
+    }
+
+    // A picture is hashed as soon as it is chosen, and the save takes that hash; changed since,
+    // even to the same size and the same modification time (as a copy that keeps times makes
+    // it), it is hashed again.
+    void aPictureHashedWhenChosenIsHashedAgainOnceChanged()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("bench.jpg"));
+        QVERIFY(writeWholeFile(path, "abc"));
+        struct stat written;
+        QVERIFY(::stat(QFile::encodeName(path).constData(), &written) == 0);
+        hashPictureAhead(path);
+        QString error;
+        std::optional<EvidencePicture> picture = readEvidencePicture(path, QStringLiteral("extra"), &error);
+        QVERIFY2(picture, qPrintable(error));
+        // FIPS 180-2, appendix B.1.
+        QCOMPARE(picture->sha256, QStringLiteral("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
+
+        QThread::msleep(50); // past the file system clock's tick
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.write("abd") == 3);
+        file.close();
+        const timespec times[2] = {written.st_atim, written.st_mtim};
+        QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0);
+        picture = readEvidencePicture(path, QStringLiteral("extra"), &error);
+        QVERIFY2(picture, qPrintable(error));
+        QCOMPARE(picture->sha256,
+                 QString::fromLatin1(QCryptographicHash::hash("abd", QCryptographicHash::Sha256).toHex()));
+    }
+
+    // A hash known for a picture that no longer fits its bytes is found out as the picture is
+    // copied into the evidence: that save is refused, and the next one hashes the picture anew.
+    void aSaveRefusedForAWrongHashSucceedsWhenTriedAgain()
+    {
+        QTemporaryDir dir;
+        const QString photo = dir.filePath(QStringLiteral("press.png"));
+        QVERIFY(writeWholeFile(photo, "the photograph"));
+        knowPictureHash(photo, sha256Hex("another photograph"), 7);
+        const QString textSha256 = sha256Hex("the text file");
+        Evidence evidence = filled::evidence(textSha256);
+        QStringList outcomes;
+        for (const char* name : {"refused.sqlite", "saved.sqlite"}) {
+            QString error;
+            const std::optional<EvidencePicture> picture =
+                readEvidencePicture(photo, QStringLiteral("workplace"), &error);
+            QVERIFY2(picture, qPrintable(error));
+            evidence.pictures.front().bytes.clear();
+            evidence.pictures.front().sha256 = picture->sha256;
+            evidence.pictures.front().source = picture->source;
+            outcomes << writeEvidence(dir.filePath(QString::fromLatin1(name)), evidence);
+        }
+        QCOMPARE(outcomes,
+                 QStringList({QStringLiteral("The picture \"press.png\" no longer matches its SHA-256"), {}}));
+        const EvidenceReading read = readEvidence(dir.filePath(QStringLiteral("saved.sqlite")), textSha256);
+        QVERIFY2(read.ok, qPrintable(read.error));
+        QCOMPARE(read.evidence.workplacePicture()->sha256, sha256Hex("the photograph"));
     }
 
     void historyNamesPlansAndScoredVideos_data()

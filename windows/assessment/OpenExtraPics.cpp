@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OpenExtraPics.h"
 
+#include "EvidencePictureFile.h"
 #include "ExtraPics.h"
 #include "ExtraPictures.h"
 #include "PictureBox.h"
@@ -41,15 +42,11 @@ void OpenExtraPics::open()
     const QString file = chosenFile();
     if (file.isEmpty())
         return;
-    PictureBox* box = m_windows.extraPictures().pictureBox(count + 1);
     // A file that is not a picture uses up no box: nothing changes and this window stays.
-    if (!PaintFitted(file, m_loader, *box)) {
+    if (!showFile(file)) {
         reportUnreadable();
         return;
     }
-    box->show();
-    m_state.ExtraPictureCount = static_cast<std::int16_t>(count + 1);
-    m_state.extraPictureFiles.append(file);
     hide();
     m_windows.window<ExtraPics>().showWindow();
 }
@@ -65,6 +62,7 @@ bool OpenExtraPics::showFile(const QString& file)
     box->show();
     m_state.ExtraPictureCount = static_cast<std::int16_t>(count + 1);
     m_state.extraPictureFiles.append(file);
+    hashPictureAhead(file);
     return true;
 }
 

@@ -2,6 +2,7 @@
 #include "KeyFrames.h"
 
 #include "Evidence.h"
+#include "EvidencePictureFile.h"
 #include "PaintFitted.h"
 #include "PictureBox.h"
 #include "ProgramState.h"
@@ -43,6 +44,7 @@ void setPhotograph(ProgramState& state, const QString& file)
     if (file == state.photographFile)
         return;
     state.photographFile = file;
+    hashPictureAhead(file);
     state.photographMeasurements = {};
     state.photographMeasurements.setPicture(file.toStdString());
 }
