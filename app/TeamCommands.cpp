@@ -51,6 +51,7 @@ std::optional<DatabaseAddress> addressOf(const QString& uri, QTextStream& errors
 struct MadePublication
 {
     std::optional<Publication> publication;
+    TeamDatabase::CopyRow row; // as the bulk copy sends it
     QString skipped;
     QString differences;
     QString complaint;
@@ -83,6 +84,7 @@ MadeHandle publicationOf(const QString& file)
         ::lstat(QFile::encodeName(OutputFiles::evidencePath(path)).constData(), &entry) != 0 && errno == ENOENT;
     if (noEvidence) {
         made.publication = Publication::of(path, read.bytes, saved.record, read.lastWrittenUtc);
+        made.row = TeamDatabase::copyRowOf(*made.publication);
         return handle;
     }
     AssessmentRecord record = saved.record;
@@ -96,6 +98,7 @@ MadeHandle publicationOf(const QString& file)
         completeRecord(record, evidence.evidence);
     made.publication =
         Publication::of(path, read.bytes, record, read.lastWrittenUtc, evidence.ok ? &evidence.evidence : nullptr);
+    made.row = TeamDatabase::copyRowOf(*made.publication);
     return handle;
 }
 
@@ -143,18 +146,21 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
     int skipped = 0;
     int published = 0;
     std::vector<Publication> batch;
+    std::vector<TeamDatabase::CopyRow> rows;
     for (qsizetype i = 0; i < tree.files.size(); ++i) {
         MadePublication& one = *made.resultAt(int(i));
         textsSaid += one.skipped + one.differences;
         evidenceSaid += one.complaint;
-        if (one.publication)
+        if (one.publication) {
             batch.push_back(std::move(*one.publication));
-        else
+            rows.push_back(std::move(one.row));
+        } else
             ++skipped;
         if (batch.size() == PublishedAtOnce || (i + 1 == tree.files.size() && !batch.empty())) {
-            publisher.publish(batch);
+            publisher.publish(batch, nullptr, {}, &rows);
             published += int(batch.size());
             batch.clear();
+            rows.clear();
             if (showProgress)
                 errors << "\rtalvo-rula: published " << published << " of " << tree.files.size() - skipped << Qt::flush;
         }

@@ -9,6 +9,7 @@
 #include <QDateTime>
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <variant>
 
@@ -199,14 +200,22 @@ QString plainFault(const QByteArray& bytes)
     if (bytes.isEmpty())
         return Reader::lineError(1, QStringLiteral("not a saved assessment: the file is empty"));
     const qsizetype firstEnd = bytes.indexOf('\n');
-    QByteArray first = firstEnd < 0 ? bytes : bytes.left(firstEnd);
+    QByteArrayView first = firstEnd < 0 ? QByteArrayView(bytes) : QByteArrayView(bytes).first(firstEnd);
     if (first.endsWith('\r'))
         first.chop(1);
     static const QByteArray firstLine = quoted(labelOf(0)).toLocal8Bit();
     if (first != firstLine)
         return Reader::lineError(1, QStringLiteral("not a saved assessment: its first line is not a result"));
     const bool cutInLine = !bytes.endsWith('\n');
-    const int lines = int(bytes.count('\n')) + (cutInLine ? 1 : 0);
+    // Line feeds counted only as far as a whole file's number of lines.
+    int feeds = 0;
+    for (const char* at = bytes.constData(); feeds < ResultTextFile::LineCount; ++feeds) {
+        at = static_cast<const char*>(std::memchr(at, '\n', std::size_t(bytes.constEnd() - at)));
+        if (!at)
+            break;
+        ++at;
+    }
+    const int lines = feeds + (cutInLine ? 1 : 0);
     if (lines < ResultTextFile::LineCount)
         return Reader::lineError(cutInLine ? lines : lines + 1,
                                  QStringLiteral("the file ends early: it has %1 of the %2 lines a saved assessment has")
@@ -330,7 +339,8 @@ SavedAssessment ReadSavedAssessmentFile(const QString& path, SavedFileRead* read
     // The time QFileInfo::lastModified() gives, of the file read rather than of its name.
     const qint64 written = qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
     const QDateTime writtenUtc = QDateTime::fromMSecsSinceEpoch(written, Qt::UTC);
-    saved.record.assessedAt = writtenUtc.toLocalTime();
+    // A caller that keeps what was read takes the time as it is, without the local zone's rules.
+    saved.record.assessedAt = read ? writtenUtc : writtenUtc.toLocalTime();
     if (read)
         *read = {std::move(bytes), writtenUtc};
     return saved;

@@ -39,7 +39,7 @@ struct SavedAssessment
 SavedAssessment ReadSavedAssessment(const QByteArray& bytes);
 
 // What ReadSavedAssessmentFile() read, for a caller that keeps it: the file's bytes, and when it
-// was last written (the record's `assessedAt`) in UTC, for a caller that needs no local time.
+// was last written in UTC.
 struct SavedFileRead
 {
     QByteArray bytes;
@@ -47,5 +47,6 @@ struct SavedFileRead
 };
 
 // Reads the file at `path`; a file that cannot be read gives an error with the system's reason.
-// `read`, when given, receives what was read of a file read as a saved assessment.
+// `read`, when given, receives what was read of a file read as a saved assessment; the record's
+// `assessedAt` is then that time in UTC (the same moment, not turned into local time).
 SavedAssessment ReadSavedAssessmentFile(const QString& path, SavedFileRead* read = nullptr);

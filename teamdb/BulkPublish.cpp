@@ -14,7 +14,7 @@ BulkPublisher::BulkPublisher(const DatabaseAddress& address) : m_address(address
 BulkPublisher::~BulkPublisher() = default;
 
 void BulkPublisher::publish(const std::vector<Publication>& publications, std::vector<SendState>* states,
-                            const SendProgress& progress)
+                            const SendProgress& progress, const std::vector<TeamDatabase::CopyRow>* rows)
 {
     std::vector<SendState> ignored;
     if (!states)
@@ -37,7 +37,8 @@ void BulkPublisher::publish(const std::vector<Publication>& publications, std::v
     for (std::size_t first = 0; first < publications.size(); first += BulkBatchSize) {
         const std::size_t end = std::min(publications.size(), first + BulkBatchSize);
         int added = 0;
-        const TeamDatabase::Stored stored = database.publishBatch(&publications[first], end - first, &added);
+        const TeamDatabase::Stored stored =
+            database.publishBatch(&publications[first], end - first, &added, rows ? rows->data() + first : nullptr);
         if (stored == TeamDatabase::Stored::Failed) {
             summary.error = database.error();
             summary.waiting += int(publications.size() - first);

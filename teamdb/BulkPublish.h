@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "TeamDatabase.h"
 #include "TeamSender.h"
 
 #include <memory>
-
-class TeamDatabase;
 
 // Publishes as sendPublications() does, with the same outcome for each publication, but in
 // batches of a few thousand copied in bulk (TeamDatabase::publishBatch): for the thousands of
@@ -21,10 +20,11 @@ public:
     BulkPublisher& operator=(const BulkPublisher&) = delete;
 
     // Publishes `publications` after those given before (none: only connects). `states`, when
-    // given, receives what became of each. Once the server could not be reached or stopped
+    // given, receives what became of each; `rows`, when given, are their rows as copied
+    // (TeamDatabase::copyRowOf), made ahead. Once the server could not be reached or stopped
     // answering, nothing more is sent: the rest counts as waiting.
     void publish(const std::vector<Publication>& publications, std::vector<SendState>* states = nullptr,
-                 const SendProgress& progress = {});
+                 const SendProgress& progress = {}, const std::vector<TeamDatabase::CopyRow>* rows = nullptr);
 
     // What was done so far.
     const SendSummary& summary() const { return m_summary; }

@@ -618,16 +618,12 @@ void appendLevel(QByteArray& line, const std::optional<rula::ActionLevel>& level
         line += "\\N";
 }
 
-// One publication as one line of the copy, its columns as PublishedColumns lists them, after
-// its place in the batch when `order` is not negative; `key` is its key().
-void appendCopyLine(QByteArray& data, int order, const QByteArray& key, const Publication& publication)
+// One publication as one line of the copy, its columns as PublishedColumns lists them; `key` is
+// its key().
+void appendCopyLine(QByteArray& data, const QByteArray& key, const Publication& publication)
 {
     const AssessmentRecord& record = publication.record;
     const rula::ResultScores& results = record.results;
-    if (order >= 0) {
-        appendNumber(data, order);
-        data += '\t';
-    }
     data += key;
     data += '\t';
     if (publication.assessmentId.isEmpty())
@@ -701,7 +697,16 @@ std::optional<QSet<QByteArray>> keysAlreadyThere(const LibPq& pq, PGconn* connec
 
 } // namespace
 
-TeamDatabase::Stored TeamDatabase::publishBatch(const Publication* first, std::size_t count, int* added)
+TeamDatabase::CopyRow TeamDatabase::copyRowOf(const Publication& publication)
+{
+    CopyRow row{publication.key().toLatin1(), {}};
+    row.line.reserve(512);
+    appendCopyLine(row.line, row.key, publication);
+    return row;
+}
+
+TeamDatabase::Stored TeamDatabase::publishBatch(const Publication* first, std::size_t count, int* added,
+                                                const CopyRow* rows)
 {
     *added = 0;
     for (std::size_t i = 0; i < count; ++i) {
@@ -717,10 +722,17 @@ TeamDatabase::Stored TeamDatabase::publishBatch(const Publication* first, std::s
         m_error = QStringLiteral("libpq, the PostgreSQL client library, cannot be loaded");
         return Stored::Failed;
     }
+    std::vector<CopyRow> made;
+    if (!rows) {
+        made.reserve(count);
+        for (std::size_t i = 0; i < count; ++i)
+            made.push_back(copyRowOf(first[i]));
+        rows = made.data();
+    }
     std::vector<QByteArray> keys;
     keys.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
-        keys.push_back(first[i].key().toLatin1());
+        keys.push_back(rows[i].key);
 
     // The keys the table holds are asked first, and only the rows it lacks are copied, straight
     // into the table: a batch already there costs one question.
@@ -737,7 +749,7 @@ TeamDatabase::Stored TeamDatabase::publishBatch(const Publication* first, std::s
             if (taken.contains(keys[i]))
                 continue;
             taken.insert(keys[i]);
-            appendCopyLine(data, -1, keys[i], first[i]);
+            data += rows[i].line;
             ++copied;
         }
         if (copied > 0)
@@ -768,18 +780,20 @@ TeamDatabase::Stored TeamDatabase::publishBatch(const Publication* first, std::s
         m_error = outcome.error;
         return outcome.connectionLost ? Stored::Failed : Stored::Refused;
     }
-    return publishThroughIncoming(first, count, keys, added);
+    return publishThroughIncoming(rows, count, added);
 }
 
-TeamDatabase::Stored TeamDatabase::publishThroughIncoming(const Publication* first, std::size_t count,
-                                                          const std::vector<QByteArray>& keys, int* added)
+TeamDatabase::Stored TeamDatabase::publishThroughIncoming(const CopyRow* rows, std::size_t count, int* added)
 {
     const LibPq* pq = LibPq::get();
     PGconn* connection = LibPq::connectionOf(QSqlDatabase::database(m_connectionName, false));
     QByteArray data;
-    data.reserve(qsizetype(count) * 512);
-    for (std::size_t i = 0; i < count; ++i)
-        appendCopyLine(data, int(i), keys[i], first[i]);
+    data.reserve(qsizetype(count) * 520);
+    for (std::size_t i = 0; i < count; ++i) {
+        appendNumber(data, int(i));
+        data += '\t';
+        data += rows[i].line;
+    }
 
     const QByteArray copy =
         QByteArrayLiteral("COPY talvo_incoming (batch_order, ") + PublishedColumns + QByteArrayLiteral(") FROM STDIN");
