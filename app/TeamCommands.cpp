@@ -65,7 +65,7 @@ MadeHandle publicationOf(const QString& file)
     auto handle = std::make_shared<MadePublication>();
     MadePublication& made = *handle;
     SavedFileRead read;
-    const SavedAssessment saved = ReadSavedAssessmentFile(file, &read);
+    SavedAssessment saved = ReadSavedAssessmentFile(file, &read);
     if (!saved.ok) {
         QTextStream line(&made.skipped);
         errorLine(line, file) << "skipped, " << saved.error << '\n';
@@ -83,7 +83,7 @@ MadeHandle publicationOf(const QString& file)
     const bool noEvidence =
         ::lstat(QFile::encodeName(OutputFiles::evidencePath(path)).constData(), &entry) != 0 && errno == ENOENT;
     if (noEvidence) {
-        made.publication = Publication::of(path, read.bytes, saved.record, read.lastWrittenUtc);
+        made.publication = Publication::of(path, read.bytes, std::move(saved.record), read.lastWrittenUtc);
         made.row = TeamDatabase::copyRowOf(*made.publication);
         return handle;
     }
@@ -104,7 +104,7 @@ MadeHandle publicationOf(const QString& file)
 
 // Publications sent to the database together: a few thousand fill the server's part of the work
 // while the next are read.
-constexpr std::size_t PublishedAtOnce = 2500;
+constexpr std::size_t PublishedAtOnce = 1000;
 
 QString plural(int count, const char* one, const char* many)
 {

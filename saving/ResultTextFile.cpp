@@ -79,12 +79,14 @@ ParsedInPlace parseInPlace(QByteArrayView bytes)
         const auto* feed =
             static_cast<const char*>(std::memchr(bytes.data() + pos, '\n', std::size_t(bytes.size() - pos)));
         const qsizetype atFeed = feed ? feed - bytes.data() : -1;
-        const qsizetype end = atFeed > pos && bytes[atFeed - 1] == '\r' ? atFeed - 1 : bytes.indexOf(LineEnd, pos);
+        const bool feedEnds = atFeed > pos && bytes[atFeed - 1] == '\r';
+        const qsizetype end = feedEnds ? atFeed - 1 : bytes.indexOf(LineEnd, pos);
         const QByteArrayView line = bytes.sliced(pos, end - pos);
         pos = end + LineEnd.size();
         if (lineNumber > LineCount)
             return fail(lineNumber, QStringLiteral("more than %1 lines").arg(LineCount));
-        if (line.contains('\r') || line.contains('\n'))
+        // A line that ends at the first line feed holds none.
+        if (std::memchr(line.data(), '\r', std::size_t(line.size())) || (!feedEnds && line.contains('\n')))
             return fail(lineNumber, QStringLiteral("a lone CR or LF inside the line"));
 
         LineView item;

@@ -81,7 +81,8 @@ using ResultTextFile::LineView;
 // A text's bytes as decoding them reads them: a byte-order mark in front is passed over.
 QByteArrayView decodedPart(QByteArrayView text)
 {
-    return text.startsWith("\xEF\xBB\xBF") ? text.sliced(3) : text;
+    const bool mark = text.size() >= 3 && text[0] == '\xEF' && text[1] == '\xBB' && text[2] == '\xBF';
+    return mark ? text.sliced(3) : text;
 }
 
 class Reader

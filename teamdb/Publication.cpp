@@ -84,7 +84,7 @@ std::optional<Publication> Publication::fromJson(const QJsonObject& json)
     return publication;
 }
 
-Publication Publication::of(const QString& path, const QByteArray& bytes, const AssessmentRecord& record,
+Publication Publication::of(const QString& path, const QByteArray& bytes, AssessmentRecord record,
                             const QDateTime& lastWritten, const Evidence* evidence)
 {
     Publication publication;
@@ -96,7 +96,7 @@ Publication Publication::of(const QString& path, const QByteArray& bytes, const 
     publication.filePath = QFileInfo(path).absoluteFilePath();
     publication.fileSha256 = sha256Hex(bytes);
     publication.lastWritten = lastWritten;
-    publication.record = record;
+    publication.record = std::move(record);
     return publication;
 }
 

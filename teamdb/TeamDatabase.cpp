@@ -610,6 +610,37 @@ void appendNumber(QByteArray& line, int value)
     line.append(at, end - at);
 }
 
+// `utc` as PostgreSQL reads a time with its offset: "2026-03-29T01:59:58.125Z".
+void appendUtcTime(QByteArray& line, const QDateTime& utc)
+{
+    const QDate date = utc.date();
+    const QTime time = utc.time();
+    if (date.year() < 1 || date.year() > 9999) {
+        line += utc.toString(Qt::ISODateWithMs).toLatin1();
+        return;
+    }
+    char text[24];
+    const auto digits = [&text](int at, int value, int count) {
+        for (int i = count - 1; i >= 0; --i, value /= 10)
+            text[at + i] = char('0' + value % 10);
+    };
+    digits(0, date.year(), 4);
+    text[4] = '-';
+    digits(5, date.month(), 2);
+    text[7] = '-';
+    digits(8, date.day(), 2);
+    text[10] = 'T';
+    digits(11, time.hour(), 2);
+    text[13] = ':';
+    digits(14, time.minute(), 2);
+    text[16] = ':';
+    digits(17, time.second(), 2);
+    text[19] = '.';
+    digits(20, time.msec(), 3);
+    text[23] = 'Z';
+    line.append(text, sizeof text);
+}
+
 void appendLevel(QByteArray& line, const std::optional<rula::ActionLevel>& level)
 {
     if (level)
@@ -639,7 +670,7 @@ void appendCopyLine(QByteArray& data, const QByteArray& key, const Publication& 
     data += '\t';
     // The column keeps the instant: written in UTC, it needs no look at the time zone's rules.
     if (publication.lastWritten.isValid())
-        data += publication.lastWritten.toUTC().toString(Qt::ISODateWithMs).toLatin1();
+        appendUtcTime(data, publication.lastWritten.toUTC());
     else
         data += "\\N";
     for (const QString* text : {&record.typed.name, &record.typed.id, &record.typed.location}) {
