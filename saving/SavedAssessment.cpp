@@ -322,14 +322,30 @@ SavedAssessment ReadSavedAssessmentFile(const QString& path, SavedFileRead* read
         return readFailed(QStringLiteral("cannot be read: it is not a regular file"));
     }
     constexpr qint64 Limit = qint64{4} * 1024 * 1024;
-    // A buffer of the size the file says, and one byte more to see it end; a file that grew
-    // meanwhile is read again in a larger one.
+    // Into a buffer of the size the file says and one byte more, to see it end: a regular file
+    // reads short only at its end, so the read that comes short of the buffer at the size said
+    // is the last. A file that grew meanwhile is read on into a larger buffer.
     qsizetype wanted = qsizetype(std::min(qint64(info.st_size) + 1, Limit + 1));
-    QByteArray bytes = DurableFiles::readStart(fd, wanted);
-    while (bytes.size() == wanted && wanted <= Limit) {
+    QByteArray bytes(wanted, Qt::Uninitialized);
+    qsizetype total = 0;
+    for (;;) {
+        const ssize_t n = ::pread(fd, bytes.data() + total, std::size_t(wanted - total), total);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        total += n;
+        if (total < wanted) {
+            if (total >= qsizetype(info.st_size))
+                break;
+            continue;
+        }
+        if (wanted > Limit)
+            break;
         wanted = qsizetype(std::min(qint64(wanted) * 2, Limit + 1));
-        bytes = DurableFiles::readStart(fd, wanted);
+        bytes.resize(wanted);
     }
+    bytes.truncate(total);
     ::close(fd);
     if (bytes.size() > Limit)
         return readFailed(QStringLiteral("the file is %1 bytes long, far more than a saved assessment")
