@@ -316,12 +316,19 @@ private slots:
                                 QStringLiteral("Line 9")};
         QVERIFY(
             writeWholeFile(folder + QStringLiteral("/Nul RULA Analysis.txt"), savedTextFile(variedAssessment(9), nul)));
+        // A file far longer than any saved assessment is named and skipped, not read to its end.
+        const QString huge = folder + QStringLiteral("/Huge RULA Analysis.txt");
+        QVERIFY(writeWholeFile(huge, savedTextFile(variedAssessment(8), nul) + QByteArray(5000000, 'x')));
         const Finished published = runWith({QStringLiteral("--publish"), folder, QStringLiteral("--database"), uri()},
                                            {QStringLiteral("XDG_DATA_HOME=") + work.filePath(QStringLiteral("data"))});
         QCOMPARE(published.status, 1);
         QVERIFY2(published.errors.contains(QStringLiteral(": 3 new, 0 already there, 1 refused")),
                  qPrintable(published.errors));
         QVERIFY2(published.errors.contains(QStringLiteral("Nul RULA Analysis.txt: an employee text holds a NUL")),
+                 qPrintable(published.errors));
+        QVERIFY2(published.errors.contains(huge + QStringLiteral(": skipped, the file is ")) &&
+                     published.errors.contains(QStringLiteral(" bytes long, far more than a saved assessment")) &&
+                     published.errors.contains(QStringLiteral("; 1 file skipped")),
                  qPrintable(published.errors));
     }
 
