@@ -8,7 +8,6 @@
 #include "KeyFrames.h"
 #include "MainWindow.h"
 #include "OpenExtraPics.h"
-#include "OpenPictureFile.h"
 #include "OptionCatalogue.h"
 #include "OutputFiles.h"
 #include "PaintFitted.h"
@@ -21,6 +20,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -36,17 +36,36 @@ void replaySelections(const rula::AssessmentState& saved, MainWindow& main)
     }
 }
 
-// The workplace picture is shown from the evidence, whatever became of the original file: its
-// bytes are laid, under the original name, into a private folder kept for the run.
-void restorePictures(const Evidence& evidence, WindowSet& windows)
+// The evidence of a reopened file, read and checked, and its workplace picture laid out, under
+// the original name, into a private folder kept for the run, and loaded: all on another core.
+struct ReadEvidence
 {
-    const EvidencePicture* picture = evidence.workplacePicture();
+    EvidenceOfFile evidence;
+    PictureCopy workplaceCopy;
+    PictureLoader workplace; // nothing loaded when it is not a picture that can be shown
+};
+
+ReadEvidence readEvidenceOf(const QString& path, const SavedAssessment& saved)
+{
+    ReadEvidence read{evidenceOfAssessment(path, saved.record.stored), {}, {}};
+    const EvidencePicture* picture = read.evidence.ok ? read.evidence.evidence.workplacePicture() : nullptr;
+    if (picture) {
+        read.workplaceCopy = copyOfPicture(*picture);
+        if (!read.workplaceCopy.path.isEmpty())
+            read.workplace.load(read.workplaceCopy.path);
+    }
+    return read;
+}
+
+// The workplace picture is shown from the evidence, whatever became of the original file.
+void restorePictures(const ReadEvidence& read, WindowSet& windows)
+{
+    const EvidencePicture* picture = read.evidence.evidence.workplacePicture();
     if (!picture)
         return;
     ProgramState& state = windows.state();
-    const PictureCopy copy = copyOfPicture(*picture);
-    state.evidencePictureFolder = copy.folder;
-    if (copy.path.isEmpty() || !windows.window<OpenPictureFile>().showFile(copy.path)) {
+    state.evidencePictureFolder = read.workplaceCopy.folder;
+    if (!showLoadedAsWorkplace(state, read.workplace, windows.workplace().picture())) {
         MessageService::show(QStringLiteral("The workplace picture \"%1\" kept with the assessment cannot be shown.")
                                  .arg(picture->fileName),
                              QStringLiteral("Error"));
@@ -101,8 +120,12 @@ void ReopenAssessment(const QString& path, WindowSet& windows)
         return;
     }
 
+    // The evidence is read on another core while the options are replayed here.
+    QFuture<ReadEvidence> reading = QtConcurrent::run(readEvidenceOf, path, saved);
+    replaySelections(saved.record.assessment, windows.window<MainWindow>());
     AssessmentRecord record = saved.record;
-    const EvidenceOfFile evidence = evidenceOfAssessment(path, saved.record.stored);
+    const ReadEvidence read = reading.result();
+    const EvidenceOfFile& evidence = read.evidence;
     if (evidence.present && !evidence.ok)
         MessageService::show(QStringLiteral("\"%1\": %2\n\nThe assessment opens without it.")
                                  .arg(QDir::toNativeSeparators(evidence.path), evidence.error),
@@ -111,7 +134,6 @@ void ReopenAssessment(const QString& path, WindowSet& windows)
         completeRecord(record, evidence.evidence);
 
     windows.window<EmployeeDetails>().setTexts(record.typed);
-    replaySelections(record.assessment, windows.window<MainWindow>());
     ProgramState& state = windows.state();
     state.reba = record.reba;
     if (windows.exists<RebaWindow>())
@@ -122,7 +144,7 @@ void ReopenAssessment(const QString& path, WindowSet& windows)
     if (evidence.ok) {
         state.details = record.details;
         state.reopenedEvidence = evidence.evidence;
-        restorePictures(evidence.evidence, windows);
+        restorePictures(read, windows);
         restoreKeyFrames(evidence.evidence.pictures, state);
         // Without a photograph, the workplace picture is the key frame taken last, as when it
         // was taken.

@@ -2,6 +2,7 @@
 #include "PictureBox.h"
 
 #include <QPainter>
+#include <QtConcurrent/QtConcurrentRun>
 
 PictureBox::PictureBox(QWidget* parent) : QFrame(parent)
 {
@@ -14,6 +15,8 @@ PictureBox::PictureBox(QWidget* parent) : QFrame(parent)
 
 void PictureBox::clear()
 {
+    m_coming = QFuture<QImage>();
+    m_isComing = false;
     m_picture = QImage();
     m_target = QRect();
     update();
@@ -36,8 +39,27 @@ void PictureBox::paintPicture(const QImage& picture, const QRect& target)
     update();
 }
 
+void PictureBox::paintPictureSoon(const QFuture<QImage>& picture, const QRect& target)
+{
+    clear();
+    m_coming = picture;
+    m_isComing = true;
+    m_target = target;
+}
+
+void PictureBox::settle() const
+{
+    if (!m_isComing)
+        return;
+    m_isComing = false;
+    const QImage picture = m_coming.result();
+    m_coming = QFuture<QImage>();
+    const_cast<PictureBox*>(this)->paintPicture(picture, m_target);
+}
+
 void PictureBox::paintEvent(QPaintEvent* event)
 {
+    settle();
     QFrame::paintEvent(event);
     if (m_picture.isNull())
         return;
@@ -47,17 +69,44 @@ void PictureBox::paintEvent(QPaintEvent* event)
     painter.drawImage(m_target.translated(inner.topLeft()), m_picture);
 }
 
-bool PaintFitted(const QString& file, PictureLoader& loader, PictureBox& box)
+namespace {
+
+// Where the loaded picture goes in `box`; empty when the box has no room.
+QRect fittedTarget(const PictureLoader& loaded, const PictureBox& box)
 {
     const QSize inner = box.innerSize();
-    if (inner.isEmpty() || !loader.load(file))
+    if (inner.isEmpty() || loaded.file().isEmpty())
+        return {};
+    return fitPicture(loaded.naturalSize(), inner).toPixels();
+}
+
+QSize decodedSize(const QRect& target, const PictureBox& box)
+{
+    return (QSizeF(target.size()) * box.devicePixelRatioF()).toSize();
+}
+
+} // namespace
+
+bool PaintFitted(const QString& file, PictureLoader& loader, PictureBox& box)
+{
+    if (box.innerSize().isEmpty() || !loader.load(file))
         return false;
-    const QRect target = fitPicture(loader.naturalSize(), inner).toPixels();
-    const QImage picture = loader.decode((QSizeF(target.size()) * box.devicePixelRatioF()).toSize());
+    const QRect target = fittedTarget(loader, box);
+    const QImage picture = loader.decode(decodedSize(target, box));
     if (picture.isNull())
         return false;
     box.clear();
     box.paintPicture(picture, target);
+    return true;
+}
+
+bool PaintFittedSoon(const PictureLoader& loaded, PictureBox& box)
+{
+    const QRect target = fittedTarget(loaded, box);
+    if (target.isEmpty())
+        return false;
+    const QSize size = decodedSize(target, box);
+    box.paintPictureSoon(QtConcurrent::run([loaded, size] { return loaded.decode(size); }), target);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "PaintFitted.h"
 
 #include <QFrame>
+#include <QFuture>
 #include <QImage>
 #include <QRect>
 
@@ -30,18 +31,38 @@ public:
     // already decoded at the target's size; any other size is scaled smoothly once here.
     void paintPicture(const QImage& picture, const QRect& target);
 
-    bool hasPicture() const { return !m_picture.isNull(); }
+    // Paints, as paintPicture does, the picture `picture` gives once it is decoded on another
+    // core. It is waited for as soon as the box is painted or asked for its picture; a null
+    // picture leaves the box empty.
+    void paintPictureSoon(const QFuture<QImage>& picture, const QRect& target);
+
+    bool hasPicture() const
+    {
+        settle();
+        return !m_picture.isNull();
+    }
     // The rectangle the picture covers, in inner-area coordinates; empty after clear().
     QRect pictureRect() const { return hasPicture() ? m_target : QRect(); }
     // The picture as painted (scaled to pictureRect()).
-    QImage picture() const { return m_picture; }
+    QImage picture() const
+    {
+        settle();
+        return m_picture;
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QImage m_picture;
-    QRect m_target;
+    // Paints the picture still being decoded, once it is.
+    void settle() const;
+
+    // What is painted changes when a picture decoded on another core arrives, which any
+    // look at the box waits for.
+    mutable QImage m_picture;
+    mutable QRect m_target;
+    mutable QFuture<QImage> m_coming;
+    mutable bool m_isComing = false;
 };
 
 // Paints the picture file `file` into `box` through `loader`: loads it, fits it into the
@@ -50,3 +71,9 @@ private:
 // Returns false, and leaves the box exactly as it was, when the file is not a readable
 // picture (PictureLoader::load) or cannot be decoded.
 bool PaintFitted(const QString& file, PictureLoader& loader, PictureBox& box);
+
+// PaintFitted for a picture already loaded (`loaded`, on any thread), decoded on another core
+// (PictureBox::paintPictureSoon) so that the caller goes on at once. False, with the box as it
+// was, when nothing is loaded or the box has no room; a picture that cannot be decoded after
+// all leaves the box empty.
+bool PaintFittedSoon(const PictureLoader& loaded, PictureBox& box);

@@ -283,7 +283,12 @@ private slots:
         click(caution2, "Command1");
         click(windows->window<EmployeeDetails>(), "Command1");
         auto* box = child<PictureBox>(main(), "Picture1");
+        // Decoded on another core while the windows were made; on the screen when Main is.
+        const QImage onScreen = box->grab().toImage();
         QVERIFY(box->isVisible() && box->hasPicture());
+        const QPoint left = box->contentsRect().topLeft() + box->pictureRect().topLeft() +
+                            QPoint(box->pictureRect().width() / 4, box->pictureRect().height() / 2);
+        QCOMPARE(onScreen.pixelColor(left * onScreen.devicePixelRatio()), QColor(200, 40, 30));
         // Shown at the box's size, red on the left and blue on the right.
         const QImage shown = box->picture();
         QVERIFY2(shown.width() <= box->width() && shown.height() <= box->height(),

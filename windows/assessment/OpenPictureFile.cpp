@@ -111,17 +111,6 @@ bool OpenPictureFile::paint()
     return true;
 }
 
-bool OpenPictureFile::showFile(const QString& file)
-{
-    PictureBox& box = m_windows.workplace().picture();
-    if (!PaintFitted(file, m_loader, box))
-        return false;
-    m_state.workplacePictureFile = m_loader.file();
-    setPhotograph(m_state, m_state.workplacePictureFile);
-    box.show();
-    return true;
-}
-
 void OpenPictureFile::open()
 {
     // Before any file has been chosen there is nothing to open.

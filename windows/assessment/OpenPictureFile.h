@@ -54,10 +54,6 @@ public:
     // Paints the chosen file into Main's box as it is, visible or not, and hides this window.
     void exit() override;
 
-    // Paints `file` into Main's box and shows the box, as opening it here does; false, with
-    // nothing changed, when it is not a picture that can be shown.
-    bool showFile(const QString& file);
-
 private:
     bool paint();
 

@@ -81,6 +81,16 @@ bool showKeyFrameAsWorkplace(ProgramState& state, int row, PictureLoader& loader
     return true;
 }
 
+bool showLoadedAsWorkplace(ProgramState& state, const PictureLoader& loaded, PictureBox& box)
+{
+    if (!PaintFittedSoon(loaded, box))
+        return false;
+    state.workplacePictureFile = loaded.file();
+    setPhotograph(state, state.workplacePictureFile);
+    box.show();
+    return true;
+}
+
 void restoreKeyFrames(const std::vector<EvidencePicture>& pictures, ProgramState& state)
 {
     state.keyFrames.clear();

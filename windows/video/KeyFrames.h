@@ -40,3 +40,8 @@ void restoreKeyFrames(const std::vector<EvidencePicture>& pictures, ProgramState
 // measures on it from then on, after keeping what was measured on the picture shown before.
 // False when its picture cannot be shown; the box is left as it was.
 bool showKeyFrameAsWorkplace(ProgramState& state, int row, PictureLoader& loader, PictureBox& box);
+
+// Shows the picture `loaded` (loaded on any thread) in Main's box `box` as the workplace
+// photograph, decoded on another core, as opening it does; false, with nothing changed, when
+// nothing is loaded.
+bool showLoadedAsWorkplace(ProgramState& state, const PictureLoader& loaded, PictureBox& box);
