@@ -102,8 +102,8 @@ MadeHandle publicationOf(const QString& file)
     return handle;
 }
 
-// Publications sent to the database together: a few thousand fill the server's part of the work
-// while the next are read.
+// Publications sent to the database together: the server starts on the first thousand while the
+// rest are read, and each batch asks after only a thousand keys.
 constexpr std::size_t PublishedAtOnce = 1000;
 
 QString plural(int count, const char* one, const char* many)
@@ -154,8 +154,9 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
         if (one.publication) {
             batch.push_back(std::move(*one.publication));
             rows.push_back(std::move(one.row));
-        } else
+        } else {
             ++skipped;
+        }
         if (batch.size() == PublishedAtOnce || (i + 1 == tree.files.size() && !batch.empty())) {
             publisher.publish(batch, nullptr, {}, &rows);
             published += int(batch.size());

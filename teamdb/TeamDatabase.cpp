@@ -8,14 +8,13 @@
 
 #include <QAtomicInt>
 #include <QJsonDocument>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTimeZone>
 #include <QVarLengthArray>
 #include <QVariant>
-
-#include <QSet>
 
 #include <algorithm>
 #include <array>

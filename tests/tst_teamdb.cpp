@@ -3,8 +3,9 @@
 // published and read back, nothing doubled, saves waiting in the outbox while the server is
 // away, a save made while a round sends going right after it, two publishers at once, texts
 // kept exactly, a refused login, a publication the server refuses for its privileges kept
-// until the grant, the program's end while it sends, and the bulk copy of --publish storing
-// what one row at a time stores.
+// until the grant, the program's end while it sends, the bulk copy of --publish storing what
+// one row at a time stores (copying only what the table lacks, and inserted past a key another
+// publisher stores meanwhile), and the team register's rows as the folder register's.
 #include "BulkPublish.h"
 #include "EmployeeDetails.h"
 #include "EvidenceJson.h"
