@@ -20,6 +20,7 @@
 #include <QSaveFile>
 #include <QTextStream>
 #include <QtConcurrent/QtConcurrentMap>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <cerrno>
 #include <memory>
@@ -132,14 +133,16 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
         return 1;
     }
 
-    const SavedFileTree tree = WalkSavedFiles(folder);
+    // The folder is walked while the connection is made.
+    QFuture<SavedFileTree> walked = QtConcurrent::run(WalkSavedFiles, folder);
+    BulkPublisher publisher(*address);
+    publisher.publish({});
+    const SavedFileTree tree = walked.result();
     PrepareTree(tree, errors);
     // Read, hashed and completed from their evidence on every core, and published a batch at a
     // time in the files' order while the next are read. What is said of them is named in the
     // files' order, what their texts say first, then what their evidence files do.
     const QFuture<MadeHandle> made = QtConcurrent::mapped(tree.files, publicationOf);
-    BulkPublisher publisher(*address);
-    publisher.publish({}); // connects while the first files are read
     const bool showProgress = isatty(STDERR_FILENO) && tree.files.size() > 200;
     QString textsSaid;
     QString evidenceSaid;
