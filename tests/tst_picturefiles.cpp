@@ -271,6 +271,7 @@ private slots:
     void fitIntoBoxes_data();
     void fitIntoBoxes();
     void boxKeepsItsPicture();
+    void aPictureDecodedElsewhereShowsUnlessReplaced();
     void decodesAtTheShownSize();
     void readsTheCommonFormats();
     void palettePicturesKeepTheirColours_data();
@@ -425,6 +426,41 @@ void TestPictureFiles::boxKeepsItsPicture()
     box->clear();
     QVERIFY(!box->hasPicture());
     QVERIFY(look(box, Blue).rect.isEmpty());
+}
+
+// A picture loaded here and decoded on another core is on the screen as soon as the box is
+// painted; cleared or replaced before it arrives, it never shows.
+void TestPictureFiles::aPictureDecodedElsewhereShowsUnlessReplaced()
+{
+    QWidget window;
+    window.resize(400, 400);
+    auto* box = new PictureBox(&window);
+    box->setGeometry(8, 8, 249, 369);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    PictureLoader wide;
+    QVERIFY(wide.load(m_folder + "/wide.png"));
+    PictureLoader tall;
+    QVERIFY(tall.load(m_folder + "/tall.png"));
+    QVERIFY(PaintFittedSoon(wide, *box));
+    QCOMPARE(look(box, Red).rect, QRect(0, 101, 245, 163));
+
+    QVERIFY(PaintFittedSoon(tall, *box));
+    box->clear();
+    QVERIFY(!box->hasPicture());
+    QVERIFY(look(box, Blue).rect.isEmpty());
+
+    QVERIFY(PaintFittedSoon(wide, *box));
+    PictureLoader now;
+    QVERIFY(PaintFitted(m_folder + "/tall.png", now, *box));
+    const Seen replaced = look(box, Blue);
+    QCOMPARE(replaced.rect, QRect(77, 0, 91, 365));
+    QVERIFY(replaced.solid && replaced.cleanMargins);
+
+    // Nothing loaded: refused, and the box keeps what it shows.
+    QVERIFY(!PaintFittedSoon(PictureLoader(), *box));
+    QCOMPARE(look(box, Blue).rect, QRect(77, 0, 91, 365));
 }
 
 void TestPictureFiles::decodesAtTheShownSize()
