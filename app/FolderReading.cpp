@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FolderReading.h"
 
+#include "DurableFiles.h"
 #include "ErrorLine.h"
 #include "Evidence.h"
 #include "InterruptedSaves.h"
@@ -14,7 +15,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <vector>
 
 void RepairFolderOf(const QString& file, QTextStream& errors)
 {
@@ -39,6 +44,32 @@ std::optional<AssessmentRecord> ReadGivenAssessment(const QString& file, const c
 
 namespace {
 
+// What an entry of a listing is: a folder, a link, or anything else.
+enum class EntryKind
+{
+    Folder,
+    Link,
+    Other,
+};
+
+EntryKind kindOf(int folderFd, const dirent& entry)
+{
+    switch (entry.d_type) {
+    case DT_DIR:
+        return EntryKind::Folder;
+    case DT_LNK:
+        return EntryKind::Link;
+    case DT_UNKNOWN:
+        break;
+    default:
+        return EntryKind::Other;
+    }
+    struct stat info;
+    if (::fstatat(folderFd, entry.d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return EntryKind::Other;
+    return S_ISDIR(info.st_mode) ? EntryKind::Folder : S_ISLNK(info.st_mode) ? EntryKind::Link : EntryKind::Other;
+}
+
 void walk(const QString& folder, SavedFileTree& tree)
 {
     DIR* listing = ::opendir(QFile::encodeName(folder).constData());
@@ -46,19 +77,44 @@ void walk(const QString& folder, SavedFileTree& tree)
         tree.unreadable << folder + QStringLiteral("\n") + qt_error_string(errno);
         return;
     }
-    ::closedir(listing);
     tree.folders << folder;
-    const QFileInfoList entries =
-        QDir(folder).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QFileInfo& entry : entries) {
-        const bool candidate = entry.isDir() || entry.fileName().endsWith(QLatin1String(".txt"), Qt::CaseInsensitive);
-        if (candidate && entry.isSymLink())
-            tree.links << QDir::cleanPath(entry.filePath());
-        else if (entry.isDir())
-            walk(QDir::cleanPath(entry.filePath()), tree);
-        else if (candidate)
-            tree.files << QDir::cleanPath(entry.filePath());
+    // Every entry but the hidden ones, in the order of their names; a name a save in progress
+    // gives its files marks the folder for PrepareTree.
+    struct Entry
+    {
+        QString name;
+        EntryKind kind;
+    };
+    std::vector<Entry> entries;
+    bool saveFiles = false;
+    while (const dirent* entry = ::readdir(listing)) {
+        if (entry->d_name[0] == '.') {
+            saveFiles = saveFiles || (std::strncmp(entry->d_name, ".talvo-", 7) == 0 &&
+                                      !DurableFiles::hiddenSuffix(QFile::decodeName(entry->d_name)).isEmpty());
+            continue;
+        }
+        entries.push_back({QFile::decodeName(entry->d_name), kindOf(::dirfd(listing), *entry)});
     }
+    const int folderFd = ::dirfd(listing);
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
+    if (saveFiles)
+        tree.withSaveFiles << folder;
+    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    for (const Entry& entry : entries) {
+        const bool text = entry.name.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive);
+        if (entry.kind == EntryKind::Folder) {
+            walk(prefix + entry.name, tree);
+        } else if (entry.kind == EntryKind::Link) {
+            // A link to a folder or to a *.txt is set aside; a link to anything else is passed over.
+            struct stat target;
+            if (text || (::fstatat(folderFd, QFile::encodeName(entry.name).constData(), &target, 0) == 0 &&
+                         S_ISDIR(target.st_mode)))
+                tree.links << prefix + entry.name;
+        } else if (text) {
+            tree.files << prefix + entry.name;
+        }
+    }
+    ::closedir(listing);
 }
 
 } // namespace
@@ -74,7 +130,7 @@ SavedFileTree WalkSavedFiles(const QString& folder)
 
 void PrepareTree(const SavedFileTree& tree, QTextStream& errors)
 {
-    for (const QString& walked : tree.folders) {
+    for (const QString& walked : tree.withSaveFiles) {
         const QString unrepaired = RecoverInterruptedSaves(walked);
         if (!unrepaired.isEmpty())
             errorLine(errors, walked) << "an interrupted save could not be repaired: " << unrepaired << '\n';

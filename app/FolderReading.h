@@ -32,13 +32,15 @@ struct SavedFileTree
 {
     QStringList files;
     QStringList folders;
-    QStringList unreadable; // with why
-    QStringList links;      // sorted
+    QStringList withSaveFiles; // the folders holding a hidden file of a save (DurableFiles::hiddenName)
+    QStringList unreadable;    // with why
+    QStringList links;         // sorted
 };
 
 SavedFileTree WalkSavedFiles(const QString& folder);
 
-// Repairs interrupted saves in every folder of `tree`, whether or not it holds a result file
+// Repairs interrupted saves in every folder of `tree` that holds what a save leaves behind while
+// it runs (only such a folder can hold an interrupted one), whether or not it holds a result file
 // yet, and names on `errors` what could not be repaired, each folder that could not be read and
 // each link that was skipped.
 void PrepareTree(const SavedFileTree& tree, QTextStream& errors);

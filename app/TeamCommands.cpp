@@ -9,6 +9,7 @@
 #include "FolderReading.h"
 #include "Outbox.h"
 #include "OutputFiles.h"
+#include "SavedAssessment.h"
 #include "TeamDatabase.h"
 #include "TeamSender.h"
 #include "TeamSettings.h"
@@ -19,7 +20,11 @@
 #include <QSaveFile>
 #include <QTextStream>
 #include <QtConcurrent/QtConcurrentMap>
+#include <QtConcurrent/QtConcurrentRun>
 
+#include <cerrno>
+#include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -39,38 +44,68 @@ std::optional<DatabaseAddress> addressOf(const QString& uri, QTextStream& errors
     return address;
 }
 
-// The publication of one assessment read from a folder, as its save published it: its record
-// completed from its evidence, the evidence itself, and the SHA-256 of the file's bytes as they
-// are now. An evidence file that cannot be used is named in `complaint` (a line for the
-// errors); the text file is published without it. Made on any thread.
+// One saved file of a folder as it is published: read once (its record, and the SHA-256 of the
+// bytes the record was read from), completed from its evidence, the evidence itself. What is
+// to be said of it goes to `skipped` (not a saved assessment), `differences` (scores that differ
+// from its options) and `complaint` (an evidence file that cannot be used; the text file is
+// published without it), each a line for the errors. Made on any thread.
 struct MadePublication
 {
     std::optional<Publication> publication;
+    TeamDatabase::CopyRow row; // as the bulk copy sends it
+    QString skipped;
+    QString differences;
     QString complaint;
 };
 
-MadePublication publicationOf(const FolderAssessment& assessment)
+// Handed from the thread that made it to the one that publishes it, without a copy.
+using MadeHandle = std::shared_ptr<MadePublication>;
+
+MadeHandle publicationOf(const QString& file)
 {
-    MadePublication made;
-    QFile file(assessment.path);
-    if (!file.open(QIODevice::ReadOnly))
-        return made;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return made;
-    AssessmentRecord record = assessment.record;
+    auto handle = std::make_shared<MadePublication>();
+    MadePublication& made = *handle;
+    SavedFileRead read;
+    SavedAssessment saved = ReadSavedAssessmentFile(file, &read);
+    if (!saved.ok) {
+        QTextStream line(&made.skipped);
+        errorLine(line, file) << "skipped, " << saved.error << '\n';
+        return handle;
+    }
+    if (!saved.differences.isEmpty()) {
+        QTextStream line(&made.differences);
+        errorLine(line, file) << "the saved scores differ from its options ("
+                              << saved.differences.join(QStringLiteral("; "))
+                              << "); the scores its options give are used.\n";
+    }
+    const QString path = QFileInfo(file).absoluteFilePath();
+    // Most saved files have no evidence beside them: one look at its name says so.
+    struct stat entry;
+    const bool noEvidence =
+        ::lstat(QFile::encodeName(OutputFiles::evidencePath(path)).constData(), &entry) != 0 && errno == ENOENT;
+    if (noEvidence) {
+        made.publication = Publication::of(path, read.bytes, std::move(saved.record), read.lastWrittenUtc);
+        made.row = TeamDatabase::copyRowOf(*made.publication);
+        return handle;
+    }
+    AssessmentRecord record = saved.record;
     // The publication carries everything of the evidence but the pictures' bytes.
-    const EvidenceOfFile evidence = evidenceOfAssessment(assessment.path, assessment.record.stored, PictureBytes::Left);
+    const EvidenceOfFile evidence = evidenceOfAssessment(path, saved.record.stored, PictureBytes::Left);
     if (evidence.present && !evidence.ok) {
         QTextStream line(&made.complaint);
         errorLine(line, evidence.path) << evidence.error << '\n';
     }
     if (evidence.ok)
         completeRecord(record, evidence.evidence);
-    made.publication = Publication::of(assessment.path, bytes, record, assessment.record.assessedAt,
-                                       evidence.ok ? &evidence.evidence : nullptr);
-    return made;
+    made.publication =
+        Publication::of(path, read.bytes, record, read.lastWrittenUtc, evidence.ok ? &evidence.evidence : nullptr);
+    made.row = TeamDatabase::copyRowOf(*made.publication);
+    return handle;
 }
+
+// Publications sent to the database together: the server starts on the first thousand while the
+// rest are read, and each batch asks after only a thousand keys.
+constexpr std::size_t PublishedAtOnce = 1000;
 
 QString plural(int count, const char* one, const char* many)
 {
@@ -98,36 +133,54 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
         return 1;
     }
 
-    const SavedFileTree tree = WalkSavedFiles(folder);
+    // The folder is walked while the connection is made.
+    QFuture<SavedFileTree> walked = QtConcurrent::run(WalkSavedFiles, folder);
+    BulkPublisher publisher(*address);
+    publisher.publish({});
+    const SavedFileTree tree = walked.result();
     PrepareTree(tree, errors);
-    const FolderContents contents = ReadSavedAssessments(tree.files, errors);
-    std::vector<Publication> publications;
-    int unreadable = int(tree.links.size());
-    // Hashed and completed from their evidence on every core; named in the files' order.
-    const QList<MadePublication> made =
-        QtConcurrent::blockingMapped<QList<MadePublication>>(contents.read, publicationOf);
-    for (const MadePublication& one : made) {
-        errors << one.complaint;
-        if (const std::optional<Publication>& publication = one.publication)
-            publications.push_back(*publication);
-        else
-            ++unreadable;
+    // Read, hashed and completed from their evidence on every core, and published a batch at a
+    // time in the files' order while the next are read. What is said of them is named in the
+    // files' order, what their texts say first, then what their evidence files do.
+    const QFuture<MadeHandle> made = QtConcurrent::mapped(tree.files, publicationOf);
+    const bool showProgress = isatty(STDERR_FILENO) && tree.files.size() > 200;
+    QString textsSaid;
+    QString evidenceSaid;
+    int skipped = 0;
+    int published = 0;
+    std::vector<Publication> batch;
+    std::vector<TeamDatabase::CopyRow> rows;
+    for (qsizetype i = 0; i < tree.files.size(); ++i) {
+        MadePublication& one = *made.resultAt(int(i));
+        textsSaid += one.skipped + one.differences;
+        evidenceSaid += one.complaint;
+        if (one.publication) {
+            batch.push_back(std::move(*one.publication));
+            rows.push_back(std::move(one.row));
+        } else {
+            ++skipped;
+        }
+        if (batch.size() == PublishedAtOnce || (i + 1 == tree.files.size() && !batch.empty())) {
+            publisher.publish(batch, nullptr, {}, &rows);
+            published += int(batch.size());
+            batch.clear();
+            rows.clear();
+            if (showProgress)
+                errors << "\rtalvo-rula: published " << published << " of " << tree.files.size() - skipped << Qt::flush;
+        }
     }
-    const bool showProgress = isatty(STDERR_FILENO) && publications.size() > 200;
-    std::vector<SendState> states;
-    const SendSummary summary = publishInBulk(*address, publications, &states, [&](int done, int total) {
-        if (showProgress)
-            errors << "\rtalvo-rula: published " << done << " of " << total << Qt::flush;
-    });
     if (showProgress)
         errors << '\n';
+    errors << textsSaid << evidenceSaid;
+    const SendSummary& summary = publisher.summary();
+    const int unreadable = int(tree.links.size());
     for (const QString& refusal : summary.refusals)
         errors << "talvo-rula: " << refusal << '\n';
-    errors << "talvo-rula: " << plural(int(publications.size()), "assessment", "assessments") << " read under "
+    errors << "talvo-rula: " << plural(published, "assessment", "assessments") << " read under "
            << QDir::toNativeSeparators(folder) << ": " << summary.added << " new, " << summary.alreadyThere
            << " already there, " << summary.refused << " refused";
-    if (contents.skipped + unreadable > 0)
-        errors << "; " << plural(contents.skipped + unreadable, "file", "files") << " skipped";
+    if (skipped + unreadable > 0)
+        errors << "; " << plural(skipped + unreadable, "file", "files") << " skipped";
     if (waiting.added > 0)
         errors << "; " << plural(waiting.added, "waiting publication", "waiting publications") << " sent";
     errors << '\n';

@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ResultTextFile.h"
 
+#include <cstring>
 #include <limits>
 
 namespace ResultTextFile {
 
 namespace {
 
-const QByteArray LineEnd = QByteArrayLiteral("\r\n");
+constexpr QByteArrayView LineEnd("\r\n");
 
-bool isPlainInteger(const QByteArray& line)
+bool isPlainInteger(QByteArrayView line)
 {
     qsizetype start = line.startsWith('-') ? 1 : 0;
     if (line.size() == start)
@@ -49,9 +50,9 @@ QByteArray contents(const SaveTable& table)
     return bytes;
 }
 
-Parsed parse(const QByteArray& bytes)
+ParsedInPlace parseInPlace(QByteArrayView bytes)
 {
-    Parsed parsed;
+    ParsedInPlace parsed;
     auto fail = [&parsed](int line, const QString& why) {
         parsed.items.clear();
         parsed.error = line > 0 ? QStringLiteral("line %1: %2").arg(line).arg(why) : why;
@@ -69,37 +70,70 @@ Parsed parse(const QByteArray& bytes)
     if (!bytes.isEmpty() && !bytes.endsWith(LineEnd))
         return fail(int(bytes.count('\n')) + 1, QStringLiteral("the last line does not end in CR LF"));
 
+    parsed.items.reserve(LineCount);
     qsizetype pos = 0;
     int lineNumber = 0;
     while (pos < bytes.size()) {
         ++lineNumber;
-        const qsizetype end = bytes.indexOf(LineEnd, pos);
-        const QByteArray line = bytes.mid(pos, end - pos);
+        // The line ends at the next line feed, when a carriage return comes before it.
+        const auto* feed =
+            static_cast<const char*>(std::memchr(bytes.data() + pos, '\n', std::size_t(bytes.size() - pos)));
+        const qsizetype atFeed = feed ? feed - bytes.data() : -1;
+        const bool feedEnds = atFeed > pos && bytes[atFeed - 1] == '\r';
+        const qsizetype end = feedEnds ? atFeed - 1 : bytes.indexOf(LineEnd, pos);
+        const QByteArrayView line = bytes.sliced(pos, end - pos);
         pos = end + LineEnd.size();
         if (lineNumber > LineCount)
             return fail(lineNumber, QStringLiteral("more than %1 lines").arg(LineCount));
-        if (line.contains('\r') || line.contains('\n'))
+        // A line that ends at the first line feed holds none.
+        if (std::memchr(line.data(), '\r', std::size_t(line.size())) || (!feedEnds && line.contains('\n')))
             return fail(lineNumber, QStringLiteral("a lone CR or LF inside the line"));
 
+        LineView item;
         if (line.isEmpty()) {
-            parsed.items.emplace_back(std::monostate{});
+            item.kind = LineView::Kind::Empty;
         } else if (line.size() >= 2 && line.startsWith('"') && line.endsWith('"')) {
-            parsed.items.emplace_back(QString::fromLocal8Bit(line.mid(1, line.size() - 2)));
+            item.kind = LineView::Kind::Text;
+            item.text = line.sliced(1, line.size() - 2);
         } else if (isPlainInteger(line)) {
-            bool ok = false;
-            const int value = line.toInt(&ok);
-            if (!ok || value < std::numeric_limits<std::int16_t>::min() ||
+            // At most six characters fit the range; a longer line is out of it.
+            qint64 value = 0;
+            for (qsizetype i = line.startsWith('-') ? 1 : 0; i < line.size() && i < 8; ++i)
+                value = value * 10 + (line[i] - '0');
+            if (line.startsWith('-'))
+                value = -value;
+            if (line.size() > 7 || value < std::numeric_limits<std::int16_t>::min() ||
                 value > std::numeric_limits<std::int16_t>::max())
                 return fail(lineNumber, QStringLiteral("integer out of the 16-bit range"));
-            parsed.items.emplace_back(static_cast<std::int16_t>(value));
+            item.kind = LineView::Kind::Number;
+            item.number = static_cast<std::int16_t>(value);
         } else {
             return fail(lineNumber, QStringLiteral("neither a quoted text, an integer nor empty"));
         }
+        parsed.items.push_back(item);
     }
     if (lineNumber != LineCount)
         return fail(lineNumber + 1,
                     QStringLiteral("missing: the file ends after %1 of its %2 lines").arg(lineNumber).arg(LineCount));
     parsed.ok = true;
+    return parsed;
+}
+
+Parsed parse(const QByteArray& bytes)
+{
+    const ParsedInPlace inPlace = parseInPlace(bytes);
+    Parsed parsed;
+    parsed.ok = inPlace.ok;
+    parsed.error = inPlace.error;
+    parsed.items.reserve(inPlace.items.size());
+    for (const LineView& item : inPlace.items) {
+        if (item.kind == LineView::Kind::Text)
+            parsed.items.emplace_back(QString::fromLocal8Bit(item.text));
+        else if (item.kind == LineView::Kind::Number)
+            parsed.items.emplace_back(item.number);
+        else
+            parsed.items.emplace_back(std::monostate{});
+    }
     return parsed;
 }
 

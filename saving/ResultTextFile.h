@@ -4,7 +4,10 @@
 #include "SaveTable.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+
+#include <cstdint>
 
 #include <vector>
 
@@ -33,5 +36,30 @@ struct Parsed
 // each an empty line, a quoted text or a plain decimal 16-bit integer.
 // A text holding a line end of its own cannot be read back and is reported as a fault.
 Parsed parse(const QByteArray& bytes);
+
+// One line as it lies in the file's bytes: a text is the bytes between its quotes, undecoded.
+struct LineView
+{
+    enum class Kind
+    {
+        Empty,
+        Text,
+        Number,
+    };
+    Kind kind = Kind::Empty;
+    QByteArrayView text;
+    std::int16_t number = 0;
+};
+
+struct ParsedInPlace
+{
+    bool ok = false;
+    QString error;               // as parse() says it
+    std::vector<LineView> items; // as parse() gives them, pointing into the bytes parsed
+};
+
+// parse(), with nothing decoded or copied: for a reader that compares most lines with texts
+// it knows and decodes only the few it keeps.
+ParsedInPlace parseInPlace(QByteArrayView bytes);
 
 } // namespace ResultTextFile

@@ -6,9 +6,10 @@
 #include "ResultTextFile.h"
 #include "ScoreRowGroup.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <QDateTime>
 
+#include <algorithm>
+#include <cstring>
 #include <optional>
 #include <variant>
 
@@ -49,31 +50,64 @@ const QString& labelOf(int row)
     return labels[static_cast<std::size_t>(row)];
 }
 
+// Every row's label as the file holds it (in the 8-bit encoding), made once: a label is
+// checked by its bytes, which are the label's exactly when they decode to it.
+const QByteArray& labelBytesOf(int row)
+{
+    static const std::vector<QByteArray> labels = [] {
+        std::vector<QByteArray> all;
+        all.reserve(SaveTable::RowCount);
+        for (int r = 0; r < SaveTable::RowCount; ++r)
+            all.push_back(labelOf(r).toLocal8Bit());
+        return all;
+    }();
+    return labels[static_cast<std::size_t>(row)];
+}
+
+// The texts a value may be, for the message, and as the file holds them, for the check.
+struct Choices
+{
+    explicit Choices(const QStringList& allowed) : texts(allowed)
+    {
+        for (const QString& text : allowed)
+            bytes.push_back(text.toLocal8Bit());
+    }
+    QStringList texts;
+    std::vector<QByteArray> bytes;
+};
+
+using ResultTextFile::LineView;
+
+// A text's bytes as decoding them reads them: a byte-order mark in front is passed over.
+QByteArrayView decodedPart(QByteArrayView text)
+{
+    const bool mark = text.size() >= 3 && text[0] == '\xEF' && text[1] == '\xBB' && text[2] == '\xBF';
+    return mark ? text.sliced(3) : text;
+}
+
 class Reader
 {
 public:
-    explicit Reader(const std::vector<SaveCell>& items) : m_items(items) {}
+    explicit Reader(const std::vector<LineView>& items) : m_items(items) {}
 
-    const SaveCell& value(int row) const { return m_items[static_cast<std::size_t>(valueLine(row) - 1)]; }
+    const LineView& value(int row) const { return m_items[static_cast<std::size_t>(valueLine(row) - 1)]; }
 
     // An error when the labels of rows `first` to `last` are not the program's, in that order.
     QString checkLabels(int first, int last) const
     {
         for (int row = first; row <= last; ++row) {
-            const SaveCell& label = m_items[static_cast<std::size_t>(labelLine(row) - 1)];
-            const QString& expected = labelOf(row);
-            const QString* text = std::get_if<QString>(&label);
-            if (!text || *text != expected)
+            const LineView& label = m_items[static_cast<std::size_t>(labelLine(row) - 1)];
+            if (label.kind != LineView::Kind::Text || decodedPart(label.text) != labelBytesOf(row))
                 return lineError(labelLine(row),
-                                 QStringLiteral("a saved assessment has the label %1 here").arg(quoted(expected)));
+                                 QStringLiteral("a saved assessment has the label %1 here").arg(quoted(labelOf(row))));
         }
         return {};
     }
 
     QString text(int row, QString& out) const
     {
-        if (const auto* text = std::get_if<QString>(&value(row))) {
-            out = *text;
+        if (value(row).kind == LineView::Kind::Text) {
+            out = QString::fromLocal8Bit(value(row).text);
             return {};
         }
         return lineError(valueLine(row), QStringLiteral("%1 should be a text in quotes").arg(what(row)));
@@ -81,20 +115,28 @@ public:
 
     QString number(int row, std::int16_t& out) const
     {
-        if (const auto* number = std::get_if<std::int16_t>(&value(row))) {
-            out = *number;
+        if (value(row).kind == LineView::Kind::Number) {
+            out = value(row).number;
             return {};
         }
         return lineError(valueLine(row), QStringLiteral("%1 should be a whole number").arg(what(row)));
     }
 
-    QString oneOf(int row, const QStringList& allowed) const
+    // An error unless the value of `row` is one of `allowed`; `which`, when given, receives its place.
+    QString oneOf(int row, const Choices& allowed, std::size_t* which = nullptr) const
     {
-        QString found;
-        if (!text(row, found).isEmpty() || !allowed.contains(found))
-            return lineError(valueLine(row), QStringLiteral("%1 should be one of %2")
-                                                 .arg(what(row), quoted(allowed.join(QStringLiteral("\", \"")))));
-        return {};
+        const LineView& found = value(row);
+        if (found.kind == LineView::Kind::Text) {
+            for (std::size_t i = 0; i < allowed.bytes.size(); ++i) {
+                if (decodedPart(found.text) == allowed.bytes[i]) {
+                    if (which)
+                        *which = i;
+                    return {};
+                }
+            }
+        }
+        return lineError(valueLine(row), QStringLiteral("%1 should be one of %2")
+                                             .arg(what(row), quoted(allowed.texts.join(QStringLiteral("\", \"")))));
     }
 
     static QString lineError(int line, const QString& why) { return QStringLiteral("line %1: %2").arg(line).arg(why); }
@@ -102,7 +144,7 @@ public:
 private:
     static QString what(int row) { return quoted(labelOf(row)); }
 
-    const std::vector<SaveCell>& m_items;
+    const std::vector<LineView>& m_items;
 };
 
 QStringList levelTexts(std::string_view rula::ActionLevel::*text)
@@ -119,12 +161,11 @@ QString replaySelections(const Reader& reader, rula::AssessmentState& state)
     std::array<bool, rula::OptionCount> selected{};
     for (int option = 0; option < rula::OptionCount; ++option) {
         const int row = SaveTable::FirstOptionRow + option;
-        static const QStringList truth{QStringLiteral("True"), QStringLiteral("False")};
-        if (QString error = reader.oneOf(row, truth); !error.isEmpty())
+        static const Choices truth(QStringList{QStringLiteral("True"), QStringLiteral("False")});
+        std::size_t which = 0;
+        if (QString error = reader.oneOf(row, truth, &which); !error.isEmpty())
             return error;
-        QString value;
-        reader.text(row, value);
-        selected[static_cast<std::size_t>(option)] = value == QLatin1String("True");
+        selected[static_cast<std::size_t>(option)] = which == 0;
     }
     for (const rula::GroupInfo& group : rula::groups()) {
         int chosen = -1;
@@ -160,14 +201,22 @@ QString plainFault(const QByteArray& bytes)
     if (bytes.isEmpty())
         return Reader::lineError(1, QStringLiteral("not a saved assessment: the file is empty"));
     const qsizetype firstEnd = bytes.indexOf('\n');
-    QByteArray first = firstEnd < 0 ? bytes : bytes.left(firstEnd);
+    QByteArrayView first = firstEnd < 0 ? QByteArrayView(bytes) : QByteArrayView(bytes).first(firstEnd);
     if (first.endsWith('\r'))
         first.chop(1);
     static const QByteArray firstLine = quoted(labelOf(0)).toLocal8Bit();
     if (first != firstLine)
         return Reader::lineError(1, QStringLiteral("not a saved assessment: its first line is not a result"));
     const bool cutInLine = !bytes.endsWith('\n');
-    const int lines = int(bytes.count('\n')) + (cutInLine ? 1 : 0);
+    // Line feeds counted only as far as a whole file's number of lines.
+    int feeds = 0;
+    for (const char* at = bytes.constData(); feeds < ResultTextFile::LineCount; ++feeds) {
+        at = static_cast<const char*>(std::memchr(at, '\n', std::size_t(bytes.constEnd() - at)));
+        if (!at)
+            break;
+        ++at;
+    }
+    const int lines = feeds + (cutInLine ? 1 : 0);
     if (lines < ResultTextFile::LineCount)
         return Reader::lineError(cutInLine ? lines : lines + 1,
                                  QStringLiteral("the file ends early: it has %1 of the %2 lines a saved assessment has")
@@ -189,14 +238,14 @@ SavedAssessment ReadSavedAssessment(const QByteArray& bytes)
 {
     if (const QString fault = plainFault(bytes); !fault.isEmpty())
         return readFailed(fault);
-    const ResultTextFile::Parsed parsed = ResultTextFile::parse(bytes);
+    const ResultTextFile::ParsedInPlace parsed = ResultTextFile::parseInPlace(bytes);
     if (!parsed.ok)
         return readFailed(parsed.error);
     const Reader reader(parsed.items);
 
     SavedAssessment saved;
-    static const QStringList captions = levelTexts(&rula::ActionLevel::caption);
-    static const QStringList recommendations = levelTexts(&rula::ActionLevel::Recommendation);
+    static const Choices captions(levelTexts(&rula::ActionLevel::caption));
+    static const Choices recommendations(levelTexts(&rula::ActionLevel::Recommendation));
     QString savedLevelLeft;
     QString savedLevelRight;
     // Rows in file order, so the first bad line is the one named.
@@ -260,7 +309,7 @@ SavedAssessment ReadSavedAssessment(const QByteArray& bytes)
     return saved;
 }
 
-SavedAssessment ReadSavedAssessmentFile(const QString& path)
+SavedAssessment ReadSavedAssessmentFile(const QString& path, SavedFileRead* read)
 {
     // Opened without waiting (a FIFO would wait for a writer) and read only when it is a
     // regular file; a saved file is about 7 KB, so at most one byte past the limit is read.
@@ -272,15 +321,44 @@ SavedAssessment ReadSavedAssessmentFile(const QString& path)
         ::close(fd);
         return readFailed(QStringLiteral("cannot be read: it is not a regular file"));
     }
-    QFile file;
-    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     constexpr qint64 Limit = qint64{4} * 1024 * 1024;
-    const QByteArray bytes = file.read(Limit + 1);
+    // Into a buffer of the size the file says and one byte more, to see it end: a regular file
+    // reads short only at its end, so the read that comes short of the buffer at the size said
+    // is the last. A file that grew meanwhile is read on into a larger buffer.
+    qsizetype wanted = qsizetype(std::min(qint64(info.st_size) + 1, Limit + 1));
+    QByteArray bytes(wanted, Qt::Uninitialized);
+    qsizetype total = 0;
+    for (;;) {
+        const ssize_t n = ::pread(fd, bytes.data() + total, std::size_t(wanted - total), total);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        total += n;
+        if (total < wanted) {
+            if (total >= qsizetype(info.st_size))
+                break;
+            continue;
+        }
+        if (wanted > Limit)
+            break;
+        wanted = qsizetype(std::min(qint64(wanted) * 2, Limit + 1));
+        bytes.resize(wanted);
+    }
+    bytes.truncate(total);
+    ::close(fd);
     if (bytes.size() > Limit)
         return readFailed(QStringLiteral("the file is %1 bytes long, far more than a saved assessment")
                               .arg(qMax(qint64(info.st_size), qint64(bytes.size()))));
     SavedAssessment saved = ReadSavedAssessment(bytes);
-    if (saved.ok)
-        saved.record.assessedAt = QFileInfo(path).lastModified();
+    if (!saved.ok)
+        return saved;
+    // The time QFileInfo::lastModified() gives, of the file read rather than of its name.
+    const qint64 written = qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000;
+    const QDateTime writtenUtc = QDateTime::fromMSecsSinceEpoch(written, Qt::UTC);
+    // A caller that keeps what was read takes the time as it is, without the local zone's rules.
+    saved.record.assessedAt = read ? writtenUtc : writtenUtc.toLocalTime();
+    if (read)
+        *read = {std::move(bytes), writtenUtc};
     return saved;
 }

@@ -4,6 +4,7 @@
 #include "AssessmentRecord.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -37,5 +38,15 @@ struct SavedAssessment
 // one posture chosen in each group.
 SavedAssessment ReadSavedAssessment(const QByteArray& bytes);
 
+// What ReadSavedAssessmentFile() read, for a caller that keeps it: the file's bytes, and when it
+// was last written in UTC.
+struct SavedFileRead
+{
+    QByteArray bytes;
+    QDateTime lastWrittenUtc;
+};
+
 // Reads the file at `path`; a file that cannot be read gives an error with the system's reason.
-SavedAssessment ReadSavedAssessmentFile(const QString& path);
+// `read`, when given, receives what was read of a file read as a saved assessment; the record's
+// `assessedAt` is then that time in UTC (the same moment, not turned into local time).
+SavedAssessment ReadSavedAssessmentFile(const QString& path, SavedFileRead* read = nullptr);

@@ -4,7 +4,6 @@
 #include "EvidenceJson.h"
 #include "OptionCatalogue.h"
 
-#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QJsonDocument>
 
@@ -27,13 +26,7 @@ EmployeeTexts textsOf(const QJsonObject& json)
 
 QString Publication::key() const
 {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(fileSha256.toLatin1());
-    hash.addData(QByteArrayView("\n"));
-    hash.addData(assessmentId.toUtf8());
-    hash.addData(QByteArrayView("\n"));
-    hash.addData(QByteArray::number(revision));
-    return QString::fromLatin1(hash.result().toHex());
+    return sha256Hex(fileSha256.toLatin1() + '\n' + assessmentId.toUtf8() + '\n' + QByteArray::number(revision));
 }
 
 QString Publication::selections() const
@@ -91,7 +84,7 @@ std::optional<Publication> Publication::fromJson(const QJsonObject& json)
     return publication;
 }
 
-Publication Publication::of(const QString& path, const QByteArray& bytes, const AssessmentRecord& record,
+Publication Publication::of(const QString& path, const QByteArray& bytes, AssessmentRecord record,
                             const QDateTime& lastWritten, const Evidence* evidence)
 {
     Publication publication;
@@ -103,7 +96,7 @@ Publication Publication::of(const QString& path, const QByteArray& bytes, const 
     publication.filePath = QFileInfo(path).absoluteFilePath();
     publication.fileSha256 = sha256Hex(bytes);
     publication.lastWritten = lastWritten;
-    publication.record = record;
+    publication.record = std::move(record);
     return publication;
 }
 

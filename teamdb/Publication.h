@@ -39,7 +39,7 @@ struct Publication
 
     // The publication of the saved text file at `path` with these bytes, read into `record`,
     // with the evidence saved beside it (none: nullptr).
-    static Publication of(const QString& path, const QByteArray& bytes, const AssessmentRecord& record,
+    static Publication of(const QString& path, const QByteArray& bytes, AssessmentRecord record,
                           const QDateTime& lastWritten, const Evidence* evidence = nullptr);
 };
 

@@ -8,12 +8,15 @@
 
 #include <QAtomicInt>
 #include <QJsonDocument>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTimeZone>
+#include <QVarLengthArray>
 #include <QVariant>
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <vector>
@@ -309,24 +312,88 @@ QByteArray copyField(QByteArrayView text)
 }
 
 // The register's query: the rows in the register's order, each with the time last written and
-// the time published as this computer shows them, and the score columns joined in their order,
-// all made by the server.
+// the time published as this computer shows them (made by the server), and the columns as they
+// are stored; the selections only where the evidence needs them. Of the revisions of one
+// assessment only the latest is kept, unless all are asked for; a row without an assessment id
+// matches none other and is always kept.
 QByteArray registerQuery(bool allRevisions)
 {
-    QByteArray scores = "concat_ws(','";
-    for (const int group : RegisterCsv::scoreGroupOrder())
-        scores += ", a.body_part_scores[" + QByteArray::number(group + 1) + ']';
-    scores += ", a.posture_a_left, a.posture_a_right, a.posture_b, a.score_c_left, a.score_c_right, a.score_d, "
-              "a.grand_left, a.grand_right, coalesce(a.level_left::text, ''), coalesce(a.level_right::text, ''))";
     const QByteArray latestOnly =
-        " WHERE a.assessment_id IS NULL OR NOT EXISTS (SELECT 1 FROM talvo_assessment b WHERE b.assessment_id = "
-        "a.assessment_id AND (b.revision > a.revision OR (b.revision = a.revision AND b.id > a.id)))";
+        " WHERE NOT EXISTS (SELECT 1 FROM talvo_assessment b WHERE b.assessment_id = a.assessment_id AND "
+        "(b.revision > a.revision OR (b.revision = a.revision AND b.id > a.id)))";
     return "COPY (SELECT a.file_path, to_char(a.last_written, 'YYYY-MM-DD HH24:MI:SS'), a.employee_name, "
-           "a.employee_id, a.employee_location, " +
-           scores +
-           ", a.published_by, to_char(a.published_at, 'YYYY-MM-DD HH24:MI:SS'), a.selections, a.evidence FROM "
-           "talvo_assessment a" +
+           "a.employee_id, a.employee_location, a.body_part_scores, a.posture_a_left, a.posture_a_right, "
+           "a.posture_b, a.score_c_left, a.score_c_right, a.score_d, a.grand_left, a.grand_right, a.level_left, "
+           "a.level_right, a.published_by, to_char(a.published_at, 'YYYY-MM-DD HH24:MI:SS'), CASE WHEN a.evidence "
+           "IS NULL THEN NULL ELSE a.selections END, a.evidence FROM talvo_assessment a" +
            (allRevisions ? QByteArray() : latestOnly) + " ORDER BY a.file_path, a.id) TO STDOUT";
+}
+
+// The fields of a row of the register's query.
+enum RegisterField : std::size_t
+{
+    PathField,
+    WrittenField,
+    NameField,
+    IdField,
+    LocationField,
+    BodyPartsField,
+    FirstScoreField, // posture score A left, to the grand score right: eight in all
+    LevelLeftField = FirstScoreField + 8,
+    LevelRightField,
+    PublishedByField,
+    PublishedAtField,
+    SelectionsField,
+    EvidenceField,
+    RegisterFieldCount,
+};
+
+// The values of the score columns joined by commas, as RegisterCsv::storedRow() takes them: the
+// body-part scores in the columns' order, each as the array's subscript gives it (none for one
+// the array lacks or holds as NULL), then the eight scores and both levels (empty for none).
+QByteArray scoreColumnsOf(const std::array<QByteArrayView, RegisterFieldCount>& fields)
+{
+    // The array's text: "{4,1,...}", or with its bounds in front when its first subscript is not 1
+    // ("[0:16]={...}"); one of more dimensions gives nothing for a single subscript.
+    static const std::array<int, rula::GroupCount> order = RegisterCsv::scoreGroupOrder();
+    QByteArrayView array = fields[BodyPartsField];
+    qsizetype lower = 1;
+    QVarLengthArray<QByteArrayView, rula::GroupCount> elements;
+    bool oneDimension = true;
+    if (array.startsWith('[')) {
+        const qsizetype colon = array.indexOf(':');
+        const qsizetype close = array.indexOf(']');
+        lower = colon > 0 ? array.sliced(1, colon - 1).toByteArray().toLongLong() : 1;
+        oneDimension = close > 0 && close + 1 < array.size() && array[close + 1] == '=';
+        array = oneDimension ? array.sliced(close + 2) : QByteArrayView();
+    }
+    if (oneDimension && array.size() >= 2 && array.startsWith('{') && array.endsWith('}') && array[1] != '{') {
+        const QByteArrayView inner = array.sliced(1, array.size() - 2);
+        for (qsizetype from = 0; !inner.isEmpty();) {
+            const qsizetype comma = inner.indexOf(',', from);
+            elements.push_back(inner.sliced(from, (comma < 0 ? inner.size() : comma) - from));
+            if (comma < 0)
+                break;
+            from = comma + 1;
+        }
+    }
+    QByteArray scores;
+    scores.reserve(80);
+    for (const int group : order) {
+        const qsizetype at = group + 1 - lower;
+        if (at < 0 || at >= elements.size() || elements[at] == "NULL")
+            continue;
+        if (!scores.isEmpty())
+            scores += ',';
+        scores.append(elements[at]);
+    }
+    for (std::size_t field = FirstScoreField; field <= LevelRightField; ++field) {
+        if (field != FirstScoreField || !scores.isEmpty())
+            scores += ',';
+        if (fields[field] != "\\N")
+            scores.append(fields[field]);
+    }
+    return scores;
 }
 
 // The name of this computer's time zone as the server knows it ("Europe/Berlin"), quoted; empty
@@ -339,6 +406,57 @@ QByteArray quotedZone()
             return QByteArray();
     }
     return zone.isEmpty() ? QByteArray() : '\'' + zone + '\'';
+}
+
+// Whether a text field of the copy is plain ASCII with no escape in it: its bytes are the text's
+// UTF-8, and decoding them and encoding them again gives them back unchanged.
+bool plainAscii(QByteArrayView text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x80 && c != '\\'; });
+}
+
+// Appends `text` as RegisterCsv::field() writes it: quoted when it holds a comma, a quote or a
+// line break, its quotes doubled.
+void appendCsvField(QByteArray& csv, QByteArrayView text)
+{
+    if (std::none_of(text.begin(), text.end(), [](char c) { return c == ',' || c == '"' || c == '\n' || c == '\r'; })) {
+        csv.append(text);
+        return;
+    }
+    csv += '"';
+    for (const char c : text) {
+        if (c == '"')
+            csv += '"';
+        csv += c;
+    }
+    csv += '"';
+}
+
+// Appends an employee text of a row without evidence as the register writes it, from the copy's
+// bytes: its first 100 apostrophes dropped as saving drops them, then as field() writes it. Only
+// for plain ASCII that, left as it is, begins with a letter, a digit or a sign other than a
+// formula's; false (nothing appended) for any other, which takes the register's own path.
+bool appendPlainEmployeeText(QByteArray& csv, QByteArrayView text)
+{
+    if (!plainAscii(text))
+        return false;
+    QByteArray dropped;
+    QByteArrayView kept = text;
+    if (text.contains('\'')) {
+        dropped.reserve(text.size());
+        int removed = 0;
+        for (const char c : text) {
+            if (c == '\'' && removed < 100)
+                ++removed;
+            else
+                dropped += c;
+        }
+        kept = dropped;
+    }
+    if (!kept.isEmpty() && (kept[0] <= ' ' || kept[0] == '\x7f' || QByteArrayView("=+-@").contains(kept[0])))
+        return false;
+    appendCsvField(csv, kept);
+    return true;
 }
 
 } // namespace
@@ -361,8 +479,12 @@ QByteArray TeamDatabase::registerCsv(bool allRevisions, int* rows)
     QByteArray header = RegisterCsv::header();
     header.chop(2);
     QByteArray csv = header + ",Published By,Published At\r\n";
+    // What follows the scores in a row without evidence, up to the publisher: its empty columns,
+    // as the register's own path writes them.
+    const QByteArray storedTemplate = RegisterCsv::storedRow(QString(), {}, {}, "|");
+    const QByteArray emptyColumns = storedTemplate.sliced(storedTemplate.indexOf('|') + 1).chopped(2) + ',';
     int count = 0;
-    std::array<QByteArrayView, 10> fields;
+    std::array<QByteArrayView, RegisterFieldCount> fields;
     // Each row is written as it arrives, while the server reads the next.
     const auto appendRow = [&](QByteArrayView line) {
         std::size_t n = 0;
@@ -375,30 +497,58 @@ QByteArray TeamDatabase::registerCsv(bool allRevisions, int* rows)
         }
         if (n != fields.size())
             return;
-        const QByteArrayView written = fields[1] == "\\N" ? QByteArrayView() : fields[1];
-        const QString path = QString::fromUtf8(copyField(fields[0]));
-        const EmployeeTexts typed{QString::fromUtf8(copyField(fields[2])), QString::fromUtf8(copyField(fields[3])),
-                                  QString::fromUtf8(copyField(fields[4]))};
+        const QByteArrayView written = fields[WrittenField] == "\\N" ? QByteArrayView() : fields[WrittenField];
+        const QByteArray scores = scoreColumnsOf(fields);
+        // The usual row, without evidence and of plain texts, is written from the copy's bytes
+        // as the register's own path would write it.
+        const qsizetype rowStart = csv.size();
+        if (fields[EvidenceField] == "\\N" && plainAscii(fields[PathField]) && plainAscii(fields[PublishedByField])) {
+            appendCsvField(csv, fields[PathField]);
+            bool plain = true;
+            for (const std::size_t text : {NameField, IdField, LocationField}) {
+                csv += ',';
+                plain = plain && appendPlainEmployeeText(csv, fields[text]);
+            }
+            if (plain) {
+                csv += ',';
+                csv.append(written);
+                csv += ',';
+                csv += scores;
+                csv += emptyColumns;
+                appendCsvField(csv, fields[PublishedByField]);
+                csv += ',';
+                csv.append(fields[PublishedAtField]);
+                csv += "\r\n";
+                ++count;
+                return;
+            }
+            csv.truncate(rowStart);
+        }
+        const QString path = QString::fromUtf8(copyField(fields[PathField]));
+        const EmployeeTexts typed{QString::fromUtf8(copyField(fields[NameField])),
+                                  QString::fromUtf8(copyField(fields[IdField])),
+                                  QString::fromUtf8(copyField(fields[LocationField]))};
         QByteArray csvRow;
         const std::optional<Evidence> evidence =
-            fields[9] == "\\N" ? std::nullopt : evidenceFromJson(copyField(fields[9]));
+            fields[EvidenceField] == "\\N" ? std::nullopt : evidenceFromJson(copyField(fields[EvidenceField]));
         if (evidence) {
             // What the evidence adds is read from its JSON, with the record its selections give.
             const QDateTime lastWritten =
                 QDateTime::fromString(QString::fromLatin1(written), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-            const AssessmentRecord record = recordOfSelections(QString::fromLatin1(fields[8]), typed, lastWritten);
+            const AssessmentRecord record =
+                recordOfSelections(QString::fromLatin1(fields[SelectionsField]), typed, lastWritten);
             csvRow = RegisterCsv::row(path, record, &*evidence);
         } else {
             const EmployeeTexts stored{StripApostrophes(typed.name), StripApostrophes(typed.id),
                                        StripApostrophes(typed.location)};
-            csvRow = RegisterCsv::storedRow(path, stored, written, fields[5]);
+            csvRow = RegisterCsv::storedRow(path, stored, written, scores);
         }
         csvRow.chop(2);
         csv += csvRow;
         csv += ',';
-        csv += RegisterCsv::field(QString::fromUtf8(copyField(fields[6])));
+        csv += RegisterCsv::field(QString::fromUtf8(copyField(fields[PublishedByField])));
         csv += ',';
-        csv += fields[7];
+        csv += fields[PublishedAtField];
         csv += "\r\n";
         ++count;
     };
@@ -424,36 +574,70 @@ constexpr const char* PublishedColumns =
     "score_c_right, score_d, grand_left, grand_right, level_left, level_right, evidence";
 
 // A text as COPY's text format reads it: backslash, tab and line breaks escaped.
-void appendCopyText(QByteArray& line, const QByteArray& text)
+void appendCopyText(QByteArray& line, QByteArrayView text)
 {
-    for (const char c : text) {
-        switch (c) {
-        case '\\':
-            line += "\\\\";
-            break;
-        case '\t':
-            line += "\\t";
-            break;
-        case '\n':
-            line += "\\n";
-            break;
-        case '\r':
-            line += "\\r";
-            break;
-        default:
-            line += c;
-        }
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const char* escaped = c == '\\' ? "\\\\" : c == '\t' ? "\\t" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : nullptr;
+        if (!escaped)
+            continue;
+        line.append(text.sliced(from, i - from));
+        line += escaped;
+        from = i + 1;
     }
+    line.append(text.sliced(from));
 }
 
 void appendCopyText(QByteArray& line, const QString& text)
 {
-    appendCopyText(line, text.toUtf8());
+    appendCopyText(line, QByteArrayView(text.toUtf8()));
 }
 
 void appendNumber(QByteArray& line, int value)
 {
-    line += QByteArray::number(value);
+    char digits[12];
+    char* end = digits + sizeof digits;
+    char* at = end;
+    unsigned magnitude = value < 0 ? 0u - unsigned(value) : unsigned(value);
+    do {
+        *--at = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0)
+        *--at = '-';
+    line.append(at, end - at);
+}
+
+// `utc` as PostgreSQL reads a time with its offset: "2026-03-29T01:59:58.125Z".
+void appendUtcTime(QByteArray& line, const QDateTime& utc)
+{
+    const QDate date = utc.date();
+    const QTime time = utc.time();
+    if (date.year() < 1 || date.year() > 9999) {
+        line += utc.toString(Qt::ISODateWithMs).toLatin1();
+        return;
+    }
+    char text[24];
+    const auto digits = [&text](int at, int value, int count) {
+        for (int i = count - 1; i >= 0; --i, value /= 10)
+            text[at + i] = char('0' + value % 10);
+    };
+    digits(0, date.year(), 4);
+    text[4] = '-';
+    digits(5, date.month(), 2);
+    text[7] = '-';
+    digits(8, date.day(), 2);
+    text[10] = 'T';
+    digits(11, time.hour(), 2);
+    text[13] = ':';
+    digits(14, time.minute(), 2);
+    text[16] = ':';
+    digits(17, time.second(), 2);
+    text[19] = '.';
+    digits(20, time.msec(), 3);
+    text[23] = 'Z';
+    line.append(text, sizeof text);
 }
 
 void appendLevel(QByteArray& line, const std::optional<rula::ActionLevel>& level)
@@ -464,14 +648,13 @@ void appendLevel(QByteArray& line, const std::optional<rula::ActionLevel>& level
         line += "\\N";
 }
 
-// One publication as one line of the copy, its columns as PublishedColumns lists them.
-void appendCopyLine(QByteArray& data, int order, const Publication& publication)
+// One publication as one line of the copy, its columns as PublishedColumns lists them; `key` is
+// its key().
+void appendCopyLine(QByteArray& data, const QByteArray& key, const Publication& publication)
 {
     const AssessmentRecord& record = publication.record;
     const rula::ResultScores& results = record.results;
-    appendNumber(data, order);
-    data += '\t';
-    appendCopyText(data, publication.key());
+    data += key;
     data += '\t';
     if (publication.assessmentId.isEmpty())
         data += "\\N";
@@ -484,10 +667,9 @@ void appendCopyLine(QByteArray& data, int order, const Publication& publication)
     data += '\t';
     appendCopyText(data, publication.fileSha256);
     data += '\t';
+    // The column keeps the instant: written in UTC, it needs no look at the time zone's rules.
     if (publication.lastWritten.isValid())
-        data += publication.lastWritten.toOffsetFromUtc(publication.lastWritten.offsetFromUtc())
-                    .toString(Qt::ISODateWithMs)
-                    .toLatin1();
+        appendUtcTime(data, publication.lastWritten.toUTC());
     else
         data += "\\N";
     for (const QString* text : {&record.typed.name, &record.typed.id, &record.typed.location}) {
@@ -495,9 +677,15 @@ void appendCopyLine(QByteArray& data, int order, const Publication& publication)
         appendCopyText(data, *text);
     }
     data += '\t';
-    data += publication.selections().toLatin1();
-    data += '\t';
-    data += scoresArray(record).toLatin1();
+    for (int option = 0; option < rula::OptionCount; ++option)
+        data += record.assessment.isSelected(option) ? '1' : '0';
+    data += "\t{";
+    for (const rula::GroupInfo& group : rula::groups()) {
+        if (&group != &rula::groups().front())
+            data += ',';
+        appendNumber(data, record.assessment.score(group.group));
+    }
+    data += '}';
     for (const std::int16_t score :
          {results.PostureScoreALeft, results.PostureScoreARight, results.PostureScoreB, results.ScoreCLeft,
           results.ScoreCRight, results.ScoreD, results.GrandScoreLeft, results.GrandScoreRight}) {
@@ -512,13 +700,43 @@ void appendCopyLine(QByteArray& data, int order, const Publication& publication)
     if (publication.evidence.isEmpty())
         data += "\\N";
     else
-        appendCopyText(data, publication.evidence);
+        appendCopyText(data, QByteArrayView(publication.evidence));
     data += '\n';
+}
+
+// The keys of `keys` the table already holds, asked in one statement. A key is 64 hex digits,
+// so the list is written into the statement as it is.
+std::optional<QSet<QByteArray>> keysAlreadyThere(const LibPq& pq, PGconn* connection,
+                                                 const std::vector<QByteArray>& keys, PqOutcome* outcome)
+{
+    QByteArray select = "COPY (SELECT publication_key FROM talvo_assessment WHERE publication_key = ANY ('{";
+    select.reserve(select.size() + qsizetype(keys.size()) * 65 + 32);
+    for (const QByteArray& key : keys) {
+        if (key.size() != 64 || !std::all_of(key.begin(), key.end(), [](char c) { return std::isxdigit(uchar(c)); }))
+            return std::nullopt;
+        if (&key != &keys.front())
+            select += ',';
+        select += key;
+    }
+    select += "}'::text[])) TO STDOUT";
+    QSet<QByteArray> there;
+    *outcome = pqCopyOut(pq, connection, select.constData(),
+                         [&there](QByteArrayView key) { there.insert(key.toByteArray()); });
+    return there;
 }
 
 } // namespace
 
-TeamDatabase::Stored TeamDatabase::publishBatch(const Publication* first, std::size_t count, int* added)
+TeamDatabase::CopyRow TeamDatabase::copyRowOf(const Publication& publication)
+{
+    CopyRow row{publication.key().toLatin1(), {}};
+    row.line.reserve(512);
+    appendCopyLine(row.line, row.key, publication);
+    return row;
+}
+
+TeamDatabase::Stored TeamDatabase::publishBatch(const Publication* first, std::size_t count, int* added,
+                                                const CopyRow* rows)
 {
     *added = 0;
     for (std::size_t i = 0; i < count; ++i) {
@@ -534,10 +752,78 @@ TeamDatabase::Stored TeamDatabase::publishBatch(const Publication* first, std::s
         m_error = QStringLiteral("libpq, the PostgreSQL client library, cannot be loaded");
         return Stored::Failed;
     }
-    QByteArray data;
-    data.reserve(qsizetype(count) * 512);
+    std::vector<CopyRow> made;
+    if (!rows) {
+        made.reserve(count);
+        for (std::size_t i = 0; i < count; ++i)
+            made.push_back(copyRowOf(first[i]));
+        rows = made.data();
+    }
+    std::vector<QByteArray> keys;
+    keys.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
-        appendCopyLine(data, int(i), first[i]);
+        keys.push_back(rows[i].key);
+
+    // The keys the table holds are asked first, and only the rows it lacks are copied, straight
+    // into the table: a batch already there costs one question.
+    PqOutcome outcome = pqRun(*pq, connection, "BEGIN");
+    std::optional<QSet<QByteArray>> there;
+    if (outcome.ok)
+        there = keysAlreadyThere(*pq, connection, keys, &outcome);
+    if (outcome.ok && there) {
+        QByteArray data;
+        data.reserve(qsizetype(count) * 512);
+        QSet<QByteArray> taken = *there; // of two publications of one key, the first is kept
+        int copied = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (taken.contains(keys[i]))
+                continue;
+            taken.insert(keys[i]);
+            data += rows[i].line;
+            ++copied;
+        }
+        if (copied > 0)
+            outcome = pqCopyIn(*pq, connection,
+                               QByteArray(QByteArrayLiteral("COPY talvo_assessment (") + PublishedColumns +
+                                          QByteArrayLiteral(") FROM STDIN"))
+                                   .constData(),
+                               data);
+        if (outcome.ok)
+            outcome = pqRun(*pq, connection, "COMMIT");
+        if (outcome.ok) {
+            *added = copied;
+            return Stored::New;
+        }
+        // Another publisher stored one of these keys after the question: the batch is undone
+        // and inserted past what is there by then.
+        if (outcome.connectionLost || outcome.sqlState != QLatin1String("23505")) {
+            m_error = outcome.error;
+            if (!outcome.connectionLost)
+                pqRun(*pq, connection, "ROLLBACK");
+            return outcome.connectionLost ? Stored::Failed : Stored::Refused;
+        }
+        outcome = pqRun(*pq, connection, "ROLLBACK");
+    } else if (outcome.ok || !outcome.connectionLost) {
+        outcome = pqRun(*pq, connection, "ROLLBACK");
+    }
+    if (!outcome.ok) {
+        m_error = outcome.error;
+        return outcome.connectionLost ? Stored::Failed : Stored::Refused;
+    }
+    return publishThroughIncoming(rows, count, added);
+}
+
+TeamDatabase::Stored TeamDatabase::publishThroughIncoming(const CopyRow* rows, std::size_t count, int* added)
+{
+    const LibPq* pq = LibPq::get();
+    PGconn* connection = LibPq::connectionOf(QSqlDatabase::database(m_connectionName, false));
+    QByteArray data;
+    data.reserve(qsizetype(count) * 520);
+    for (std::size_t i = 0; i < count; ++i) {
+        appendNumber(data, int(i));
+        data += '\t';
+        data += rows[i].line;
+    }
 
     const QByteArray copy =
         QByteArrayLiteral("COPY talvo_incoming (batch_order, ") + PublishedColumns + QByteArrayLiteral(") FROM STDIN");

@@ -38,12 +38,23 @@ public:
     };
     Stored publish(const Publication& publication);
 
-    // Stores `count` publications from `first` in one transaction, copied in bulk into a
-    // temporary table and inserted from there, each once (one the database already holds, or
-    // an earlier one of the same key, is left out). New when all were taken (`added` says how
-    // many were new); Refused when one of them was refused (none is stored; publish() them one
-    // by one to learn which); Failed as for publish().
-    Stored publishBatch(const Publication* first, std::size_t count, int* added);
+    // A publication as publishBatch() copies it: its key, and its line in the copy's text format.
+    // Made on any thread, ahead of its batch (`rows`, one for each publication).
+    struct CopyRow
+    {
+        QByteArray key;
+        QByteArray line;
+    };
+    static CopyRow copyRowOf(const Publication& publication);
+
+    // Stores `count` publications from `first` in one transaction, each once (one the database
+    // already holds, or an earlier one of the same key, is left out): the keys already there are
+    // asked first and the others copied in bulk; when another publisher stores one of them
+    // meanwhile, the batch is copied into a temporary table and inserted from there past what is
+    // there by then. New when all were taken (`added` says how many were new); Refused when one
+    // of them was refused (none is stored; publish() them one by one to learn which); Failed as
+    // for publish().
+    Stored publishBatch(const Publication* first, std::size_t count, int* added, const CopyRow* rows = nullptr);
 
     // Runs `publishAll` in one transaction: all of its new rows are stored, or none.
     bool inTransaction(const std::function<bool()>& publishAll);
@@ -62,6 +73,7 @@ public:
 
 private:
     bool migrate();
+    Stored publishThroughIncoming(const CopyRow* rows, std::size_t count, int* added);
     bool fail(const QString& what, const QString& why);
 
     DatabaseAddress m_address;

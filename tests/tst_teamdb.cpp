@@ -3,8 +3,9 @@
 // published and read back, nothing doubled, saves waiting in the outbox while the server is
 // away, a save made while a round sends going right after it, two publishers at once, texts
 // kept exactly, a refused login, a publication the server refuses for its privileges kept
-// until the grant, the program's end while it sends, and the bulk copy of --publish storing
-// what one row at a time stores.
+// until the grant, the program's end while it sends, the bulk copy of --publish storing what
+// one row at a time stores (copying only what the table lacks, and inserted past a key another
+// publisher stores meanwhile), and the team register's rows as the folder register's.
 #include "BulkPublish.h"
 #include "EmployeeDetails.h"
 #include "EvidenceJson.h"
@@ -13,12 +14,14 @@
 #include "MainWindow.h"
 #include "Outbox.h"
 #include "PostgresCluster.h"
+#include "RegisterCsv.h"
 #include "SaveWindow.h"
 #include "SavedFiles.h"
 #include "TeamDatabase.h"
 #include "TeamPublishing.h"
 #include "WindowTestSupport.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcessEnvironment>
@@ -28,6 +31,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <thread>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -313,12 +317,19 @@ private slots:
                                 QStringLiteral("Line 9")};
         QVERIFY(
             writeWholeFile(folder + QStringLiteral("/Nul RULA Analysis.txt"), savedTextFile(variedAssessment(9), nul)));
+        // A file far longer than any saved assessment is named and skipped, not read to its end.
+        const QString huge = folder + QStringLiteral("/Huge RULA Analysis.txt");
+        QVERIFY(writeWholeFile(huge, savedTextFile(variedAssessment(8), nul) + QByteArray(5000000, 'x')));
         const Finished published = runWith({QStringLiteral("--publish"), folder, QStringLiteral("--database"), uri()},
                                            {QStringLiteral("XDG_DATA_HOME=") + work.filePath(QStringLiteral("data"))});
         QCOMPARE(published.status, 1);
         QVERIFY2(published.errors.contains(QStringLiteral(": 3 new, 0 already there, 1 refused")),
                  qPrintable(published.errors));
         QVERIFY2(published.errors.contains(QStringLiteral("Nul RULA Analysis.txt: an employee text holds a NUL")),
+                 qPrintable(published.errors));
+        QVERIFY2(published.errors.contains(huge + QStringLiteral(": skipped, the file is ")) &&
+                     published.errors.contains(QStringLiteral(" bytes long, far more than a saved assessment")) &&
+                     published.errors.contains(QStringLiteral("; 1 file skipped")),
                  qPrintable(published.errors));
     }
 
@@ -516,15 +527,18 @@ private slots:
             }
             publications.push_back(publication);
         }
-        publications.push_back(publications[4]); // twice in one batch
+        publications.push_back(publications[4]); // twice in one batch, and already there
+        publications.push_back(publications[8]); // twice in one batch, and new
 
         QVERIFY(m_cluster.psql(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE one_by_one")));
         QVERIFY(m_cluster.psql(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE bulk")));
+        const QString bulkDatabase = QStringLiteral("bulk");
         std::vector<SendState> states;
         const SendSummary oneByOne = sendPublications(
             *DatabaseAddress::parse(m_cluster.uri(QStringLiteral("talvo"), QStringLiteral("one_by_one")), nullptr),
             publications, &states);
         QCOMPARE(oneByOne.added, 12);
+        QCOMPARE(oneByOne.alreadyThere, 2);
         const DatabaseAddress bulk =
             *DatabaseAddress::parse(m_cluster.uri(QStringLiteral("talvo"), QStringLiteral("bulk")), nullptr);
         {
@@ -537,6 +551,16 @@ private slots:
             QCOMPARE(database.publishBatch(publications.data(), publications.size(), &added),
                      TeamDatabase::Stored::New);
             QVERIFY2(added == 6, qPrintable(database.error()));
+            // Each row the table takes draws one id, and so does each row an insert tries: twelve
+            // different publications drew twelve, so neither one already there nor the second of
+            // one key was sent to be inserted.
+            QCOMPARE(valueIn(bulkDatabase, QStringLiteral("SELECT last_value FROM talvo_assessment_id_seq")),
+                     QStringLiteral("12"));
+            QCOMPARE(database.publishBatch(publications.data(), publications.size(), &added),
+                     TeamDatabase::Stored::New);
+            QCOMPARE(added, 0);
+            QCOMPARE(valueIn(bulkDatabase, QStringLiteral("SELECT last_value FROM talvo_assessment_id_seq")),
+                     QStringLiteral("12"));
         }
 
         const QString columns = QStringLiteral(
@@ -574,6 +598,147 @@ private slots:
         QCOMPARE(count, QStringLiteral("14"));
     }
 
+    // Another publisher stores one of a batch's publications after the batch asked which are
+    // there and before its copy: the copy fails on that key, and the batch is inserted past it,
+    // the other publisher's row kept and the rest stored once.
+    void aPublicationStoredMeanwhileByAnotherIsPassedOver()
+    {
+        QVERIFY(m_cluster.psql(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE race")));
+        const DatabaseAddress address =
+            *DatabaseAddress::parse(m_cluster.uri(QStringLiteral("talvo"), QStringLiteral("race")), nullptr);
+        std::vector<Publication> publications;
+        for (int i = 0; i < 5; ++i)
+            publications.push_back(Publication::of(
+                QStringLiteral("/plant/R%1 RULA Analysis.txt").arg(i), QByteArray::number(i + 500),
+                BuildRecord(variedAssessment(i),
+                            {QStringLiteral("R%1").arg(i), QStringLiteral("ID-R"), QStringLiteral("Hall")}, {}),
+                QDateTime()));
+        TeamDatabase other(address);
+        QVERIFY2(other.open(), qPrintable(other.error()));
+        TeamDatabase::Stored stored = TeamDatabase::Stored::Failed;
+        int added = -1;
+        QString error;
+        std::thread batch;
+        const bool committed = other.inTransaction([&] {
+            // The other publisher's row is in, not yet committed: the batch does not see it when
+            // it asks, and its copy waits on that key until the other commits.
+            if (other.publish(publications[2]) != TeamDatabase::Stored::New) {
+                error = other.error();
+                return false;
+            }
+            batch = std::thread([&] {
+                TeamDatabase database(address);
+                if (!database.open()) {
+                    error = database.error();
+                    return;
+                }
+                stored = database.publishBatch(publications.data(), publications.size(), &added);
+                error = database.error();
+            });
+            QElapsedTimer waited;
+            waited.start();
+            while (valueIn(QStringLiteral("race"), QStringLiteral("SELECT count(*) FROM pg_locks WHERE NOT granted")) ==
+                       "0" &&
+                   waited.elapsed() < 20000)
+                QThread::msleep(20);
+            return true;
+        });
+        if (batch.joinable())
+            batch.join();
+        QVERIFY2(committed, qPrintable(error));
+        QVERIFY2(stored == TeamDatabase::Stored::New, qPrintable(error));
+        QCOMPARE(added, 4);
+        QCOMPARE(valueIn(QStringLiteral("race"), QStringLiteral("SELECT count(DISTINCT publication_key) || ' of ' "
+                                                                "|| count(*) FROM talvo_assessment")),
+                 QStringLiteral("5 of 5"));
+    }
+
+    // A row without evidence is written straight from what the server sends when its texts allow;
+    // whichever way it is written, it is the folder register's row of the same assessment.
+    void aRowWithoutEvidenceIsTheFolderRegistersRow_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain") << QStringLiteral("Ann Lee 7");
+        QTest::newRow("apostrophes dropped") << QStringLiteral("O'Brien's");
+        QTest::newRow("a formula once its apostrophe is dropped") << QStringLiteral("'=1+1");
+        QTest::newRow("a formula") << QStringLiteral("=SUM(A1)");
+        QTest::newRow("a sign") << QStringLiteral("-5");
+        QTest::newRow("an at sign") << QStringLiteral("@cell");
+        QTest::newRow("a formula after blanks") << QStringLiteral("  +1");
+        QTest::newRow("a tab first") << QStringLiteral("\tIndented");
+        QTest::newRow("a comma and quotes") << QStringLiteral("Lee, \"Ann\"");
+        QTest::newRow("a line break") << QStringLiteral("Two\r\nlines");
+        QTest::newRow("a backslash") << QStringLiteral("Back\\slash");
+        QTest::newRow("letters outside ASCII") << QStringLiteral("Zoë 北京");
+        QTest::newRow("a full-width formula") << QStringLiteral("＝1");
+        QTest::newRow("empty") << QString(QLatin1String(""));
+        QTest::newRow("101 apostrophes") << QString(101, QLatin1Char('\'')) + QStringLiteral("x");
+    }
+    void aRowWithoutEvidenceIsTheFolderRegistersRow()
+    {
+        QFETCH(QString, name);
+        const QString database = QStringLiteral("rows");
+        const DatabaseAddress address = addressOf(database);
+        const QString path = QStringLiteral("/plant/%1 RULA Analysis.txt").arg(QTest::currentDataTag());
+        const QDateTime written(QDate(2026, 2, 3), QTime(4, 5, 6));
+        const AssessmentRecord record =
+            BuildRecord(variedAssessment(name.size()),
+                        {name, QStringLiteral("ID ") + name, name + QStringLiteral(" hall")}, written);
+        TeamDatabase team(address);
+        QVERIFY2(team.open(), qPrintable(team.error()));
+        QCOMPARE(team.publish(Publication::of(path, path.toUtf8(), record, written)), TeamDatabase::Stored::New);
+        int rows = 0;
+        const QByteArray csv = team.registerCsv(false, &rows);
+        const QByteArray expected = RegisterCsv::row(path, record).chopped(2) + ",talvo,";
+        QVERIFY2(csv.contains("\r\n" + expected), expected.constData());
+    }
+
+    // The body-part scores as the server's subscripts give them, whatever shape the array stored
+    // has: a NULL or missing score is left out, an array of other bounds is read by its bounds.
+    void theBodyPartScoresAreTheServersSubscripts_data()
+    {
+        QTest::addColumn<QString>("scores");
+        QTest::newRow("as published") << QString();
+        QTest::newRow("a NULL") << QStringLiteral("{1,2,NULL,4,5,6,7,8,9,10,11,12,13,14,15,16,17}");
+        QTest::newRow("short") << QStringLiteral("{1,2,3}");
+        QTest::newRow("long") << QStringLiteral("{1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19}");
+        QTest::newRow("from zero") << QStringLiteral("[0:16]={1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17}");
+        QTest::newRow("from five") << QStringLiteral("[5:7]={-1,-2,-3}");
+        QTest::newRow("empty") << QStringLiteral("{}");
+        QTest::newRow("two dimensions") << QStringLiteral("{{1,2},{3,4}}");
+    }
+    void theBodyPartScoresAreTheServersSubscripts()
+    {
+        QFETCH(QString, scores);
+        const QString database = QStringLiteral("arrays");
+        const DatabaseAddress address = addressOf(database);
+        const QString path = QStringLiteral("/plant/%1 RULA Analysis.txt").arg(QTest::currentDataTag());
+        const AssessmentRecord record =
+            BuildRecord(variedAssessment(3), {QStringLiteral("Ann"), QStringLiteral("1"), QStringLiteral("Bay")},
+                        QDateTime(QDate(2026, 2, 3), QTime(4, 5, 6)));
+        TeamDatabase team(address);
+        QVERIFY2(team.open(), qPrintable(team.error()));
+        QCOMPARE(team.publish(Publication::of(path, path.toUtf8(), record, record.assessedAt)),
+                 TeamDatabase::Stored::New);
+        const QString where = QStringLiteral(" WHERE file_path = '%1'").arg(path);
+        if (!scores.isEmpty())
+            QVERIFY(m_cluster.psql(
+                database, QStringLiteral("UPDATE talvo_assessment SET body_part_scores = '%1'").arg(scores) + where));
+        // The columns in the register's order, joined by the server as its subscripts read them.
+        QString joined = QStringLiteral("SELECT concat_ws(','");
+        for (const int group : RegisterCsv::scoreGroupOrder())
+            joined += QStringLiteral(", body_part_scores[%1]").arg(group + 1);
+        joined += QStringLiteral(", posture_a_left, posture_a_right, posture_b, score_c_left, score_c_right, score_d, "
+                                 "grand_left, grand_right, coalesce(level_left::text, ''), coalesce(level_right::text, "
+                                 "'')) FROM talvo_assessment");
+        const QByteArray serverScores = valueIn(database, joined + where).toUtf8();
+        int rows = 0;
+        const QByteArray csv = team.registerCsv(false, &rows);
+        const QByteArray expected =
+            RegisterCsv::storedRow(path, record.stored, "2026-02-03 04:05:06", serverScores).chopped(2) + ",talvo,";
+        QVERIFY2(csv.contains("\r\n" + expected), expected.constData());
+    }
+
 public:
     // In a child process: one save through the windows with the team database at `uri` set,
     // into `folder`, its "File Saved" answered after `answerMs`, ended by the program's own end
@@ -592,6 +757,22 @@ public:
 
 private:
     QString uri() const { return m_cluster.uri(); }
+
+    // The address of `database`, made at its first use.
+    DatabaseAddress addressOf(const QString& database)
+    {
+        if (m_cluster.value(QStringLiteral("SELECT count(*) FROM pg_database WHERE datname = '%1'").arg(database)) ==
+            QLatin1String("0"))
+            m_cluster.psql(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE %1").arg(database));
+        return *DatabaseAddress::parse(m_cluster.uri(QStringLiteral("talvo"), database), nullptr);
+    }
+
+    // One value of a query in `database`, as text.
+    QString valueIn(const QString& database, const QString& sql)
+    {
+        QString output;
+        return m_cluster.psql(database, sql, &output) ? output : QStringLiteral("<%1>").arg(m_cluster.why());
+    }
 
     // An assessment made in the windows with these employee texts, saved as `name` into `folder`
     // through the Save window.
