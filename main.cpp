@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "CommandLine.h"
 #include "Program.h"
 
 #include <QApplication>
@@ -6,6 +7,10 @@
 int main(int argc, char* argv[])
 {
     prepareForCommandLine(argc, argv);
+    if (RunsWithoutPictures(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        return runProgram();
+    }
     QApplication app(argc, argv);
-    return runProgram(app);
+    return runProgram();
 }

@@ -298,10 +298,25 @@ QStringList WithoutQtOptions(const QStringList& arguments)
     return kept;
 }
 
-bool RunsWithoutWindows(int argc, char* argv[])
+namespace {
+
+CommandLine::Mode modeOf(int argc, char* argv[])
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    return ParseCommandLine(WithoutQtOptions(arguments)).mode != CommandLine::Mode::Windows;
+    return ParseCommandLine(WithoutQtOptions(arguments)).mode;
+}
+
+} // namespace
+
+bool RunsWithoutWindows(int argc, char* argv[])
+{
+    return modeOf(argc, argv) != CommandLine::Mode::Windows;
+}
+
+bool RunsWithoutPictures(int argc, char* argv[])
+{
+    const CommandLine::Mode mode = modeOf(argc, argv);
+    return mode == CommandLine::Mode::Publish || mode == CommandLine::Mode::TeamRegister;
 }

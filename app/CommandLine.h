@@ -54,3 +54,7 @@ QStringList WithoutQtOptions(const QStringList& arguments);
 // True when the arguments (Qt's own options included) ask for a form that writes files or prints and opens no window,
 // so the program can run without a display.
 bool RunsWithoutWindows(int argc, char* argv[]);
+
+// True when the arguments ask for a form of the team database (publishing, the team register),
+// which draws nothing at all: the program runs them without any display platform.
+bool RunsWithoutPictures(int argc, char* argv[]);

@@ -42,16 +42,17 @@ void prepareForCommandLine(int argc, char* argv[])
     }
 }
 
-int runProgram(QApplication& app)
+int runProgram()
 {
-    QApplication::setApplicationName(QStringLiteral("talvo-rula"));
-    QApplication::setApplicationDisplayName(QStringLiteral("TALVO RULA"));
-    QApplication::setApplicationVersion(QStringLiteral(TALVO_VERSION));
+    QCoreApplication::setApplicationName(QStringLiteral("talvo-rula"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TALVO_VERSION));
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        QGuiApplication::setApplicationDisplayName(QStringLiteral("TALVO RULA"));
     initTalvoResources();
 
     QTextStream out(stdout);
     QTextStream errors(stderr);
-    const CommandLine command = ParseCommandLine(QApplication::arguments());
+    const CommandLine command = ParseCommandLine(WithoutQtOptions(QCoreApplication::arguments()));
     switch (command.mode) {
     case CommandLine::Mode::Help:
     case CommandLine::Mode::Version:
@@ -113,5 +114,5 @@ int runProgram(QApplication& app)
         out.flush();
         return decoderError.isEmpty() && finderError.isEmpty() && !modelMissing ? found : 1;
     }
-    return app.exec();
+    return QCoreApplication::exec();
 }

@@ -35,5 +35,5 @@ int main(int argc, char* argv[])
     dark.setColor(QPalette::Disabled, QPalette::Text, QColor(127, 127, 127));
     dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(127, 127, 127));
     QApplication::setPalette(dark);
-    return runProgram(app);
+    return runProgram();
 }

@@ -41,7 +41,7 @@ int actAsProgram(int argc, char* argv[])
         }
         QCoreApplication::exit(4); // no caution window, or Exit did not end the program
     });
-    return runProgram(app);
+    return runProgram();
 }
 
 } // namespace
