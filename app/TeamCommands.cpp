@@ -61,7 +61,7 @@ struct MadePublication
 // Handed from the thread that made it to the one that publishes it, without a copy.
 using MadeHandle = std::shared_ptr<MadePublication>;
 
-MadeHandle publicationOf(const QString& file)
+MadeHandle publicationOf(const QString& file, const QString& currentFolder)
 {
     auto handle = std::make_shared<MadePublication>();
     MadePublication& made = *handle;
@@ -78,7 +78,8 @@ MadeHandle publicationOf(const QString& file)
                               << saved.differences.join(QStringLiteral("; "))
                               << "); the scores its options give are used.\n";
     }
-    const QString path = QFileInfo(file).absoluteFilePath();
+    // The current folder looked up once for all files, not once for each.
+    const QString path = QDir::cleanPath(QDir::isAbsolutePath(file) ? file : currentFolder + QLatin1Char('/') + file);
     // Most saved files have no evidence beside them: one look at its name says so.
     struct stat entry;
     const bool noEvidence =
@@ -142,7 +143,10 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
     // Read, hashed and completed from their evidence on every core, and published a batch at a
     // time in the files' order while the next are read. What is said of them is named in the
     // files' order, what their texts say first, then what their evidence files do.
-    const QFuture<MadeHandle> made = QtConcurrent::mapped(tree.files, publicationOf);
+    const QFuture<MadeHandle> made =
+        QtConcurrent::mapped(tree.files, [currentFolder = QDir::currentPath()](const QString& file) {
+            return publicationOf(file, currentFolder);
+        });
     const bool showProgress = isatty(STDERR_FILENO) && tree.files.size() > 200;
     QString textsSaid;
     QString evidenceSaid;

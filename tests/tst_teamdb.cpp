@@ -135,6 +135,25 @@ private slots:
     }
     void cleanup() { dropWindows(); }
 
+    // A folder named relative to the working folder is published under the files' full paths.
+    void aRelativeFolderIsPublishedUnderFullPaths()
+    {
+        QTemporaryDir work;
+        writeAssessments(work.filePath(QStringLiteral("plant")), 700, 2);
+        QProcess program;
+        program.setWorkingDirectory(work.path());
+        program.start(QStringLiteral(TALVO_PROGRAM),
+                      {QStringLiteral("--publish"), QStringLiteral("plant"), QStringLiteral("--database"), uri()});
+        QVERIFY(program.waitForFinished(120000));
+        QVERIFY2(program.exitCode() == 0, program.readAllStandardError().constData());
+        const QString stored =
+            m_cluster.value(QStringLiteral("SELECT string_agg(file_path, '|' ORDER BY file_path) FROM "
+                                           "talvo_assessment WHERE employee_name IN ('Worker 700', 'Worker 701')"));
+        QCOMPARE(stored.trimmed(), QStringLiteral("%1/plant/line0/Worker 700 RULA Analysis.txt|"
+                                                  "%1/plant/line1/Worker 701 RULA Analysis.txt")
+                                       .arg(work.path()));
+    }
+
     void aPublishedFolderReadsBackAsItsRegisterAndNothingDoubles()
     {
         QTemporaryDir work;
