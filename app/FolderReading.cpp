@@ -5,6 +5,7 @@
 #include "ErrorLine.h"
 #include "Evidence.h"
 #include "InterruptedSaves.h"
+#include "OutputFiles.h"
 #include "SavedAssessment.h"
 
 #include <QDir>
@@ -100,6 +101,9 @@ void walk(const QString& folder, SavedFileTree& tree)
     if (saveFiles)
         tree.withSaveFiles << folder;
     const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    QSet<QString> names;
+    for (const Entry& entry : entries)
+        names.insert(entry.name);
     for (const Entry& entry : entries) {
         const bool text = entry.name.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive);
         if (entry.kind == EntryKind::Folder) {
@@ -112,6 +116,8 @@ void walk(const QString& folder, SavedFileTree& tree)
                 tree.links << prefix + entry.name;
         } else if (text) {
             tree.files << prefix + entry.name;
+            if (names.contains(QFileInfo(OutputFiles::evidencePath(entry.name)).fileName()))
+                tree.withEvidence.insert(tree.files.constLast());
         }
     }
     ::closedir(listing);

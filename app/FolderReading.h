@@ -4,6 +4,7 @@
 #include "AssessmentRecord.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -31,6 +32,7 @@ std::optional<AssessmentRecord> ReadGivenAssessment(const QString& file, const c
 struct SavedFileTree
 {
     QStringList files;
+    QSet<QString> withEvidence; // of the files, those with an evidence file beside them when walked
     QStringList folders;
     QStringList withSaveFiles; // the folders holding a hidden file of a save (DurableFiles::hiddenName)
     QStringList unreadable;    // with why

@@ -22,9 +22,8 @@
 #include <QtConcurrent/QtConcurrentMap>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <cerrno>
+#include <malloc.h>
 #include <memory>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -61,7 +60,7 @@ struct MadePublication
 // Handed from the thread that made it to the one that publishes it, without a copy.
 using MadeHandle = std::shared_ptr<MadePublication>;
 
-MadeHandle publicationOf(const QString& file, const QString& currentFolder)
+MadeHandle publicationOf(const QString& file, const QString& currentFolder, bool evidenceBeside)
 {
     auto handle = std::make_shared<MadePublication>();
     MadePublication& made = *handle;
@@ -80,11 +79,8 @@ MadeHandle publicationOf(const QString& file, const QString& currentFolder)
     }
     // The current folder looked up once for all files, not once for each.
     const QString path = QDir::cleanPath(QDir::isAbsolutePath(file) ? file : currentFolder + QLatin1Char('/') + file);
-    // Most saved files have no evidence beside them: one look at its name says so.
-    struct stat entry;
-    const bool noEvidence =
-        ::lstat(QFile::encodeName(OutputFiles::evidencePath(path)).constData(), &entry) != 0 && errno == ENOENT;
-    if (noEvidence) {
+    // Most saved files have no evidence beside them, as the folder's listing said.
+    if (!evidenceBeside) {
         made.publication = Publication::of(path, read.bytes, std::move(saved.record), read.lastWrittenUtc);
         made.row = TeamDatabase::copyRowOf(*made.publication);
         return handle;
@@ -126,6 +122,9 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
         errorLine(errors, folder) << "not a folder\n";
         return 1;
     }
+    // Thousands of records are made and dropped a batch at a time on every core: memory handed
+    // back between batches would only be asked for again.
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
 
     // What waits from earlier saves goes first.
     const SendSummary waiting = sendOutbox(*address, Outbox(Outbox::defaultFolder()));
@@ -144,8 +143,8 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
     // time in the files' order while the next are read. What is said of them is named in the
     // files' order, what their texts say first, then what their evidence files do.
     const QFuture<MadeHandle> made =
-        QtConcurrent::mapped(tree.files, [currentFolder = QDir::currentPath()](const QString& file) {
-            return publicationOf(file, currentFolder);
+        QtConcurrent::mapped(tree.files, [currentFolder = QDir::currentPath(), &tree](const QString& file) {
+            return publicationOf(file, currentFolder, tree.withEvidence.contains(file));
         });
     const bool showProgress = isatty(STDERR_FILENO) && tree.files.size() > 200;
     QString textsSaid;
