@@ -3,6 +3,7 @@
 
 #include "Evidence.h"
 #include "EvidencePictureFile.h"
+#include "RunAside.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -18,7 +19,6 @@
 #include <algorithm>
 #include <functional>
 #include <future>
-#include <system_error>
 
 namespace {
 
@@ -123,11 +123,7 @@ public:
     void add(QByteArrayView part)
     {
         settle();
-        try {
-            m_hashing = std::async(std::launch::async, [this, part] { m_hash.add(part); });
-        } catch (const std::system_error&) {
-            m_hash.add(part); // no thread to be had: hashed here
-        }
+        m_hashing = runAside([this, part] { m_hash.add(part); });
     }
     QString hex()
     {

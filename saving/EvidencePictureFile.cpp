@@ -2,6 +2,7 @@
 #include "EvidencePictureFile.h"
 
 #include "EvidencePictureBytes.h"
+#include "RunAside.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -11,7 +12,6 @@
 #include <future>
 #include <map>
 #include <mutex>
-#include <system_error>
 
 namespace {
 
@@ -125,11 +125,7 @@ void hashPictureAhead(const QString& file)
     const auto found = knownHashes().find(path);
     if (found != knownHashes().end() && found->second.identity == *identity)
         return;
-    try {
-        knownHashes()[path] = {*identity, std::async(std::launch::async, hashOfFile, path).share()};
-    } catch (const std::system_error&) {
-        knownHashes().erase(path); // no thread to be had: the save hashes it
-    }
+    knownHashes()[path] = {*identity, runAside([path] { return hashOfFile(path); }).share()};
 }
 
 void knowPictureHash(const QString& file, const QString& sha256, quint64 quickSum)

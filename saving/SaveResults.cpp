@@ -7,15 +7,13 @@
 #include "PairReplacement.h"
 #include "ResultDatabase.h"
 #include "ResultTextFile.h"
+#include "RunAside.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
-#include <functional>
-#include <future>
 #include <sys/stat.h>
-#include <system_error>
 
 namespace {
 
@@ -51,17 +49,6 @@ QString targetProblem(const QString& path)
 SaveOutcome saveFailed(const QString& error)
 {
     return {false, error};
-}
-
-// Runs `write` on another core, or here when no thread can be had. The future's destructor
-// waits for it.
-std::future<QString> writeAside(const std::function<QString()>& write)
-{
-    try {
-        return std::async(std::launch::async, write);
-    } catch (const std::system_error&) {
-        return std::async(std::launch::deferred, write);
-    }
 }
 
 } // namespace
@@ -141,7 +128,7 @@ SaveOutcome SaveResultsWithSteps(const SaveTable& table, const QString& folder, 
     // text and database files are here. Any way out of this function waits for it first.
     std::future<QString> evidenceWritten;
     if (evidence)
-        evidenceWritten = writeAside([&pair, &evidence] {
+        evidenceWritten = runAside([&pair, &evidence] {
             QString why = DurableFiles::writeNewFileAs(pair.temporary(2), {}, false);
             if (why.isEmpty())
                 why = evidence(pair.temporary(2));
