@@ -24,6 +24,7 @@
 
 #include <malloc.h>
 #include <memory>
+#include <numeric>
 #include <unistd.h>
 
 namespace {
@@ -58,11 +59,11 @@ struct MadePublication
 };
 
 // Handed from the thread that made it to the one that publishes it, without a copy.
-using MadeHandle = std::shared_ptr<MadePublication>;
+using MadeHandle = std::unique_ptr<MadePublication>;
 
 MadeHandle publicationOf(const QString& file, const QString& currentFolder, bool evidenceBeside)
 {
-    auto handle = std::make_shared<MadePublication>();
+    auto handle = std::make_unique<MadePublication>();
     MadePublication& made = *handle;
     SavedFileRead read;
     SavedAssessment saved = ReadSavedAssessmentFile(file, &read);
@@ -133,19 +134,31 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
         return 1;
     }
 
-    // The folder is walked while the connection is made.
-    QFuture<SavedFileTree> walked = QtConcurrent::run(WalkSavedFiles, folder);
+    // The folder is walked, its interrupted saves repaired and its files read, hashed and
+    // completed from their evidence on the other cores while the connection is made; they are
+    // published a batch at a time in the files' order while the next are read. What is said of
+    // them is named in the files' order, what their texts say first, then what their evidence
+    // files do. Each is made into its own place, and taken from there, its memory freed, once
+    // published: what the cores read ahead of the publishing is all that is held at once.
+    SavedFileTree tree;
+    std::vector<MadeHandle> madeFiles;
+    std::vector<int> order;
+    QFuture<int> made;
+    QFuture<void> reading = QtConcurrent::run([&]() {
+        tree = WalkSavedFiles(folder);
+        PrepareTree(tree, errors);
+        madeFiles.resize(std::size_t(tree.files.size()));
+        order.resize(madeFiles.size());
+        std::iota(order.begin(), order.end(), 0);
+        made = QtConcurrent::mapped(order, [currentFolder = QDir::currentPath(), &tree, &madeFiles](int i) {
+            const QString& file = tree.files[i];
+            madeFiles[std::size_t(i)] = publicationOf(file, currentFolder, tree.withEvidence.contains(file));
+            return i;
+        });
+    });
     BulkPublisher publisher(*address);
     publisher.publish({});
-    const SavedFileTree tree = walked.result();
-    PrepareTree(tree, errors);
-    // Read, hashed and completed from their evidence on every core, and published a batch at a
-    // time in the files' order while the next are read. What is said of them is named in the
-    // files' order, what their texts say first, then what their evidence files do.
-    const QFuture<MadeHandle> made =
-        QtConcurrent::mapped(tree.files, [currentFolder = QDir::currentPath(), &tree](const QString& file) {
-            return publicationOf(file, currentFolder, tree.withEvidence.contains(file));
-        });
+    reading.waitForFinished();
     const bool showProgress = isatty(STDERR_FILENO) && tree.files.size() > 200;
     QString textsSaid;
     QString evidenceSaid;
@@ -154,12 +167,13 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
     std::vector<Publication> batch;
     std::vector<TeamDatabase::CopyRow> rows;
     for (qsizetype i = 0; i < tree.files.size(); ++i) {
-        MadePublication& one = *made.resultAt(int(i));
-        textsSaid += one.skipped + one.differences;
-        evidenceSaid += one.complaint;
-        if (one.publication) {
-            batch.push_back(std::move(*one.publication));
-            rows.push_back(std::move(one.row));
+        made.resultAt(int(i));
+        const MadeHandle one = std::move(madeFiles[std::size_t(i)]);
+        textsSaid += one->skipped + one->differences;
+        evidenceSaid += one->complaint;
+        if (one->publication) {
+            batch.push_back(std::move(*one->publication));
+            rows.push_back(std::move(one->row));
         } else {
             ++skipped;
         }

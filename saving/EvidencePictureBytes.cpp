@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <functional>
 #include <future>
+#include <optional>
 
 namespace {
 
@@ -174,13 +175,15 @@ struct Sha256Stream::State
 {
     // OpenSSL's context (112 bytes in OpenSSL 3), with room to spare.
     alignas(16) unsigned char context[256] = {};
-    QCryptographicHash qt{QCryptographicHash::Sha256};
+    std::optional<QCryptographicHash> qt; // only without OpenSSL: made for nothing, it costs a file's hashing
 };
 
 Sha256Stream::Sha256Stream() : m_state(std::make_unique<State>())
 {
     if (openSsl().init)
         openSsl().init(m_state->context);
+    else
+        m_state->qt.emplace(QCryptographicHash::Sha256);
 }
 
 Sha256Stream::~Sha256Stream() = default;
@@ -190,7 +193,7 @@ void Sha256Stream::add(QByteArrayView bytes)
     if (openSsl().update)
         openSsl().update(m_state->context, bytes.data(), std::size_t(bytes.size()));
     else
-        m_state->qt.addData(bytes);
+        m_state->qt->addData(bytes);
 }
 
 QString Sha256Stream::hex()
@@ -199,7 +202,7 @@ QString Sha256Stream::hex()
     if (openSsl().final)
         openSsl().final(reinterpret_cast<unsigned char*>(digest.data()), m_state->context);
     else
-        digest = m_state->qt.result();
+        digest = m_state->qt->result();
     return QString::fromLatin1(digest.toHex());
 }
 

@@ -54,7 +54,7 @@ ParsedInPlace parseInPlace(QByteArrayView bytes)
 {
     ParsedInPlace parsed;
     auto fail = [&parsed](int line, const QString& why) {
-        parsed.items.clear();
+        parsed.count = 0;
         parsed.error = line > 0 ? QStringLiteral("line %1: %2").arg(line).arg(why) : why;
         return parsed;
     };
@@ -70,7 +70,6 @@ ParsedInPlace parseInPlace(QByteArrayView bytes)
     if (!bytes.isEmpty() && !bytes.endsWith(LineEnd))
         return fail(int(bytes.count('\n')) + 1, QStringLiteral("the last line does not end in CR LF"));
 
-    parsed.items.reserve(LineCount);
     qsizetype pos = 0;
     int lineNumber = 0;
     while (pos < bytes.size()) {
@@ -110,7 +109,7 @@ ParsedInPlace parseInPlace(QByteArrayView bytes)
         } else {
             return fail(lineNumber, QStringLiteral("neither a quoted text, an integer nor empty"));
         }
-        parsed.items.push_back(item);
+        parsed.items[parsed.count++] = item;
     }
     if (lineNumber != LineCount)
         return fail(lineNumber + 1,
@@ -125,8 +124,9 @@ Parsed parse(const QByteArray& bytes)
     Parsed parsed;
     parsed.ok = inPlace.ok;
     parsed.error = inPlace.error;
-    parsed.items.reserve(inPlace.items.size());
-    for (const LineView& item : inPlace.items) {
+    parsed.items.reserve(inPlace.count);
+    for (std::size_t i = 0; i < inPlace.count; ++i) {
+        const LineView& item = inPlace.items[i];
         if (item.kind == LineView::Kind::Text)
             parsed.items.emplace_back(QString::fromLocal8Bit(item.text));
         else if (item.kind == LineView::Kind::Number)

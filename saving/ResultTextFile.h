@@ -7,6 +7,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 
 #include <vector>
@@ -54,8 +55,11 @@ struct LineView
 struct ParsedInPlace
 {
     bool ok = false;
-    QString error;               // as parse() says it
-    std::vector<LineView> items; // as parse() gives them, pointing into the bytes parsed
+    QString error; // as parse() says it
+    // As parse() gives them, pointing into the bytes parsed: the first `count` of `items`. Kept
+    // in place rather than on the heap, as a folder of thousands of files is read.
+    std::array<LineView, LineCount> items;
+    std::size_t count = 0;
 };
 
 // parse(), with nothing decoded or copied: for a reader that compares most lines with texts

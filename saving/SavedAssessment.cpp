@@ -88,7 +88,7 @@ QByteArrayView decodedPart(QByteArrayView text)
 class Reader
 {
 public:
-    explicit Reader(const std::vector<LineView>& items) : m_items(items) {}
+    explicit Reader(const std::array<LineView, ResultTextFile::LineCount>& items) : m_items(items) {}
 
     const LineView& value(int row) const { return m_items[static_cast<std::size_t>(valueLine(row) - 1)]; }
 
@@ -144,7 +144,7 @@ public:
 private:
     static QString what(int row) { return quoted(labelOf(row)); }
 
-    const std::vector<LineView>& m_items;
+    const std::array<LineView, ResultTextFile::LineCount>& m_items;
 };
 
 QStringList levelTexts(std::string_view rula::ActionLevel::*text)

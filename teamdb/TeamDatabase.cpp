@@ -765,18 +765,27 @@ TeamDatabase::Stored TeamDatabase::publishBatch(const Publication* first, std::s
         keys.push_back(rows[i].key);
 
     // The keys the table holds are asked first, and only the rows it lacks are copied, straight
-    // into the table: a batch already there costs one question.
+    // into the table: a batch already there costs one question. A table that held no row at the
+    // first batch holds since only what this connection copied, which it knows, and what another
+    // publisher stored meanwhile, which the table's unique key refuses in the copy: the question
+    // is then left out until that happens.
     PqOutcome outcome = pqRun(*pq, connection, "BEGIN");
+    if (outcome.ok && m_keysHeld == KeysHeld::Unknown) {
+        outcome = pqRun(*pq, connection, "SELECT 1 FROM talvo_assessment LIMIT 1");
+        if (outcome.ok)
+            m_keysHeld = outcome.rows == 0 ? KeysHeld::CopiedHere : KeysHeld::Asked;
+    }
+    const bool copiedHere = m_keysHeld == KeysHeld::CopiedHere;
     std::optional<QSet<QByteArray>> there;
     if (outcome.ok)
-        there = keysAlreadyThere(*pq, connection, keys, &outcome);
+        there = copiedHere ? QSet<QByteArray>() : keysAlreadyThere(*pq, connection, keys, &outcome);
     if (outcome.ok && there) {
         QByteArray data;
         data.reserve(qsizetype(count) * 512);
         QSet<QByteArray> taken = *there; // of two publications of one key, the first is kept
         int copied = 0;
         for (std::size_t i = 0; i < count; ++i) {
-            if (taken.contains(keys[i]))
+            if (taken.contains(keys[i]) || (copiedHere && m_keysCopied.contains(keys[i])))
                 continue;
             taken.insert(keys[i]);
             data += rows[i].line;
@@ -791,11 +800,16 @@ TeamDatabase::Stored TeamDatabase::publishBatch(const Publication* first, std::s
         if (outcome.ok)
             outcome = pqRun(*pq, connection, "COMMIT");
         if (outcome.ok) {
+            if (copiedHere)
+                m_keysCopied.unite(taken);
             *added = copied;
             return Stored::New;
         }
-        // Another publisher stored one of these keys after the question: the batch is undone
-        // and inserted past what is there by then.
+        // Another publisher stored one of these keys after the question (or since the table was
+        // found empty): the batch is undone and inserted past what is there by then, and the
+        // batches after it ask.
+        if (outcome.sqlState == QLatin1String("23505"))
+            m_keysHeld = KeysHeld::Asked;
         if (outcome.connectionLost || outcome.sqlState != QLatin1String("23505")) {
             m_error = outcome.error;
             if (!outcome.connectionLost)

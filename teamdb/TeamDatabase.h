@@ -5,6 +5,7 @@
 #include "Publication.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -49,7 +50,8 @@ public:
 
     // Stores `count` publications from `first` in one transaction, each once (one the database
     // already holds, or an earlier one of the same key, is left out): the keys already there are
-    // asked first and the others copied in bulk; when another publisher stores one of them
+    // asked first (not while the table holds only what this connection copied into it since it
+    // found the table empty) and the others copied in bulk; when another publisher stores one of them
     // meanwhile, the batch is copied into a temporary table and inserted from there past what is
     // there by then. New when all were taken (`added` says how many were new); Refused when one
     // of them was refused (none is stored; publish() them one by one to learn which); Failed as
@@ -83,4 +85,15 @@ private:
     std::unique_ptr<QSqlQuery> m_insert;
     // The temporary table publishBatch() copies into, made once per connection.
     bool m_incomingMade = false;
+    // Which publications the table holds, as publishBatch() knows them: not yet looked at; only
+    // those this connection copied (the table was empty at the first batch, and no copy has met
+    // another publisher's key since); or to be asked of the server before each batch.
+    enum class KeysHeld
+    {
+        Unknown,
+        CopiedHere,
+        Asked,
+    };
+    KeysHeld m_keysHeld = KeysHeld::Unknown;
+    QSet<QByteArray> m_keysCopied; // while CopiedHere
 };

@@ -31,6 +31,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <future>
 #include <thread>
 
 #include <arpa/inet.h>
@@ -585,6 +586,17 @@ private slots:
             QCOMPARE(valueIn(bulkDatabase, QStringLiteral("SELECT last_value FROM talvo_assessment_id_seq")),
                      QStringLiteral("12"));
         }
+        {
+            // Another connection finds the table holding rows it did not copy: it asks, and sends
+            // none of them to be inserted.
+            TeamDatabase again(bulk);
+            QVERIFY2(again.open(), qPrintable(again.error()));
+            int added = -1;
+            QCOMPARE(again.publishBatch(publications.data(), publications.size(), &added), TeamDatabase::Stored::New);
+            QCOMPARE(added, 0);
+            QCOMPARE(valueIn(bulkDatabase, QStringLiteral("SELECT last_value FROM talvo_assessment_id_seq")),
+                     QStringLiteral("12"));
+        }
 
         const QString columns = QStringLiteral(
             "SELECT publication_key, assessment_id, revision, file_path, file_sha256, last_written, employee_name, "
@@ -621,9 +633,9 @@ private slots:
         QCOMPARE(count, QStringLiteral("14"));
     }
 
-    // Another publisher stores one of a batch's publications after the batch asked which are
-    // there and before its copy: the copy fails on that key, and the batch is inserted past it,
-    // the other publisher's row kept and the rest stored once.
+    // Another publisher stores one of a batch's publications, not yet committed when the batch
+    // looks at the table (it finds it empty): the copy fails on that key, and the batch is
+    // inserted past it, the other publisher's row kept and the rest stored once.
     void aPublicationStoredMeanwhileByAnotherIsPassedOver()
     {
         QVERIFY(m_cluster.psql(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE race")));
@@ -639,9 +651,13 @@ private slots:
         TeamDatabase other(address);
         QVERIFY2(other.open(), qPrintable(other.error()));
         TeamDatabase::Stored stored = TeamDatabase::Stored::Failed;
+        TeamDatabase::Stored storedAgain = TeamDatabase::Stored::Failed;
         int added = -1;
+        int addedAgain = -1;
         QString error;
         std::thread batch;
+        std::promise<void> firstDone;
+        std::promise<void> counted;
         const bool committed = other.inTransaction([&] {
             // The other publisher's row is in, not yet committed: the batch does not see it when
             // it asks, and its copy waits on that key until the other commits.
@@ -653,10 +669,15 @@ private slots:
                 TeamDatabase database(address);
                 if (!database.open()) {
                     error = database.error();
+                    firstDone.set_value();
                     return;
                 }
                 stored = database.publishBatch(publications.data(), publications.size(), &added);
                 error = database.error();
+                firstDone.set_value();
+                // The same batch again, once the ids drawn so far are counted.
+                counted.get_future().wait();
+                storedAgain = database.publishBatch(publications.data(), publications.size(), &addedAgain);
             });
             QElapsedTimer waited;
             waited.start();
@@ -667,10 +688,21 @@ private slots:
             return true;
         });
         if (batch.joinable())
+            firstDone.get_future().wait();
+        const QString drawn =
+            valueIn(QStringLiteral("race"), QStringLiteral("SELECT last_value FROM talvo_assessment_id_seq"));
+        counted.set_value();
+        if (batch.joinable())
             batch.join();
         QVERIFY2(committed, qPrintable(error));
         QVERIFY2(stored == TeamDatabase::Stored::New, qPrintable(error));
         QCOMPARE(added, 4);
+        // Having met another publisher's key, the connection asks before its next batch: nothing
+        // of the batch is sent to be inserted again.
+        QCOMPARE(storedAgain, TeamDatabase::Stored::New);
+        QCOMPARE(addedAgain, 0);
+        QCOMPARE(valueIn(QStringLiteral("race"), QStringLiteral("SELECT last_value FROM talvo_assessment_id_seq")),
+                 drawn);
         QCOMPARE(valueIn(QStringLiteral("race"), QStringLiteral("SELECT count(DISTINCT publication_key) || ' of ' "
                                                                 "|| count(*) FROM talvo_assessment")),
                  QStringLiteral("5 of 5"));
