@@ -22,8 +22,10 @@
 #include <QtConcurrent/QtConcurrentMap>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <condition_variable>
 #include <malloc.h>
 #include <memory>
+#include <mutex>
 #include <numeric>
 #include <unistd.h>
 
@@ -60,6 +62,61 @@ struct MadePublication
 
 // Handed from the thread that made it to the one that publishes it, without a copy.
 using MadeHandle = std::unique_ptr<MadePublication>;
+
+// The files' publications, made on every core at most `ahead` files ahead of the one publishing
+// takes next, and taken in the files' order: only so many are held at once, so the memory freed
+// as a batch is sent is the memory the next are made in.
+class ReadAhead
+{
+public:
+    ReadAhead(std::size_t count, std::size_t ahead) : m_made(count), m_ahead(ahead) {}
+
+    // On a reading core: waits until file `i` is within reach of publishing, then has it made.
+    template <typename Make> void make(std::size_t i, const Make& make)
+    {
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            if (i >= m_taken + m_ahead) {
+                ++m_readersWaiting;
+                m_room.wait(lock, [&] { return i < m_taken + m_ahead; });
+                --m_readersWaiting;
+            }
+        }
+        MadeHandle made = make();
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_made[i] = std::move(made);
+        if (m_waitingFor == i)
+            m_ready.notify_one();
+    }
+
+    // On the publishing thread: waits for the next file's publication and takes it.
+    MadeHandle takeNext()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        const std::size_t i = m_taken;
+        if (!m_made[i]) {
+            m_waitingFor = i;
+            m_ready.wait(lock, [&] { return m_made[i] != nullptr; });
+            m_waitingFor = NoOne;
+        }
+        MadeHandle made = std::move(m_made[i]);
+        ++m_taken;
+        if (m_readersWaiting > 0)
+            m_room.notify_all();
+        return made;
+    }
+
+private:
+    static constexpr std::size_t NoOne = std::size_t(-1);
+    std::mutex m_mutex;
+    std::condition_variable m_room;
+    std::condition_variable m_ready;
+    std::vector<MadeHandle> m_made;
+    const std::size_t m_ahead;
+    std::size_t m_taken = 0;
+    std::size_t m_waitingFor = NoOne;
+    int m_readersWaiting = 0;
+};
 
 MadeHandle publicationOf(const QString& file, const QString& currentFolder, bool evidenceBeside)
 {
@@ -104,6 +161,8 @@ MadeHandle publicationOf(const QString& file, const QString& currentFolder, bool
 // Publications sent to the database together: the server starts on the first thousand while the
 // rest are read, and each batch asks after only a thousand keys.
 constexpr std::size_t PublishedAtOnce = 1000;
+// Files made ahead of the one published next: the next batch is made while one is sent.
+constexpr std::size_t ReadAheadOf = 2 * PublishedAtOnce;
 
 QString plural(int count, const char* one, const char* many)
 {
@@ -141,19 +200,20 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
     // files do. Each is made into its own place, and taken from there, its memory freed, once
     // published: what the cores read ahead of the publishing is all that is held at once.
     SavedFileTree tree;
-    std::vector<MadeHandle> madeFiles;
+    std::unique_ptr<ReadAhead> ahead;
     std::vector<int> order;
-    QFuture<int> made;
+    QFuture<void> made;
     QFuture<void> reading = QtConcurrent::run([&]() {
         tree = WalkSavedFiles(folder);
         PrepareTree(tree, errors);
-        madeFiles.resize(std::size_t(tree.files.size()));
-        order.resize(madeFiles.size());
+        ahead = std::make_unique<ReadAhead>(std::size_t(tree.files.size()), ReadAheadOf);
+        order.resize(std::size_t(tree.files.size()));
         std::iota(order.begin(), order.end(), 0);
-        made = QtConcurrent::mapped(order, [currentFolder = QDir::currentPath(), &tree, &madeFiles](int i) {
-            const QString& file = tree.files[i];
-            madeFiles[std::size_t(i)] = publicationOf(file, currentFolder, tree.withEvidence.contains(file));
-            return i;
+        made = QtConcurrent::map(order, [currentFolder = QDir::currentPath(), &tree, &ahead](int i) {
+            ahead->make(std::size_t(i), [&] {
+                const QString& file = tree.files[i];
+                return publicationOf(file, currentFolder, tree.withEvidence.contains(file));
+            });
         });
     });
     BulkPublisher publisher(*address);
@@ -167,8 +227,7 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
     std::vector<Publication> batch;
     std::vector<TeamDatabase::CopyRow> rows;
     for (qsizetype i = 0; i < tree.files.size(); ++i) {
-        made.resultAt(int(i));
-        const MadeHandle one = std::move(madeFiles[std::size_t(i)]);
+        const MadeHandle one = ahead->takeNext();
         textsSaid += one->skipped + one->differences;
         evidenceSaid += one->complaint;
         if (one->publication) {
@@ -186,6 +245,7 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
                 errors << "\rtalvo-rula: published " << published << " of " << tree.files.size() - skipped << Qt::flush;
         }
     }
+    made.waitForFinished();
     if (showProgress)
         errors << '\n';
     errors << textsSaid << evidenceSaid;

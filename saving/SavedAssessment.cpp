@@ -194,9 +194,8 @@ QString difference(const QString& what, int saved, int computed)
     return QStringLiteral("%1: saved %2, the options give %3").arg(what).arg(saved).arg(computed);
 }
 
-// The faults a reader recognises at once, before the line-by-line check: a file that is not
-// a saved assessment at all, and one cut short.
-QString plainFault(const QByteArray& bytes)
+// A file that is not a saved assessment at all: empty, or its first line not a result's.
+QString notAnAssessment(const QByteArray& bytes)
 {
     if (bytes.isEmpty())
         return Reader::lineError(1, QStringLiteral("not a saved assessment: the file is empty"));
@@ -207,6 +206,15 @@ QString plainFault(const QByteArray& bytes)
     static const QByteArray firstLine = quoted(labelOf(0)).toLocal8Bit();
     if (first != firstLine)
         return Reader::lineError(1, QStringLiteral("not a saved assessment: its first line is not a result"));
+    return {};
+}
+
+// The faults a reader recognises at once, before the line-by-line check: a file that is not
+// a saved assessment at all, and one cut short.
+QString plainFault(const QByteArray& bytes)
+{
+    if (QString fault = notAnAssessment(bytes); !fault.isEmpty())
+        return fault;
     const bool cutInLine = !bytes.endsWith('\n');
     // Line feeds counted only as far as a whole file's number of lines.
     int feeds = 0;
@@ -236,9 +244,11 @@ SavedAssessment readFailed(const QString& error)
 
 SavedAssessment ReadSavedAssessment(const QByteArray& bytes)
 {
-    if (const QString fault = plainFault(bytes); !fault.isEmpty())
-        return readFailed(fault);
+    // Parsed first: a file parsed whole has every line a saved assessment has, so of the faults
+    // named before the parser's, only its first line is left to look at.
     const ResultTextFile::ParsedInPlace parsed = ResultTextFile::parseInPlace(bytes);
+    if (const QString fault = parsed.ok ? notAnAssessment(bytes) : plainFault(bytes); !fault.isEmpty())
+        return readFailed(fault);
     if (!parsed.ok)
         return readFailed(parsed.error);
     const Reader reader(parsed.items);

@@ -591,7 +591,31 @@ void appendCopyText(QByteArray& line, QByteArrayView text)
 
 void appendCopyText(QByteArray& line, const QString& text)
 {
-    appendCopyText(line, QByteArrayView(text.toUtf8()));
+    // Most texts are plain ASCII: written straight into the line, without their UTF-8 made apart
+    // first. Escaped, a character takes at most two bytes.
+    const qsizetype start = line.size();
+    line.resize(start + 2 * text.size());
+    char* at = line.data() + start;
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        if (unit >= 0x80) {
+            line.truncate(start);
+            appendCopyText(line, QByteArrayView(text.toUtf8()));
+            return;
+        }
+        const char* escaped = unit == '\\'   ? "\\\\"
+                              : unit == '\t' ? "\\t"
+                              : unit == '\n' ? "\\n"
+                              : unit == '\r' ? "\\r"
+                                             : nullptr;
+        if (escaped) {
+            *at++ = escaped[0];
+            *at++ = escaped[1];
+        } else {
+            *at++ = char(unit);
+        }
+    }
+    line.truncate(at - line.constData());
 }
 
 void appendNumber(QByteArray& line, int value)
@@ -740,8 +764,8 @@ TeamDatabase::Stored TeamDatabase::publishBatch(const Publication* first, std::s
 {
     *added = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        if (!first[i].unstorableReason().isEmpty()) {
-            m_error = first[i].unstorableReason();
+        if (QString unstorable = first[i].unstorableReason(); !unstorable.isEmpty()) {
+            m_error = std::move(unstorable);
             return Stored::Refused;
         }
     }
