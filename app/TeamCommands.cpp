@@ -123,7 +123,8 @@ MadeHandle publicationOf(const QString& file, const QString& currentFolder, bool
     auto handle = std::make_unique<MadePublication>();
     MadePublication& made = *handle;
     SavedFileRead read;
-    SavedAssessment saved = ReadSavedAssessmentFile(file, &read);
+    // Read without the trace of its scores, which no column keeps.
+    SavedAssessment saved = ReadSavedAssessmentFile(file, &read, ScoreTracing::Untraced);
     if (!saved.ok) {
         QTextStream line(&made.skipped);
         errorLine(line, file) << "skipped, " << saved.error << '\n';

@@ -5,22 +5,23 @@
 #include "StripApostrophes.h"
 
 AssessmentRecord BuildRecord(const rula::AssessmentState& assessment, const EmployeeTexts& typed,
-                             const QDateTime& assessedAt)
+                             const QDateTime& assessedAt, ScoreTracing tracing)
 {
     rula::ResultScores results;
     rula::ComputeScores(assessment, results);
-    return BuildRecord(assessment, results, typed, assessedAt);
+    return BuildRecord(assessment, results, typed, assessedAt, tracing);
 }
 
 AssessmentRecord BuildRecord(const rula::AssessmentState& assessment, const rula::ResultScores& results,
-                             const EmployeeTexts& typed, const QDateTime& assessedAt)
+                             const EmployeeTexts& typed, const QDateTime& assessedAt, ScoreTracing tracing)
 {
     AssessmentRecord record;
     record.typed = typed;
     record.stored = {StripApostrophes(typed.name), StripApostrophes(typed.id), StripApostrophes(typed.location)};
     record.assessment = assessment;
     record.results = results;
-    record.trace = rula::TraceScores(assessment, results);
+    if (tracing == ScoreTracing::Traced)
+        record.trace = rula::TraceScores(assessment, results);
     record.levelLeft = rula::classifyGrandScore(results.GrandScoreLeft);
     record.levelRight = rula::classifyGrandScore(results.GrandScoreRight);
     record.assessedAt = assessedAt;

@@ -64,14 +64,24 @@ struct AssessmentRecord
     std::vector<AssessmentRevision> history;
 };
 
+// Whether a record carries the trace of its scores: every record shown, saved or reported does;
+// one made only to be published need not (the team database keeps no trace, and tracing is a
+// seventh of the time a folder of saved files takes to publish).
+enum class ScoreTracing
+{
+    Traced,
+    Untraced, // `trace` left empty
+};
+
 // The record of `assessment` with every score computed from it now.
 AssessmentRecord BuildRecord(const rula::AssessmentState& assessment, const EmployeeTexts& typed,
-                             const QDateTime& assessedAt);
+                             const QDateTime& assessedAt, ScoreTracing tracing = ScoreTracing::Traced);
 
 // The record of `assessment` whose results were computed earlier (results keep what a lookup
 // that matched no cell left in them, exactly as ComputeScores does).
 AssessmentRecord BuildRecord(const rula::AssessmentState& assessment, const rula::ResultScores& results,
-                             const EmployeeTexts& typed, const QDateTime& assessedAt);
+                             const EmployeeTexts& typed, const QDateTime& assessedAt,
+                             ScoreTracing tracing = ScoreTracing::Traced);
 
 // The save table of a record: labels, the 66 option rows, the 17 body-part scores, both action
 // levels with their recommendations, the stored employee texts and both grand scores. A side

@@ -242,7 +242,7 @@ SavedAssessment readFailed(const QString& error)
 
 } // namespace
 
-SavedAssessment ReadSavedAssessment(const QByteArray& bytes)
+SavedAssessment ReadSavedAssessment(const QByteArray& bytes, ScoreTracing tracing)
 {
     // Parsed first: a file parsed whole has every line a saved assessment has, so of the faults
     // named before the parser's, only its first line is left to look at.
@@ -291,7 +291,7 @@ SavedAssessment ReadSavedAssessment(const QByteArray& bytes)
     }
 
     const EmployeeTexts stored = saved.record.stored;
-    saved.record = BuildRecord(saved.record.assessment, stored, QDateTime());
+    saved.record = BuildRecord(saved.record.assessment, stored, QDateTime(), tracing);
     saved.record.stored = stored; // already stripped once; stripping again could remove more
     for (const rula::GroupInfo& group : rula::groups()) {
         const int savedScore = saved.savedScores[static_cast<std::size_t>(group.group)];
@@ -319,7 +319,7 @@ SavedAssessment ReadSavedAssessment(const QByteArray& bytes)
     return saved;
 }
 
-SavedAssessment ReadSavedAssessmentFile(const QString& path, SavedFileRead* read)
+SavedAssessment ReadSavedAssessmentFile(const QString& path, SavedFileRead* read, ScoreTracing tracing)
 {
     // Opened without waiting (a FIFO would wait for a writer) and read only when it is a
     // regular file; a saved file is about 7 KB, so at most one byte past the limit is read.
@@ -360,7 +360,7 @@ SavedAssessment ReadSavedAssessmentFile(const QString& path, SavedFileRead* read
     if (bytes.size() > Limit)
         return readFailed(QStringLiteral("the file is %1 bytes long, far more than a saved assessment")
                               .arg(qMax(qint64(info.st_size), qint64(bytes.size()))));
-    SavedAssessment saved = ReadSavedAssessment(bytes);
+    SavedAssessment saved = ReadSavedAssessment(bytes, tracing);
     if (!saved.ok)
         return saved;
     // The time QFileInfo::lastModified() gives, of the file read rather than of its name.

@@ -36,7 +36,8 @@ struct SavedAssessment
 // exactly as the program writes it and in its order, every value of its row's kind (a score
 // a number, an option "True" or "False", an action level one of the method's four), exactly
 // one posture chosen in each group.
-SavedAssessment ReadSavedAssessment(const QByteArray& bytes);
+// `tracing` says whether the record carries the trace of its scores.
+SavedAssessment ReadSavedAssessment(const QByteArray& bytes, ScoreTracing tracing = ScoreTracing::Traced);
 
 // What ReadSavedAssessmentFile() read, for a caller that keeps it: the file's bytes, and when it
 // was last written in UTC.
@@ -49,4 +50,5 @@ struct SavedFileRead
 // Reads the file at `path`; a file that cannot be read gives an error with the system's reason.
 // `read`, when given, receives what was read of a file read as a saved assessment; the record's
 // `assessedAt` is then that time in UTC (the same moment, not turned into local time).
-SavedAssessment ReadSavedAssessmentFile(const QString& path, SavedFileRead* read = nullptr);
+SavedAssessment ReadSavedAssessmentFile(const QString& path, SavedFileRead* read = nullptr,
+                                        ScoreTracing tracing = ScoreTracing::Traced);

@@ -19,6 +19,7 @@ struct Publication
     QString filePath;      // absolute, on the computer that published it
     QString fileSha256;    // hex, of the saved text file's bytes
     QDateTime lastWritten; // the saved text file's modification time
+    // Its trace may be left out (ScoreTracing::Untraced): no column keeps it.
     AssessmentRecord record;
     QString assessmentId; // empty for an assessment without evidence
     int revision = 0;     // 0 without evidence

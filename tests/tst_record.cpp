@@ -85,6 +85,11 @@ private slots:
         const SavedAssessment saved = ReadSavedAssessment(bytes);
         QVERIFY2(saved.ok, qPrintable(saved.error));
         QCOMPARE(ResultTextFile::contents(SaveTableOf(saved.record)), bytes);
+        // Read to be published, without the trace of its scores: all else the same.
+        const SavedAssessment untraced = ReadSavedAssessment(bytes, ScoreTracing::Untraced);
+        QVERIFY2(untraced.ok, qPrintable(untraced.error));
+        QVERIFY(untraced.record.trace.PostureScoreALeft.empty() && untraced.record.trace.GrandScoreRight.empty());
+        QCOMPARE(ResultTextFile::contents(SaveTableOf(untraced.record)), bytes);
     }
 
     // Upper arm option 1 with the arm supported scores 0, looked up in Table A as 1.
