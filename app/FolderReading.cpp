@@ -101,9 +101,13 @@ void walk(const QString& folder, SavedFileTree& tree)
     if (saveFiles)
         tree.withSaveFiles << folder;
     const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    // The names an evidence file could have: an evidence file's name never ends in ".txt", and a
+    // folder of saved files alone has none to look for.
     QSet<QString> names;
-    for (const Entry& entry : entries)
-        names.insert(entry.name);
+    for (const Entry& entry : entries) {
+        if (!entry.name.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
+            names.insert(entry.name);
+    }
     for (const Entry& entry : entries) {
         const bool text = entry.name.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive);
         if (entry.kind == EntryKind::Folder) {
@@ -116,7 +120,7 @@ void walk(const QString& folder, SavedFileTree& tree)
                 tree.links << prefix + entry.name;
         } else if (text) {
             tree.files << prefix + entry.name;
-            if (names.contains(QFileInfo(OutputFiles::evidencePath(entry.name)).fileName()))
+            if (!names.isEmpty() && names.contains(QFileInfo(OutputFiles::evidencePath(entry.name)).fileName()))
                 tree.withEvidence.insert(tree.files.constLast());
         }
     }
@@ -129,7 +133,9 @@ SavedFileTree WalkSavedFiles(const QString& folder)
 {
     SavedFileTree tree;
     walk(QDir::cleanPath(folder), tree);
-    std::sort(tree.files.begin(), tree.files.end());
+    // Walked in the order of the names, the files are mostly in the order of their paths already.
+    if (!std::is_sorted(tree.files.cbegin(), tree.files.cend()))
+        std::sort(tree.files.begin(), tree.files.end());
     std::sort(tree.links.begin(), tree.links.end());
     return tree;
 }
