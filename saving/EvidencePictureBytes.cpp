@@ -143,10 +143,12 @@ private:
     std::future<void> m_hashing;
 };
 
-// Reads the bytes of `picture` from its source file, a part at a time, hands each part to
-// `take`, and checks them all against the picture's size and the quick sum taken with its
-// SHA-256. The first error, or an empty text.
-QString readPictureParts(const EvidencePicture& picture, const std::function<QString(QByteArrayView)>& take)
+// Reads the bytes of `picture` from its source file, a part at a time, into `whole` (room for
+// all of them) or else into a part of its own; hands each part to `take`, when given, and
+// checks them all against the picture's size and the quick sum taken with its SHA-256. The
+// first error, or an empty text.
+QString readPictureParts(const EvidencePicture& picture, char* whole,
+                         const std::function<QString(QByteArrayView)>& take = {})
 {
     const auto unreadable = [&picture](const QString& why) {
         return QStringLiteral("The picture \"%1\" cannot be read any more: %2").arg(picture.fileName, why);
@@ -154,17 +156,26 @@ QString readPictureParts(const EvidencePicture& picture, const std::function<QSt
     QFile file(picture.source.file);
     if (!file.open(QIODevice::ReadOnly))
         return unreadable(file.errorString());
-    QByteArray part(PicturePart, Qt::Uninitialized);
+    QByteArray ownPart(whole ? 0 : PicturePart, Qt::Uninitialized);
     QuickSum sum;
     qint64 total = 0;
-    for (qint64 count = 0; (count = file.read(part.data(), PicturePart)) != 0; total += count) {
+    for (;;) {
+        char* part = whole ? whole + total : ownPart.data();
+        const qint64 room = whole ? std::min<qint64>(PicturePart, picture.source.size - total) : PicturePart;
+        const qint64 count = room > 0 ? file.read(part, room) : 0;
         if (count < 0)
             return unreadable(file.errorString());
-        sum.add(QByteArrayView(part.constData(), count));
-        if (QString error = take(QByteArrayView(part.constData(), count)); !error.isEmpty())
-            return error;
+        if (count == 0)
+            break;
+        total += count;
+        sum.add(QByteArrayView(part, count));
+        if (take) {
+            if (QString error = take(QByteArrayView(part, count)); !error.isEmpty())
+                return error;
+        }
     }
-    if (total != picture.source.size || sum.value() != picture.source.quickSum)
+    char more = 0;
+    if (total != picture.source.size || sum.value() != picture.source.quickSum || file.read(&more, 1) != 0)
         return QStringLiteral("The picture \"%1\" no longer matches its SHA-256").arg(picture.fileName);
     return {};
 }
@@ -255,15 +266,8 @@ constexpr qint64 WholePictureLimit = qint64(32) << 20;
 
 QString storeWhole(QSqlDatabase& db, qint64 number, const EvidencePicture& picture)
 {
-    QByteArray bytes;
-    bytes.reserve(picture.source.size);
-    QString error = readPictureParts(picture, [&](QByteArrayView part) {
-        if (bytes.size() + part.size() > picture.source.size)
-            return QStringLiteral("The picture \"%1\" no longer matches its SHA-256").arg(picture.fileName);
-        bytes.append(part);
-        return QString();
-    });
-    if (!error.isEmpty())
+    QByteArray bytes(picture.source.size, Qt::Uninitialized);
+    if (QString error = readPictureParts(picture, bytes.data()); !error.isEmpty())
         return error;
     QSqlQuery data(db);
     if (!data.prepare(QStringLiteral("UPDATE pictures SET data = ? WHERE picture = ?")))
@@ -290,7 +294,7 @@ QString storeInPlace(QSqlDatabase& db, qint64 number, const EvidencePicture& pic
     if (!blob.ok())
         return blob.error();
     qint64 at = 0;
-    return readPictureParts(picture, [&](QByteArrayView part) {
+    return readPictureParts(picture, nullptr, [&](QByteArrayView part) {
         if (at + part.size() > blob.size())
             return QStringLiteral("The picture \"%1\" no longer matches its SHA-256").arg(picture.fileName);
         if (!blob.write(part, at))

@@ -13,7 +13,10 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <chrono>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -49,6 +52,20 @@ QString targetProblem(const QString& path)
 SaveOutcome saveFailed(const QString& error)
 {
     return {false, error};
+}
+
+// Waits for the file `path` that `writing` is still writing, meanwhile handing what it has
+// written so far to the disk: its sync at the end then waits only for the rest.
+QString waitWritingBack(std::future<QString>& writing, const QString& path)
+{
+    const int fd = DurableFiles::openRetrying(path, O_RDONLY | O_CLOEXEC);
+    while (writing.wait_for(std::chrono::microseconds(500)) == std::future_status::timeout) {
+        if (fd >= 0)
+            ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return writing.get();
 }
 
 } // namespace
@@ -162,7 +179,7 @@ SaveOutcome SaveResultsWithSteps(const SaveTable& table, const QString& folder, 
     if (!error.isEmpty())
         return saveFailed(QStringLiteral("Could not write the text file \"%1\": %2").arg(textPath, error));
     if (evidenceWritten.valid()) {
-        error = evidenceWritten.get();
+        error = waitWritingBack(evidenceWritten, pair.temporary(2));
         if (!error.isEmpty())
             return saveFailed(QStringLiteral("Could not write the evidence file \"%1\": %2").arg(targets[2], error));
     }

@@ -507,6 +507,10 @@ private slots:
                      QStringLiteral("The picture \"press.png\" no longer matches its SHA-256"));
             bytes[changed] = char(bytes[changed] ^ 1);
         }
+        // Or grown by a byte at its end.
+        QVERIFY(writeWholeFile(photo, bytes + 'x'));
+        QCOMPARE(writeEvidence(dir.filePath(QStringLiteral("grown.sqlite")), evidence),
+                 QStringLiteral("The picture \"press.png\" no longer matches its SHA-256"));
     }
 
     // A picture is hashed as soon as it is chosen, and the save takes that hash; changed since,
