@@ -85,6 +85,13 @@ QByteArrayView decodedPart(QByteArrayView text)
     return mark ? text.sliced(3) : text;
 }
 
+// Whether two texts hold the same bytes, compared where they are: a file's two hundred labels
+// and choices are checked this way.
+bool sameBytes(QByteArrayView a, QByteArrayView b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), std::size_t(a.size())) == 0;
+}
+
 class Reader
 {
 public:
@@ -97,7 +104,7 @@ public:
     {
         for (int row = first; row <= last; ++row) {
             const LineView& label = m_items[static_cast<std::size_t>(labelLine(row) - 1)];
-            if (label.kind != LineView::Kind::Text || decodedPart(label.text) != labelBytesOf(row))
+            if (label.kind != LineView::Kind::Text || !sameBytes(decodedPart(label.text), labelBytesOf(row)))
                 return lineError(labelLine(row),
                                  QStringLiteral("a saved assessment has the label %1 here").arg(quoted(labelOf(row))));
         }
@@ -128,7 +135,7 @@ public:
         const LineView& found = value(row);
         if (found.kind == LineView::Kind::Text) {
             for (std::size_t i = 0; i < allowed.bytes.size(); ++i) {
-                if (decodedPart(found.text) == allowed.bytes[i]) {
+                if (sameBytes(decodedPart(found.text), allowed.bytes[i])) {
                     if (which)
                         *which = i;
                     return {};
