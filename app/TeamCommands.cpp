@@ -22,7 +22,9 @@
 #include <QtConcurrent/QtConcurrentMap>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <atomic>
 #include <condition_variable>
+#include <fcntl.h>
 #include <malloc.h>
 #include <memory>
 #include <mutex>
@@ -118,13 +120,59 @@ private:
     int m_readersWaiting = 0;
 };
 
-MadeHandle publicationOf(const QString& file, const QString& currentFolder, bool evidenceBeside)
+// The folder of the file a reading core read last, kept open while that folder's files follow
+// one another (they come folder by folder): each is opened by its name in it. Kept for one
+// publishing only (`run`), and closed when its core ends.
+class FolderAtHand
+{
+public:
+    FolderAtHand() = default;
+    ~FolderAtHand() { forget(); }
+    FolderAtHand(const FolderAtHand&) = delete;
+    FolderAtHand& operator=(const FolderAtHand&) = delete;
+
+    // The descriptor of `file`'s folder, opened unless it is the one at hand, with what to open in
+    // it in `name`; AT_FDCWD with `file` itself when the folder cannot be opened.
+    int folderOf(const QString& file, quint64 run, QString* name)
+    {
+        const qsizetype slash = file.lastIndexOf(QLatin1Char('/'));
+        if (slash < 0) {
+            *name = file;
+            return AT_FDCWD;
+        }
+        const QStringView folder = QStringView(file).first(slash == 0 ? 1 : slash);
+        if (run != m_run || folder != m_path) {
+            forget();
+            m_run = run;
+            m_path = folder.toString();
+            m_fd = ::open(QFile::encodeName(m_path).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        }
+        *name = m_fd < 0 ? file : file.sliced(slash + 1);
+        return m_fd < 0 ? AT_FDCWD : m_fd;
+    }
+
+private:
+    void forget()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+    quint64 m_run = 0;
+    QString m_path;
+    int m_fd = -1;
+};
+
+// `file` is opened as `name` in the open folder `folder` (FolderAtHand::folderOf()).
+MadeHandle publicationOf(const QString& file, int folder, const QString& name, const QString& currentFolder,
+                         bool evidenceBeside)
 {
     auto handle = std::make_unique<MadePublication>();
     MadePublication& made = *handle;
     SavedFileRead read;
     // Read without the trace of its scores, which no column keeps.
-    SavedAssessment saved = ReadSavedAssessmentFile(file, &read, ScoreTracing::Untraced);
+    SavedAssessment saved = ReadSavedAssessmentFileAt(folder, name, &read, ScoreTracing::Untraced);
     if (!saved.ok) {
         QTextStream line(&made.skipped);
         errorLine(line, file) << "skipped, " << saved.error << '\n';
@@ -202,6 +250,8 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
     // them is named in the files' order, what their texts say first, then what their evidence
     // files do. Each is made into its own place, and taken from there, its memory freed, once
     // published: what the cores read ahead of the publishing is all that is held at once.
+    static std::atomic<quint64> publishings{0};
+    const quint64 run = ++publishings;
     SavedFileTree tree;
     std::unique_ptr<ReadAhead> ahead;
     std::vector<int> order;
@@ -212,10 +262,13 @@ int RunPublishCommand(const CommandLine& command, QTextStream& errors)
         ahead = std::make_unique<ReadAhead>(std::size_t(tree.files.size()), ReadAheadOf);
         order.resize(std::size_t(tree.files.size()));
         std::iota(order.begin(), order.end(), 0);
-        made = QtConcurrent::map(order, [currentFolder = QDir::currentPath(), &tree, &ahead](int i) {
+        made = QtConcurrent::map(order, [currentFolder = QDir::currentPath(), &tree, &ahead, run](int i) {
             ahead->make(std::size_t(i), [&] {
+                thread_local FolderAtHand folderAtHand;
                 const QString& file = tree.files[i];
-                return publicationOf(file, currentFolder, tree.withEvidence.contains(file));
+                QString name;
+                const int opened = folderAtHand.folderOf(file, run, &name);
+                return publicationOf(file, opened, name, currentFolder, tree.withEvidence.contains(file));
             });
         });
     });

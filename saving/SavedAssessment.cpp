@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SavedAssessment.h"
 
-#include "DurableFiles.h"
 #include "ModelText.h"
 #include "ResultTextFile.h"
 #include "ScoreRowGroup.h"
 
 #include <QDateTime>
+#include <QFile>
 
 #include <algorithm>
 #include <cstring>
@@ -328,9 +328,18 @@ SavedAssessment ReadSavedAssessment(const QByteArray& bytes, ScoreTracing tracin
 
 SavedAssessment ReadSavedAssessmentFile(const QString& path, SavedFileRead* read, ScoreTracing tracing)
 {
+    return ReadSavedAssessmentFileAt(AT_FDCWD, path, read, tracing);
+}
+
+SavedAssessment ReadSavedAssessmentFileAt(int folder, const QString& name, SavedFileRead* read, ScoreTracing tracing)
+{
     // Opened without waiting (a FIFO would wait for a writer) and read only when it is a
     // regular file; a saved file is about 7 KB, so at most one byte past the limit is read.
-    const int fd = DurableFiles::openRetrying(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const QByteArray encodedName = QFile::encodeName(name);
+    int fd;
+    do {
+        fd = ::openat(folder, encodedName.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return readFailed(QStringLiteral("cannot be read: %1").arg(qt_error_string(errno)));
     struct stat info;

@@ -52,3 +52,9 @@ struct SavedFileRead
 // `assessedAt` is then that time in UTC (the same moment, not turned into local time).
 SavedAssessment ReadSavedAssessmentFile(const QString& path, SavedFileRead* read = nullptr,
                                         ScoreTracing tracing = ScoreTracing::Traced);
+
+// As ReadSavedAssessmentFile(), of the file `name` in the folder open as `folder` (a descriptor,
+// or AT_FDCWD for `name` as a path): a reader of a folder's many files opens each by its name,
+// without the system walking the folder's path again for every one.
+SavedAssessment ReadSavedAssessmentFileAt(int folder, const QString& name, SavedFileRead* read = nullptr,
+                                          ScoreTracing tracing = ScoreTracing::Traced);
