@@ -807,6 +807,7 @@ TeamDatabase::Stored TeamDatabase::publishBatch(const Publication* first, std::s
         QByteArray data;
         data.reserve(qsizetype(count) * 512);
         QSet<QByteArray> taken = *there; // of two publications of one key, the first is kept
+        taken.reserve(taken.size() + qsizetype(count));
         int copied = 0;
         for (std::size_t i = 0; i < count; ++i) {
             if (taken.contains(keys[i]) || (copiedHere && m_keysCopied.contains(keys[i])))
