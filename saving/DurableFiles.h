@@ -81,7 +81,7 @@ enum class Step
     FirstReplaced,   // the new text file has taken its name
     AllReplaced,     // the new database has taken its name too
     FolderSynced,    // the new names are on disk
-    KeptRemoved,     // the second names of the old files are gone
+    Succeeded,       // the save is complete; its old files are being removed on another core
     Restoring,       // after a failure, before each old file is put back
 };
 

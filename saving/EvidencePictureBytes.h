@@ -34,8 +34,8 @@ private:
     quint64 m_value = 0;
 };
 
-// A SHA-256 taken in parts: OpenSSL's (the processor's SHA instructions) where libcrypto is
-// there, Qt's otherwise.
+// A SHA-256 taken in parts: with the processor's SHA instructions where it has them, else
+// OpenSSL's where libcrypto is there, else Qt's.
 class Sha256Stream
 {
 public:

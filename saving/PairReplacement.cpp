@@ -10,8 +10,12 @@
 #include <QFile>
 #include <QThread>
 
+#include "RunAside.h"
+
 #include <cerrno>
 #include <fcntl.h>
+#include <future>
+#include <mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +24,51 @@ using namespace DurableFiles;
 using File = PairReplacement::File;
 
 namespace {
+
+// The old files of saves that have succeeded, still being removed on another core. Each save
+// holds its name's intent locked until its old files are gone; the program waits for them
+// before it ends.
+class OldFileRemovals
+{
+public:
+    ~OldFileRemovals() { waitForAll(); }
+
+    void add(std::future<void> removal)
+    {
+        const std::lock_guard<std::mutex> guard(m_lock);
+        m_running.push_back({::getpid(), std::move(removal)});
+    }
+
+    void waitForAll()
+    {
+        std::vector<Removal> running;
+        {
+            const std::lock_guard<std::mutex> guard(m_lock);
+            running.swap(m_running);
+        }
+        for (Removal& removal : running) {
+            if (removal.process == ::getpid())
+                removal.done.wait();
+            else // a forked child has none of its parent's threads: the parent waits for them
+                new std::future<void>(std::move(removal.done));
+        }
+    }
+
+private:
+    struct Removal
+    {
+        pid_t process;
+        std::future<void> done;
+    };
+    std::mutex m_lock;
+    std::vector<Removal> m_running;
+};
+
+OldFileRemovals& oldFileRemovals()
+{
+    static OldFileRemovals removals;
+    return removals;
+}
 
 // The intent file, line by line:
 //   TALVO RULA replacing result files 2
@@ -288,6 +337,9 @@ QString PairReplacement::begin(const QString& folder, const QStringList& targets
     m_steps = &steps;
     m_folder = folder;
 
+    // This program's own earlier saves end first (their old files take milliseconds to remove).
+    waitForOldFilesRemoved();
+
     // The name's intent is locked before it is written, so saves of one name take turns and
     // a repair running now finds it either locked or empty (and may remove it: then it is
     // made again).
@@ -487,15 +539,28 @@ QString PairReplacement::replace()
         return error + QStringLiteral("; the earlier files could not be put back: ") + lost;
     }
 
-    // 4. The old files are no longer needed. The save has succeeded: from here on only a
-    // stop can interrupt it, and the next repair finishes it.
+    // 4. The save has succeeded. The old files are no longer needed; freeing a large one takes
+    // milliseconds, so they are removed on another core, the intent locked until they are gone.
+    // From here on only a stop can interrupt it, and the next repair finishes it.
+    QStringList kept;
     for (const File& file : m_files) {
         if (file.hadOldFile)
-            removeFile(file.kept);
+            kept << file.kept;
     }
-    steps.reached(Step::KeptRemoved);
-    finish();
+    oldFileRemovals().add(runAside([kept, intent = m_intent, fd = m_fd] {
+        for (const QString& file : kept)
+            removeFile(file);
+        ::unlink(encoded(intent).constData()); // while still locked: the next save makes a new one
+        ::close(fd);
+    }));
+    m_fd = -1;
+    steps.reached(Step::Succeeded);
     return {};
+}
+
+void PairReplacement::waitForOldFilesRemoved()
+{
+    oldFileRemovals().waitForAll();
 }
 
 QString PairReplacement::recover(const QString& path, QStringList* named)

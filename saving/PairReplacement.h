@@ -42,6 +42,10 @@ public:
     // back fail, the error says where it is kept, and the intent stays for the next repair.
     QString replace();
 
+    // Waits until the old files of every replacement that has succeeded in this program are
+    // removed (replace() leaves that to another core); the program does so before it ends.
+    static void waitForOldFilesRemoved();
+
     // Gives up before replace(): removes the new files and the intent.
     void abandon();
 

@@ -10,6 +10,7 @@
 #include "Commands.h"
 #include "EmployeeDetails.h"
 #include "Evidence.h"
+#include "EvidencePictureBytes.h"
 #include "EvidencePictureFile.h"
 #include "FileLists.h"
 #include "FilledEvidence.h"
@@ -463,6 +464,42 @@ private slots:
         QVERIFY(!readEvidencePicture(path, QStringLiteral("extra"), &error));
         QVERIFY2(error.startsWith(QStringLiteral("The picture \"%1\" cannot be read any more: ").arg(path)),
                  qPrintable(error));
+    }
+
+    void sha256InAnyParts_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("expected");
+        // FIPS 180-2, appendix B.1 to B.3.
+        QTest::newRow("abc") << QByteArray("abc")
+                             << QStringLiteral("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+        QTest::newRow("448 bits") << QByteArray("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq")
+                                  << QStringLiteral("248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+        QTest::newRow("a million a") << QByteArray(1000000, 'a')
+                                     << QStringLiteral(
+                                            "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+        // Every way the last block can end, against Qt's own SHA-256.
+        for (int size : {0, 1, 55, 56, 57, 63, 64, 65, 119, 120, 127, 128, 129}) {
+            QByteArray bytes(size, '\0');
+            for (int i = 0; i < size; ++i)
+                bytes[i] = char(i * 37 + 11);
+            QTest::addRow("%d bytes", size)
+                << bytes << QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+        }
+    }
+
+    // The hash of the pictures and the text file, fed in parts of any size.
+    void sha256InAnyParts()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, expected);
+        for (const qsizetype part : {qsizetype(1), qsizetype(7), qsizetype(64), qsizetype(65), qsizetype(1000)}) {
+            Sha256Stream hash;
+            for (qsizetype at = 0; at < bytes.size(); at += part)
+                hash.add(QByteArrayView(bytes.constData() + at, std::min(part, bytes.size() - at)));
+            QCOMPARE(hash.hex(), expected);
+        }
+        QCOMPARE(sha256Hex(bytes), expected);
     }
 
     void pictureBytesMoveInPartsCheckedAsTheyGo_data()

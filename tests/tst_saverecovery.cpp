@@ -141,8 +141,10 @@ void writePair(const QString& folder, const Pair& pair)
         writeFile(evidencePath(folder), pair.evidence);
 }
 
+// The hidden files left once this program's saves have removed their old files.
 QStringList hiddenFiles(const QString& folder)
 {
+    PairReplacement::waitForOldFilesRemoved();
     return QDir(folder).entryList({QStringLiteral(".talvo-*")}, QDir::Files | QDir::Hidden | QDir::System);
 }
 
@@ -202,13 +204,13 @@ bool saveStoppingAt(const QString& folder, int variant, Step step, bool noHardLi
 
 const Step SaveSteps[] = {Step::IntentWritten,  Step::TextWritten,  Step::DatabaseCreated, Step::DatabaseWritten,
                           Step::DatabaseSynced, Step::OldFilesKept, Step::ReadyMarked,     Step::FirstReplaced,
-                          Step::AllReplaced,    Step::FolderSynced, Step::KeptRemoved};
+                          Step::AllReplaced,    Step::FolderSynced, Step::Succeeded};
 
 const char* stepName(Step step)
 {
     static const char* names[] = {"intent written",  "text written",   "database created", "database written",
                                   "database synced", "old files kept", "ready marked",     "first replaced",
-                                  "all replaced",    "folder synced",  "kept removed",     "restoring"};
+                                  "all replaced",    "folder synced",  "succeeded",        "restoring"};
     return names[int(step)];
 }
 
@@ -230,6 +232,7 @@ private slots:
     void killedEvidenceSaveKeepsItsTextFile();
     void onlyOwnFilesAreRemoved();
     void runningSaveIsLeftAlone();
+    void oldFilesAreGoneWhenTheProgramEnds();
 
 private:
     Pair m_old;
@@ -289,7 +292,7 @@ void TestSaveRecovery::stopBetweenAnyTwoStepsIsRepaired()
     if (oldFiles)
         writePair(dir.path(), oldFilesSaved);
     QVERIFY(saveStoppingAt(dir.path(), 1, Step(step), noHardLinks, evidence));
-    if (int(step) < int(Step::KeptRemoved))
+    if (int(step) < int(Step::Succeeded))
         QVERIFY(!hiddenFiles(dir.path()).isEmpty()); // the stop left something to repair
 
     QCOMPARE(RecoverInterruptedSaves(dir.path()), QString());
@@ -316,7 +319,7 @@ void TestSaveRecovery::failureAtAnyStepKeepsTheOldPair_data()
     QTest::addColumn<int>("step");
     QTest::addColumn<bool>("evidence");
     for (const Step step : SaveSteps) {
-        if (step == Step::KeptRemoved) // by then the save has succeeded
+        if (step == Step::Succeeded) // by then the save has succeeded
             continue;
         for (bool evidence : {false, true})
             QTest::addRow("%s%s", stepName(step), evidence ? ", evidence" : "") << int(step) << evidence;
@@ -559,6 +562,26 @@ void TestSaveRecovery::runningSaveIsLeftAlone()
     QCOMPARE(running.replace(), QString());
     QVERIFY(pairIn(dir.path()) == m_new);
     QCOMPARE(hiddenFiles(dir.path()), QStringList());
+}
+
+void TestSaveRecovery::oldFilesAreGoneWhenTheProgramEnds()
+{
+    // The old files a save leaves to another core are removed before the program ends, however
+    // soon after the save it ends.
+    QTemporaryDir dir;
+    writePair(dir.path(), m_oldThree);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        DurableFiles::SaveSteps plain;
+        SaveTable t = table(1);
+        const bool saved = SaveResultsWithSteps(t, dir.path(), Stem, plain, evidenceWriter(1)).ok;
+        std::exit(saved ? 0 : 1);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(pid, &status, 0), pid);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    QCOMPARE(QDir(dir.path()).entryList({QStringLiteral(".talvo-*")}, QDir::Files | QDir::Hidden), QStringList());
+    QVERIFY(pairIn(dir.path()) == m_newThree);
 }
 
 QTEST_GUILESS_MAIN(TestSaveRecovery)

@@ -3,6 +3,7 @@
 // kept byte for byte on every failure, no temporary file left behind.
 #include "DurableFiles.h"
 #include "OutputFiles.h"
+#include "PairReplacement.h"
 #include "ResultDatabase.h"
 #include "ResultTextFile.h"
 #include "SaveResults.h"
@@ -188,7 +189,9 @@ QString savedProblem(const QString& folder, const QString& stem, const SaveTable
         EXPECT(!db.employeeColumns);
     }
 
-    // Nothing but the two result files (and whatever was there before) in the folder.
+    // Nothing but the two result files (and whatever was there before) in the folder, once the
+    // old files are removed.
+    PairReplacement::waitForOldFilesRemoved();
     for (const QString& name : QDir(folder).entryList(QDir::Hidden | QDir::Files))
         EXPECT(!name.startsWith(QLatin1String(".talvo-")));
     return {};
@@ -211,6 +214,7 @@ template <typename Body> QByteArray runInChild(Body body)
     if (pid == 0) {
         ::close(fds[0]);
         const QByteArray report = body();
+        PairReplacement::waitForOldFilesRemoved(); // as the program does before it ends
         [[maybe_unused]] ssize_t n = ::write(fds[1], report.constData(), static_cast<size_t>(report.size()));
         ::_exit(0);
     }
