@@ -792,14 +792,20 @@ TeamDatabase::Stored TeamDatabase::publishBatch(const Publication* first, std::s
     // into the table: a batch already there costs one question. A table that held no row at the
     // first batch holds since only what this connection copied, which it knows, and what another
     // publisher stored meanwhile, which the table's unique key refuses in the copy: the question
-    // is then left out until that happens.
-    PqOutcome outcome = pqRun(*pq, connection, "BEGIN");
-    if (outcome.ok && m_keysHeld == KeysHeld::Unknown) {
+    // is then left out until that happens. A copy alone is a transaction of its own; a question
+    // and the copy after it are put in one.
+    PqOutcome done;
+    done.ok = true;
+    PqOutcome outcome = done;
+    if (m_keysHeld == KeysHeld::Unknown) {
         outcome = pqRun(*pq, connection, "SELECT 1 FROM talvo_assessment LIMIT 1");
         if (outcome.ok)
             m_keysHeld = outcome.rows == 0 ? KeysHeld::CopiedHere : KeysHeld::Asked;
     }
     const bool copiedHere = m_keysHeld == KeysHeld::CopiedHere;
+    const bool inTransaction = outcome.ok && !copiedHere;
+    if (inTransaction)
+        outcome = pqRun(*pq, connection, "BEGIN");
     std::optional<QSet<QByteArray>> there;
     if (outcome.ok)
         there = copiedHere ? QSet<QByteArray>() : keysAlreadyThere(*pq, connection, keys, &outcome);
@@ -822,7 +828,7 @@ TeamDatabase::Stored TeamDatabase::publishBatch(const Publication* first, std::s
                                           QByteArrayLiteral(") FROM STDIN"))
                                    .constData(),
                                data);
-        if (outcome.ok)
+        if (outcome.ok && inTransaction)
             outcome = pqRun(*pq, connection, "COMMIT");
         if (outcome.ok) {
             if (copiedHere)
@@ -837,13 +843,13 @@ TeamDatabase::Stored TeamDatabase::publishBatch(const Publication* first, std::s
             m_keysHeld = KeysHeld::Asked;
         if (outcome.connectionLost || outcome.sqlState != QLatin1String("23505")) {
             m_error = outcome.error;
-            if (!outcome.connectionLost)
+            if (!outcome.connectionLost && inTransaction)
                 pqRun(*pq, connection, "ROLLBACK");
             return outcome.connectionLost ? Stored::Failed : Stored::Refused;
         }
-        outcome = pqRun(*pq, connection, "ROLLBACK");
+        outcome = inTransaction ? pqRun(*pq, connection, "ROLLBACK") : done;
     } else if (outcome.ok || !outcome.connectionLost) {
-        outcome = pqRun(*pq, connection, "ROLLBACK");
+        outcome = inTransaction ? pqRun(*pq, connection, "ROLLBACK") : done;
     }
     if (!outcome.ok) {
         m_error = outcome.error;
