@@ -68,7 +68,8 @@ bool writeSavedFile(const QString& path)
 }
 
 // The same assessment with an evidence file beside it: the details, a 1600 x 1200 workplace
-// photograph (shown in the main window's picture box on reopening) and one revision.
+// photograph (laid out in the main window's picture box on reopening, decoded once that window
+// first shows) and one revision.
 bool writeSavedFileWithEvidence(const QString& path, const QString& evidencePath)
 {
     if (!writeSavedFile(path))
@@ -167,7 +168,7 @@ int driver(int argc, char* argv[])
                 *std::min_element(reopening.begin(), reopening.end()));
     std::printf("  of which restoring the assessment:      median %.1f ms\n", median(restoring));
     std::printf("ratio (median): %.2f\n", median(reopening) / median(ordinary));
-    std::printf("reopening with evidence (details, 1600 x 1200 photo shown): median %.1f ms, restoring %.1f ms, "
+    std::printf("reopening with evidence (details, a 1600 x 1200 photo): median %.1f ms, restoring %.1f ms, "
                 "ratio to the ordinary start %.2f\n",
                 median(evidenced), median(restoringEvidence), median(evidenced) / median(ordinary));
     return 0;

@@ -15,6 +15,7 @@ PictureBox::PictureBox(QWidget* parent) : QFrame(parent)
 
 void PictureBox::clear()
 {
+    m_decode = nullptr;
     m_coming = QFuture<QImage>();
     m_isComing = false;
     m_picture = QImage();
@@ -39,12 +40,24 @@ void PictureBox::paintPicture(const QImage& picture, const QRect& target)
     update();
 }
 
-void PictureBox::paintPictureSoon(const QFuture<QImage>& picture, const QRect& target)
+void PictureBox::paintPictureSoon(const std::function<QImage()>& decode, const QRect& target)
 {
     clear();
-    m_coming = picture;
+    m_decode = decode;
     m_isComing = true;
     m_target = target;
+    // A box that is not showing yet (a window made but not yet opened) decodes when it is: the
+    // other core stays free for what is on the screen now.
+    if (isVisible())
+        startDecoding();
+}
+
+void PictureBox::startDecoding()
+{
+    if (!m_decode)
+        return;
+    m_coming = QtConcurrent::run(m_decode);
+    m_decode = nullptr;
 }
 
 void PictureBox::settle() const
@@ -52,9 +65,16 @@ void PictureBox::settle() const
     if (!m_isComing)
         return;
     m_isComing = false;
-    const QImage picture = m_coming.result();
+    const QImage picture = m_decode ? m_decode() : m_coming.result();
+    m_decode = nullptr;
     m_coming = QFuture<QImage>();
     const_cast<PictureBox*>(this)->paintPicture(picture, m_target);
+}
+
+void PictureBox::showEvent(QShowEvent* event)
+{
+    QFrame::showEvent(event);
+    startDecoding();
 }
 
 void PictureBox::paintEvent(QPaintEvent* event)
@@ -106,7 +126,7 @@ bool PaintFittedSoon(const PictureLoader& loaded, PictureBox& box)
     if (target.isEmpty())
         return false;
     const QSize size = decodedSize(target, box);
-    box.paintPictureSoon(QtConcurrent::run([loaded, size] { return loaded.decode(size); }), target);
+    box.paintPictureSoon([loaded, size] { return loaded.decode(size); }, target);
     return true;
 }
 

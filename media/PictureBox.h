@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QRect>
 
+#include <functional>
+
 // A picture box: a sunken 2-pixel border around an inner area filled with the button
 // face colour, into which one picture can be painted scaled into a rectangle.
 //
@@ -31,10 +33,11 @@ public:
     // already decoded at the target's size; any other size is scaled smoothly once here.
     void paintPicture(const QImage& picture, const QRect& target);
 
-    // Paints, as paintPicture does, the picture `picture` gives once it is decoded on another
-    // core. It is waited for as soon as the box is painted or asked for its picture; a null
-    // picture leaves the box empty.
-    void paintPictureSoon(const QFuture<QImage>& picture, const QRect& target);
+    // Paints, as paintPicture does, the picture `decode` gives. It is decoded on another core
+    // from the moment the box is showing (at once when it already is), and waited for as soon as
+    // the box is painted or asked for its picture (decoded right then when the box was never
+    // shown); a null picture leaves the box empty.
+    void paintPictureSoon(const std::function<QImage()>& decode, const QRect& target);
 
     bool hasPicture() const
     {
@@ -52,15 +55,19 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
-    // Paints the picture still being decoded, once it is.
+    // Starts decoding the picture to come on another core.
+    void startDecoding();
+    // Paints the picture still to come, once it is decoded.
     void settle() const;
 
     // What is painted changes when a picture decoded on another core arrives, which any
     // look at the box waits for.
     mutable QImage m_picture;
     mutable QRect m_target;
+    mutable std::function<QImage()> m_decode; // until it is started
     mutable QFuture<QImage> m_coming;
     mutable bool m_isComing = false;
 };
@@ -73,7 +80,7 @@ private:
 bool PaintFitted(const QString& file, PictureLoader& loader, PictureBox& box);
 
 // PaintFitted for a picture already loaded (`loaded`, on any thread), decoded on another core
-// (PictureBox::paintPictureSoon) so that the caller goes on at once. False, with the box as it
+// once the box is showing (PictureBox::paintPictureSoon) so that the caller goes on at once. False, with the box as it
 // was, when nothing is loaded or the box has no room; a picture that cannot be decoded after
 // all leaves the box empty.
 bool PaintFittedSoon(const PictureLoader& loaded, PictureBox& box);

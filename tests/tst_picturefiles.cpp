@@ -461,6 +461,20 @@ void TestPictureFiles::aPictureDecodedElsewhereShowsUnlessReplaced()
     // Nothing loaded: refused, and the box keeps what it shows.
     QVERIFY(!PaintFittedSoon(PictureLoader(), *box));
     QCOMPARE(look(box, Blue).rect, QRect(77, 0, 91, 365));
+
+    // A box not showing yet decodes its picture only once it shows, from the file as it is then
+    // (here changed meanwhile to another size: nothing is shown).
+    const QString changing = m_folder + "/changing.png";
+    QVERIFY(QFile::copy(m_folder + "/wide.png", changing));
+    PictureLoader later;
+    QVERIFY(later.load(changing));
+    window.hide();
+    QVERIFY(PaintFittedSoon(later, *box));
+    QTest::qWait(100); // long enough for any decoding under way to end
+    QVERIFY(QFile::remove(changing) && QFile::copy(m_folder + "/tall.png", changing));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(!box->hasPicture());
 }
 
 void TestPictureFiles::decodesAtTheShownSize()
