@@ -62,7 +62,7 @@ __attribute__((target("sha,sse4.1,ssse3"))) void compress(std::uint32_t state[8]
         const __m128i cdghBefore = cdgh;
         // The message schedule, four words at a time, in a ring of four.
         __m128i words[4];
-        for (int group = 0; group < 16; ++group) {
+        for (std::size_t group = 0; group < 16; ++group) {
             __m128i& w = words[group % 4];
             if (group < 4) {
                 w = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 16 * group)), byteOrder);
