@@ -18,6 +18,7 @@ int RunPlanCommand(const CommandLine& command, QTextStream& errors);
 int RunLandmarksCommand(const CommandLine& command, QTextStream& errors);
 int RunScoreVideoCommand(const CommandLine& command, QTextStream& errors);
 
-// Restores the saved assessment at `path` into the windows before the caution window shows;
-// a file that cannot be read is reported in an "Error" box and the assessment stays empty.
+// Restores the saved assessment at `path` into the program's state before the caution window
+// shows and before any other window is made: the windows show it when they are first made. A
+// file that cannot be read is reported in an "Error" box and the assessment stays empty.
 void ReopenAssessment(const QString& path, WindowSet& windows);

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Commands.h"
 
-#include "EmployeeDetails.h"
 #include "Evidence.h"
 #include "EvidenceBelonging.h"
 #include "InterruptedSaves.h"
 #include "KeyFrames.h"
-#include "MainWindow.h"
 #include "OpenExtraPics.h"
 #include "OptionCatalogue.h"
 #include "OutputFiles.h"
@@ -16,7 +14,6 @@
 #include "SavedAssessment.h"
 #include "Services.h"
 #include "WindowSet.h"
-#include "Workplace.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -26,14 +23,16 @@ namespace {
 
 // The saved selections, replayed the way the assessor's clicks make them: the posture of
 // each group first, then the adjustments.
-void replaySelections(const rula::AssessmentState& saved, MainWindow& main)
+rula::AssessmentState replayed(const rula::AssessmentState& saved)
 {
+    rula::AssessmentState clicked;
     for (rula::OptionKind kind : {rula::OptionKind::Base, rula::OptionKind::Adjustment}) {
         for (int option = 0; option < rula::OptionCount; ++option) {
             if (saved.isSelected(option) && rula::options()[static_cast<std::size_t>(option)].kind == kind)
-                main.selectOption(option);
+                clicked.SelectOption(option);
         }
     }
+    return clicked;
 }
 
 // The evidence of a reopened file, read and checked, and its workplace picture laid out, under
@@ -58,19 +57,19 @@ ReadEvidence readEvidenceOf(const QString& path, const SavedAssessment& saved)
 }
 
 // The workplace picture is shown from the evidence, whatever became of the original file.
-void restorePictures(const ReadEvidence& read, WindowSet& windows)
+void restorePictures(const ReadEvidence& read, ProgramState& state)
 {
     const EvidencePicture* picture = read.evidence.evidence.workplacePicture();
     if (!picture)
         return;
-    ProgramState& state = windows.state();
     state.evidencePictureFolder = read.workplaceCopy.folder;
-    if (!showLoadedAsWorkplace(state, read.workplace, windows.workplace().picture())) {
+    if (read.workplace.naturalSize().isEmpty()) {
         MessageService::show(QStringLiteral("The workplace picture \"%1\" kept with the assessment cannot be shown.")
                                  .arg(picture->fileName),
                              QStringLiteral("Error"));
         return;
     }
+    takeWorkplacePhotograph(state, read.workplace.file());
     state.angleMeasurements = measurementsOf(*picture, state.workplacePictureFile.toStdString());
     state.photographMeasurements = state.angleMeasurements;
 }
@@ -120,9 +119,12 @@ void ReopenAssessment(const QString& path, WindowSet& windows)
         return;
     }
 
-    // The evidence is read on another core while the options are replayed here.
+    // The evidence is read on another core while the options are replayed here, into the state
+    // alone: the main window and the others show the state when they are first made, after the
+    // caution window, as in the ordinary start.
     QFuture<ReadEvidence> reading = QtConcurrent::run(readEvidenceOf, path, saved);
-    replaySelections(saved.record.assessment, windows.window<MainWindow>());
+    ProgramState& state = windows.state();
+    state.assessment = replayed(saved.record.assessment);
     AssessmentRecord record = saved.record;
     const ReadEvidence read = reading.result();
     const EvidenceOfFile& evidence = read.evidence;
@@ -133,8 +135,7 @@ void ReopenAssessment(const QString& path, WindowSet& windows)
     if (evidence.ok)
         completeRecord(record, evidence.evidence);
 
-    windows.window<EmployeeDetails>().setTexts(record.typed);
-    ProgramState& state = windows.state();
+    state.employee = record.typed;
     state.reba = record.reba;
     if (windows.exists<RebaWindow>())
         windows.window<RebaWindow>().showChoices();
@@ -144,15 +145,12 @@ void ReopenAssessment(const QString& path, WindowSet& windows)
     if (evidence.ok) {
         state.details = record.details;
         state.reopenedEvidence = evidence.evidence;
-        restorePictures(read, windows);
+        restorePictures(read, state);
         restoreKeyFrames(evidence.evidence.pictures, state);
         // Without a photograph, the workplace picture is the key frame taken last, as when it
         // was taken.
-        if (!evidence.evidence.workplacePicture() && !state.keyFrames.empty()) {
-            PictureLoader loader;
-            showKeyFrameAsWorkplace(state, static_cast<int>(state.keyFrames.size()) - 1, loader,
-                                    windows.workplace().picture());
-        }
+        if (!evidence.evidence.workplacePicture() && !state.keyFrames.empty())
+            takeKeyFrameAsWorkplace(state, static_cast<int>(state.keyFrames.size()) - 1);
         restoreExtraPictures(evidence.evidence, windows);
         state.videoTimeline = evidence.evidence.timeline;
         state.plannedChanges = plannedChangesOf(evidence.evidence, record);

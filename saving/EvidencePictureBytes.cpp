@@ -114,12 +114,14 @@ private:
     QString m_error;
 };
 
-// Hashes each part on another core while the caller reads and writes the next one. A part's
-// bytes must stay untouched until the next add() or hex() has returned.
+// Hashes each part on another core while the caller reads and writes the next one, for a
+// picture of more than a few parts; a smaller one is hashed in place, where starting threads
+// would cost more than it saves. A part's bytes must stay untouched until the next add() or
+// hex() has returned.
 class HashOnTheSide
 {
 public:
-    HashOnTheSide() = default;
+    explicit HashOnTheSide(qint64 total) : m_aside(total > AsideFrom) {}
     HashOnTheSide(const HashOnTheSide&) = delete;
     HashOnTheSide& operator=(const HashOnTheSide&) = delete;
     ~HashOnTheSide() { settle(); }
@@ -127,7 +129,10 @@ public:
     void add(QByteArrayView part)
     {
         settle();
-        m_hashing = runAside([this, part] { m_hash.add(part); });
+        if (m_aside)
+            m_hashing = runAside([this, part] { m_hash.add(part); });
+        else
+            m_hash.add(part);
     }
     QString hex()
     {
@@ -136,12 +141,15 @@ public:
     }
 
 private:
+    static constexpr qint64 AsideFrom = qint64(4) * PicturePart;
+
     void settle()
     {
         if (m_hashing.valid())
             m_hashing.wait();
     }
 
+    bool m_aside;
     Sha256Stream m_hash;
     std::future<void> m_hashing;
 };
@@ -284,9 +292,9 @@ LaidOutPicture layOutPicture(QSqlDatabase& db, qint64 picture, const QString& fi
     }
     PictureBlob blob(db, picture, false);
     QByteArray parts[2] = {QByteArray(PicturePart, Qt::Uninitialized), QByteArray(PicturePart, Qt::Uninitialized)};
-    HashOnTheSide hash;
-    QuickSum sum;
     const qint64 size = blob.size();
+    HashOnTheSide hash(size);
+    QuickSum sum;
     for (qint64 at = 0, n = 0; blob.ok() && laid.error.isEmpty() && at < size; at += PicturePart, ++n) {
         char* part = parts[n % 2].data();
         const int count = int(std::min<qint64>(PicturePart, size - at));

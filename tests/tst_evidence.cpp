@@ -166,6 +166,9 @@ private slots:
         makeWindows();
         ReopenAssessment(text, *windows);
         QVERIFY2(recorder.messages.isEmpty(), qPrintable(recorder.messages.join(QLatin1Char('\n'))));
+        // As at an ordinary start, no window is made before the caution window: each shows the
+        // reopened assessment when it is first asked for.
+        QVERIFY(!windows->exists<MainWindow>() && !windows->exists<EmployeeDetails>());
         CautionStatement& caution2 = windows->window<CautionStatement>();
         caution2.showWindow();
         click(caution2, "Command1");
@@ -386,6 +389,31 @@ private slots:
         QVERIFY2(report.errorLines.join(QLatin1Char('\n')).contains(reason),
                  qPrintable(report.errorLines.join(QLatin1Char('\n'))));
         QVERIFY(!pdfText(pdf).contains(QStringLiteral("Welding")));
+    }
+
+    // A photograph kept with the assessment that no reader here can show (a format another
+    // computer could read) is named; the rest of the evidence is used.
+    void aKeptPhotographThatCannotBeShownIsNamed()
+    {
+        QTemporaryDir dir;
+        const QString text = dir.filePath(QStringLiteral("ONeil RULA Analysis.txt"));
+        const QByteArray textBytes = savedTextFile(
+            variedAssessment(2), {QStringLiteral("ONeil"), QStringLiteral("E-7"), QStringLiteral("Bay 3")});
+        QVERIFY(writeWholeFile(text, textBytes));
+        Evidence evidence = filled::evidence(sha256Hex(textBytes));
+        for (EvidencePicture& picture : evidence.pictures) {
+            if (picture.role == QLatin1String("workplace"))
+                picture = filled::picture(picture.role, picture.fileName, "\x89PNG but no more", picture.pixelSize);
+        }
+        QCOMPARE(writeEvidence(dir.filePath(QStringLiteral("ONeil RULA Evidence.sqlite")), evidence), QString());
+
+        ReopenAssessment(text, *windows);
+        QCOMPARE(recorder.messages,
+                 QStringList{
+                     QStringLiteral("The workplace picture \"press.png\" kept with the assessment cannot be shown.")});
+        QCOMPARE(state->details.task, QStringLiteral("Loading the press"));
+        QVERIFY(state->workplacePictureFile.isEmpty());
+        QVERIFY(child<PictureBox>(windows->window<MainWindow>(), "Picture1")->isHidden());
     }
 
     // A suggested wrist left where it was, a suggested elbow moved, a hip clicked by hand: the

@@ -87,6 +87,8 @@ EmployeeDetails::EmployeeDetails(ProgramState& state, WindowSet& windows)
             [this](const QString& text) { m_state.employee.id = text; });
     connect(control<QLineEdit>(this, "Text3"), &QLineEdit::textChanged, this,
             [this](const QString& text) { m_state.employee.location = text; });
+    // A reopened assessment's names are in the state before this window is first asked for.
+    setTexts(m_state.employee);
     control<QLineEdit>(this, "Text1")->setFocus();
 }
 

@@ -11,6 +11,7 @@
 #include "OpenExtraPics.h"
 #include "OpenPictureFile.h"
 #include "OptionPanel.h"
+#include "PaintFitted.h"
 #include "PictureBox.h"
 #include "PictureControl.h"
 #include "ProgramLauncher.h"
@@ -84,6 +85,8 @@ MainWindow::MainWindow(ProgramState& state, WindowSet& windows) : AppWindow(stat
     placeControl(m_tabs, layoutRow(mainlayout::leftColumn(), "SSTab1"), Units::Pixels);
     buildTabs();
     applyTabOrder(this);
+    showAssessment();
+    showWorkplacePicture();
 
     connect(control<QPushButton>(this, "Command3"), &QPushButton::clicked, this, &MainWindow::loadPicture);
     connect(control<QPushButton>(this, "Command5"), &QPushButton::clicked, this, &MainWindow::playVideo);
@@ -143,6 +146,27 @@ void MainWindow::buildTabs()
     QPainter painter(&scratch);
     painter.setFont(m_scoreBoxes[0]->font());
     painter.drawText(0, 8, QStringLiteral("-0123456789"));
+}
+
+void MainWindow::showAssessment()
+{
+    for (const rula::GroupInfo& group : rula::groups()) {
+        for (int i = group.firstOption; i < group.firstOption + group.optionCount; ++i) {
+            if (m_state.assessment.isSelected(i)) {
+                showGroup(group.group);
+                break;
+            }
+        }
+    }
+}
+
+void MainWindow::showWorkplacePicture()
+{
+    if (m_state.workplacePictureFile.isEmpty())
+        return;
+    PictureLoader loader;
+    if (loader.load(m_state.workplacePictureFile) && PaintFittedSoon(loader, picture()))
+        picture().show();
 }
 
 PictureBox& MainWindow::picture()

@@ -48,6 +48,12 @@ protected:
 
 private:
     void buildTabs();
+    // Shows the state's assessment as the clicks that made it would have left the window: the
+    // panels and score box of each group with an option selected (a reopened assessment's).
+    void showAssessment();
+    // Shows the state's workplace picture, one chosen before the window was made (a reopened
+    // assessment's).
+    void showWorkplacePicture();
     // Shows the group's selected flags in its panels and its score in its score box.
     void showGroup(rula::Group group);
     // Gives the group's pictures and score box the names and descriptions screen readers read.

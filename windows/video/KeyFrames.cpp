@@ -70,25 +70,35 @@ std::vector<EvidencePicture> keyFramePictures(ProgramState& state, QString* erro
 
 bool showKeyFrameAsWorkplace(ProgramState& state, int row, PictureLoader& loader, PictureBox& box)
 {
-    keepPictureMeasurements(state);
-    const KeyFrame& keyFrame = state.keyFrames.at(static_cast<std::size_t>(row));
-    if (!PaintFitted(keyFrame.pictureFile, loader, box))
+    if (!PaintFitted(state.keyFrames.at(static_cast<std::size_t>(row)).pictureFile, loader, box))
         return false;
     box.show();
-    state.workplacePictureFile = loader.file();
+    takeKeyFrameAsWorkplace(state, row);
+    return true;
+}
+
+void takeKeyFrameAsWorkplace(ProgramState& state, int row)
+{
+    keepPictureMeasurements(state);
+    const KeyFrame& keyFrame = state.keyFrames.at(static_cast<std::size_t>(row));
+    state.workplacePictureFile = keyFrame.pictureFile;
     state.angleMeasurements = keyFrame.measurements;
     state.angleMeasurements.setPicture(state.workplacePictureFile.toStdString());
-    return true;
 }
 
 bool showLoadedAsWorkplace(ProgramState& state, const PictureLoader& loaded, PictureBox& box)
 {
     if (!PaintFittedSoon(loaded, box))
         return false;
-    state.workplacePictureFile = loaded.file();
-    setPhotograph(state, state.workplacePictureFile);
+    takeWorkplacePhotograph(state, loaded.file());
     box.show();
     return true;
+}
+
+void takeWorkplacePhotograph(ProgramState& state, const QString& file)
+{
+    state.workplacePictureFile = file;
+    setPhotograph(state, file);
 }
 
 void restoreKeyFrames(const std::vector<EvidencePicture>& pictures, ProgramState& state)

@@ -41,6 +41,12 @@ void restoreKeyFrames(const std::vector<EvidencePicture>& pictures, ProgramState
 // False when its picture cannot be shown; the box is left as it was.
 bool showKeyFrameAsWorkplace(ProgramState& state, int row, PictureLoader& loader, PictureBox& box);
 
+// Makes `file` the workplace picture and the photograph, as showLoadedAsWorkplace does, and
+// key frame `row` the workplace picture, as showKeyFrameAsWorkplace does, in the state alone:
+// for a main window not made yet, which shows the state's workplace picture when it is.
+void takeWorkplacePhotograph(ProgramState& state, const QString& file);
+void takeKeyFrameAsWorkplace(ProgramState& state, int row);
+
 // Shows the picture `loaded` (loaded on any thread) in Main's box `box` as the workplace
 // photograph, decoded on another core, as opening it does; false, with nothing changed, when
 // nothing is loaded.
