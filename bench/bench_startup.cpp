@@ -5,7 +5,8 @@
 //   bench_startup [runs]       launches this program's start-up and bench_floor `runs` times
 //                              each (default 20), alternating, and reports the time from
 //                              process start to the first window shown and painted (and for a
-//                              bare window holding one label, the cost of any text); then the
+//                              bare window holding one label, the cost of any text, and for one
+//                              holding what the caution window holds, made with plain Qt); then the
 //                              peak memory (VmHWM) with every window created and shown, beside
 //                              the floor's.
 //
@@ -103,6 +104,7 @@ int driver(int argc, char* argv[])
     std::vector<double> program;
     std::vector<double> bare;
     std::vector<double> bareText;
+    std::vector<double> bareCaution;
     long floorPeak = -1;
     // One unmeasured launch of each first, so both start with warm file caches.
     launch(self, {QStringLiteral("--startup-child")});
@@ -111,13 +113,16 @@ int driver(int argc, char* argv[])
         const Launch ours = launch(self, {QStringLiteral("--startup-child")});
         const Launch theirs = launch(floor, {});
         const Launch withText = launch(floor, {QStringLiteral("--text")});
-        if (ours.milliseconds < 0 || theirs.milliseconds < 0 || withText.milliseconds < 0) {
+        const Launch sameControls = launch(floor, {QStringLiteral("--caution")});
+        if (ours.milliseconds < 0 || theirs.milliseconds < 0 || withText.milliseconds < 0 ||
+            sameControls.milliseconds < 0) {
             std::fprintf(stderr, "a child did not report its first paint\n");
             return 1;
         }
         program.push_back(ours.milliseconds);
         bare.push_back(theirs.milliseconds);
         bareText.push_back(withText.milliseconds);
+        bareCaution.push_back(sameControls.milliseconds);
         floorPeak = peakKb(theirs.output);
     }
     const Launch memory = launch(self, {QStringLiteral("--memory-child")});
@@ -130,7 +135,10 @@ int driver(int argc, char* argv[])
                 *std::min_element(bare.begin(), bare.end()));
     std::printf("bare Qt window with one label:   median %.1f ms, min %.1f ms\n", median(bareText),
                 *std::min_element(bareText.begin(), bareText.end()));
+    std::printf("bare Qt window with the caution window's controls: median %.1f ms, min %.1f ms\n", median(bareCaution),
+                *std::min_element(bareCaution.begin(), bareCaution.end()));
     std::printf("ratio to the empty window (median): %.2f\n", median(program) / median(bare));
+    std::printf("ratio to the window with the same controls (median): %.2f\n", median(program) / median(bareCaution));
     std::printf("peak memory, every window created and shown: %.1f MB\n", ourPeak / 1024.0);
     std::printf("peak memory, bare Qt window (floor):         %.1f MB\n", floorPeak / 1024.0);
     return 0;
