@@ -7,8 +7,8 @@
 //                              shown and painted, and their ratio.
 //
 // Both children do exactly what the program's main() does; the reopening child also restores
-// the assessment (employee details, every option panel and score box) before the caution
-// window shows. The saved file is written by the program's own writer into a temporary
+// the assessment (the selections, the names, the details and the evidence, read and checked)
+// before the caution window shows, into the state the other windows show when first made. The saved file is written by the program's own writer into a temporary
 // folder. Run it on the display to be measured (xvfb-run, or QT_QPA_PLATFORM=offscreen).
 
 #include "CautionStatement.h"
@@ -68,8 +68,8 @@ bool writeSavedFile(const QString& path)
 }
 
 // The same assessment with an evidence file beside it: the details, a 1600 x 1200 workplace
-// photograph (laid out in the main window's picture box on reopening, decoded once that window
-// first shows) and one revision.
+// photograph (laid out and checked on reopening, decoded when the main window first shows) and
+// one revision.
 bool writeSavedFileWithEvidence(const QString& path, const QString& evidencePath)
 {
     if (!writeSavedFile(path))
