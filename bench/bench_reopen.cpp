@@ -8,8 +8,9 @@
 //
 // Both children do exactly what the program's main() does; the reopening child also restores
 // the assessment (the selections, the names, the details and the evidence, read and checked)
-// before the caution window shows, into the state the other windows show when first made. The saved file is written by the program's own writer into a temporary
-// folder. Run it on the display to be measured (xvfb-run, or QT_QPA_PLATFORM=offscreen).
+// before the caution window shows, into the state the other windows show when first made.
+// The saved file is written by the program's own writer into a temporary folder. Run it on
+// the display to be measured (xvfb-run, or QT_QPA_PLATFORM=offscreen).
 
 #include "CautionStatement.h"
 #include "ChildLaunch.h"
